@@ -1,0 +1,18 @@
+# Every dependency comes from a Debian package; see README for the list.
+find_package(PkgConfig REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(GIF REQUIRED)
+find_package(Freetype REQUIRED)
+find_package(Fontconfig REQUIRED)
+find_package(nlohmann_json 3 REQUIRED)
+pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
+
+add_library(epub_thirdparty INTERFACE)
+add_library(epub::thirdparty ALIAS epub_thirdparty)
+target_link_libraries(epub_thirdparty INTERFACE
+  PkgConfig::MINIZIP ZLIB::ZLIB PNG::PNG JPEG::JPEG GIF::GIF Freetype::Freetype Fontconfig::Fontconfig
+  PkgConfig::CAIRO PkgConfig::LCMS2)

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, tests and example validation need (Debian 12, as root).
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  zlib1g-dev libminizip-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-zenhei
+  libpng-dev libjpeg62-turbo-dev libgif-dev libcairo2-dev liblcms2-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
+  epubcheck default-jre-headless unzip
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -45,11 +45,11 @@ public:
     Counted(const Counted& o) noexcept : Counted(o.p_) {}
     Counted(Counted&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
     template <class U>
-        requires std::convertible_to<U*, T*>
-    Counted(const Counted<U>& o) noexcept : Counted(o.get()) {}
+    requires std::convertible_to<U*, T*> Counted(const Counted<U>& o)
+    noexcept : Counted(o.get()) {}
     template <class U>
-        requires std::convertible_to<U*, T*>
-    Counted(Counted<U>&& o) noexcept : p_(o.Detach()) {}
+    requires std::convertible_to<U*, T*> Counted(Counted<U>&& o)
+    noexcept : p_(o.Detach()) {}
     ~Counted() {
         if (p_)
             p_->Release();

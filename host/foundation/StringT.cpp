@@ -189,6 +189,8 @@ StringT ToStringT(double v) {
     return StringT(std::string_view(buf.data(), static_cast<size_t>(r.ptr - buf.data())));
 }
 
-std::ostream& operator<<(std::ostream& os, const StringT& s) { return os << s.view(); }
+std::ostream& operator<<(std::ostream& os, const StringT& s) {
+    return os << s.view();
+}
 
 } // namespace Foundation

@@ -44,7 +44,9 @@ public:
     int CompareNoCase(std::string_view other) const noexcept;
     bool EqualsNoCase(std::string_view other) const noexcept { return CompareNoCase(other) == 0; }
 
-    size_t Find(std::string_view what, size_t from = 0) const noexcept { return s_.find(what, from); }
+    size_t Find(std::string_view what, size_t from = 0) const noexcept {
+        return s_.find(what, from);
+    }
     size_t Find(char c, size_t from = 0) const noexcept { return s_.find(c, from); }
     size_t FindNoCase(std::string_view what, size_t from = 0) const noexcept;
     size_t RFind(std::string_view what, size_t from = npos) const noexcept {
@@ -80,8 +82,7 @@ public:
         Arg(std::string_view s) : text_(s) {}
         Arg(const std::string& s) : text_(s) {}
         template <std::integral I>
-            requires(!std::same_as<I, bool> && !std::same_as<I, char>)
-        Arg(I v);
+        requires(!std::same_as<I, bool> && !std::same_as<I, char>) Arg(I v);
         Arg(double v);
         std::string_view text() const noexcept { return owned_ ? std::string_view(own_) : text_; }
 
@@ -141,8 +142,7 @@ std::string IntegerToText(long long v);
 std::string IntegerToText(unsigned long long v);
 StringT ToStringT(double v);
 template <std::integral I>
-    requires(!std::same_as<I, bool>)
-StringT ToStringT(I v) {
+requires(!std::same_as<I, bool>) StringT ToStringT(I v) {
     if constexpr (std::is_signed_v<I>)
         return StringT(IntegerToText(static_cast<long long>(v)));
     else
@@ -150,8 +150,8 @@ StringT ToStringT(I v) {
 }
 
 template <std::integral I>
-    requires(!std::same_as<I, bool> && !std::same_as<I, char>)
-StringT::Arg::Arg(I v) : own_(ToStringT(v).str()), owned_(true) {}
+requires(!std::same_as<I, bool> && !std::same_as<I, char>) StringT::Arg::Arg(I v)
+    : own_(ToStringT(v).str()), owned_(true) {}
 
 std::ostream& operator<<(std::ostream& os, const StringT& s);
 

@@ -19,7 +19,9 @@ public:
     static TimeStamp GetCurrent();
 
     constexpr int64_t Microseconds() const noexcept { return us_; }
-    constexpr int64_t Seconds() const noexcept { return us_ >= 0 ? us_ / 1000000 : -((-us_ + 999999) / 1000000); }
+    constexpr int64_t Seconds() const noexcept {
+        return us_ >= 0 ? us_ / 1000000 : -((-us_ + 999999) / 1000000);
+    }
     friend constexpr auto operator<=>(TimeStamp, TimeStamp) = default;
 
 private:

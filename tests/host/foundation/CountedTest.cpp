@@ -1,5 +1,5 @@
-#include "host/foundation/Consolidated.h"
 #include "host/foundation/Counted.h"
+#include "host/foundation/Consolidated.h"
 
 #include <gtest/gtest.h>
 

@@ -41,8 +41,8 @@ TEST(StringTUnicode, RoundTripAndMalformedInput) {
     const std::u32string text = U"\u00dcberschrift \u4e2d \U0001F600";
     EXPECT_EQ(StringT::FromUTF32(text).ToUTF32(), text);
     EXPECT_TRUE(StringT::FromUTF32(text).IsValidUTF8());
-    const StringT broken("a\xC3(b\xED\xA0\x80");  // truncated sequence and a surrogate
+    const StringT broken("a\xC3(b\xED\xA0\x80"); // truncated sequence and a surrogate
     EXPECT_FALSE(broken.IsValidUTF8());
     EXPECT_EQ(broken.ToUTF32(), U"a\uFFFD(b\uFFFD\uFFFD\uFFFD");
-    EXPECT_FALSE(StringT("\xC0\xAF").IsValidUTF8());  // overlong
+    EXPECT_FALSE(StringT("\xC0\xAF").IsValidUTF8()); // overlong
 }

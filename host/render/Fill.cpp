@@ -1,0 +1,50 @@
+#include "host/render/Fill.h"
+
+#include <functional>
+
+namespace Render {
+
+bool GradientStop::operator==(const GradientStop& o) const {
+    return position == o.position &&
+           (colour == o.colour || (colour && o.colour && *colour == *o.colour));
+}
+
+Counted<const FillDescriptor> FillDescriptor::MakeNone() {
+    return Foundation::MakeCounted<const FillDescriptor>(FillType::None, nullptr,
+                                                         std::vector<GradientStop>{}, 1.0);
+}
+
+Counted<const FillDescriptor> FillDescriptor::MakeSolid(Counted<const Colour> colour,
+                                                        double opacity) {
+    return Foundation::MakeCounted<const FillDescriptor>(FillType::Solid, std::move(colour),
+                                                         std::vector<GradientStop>{}, opacity);
+}
+
+Counted<const FillDescriptor>
+FillDescriptor::MakeGradient(FillType type, std::vector<GradientStop> stops, double opacity) {
+    return Foundation::MakeCounted<const FillDescriptor>(type, nullptr, std::move(stops), opacity);
+}
+
+bool FillDescriptor::operator==(const FillDescriptor& o) const {
+    const bool sameColour =
+        colour_ == o.colour_ || (colour_ && o.colour_ && *colour_ == *o.colour_);
+    return type_ == o.type_ && sameColour && stops_ == o.stops_ && opacity_ == o.opacity_;
+}
+
+size_t FillDescriptor::Hash() const noexcept {
+    size_t h = static_cast<size_t>(type_) * 31 + std::hash<double>{}(opacity_);
+    if (colour_)
+        h = h * 1000003u ^ colour_->Hash();
+    return h ^ stops_.size();
+}
+
+bool IsFillVisible(const FillDescriptor* fill, double tolerance) {
+    if (!fill || fill->Type() == FillType::None)
+        return false;
+    double alpha = fill->Opacity();
+    if (fill->IsSolid())
+        alpha *= fill->GetColour() ? fill->GetColour()->Alpha() : 0.0;
+    return alpha > tolerance;
+}
+
+} // namespace Render

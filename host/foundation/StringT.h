@@ -119,6 +119,9 @@ public:
         r.s_.append(b.s_);
         return r;
     }
+    friend StringT operator+(const char* a, const StringT& b) {
+        return std::string_view(a) + b;
+    }
     friend StringT operator+(StringT a, const StringT& b) {
         a.s_.append(b.s_);
         return a;

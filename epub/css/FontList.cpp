@@ -1,0 +1,112 @@
+#include "epub/css/FontList.h"
+
+#include "epub/package/FontWriter.h"
+#include "host/foundation/FontCollection.h"
+
+namespace EPub {
+
+namespace {
+
+StringT FamilyFromNameTable(const Foundation::FontHandle& handle) {
+    StringT family = handle.GetNameTable().GetFamilyName();
+    if (const size_t bar = family.Find('|'); bar != StringT::npos)
+        family = family.Substr(0, bar);
+    return family.empty() ? handle.GetFont().GetFamilyName() : family;
+}
+
+// The face as a standalone font: a collection is reduced to the face of `family`; any other file,
+// and a collection without that face, is kept whole.
+std::string FaceData(Foundation::InStream& in, const StringT& family) {
+    std::string data = Foundation::ReadAll(in);
+    if (!Foundation::IsFontCollection(data))
+        return data;
+    const auto index = Foundation::FindCollectionFace(data, family.view());
+    if (!index)
+        return data;
+    auto face = Foundation::ExtractCollectionFace(data, *index);
+    return face ? std::move(*face) : data;
+}
+
+const char* FontFormat(std::string_view data) {
+    return data.substr(0, 4) == "OTTO" ? "opentype" : "truetype";
+}
+
+StringT QuotedFamily(const StringT& family) {
+    StringT out = "\"";
+    for (const char c : family) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+} // namespace
+
+FontList::FontList(std::string_view identifier, Counted<const Foundation::FontCache> fonts)
+    : key_(MakeFontKey(identifier)), fonts_(std::move(fonts)) {}
+
+Counted<Foundation::FontHandle> FontList::OpenFace(const Foundation::Font& font) const {
+    return fonts_ ? fonts_->MakeHandle(font) : Foundation::FontHandle::Make(font);
+}
+
+StringT FontList::RegisterFont(const Foundation::Font& font) {
+    if (const auto it = entries_.find(font); it != entries_.end())
+        return it->second.family.empty() ? font.GetFamilyName() : it->second.family;
+    Entry entry;
+    entry.handle = OpenFace(font);
+    entry.family = entry.handle ? FamilyFromNameTable(*entry.handle) : font.GetFamilyName();
+    for (const auto& [other, existing] : entries_)
+        if (existing.family == entry.family && existing.handle && !existing.shared)
+            entry.shared = true;
+    StringT family = entry.family;
+    entries_.emplace(font, std::move(entry));
+    return family;
+}
+
+size_t FontList::Embed(const Entry& entry, ZipArchive& archive, std::string_view contentRoot) {
+    if (!entry.handle || !entry.handle->CanEmbed())
+        return 0;
+    const auto in = entry.handle->OpenData();
+    if (!in)
+        return 0;
+    Foundation::MemoryInStream face(FaceData(*in, entry.family));
+    const FontFile file{entry.handle->GetFileName(), face, entry.handle->GetModifiedTime(), {}};
+    return WriteFontFile(archive, contentRoot, file, key_, records_);
+}
+
+void FontList::WriteFontFaces(Foundation::OutStream& css, ZipArchive& archive,
+                              std::string_view contentRoot) {
+    for (auto& [font, entry] : entries_) {
+        if (entry.shared || entry.record != 0)
+            continue;
+        entry.record = Embed(entry, archive, contentRoot);
+        if (entry.record == 0)
+            continue;
+        const Foundation::Font& face = entry.handle->GetFont();
+        const size_t index = records_[entry.record - 1].entryIndex;
+        StringT url = archive.Path(index);
+        const StringT prefix = JoinEntryPath(contentRoot, "");
+        if (url.StartsWith(prefix))
+            url = url.Substr(prefix.size());
+        std::string head(4, '\0');
+        if (const auto in = entry.handle->OpenData(4096))
+            head.resize(in->Read(head.data(), head.size()));
+        css << "@font-face {\n"
+            << "font-family: " << QuotedFamily(entry.family) << ";\n"
+            << "font-weight: " << StringT::Format("%1", face.GetWeight()) << ";\n"
+            << "font-style: " << (face.IsItalic() ? "italic" : "normal") << ";\n"
+            << "src: url(\"../" << url << "\") format(\"" << FontFormat(head) << "\");\n"
+            << "}\n\n";
+    }
+}
+
+std::vector<size_t> FontList::GetRecordNumbers() const {
+    std::vector<size_t> numbers;
+    for (const auto& [font, entry] : entries_)
+        if (entry.record != 0)
+            numbers.push_back(entry.record);
+    return numbers;
+}
+
+} // namespace EPub

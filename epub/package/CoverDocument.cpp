@@ -1,0 +1,71 @@
+#include "epub/package/CoverDocument.h"
+
+#include "epub/content/TextEncoding.h"
+
+#include <algorithm>
+
+namespace EPub {
+
+namespace {
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The extension with its dot, cut at the last full stop after the last slash or backslash.
+std::string_view Extension(std::string_view name) {
+    const size_t slash = name.find_last_of("/\\");
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return {};
+    return name.substr(dot);
+}
+
+} // namespace
+
+void WriteCoverDocument(Foundation::OutStream& out, const CoverDocumentInput& in) {
+    out << "<?xml version='1.0' encoding='utf-8' standalone='no'?>\n"
+           "<!DOCTYPE html>\n"
+           "<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\""
+        << in.language << "\" xml:lang=\"" << in.language
+        << "\" xmlns:epub=\"http://www.idpf.org/2007/ops\">\n"
+           "<head>\n<title>"
+        << XMLEncode(in.title)
+        << "</title>\n</head>\n"
+           "<body>\n"
+           "<figure style=\"text-align:center\" epub:type=\"cover\">\n"
+           "<img src=\""
+        << in.imagePath << "\" alt=\"" << XMLEncode(in.altText)
+        << "\" style=\"max-width:100%;\" role=\"doc-cover\" />\n"
+           "</figure>\n</body>\n</html>\n";
+}
+
+StringT CoverImageName(std::string_view sourceName) {
+    return StringT("Cover") + Extension(sourceName);
+}
+
+StringT SafeStyleSheetBaseName(std::string_view fileName) {
+    const std::string_view ext = Extension(fileName);
+    std::string_view stem = fileName.substr(0, fileName.size() - ext.size());
+    const size_t slash = stem.find_last_of("/\\");
+    if (slash != std::string_view::npos)
+        stem = stem.substr(slash + 1);
+    if (stem.empty())
+        return "x";
+    StringT safe;
+    safe += IsAsciiLetter(stem[0]) ? stem[0] : '_';
+    for (const char c : stem.substr(1))
+        safe += (IsAsciiLetter(c) || IsAsciiDigit(c)) ? c : '_';
+    return safe;
+}
+
+StringT UniqueStyleSheetName(const StringT& base, std::span<const StringT> taken) {
+    auto isTaken = [&](const StringT& name) {
+        return std::find(taken.begin(), taken.end(), name) != taken.end();
+    };
+    StringT candidate = base + ".css";
+    for (int n = 1; isTaken(candidate); ++n)
+        candidate = StringT::Format("%1_%2.css", base, n);
+    return candidate;
+}
+
+} // namespace EPub

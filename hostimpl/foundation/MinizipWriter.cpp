@@ -1,0 +1,141 @@
+#include "hostimpl/foundation/MinizipWriter.h"
+
+#include <minizip/zip.h>
+
+#include <algorithm>
+#include <ctime>
+#include <utility>
+
+namespace Foundation {
+
+namespace {
+
+// Version made by: Unix host (3), zip specification 3.0, so readers honour the mode bits.
+constexpr uLong kVersionMadeBy = (3u << 8) | 30u;
+// General purpose flag bit 11: the name is UTF-8.
+constexpr uLong kUtf8NameFlag = 1u << 11;
+// zipWriteInFileInZip takes an unsigned length.
+constexpr size_t kMaxPiece = 1u << 30;
+
+bool IsAscii(const StringT& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// DOS time stamps are local time and cover 1980 to 2107 in two-second steps.
+tm_zip ToZipTime(TimeStamp t) {
+    const std::time_t seconds = static_cast<std::time_t>(t.Seconds());
+    std::tm parts{};
+    if (!localtime_r(&seconds, &parts))
+        parts = std::tm{};
+    const int year = parts.tm_year + 1900;
+    if (year < 1980)
+        return tm_zip{0, 0, 0, 1, 0, 1980};
+    if (year > 2107)
+        return tm_zip{58, 59, 23, 31, 11, 2107};
+    return tm_zip{static_cast<uInt>(parts.tm_sec),  static_cast<uInt>(parts.tm_min),
+                  static_cast<uInt>(parts.tm_hour), static_cast<uInt>(parts.tm_mday),
+                  static_cast<uInt>(parts.tm_mon),  static_cast<uInt>(year)};
+}
+
+} // namespace
+
+// I/O failures are kept from minizip: it does not unwind a half-written local header cleanly, so
+// it is told every write and seek succeeded while the writer remembers that one did not.
+struct MinizipWriter::Callbacks {
+    static MinizipWriter& Self(voidpf opaque) { return *static_cast<MinizipWriter*>(opaque); }
+
+    static voidpf Open(voidpf opaque, const void*, int) { return opaque; }
+    static uLong Read(voidpf, voidpf, void*, uLong) { return 0; }
+    static uLong Write(voidpf opaque, voidpf, const void* data, uLong size) {
+        MinizipWriter& self = Self(opaque);
+        if (!self.ioFailed_) {
+            self.ioFailed_ = self.out_.Write(data, size) != size;
+            self.end_ = std::max(self.end_, self.out_.Tell());
+        }
+        return size;
+    }
+    static ZPOS64_T Tell(voidpf opaque, voidpf) { return Self(opaque).out_.Tell(); }
+    static long Seek(voidpf opaque, voidpf, ZPOS64_T offset, int origin) {
+        MinizipWriter& self = Self(opaque);
+        if (self.ioFailed_)
+            return 0;
+        uint64_t base = 0;
+        if (origin == ZLIB_FILEFUNC_SEEK_CUR)
+            base = self.out_.Tell();
+        else if (origin == ZLIB_FILEFUNC_SEEK_END)
+            base = self.end_;
+        self.ioFailed_ = !self.out_.Seek(base + offset);
+        return 0;
+    }
+    static int Close(voidpf, voidpf) { return 0; }
+    static int Error(voidpf, voidpf) { return 0; }
+};
+
+MinizipWriter::MinizipWriter(OutStreamSeekable& out) : out_(out) {
+    end_ = out_.Tell();
+    zlib_filefunc64_def functions{};
+    functions.zopen64_file = &Callbacks::Open;
+    functions.zread_file = &Callbacks::Read;
+    functions.zwrite_file = &Callbacks::Write;
+    functions.ztell64_file = &Callbacks::Tell;
+    functions.zseek64_file = &Callbacks::Seek;
+    functions.zclose_file = &Callbacks::Close;
+    functions.zerror_file = &Callbacks::Error;
+    functions.opaque = this;
+    // minizip copies the function table; the name is only handed back to Open.
+    zip_ = zipOpen2_64("", APPEND_STATUS_CREATE, nullptr, &functions);
+}
+
+MinizipWriter::~MinizipWriter() {
+    // Frees minizip's state even when the stream has failed.
+    if (zip_)
+        zipClose(zip_, nullptr);
+}
+
+bool MinizipWriter::BeginEntry(const StringT& name, const EntryInfo& info) {
+    if (!zip_ || entryOpen_)
+        return false;
+    zip_fileinfo fileInfo{};
+    fileInfo.tmz_date = ToZipTime(info.modified);
+    fileInfo.external_fa = static_cast<uLong>(info.unixMode) << 16;
+    const int method = info.stored ? 0 : Z_DEFLATED;
+    const int level = info.stored ? 0 : Z_DEFAULT_COMPRESSION;
+    const uLong flags = IsAscii(name) ? 0 : kUtf8NameFlag;
+    const int result =
+        zipOpenNewFileInZip4_64(zip_, name.c_str(), &fileInfo, nullptr, 0, nullptr, 0, nullptr,
+                                method, level, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
+                                nullptr, 0, kVersionMadeBy, flags, info.zip64 ? 1 : 0);
+    entryOpen_ = result == ZIP_OK;
+    return entryOpen_ && !ioFailed_;
+}
+
+bool MinizipWriter::Write(const void* data, size_t size) {
+    if (!entryOpen_ || ioFailed_)
+        return false;
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const size_t piece = std::min(size, kMaxPiece);
+        if (zipWriteInFileInZip(zip_, bytes, static_cast<unsigned>(piece)) != ZIP_OK || ioFailed_)
+            return false;
+        bytes += piece;
+        size -= piece;
+    }
+    return true;
+}
+
+bool MinizipWriter::EndEntry() {
+    if (!entryOpen_)
+        return false;
+    entryOpen_ = false;
+    return zipCloseFileInZip(zip_) == ZIP_OK && !ioFailed_;
+}
+
+bool MinizipWriter::Close() {
+    if (!zip_)
+        return false;
+    entryOpen_ = false;
+    return zipClose(std::exchange(zip_, nullptr), nullptr) == ZIP_OK && !ioFailed_;
+}
+
+} // namespace Foundation

@@ -1,0 +1,50 @@
+#pragma once
+// minizip's zip writer driven through an OutStreamSeekable instead of a file. One entry at a
+// time; the caller orders them. Every call answers false once the stream has failed.
+
+#include "host/foundation/Stream.h"
+#include "host/foundation/StringT.h"
+#include "host/foundation/TimeStamp.h"
+
+#include <cstdint>
+
+namespace Foundation {
+
+class MinizipWriter {
+public:
+    struct EntryInfo {
+        bool stored = false;
+        TimeStamp modified;
+        uint32_t unixMode = 0;
+        // Needed when the entry may reach 4 GiB; adds an extra field to the local header.
+        bool zip64 = false;
+    };
+
+    // `out` must outlive the writer.
+    explicit MinizipWriter(OutStreamSeekable& out);
+    MinizipWriter(const MinizipWriter&) = delete;
+    MinizipWriter& operator=(const MinizipWriter&) = delete;
+    // Frees minizip's state; an archive not yet closed is closed on the way.
+    ~MinizipWriter();
+
+    bool IsOpen() const noexcept { return zip_ != nullptr; }
+    // The stream refused a write or a seek; nothing more reaches it.
+    bool HasFailed() const noexcept { return ioFailed_; }
+    bool BeginEntry(const StringT& name, const EntryInfo& info);
+    bool Write(const void* data, size_t size);
+    bool EndEntry();
+    // Writes the central directory.
+    bool Close();
+
+private:
+    struct Callbacks;
+    friend struct Callbacks;
+
+    OutStreamSeekable& out_;
+    uint64_t end_ = 0; // furthest byte written, for seeks from the end
+    void* zip_ = nullptr;
+    bool entryOpen_ = false;
+    bool ioFailed_ = false;
+};
+
+} // namespace Foundation

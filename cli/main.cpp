@@ -1,0 +1,112 @@
+// epubexport: turns a JSON document description into an EPUB 3 publication.
+
+#include "cli/DocumentReader.h"
+#include "cli/ExportCommand.h"
+#include "host/foundation/ApplicationVersion.h"
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int ExitOk = 0, ExitExportFailed = 1, ExitUsage = 2;
+
+constexpr const char* Usage =
+    R"(Usage: epubexport INPUT.json -o OUTPUT.epub
+       epubexport INPUT.json --html DIR
+       epubexport --help | --version
+
+Exports the document described by INPUT.json (see docs/document-format.md).
+
+  -o, --output FILE   write an EPUB 3 publication to FILE; FILE is replaced only
+                      when the export succeeds
+  --html DIR          write plain XHTML documents and style sheets into DIR
+  -h, --help          show this help
+  --version           show the version
+
+Exit status:
+  0  the export succeeded
+  1  the export failed (nothing was replaced)
+  2  bad command line or bad input document
+)";
+
+struct Arguments {
+    std::string input;
+    std::optional<std::string> output;
+    std::optional<std::string> html;
+};
+
+// Returns an exit status when the command line already decided the outcome.
+std::optional<int> Parse(const std::vector<std::string>& args, Arguments& out) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-h" || a == "--help") {
+            std::cout << Usage;
+            return ExitOk;
+        }
+        if (a == "--version") {
+            std::cout << "epubexport "
+                      << Foundation::ApplicationVersion::GetCurrent().ToString().str() << "\n";
+            return ExitOk;
+        }
+        if (a == "-o" || a == "--output" || a == "--html") {
+            if (i + 1 == args.size()) {
+                std::cerr << "epubexport: " << a << " needs a value\n";
+                return ExitUsage;
+            }
+            (a == "--html" ? out.html : out.output) = args[++i];
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            std::cerr << "epubexport: unknown option " << a << "\n";
+            return ExitUsage;
+        } else if (out.input.empty()) {
+            out.input = a;
+        } else {
+            std::cerr << "epubexport: more than one input file\n";
+            return ExitUsage;
+        }
+    }
+    if (out.input.empty() || out.output.has_value() == out.html.has_value()) {
+        std::cerr << "epubexport: give one input file and either -o FILE or --html DIR\n"
+                  << "Try 'epubexport --help'.\n";
+        return ExitUsage;
+    }
+    return std::nullopt;
+}
+
+Cli::Progress MakeProgress() {
+    if (!::isatty(STDERR_FILENO))
+        return {};
+    return [](size_t done, size_t total) {
+        std::cerr << "\rstories " << done << " of " << total << (done == total ? "\n" : "")
+                  << std::flush;
+    };
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Arguments args;
+    if (const auto status = Parse(std::vector<std::string>(argv + 1, argv + argc), args))
+        return *status;
+    Cli::Document doc;
+    try {
+        doc = Cli::ReadDocument(args.input);
+    } catch (const Cli::InputError& e) {
+        std::cerr << "epubexport: " << e.what() << "\n";
+        return ExitUsage;
+    }
+    try {
+        if (args.output)
+            Cli::ExportEPub(doc, *args.output, MakeProgress());
+        else
+            Cli::ExportHtml(doc, *args.html, MakeProgress());
+    } catch (const std::exception& e) {
+        std::cerr << "epubexport: " << e.what() << "\n";
+        return ExitExportFailed;
+    }
+    return ExitOk;
+}

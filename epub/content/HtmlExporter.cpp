@@ -1,0 +1,196 @@
+#include "epub/content/HtmlExporter.h"
+
+#include "epub/content/ContentWriter.h"
+#include "epub/content/TextEncoding.h"
+#include "host/foundation/FileStream.h"
+
+namespace EPub {
+
+namespace {
+
+constexpr size_t kFileBufferSize = 0x100000;
+
+StringT DirectoryOf(const StringT& path) {
+    const size_t slash = path.view().find_last_of("/\\");
+    return slash == StringT::npos ? StringT() : path.Substr(0, slash + 1);
+}
+
+std::optional<StreamType> StreamTypeFor(Raster::FileType type) {
+    switch (type) {
+    case Raster::FileType::JPEG:
+        return StreamType::JPEG;
+    case Raster::FileType::PNG:
+        return StreamType::PNG;
+    case Raster::FileType::GIF:
+        return StreamType::GIF;
+    case Raster::FileType::SVG:
+        return StreamType::SVG;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+HtmlExporter::HtmlExporter(Counted<ExportSettings> settings,
+                           Counted<const FlowingEPubOptions> options)
+    : StyleSheet(std::move(settings), std::move(options)) {}
+
+HtmlExporter::~HtmlExporter() = default;
+
+ContentWriter& HtmlExporter::Writer() {
+    if (!writer_)
+        writer_ = std::make_unique<ContentWriter>(*this);
+    return *writer_;
+}
+
+Counted<Foundation::OutStream> HtmlExporter::BeginImage(const StringT& name, Raster::FileType type) {
+    const auto streamType = StreamTypeFor(type);
+    if (!streamType)
+        return nullptr;
+    return BeginStream(name, *streamType);
+}
+
+bool HtmlExporter::Start(const StringT&, Counted<Foundation::OutStreamSeekable>) { return true; }
+
+Counted<Foundation::OutStream> HtmlExporter::BeginStream(const StringT& name, StreamType) {
+    return Foundation::FastFileOutStream::Create(DirectoryOf(rootFilename_) + name,
+                                                 kFileBufferSize);
+}
+
+bool HtmlExporter::WriteStyleSheet(const Counted<Foundation::OutStream>& stream) {
+    return stream->Write(DescribeStyles());
+}
+
+bool HtmlExporter::WriteImageStyleSheet(const Counted<Foundation::OutStream>& stream) {
+    return stream->Write(DescribeImageStyles());
+}
+
+bool HtmlExporter::End() {
+    if (!options_->IsGenerateCSS())
+        return true;
+    const auto styles = BeginStream(GetInternalCssPath(), StreamType::StyleSheet);
+    if (!styles || !WriteStyleSheet(styles))
+        return false;
+    if (!HasImages())
+        return true;
+    const auto images = BeginStream(GetImageCssPath(), StreamType::StyleSheet);
+    return images && WriteImageStyleSheet(images);
+}
+
+Counted<Foundation::OutStream> HtmlExporter::StartChunk(const StringT& fileName,
+                                                        const StringT& title,
+                                                        const Counted<const Text::Language>& language,
+                                                        bool linkImageStyles, StreamType type) {
+    Counted<Foundation::OutStream> out = BeginStream(fileName, type);
+    if (!out)
+        return nullptr;
+    const StringT lang = language ? language->GetId() : settings_->language;
+    *out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    *out << "<!DOCTYPE html>\n";
+    *out << StringT::Format("<html xmlns=\"http://www.w3.org/1999/xhtml\" "
+                            "xmlns:epub=\"http://www.idpf.org/2007/ops\" lang=\"%1\" "
+                            "xml:lang=\"%1\">\n",
+                            XMLEncode(lang));
+    *out << "<head>\n";
+    *out << "<meta charset=\"utf-8\"/>\n";
+    *out << "<title>" << XMLEncode(title.empty() ? settings_->title : title) << "</title>\n";
+    const StringT imageCss = LastPathComponent(GetImageCssPath());
+    for (const StringT& css : GetAllCssPaths()) {
+        if ((!linkImageStyles || !HasImages()) && css == imageCss)
+            continue;
+        *out << "<link href=\"" << GetCssPath() << css
+             << "\" rel=\"stylesheet\" type=\"text/css\"/>\n";
+    }
+    *out << "</head>\n";
+    *out << "<body>\n";
+    return out;
+}
+
+bool HtmlExporter::EndChunk(const Counted<Foundation::OutStream>& stream) {
+    *stream << "</body>\n";
+    *stream << "</html>";
+    return true;
+}
+
+void HtmlExporter::StartSection(Foundation::OutStream& stream, Landmark landmark) {
+    if (landmark == Landmark::None) {
+        sections_.push_back({{}, false, true});
+        return;
+    }
+    const StringT label = StringT::Format("sect_%1", sectionCounter_++);
+    sections_.push_back({label, false, false});
+    stream << "<section";
+    const LandmarkInfo& info = GetLandmarkInfo(landmark);
+    if (!info.ariaRole.empty())
+        stream << " role=\"" << info.ariaRole << "\"";
+    stream << " aria-labelledby=\"" << label << "\"";
+    stream << " >\n";
+}
+
+void HtmlExporter::EndSection(Foundation::OutStream& stream) {
+    if (sections_.empty())
+        return;
+    if (!sections_.back().labelId.empty())
+        stream << "</section>\n";
+    sections_.pop_back();
+}
+
+bool HtmlExporter::HasCurrentSection() const {
+    return !sections_.empty() && !sections_.back().silent;
+}
+
+StringT HtmlExporter::TakeSectionLabel() {
+    if (!HasCurrentSection() || sections_.back().labelUsed)
+        return {};
+    sections_.back().labelUsed = true;
+    return sections_.back().labelId;
+}
+
+void HtmlExporter::AddLanguageCounts(
+    const std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>>& counts) {
+    for (const auto& [id, entry] : counts) {
+        auto& total = languageCounts_[id];
+        total.first = entry.first;
+        total.second += entry.second;
+    }
+}
+
+StringT HtmlExporter::Localise(const StringT& key, const StringT& defaultText) const {
+    const Counted<const Text::Language> language = GetPublicationLanguage();
+    return callbacks_.localise(key, language.get(), defaultText);
+}
+
+Counted<const Text::Language> HtmlExporter::GetPublicationLanguage() const {
+    return Text::Language::Make(settings_->language.view());
+}
+
+bool HtmlExporter::ExportStory(const Counted<const Text::Story>& story, const Text::StoryPos& end,
+                               const StringT& fileName, const StringT& title) {
+    return Writer().ExportStory(story, end, fileName, title);
+}
+
+bool HtmlExporter::ExportStory(const Counted<const Text::Story>& story, const StringT& fileName,
+                               const StringT& title, const std::vector<StoryChunk>& chunks) {
+    return Writer().ExportStory(story, fileName, title, chunks);
+}
+
+void HtmlExporter::GetStoryChunks(const Counted<const Text::Story>& story,
+                                  const Text::StoryPos& end, const StringT& fileName,
+                                  std::vector<StoryChunk>& chunks, int& chunkNumber,
+                                  const std::vector<FrameScale>& frameScales,
+                                  bool countLeadingBreak) {
+    Writer().GetStoryChunks(story, end, fileName, chunks, chunkNumber, frameScales,
+                            countLeadingBreak);
+}
+
+void HtmlExporter::RegisterArticle(const Article& article, const StringT& fileName) {
+    Writer().RegisterArticle(article, fileName);
+}
+
+bool HtmlExporter::ExportArticle(const Article& article, const StringT& fileName,
+                                 int paginationSource) {
+    return Writer().ExportArticle(article, fileName, paginationSource);
+}
+
+} // namespace EPub

@@ -1,0 +1,137 @@
+#pragma once
+// Turns stories into XHTML content documents and style sheets. Used alone it writes plain files
+// next to a root file; FlowingEPubExporter routes every document into an EPUB container.
+
+#include "epub/content/AnchorRegistry.h"
+#include "epub/content/Landmark.h"
+#include "epub/content/StoryChunk.h"
+#include "epub/css/StyleSheet.h"
+#include "epub/options/ExportSettings.h"
+#include "epub/options/FlowingEPubOptions.h"
+#include "epub/package/ImageStore.h"
+#include "epub/package/PublicationManifest.h"
+#include "host/text/AnchoredFrame.h"
+#include "host/text/Glyph.h"
+#include "host/text/ListAtt.h"
+#include "host/text/Story.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace EPub {
+
+class ContentWriter;
+struct Article;
+struct StoryError;
+
+// What the exporter asks of the host; set them before an export. Calling one that is empty
+// throws std::bad_function_call.
+struct HostCallbacks {
+    // Writes an anchored frame (usually through HtmlExporter::ExportFrame).
+    std::function<void(const Text::PinGlyph&, const Text::StoryPos&)> writeFrame;
+    // Whether a pinned object becomes an image in the content.
+    std::function<bool(const Text::PinnedObject&)> isFrameImage;
+    // Writes an article item, and whether an item is an image.
+    std::function<void(int32_t item)> writeItem;
+    std::function<bool(int32_t item)> isItemImage;
+    // Validates an anchored frame met in a story.
+    std::function<void(const Text::AnchoredFrame&, const Text::StoryPos&, std::vector<StoryError>&)>
+        validateFrame;
+    // The displayed number of a note, given its glyph and original position.
+    std::function<StringT(const Text::Glyph&, const Text::StoryPos&)> noteNumber;
+    // A list numberer positioned at a story position.
+    std::function<Counted<Text::Numberer>(const Text::StoryPos&)> numberer;
+    // The text of a cross reference.
+    std::function<std::u32string(const Text::CrossReferenceGlyph&, const Text::StoryPos&)>
+        crossReferenceText;
+    // (key, language, default text) -> the text to show.
+    std::function<StringT(const StringT&, const Text::Language*, const StringT&)> localise;
+};
+
+class HtmlExporter : public AnchorRegistry, public ImageStore, public StyleSheet {
+public:
+    using StreamType = EPub::StreamType;
+
+    HtmlExporter(Counted<ExportSettings> settings, Counted<const FlowingEPubOptions> options);
+    ~HtmlExporter() override;
+
+    HostCallbacks& Callbacks() noexcept { return callbacks_; }
+    const HostCallbacks& Callbacks() const noexcept { return callbacks_; }
+    void SetRootFilename(const StringT& path) { rootFilename_ = path; }
+
+    const Counted<ExportSettings>& GetSettings() const noexcept { return settings_; }
+    const Counted<const FlowingEPubOptions>& GetOptions() const noexcept { return options_; }
+
+    Counted<Foundation::OutStream> BeginImage(const StringT& name, Raster::FileType type) override;
+    StringT GetImagePath() const override { return {}; }
+    virtual bool Start(const StringT& path, Counted<Foundation::OutStreamSeekable> stream);
+    virtual bool End();
+    virtual void Abort() {}
+    virtual Counted<Foundation::OutStream> BeginStream(const StringT& name, StreamType type);
+    virtual StringT GetInternalCssPath() const { return "styles.css"; }
+    virtual StringT GetImageCssPath() const { return "images.css"; }
+    virtual std::vector<StringT> GetAllCssPaths() const { return {"styles.css", "images.css"}; }
+    virtual StringT GetCssPath() const { return {}; }
+    virtual bool NeedsInferredLandmark(Landmark) const { return false; }
+    virtual bool WriteStyleSheet(const Counted<Foundation::OutStream>& stream);
+    virtual bool WriteImageStyleSheet(const Counted<Foundation::OutStream>& stream);
+
+    // Content documents.
+    Counted<Foundation::OutStream> StartChunk(const StringT& fileName, const StringT& title,
+                                              const Counted<const Text::Language>& language,
+                                              bool linkImageStyles, StreamType type);
+    bool EndChunk(const Counted<Foundation::OutStream>& stream);
+    void StartSection(Foundation::OutStream& stream, Landmark landmark);
+    void EndSection(Foundation::OutStream& stream);
+    bool HasCurrentSection() const;
+    // The label id of the innermost section when its heading still needs it; marks it used.
+    StringT TakeSectionLabel();
+
+    // Stories: cut into chunks and written one document per file name.
+    bool ExportStory(const Counted<const Text::Story>& story, const Text::StoryPos& end,
+                     const StringT& fileName, const StringT& title);
+    bool ExportStory(const Counted<const Text::Story>& story, const StringT& fileName,
+                     const StringT& title, const std::vector<StoryChunk>& chunks);
+    void GetStoryChunks(const Counted<const Text::Story>& story, const Text::StoryPos& end,
+                        const StringT& fileName, std::vector<StoryChunk>& chunks, int& chunkNumber,
+                        const std::vector<FrameScale>& frameScales, bool countLeadingBreak);
+    void RegisterArticle(const Article& article, const StringT& fileName);
+    bool ExportArticle(const Article& article, const StringT& fileName, int paginationSource);
+
+    // Languages counted over everything written, for the publication's language.
+    const std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>>&
+    GetLanguageCounts() const noexcept {
+        return languageCounts_;
+    }
+    void AddLanguageCounts(const std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>>&);
+
+    int GetPaginationSource() const noexcept { return paginationSource_; }
+    void SetPaginationSource(int source) noexcept { paginationSource_ = source; }
+    int TakeFigureNumber() noexcept { return figureCounter_++; }
+
+    StringT Localise(const StringT& key, const StringT& defaultText) const;
+    Counted<const Text::Language> GetPublicationLanguage() const;
+
+protected:
+    ContentWriter& Writer();
+
+private:
+    struct SectionEntry {
+        StringT labelId;
+        bool labelUsed = false;
+        bool silent = false;
+    };
+
+    HostCallbacks callbacks_;
+    StringT rootFilename_;
+    std::deque<SectionEntry> sections_;
+    int sectionCounter_ = 1;
+    int figureCounter_ = 1;
+    int paginationSource_ = 0;
+    std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>> languageCounts_;
+    std::unique_ptr<ContentWriter> writer_;
+};
+
+} // namespace EPub

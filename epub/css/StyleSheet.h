@@ -1,0 +1,221 @@
+#pragma once
+// The CSS generator: registers every style, override, table, frame and image format the content
+// refers to under a class name, and writes them out as the publication's style sheets.
+
+#include "epub/css/CssDescriber.h"
+#include "epub/css/FontList.h"
+#include "epub/options/ExportSettings.h"
+#include "epub/options/FlowingEPubOptions.h"
+#include "host/foundation/Consolidated.h"
+#include "host/foundation/Counted.h"
+#include "host/foundation/FontCache.h"
+#include "host/foundation/StringT.h"
+#include "host/render/ColourPalette.h"
+#include "host/render/Fill.h"
+#include "host/render/LineStyle.h"
+#include "host/text/Delta.h"
+#include "host/text/GlyphAtts.h"
+#include "host/text/ListAtt.h"
+#include "host/text/ParagraphAtts.h"
+#include "host/text/Story.h"
+#include "host/text/Style.h"
+#include "host/text/Table.h"
+
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace EPub {
+
+class StyleParams {
+public:
+    virtual ~StyleParams() = default;
+
+    StringT styleName;
+    StringT elementName;
+    StringT className;
+    StringT classList;
+    Counted<const Text::Style> style;
+    Counted<const Text::Delta> ruleDelta;
+    Counted<const Text::Delta> fullDelta;
+    AffectedParams affected;
+    bool emitCSS = true;
+    bool includeClass = true;
+};
+
+struct ParaParams final : Foundation::Countable {
+    StringT element = "p";
+    StringT styleClasses;
+    StringT overrideClass;
+    StringT dropCapClass;
+    StringT dropCapClasses;
+    StringT autoFormatClasses;
+    int32_t listDepth = 0;
+    StringT listElement;
+    Counted<const Text::Delta> styleDelta;
+
+    // Style classes then the override class.
+    StringT ClassList() const;
+};
+
+struct GlyphParams final : Foundation::Countable {
+    StringT element = "span";
+    StringT styleClasses;
+    StringT overrideClass;
+    Counted<const Text::Delta> delta;
+
+    StringT ClassList() const;
+};
+
+struct DivParams final : Foundation::Countable {
+    StringT className;
+    Counted<const Text::Delta> decorations;
+};
+
+struct TableCellSize {
+    StringT className;
+    int width = 0;
+    int height = 0;
+    StringT css;
+};
+
+struct TableFormatting {
+    Counted<const Text::TableFormat> format;
+    std::map<StringT, StringT> cellFormats; // CSS to class, so equal cells share one
+    std::vector<TableCellSize> cellSizes;
+    StringT tableClass;
+    StringT css;
+    std::vector<std::pair<StringT, StringT>> cellFormatOrder; // class and CSS, by registration
+};
+
+bool IsValidClassName(const StringT& name);
+bool IsValidElementName(const StringT& name);
+
+class StyleSheet {
+public:
+    StyleSheet(Counted<ExportSettings> settings, Counted<const FlowingEPubOptions> options);
+    virtual ~StyleSheet();
+    StyleSheet(const StyleSheet&) = delete;
+    StyleSheet& operator=(const StyleSheet&) = delete;
+
+    // Names a font for CSS; the EPUB exporter overrides this to embed it.
+    virtual StringT AddFont(const Foundation::Font& font);
+
+    void SetSecondaryStyleSheet(Counted<const Text::StyleSheet> styles);
+
+    Counted<ParaParams> RegisterParagraphAtts(const Consolidated<Text::ParagraphAtts>& atts,
+                                              const Consolidated<Text::ParagraphAtts>& previous);
+    // Null when the paragraph draws no decoration.
+    Counted<DivParams> RegisterDivAtts(const Consolidated<Text::ParagraphAtts>& atts);
+    Counted<GlyphParams> RegisterGlyphAtts(const Consolidated<Text::GlyphAtts>& atts,
+                                           const Counted<const Text::Style>& paragraphStyle);
+    // The paragraph with its list text in front when lists are written as text; else null.
+    Counted<const Text::Story> ExpandParagraph(const Text::StoryRange& paragraph,
+                                               const Counted<Text::Numberer>& numberer);
+
+    StringT RegisterFrameFormat(Counted<const Render::FillDescriptor> background,
+                                Counted<const Render::FillDescriptor> strokeFill,
+                                Counted<const Render::LineStyleDescriptor> stroke);
+    StringT RegisterTableFormat(Counted<const Text::TableFormat> format, int alignment);
+    StringT RegisterTableCellSize(const StringT& tableClass, int width, int height);
+    StringT RegisterTableCellFormat(const StringT& tableClass,
+                                    const Counted<const Text::TableFormat>& format, int column,
+                                    int row, const Text::Table& table, Text::CellSpan span);
+    StringT RegisterFontColourPalette(const Foundation::Font& font,
+                                      Counted<const Render::FontColourPaletteDescriptor> palette);
+
+    // Empty when the fill is not a solid colour, or is a default text colour.
+    StringT ColourToCSS(const Render::FillDescriptor* fill, bool isTextFill) const;
+    Raster::RGBA8 ToRGBA8(const Render::Colour& colour) const;
+
+    bool HasImages() const;
+    StringT DescribeStyles() const;
+    StringT DescribeImageStyles() const;
+
+    FontList& GetFontList() { return fontList_; }
+    const FontList& GetFontList() const { return fontList_; }
+
+    static double GetScale(const ExportSettings& settings, const FlowingEPubOptions& options);
+    static double GetPointScale(const ExportSettings& settings, const FlowingEPubOptions& options);
+
+protected:
+    StringT RegisterDivFormat(const StringT& declarations);
+    StringT RegisterSVGFormat(const StringT& name, const StringT& declarations);
+    void RegisterImageFormat(const StringT& id, const StringT& declarations,
+                             const StringT& comment);
+
+    Counted<const Text::Style> GetStyle(const StringT& name) const;
+    void RegisterStyle(const StringT& name, StyleParams& out);
+    const StyleParams& GetStyleParams(const StringT& name) const;
+    StringT SanitiseElementName(const StringT& name) const;
+    Consolidated<Text::ParagraphAtts>
+    CreateSimulatedSpacingAtts(const Consolidated<Text::ParagraphAtts>& cur,
+                               const Consolidated<Text::ParagraphAtts>& prev) const;
+    // `paragraph` and `glyph` pick which parts of the delta are described.
+    StringT DescribeDelta(const Counted<const Text::Delta>& delta, AffectedParams& affected,
+                          bool paragraph = true, bool glyph = true);
+    StringT DescribeCellFormat(const Text::CellFormat& format) const;
+    StringT DescribeCellBorderFormat(const Text::BorderFormat& border) const;
+
+    Counted<ExportSettings> settings_;
+    Counted<const FlowingEPubOptions> options_;
+
+private:
+    struct Override {
+        StringT className;
+        StringT css;
+    };
+    struct FormatEntry {
+        StringT className;
+        StringT declarations;
+        StringT comment;
+    };
+    struct Palette {
+        StringT name;
+        StringT family;
+        Counted<const Render::FontColourPaletteDescriptor> descriptor;
+        StringT body;
+    };
+    using ParaKey = Consolidated<Text::ParagraphAtts>;
+
+    bool IsScaled() const;
+    ParaKey Scaled(const ParaKey& atts) const;
+    Consolidated<Text::GlyphAtts> Scaled(const Consolidated<Text::GlyphAtts>& atts) const;
+    const Text::StyleSheet* SheetOf(const StringT& styleName) const;
+    CssDescriber::Context MakeContext();
+    StringT AutoFormatClasses(const ParaKey& atts, bool emitCSS);
+    void RegisterDropCap(const Text::DropCapAtt& dropCap, ParaParams& params);
+    StringT RegisterParagraphOverride(const ParaKey& atts, const StyleParams& style);
+    StringT RegisterGlyphOverride(const Consolidated<Text::GlyphAtts>& atts,
+                                  const Counted<const Text::Style>& paragraphStyle,
+                                  const StyleParams& characterStyle);
+    TableFormatting* FindTable(const StringT& tableClass);
+    StringT PaletteColour(uint32_t value) const;
+    StringT RGBAToCSS(uint8_t r, uint8_t g, uint8_t b, uint8_t a, bool isRGB) const;
+
+    FontList fontList_;
+    std::vector<StyleParams> registry_;
+    std::vector<StringT> ruleCss_; // per registry record
+    std::map<ParaKey, StringT> paraCache_;
+    std::vector<Override> paraOverrides_;
+    std::vector<std::pair<StringT, StringT>> dropCaps_; // CSS and class
+    std::map<ParaKey, Counted<DivParams>> divCache_;
+    std::vector<Override> divs_;
+    std::map<ParaKey, StringT> autoFormatCache_;
+    std::map<std::pair<Counted<const Text::Style>, Consolidated<Text::GlyphAtts>>, StringT>
+        glyphCache_;
+    std::vector<Override> glyphOverrides_;
+    std::vector<TableFormatting> tables_;
+    std::vector<FormatEntry> frames_;
+    std::vector<FormatEntry> divFormats_;
+    std::vector<FormatEntry> svgFormats_;
+    std::vector<FormatEntry> imageFormats_;
+    std::vector<Palette> palettes_;
+    Counted<const Foundation::FontCache> fontCache_;
+    Counted<const Text::StyleSheet> secondary_;
+    int32_t paragraphCounter_ = 1;
+    int32_t spanCounter_ = 1;
+};
+
+} // namespace EPub

@@ -1,0 +1,330 @@
+#include "epub/package/FlowingEPubExporter.h"
+
+#include "epub/content/TextEncoding.h"
+#include "epub/package/CoverDocument.h"
+#include "epub/package/PackageDocument.h"
+#include "host/foundation/ApplicationVersion.h"
+#include "host/foundation/FileStream.h"
+#include "host/foundation/FileSystem.h"
+#include "host/foundation/TimeStamp.h"
+
+namespace EPub {
+
+namespace {
+
+constexpr std::string_view kNavHead =
+    "<?xml version='1.0' encoding='utf-8' standalone='yes'?>\n";
+
+} // namespace
+
+bool IsSafeDocumentName(std::string_view name) {
+    if (name.empty() || name.front() == '/' || name.find('\\') != std::string_view::npos ||
+        name.find(':') != std::string_view::npos)
+        return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        const size_t slash = std::min(name.find('/', start), name.size());
+        const std::string_view part = name.substr(start, slash - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        start = slash + 1;
+    }
+    return true;
+}
+
+FlowingEPubExporter::FlowingEPubExporter(Counted<ExportSettings> settings,
+                                         Counted<const FlowingEPubOptions> options)
+    : HtmlExporter(std::move(settings), std::move(options)) {
+    if (options_->IsGenerateCSS())
+        linkedStyleSheets_ = {LastPathComponent(GetInternalCssPath()),
+                              LastPathComponent(GetImageCssPath())};
+}
+
+FlowingEPubExporter::~FlowingEPubExporter() = default;
+
+bool FlowingEPubExporter::Start(const StringT& path,
+                                Counted<Foundation::OutStreamSeekable> stream) {
+    HtmlExporter::Start(path, stream);
+    output_ = stream ? std::move(stream) : Foundation::FileOutStream::Create(path);
+    failure_ = nullptr;
+    container_ = ZipArchive::Create(output_, failure_);
+    AddMimeType(*container_);
+    return true;
+}
+
+bool FlowingEPubExporter::ExportStory(const Counted<const Text::Story>& story,
+                                      const Text::StoryPos& end, const StringT& fileName) {
+    return HtmlExporter::ExportStory(story, end, fileName, {});
+}
+
+Counted<Foundation::OutStream> FlowingEPubExporter::BeginStream(const StringT& name,
+                                                                StreamType type) {
+    if (!container_) {
+        lastError_ = StringT::Format("document \"%1\" opened before Start or after End", name);
+        return nullptr;
+    }
+    if (!IsSafeDocumentName(name.view())) {
+        lastError_ = StringT::Format(
+            "document name \"%1\" would leave the publication's content folder", name);
+        return nullptr;
+    }
+    if (container_->Exists(contentRoot_ + name)) {
+        lastError_ = StringT::Format("document \"%1\" is written twice", name);
+        return nullptr;
+    }
+    if (!manifest_.Record(name, type))
+        return AddEntry(*container_, StringT());
+    return AddEntry(*container_, contentRoot_ + name);
+}
+
+bool FlowingEPubExporter::AddCssFile(const Counted<const CSSFile>& file) {
+    if (!file)
+        return false;
+    StringT text = file->GetContent();
+    const auto& source = file->GetDataSource();
+    if (text.empty() && source)
+        text = Foundation::FileSystem::LoadTextFile(source->GetFileSystemRepresentation())
+                   .value_or(StringT());
+    if (text.empty())
+        return false;
+    const StringT base = SafeStyleSheetBaseName(source ? source->GetFilename().view() : "");
+    const StringT name = UniqueStyleSheetName(base, linkedStyleSheets_);
+    linkedStyleSheets_.push_back(name);
+    const auto out = BeginStream(GetCssPath() + name, StreamType::StyleSheet);
+    return out && out->Write(text);
+}
+
+void FlowingEPubExporter::AddTocEntry(Counted<const Text::AnchorData> anchor, StringT text,
+                                      const Counted<const Text::AnchorData>& parent) {
+    if (!parent) {
+        toc_.push_back({std::move(anchor), std::move(text), {}});
+        return;
+    }
+    for (TocEntry& entry : toc_) {
+        if (entry.anchor == parent) {
+            entry.children.push_back({std::move(anchor), std::move(text), {}});
+            return;
+        }
+    }
+}
+
+void FlowingEPubExporter::RecordPage(int source, int page, const StringT& document) {
+    if (source < 0)
+        return;
+    if (pageRegistry_.size() <= static_cast<size_t>(source))
+        pageRegistry_.resize(static_cast<size_t>(source) + 1);
+    pageRegistry_[static_cast<size_t>(source)].emplace(page, document);
+}
+
+bool FlowingEPubExporter::NeedsInferredLandmark(Landmark landmark) const {
+    return GetLandmark(landmark).chunk.empty();
+}
+
+StringT FlowingEPubExporter::AddFont(const Foundation::Font& font) {
+    return GetFontList().RegisterFont(font);
+}
+
+bool FlowingEPubExporter::WriteStyleSheet(const Counted<Foundation::OutStream>& stream) {
+    GetFontList().WriteFontFaces(*stream, *container_, "OEBPS");
+    return stream->Write(DescribeStyles());
+}
+
+void FlowingEPubExporter::ChooseDominantLanguage() {
+    dominantLanguage_ = GetPublicationLanguage();
+    int64_t best = 0;
+    for (const auto& [id, entry] : GetLanguageCounts()) {
+        if (entry.second > best) {
+            best = entry.second;
+            dominantLanguage_ = entry.first;
+        }
+    }
+}
+
+StringT FlowingEPubExporter::LocaliseDominant(const StringT& key,
+                                              const StringT& defaultText) const {
+    return Callbacks().localise(key, dominantLanguage_.get(), defaultText);
+}
+
+bool FlowingEPubExporter::End() {
+    if (!container_)
+        return false;
+    if (!HtmlExporter::End())
+        return false;
+    ChooseDominantLanguage();
+    if (manifest_.contentDocuments.empty()) {
+        const auto out =
+            StartChunk("Story1.xhtml", "", GetPublicationLanguage(), false, StreamType::Content);
+        if (out)
+            EndChunk(out);
+    }
+    AddCover();
+    AddOpf();
+    AddContainer(*container_, "OEBPS", packageName_.view());
+    AddToc();
+    AddEncryption(*container_, GetFontList().GetEmbeddedFonts(), GetFontList().GetRecordNumbers());
+    Release();
+    if (failure_)
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+    return true;
+}
+
+void FlowingEPubExporter::Abort() {
+    if (!output_)
+        return;
+    HtmlExporter::Abort();
+    Release();
+    if (failure_)
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void FlowingEPubExporter::Release() {
+    container_.Reset();
+    output_.Reset();
+}
+
+void FlowingEPubExporter::AddCover() {
+    const ExportSettings& s = *settings_;
+    if (!s.coverImage)
+        return;
+    const StringT path = StoreBitmap(*s.coverImage, "Cover");
+    if (path.empty())
+        return;
+    manifest_.coverImageName = path;
+    manifest_.coverImageId = "cover_image";
+    if (options_->GetCoverPageAltText().empty())
+        return;
+    const auto out = BeginStream("cover.xhtml", StreamType::Cover);
+    if (!out)
+        return;
+    WriteCoverDocument(*out, {LocaliseDominant("EPUB:CoverTitle", "Cover"),
+                              dominantLanguage_->GetId(), path, options_->GetCoverPageAltText()});
+}
+
+void FlowingEPubExporter::AddOpf() {
+    const auto out = AddEntry(*container_, contentRoot_ + packageName_);
+    if (!out)
+        return;
+    PackageDocumentInput in{*settings_, *options_, manifest_, {}, {}, {}, {}, false, {}, {}, {}, {}};
+    for (const size_t number : GetFontList().GetRecordNumbers())
+        in.fontPaths.push_back(
+            container_->Path(GetFontList().GetEmbeddedFonts()[number - 1].entryIndex));
+    in.contentRoot = contentRoot_;
+    in.navigationDocument = navigationName_;
+    in.imageCssPath = GetImageCssPath();
+    in.hasImageStyles = HasImages();
+    in.dominantLanguage = dominantLanguage_->GetId();
+    in.generator = Foundation::ApplicationVersion::GetCurrent().ToString();
+    in.currentTime = [] { return Foundation::ToString(Foundation::TimeStamp::GetCurrent(), 3, true); };
+    in.localise = [this](std::string_view key, std::string_view def) {
+        return LocaliseDominant(StringT(key), StringT(def));
+    };
+    WritePackageDocument(*out, in);
+}
+
+StringT FlowingEPubExporter::LocationHref(const AnchorLocation& location) const {
+    return AnchorHref(location, navigationName_);
+}
+
+bool FlowingEPubExporter::HasValidLocsRecursive(const TocEntry& entry) const {
+    if (entry.anchor && !GetAnchor(*entry.anchor).chunk.empty())
+        return true;
+    for (const TocEntry& child : entry.children)
+        if (HasValidLocsRecursive(child))
+            return true;
+    return false;
+}
+
+void FlowingEPubExporter::WriteTocEntry(Foundation::OutStream& out, const TocEntry& entry) const {
+    const AnchorLocation& location =
+        entry.anchor ? GetAnchor(*entry.anchor) : AnchorRegistry::EmptyLocation();
+    const bool linked = !location.chunk.empty();
+    if (!linked && (entry.children.empty() || !HasValidLocsRecursive(entry)))
+        return;
+    if (linked)
+        out << "<li><a" << LocationHref(location) << ">" << XMLEncode(entry.text) << "</a>";
+    else
+        out << "<li>" << XMLEncode(entry.text);
+    if (entry.children.empty()) {
+        out << "</li>\n";
+        return;
+    }
+    out << "<ol>\n";
+    for (const TocEntry& child : entry.children)
+        WriteTocEntry(out, child);
+    out << "</ol>\n</li>\n";
+}
+
+void FlowingEPubExporter::AddToc() {
+    const auto out = AddEntry(*container_, contentRoot_ + navigationName_);
+    if (!out)
+        return;
+    const StringT lang = dominantLanguage_->GetId();
+    *out << kNavHead
+         << StringT::Format("<html xmlns=\"http://www.w3.org/1999/xhtml\" "
+                            "xmlns:epub=\"http://www.idpf.org/2007/ops\" lang=\"%1\" "
+                            "xml:lang=\"%1\">\n",
+                            lang)
+         << "<head>\n<title>" << XMLEncode(settings_->title) << "</title>\n</head>\n<body>\n";
+
+    bool anyPage = false;
+    for (const auto& pages : pageRegistry_)
+        anyPage = anyPage || !pages.empty();
+    if (settings_->includePageList && anyPage) {
+        *out << "<nav epub:type=\"page-list\" role=\"doc-pagelist\">\n<h2>"
+             << LocaliseDominant("EPUB:Page List", "Page List") << "</h2>\n<ol>\n";
+        for (size_t source = 0; source < pageRegistry_.size(); ++source) {
+            for (const auto& [page, document] : pageRegistry_[source]) {
+                const AnchorLocation& location =
+                    GetPageAnchor(static_cast<int>(source), document, page, nullptr);
+                if (location.chunk.empty())
+                    continue;
+                *out << StringT::Format("<li><a%1>%2</a></li>\n", LocationHref(location),
+                                        XMLEncode(location.label));
+            }
+        }
+        *out << "</ol>\n</nav>\n";
+    }
+
+    const LandmarkInfo& tocInfo = GetLandmarkInfo(Landmark::TableOfContents);
+    *out << "<nav id=\"toc\" epub:type=\"toc\" role=\"doc-toc\">\n<h2>"
+         << LocaliseDominant(StringT(tocInfo.styleName), StringT(tocInfo.displayName))
+         << "</h2>\n<ol>\n";
+    for (const TocEntry& entry : toc_)
+        WriteTocEntry(*out, entry);
+    if (toc_.empty())
+        *out << "<li><a href=\"" << manifest_.FirstDocument() << "\">"
+             << XMLEncode(settings_->title) << "</a></li>\n";
+    *out << "</ol>\n</nav>\n";
+
+    *out << "<nav epub:type=\"landmarks\" role=\"navigation\">\n<h2>"
+         << LocaliseDominant("EPUB:Landmarks", "Landmarks") << "</h2>\n<ol>\n";
+    for (const LandmarkInfo& info : LandmarkTable()) {
+        StringT href;
+        const AnchorLocation& location = GetLandmark(info.landmark);
+        if (!location.chunk.empty()) {
+            href = LocationHref(location);
+        } else if (info.landmark == Landmark::Cover) {
+            if (manifest_.hasCover)
+                href = " href=\"" + manifest_.coverDocument + "\"";
+            else if (options_->GetCoverPageType() == CoverPageType::FirstPage)
+                href = " href=\"" + manifest_.FirstDocument() + "\"";
+        } else if (info.landmark == Landmark::BodyMatter) {
+            const AnchorLocation& first = toc_.empty() || !toc_.front().anchor
+                                              ? AnchorRegistry::EmptyLocation()
+                                              : GetAnchor(*toc_.front().anchor);
+            href = !first.chunk.empty() ? LocationHref(first)
+                                        : " href=\"" + manifest_.FirstDocument() + "\"";
+        }
+        if (href.empty())
+            continue;
+        *out << "<li><a" << href;
+        if (!info.shortName.empty())
+            *out << " epub:type=\"" << info.shortName << "\"";
+        *out << ">"
+             << LocaliseDominant(StringT(info.styleName), StringT(info.displayName))
+             << "</a></li>\n";
+    }
+    *out << "</ol>\n</nav>\n</body>\n</html>\n";
+}
+
+} // namespace EPub

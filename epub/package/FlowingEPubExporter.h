@@ -1,0 +1,89 @@
+#pragma once
+// The reflowable EPUB exporter: every document goes into an OCF container, and the package,
+// navigation, cover and encryption documents are written around them at End.
+
+#include "epub/content/HtmlExporter.h"
+#include "epub/options/CSSFile.h"
+#include "epub/package/OcfContainer.h"
+
+#include <exception>
+#include <list>
+#include <map>
+
+namespace EPub {
+
+class FlowingEPubExporter : public HtmlExporter {
+public:
+    struct TocEntry {
+        Counted<const Text::AnchorData> anchor;
+        StringT text;
+        std::list<TocEntry> children;
+    };
+
+    FlowingEPubExporter(Counted<ExportSettings> settings, Counted<const FlowingEPubOptions> options);
+    ~FlowingEPubExporter() override;
+
+    // Opens the container on `stream`, or on a new file at `path` when the stream is null.
+    bool Start(const StringT& path, Counted<Foundation::OutStreamSeekable> stream = {}) override;
+    bool ExportStory(const Counted<const Text::Story>& story, const Text::StoryPos& end,
+                     const StringT& fileName);
+    bool ExportArticle(const Article& article, const StringT& fileName, int paginationSource) {
+        return HtmlExporter::ExportArticle(article, fileName, paginationSource);
+    }
+    // Copies a user style sheet into the container; documents opened afterwards link it.
+    bool AddCssFile(const Counted<const CSSFile>& file);
+    // Two levels at most: `parent` must be a top-level entry's anchor.
+    void AddTocEntry(Counted<const Text::AnchorData> anchor, StringT text,
+                     const Counted<const Text::AnchorData>& parent);
+    // Writes the package around the content and finishes the container; rethrows an error the
+    // container met while writing.
+    bool End() override;
+    void Abort() override;
+
+    // Why the last document or style sheet was refused; empty when none was.
+    const StringT& GetLastError() const noexcept { return lastError_; }
+
+    Counted<Foundation::OutStream> BeginStream(const StringT& name, StreamType type) override;
+    StringT GetImagePath() const override { return "images/"; }
+    StringT GetInternalCssPath() const override { return "css/styles.css"; }
+    StringT GetImageCssPath() const override { return "css/images.css"; }
+    std::vector<StringT> GetAllCssPaths() const override { return linkedStyleSheets_; }
+    StringT GetCssPath() const override { return "css/"; }
+    bool NeedsInferredLandmark(Landmark landmark) const override;
+    bool WriteStyleSheet(const Counted<Foundation::OutStream>& stream) override;
+    StringT AddFont(const Foundation::Font& font) override;
+
+    // Records that a page's marker was written into `document`.
+    void RecordPage(int source, int page, const StringT& document);
+    bool HasValidLocsRecursive(const TocEntry& entry) const;
+    const PublicationManifest& GetManifest() const noexcept { return manifest_; }
+
+private:
+    void ChooseDominantLanguage();
+    void AddCover();
+    void AddOpf();
+    void AddToc();
+    void WriteTocEntry(Foundation::OutStream& out, const TocEntry& entry) const;
+    StringT LocationHref(const AnchorLocation& location) const;
+    StringT LocaliseDominant(const StringT& key, const StringT& defaultText) const;
+    void Release();
+
+    Counted<ZipArchive> container_;
+    std::exception_ptr failure_;
+    Counted<Foundation::OutStreamSeekable> output_;
+    std::vector<StringT> linkedStyleSheets_;
+    PublicationManifest manifest_;
+    std::list<TocEntry> toc_;
+    std::vector<std::map<int, StringT>> pageRegistry_;
+    Counted<const Text::Language> dominantLanguage_;
+    StringT lastError_;
+    const StringT contentRoot_ = "OEBPS/";
+    const StringT navigationName_ = "toc.xhtml";
+    const StringT packageName_ = "package.opf";
+};
+
+// True when `name` stays inside the content folder: relative, no "..", no backslash, no empty
+// path component.
+bool IsSafeDocumentName(std::string_view name);
+
+} // namespace EPub

@@ -1,0 +1,215 @@
+// Runs the built tool on small documents and checks its exit status, its messages and that a
+// failed export never touches an existing output.
+
+#include "hostimpl/foundation/ZipTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+using FoundationTest::ReadZip;
+using FoundationTest::ScratchDir;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string err;
+};
+
+class Tool : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, const std::string& text) {
+        const std::string path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    Result Run(const std::string& args) {
+        const std::string errFile = dir_ / "stderr.txt";
+        const std::string cmd =
+            std::string("'") + EPUBEXPORT_PATH + "' " + args + " >/dev/null 2>'" + errFile + "'";
+        const int raw = std::system(cmd.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(errFile)};
+    }
+
+    // Exports `json` onto an output that already exists and expects it untouched.
+    Result ExpectRefused(const std::string& json, int status = 2) {
+        const std::string input = Write("in.json", json);
+        const std::string output = Write("out.epub", "previous");
+        const Result r = Run("'" + input + "' -o '" + output + "'");
+        EXPECT_EQ(r.status, status) << r.err;
+        EXPECT_EQ(Read(output), "previous");
+        EXPECT_FALSE(r.err.empty());
+        return r;
+    }
+
+    ScratchDir dir_;
+};
+
+const char* const Good = R"({
+  "metadata": {"title": "Small", "identifier": "urn:uuid:11111111-2222-4333-8444-555555555555"},
+  "styles": [
+    {"name": "Body", "paragraph": {"spaceAfter": 6}, "character": {"size": 11}},
+    {"name": "Heading", "base": "Body", "paragraph": {"alignment": "centre"},
+     "character": {"fontWeight": 700}},
+    {"name": "Emphasis", "kind": "character", "character": {"fontStyle": "italic"}}
+  ],
+  "stories": [
+    {"file": "one.xhtml", "title": "One", "toc": "One", "page": "1",
+     "paragraphs": [{"style": "Heading", "text": "One"},
+                    {"style": "Body", "runs": ["Plain ", {"text": "stressed", "style": "Emphasis"},
+                                          {"footnote": "A note."}]}]},
+    {"file": "two.xhtml", "toc": "Two", "page": "2", "paragraphs": ["Just text."]}
+  ]
+})";
+
+} // namespace
+
+TEST_F(Tool, GoodDocumentBecomesAnEpubWithMimetypeFirst) {
+    const std::string input = Write("in.json", Good);
+    const std::string output = Write("out.epub", "previous");
+    const Result r = Run("'" + input + "' -o '" + output + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, ""); // stderr is not a terminal: no progress
+    const auto records = ReadZip(output);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.front().name, "mimetype");
+    bool one = false, two = false;
+    for (const auto& rec : records) {
+        one |= rec.name == "OEBPS/one.xhtml";
+        two |= rec.name == "OEBPS/two.xhtml";
+    }
+    EXPECT_TRUE(one && two);
+    const auto doc = std::find_if(records.begin(), records.end(),
+                                  [](const auto& rec) { return rec.name == "OEBPS/one.xhtml"; });
+    ASSERT_NE(doc, records.end());
+    EXPECT_NE(doc->data.find("A note."), std::string::npos) << doc->data;
+    // No temporary file is left beside the target.
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_ / "."))
+        ++files;
+    EXPECT_EQ(files, 3u); // in.json, out.epub, stderr.txt
+}
+
+TEST_F(Tool, HtmlModeWritesDocumentsIntoAFolder) {
+    const std::string input = Write("in.json", Good);
+    const Result r = Run("'" + input + "' --html '" + std::string(dir_ / "site") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* name : {"site/one.xhtml", "site/two.xhtml", "site/styles.css"})
+        EXPECT_TRUE(std::filesystem::exists(dir_ / name)) << name;
+}
+
+TEST_F(Tool, CommandLineMistakesAreUsageErrors) {
+    EXPECT_EQ(Run("--help").status, 0);
+    EXPECT_EQ(Run("--version").status, 0);
+    EXPECT_EQ(Run("").status, 2);
+    EXPECT_EQ(Run("in.json").status, 2);
+    EXPECT_EQ(Run("in.json -o").status, 2);
+    EXPECT_EQ(Run("--frobnicate in.json -o x.epub").status, 2);
+    const Result missing = Run("'" + std::string(dir_ / "none.json") + "' -o x.epub");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("none.json"), std::string::npos);
+}
+
+TEST_F(Tool, MalformedJsonGivesLineAndColumn) {
+    const Result r = ExpectRefused("{\n  \"stories\": [\n    {\"file\": \"a.xhtml\",,}\n  ]\n}");
+    EXPECT_NE(r.err.find("in.json:3:24"), std::string::npos) << r.err;
+}
+
+TEST_F(Tool, InvalidUtf8IsReported) {
+    const Result r = ExpectRefused("{\"stories\": [{\"file\": \"a.xhtml\", \"paragraphs\": "
+                                   "[\"bad \xC3\x28 text\"]}]}");
+    EXPECT_NE(r.err.find("UTF-8"), std::string::npos) << r.err;
+}
+
+TEST_F(Tool, FieldMistakesNameTheJsonPath) {
+    struct Case {
+        const char* json;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {R"({"stories": [], "metdata": {}})", "$.metdata: unknown field"},
+        {R"({"stories": [{"file": "a.xhtml", "titel": "x"}]})",
+         "$.stories[0].titel: unknown field"},
+        {R"({"stories": {}})", "$.stories: expected an array"},
+        {R"({"metadata": {"title": 3}, "stories": []})", "$.metadata.title: expected a string"},
+        {R"({"stories": [{"file": "a.xhtml", "paragraphs": [{"style": "Nope"}]}]})",
+         "$.stories[0].paragraphs[0].style: unknown style \"Nope\""},
+        {R"({"styles": [{"name": "B", "character": {"sise": 3}}], "stories": []})",
+         "$.styles[0].character.sise: unknown attribute"},
+        {R"({"styles": [{"name": "B", "paragraph": {"alignment": "middle"}}], "stories": []})",
+         "$.styles[0].paragraph.alignment: unknown value"},
+        {R"({"styles": [{"name": "B", "base": "A"}], "stories": []})",
+         "$.styles[0].base: unknown style \"A\""},
+        {R"({"styles": [{"name": "C", "kind": "character"}], "stories": [{"file": "a.xhtml",
+            "paragraphs": [{"style": "C"}]}]})",
+         "is not a paragraph style"},
+        {R"({"stories": [{"file": "a.xhtml"}, {"file": "a.xhtml"}]})", "is used twice"},
+        {R"({"stories": [{"file": "a.xhtml", "paragraphs": [{"runs": [{"footnote": "x",
+            "endnote": "y"}]}]}]})",
+         "$.stories[0].paragraphs[0].runs[0]: a note is either"},
+        {R"({"styles": [{"name": "B", "character": {"fontWeight": 9999999999}}], "stories": []})",
+         "$.styles[0].character.fontWeight: expected an integer"},
+        {R"({"styles": [{"name": "B", "character": {"fontWeight": 700}},
+                        {"name": "B"}], "stories": []})",
+         "$.styles[1].name: style \"B\" is defined twice"},
+        {R"({"cover": {"image": "missing.png"}, "stories": []})", "missing.png"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.json);
+        const Result r = ExpectRefused(c.json);
+        EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(Tool, FileNamesThatLeaveThePublicationAreRefused) {
+    for (const char* name : {"../evil.xhtml", "/etc/evil.xhtml", "a\\\\b.xhtml", "a//b.xhtml"}) {
+        SCOPED_TRACE(name);
+        const Result r =
+            ExpectRefused(std::string(R"({"stories": [{"file": ")") + name + R"("}]})");
+        EXPECT_NE(r.err.find("$.stories[0].file"), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(Tool, FailedExportLeavesExistingOutputUntouched) {
+    const std::string input = Write("in.json", Good);
+    // The target's folder does not exist, so nothing can be written.
+    const Result r = Run("'" + input + "' -o '" + std::string(dir_ / "no/such/dir.epub") + "'");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_FALSE(r.err.empty());
+}
+
+TEST_F(Tool, ExamplesExportWithNavigationAndCover) {
+    for (const char* name : {"minimal", "novel"}) {
+        SCOPED_TRACE(name);
+        const std::string input = std::string(EPUB_SOURCE_DIR) + "/examples/" + name + ".json";
+        const std::string output = dir_ / (std::string(name) + ".epub");
+        const Result r = Run("'" + input + "' -o '" + output + "'");
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto records = ReadZip(output);
+        ASSERT_FALSE(records.empty());
+        EXPECT_EQ(records.front().name, "mimetype");
+        const auto toc = std::find_if(records.begin(), records.end(), [](const auto& rec) {
+            return rec.name == "OEBPS/toc.xhtml";
+        });
+        ASSERT_NE(toc, records.end());
+        EXPECT_NE(toc->data.find("#Anchor1\">"), std::string::npos) << toc->data;
+    }
+    const auto novel = ReadZip(dir_ / "novel.epub");
+    EXPECT_TRUE(std::any_of(novel.begin(), novel.end(),
+                            [](const auto& rec) { return rec.name == "OEBPS/cover.xhtml"; }));
+}

@@ -10,7 +10,7 @@ namespace Foundation {
 
 namespace {
 
-// Version made by: Unix host (3), zip specification 3.0, so readers honour the mode bits.
+// Version made by: Unix host (3), zip format version 3.0, so readers honour the mode bits.
 constexpr uLong kVersionMadeBy = (3u << 8) | 30u;
 // General purpose flag bit 11: the name is UTF-8.
 constexpr uLong kUtf8NameFlag = 1u << 11;

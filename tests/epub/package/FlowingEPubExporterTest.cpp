@@ -1,0 +1,244 @@
+#include "epub/package/FlowingEPubExporter.h"
+#include "epub/options/AccessibilityMetadata.h"
+#include "host/foundation/DataSource.h"
+#include "host/foundation/FileStream.h"
+#include "host/raster/DynamicBitmap.h"
+#include "hostimpl/text/StoryBuilder.h"
+#include "tests/hostimpl/foundation/ZipTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace EPub;
+using FoundationTest::ReadZip;
+using FoundationTest::ScratchDir;
+using FoundationTest::ZipRecord;
+
+namespace {
+
+// One document and style sheet per test: stories, anchors and the settings all refer to it.
+struct Book {
+    Counted<Text::StyleSheet> styles = Text::StyleSheet::Make(Text::TextDocument::Make());
+    Text::StoryBuilder Builder() const { return Text::StoryBuilder(styles); }
+    const Counted<const Text::TextDocument>& Document() const { return styles->GetDocument(); }
+};
+
+Counted<ExportSettings> MakeSettings(const Book& book) {
+    auto settings = Foundation::MakeCounted<ExportSettings>();
+    settings->styles = book.styles;
+    settings->defaultGlyphAtts = book.Document()->GetDefaultGlyphAtts();
+    settings->title = "A Test & Title";
+    settings->identifier = "urn:uuid:0b9c4f8a-1d2e-4c3b-9a8f-123456789abc";
+    settings->language = "en";
+    settings->author = "Ann Author";
+    return settings;
+}
+
+Counted<FlowingEPubOptions> MakeOptions() {
+    return Foundation::MakeCounted<FlowingEPubOptions>(
+        Render::FileExportOptionsVector::Preset::Standard);
+}
+
+void SetCallbacks(FlowingEPubExporter& exporter) {
+    exporter.Callbacks().localise = [](const StringT&, const Text::Language*, const StringT& text) {
+        return text;
+    };
+}
+
+const ZipRecord* Find(const std::vector<ZipRecord>& records, std::string_view name) {
+    const auto it = std::find_if(records.begin(), records.end(),
+                                 [&](const ZipRecord& r) { return r.name == name; });
+    return it == records.end() ? nullptr : &*it;
+}
+
+pugi::xml_document Parse(const ZipRecord* record) {
+    pugi::xml_document doc;
+    EXPECT_NE(record, nullptr);
+    if (record) {
+        EXPECT_TRUE(doc.load_string(record->data.c_str())) << record->name;
+    }
+    return doc;
+}
+
+struct Exported {
+    ScratchDir dir;
+    std::string path = dir / "book.epub";
+};
+
+} // namespace
+
+TEST(FlowingEPubExporter, EmptyExportIsACompletePublication) {
+    Book book;
+    Exported out;
+    FlowingEPubExporter exporter(MakeSettings(book), MakeOptions());
+    SetCallbacks(exporter);
+    ASSERT_TRUE(exporter.Start(StringT(out.path)));
+    ASSERT_TRUE(exporter.End());
+
+    const auto records = ReadZip(out.path);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.front().name, "mimetype");
+    EXPECT_EQ(records.front().data, "application/epub+zip");
+    for (const char* name : {"OEBPS/Story1.xhtml", "OEBPS/css/styles.css", "OEBPS/package.opf",
+                             "META-INF/container.xml", "OEBPS/toc.xhtml"})
+        EXPECT_NE(Find(records, name), nullptr) << name;
+    EXPECT_EQ(Find(records, "META-INF/encryption.xml"), nullptr);
+    EXPECT_EQ(Find(records, "OEBPS/css/images.css"), nullptr);
+
+    const auto story = Parse(Find(records, "OEBPS/Story1.xhtml"));
+    EXPECT_STREQ(story.select_node("//title").node().child_value(), "A Test & Title");
+    EXPECT_TRUE(story.select_node("//body").node().first_child().empty());
+    // Image styles were never registered, so the document links only the main sheet.
+    EXPECT_EQ(story.select_nodes("//link").size(), 1u);
+
+    const auto opf = Parse(Find(records, "OEBPS/package.opf"));
+    EXPECT_STREQ(opf.select_node("//*[local-name()='language']").node().child_value(), "en");
+    EXPECT_EQ(opf.select_nodes("//*[local-name()='itemref']").size(), 1u);
+    EXPECT_FALSE(opf.select_node("//*[local-name()='guide']"));
+
+    const auto nav = Parse(Find(records, "OEBPS/toc.xhtml"));
+    const auto tocLinks = nav.select_nodes("//*[@id='toc']//*[local-name()='a']");
+    ASSERT_EQ(tocLinks.size(), 1u);
+    EXPECT_STREQ(tocLinks.first().node().attribute("href").value(), "Story1.xhtml");
+    EXPECT_FALSE(nav.select_node("//*[@epub:type='page-list']"));
+    EXPECT_TRUE(nav.select_node("//*[local-name()='a'][@epub:type='bodymatter']"));
+    EXPECT_FALSE(nav.select_node("//*[local-name()='a'][@epub:type='cover']"));
+}
+
+TEST(FlowingEPubExporter, CoverDocumentOnlyWithAlternativeText) {
+    Book book;
+    for (const bool withAlt : {false, true}) {
+        Exported out;
+        auto settings = MakeSettings(book);
+        settings->coverImage = Raster::DynamicBitmap::Create(4, 6);
+        settings->coverImageName = "Cover";
+        auto options = MakeOptions();
+        if (withAlt) {
+            options->SetCoverPageAltText("A red <cover>");
+        }
+        FlowingEPubExporter exporter(settings, options);
+        SetCallbacks(exporter);
+        exporter.Start(StringT(out.path));
+        ASSERT_TRUE(exporter.End());
+        const auto records = ReadZip(out.path);
+        EXPECT_NE(Find(records, "OEBPS/images/Cover.png"), nullptr);
+        EXPECT_EQ(Find(records, "OEBPS/cover.xhtml") != nullptr, withAlt);
+        const auto opf = Parse(Find(records, "OEBPS/package.opf"));
+        const auto item = opf.select_node("//*[@properties='cover-image']").node();
+        EXPECT_STREQ(item.attribute("id").value(), "cover_image");
+        EXPECT_EQ(bool(opf.select_node("//*[local-name()='guide']")), withAlt);
+        if (withAlt) {
+            const auto cover = Parse(Find(records, "OEBPS/cover.xhtml"));
+            EXPECT_STREQ(
+                cover.select_node("//*[local-name()='img']").node().attribute("alt").value(),
+                "A red <cover>");
+        }
+    }
+}
+
+TEST(FlowingEPubExporter, UserStyleSheetsGetUniqueSafeNames) {
+    Book book;
+    Exported out;
+    FlowingEPubExporter exporter(MakeSettings(book), MakeOptions());
+    SetCallbacks(exporter);
+    exporter.Start(StringT(out.path));
+    const std::string css = out.dir / "styles.css";
+    FoundationTest::WriteFileBytes(css, "p { color: red; }\n");
+    auto source = Foundation::MakeCounted<Foundation::FileDataSource>(StringT(css));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(exporter.AddCssFile(
+            Foundation::MakeCounted<CSSFile>(source, Foundation::TimeStamp(), "")));
+    auto story = book.Builder().Text("Hello").Build();
+    EXPECT_TRUE(exporter.ExportStory(story, story->gend(), "chapter.xhtml"));
+    ASSERT_TRUE(exporter.End());
+    const auto records = ReadZip(out.path);
+    EXPECT_NE(Find(records, "OEBPS/css/styles_1.css"), nullptr);
+    EXPECT_NE(Find(records, "OEBPS/css/styles_2.css"), nullptr);
+    const auto doc = Parse(Find(records, "OEBPS/chapter.xhtml"));
+    EXPECT_EQ(doc.select_nodes("//link").size(), 3u);
+}
+
+TEST(FlowingEPubExporter, RefusesNamesOutsideTheContentFolder) {
+    EXPECT_FALSE(IsSafeDocumentName("../evil.xhtml"));
+    EXPECT_FALSE(IsSafeDocumentName("/abs.xhtml"));
+    EXPECT_FALSE(IsSafeDocumentName("a\\b.xhtml"));
+    EXPECT_FALSE(IsSafeDocumentName("a//b.xhtml"));
+    EXPECT_FALSE(IsSafeDocumentName("sub/../../x.xhtml"));
+    EXPECT_TRUE(IsSafeDocumentName("text/chapter.1.xhtml"));
+
+    Book book;
+    Exported out;
+    FlowingEPubExporter exporter(MakeSettings(book), MakeOptions());
+    SetCallbacks(exporter);
+    exporter.Start(StringT(out.path));
+    auto story = book.Builder().Text("x").Build();
+    EXPECT_FALSE(exporter.ExportStory(story, story->gend(), "../x.xhtml"));
+    EXPECT_NE(exporter.GetLastError().Find("would leave"), StringT::npos);
+    exporter.Abort();
+}
+
+TEST(FlowingEPubExporter, WriteFailureIsRethrownFromEnd) {
+    Book book;
+    auto failing = Foundation::MakeCounted<FoundationTest::FailingStream>(200);
+    FlowingEPubExporter exporter(MakeSettings(book), MakeOptions());
+    SetCallbacks(exporter);
+    exporter.Start("", failing);
+    EXPECT_THROW(exporter.End(), std::runtime_error);
+}
+
+TEST(FlowingEPubExporter, TableOfContentsHasTwoLevelsAtMost) {
+    Book book;
+    Exported out;
+    FlowingEPubExporter exporter(MakeSettings(book), MakeOptions());
+    SetCallbacks(exporter);
+    auto doc = Text::TextDocument::Make();
+    auto story = book.Builder().Text("One").Build();
+    Counted<const Text::AnchorData> top = doc->MakeAnchor("top");
+    Counted<const Text::AnchorData> child = doc->MakeAnchor("child");
+    Counted<const Text::AnchorData> grandchild = doc->MakeAnchor("grandchild");
+    exporter.RegisterAnchor("c.xhtml", *top, story->gbegin());
+    exporter.RegisterAnchor("c.xhtml", *child, story->gbegin() + 1);
+    exporter.RegisterAnchor("c.xhtml", *grandchild, story->gbegin() + 2);
+    exporter.AddTocEntry(top, "Top", nullptr);
+    exporter.AddTocEntry(child, "Child", top);
+    exporter.AddTocEntry(grandchild, "Grandchild", child);
+    exporter.Start(StringT(out.path));
+    exporter.ExportStory(story, story->gend(), "c.xhtml");
+    ASSERT_TRUE(exporter.End());
+    const auto nav = Parse(Find(ReadZip(out.path), "OEBPS/toc.xhtml"));
+    const auto links = nav.select_nodes("//*[@id='toc']//*[local-name()='a']");
+    ASSERT_EQ(links.size(), 2u);
+    EXPECT_STREQ(links.first().node().attribute("href").value(), "c.xhtml#Anchor1");
+    EXPECT_TRUE(nav.select_node("//*[@id='toc']/*/*/*[local-name()='ol']/*/*[.='Child']"));
+}
+
+TEST(FlowingEPubExporter, PublicationPassesEpubCheck) {
+    Book book;
+    const char* jar = "/usr/share/java/epubcheck.jar";
+    if (!std::filesystem::exists(jar) || std::system("command -v java >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "EPUBCheck is not installed";
+    Exported out;
+    auto settings = MakeSettings(book);
+    settings->coverImage = Raster::DynamicBitmap::Create(8, 8);
+    settings->coverImageName = "Cover";
+    settings->accessibility = Foundation::MakeCounted<AccessibilityMetadata>();
+    settings->accessibility->SetSummary("No known hazards & fully navigable.");
+    auto options = MakeOptions();
+    options->SetCoverPageAltText("Cover");
+    FlowingEPubExporter exporter(settings, options);
+    SetCallbacks(exporter);
+    exporter.Start(StringT(out.path));
+    auto story = book.Builder().Text("Hello").Build();
+    exporter.ExportStory(story, story->gend(), "chapter.xhtml");
+    ASSERT_TRUE(exporter.End());
+    const std::string report = out.dir / "report.txt";
+    std::system(
+        ("java -jar " + std::string(jar) + " " + out.path + " >" + report + " 2>&1").c_str());
+    const std::string text = FoundationTest::ReadFileBytes(report);
+    EXPECT_EQ(text.find("ERROR"), std::string::npos) << text;
+    EXPECT_EQ(text.find("WARNING"), std::string::npos) << text;
+}

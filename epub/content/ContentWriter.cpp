@@ -147,6 +147,7 @@ bool ContentWriter::ExportStory(const Counted<const Text::Story>& story, const T
 
 bool ContentWriter::ExportStory(const Counted<const Text::Story>& story, const StringT& fileName,
                                 const StringT& title, const std::vector<StoryChunk>& chunks) {
+    RegisterRangeNotes(fileName, chunks);
     exporter_.RemapFileNames(fileName, chunks);
     // The style sheets themselves are written once, by End.
     return WriteDocuments(story, fileName, title, chunks);
@@ -333,11 +334,26 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     BlockContext context{&out, fileName, &chunk, begin, params->element, params->ClassList(),
                          {},   {}};
     out << "<" << params->element.view();
+    bool labelWritten = false;
     if (level == 0)
-        if (const StringT label = exporter_.TakeSectionLabel(); !label.empty())
+        if (const StringT label = exporter_.TakeSectionLabel(); !label.empty()) {
             out << " id=\"" << XMLEncode(label.view()).view() << "\"";
+            labelWritten = true;
+        }
     if (!SameLanguage(language, chunkLanguage))
         out << " xml:lang=\"" << XMLEncode(language->GetId().view()).view() << "\"";
+    const Text::StoryPos noteBody =
+        allNotesInline_ ? paragraph.end() : rangeNotes_.FindBody(begin, paragraph.end());
+    const RangeNoteRecord* bodyNote =
+        noteBody < paragraph.end()
+            ? rangeNotes_.Find(noteBody.GetGlyph().As<Text::RangeNoteBodyGlyph>()->GetNote().get())
+            : nullptr;
+    // A paragraph already named by its section keeps that id; the note's id then goes on an
+    // empty anchor before the body mark.
+    const bool bodyIdOnParagraph = bodyNote && !labelWritten;
+    if (bodyIdOnParagraph)
+        out << " id=\"" << XMLEncode(exporter_.GetAnchor(*bodyNote->target).id.view()).view()
+            << "\"";
     if (!context.paragraphClasses.empty())
         out << StringT::Format(" class=\"%1\"", context.paragraphClasses).view();
     out << ">";
@@ -364,7 +380,23 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
             if (pos < formatEnd && formatEnd < runEnd)
                 runEnd = formatEnd;
         }
-        WriteTextRun(chunk, out, fileName, Text::StoryRange(pos, runEnd), language, state, context);
+        // The body mark of a range note is a run of its own that links back to the reference.
+        const RangeNoteRecord* backLink = nullptr;
+        if (bodyNote && pos <= noteBody && noteBody < runEnd) {
+            if (pos < noteBody) {
+                runEnd = noteBody;
+            } else {
+                runEnd = noteBody + 1;
+                backLink = bodyNote;
+                if (!bodyIdOnParagraph)
+                    out << StringT::Format(
+                               "<a id=\"%1\"/>",
+                               XMLEncode(exporter_.GetAnchor(*bodyNote->target).id.view()))
+                               .view();
+            }
+        }
+        WriteTextRun(chunk, out, fileName, Text::StoryRange(pos, runEnd), language, state, context,
+                     backLink);
         pos = runEnd;
     }
 
@@ -379,7 +411,8 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
 void ContentWriter::WriteTextRun(const StoryChunk& chunk, OutStream& out, const StringT& fileName,
                                  const Text::StoryRange& run,
                                  const Counted<const Text::Language>& paragraphLanguage,
-                                 ExportState& state, BlockContext& context) {
+                                 ExportState& state, BlockContext& context,
+                                 const RangeNoteRecord* bodyOf) {
     const Text::StoryPos first = run.begin();
     const Text::Glyph firstGlyph = first.GetGlyph();
     if (firstGlyph.IsParagraphBreak() || first.IsStoryTerminator())
@@ -402,8 +435,10 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, OutStream& out, const 
         autoFormat = para->autoFormatClasses;
     }
 
-    StringT role;
-    const StringT href = LinkTarget(*atts, chunk, fileName, first.GetStory().get(), role);
+    StringT role = bodyOf ? StringT("doc-backlink") : StringT();
+    const StringT href =
+        bodyOf ? AnchorRegistry::AnchorHref(exporter_.GetAnchor(*bodyOf->back), chunk.name)
+               : LinkTarget(*atts, chunk, fileName, first.GetStory().get(), role);
     const StringT classes =
         JoinClasses({dropCap, autoFormat, params->styleClasses, params->overrideClass});
     auto language = atts->GetLanguage();
@@ -516,8 +551,12 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
             exporter_.Callbacks().writeFrame(*pin, pos);
         return;
     }
+    case Text::GlyphType::RangeNoteReference:
+    case Text::GlyphType::RangeNoteBody:
+        WriteRangeNoteGlyph(out, glyph);
+        return;
     default:
-        // Image bullets and range notes are not written yet.
+        // Image bullets are not written yet.
         return;
     }
 }
@@ -736,6 +775,37 @@ void ContentWriter::ExportEndnote(const Text::Note& note, const Text::StoryPos& 
     list.push_back(std::move(record));
 }
 
+void ContentWriter::RegisterRangeNotes(const StringT& fileName,
+                                       const std::vector<StoryChunk>& chunks) {
+    if (allNotesInline_)
+        return;
+    const auto& numberOf = exporter_.Callbacks().noteNumber;
+    rangeNotes_.Register(
+        exporter_, fileName, chunks,
+        [&numberOf](const Text::Glyph& glyph, const Text::StoryPos& pos, int32_t fallback) {
+            return numberOf ? ParseNumber(numberOf(glyph, pos), fallback) : fallback;
+        });
+}
+
+// The reference links to the body paragraph; the body glyph is the mark its run links back with.
+void ContentWriter::WriteRangeNoteGlyph(OutStream& out, const Text::Glyph& glyph) {
+    if (allNotesInline_)
+        return;
+    if (const auto* body = glyph.As<Text::RangeNoteBodyGlyph>()) {
+        if (const RangeNoteRecord* note = rangeNotes_.Find(body->GetNote().get()))
+            WriteText(out, ToU32(note->settings->MakeBody(note->number)));
+        return;
+    }
+    const auto* reference = glyph.As<Text::RangeNoteReferenceGlyph>();
+    const RangeNoteRecord* note =
+        reference ? rangeNotes_.Find(reference->GetNote().get()) : nullptr;
+    if (!note)
+        return;
+    const AnchorLocation& target = exporter_.GetAnchor(*note->target);
+    WriteNoteReference(out, *note->settings, ToU32(note->settings->MakeReference(note->number)),
+                       exporter_.GetAnchor(*note->back).id, FragmentHref(target.chunk, target.id));
+}
+
 void ContentWriter::FlushFootnotes(OutStream& out) {
     if (!footnotes_)
         return;
@@ -773,6 +843,7 @@ void ContentWriter::RegisterArticle(const Article& article, const StringT& fileN
         std::vector<StoryChunk> chunks;
         GetStoryChunks(article.stories[i], article.ends[i], fileName, chunks, counter,
                        article.frameScales[i], i > 0);
+        RegisterRangeNotes(fileName, chunks);
         exporter_.RemapFileNames(fileName, chunks);
     }
 }
@@ -791,6 +862,7 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
             continue;
         GetStoryChunks(article.stories[i], article.ends[i], fileName, entries[i], counter,
                        article.frameScales[i], i > 0);
+        RegisterRangeNotes(fileName, entries[i]);
         exporter_.RemapFileNames(fileName, entries[i]);
     }
 

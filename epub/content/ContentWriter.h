@@ -4,6 +4,7 @@
 
 #include "epub/content/Article.h"
 #include "epub/content/ExportState.h"
+#include "epub/content/RangeNotes.h"
 #include "epub/content/StoryChunk.h"
 #include "epub/css/StyleSheet.h"
 #include "host/foundation/Stream.h"
@@ -80,7 +81,7 @@ private:
     void WriteTextRun(const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,
                       const Text::StoryRange& run,
                       const Counted<const Text::Language>& paragraphLanguage, ExportState& state,
-                      BlockContext& context);
+                      BlockContext& context, const RangeNoteRecord* bodyOf = nullptr);
     void WriteGlyph(const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,
                     const Text::StoryPos& pos, ExportState& state);
     StringT LinkTarget(const Text::GlyphAtts& atts, const StoryChunk& chunk,
@@ -103,6 +104,8 @@ private:
     void WriteNoteBody(Foundation::OutStream& out, const Counted<const Text::Story>& content,
                        const std::u32string& mark, const Consolidated<Text::GlyphAtts>& markAtts,
                        const StringT& backHref, const StringT& fileName);
+    void RegisterRangeNotes(const StringT& fileName, const std::vector<StoryChunk>& chunks);
+    void WriteRangeNoteGlyph(Foundation::OutStream& out, const Text::Glyph& glyph);
     void FlushFootnotes(Foundation::OutStream& out);
     void FlushEndnotes(Foundation::OutStream& out, const StoryChunk& chunk);
 
@@ -115,6 +118,7 @@ private:
     int footnoteCounter_ = 1;
     std::vector<Endnote> endnotes_;
     std::vector<Endnote> sidenotes_;
+    RangeNotes rangeNotes_;
     StringT endnoteChunk_; // document the current story's notes are flushed into
     bool allNotesInline_ = false;
     const BlockContext* paragraph_ = nullptr; // the paragraph being written

@@ -414,3 +414,54 @@ TEST_F(ContentWriterTest, ArticleStoriesShareADocumentUntilAPageBreak) {
 }
 
 } // namespace
+
+TEST_F(ContentWriterTest, SidenotesFollowEndnotesInOneBlock) {
+    auto b = Builder();
+    b.Paragraph().Text("a").Note(Text::NoteKind::Sidenote, NoteStory(styles_, "side body"));
+    b.Text("b").Note(Text::NoteKind::Endnote, NoteStory(styles_, "end body"));
+    const auto story = b.Build();
+    ASSERT_TRUE(exporter_.ExportStory(story, story->GetTerminator(), "n.xhtml", "T"));
+    const auto doc = Parse("n.xhtml");
+    const std::string text = exporter_.Text("n.xhtml");
+    EXPECT_LT(text.find("end body"), text.find("side body"));
+    const auto block = doc.select_node("//div[.//a[@role='doc-backlink']]").node();
+    EXPECT_NE(AllText(block).find("side body"), std::string::npos);
+    EXPECT_NE(AllText(block).find("end body"), std::string::npos);
+    for (const auto& link : doc.select_nodes("//a[@href]")) {
+        const std::string href = link.node().attribute("href").value();
+        const std::string id = href.substr(href.find('#') + 1);
+        EXPECT_TRUE(doc.select_node(("//*[@id='" + id + "']").c_str())) << href;
+    }
+}
+
+TEST_F(ContentWriterTest, RangeNoteLinksAcrossDocumentsBothWays) {
+    settings_->splitStories = true;
+    auto b = Builder();
+    const auto note = Text::RangeNote::Make("n1", b.MakeNoteSettings(Text::NoteKind::Endnote));
+    b.Paragraph().Text("See").RangeNoteReference(note).Text(" here.");
+    b.Paragraph({}, PageBreakBefore()).Text("Middle");
+    b.Paragraph({}, PageBreakBefore()).RangeNoteBody(note).Text("The body.");
+    b.Paragraph().Text("After");
+    const auto story = b.Build();
+    ASSERT_TRUE(exporter_.ExportStory(story, story->GetTerminator(), "r.xhtml", "T"));
+    ASSERT_EQ(exporter_.streams.size(), 2u);
+    const std::string firstName = exporter_.streams.begin()->first;
+    const std::string secondName = std::next(exporter_.streams.begin())->first;
+
+    const auto first = Parse(firstName);
+    const auto second = Parse(secondName);
+    const auto reference = first.select_node("//a[@epub:type='noteref']").node();
+    ASSERT_TRUE(reference) << exporter_.Text(firstName);
+    const std::string href = reference.attribute("href").value();
+    ASSERT_EQ(href.substr(0, href.find('#')), secondName);
+    const auto body =
+        second.select_node(("//p[@id='" + href.substr(href.find('#') + 1) + "']").c_str());
+    ASSERT_TRUE(body) << exporter_.Text(secondName);
+    EXPECT_EQ(AllText(body.node()), "1 The body.");
+    const auto back = body.node().select_node("a[@role='doc-backlink']").node();
+    ASSERT_TRUE(back) << exporter_.Text(secondName);
+    EXPECT_EQ(std::string(back.attribute("href").value()),
+              firstName + "#" + reference.attribute("id").value());
+    // The body stays where the author put it: no note block is added after the story.
+    EXPECT_FALSE(second.select_node("//div[.//a[@role='doc-backlink']]"));
+}

@@ -1,21 +1,14 @@
 #include "cli/DocumentReader.h"
 
-#include "epub/package/FlowingEPubExporter.h"
+#include "epub/content/Landmark.h"
+#include "epub/options/AccessibilityMetadata.h"
+#include "host/foundation/DataSource.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/raster/ImageFile.h"
-#include "host/text/AttributeIds.h"
-#include "hostimpl/text/StoryBuilder.h"
 
-#include <nlohmann/json.hpp>
-
-#include <algorithm>
 #include <fstream>
-#include <initializer_list>
-#include <limits>
-#include <map>
 #include <set>
 #include <sstream>
-#include <utility>
 
 namespace Cli {
 namespace {
@@ -23,126 +16,26 @@ namespace {
 using json = nlohmann::json;
 namespace fs = std::filesystem;
 
-// A JSON value and the path that leads to it, so every error can say where it is.
-struct Node {
-    const json& value;
-    std::string path;
-
-    Node Field(const std::string& key) const { return {value.at(key), path + "." + key}; }
-    Node Item(size_t i) const { return {value.at(i), path + "[" + std::to_string(i) + "]"}; }
-    bool Has(const std::string& key) const { return value.contains(key); }
-};
-
-class Reader {
+class Reader : public JsonInput {
 public:
-    Reader(std::string source, fs::path baseDir)
-        : source_(std::move(source)), baseDir_(std::move(baseDir)) {}
+    using JsonInput::JsonInput;
 
     Document Read(const json& root);
 
 private:
-    [[noreturn]] void Fail(const Node& node, const std::string& message) const {
-        throw InputError(source_ + ": " + node.path + ": " + message);
-    }
-
-    void Expect(const Node& node, json::value_t type, const char* what) const;
-    void CheckFields(const Node& node, std::initializer_list<std::string_view> allowed) const;
-    std::string String(const Node& node, const std::string& key, std::string fallback = {}) const;
-    bool Bool(const Node& node, const std::string& key, bool fallback) const;
-    double Number(const Node& node, const std::string& key, double fallback) const;
-    std::string ReadFile(const Node& node, const std::string& relative) const;
-    std::string SafeName(const Node& node, const std::string& key) const;
-
     void ReadMetadata(const Node& node, EPub::ExportSettings& settings) const;
+    void ReadAccessibility(const Node& node, EPub::ExportSettings& settings) const;
     void ReadOptions(const Node& node, Document& doc) const;
+    void ReadValidation(const Node& node, EPub::ExportSettings& settings) const;
     void ReadCover(const Node& node, Document& doc) const;
-    void ReadStyles(const Node& node, Text::StyleSheet& sheet) const;
-    Counted<const Text::Delta> ReadDelta(const Node& node, bool paragraphAllowed) const;
-    void ReadAttributes(const Node& node, Text::AttCategory category,
-                        Text::AttributeSet& out) const;
-    StoryEntry ReadStory(const Node& node, const Document& doc) const;
-    void ReadParagraph(const Node& node, Text::StoryBuilder& builder,
-                       Counted<const Text::AnchorData>& pendingAnchor) const;
-    void ReadNote(const Node& node, Text::StoryBuilder& builder) const;
-    void CheckStyle(const Node& node, const std::string& name, Text::StyleKind kind) const;
-
-    std::string source_;
-    fs::path baseDir_;
-    const Text::StyleSheet* sheet_ = nullptr;
+    void ReadFonts(const Node& node, Document& doc) const;
+    void ReadCss(const Node& node, Document& doc) const;
+    void ReadStyles(const Node& node, Text::StyleSheet& sheet, const AttributeReader& atts) const;
+    void ReadStoryItem(const Node& node, Document& doc, StoryReader& stories,
+                       AnchorBook& anchors) const;
+    Counted<const Text::EPubTag> ReadTag(const Node& node) const;
+    StoryEntry StartEntry(const Node& node, const std::string& fileName, AnchorBook& anchors) const;
 };
-
-const char* TypeName(json::value_t type) {
-    switch (type) {
-    case json::value_t::object:
-        return "an object";
-    case json::value_t::array:
-        return "an array";
-    case json::value_t::string:
-        return "a string";
-    case json::value_t::boolean:
-        return "true or false";
-    case json::value_t::null:
-        return "null";
-    default:
-        return "a number";
-    }
-}
-
-void Reader::Expect(const Node& node, json::value_t type, const char* what) const {
-    const bool numeric = type == json::value_t::number_float;
-    if (numeric ? !node.value.is_number() : node.value.type() != type)
-        Fail(node, std::string("expected ") + what + ", found " + TypeName(node.value.type()));
-}
-
-void Reader::CheckFields(const Node& node, std::initializer_list<std::string_view> allowed) const {
-    Expect(node, json::value_t::object, "an object");
-    for (const auto& [key, value] : node.value.items())
-        if (std::find(allowed.begin(), allowed.end(), key) == allowed.end())
-            Fail({value, node.path + "." + key}, "unknown field");
-}
-
-std::string Reader::String(const Node& node, const std::string& key, std::string fallback) const {
-    if (!node.Has(key))
-        return fallback;
-    const Node field = node.Field(key);
-    Expect(field, json::value_t::string, "a string");
-    return field.value.get<std::string>();
-}
-
-bool Reader::Bool(const Node& node, const std::string& key, bool fallback) const {
-    if (!node.Has(key))
-        return fallback;
-    const Node field = node.Field(key);
-    Expect(field, json::value_t::boolean, "true or false");
-    return field.value.get<bool>();
-}
-
-double Reader::Number(const Node& node, const std::string& key, double fallback) const {
-    if (!node.Has(key))
-        return fallback;
-    const Node field = node.Field(key);
-    Expect(field, json::value_t::number_float, "a number");
-    return field.value.get<double>();
-}
-
-std::string Reader::ReadFile(const Node& node, const std::string& relative) const {
-    const fs::path path = baseDir_ / relative;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        Fail(node, "cannot read file \"" + path.string() + "\"");
-    std::ostringstream data;
-    data << in.rdbuf();
-    return data.str();
-}
-
-std::string Reader::SafeName(const Node& node, const std::string& key) const {
-    if (!node.Has(key))
-        Fail(node, "missing field \"" + key + "\"");
-    const std::string name = String(node, key);
-    if (!EPub::IsSafeDocumentName(name))
-        Fail(node.Field(key), "file name \"" + name + "\" would leave the publication");
-    return name;
-}
 
 void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
@@ -157,6 +50,53 @@ void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     s.language = String(node, "language", "en");
     s.identifier = String(node, "identifier");
     s.identifierType = Bool(node, "isbn", false) ? 2 : 0;
+}
+
+// Vocabulary values are written as the metadata spells them ("alternativeText", "ARIA").
+template <class Enum>
+void ReadTerms(const Reader& in, const Node& node, const std::string& key, size_t count,
+               EPub::AccessibilityMetadata& metadata) {
+    if (!node.Has(key))
+        return;
+    const Node list = node.Field(key);
+    in.ExpectArray(list);
+    for (size_t i = 0; i < list.value.size(); ++i) {
+        const Node item = list.Item(i);
+        in.Expect(item, json::value_t::string, "a vocabulary term");
+        const std::string term = item.value.get<std::string>();
+        size_t value = 0;
+        while (value < count && EPub::GetVocabularyText(static_cast<Enum>(value)) != term)
+            ++value;
+        if (value == count)
+            in.Fail(item, "unknown term \"" + term + "\"");
+        metadata.Set(static_cast<Enum>(value), true);
+    }
+}
+
+void Reader::ReadAccessibility(const Node& node, EPub::ExportSettings& settings) const {
+    CheckFields(node, {"accessModes", "accessModesSufficient", "features", "hazards", "summary",
+                       "conformance", "certifiedBy", "credentials", "reportLink"});
+    auto metadata = Foundation::MakeCounted<EPub::AccessibilityMetadata>();
+    ReadTerms<EPub::AccessMode>(*this, node, "accessModes", 11, *metadata);
+    ReadTerms<EPub::AccessModeSufficient>(*this, node, "accessModesSufficient", 4, *metadata);
+    ReadTerms<EPub::AccessibilityFeature>(*this, node, "features", 40, *metadata);
+    ReadTerms<EPub::AccessibilityHazard>(*this, node, "hazards", 11, *metadata);
+    metadata->SetSummary(StringT(String(node, "summary")));
+    metadata->SetCertifiedBy(StringT(String(node, "certifiedBy")));
+    metadata->SetCredentials(StringT(String(node, "credentials")));
+    metadata->SetReportLink(StringT(String(node, "reportLink")));
+    if (node.Has("conformance")) {
+        static constexpr std::string_view levels[] = {
+            "none", "WCAG20A", "WCAG20AA", "WCAG20AAA", "WCAG21A", "WCAG21AA", "WCAG21AAA"};
+        const std::string level = String(node, "conformance");
+        const auto* found = std::find(std::begin(levels), std::end(levels), level);
+        if (found == std::end(levels))
+            Fail(node.Field("conformance"),
+                 "unknown level \"" + level + "\" (WCAG20A ... WCAG21AAA, or none)");
+        metadata->SetConformance(
+            static_cast<EPub::AccessibilityConformance>(found - std::begin(levels)));
+    }
+    settings.accessibility = std::move(metadata);
 }
 
 void Reader::ReadOptions(const Node& node, Document& doc) const {
@@ -180,104 +120,75 @@ void Reader::ReadOptions(const Node& node, Document& doc) const {
     s.documentResolution = Foundation::MakeCounted<EPub::DocumentResolution>(dpi);
 }
 
+void Reader::ReadValidation(const Node& node, EPub::ExportSettings& s) const {
+    CheckFields(node, {"kerning", "scaleShear", "leading", "fills", "transparency",
+                       "opticalAlignment", "colourEffects", "tabStops", "spacing", "hyphenation",
+                       "lastLineOutdent", "keepOptions", "decorations", "classNameClashes"});
+    s.reportKerning = Bool(node, "kerning", s.reportKerning);
+    s.reportScaleShear = Bool(node, "scaleShear", s.reportScaleShear);
+    s.reportLeading = Bool(node, "leading", s.reportLeading);
+    s.reportFills = Bool(node, "fills", s.reportFills);
+    s.reportTransparency = Bool(node, "transparency", s.reportTransparency);
+    s.reportOpticalAlignment = Bool(node, "opticalAlignment", s.reportOpticalAlignment);
+    s.reportColourEffects = Bool(node, "colourEffects", s.reportColourEffects);
+    s.reportTabStops = Bool(node, "tabStops", s.reportTabStops);
+    s.reportSpacing = Bool(node, "spacing", s.reportSpacing);
+    s.reportHyphenation = Bool(node, "hyphenation", s.reportHyphenation);
+    s.reportLastLineOutdent = Bool(node, "lastLineOutdent", s.reportLastLineOutdent);
+    s.reportKeepOptions = Bool(node, "keepOptions", s.reportKeepOptions);
+    s.reportDecorations = Bool(node, "decorations", s.reportDecorations);
+    s.reportClassNameClashes = Bool(node, "classNameClashes", s.reportClassNameClashes);
+}
+
 void Reader::ReadCover(const Node& node, Document& doc) const {
     CheckFields(node, {"image", "altText"});
-    if (!node.Has("image"))
-        Fail(node, "missing field \"image\"");
-    const std::string image = String(node, "image");
-    auto bitmap = Raster::DecodeImage(ReadFile(node.Field("image"), image));
+    const Node image = Required(node, "image");
+    auto bitmap = Raster::DecodeImage(ReadFile(image));
     if (!bitmap)
-        Fail(node.Field("image"), "\"" + image + "\" is not a JPEG, PNG or GIF image");
+        Fail(image, "\"" + String(node, "image") + "\" is not a JPEG, PNG or GIF image");
     doc.settings->coverImage = std::move(bitmap);
     doc.settings->coverImageName = "Cover";
     doc.options->SetCoverPageType(EPub::CoverPageType::Image);
     doc.options->SetCoverPageAltText(String(node, "altText", "Cover"));
 }
 
-// Enumerated integer attributes may be given by name.
-const std::map<std::string_view, std::map<std::string_view, int32_t>>& NamedValues() {
-    static const std::map<std::string_view, std::map<std::string_view, int32_t>> table{
-        {"alignment", {{"left", 0}, {"centre", 1}, {"center", 1}, {"right", 2}, {"justify", 3}}},
-        {"startPosition",
-         {{"anywhere", 0},
-          {"nextLine", 1},
-          {"nextFrame", 3},
-          {"nextColumn", 4},
-          {"nextPage", 5},
-          {"nextOddPage", 6},
-          {"nextEvenPage", 7},
-          {"nextSection", 8}}},
-        {"fontStyle", {{"upright", 0}, {"normal", 0}, {"italic", 1}, {"oblique", 2}}},
-        {"baselinePosition", {{"normal", 0}, {"superscript", 1}, {"subscript", 2}}},
-        {"underline", {{"none", 0}, {"single", 1}, {"double", 2}}},
-        {"strikethrough", {{"none", 0}, {"single", 1}, {"double", 2}}},
-    };
-    return table;
-}
-
-void Reader::ReadAttributes(const Node& node, Text::AttCategory category,
-                            Text::AttributeSet& out) const {
-    Expect(node, json::value_t::object, "an object");
-    for (const auto& [key, value] : node.value.items()) {
-        const Node field{value, node.path + "." + key};
-        const Text::AttInfo* info = Text::FindAttInfo(category, key);
-        if (!info || info->kind == Text::AttKind::Object || key == "styleName" ||
-            key == "characterStyleName")
-            Fail(field, "unknown attribute");
-        switch (info->kind) {
-        case Text::AttKind::Integer:
-            if (value.is_boolean()) {
-                out.Set(info->id, int32_t{value.get<bool>()});
-            } else if (value.is_string()) {
-                const auto table = NamedValues().find(key);
-                const auto names = table == NamedValues().end() ? nullptr : &table->second;
-                const auto it =
-                    names ? names->find(value.get<std::string>()) : decltype(names->end()){};
-                if (!names || it == names->end())
-                    Fail(field, "unknown value \"" + value.get<std::string>() + "\"");
-                out.Set(info->id, it->second);
-            } else if (value.is_number_integer() &&
-                       value.get<int64_t>() >= std::numeric_limits<int32_t>::min() &&
-                       value.get<int64_t>() <= std::numeric_limits<int32_t>::max()) {
-                out.Set(info->id, static_cast<int32_t>(value.get<int64_t>()));
-            } else {
-                Fail(field, "expected an integer");
-            }
-            break;
-        case Text::AttKind::Double:
-            Expect(field, json::value_t::number_float, "a number");
-            out.Set(info->id, value.get<double>());
-            break;
-        case Text::AttKind::String:
-            Expect(field, json::value_t::string, "a string");
-            out.Set(info->id, StringT(value.get<std::string>()));
-            break;
-        case Text::AttKind::Object:
-            break;
-        }
+void Reader::ReadFonts(const Node& node, Document& doc) const {
+    ExpectArray(node);
+    doc.fonts = Foundation::MakeCounted<Foundation::MemoryFontRegistry>();
+    for (size_t i = 0; i < node.value.size(); ++i) {
+        const Node item = node.Item(i);
+        const fs::path path = ExistingFile(item);
+        if (doc.fonts->Register(StringT(path.filename().string()), ReadFile(item)) == 0)
+            Fail(item, "\"" + path.string() + "\" is not a font file");
     }
 }
 
-Counted<const Text::Delta> Reader::ReadDelta(const Node& node, bool paragraphAllowed) const {
-    Text::AttributeSet paragraph, glyph;
-    if (paragraphAllowed && node.Has("paragraph"))
-        ReadAttributes(node.Field("paragraph"), Text::AttCategory::Paragraph, paragraph);
-    if (node.Has("character"))
-        ReadAttributes(node.Field("character"), Text::AttCategory::Glyph, glyph);
-    if (paragraph.empty() && glyph.empty())
-        return {};
-    return Foundation::MakeCounted<Text::Delta>(std::move(paragraph), std::move(glyph));
+void Reader::ReadCss(const Node& node, Document& doc) const {
+    ExpectArray(node);
+    for (size_t i = 0; i < node.value.size(); ++i) {
+        const Node item = node.Item(i);
+        const fs::path path = ExistingFile(item);
+        std::string text = ReadFile(item);
+        if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+            Fail(item, "\"" + path.string() + "\" is empty");
+        auto source = Foundation::MakeCounted<Foundation::FileDataSource>(StringT(path.string()));
+        const auto modified = source->GetModifiedTime().value_or(Foundation::TimeStamp());
+        doc.cssFiles.push_back(Foundation::MakeCounted<const EPub::CSSFile>(
+            std::move(source), modified, StringT(std::move(text))));
+    }
 }
 
-void Reader::ReadStyles(const Node& node, Text::StyleSheet& sheet) const {
-    Expect(node, json::value_t::array, "an array");
+void Reader::ReadStyles(const Node& node, Text::StyleSheet& sheet,
+                        const AttributeReader& atts) const {
+    ExpectArray(node);
     std::set<std::string> names;
     for (size_t i = 0; i < node.value.size(); ++i) {
         const Node item = node.Item(i);
-        CheckFields(item, {"name", "kind", "base", "paragraph", "character"});
+        CheckFields(item, {"name", "kind", "base", "paragraph", "character", "epubTag"});
+        Required(item, "name");
         const std::string name = String(item, "name");
         if (name.empty())
-            Fail(item, "missing field \"name\"");
+            Fail(item.Field("name"), "a style needs a name");
         if (!names.insert(name).second)
             Fail(item.Field("name"), "style \"" + name + "\" is defined twice");
         const std::string kindName = String(item, "kind", "paragraph");
@@ -291,136 +202,129 @@ void Reader::ReadStyles(const Node& node, Text::StyleSheet& sheet) const {
         // Bases must come first, which also rules out loops.
         if (!base.empty() && !names.contains(base))
             Fail(item.Field("base"), "unknown style \"" + base + "\" (define bases first)");
-        if (!base.empty() && sheet.GetStyle(base)->GetKind() != kind)
+        if (!base.empty() && sheet.GetStyle(StringT(base))->GetKind() != kind)
             Fail(item.Field("base"), "style \"" + base + "\" is of another kind");
-        auto delta = ReadDelta(item, true);
+        auto delta = atts.ReadDelta(item, true);
         if (!delta)
             delta = Foundation::MakeCounted<Text::Delta>();
-        sheet.AddStyle(Text::Style::Make(name, kind, base, std::move(delta)));
+        const Counted<const Text::EPubTag> tag =
+            item.Has("epubTag") ? ReadTag(item.Field("epubTag")) : nullptr;
+        sheet.AddStyle(
+            Text::Style::Make(StringT(name), kind, StringT(base), std::move(delta), tag));
     }
 }
 
-void Reader::CheckStyle(const Node& node, const std::string& name, Text::StyleKind kind) const {
-    const auto style = sheet_->GetStyle(name);
-    if (!style)
-        Fail(node, "unknown style \"" + name + "\"");
-    if (style->GetKind() != kind)
-        Fail(node, "style \"" + name + "\" is not a " +
-                       (kind == Text::StyleKind::Paragraph ? "paragraph" : "character") + " style");
+// Only what the tag names overrides what the style would get.
+Counted<const Text::EPubTag> Reader::ReadTag(const Node& node) const {
+    CheckFields(node, {"element", "class", "includeClass", "emitCSS"});
+    uint32_t mask = 0;
+    mask |= node.Has("includeClass") ? 1 : 0;
+    mask |= node.Has("emitCSS") ? 2 : 0;
+    mask |= node.Has("element") ? 4 : 0;
+    mask |= node.Has("class") ? 8 : 0;
+    return Text::EPubTag::Make(mask, StringT(String(node, "element")),
+                               StringT(String(node, "class")), Bool(node, "includeClass", true),
+                               Bool(node, "emitCSS", true));
 }
 
-// The story's start anchor goes inside its first paragraph; written before it, the anchor would
-// stand in an empty paragraph of its own.
-void PlaceAnchor(Text::StoryBuilder& builder, Counted<const Text::AnchorData>& pending) {
-    if (pending)
-        builder.Anchor(std::exchange(pending, nullptr));
-}
-
-void Reader::ReadParagraph(const Node& node, Text::StoryBuilder& builder,
-                           Counted<const Text::AnchorData>& pendingAnchor) const {
-    if (node.value.is_string()) {
-        builder.Paragraph();
-        PlaceAnchor(builder, pendingAnchor);
-        builder.Text(node.value.get<std::string>());
-        return;
-    }
-    CheckFields(node, {"style", "paragraph", "character", "runs", "text"});
-    const std::string style = String(node, "style");
-    if (!style.empty())
-        CheckStyle(node.Field("style"), style, Text::StyleKind::Paragraph);
-    builder.Paragraph(style, ReadDelta(node, true));
-    PlaceAnchor(builder, pendingAnchor);
-    if (node.Has("text"))
-        builder.Text(String(node, "text"));
-    if (!node.Has("runs"))
-        return;
-    const Node runs = node.Field("runs");
-    Expect(runs, json::value_t::array, "an array");
-    for (size_t i = 0; i < runs.value.size(); ++i) {
-        const Node run = runs.Item(i);
-        if (run.value.is_string()) {
-            builder.Text(run.value.get<std::string>());
-            continue;
-        }
-        if (run.Has("footnote") || run.Has("endnote")) {
-            ReadNote(run, builder);
-            continue;
-        }
-        CheckFields(run, {"text", "style", "character"});
-        const std::string runStyle = String(run, "style");
-        if (!runStyle.empty())
-            CheckStyle(run.Field("style"), runStyle, Text::StyleKind::Character);
-        builder.Text(String(run, "text"), runStyle, ReadDelta(run, false));
-    }
-}
-
-void Reader::ReadNote(const Node& node, Text::StoryBuilder& builder) const {
-    CheckFields(node, {"footnote", "endnote", "style"});
-    const bool foot = node.Has("footnote");
-    if (foot && node.Has("endnote"))
-        Fail(node, "a note is either a footnote or an endnote");
-    const std::string key = foot ? "footnote" : "endnote";
-    const std::string style = String(node, "style");
-    if (!style.empty())
-        CheckStyle(node.Field("style"), style, Text::StyleKind::Paragraph);
-    Text::StoryBuilder body(builder.GetStyleSheet());
-    body.Paragraph(style).Text(String(node, key));
-    builder.Note(foot ? Text::NoteKind::Footnote : Text::NoteKind::Endnote, body.Build());
-}
-
-StoryEntry Reader::ReadStory(const Node& node, const Document& doc) const {
-    CheckFields(node, {"file", "title", "toc", "page", "paragraphs"});
+StoryEntry Reader::StartEntry(const Node& node, const std::string& fileName,
+                              AnchorBook& anchors) const {
     StoryEntry entry;
-    entry.fileName = SafeName(node, "file");
-    entry.title = String(node, "title");
-    entry.tocText = String(node, "toc");
-    entry.pageLabel = String(node, "page");
-    Text::StoryBuilder builder(doc.styles);
-    entry.startAnchor = doc.styles->GetDocument()->MakeAnchor(entry.fileName);
-    Counted<const Text::AnchorData> pending = entry.startAnchor;
-    if (node.Has("paragraphs")) {
-        const Node paragraphs = node.Field("paragraphs");
-        Expect(paragraphs, json::value_t::array, "an array");
-        for (size_t i = 0; i < paragraphs.value.size(); ++i)
-            ReadParagraph(paragraphs.Item(i), builder, pending);
+    entry.fileName = StringT(fileName);
+    entry.title = StringT(String(node, "title"));
+    entry.tocText = StringT(String(node, "toc"));
+    // A landmark is an anchor named after its structural type.
+    std::string anchorName = fileName;
+    if (node.Has("landmark")) {
+        anchorName = String(node, "landmark");
+        if (EPub::LandmarkFromEpubType(anchorName) == EPub::Landmark::None)
+            Fail(node.Field("landmark"), "unknown landmark \"" + anchorName + "\"");
     }
-    PlaceAnchor(builder, pending);
-    entry.story = builder.Build();
+    auto start = anchors.MakeHidden(anchorName);
+    entry.startAnchor = start;
+    entry.marks.anchors.push_back({start, {}});
+    if (node.Has("page"))
+        entry.marks.pages.push_back({start, StringT(String(node, "page"))});
     return entry;
+}
+
+void Reader::ReadStoryItem(const Node& node, Document& doc, StoryReader& stories,
+                           AnchorBook& anchors) const {
+    CheckFields(node, {"file", "title", "toc", "page", "landmark", "paragraphs", "parts"});
+    const std::string fileName = SafeName(node, "file");
+    if (!node.Has("parts")) {
+        StoryEntry entry = StartEntry(node, fileName, anchors);
+        entry.story = stories.Read(node, entry.startAnchor, entry.marks);
+        doc.stories.push_back(std::move(entry));
+        return;
+    }
+    if (node.Has("paragraphs"))
+        Fail(node, "an article has \"parts\", not \"paragraphs\"");
+    const Node parts = node.Field("parts");
+    ExpectArray(parts);
+    if (parts.value.empty())
+        Fail(parts, "an article needs at least one part");
+    const int article = static_cast<int>(doc.articles.size());
+    doc.articles.push_back({StringT(fileName), StringT(String(node, "title"))});
+    for (size_t i = 0; i < parts.value.size(); ++i) {
+        const Node part = parts.Item(i);
+        CheckFields(part, {"paragraphs"});
+        // The article's entry, page and landmark belong to its first part.
+        StoryEntry entry = i == 0 ? StartEntry(node, fileName, anchors) : StoryEntry{};
+        if (i > 0) {
+            entry.fileName = StringT(fileName);
+            entry.startAnchor = anchors.MakeHidden(fileName);
+        }
+        entry.article = article;
+        entry.story = stories.Read(part, i == 0 ? entry.startAnchor : nullptr, entry.marks);
+        doc.stories.push_back(std::move(entry));
+    }
 }
 
 Document Reader::Read(const json& root) {
     const Node top{root, "$"};
-    CheckFields(top, {"metadata", "options", "cover", "styles", "stories"});
+    CheckFields(top, {"metadata", "accessibility", "options", "validation", "cover", "fonts", "css",
+                      "styles", "stories"});
     Document doc;
     doc.settings = Foundation::MakeCounted<EPub::ExportSettings>();
     doc.options = Foundation::MakeCounted<EPub::FlowingEPubOptions>(
         Render::FileExportOptionsVector::Preset::Standard);
     doc.styles = Text::StyleSheet::Make(Text::TextDocument::Make());
-    sheet_ = doc.styles.get();
     doc.settings->language = "en";
+    AnchorBook anchors(doc.styles->GetDocument());
+    StoryReader stories(*this, anchors, doc.styles);
+
     if (top.Has("metadata"))
         ReadMetadata(top.Field("metadata"), *doc.settings);
+    if (top.Has("accessibility"))
+        ReadAccessibility(top.Field("accessibility"), *doc.settings);
     if (top.Has("options"))
         ReadOptions(top.Field("options"), doc);
+    if (top.Has("validation"))
+        ReadValidation(top.Field("validation"), *doc.settings);
     if (top.Has("cover"))
         ReadCover(top.Field("cover"), doc);
+    if (top.Has("fonts"))
+        ReadFonts(top.Field("fonts"), doc);
+    if (top.Has("css"))
+        ReadCss(top.Field("css"), doc);
     if (top.Has("styles"))
-        ReadStyles(top.Field("styles"), *doc.styles);
+        ReadStyles(top.Field("styles"), *doc.styles, stories.Attributes());
     doc.settings->styles = doc.styles;
     doc.settings->defaultGlyphAtts = doc.styles->GetDocument()->GetDefaultGlyphAtts();
-    if (!top.Has("stories"))
-        Fail(top, "missing field \"stories\"");
-    const Node stories = top.Field("stories");
-    Expect(stories, json::value_t::array, "an array");
+
+    const Node list = Required(top, "stories");
+    ExpectArray(list);
     std::set<std::string> files;
-    for (size_t i = 0; i < stories.value.size(); ++i) {
-        const Node item = stories.Item(i);
-        auto entry = ReadStory(item, doc);
-        if (!files.insert(entry.fileName.str()).second)
-            Fail(item.Field("file"), "file name \"" + entry.fileName.str() + "\" is used twice");
-        doc.stories.push_back(std::move(entry));
+    for (size_t i = 0; i < list.value.size(); ++i) {
+        const Node item = list.Item(i);
+        const size_t before = doc.stories.size();
+        ReadStoryItem(item, doc, stories, anchors);
+        if (!files.insert(doc.stories[before].fileName.str()).second)
+            Fail(item.Field("file"),
+                 "file name \"" + doc.stories[before].fileName.str() + "\" is used twice");
     }
+    anchors.CheckAllDefined(*this);
     return doc;
 }
 

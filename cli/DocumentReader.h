@@ -1,15 +1,19 @@
 #pragma once
-// Reads a JSON document description into what an export needs: settings, options, text styles
-// and stories. Every mistake in the input is an InputError naming the file and where in it.
+// Reads a JSON document description into what an export needs: settings, options, text styles,
+// fonts, style sheets and stories. Every mistake in the input is an InputError naming the file
+// and where in it.
 
+#include "cli/JsonInput.h"
+#include "cli/StoryReader.h"
+#include "epub/options/CSSFile.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
+#include "host/foundation/MemoryFont.h"
 #include "host/text/AnchorData.h"
 #include "host/text/Story.h"
 #include "host/text/Style.h"
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,30 +22,36 @@ namespace Cli {
 using Foundation::Counted;
 using Foundation::StringT;
 
-class InputError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 struct StoryEntry {
     Counted<const Text::Story> story;
     StringT fileName;
     StringT title;
-    // Where the story starts; a table-of-contents entry and the page list point here.
+    // Where the story starts; its table-of-contents entry points here.
     Counted<const Text::AnchorData> startAnchor;
-    StringT tocText;   // empty: no entry
-    StringT pageLabel; // empty: no page starts here
+    StringT tocText; // empty: no entry
+    // Anchors to register (the start anchor first), sub-entries of the contents, page starts.
+    StoryMarks marks;
+    int article = -1; // index into Document::articles for the parts of an article
+};
+
+// Several stories written one after the other into one document.
+struct ArticleEntry {
+    StringT fileName;
+    StringT title;
 };
 
 struct Document {
     Counted<EPub::ExportSettings> settings;
     Counted<EPub::FlowingEPubOptions> options;
     Counted<Text::StyleSheet> styles;
-    std::vector<StoryEntry> stories;
+    Counted<Foundation::MemoryFontRegistry> fonts; // null: installed fonts only
+    std::vector<Counted<const EPub::CSSFile>> cssFiles;
+    std::vector<StoryEntry> stories; // in reading order; an article's parts are consecutive
+    std::vector<ArticleEntry> articles;
 };
 
 // Throws InputError for malformed JSON (with line and column), wrong or unknown fields (with
-// their JSON path), unknown style references, unsafe file names and unreadable files.
+// their JSON path), unknown style or anchor references, unsafe file names and unreadable files.
 Document ReadDocument(const std::filesystem::path& file);
 Document ParseDocument(const std::string& text, const std::string& sourceName,
                        const std::filesystem::path& baseDir);

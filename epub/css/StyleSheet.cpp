@@ -87,6 +87,13 @@ StyleSheet::StyleSheet(Counted<ExportSettings> settings, Counted<const FlowingEP
 
 StyleSheet::~StyleSheet() = default;
 
+void StyleSheet::SetFontCache(Counted<const Foundation::FontCache> fonts) {
+    if (!fonts)
+        fonts = Foundation::FontCache::Create();
+    fontList_ = FontList(settings_->identifier, fonts);
+    fontCache_ = std::move(fonts);
+}
+
 StringT StyleSheet::AddFont(const Foundation::Font& font) {
     return font.GetFamilyName();
 }

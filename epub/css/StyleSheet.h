@@ -133,6 +133,9 @@ public:
     StringT DescribeStyles() const;
     StringT DescribeImageStyles() const;
 
+    // The host's font lookup (installed fonts by default). Set it before anything is registered:
+    // fonts already listed keep the faces they were found with.
+    void SetFontCache(Counted<const Foundation::FontCache> fonts);
     FontList& GetFontList() { return fontList_; }
     const FontList& GetFontList() const { return fontList_; }
 

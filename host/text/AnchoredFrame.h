@@ -3,6 +3,7 @@
 
 #include "host/render/Fill.h"
 #include "host/render/LineStyle.h"
+#include "host/render/RenderTags.h"
 #include "host/text/PinnedObject.h"
 #include "host/text/Story.h"
 
@@ -19,6 +20,8 @@ struct FrameSettings {
     // What the host draws in the frame (a picture, artwork); opaque to the text model.
     Counted<const Foundation::Countable> content;
     StringT contentPath; // the picture's file, when it has one
+    // Alternative text and description of a picture; null for a decorative one.
+    Counted<const Render::RenderTags> tags;
 };
 
 class AnchoredFrame final : public PinnedObject {
@@ -42,6 +45,7 @@ public:
     }
     const Counted<const Foundation::Countable>& GetContent() const noexcept { return s_.content; }
     const StringT& GetContentPath() const noexcept { return s_.contentPath; }
+    const Counted<const Render::RenderTags>& GetTags() const noexcept { return s_.tags; }
 
 private:
     FrameSettings s_;

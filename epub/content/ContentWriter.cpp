@@ -1,8 +1,10 @@
 #include "epub/content/ContentWriter.h"
 
+#include "epub/content/FigureWriter.h"
 #include "epub/content/HtmlExporter.h"
 #include "epub/content/PageMarkers.h"
 #include "epub/content/StoryChunker.h"
+#include "epub/content/TableWriter.h"
 #include "epub/content/TextEncoding.h"
 #include "host/text/AttributeIds.h"
 #include "host/text/NoteAtt.h"
@@ -124,6 +126,18 @@ private:
 ContentWriter::ContentWriter(HtmlExporter& exporter) : exporter_(exporter) {}
 ContentWriter::~ContentWriter() = default;
 
+TableWriter& ContentWriter::Tables() {
+    if (!tables_)
+        tables_ = std::make_unique<TableWriter>(exporter_, *this);
+    return *tables_;
+}
+
+FigureWriter& ContentWriter::Figures() {
+    if (!figures_)
+        figures_ = std::make_unique<FigureWriter>(exporter_, *this);
+    return *figures_;
+}
+
 void ContentWriter::GetStoryChunks(const Counted<const Text::Story>& story,
                                    const Text::StoryPos& end, const StringT& fileName,
                                    std::vector<StoryChunk>& chunks, int& chunkNumber,
@@ -161,7 +175,7 @@ bool ContentWriter::WriteDocuments(const Counted<const Text::Story>& story, cons
         size_t last = first;
         bool images = chunks[first].hasImages;
         while (last + 1 < chunks.size() && chunks[last + 1].name == chunks[first].name)
-            images = images || chunks[++last].hasImages;
+            images = chunks[++last].hasImages || images;
         const auto out = exporter_.StartChunk(chunks[first].name, title, chunks[first].language,
                                               images, StreamType::Content);
         if (!out)
@@ -545,10 +559,27 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         context.chunk = &chunk;
         context.pos = pos;
         BlockGuard guard(blocks_, std::move(context));
-        if (pin->IsNote())
+        if (pin->IsNote()) {
             HandleNote(*pin, pos, chunk, out, fileName);
-        else if (exporter_.Callbacks().writeFrame)
+        } else if (const auto table =
+                       Foundation::CountedCast<const Text::TableFrame>(pin->GetPinned())) {
+            // Notes referenced in cells are flushed with the table's story, in this document.
+            const StringT outer = std::exchange(endnoteChunk_, chunk.name);
+            Tables().ExportTable(*table, pos.GetStory());
+            endnoteChunk_ = outer;
+        } else if (exporter_.Callbacks().writeFrame) {
             exporter_.Callbacks().writeFrame(*pin, pos);
+        }
+        return;
+    }
+    case Text::GlyphType::ImageBullet: {
+        BlockContext context = paragraph_ ? *paragraph_ : BlockContext{};
+        context.out = &out;
+        context.fileName = fileName;
+        context.chunk = &chunk;
+        context.pos = pos;
+        BlockGuard guard(blocks_, std::move(context));
+        Figures().ExportImageBullet(glyph.Get<Text::ImageBulletGlyph>(), pos.GetGlyphAtts());
         return;
     }
     case Text::GlyphType::RangeNoteReference:
@@ -556,7 +587,6 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         WriteRangeNoteGlyph(out, glyph);
         return;
     default:
-        // Image bullets are not written yet.
         return;
     }
 }
@@ -596,6 +626,11 @@ void ContentWriter::HandleListStack(OutStream& out, ExportState& state, const St
         state.listStack.back().itemOpen = true;
 }
 
+// A list item may hold tables and figures itself; closing it would leave them in the bare list.
+bool ContentWriter::InListItem(const BlockContext& context) {
+    return context.paragraphElement == "li";
+}
+
 void ContentWriter::BreakIntoParagraph(bool close) {
     if (blocks_.empty() || !blocks_.back().out)
         return;
@@ -604,11 +639,11 @@ void ContentWriter::BreakIntoParagraph(bool close) {
     if (close) {
         if (!context.inlineElement.empty())
             out << "</" << context.inlineElement.view() << ">\n";
-        if (!context.paragraphElement.empty())
+        if (!context.paragraphElement.empty() && !InListItem(context))
             out << "</" << context.paragraphElement.view() << ">\n";
         return;
     }
-    if (!context.paragraphElement.empty()) {
+    if (!context.paragraphElement.empty() && !InListItem(context)) {
         out << "<" << context.paragraphElement.view();
         if (!context.paragraphClasses.empty())
             out << " class=\"" << context.paragraphClasses.view() << "\"";
@@ -638,10 +673,12 @@ bool ContentWriter::ExportFrame(const Text::AnchoredFrame& frame) {
     out << StringT::Format("<table class=\"%1\">\n",
                            exporter_.RegisterTableFormat(nullptr, alignment))
                .view();
-    out << StringT::Format("<tr height=\"%1px\">\n", pixels(frame.GetHeight())).view();
+    // XHTML has no height and width attributes on rows and cells; the sizes go inline.
+    out << StringT::Format("<tr style=\"height: %1px;\">\n", pixels(frame.GetHeight())).view();
     const StringT frameClass = exporter_.RegisterFrameFormat(
         frame.GetBackground(), frame.GetStrokeFill(), frame.GetStroke());
-    out << StringT::Format("<td width=\"%1px\" class=\"%2\">", pixels(frame.GetWidth()), frameClass)
+    out << StringT::Format("<td style=\"width: %1px;\" class=\"%2\">", pixels(frame.GetWidth()),
+                           frameClass)
                .view();
     bool ok = true;
     if (const Counted<const Text::Story>& story = frame.GetStory()) {

@@ -17,7 +17,9 @@
 
 namespace EPub {
 
+class FigureWriter;
 class HtmlExporter;
+class TableWriter;
 
 class ContentWriter {
 public:
@@ -44,7 +46,7 @@ public:
     // Writes an anchored text frame at the current glyph as a one-cell table.
     bool ExportFrame(const Text::AnchoredFrame& frame);
 
-private:
+    // The paragraph that block content interrupts, with where it is written.
     struct BlockContext {
         Foundation::OutStream* out = nullptr;
         StringT fileName;
@@ -55,6 +57,13 @@ private:
         StringT inlineElement;
         StringT inlineClasses;
     };
+    static bool InListItem(const BlockContext& context);
+    // The innermost block context; null outside block content.
+    const BlockContext* CurrentBlock() const { return blocks_.empty() ? nullptr : &blocks_.back(); }
+    TableWriter& Tables();
+    FigureWriter& Figures();
+
+private:
     struct Endnote {
         Counted<const Text::Story> referenceStory;
         Counted<const Text::Story> content;
@@ -122,6 +131,8 @@ private:
     StringT endnoteChunk_; // document the current story's notes are flushed into
     bool allNotesInline_ = false;
     const BlockContext* paragraph_ = nullptr; // the paragraph being written
+    std::unique_ptr<TableWriter> tables_;
+    std::unique_ptr<FigureWriter> figures_;
 };
 
 } // namespace EPub

@@ -1,8 +1,13 @@
 #include "epub/content/HtmlExporter.h"
 
 #include "epub/content/ContentWriter.h"
+#include "epub/content/FigureWriter.h"
+#include "epub/content/TableWriter.h"
 #include "epub/content/TextEncoding.h"
 #include "host/foundation/FileStream.h"
+
+#include <optional>
+#include <string>
 
 namespace EPub {
 
@@ -30,6 +35,44 @@ std::optional<StreamType> StreamTypeFor(Raster::FileType type) {
     }
 }
 
+// A content document held back until it ends: the image style sheet is only written when image
+// styles were registered, and a document's images register theirs after its head is written.
+class PendingDocument final : public Foundation::OutStream {
+public:
+    explicit PendingDocument(Counted<Foundation::OutStream> target) : target_(std::move(target)) {}
+    // A document abandoned half way is still written as far as it got.
+    ~PendingDocument() override {
+        if (!text_.empty())
+            target_->Write(text_);
+    }
+    PendingDocument(const PendingDocument&) = delete;
+    PendingDocument& operator=(const PendingDocument&) = delete;
+
+    size_t Write(const void* data, size_t size) override {
+        text_.append(static_cast<const char*>(data), size);
+        return size;
+    }
+    // The image style sheet's link goes here, if it is written at all.
+    void MarkImageLink(StringT link) {
+        imageLinkAt_ = text_.size();
+        imageLink_ = std::move(link);
+    }
+    bool Finish(bool linkImages) {
+        if (linkImages && imageLinkAt_)
+            text_.insert(*imageLinkAt_, imageLink_.view());
+        imageLinkAt_.reset();
+        const bool ok = target_->Write(text_);
+        text_.clear();
+        return ok;
+    }
+
+private:
+    Counted<Foundation::OutStream> target_;
+    std::string text_;
+    std::optional<size_t> imageLinkAt_;
+    StringT imageLink_;
+};
+
 } // namespace
 
 HtmlExporter::HtmlExporter(Counted<ExportSettings> settings,
@@ -44,14 +87,17 @@ ContentWriter& HtmlExporter::Writer() {
     return *writer_;
 }
 
-Counted<Foundation::OutStream> HtmlExporter::BeginImage(const StringT& name, Raster::FileType type) {
+Counted<Foundation::OutStream> HtmlExporter::BeginImage(const StringT& name,
+                                                        Raster::FileType type) {
     const auto streamType = StreamTypeFor(type);
     if (!streamType)
         return nullptr;
     return BeginStream(name, *streamType);
 }
 
-bool HtmlExporter::Start(const StringT&, Counted<Foundation::OutStreamSeekable>) { return true; }
+bool HtmlExporter::Start(const StringT&, Counted<Foundation::OutStreamSeekable>) {
+    return true;
+}
 
 Counted<Foundation::OutStream> HtmlExporter::BeginStream(const StringT& name, StreamType) {
     return Foundation::FastFileOutStream::Create(DirectoryOf(rootFilename_) + name,
@@ -78,13 +124,14 @@ bool HtmlExporter::End() {
     return images && WriteImageStyleSheet(images);
 }
 
-Counted<Foundation::OutStream> HtmlExporter::StartChunk(const StringT& fileName,
-                                                        const StringT& title,
-                                                        const Counted<const Text::Language>& language,
-                                                        bool linkImageStyles, StreamType type) {
-    Counted<Foundation::OutStream> out = BeginStream(fileName, type);
-    if (!out)
+Counted<Foundation::OutStream>
+HtmlExporter::StartChunk(const StringT& fileName, const StringT& title,
+                         const Counted<const Text::Language>& language, bool linkImageStyles,
+                         StreamType type) {
+    Counted<Foundation::OutStream> target = BeginStream(fileName, type);
+    if (!target)
         return nullptr;
+    const auto out = Foundation::MakeCounted<PendingDocument>(std::move(target));
     const StringT lang = language ? language->GetId() : settings_->language;
     *out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
     *out << "<!DOCTYPE html>\n";
@@ -97,10 +144,14 @@ Counted<Foundation::OutStream> HtmlExporter::StartChunk(const StringT& fileName,
     *out << "<title>" << XMLEncode(title.empty() ? settings_->title : title) << "</title>\n";
     const StringT imageCss = LastPathComponent(GetImageCssPath());
     for (const StringT& css : GetAllCssPaths()) {
-        if ((!linkImageStyles || !HasImages()) && css == imageCss)
+        if (css == imageCss && !linkImageStyles)
             continue;
-        *out << "<link href=\"" << GetCssPath() << css
-             << "\" rel=\"stylesheet\" type=\"text/css\"/>\n";
+        const StringT link = StringT::Format(
+            "<link href=\"%1%2\" rel=\"stylesheet\" type=\"text/css\"/>\n", GetCssPath(), css);
+        if (css == imageCss)
+            out->MarkImageLink(link);
+        else
+            *out << link.view();
     }
     *out << "</head>\n";
     *out << "<body>\n";
@@ -110,7 +161,8 @@ Counted<Foundation::OutStream> HtmlExporter::StartChunk(const StringT& fileName,
 bool HtmlExporter::EndChunk(const Counted<Foundation::OutStream>& stream) {
     *stream << "</body>\n";
     *stream << "</html>";
-    return true;
+    auto* pending = dynamic_cast<PendingDocument*>(stream.get());
+    return !pending || pending->Finish(HasImages());
 }
 
 void HtmlExporter::StartSection(Foundation::OutStream& stream, Landmark landmark) {
@@ -163,6 +215,51 @@ StringT HtmlExporter::Localise(const StringT& key, const StringT& defaultText) c
 
 Counted<const Text::Language> HtmlExporter::GetPublicationLanguage() const {
     return Text::Language::Make(settings_->language.view());
+}
+
+bool HtmlExporter::ExportImage(const Counted<const Raster::DynamicBitmap>& bitmap,
+                               const Counted<const Foundation::DataSource>& source,
+                               const StringT& name, Raster::FileType type,
+                               Foundation::SizeT<double> size,
+                               const Counted<const Render::RenderTags>& tags, bool wrapInClassDiv,
+                               const StringT& extraCss) {
+    return Writer().Figures().ExportImage(bitmap, source, name, type, size, tags, wrapInClassDiv,
+                                          extraCss);
+}
+
+bool HtmlExporter::ExportSVG(const Counted<const Foundation::DataSource>& svg,
+                             Foundation::SizeT<double> svgSize, int resolution, const StringT& name,
+                             Foundation::SizeT<double> size, Foundation::RectT<double> clip,
+                             const Counted<const Render::RenderTags>& tags, bool wrapInClassDiv) {
+    return Writer().Figures().ExportSVG(svg, svgSize, resolution, name, size, clip, tags,
+                                        wrapInClassDiv);
+}
+
+bool HtmlExporter::ExportFrame(const Text::AnchoredFrame& frame) {
+    return Writer().ExportFrame(frame);
+}
+
+bool HtmlExporter::ExportTable(const Counted<const Text::TableFrame>& frame,
+                               const Counted<const Text::Story>& story) {
+    return frame && Writer().Tables().ExportTable(*frame, story);
+}
+
+bool HtmlExporter::ExportTableCell(const Text::StoryRange& cell) {
+    return Writer().Tables().ExportTableCell(cell);
+}
+
+Counted<Raster::DynamicBitmap>
+HtmlExporter::RasteriseImageBullet(const Counted<const Text::ImageBulletGlyph>& glyph,
+                                   const Consolidated<Text::GlyphAtts>& atts) const {
+    if (!glyph || !atts)
+        return nullptr;
+    return EPub::RasteriseImageBullet(*glyph, *atts);
+}
+
+StringT HtmlExporter::RegisterTextStyleClass(const StringT& styleName) {
+    StyleParams params;
+    RegisterStyle(styleName, params);
+    return params.includeClass ? params.classList : StringT();
 }
 
 bool HtmlExporter::ExportStory(const Counted<const Text::Story>& story, const Text::StoryPos& end,

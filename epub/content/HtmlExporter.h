@@ -5,11 +5,15 @@
 #include "epub/content/AnchorRegistry.h"
 #include "epub/content/Landmark.h"
 #include "epub/content/StoryChunk.h"
+#include "epub/content/StoryError.h"
 #include "epub/css/StyleSheet.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
 #include "epub/package/ImageStore.h"
 #include "epub/package/PublicationManifest.h"
+#include "host/foundation/DataSource.h"
+#include "host/foundation/Geometry.h"
+#include "host/render/RenderTags.h"
 #include "host/text/AnchoredFrame.h"
 #include "host/text/Glyph.h"
 #include "host/text/ListAtt.h"
@@ -105,14 +109,63 @@ public:
     GetLanguageCounts() const noexcept {
         return languageCounts_;
     }
-    void AddLanguageCounts(const std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>>&);
+    void
+    AddLanguageCounts(const std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>>&);
 
     int GetPaginationSource() const noexcept { return paginationSource_; }
     void SetPaginationSource(int source) noexcept { paginationSource_ = source; }
     int TakeFigureNumber() noexcept { return figureCounter_++; }
 
+    // Block content at the glyph being written, into the innermost open block. Each returns
+    // false, having written nothing, when there is no such block or the data cannot be stored.
+    // `size` is in document units.
+    bool ExportImage(const Counted<const Raster::DynamicBitmap>& bitmap,
+                     const Counted<const Foundation::DataSource>& source, const StringT& name,
+                     Raster::FileType type, Foundation::SizeT<double> size,
+                     const Counted<const Render::RenderTags>& tags, bool wrapInClassDiv,
+                     const StringT& extraCss = {});
+    // `svgSize` and `clip` in units of `resolution` dots per inch; an empty clip shows it all.
+    bool ExportSVG(const Counted<const Foundation::DataSource>& svg,
+                   Foundation::SizeT<double> svgSize, int resolution, const StringT& name,
+                   Foundation::SizeT<double> size, Foundation::RectT<double> clip,
+                   const Counted<const Render::RenderTags>& tags, bool wrapInClassDiv);
+    bool ExportFrame(const Text::AnchoredFrame& frame);
+    bool ExportTable(const Counted<const Text::TableFrame>& frame,
+                     const Counted<const Text::Story>& story);
+    bool ExportTableCell(const Text::StoryRange& cell);
+    Counted<Raster::DynamicBitmap>
+    RasteriseImageBullet(const Counted<const Text::ImageBulletGlyph>& glyph,
+                         const Consolidated<Text::GlyphAtts>& atts) const;
+    // The class list of a named text style, registered for the style sheet; empty when there is
+    // no such style or it keeps its class out of the content.
+    StringT RegisterTextStyleClass(const StringT& styleName);
+
     StringT Localise(const StringT& key, const StringT& defaultText) const;
     Counted<const Text::Language> GetPublicationLanguage() const;
+
+    // Validation: formatting of a story that the XHTML and CSS cannot express, appended to
+    // `errors`. Changes nothing. Notes, tables and frames met in the text are validated with it,
+    // each style once, bases first; `checkLocal` false leaves local formatting unchecked.
+    void ValidateStory(const Counted<const Text::Story>& story, std::vector<StoryError>& errors,
+                       bool checkLocal = true);
+    // The same, skipping the styles in `validated` (for example those of earlier stories).
+    void ValidateStory(const Counted<const Text::Story>& story, std::vector<StoryError>& errors,
+                       bool checkLocal, std::vector<Counted<const Text::Style>>& validated);
+    // The style and its bases not yet in `validated`; their problems get an empty range at
+    // `where`.
+    void ValidateStyles(const Counted<const Text::Style>& style, std::vector<StoryError>& errors,
+                        std::vector<Counted<const Text::Style>>& validated,
+                        const Text::StoryPos& where = {});
+    // Cell fills and borders of a table pinned at `pin`; the cells' text is left to ValidateStory.
+    void ValidateTable(const Text::TableFrame& table, const Text::StoryPos& pin,
+                       const Counted<const Text::Story>& story, std::vector<StoryError>& errors);
+    // Fill and stroke of a frame pinned at `pin`.
+    void ValidateFrame(const Text::AnchoredFrame& frame, const Text::StoryPos& pin,
+                       const Counted<const Text::Story>& story, std::vector<StoryError>& errors,
+                       const Counted<const Render::FillDescriptor>& background,
+                       const Counted<const Render::FillDescriptor>& strokeFill,
+                       const Counted<const Render::LineStyleDescriptor>& stroke);
+    using StyleSheet::ValidateTable;
 
 protected:
     ContentWriter& Writer();

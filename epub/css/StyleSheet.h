@@ -4,6 +4,7 @@
 
 #include "epub/css/CssDescriber.h"
 #include "epub/css/FontList.h"
+#include "epub/css/UnsupportedPropertyVisitor.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
 #include "host/foundation/Consolidated.h"
@@ -142,12 +143,32 @@ public:
     static double GetScale(const ExportSettings& settings, const FlowingEPubOptions& options);
     static double GetPointScale(const ExportSettings& settings, const FlowingEPubOptions& options);
 
-protected:
+    // Validation: what the CSS cannot express, under the settings' report switches. Changes
+    // nothing. `checkLocal` false leaves local formatting unchecked.
+    ValidationMessages ValidateParagraphAtts(const Consolidated<Text::ParagraphAtts>& atts,
+                                             bool checkLocal) const;
+    ValidationMessages ValidateGlyphAtts(const Consolidated<Text::GlyphAtts>& atts,
+                                         const Counted<const Text::Style>& paragraphStyle,
+                                         bool checkLocal) const;
+    // What the style sets over its base.
+    ValidationMessages ValidateStyle(const Counted<const Text::Style>& style) const;
+    // Appends the messages of every cell, each once.
+    void ValidateTable(const Text::Table& table, const Text::TableSize& size,
+                       std::vector<StringT>& messages) const;
+    std::vector<StringT> ValidateTableFormat(const Counted<const Text::TableFormat>& format,
+                                             const Text::TableSize& size) const;
+    std::vector<StringT>
+    ValidateFrameFormat(const Counted<const Render::FillDescriptor>& background,
+                        const Counted<const Render::FillDescriptor>& strokeFill,
+                        const Counted<const Render::LineStyleDescriptor>& stroke) const;
+
+    // Formats of the image style sheet.
     StringT RegisterDivFormat(const StringT& declarations);
     StringT RegisterSVGFormat(const StringT& name, const StringT& declarations);
     void RegisterImageFormat(const StringT& id, const StringT& declarations,
                              const StringT& comment);
 
+protected:
     Counted<const Text::Style> GetStyle(const StringT& name) const;
     void RegisterStyle(const StringT& name, StyleParams& out);
     const StyleParams& GetStyleParams(const StringT& name) const;

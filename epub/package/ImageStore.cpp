@@ -1,5 +1,7 @@
 #include "epub/package/ImageStore.h"
 
+#include <cctype>
+
 #include "host/raster/ImageEncoder.h"
 #include "host/raster/ImageFile.h"
 
@@ -18,11 +20,27 @@ bool IsKeptAsIs(Raster::FileType type) {
 StringT SafeFileName(std::string_view name) {
     StringT safe;
     for (const char c : name) {
-        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                        c == '-' || c == '_' || c == '.';
+        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                        (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
         safe += ok ? c : '_';
     }
     return safe;
+}
+
+namespace {
+
+// Zip readers on case-insensitive file systems see "Cover.png" and "cover.png" as one entry.
+std::string Folded(const StringT& path) {
+    std::string folded(path.view());
+    for (char& c : folded)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+} // namespace
+
+bool ImageStore::Claim(const StringT& path) {
+    return paths_.insert(Folded(path)).second;
 }
 
 StringT ImageStore::MakePath(const StringT& name, Raster::FileType type) {
@@ -32,15 +50,13 @@ StringT ImageStore::MakePath(const StringT& name, Raster::FileType type) {
         StringT path;
         do
             path = StringT::Format("%1img%2.%3", prefix, unnamedCounter_++, ext);
-        while (paths_.count(path));
-        paths_.insert(path);
+        while (!Claim(path));
         return path;
     }
     const StringT safe = SafeFileName(name.view());
     StringT path = StringT::Format("%1%2.%3", prefix, safe, ext);
-    for (int n = 1; paths_.count(path); ++n)
+    for (int n = 1; !Claim(path); ++n)
         path = StringT::Format("%1%2_%3.%4", prefix, safe, n, ext);
-    paths_.insert(path);
     return path;
 }
 

@@ -33,13 +33,16 @@ public:
     // Stores encoded image data (JPEG, PNG, GIF or SVG) as it is.
     StringT StoreEncoded(std::string_view data, const StringT& name);
 
-    virtual Counted<Foundation::OutStream> BeginImage(const StringT& name, Raster::FileType type) = 0;
+    virtual Counted<Foundation::OutStream> BeginImage(const StringT& name,
+                                                      Raster::FileType type) = 0;
     virtual StringT GetImagePath() const = 0;
 
 private:
     StringT MakePath(const StringT& name, Raster::FileType type);
+    // False when the path, ignoring case, is taken.
+    bool Claim(const StringT& path);
 
-    std::set<StringT> paths_;
+    std::set<std::string> paths_; // case-folded
     std::map<StringT, StringT> storedSources_;
     int unnamedCounter_ = 1;
 };

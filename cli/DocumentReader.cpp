@@ -5,6 +5,7 @@
 #include "host/foundation/DataSource.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/raster/ImageFile.h"
+#include "host/text/Language.h"
 
 #include <fstream>
 #include <set>
@@ -236,9 +237,10 @@ StoryEntry Reader::StartEntry(const Node& node, const std::string& fileName,
     // A landmark is an anchor named after its structural type.
     std::string anchorName = fileName;
     if (node.Has("landmark")) {
-        anchorName = String(node, "landmark");
+        const std::string landmark = String(node, "landmark");
+        anchorName = "epub:" + landmark;
         if (EPub::LandmarkFromEpubType(anchorName) == EPub::Landmark::None)
-            Fail(node.Field("landmark"), "unknown landmark \"" + anchorName + "\"");
+            Fail(node.Field("landmark"), "unknown landmark \"" + landmark + "\"");
     }
     auto start = anchors.MakeHidden(anchorName);
     entry.startAnchor = start;
@@ -281,6 +283,19 @@ void Reader::ReadStoryItem(const Node& node, Document& doc, StoryReader& stories
     }
 }
 
+// Text is in the publication's language unless marked otherwise, as in any editor.
+Counted<const Text::TextDocument> MakeTextDocument(const StringT& language) {
+    auto document = Text::TextDocument::Make();
+    if (language.empty())
+        return document;
+    const auto& defaults = document->GetDefaultGlyphAtts();
+    document->SetDefaults(
+        defaults->With(Text::GlyphObject::Language,
+                       Counted<const Text::AttObject>(Text::Language::Make(language.view()))),
+        *document->GetDefaultParagraphAtts());
+    return document;
+}
+
 Document Reader::Read(const json& root) {
     const Node top{root, "$"};
     CheckFields(top, {"metadata", "accessibility", "options", "validation", "cover", "fonts", "css",
@@ -289,13 +304,13 @@ Document Reader::Read(const json& root) {
     doc.settings = Foundation::MakeCounted<EPub::ExportSettings>();
     doc.options = Foundation::MakeCounted<EPub::FlowingEPubOptions>(
         Render::FileExportOptionsVector::Preset::Standard);
-    doc.styles = Text::StyleSheet::Make(Text::TextDocument::Make());
     doc.settings->language = "en";
+    if (top.Has("metadata"))
+        ReadMetadata(top.Field("metadata"), *doc.settings);
+    doc.styles = Text::StyleSheet::Make(MakeTextDocument(doc.settings->language));
     AnchorBook anchors(doc.styles->GetDocument());
     StoryReader stories(*this, anchors, doc.styles);
 
-    if (top.Has("metadata"))
-        ReadMetadata(top.Field("metadata"), *doc.settings);
     if (top.Has("accessibility"))
         ReadAccessibility(top.Field("accessibility"), *doc.settings);
     if (top.Has("options"))

@@ -1,19 +1,54 @@
 #include "cli/HostServices.h"
 
+#include "host/foundation/DataSource.h"
 #include "host/text/NoteAtt.h"
+
+#include <cmath>
 
 namespace Cli {
 
 using Foundation::StringT;
 
+namespace {
+
+// Enough of a file for its type and, for JPEG, the frame header behind the metadata.
+constexpr size_t kHeaderBytes = 256 * 1024;
+
+bool IsPicture(Raster::FileType type) {
+    using Raster::FileType;
+    return type == FileType::JPEG || type == FileType::PNG || type == FileType::GIF ||
+           type == FileType::SVG;
+}
+
+// "pictures/Cat photo.jpg" gives "Cat photo": the image store adds its own extension.
+StringT FileStem(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string_view::npos && dot > 0)
+        name = name.substr(0, dot);
+    return StringT(name);
+}
+
+} // namespace
+
 void HostServices::Install(EPub::HtmlExporter& exporter) {
     auto& c = exporter.Callbacks();
-    c.writeFrame = [](const Text::PinGlyph&, const Text::StoryPos&) {};
-    c.isFrameImage = [](const Text::PinnedObject&) { return false; };
+    c.writeFrame = [this, &exporter](const Text::PinGlyph& pin, const Text::StoryPos&) {
+        WriteFrame(exporter, pin);
+    };
+    c.isFrameImage = [this](const Text::PinnedObject& pinned) {
+        const auto* frame = dynamic_cast<const Text::AnchoredFrame*>(&pinned);
+        return frame && IsPictureFrame(*frame);
+    };
     c.writeItem = [](int32_t) {};
     c.isItemImage = [](int32_t) { return false; };
-    c.validateFrame = [](const Text::AnchoredFrame&, const Text::StoryPos&,
-                         std::vector<EPub::StoryError>&) {};
+    // Frames are checked with the formatting the text model gives them.
+    c.validateFrame = [&exporter](const Text::AnchoredFrame& frame, const Text::StoryPos& pos,
+                                  std::vector<EPub::StoryError>& errors) {
+        exporter.ValidateFrame(frame, pos, pos.GetStory(), errors, frame.GetBackground(),
+                               frame.GetStrokeFill(), frame.GetStroke());
+    };
     c.noteNumber = [this](const Text::Glyph& glyph, const Text::StoryPos& pos) {
         return NoteNumber(glyph, pos);
     };
@@ -35,6 +70,59 @@ StringT HostServices::NoteNumber(const Text::Glyph& glyph, const Text::StoryPos&
     if (added)
         it->second = ++notesSeen_[kind];
     return StringT(std::to_string(it->second));
+}
+
+} // namespace Cli
+
+namespace Cli {
+
+const HostServices::Picture& HostServices::LookAt(const StringT& path) {
+    if (const auto found = pictures_.find(path); found != pictures_.end())
+        return found->second;
+    Picture picture;
+    if (const auto in = Foundation::FileDataSource(path).Open()) {
+        std::string head(kHeaderBytes, '\0');
+        head.resize(in->Read(head.data(), head.size()));
+        picture.type = Raster::DetectFileType(head);
+        picture.pixels = Raster::ReadImageSize(head);
+    }
+    return pictures_.emplace(path, picture).first->second;
+}
+
+bool HostServices::IsPictureFrame(const Text::AnchoredFrame& frame) {
+    return !frame.GetStory() && !frame.GetContentPath().empty() &&
+           IsPicture(LookAt(frame.GetContentPath()).type);
+}
+
+void HostServices::WriteFrame(EPub::HtmlExporter& exporter, const Text::PinGlyph& pin) {
+    // Tables and notes are the content writer's own.
+    const Text::AnchoredFrame* frame = pin.GetFrame();
+    if (!frame)
+        return;
+    if (frame->GetStory())
+        exporter.ExportFrame(*frame);
+    else if (IsPictureFrame(*frame))
+        WritePicture(exporter, *frame);
+}
+
+void HostServices::WritePicture(EPub::HtmlExporter& exporter, const Text::AnchoredFrame& frame) {
+    const StringT& path = frame.GetContentPath();
+    const Picture& picture = LookAt(path);
+    const double resolution = exporter.GetSettings()->GetResolution();
+    Foundation::SizeT<double> size{frame.GetWidth(), frame.GetHeight()};
+    // A frame without a size shows its picture at one point per pixel.
+    if (!(size.width > 0 && size.height > 0) && picture.pixels)
+        size = {picture.pixels->width * resolution / 72.0,
+                picture.pixels->height * resolution / 72.0};
+    const StringT name = frame.GetName().empty() ? FileStem(path.view()) : frame.GetName();
+    const Foundation::Counted<const Foundation::DataSource> source =
+        Foundation::MakeCounted<Foundation::FileDataSource>(path);
+    // Pictures stay inline in their paragraph: a class goes on the picture itself.
+    if (picture.type == Raster::FileType::SVG)
+        exporter.ExportSVG(source, size, static_cast<int>(std::lround(resolution)), name, size, {},
+                           frame.GetTags(), false);
+    else
+        exporter.ExportImage(nullptr, source, name, picture.type, size, frame.GetTags(), false);
 }
 
 } // namespace Cli

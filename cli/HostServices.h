@@ -1,8 +1,13 @@
 #pragma once
 // The host side of an export: what the exporter asks the application for (note numbers, list
-// numbering, cross-reference texts, localised texts), answered from the document alone.
+// numbering, cross-reference texts, localised texts, anchored frames), answered from the document
+// alone.
 
 #include "epub/content/HtmlExporter.h"
+#include "host/raster/FileType.h"
+#include "host/raster/ImageFile.h"
+
+#include <optional>
 
 #include <map>
 #include <memory>
@@ -15,13 +20,26 @@ public:
     // Installs every callback on `exporter`; this object must outlive the export.
     void Install(EPub::HtmlExporter& exporter);
 
+    // A picture frame: no text of its own, and a JPEG, PNG, GIF or SVG file as its content.
+    bool IsPictureFrame(const Text::AnchoredFrame& frame);
+
 private:
+    struct Picture {
+        Raster::FileType type = Raster::FileType::Unknown;
+        std::optional<Raster::ImageSize> pixels; // JPEG, PNG and GIF only
+    };
+
+    // Read once per file: the chunker asks about every frame before it is written.
+    const Picture& LookAt(const Foundation::StringT& path);
+    void WriteFrame(EPub::HtmlExporter& exporter, const Text::PinGlyph& pin);
+    void WritePicture(EPub::HtmlExporter& exporter, const Text::AnchoredFrame& frame);
     Foundation::StringT NoteNumber(const Text::Glyph& glyph, const Text::StoryPos& pos);
 
     // Notes keep the number they got when first asked, so a note asked about twice (reference
     // and body) shows one number.
     std::map<std::pair<const void*, int64_t>, int> noteNumbers_;
     std::map<int32_t, int> notesSeen_;
+    std::map<Foundation::StringT, Picture> pictures_;
 };
 
 } // namespace Cli

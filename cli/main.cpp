@@ -1,5 +1,6 @@
 // epubexport: turns a JSON document description into an EPUB 3 publication.
 
+#include "cli/CheckCommand.h"
 #include "cli/DocumentReader.h"
 #include "cli/ExportCommand.h"
 #include "host/foundation/ApplicationVersion.h"
@@ -14,10 +15,12 @@
 namespace {
 
 constexpr int ExitOk = 0, ExitExportFailed = 1, ExitUsage = 2;
+constexpr int ExitFindings = 1; // --check found something to report
 
 constexpr const char* Usage =
     R"(Usage: epubexport INPUT.json -o OUTPUT.epub
        epubexport INPUT.json --html DIR
+       epubexport --check INPUT.json
        epubexport --help | --version
 
 Exports the document described by INPUT.json (see docs/document-format.md).
@@ -25,12 +28,17 @@ Exports the document described by INPUT.json (see docs/document-format.md).
   -o, --output FILE   write an EPUB 3 publication to FILE; FILE is replaced only
                       when the export succeeds
   --html DIR          write plain XHTML documents and style sheets into DIR
+  --check             write nothing; list the formatting a reflowable EPUB
+                      cannot express on standard output, one line each:
+                        INPUT: story N ("FILE"), characters A-B: MESSAGE
+                        INPUT: story N ("FILE"), style "NAME": MESSAGE
+                      (N from 1; characters from 0, B excluded)
   -h, --help          show this help
   --version           show the version
 
 Exit status:
-  0  the export succeeded
-  1  the export failed (nothing was replaced)
+  0  the export succeeded; with --check, nothing to report
+  1  the export failed (nothing was replaced); with --check, problems listed
   2  bad command line or bad input document
 )";
 
@@ -38,6 +46,7 @@ struct Arguments {
     std::string input;
     std::optional<std::string> output;
     std::optional<std::string> html;
+    bool check = false;
 };
 
 // Returns an exit status when the command line already decided the outcome.
@@ -53,7 +62,9 @@ std::optional<int> Parse(const std::vector<std::string>& args, Arguments& out) {
                       << Foundation::ApplicationVersion::GetCurrent().ToString().str() << "\n";
             return ExitOk;
         }
-        if (a == "-o" || a == "--output" || a == "--html") {
+        if (a == "--check") {
+            out.check = true;
+        } else if (a == "-o" || a == "--output" || a == "--html") {
             if (i + 1 == args.size()) {
                 std::cerr << "epubexport: " << a << " needs a value\n";
                 return ExitUsage;
@@ -69,6 +80,13 @@ std::optional<int> Parse(const std::vector<std::string>& args, Arguments& out) {
             return ExitUsage;
         }
     }
+    if (out.check && (out.input.empty() || out.output || out.html)) {
+        std::cerr << "epubexport: --check takes one input file and no -o or --html\n"
+                  << "Try 'epubexport --help'.\n";
+        return ExitUsage;
+    }
+    if (out.check)
+        return std::nullopt;
     if (out.input.empty() || out.output.has_value() == out.html.has_value()) {
         std::cerr << "epubexport: give one input file and either -o FILE or --html DIR\n"
                   << "Try 'epubexport --help'.\n";
@@ -98,6 +116,14 @@ int main(int argc, char** argv) {
     } catch (const Cli::InputError& e) {
         std::cerr << "epubexport: " << e.what() << "\n";
         return ExitUsage;
+    }
+    if (args.check) {
+        try {
+            return Cli::CheckDocument(doc, args.input, std::cout) == 0 ? ExitOk : ExitFindings;
+        } catch (const std::exception& e) {
+            std::cerr << "epubexport: cannot check \"" << args.input << "\": " << e.what() << "\n";
+            return ExitUsage;
+        }
     }
     try {
         if (args.output)

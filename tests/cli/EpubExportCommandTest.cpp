@@ -4,11 +4,14 @@
 #include "hostimpl/foundation/ZipTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -231,4 +234,46 @@ TEST_F(Tool, ExamplesExportWithNavigationAndCover) {
     const auto novel = ReadZip(dir_ / "novel.epub");
     EXPECT_TRUE(std::any_of(novel.begin(), novel.end(),
                             [](const auto& rec) { return rec.name == "OEBPS/cover.xhtml"; }));
+}
+
+// Every internal link of the showcase (contents, notes both ways, cross references, range notes,
+// page links, figure details) lands on an element that exists, in whichever document it went to.
+TEST_F(Tool, ShowcaseLinksAllResolve) {
+    const std::string input = std::string(EPUB_SOURCE_DIR) + "/examples/showcase.json";
+    const std::string output = dir_ / "showcase.epub";
+    const Result r = Run("'" + input + "' -o '" + output + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    std::map<std::string, std::set<std::string>> ids;       // document -> ids
+    std::vector<std::pair<std::string, std::string>> links; // (document, href)
+    for (const auto& record : ReadZip(output)) {
+        if (record.name.size() < 6 || record.name.substr(record.name.size() - 6) != ".xhtml")
+            continue;
+        const std::string doc = record.name.substr(record.name.find('/') + 1);
+        pugi::xml_document xml;
+        ASSERT_TRUE(xml.load_string(record.data.c_str())) << record.name;
+        ids[doc];
+        for (const auto& node : xml.select_nodes("//*[@id]"))
+            EXPECT_TRUE(ids[doc].insert(node.node().attribute("id").value()).second)
+                << doc << " repeats id " << node.node().attribute("id").value();
+        for (const auto& node : xml.select_nodes("//*[@href] | //*[@aria-details]")) {
+            const std::string href = node.node().attribute("href").value();
+            const std::string details = node.node().attribute("aria-details").value();
+            links.emplace_back(doc, href.empty() ? "#" + details : href);
+        }
+    }
+    ASSERT_GT(links.size(), 20u);
+    for (const auto& [doc, href] : links) {
+        if (href.rfind("http", 0) == 0 || href.rfind("mailto:", 0) == 0)
+            continue;
+        const size_t hash = href.find('#');
+        const std::string file = hash == 0 ? doc : href.substr(0, hash);
+        SCOPED_TRACE(doc + " -> " + href);
+        if (file.size() > 4 && file.substr(file.size() - 4) == ".css")
+            continue;
+        ASSERT_TRUE(ids.count(file)) << "no document " << file;
+        if (hash != std::string::npos) {
+            EXPECT_TRUE(ids[file].count(href.substr(hash + 1)));
+        }
+    }
 }

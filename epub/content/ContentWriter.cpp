@@ -593,7 +593,7 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
 
 void ContentWriter::PageAnchor(OutStream& out, const StringT& fileName, const Text::StoryPos& pos,
                                ExportState& state) {
-    WritePageMarkers(out, exporter_, exporter_.GetPaginationSource(), fileName, pos, state);
+    exporter_.HandlePageAnchor(out, exporter_.GetPaginationSource(), fileName, pos, state);
 }
 
 void ContentWriter::HandleListStack(OutStream& out, ExportState& state, const StringT& element,

@@ -1,5 +1,7 @@
 #include "epub/content/HtmlExporter.h"
 
+#include "epub/content/PageMarkers.h"
+
 #include "epub/content/ContentWriter.h"
 #include "epub/content/FigureWriter.h"
 #include "epub/content/TableWriter.h"
@@ -288,6 +290,11 @@ void HtmlExporter::RegisterArticle(const Article& article, const StringT& fileNa
 bool HtmlExporter::ExportArticle(const Article& article, const StringT& fileName,
                                  int paginationSource) {
     return Writer().ExportArticle(article, fileName, paginationSource);
+}
+
+void HtmlExporter::HandlePageAnchor(Foundation::OutStream& out, int source, const StringT& fileName,
+                                    const Text::StoryPos& pos, ExportState& state) {
+    WritePageMarkers(out, *this, source, fileName, pos, state);
 }
 
 } // namespace EPub

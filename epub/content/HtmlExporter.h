@@ -29,6 +29,7 @@ namespace EPub {
 class ContentWriter;
 struct Article;
 struct StoryError;
+struct ExportState;
 
 // What the exporter asks of the host; set them before an export. Calling one that is empty
 // throws std::bad_function_call.
@@ -81,6 +82,9 @@ public:
     virtual bool NeedsInferredLandmark(Landmark) const { return false; }
     virtual bool WriteStyleSheet(const Counted<Foundation::OutStream>& stream);
     virtual bool WriteImageStyleSheet(const Counted<Foundation::OutStream>& stream);
+    // Called at every paragraph start and glyph: writes the markers of the pages due there.
+    virtual void HandlePageAnchor(Foundation::OutStream& out, int source, const StringT& fileName,
+                                  const Text::StoryPos& pos, ExportState& state);
 
     // Content documents.
     Counted<Foundation::OutStream> StartChunk(const StringT& fileName, const StringT& title,

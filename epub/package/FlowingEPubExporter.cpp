@@ -1,5 +1,6 @@
 #include "epub/package/FlowingEPubExporter.h"
 
+#include "epub/content/ExportState.h"
 #include "epub/content/TextEncoding.h"
 #include "epub/package/CoverDocument.h"
 #include "epub/package/PackageDocument.h"
@@ -12,8 +13,7 @@ namespace EPub {
 
 namespace {
 
-constexpr std::string_view kNavHead =
-    "<?xml version='1.0' encoding='utf-8' standalone='yes'?>\n";
+constexpr std::string_view kNavHead = "<?xml version='1.0' encoding='utf-8' standalone='yes'?>\n";
 
 } // namespace
 
@@ -106,6 +106,16 @@ void FlowingEPubExporter::AddTocEntry(Counted<const Text::AnchorData> anchor, St
             return;
         }
     }
+}
+
+void FlowingEPubExporter::HandlePageAnchor(Foundation::OutStream& out, int source,
+                                           const StringT& fileName, const Text::StoryPos& pos,
+                                           ExportState& state) {
+    const int first = state.currentPage;
+    HtmlExporter::HandlePageAnchor(out, source, fileName, pos, state);
+    // The cursor moved past exactly the pages whose markers were just written.
+    for (int page = first; page < state.currentPage; ++page)
+        RecordPage(source, page, fileName);
 }
 
 void FlowingEPubExporter::RecordPage(int source, int page, const StringT& document) {
@@ -204,7 +214,8 @@ void FlowingEPubExporter::AddOpf() {
     const auto out = AddEntry(*container_, contentRoot_ + packageName_);
     if (!out)
         return;
-    PackageDocumentInput in{*settings_, *options_, manifest_, {}, {}, {}, {}, false, {}, {}, {}, {}};
+    PackageDocumentInput in{*settings_, *options_, manifest_, {}, {}, {},
+                            {},         false,     {},        {}, {}, {}};
     for (const size_t number : GetFontList().GetRecordNumbers())
         in.fontPaths.push_back(
             container_->Path(GetFontList().GetEmbeddedFonts()[number - 1].entryIndex));
@@ -214,7 +225,9 @@ void FlowingEPubExporter::AddOpf() {
     in.hasImageStyles = HasImages();
     in.dominantLanguage = dominantLanguage_->GetId();
     in.generator = Foundation::ApplicationVersion::GetCurrent().ToString();
-    in.currentTime = [] { return Foundation::ToString(Foundation::TimeStamp::GetCurrent(), 3, true); };
+    in.currentTime = [] {
+        return Foundation::ToString(Foundation::TimeStamp::GetCurrent(), 3, true);
+    };
     in.localise = [this](std::string_view key, std::string_view def) {
         return LocaliseDominant(StringT(key), StringT(def));
     };
@@ -320,8 +333,7 @@ void FlowingEPubExporter::AddToc() {
         *out << "<li><a" << href;
         if (!info.shortName.empty())
             *out << " epub:type=\"" << info.shortName << "\"";
-        *out << ">"
-             << LocaliseDominant(StringT(info.styleName), StringT(info.displayName))
+        *out << ">" << LocaliseDominant(StringT(info.styleName), StringT(info.displayName))
              << "</a></li>\n";
     }
     *out << "</ol>\n</nav>\n</body>\n</html>\n";

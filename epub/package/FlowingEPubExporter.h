@@ -20,7 +20,8 @@ public:
         std::list<TocEntry> children;
     };
 
-    FlowingEPubExporter(Counted<ExportSettings> settings, Counted<const FlowingEPubOptions> options);
+    FlowingEPubExporter(Counted<ExportSettings> settings,
+                        Counted<const FlowingEPubOptions> options);
     ~FlowingEPubExporter() override;
 
     // Opens the container on `stream`, or on a new file at `path` when the stream is null.
@@ -52,6 +53,9 @@ public:
     bool NeedsInferredLandmark(Landmark landmark) const override;
     bool WriteStyleSheet(const Counted<Foundation::OutStream>& stream) override;
     StringT AddFont(const Foundation::Font& font) override;
+    // Notes which document each page marker went into, for the page list.
+    void HandlePageAnchor(Foundation::OutStream& out, int source, const StringT& fileName,
+                          const Text::StoryPos& pos, ExportState& state) override;
 
     // Records that a page's marker was written into `document`.
     void RecordPage(int source, int page, const StringT& document);

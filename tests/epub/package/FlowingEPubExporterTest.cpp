@@ -242,3 +242,57 @@ TEST(FlowingEPubExporter, PublicationPassesEpubCheck) {
     EXPECT_EQ(text.find("ERROR"), std::string::npos) << text;
     EXPECT_EQ(text.find("WARNING"), std::string::npos) << text;
 }
+
+// Page list from the markers written, contents with an unlinked parent kept for its child, and
+// landmarks with the cover and the inferred start of content, byte for byte.
+TEST(FlowingEPubExporter, NavigationDocumentHasAllThreeNavs) {
+    Book book;
+    Exported out;
+    auto settings = MakeSettings(book);
+    settings->coverImage = Raster::DynamicBitmap::Create(4, 4);
+    settings->coverImageName = "Cover";
+    auto options = MakeOptions();
+    options->SetCoverPageAltText("Cover");
+    FlowingEPubExporter exporter(settings, options);
+    SetCallbacks(exporter);
+    const auto& doc = book.Document();
+    auto builder = book.Builder();
+    builder.Paragraph().Text("One");
+    builder.Paragraph().Text("Two");
+    auto story = builder.Build();
+    const auto second = story->gbegin() + 4;
+    Counted<const Text::AnchorData> missing = doc->MakeAnchor("never written");
+    Counted<const Text::AnchorData> child = doc->MakeAnchor("child");
+    exporter.RegisterAnchor("c.xhtml", *child, second);
+    exporter.RegisterPage("c.xhtml", 1, "i", story->gbegin(), 0);
+    exporter.RegisterPage("c.xhtml", 2, "ii", second, 0);
+    exporter.AddTocEntry(missing, "Part <One>", nullptr);
+    exporter.AddTocEntry(child, "Two", missing);
+    ASSERT_TRUE(exporter.Start(StringT(out.path)));
+    ASSERT_TRUE(exporter.ExportStory(story, story->gend(), "c.xhtml"));
+    ASSERT_TRUE(exporter.End());
+
+    const auto records = ReadZip(out.path);
+    const ZipRecord* nav = Find(records, "OEBPS/toc.xhtml");
+    ASSERT_NE(nav, nullptr);
+    EXPECT_EQ(nav->data,
+              "<?xml version='1.0' encoding='utf-8' standalone='yes'?>\n"
+              "<html xmlns=\"http://www.w3.org/1999/xhtml\" "
+              "xmlns:epub=\"http://www.idpf.org/2007/ops\" lang=\"en\" xml:lang=\"en\">\n"
+              "<head>\n<title>A Test &amp; Title</title>\n</head>\n<body>\n"
+              "<nav epub:type=\"page-list\" role=\"doc-pagelist\">\n<h2>Page List</h2>\n<ol>\n"
+              "<li><a href=\"c.xhtml#PageRef1\">i</a></li>\n"
+              "<li><a href=\"c.xhtml#PageRef2\">ii</a></li>\n"
+              "</ol>\n</nav>\n"
+              "<nav id=\"toc\" epub:type=\"toc\" role=\"doc-toc\">\n<h2>Table of Contents</h2>\n"
+              "<ol>\n<li>Part &lt;One&gt;<ol>\n<li><a href=\"c.xhtml#Anchor1\">Two</a></li>\n"
+              "</ol>\n</li>\n</ol>\n</nav>\n"
+              "<nav epub:type=\"landmarks\" role=\"navigation\">\n<h2>Landmarks</h2>\n<ol>\n"
+              "<li><a href=\"cover.xhtml\" epub:type=\"cover\">Cover</a></li>\n"
+              "<li><a href=\"c.xhtml\" epub:type=\"bodymatter\">Start of Content</a></li>\n"
+              "</ol>\n</nav>\n</body>\n</html>\n");
+    // Both markers are in the story's document, where the page list points.
+    const std::string content = Find(records, "OEBPS/c.xhtml")->data;
+    EXPECT_NE(content.find("<div id=\"PageRef1\""), std::string::npos) << content;
+    EXPECT_NE(content.find("<div id=\"PageRef2\""), std::string::npos) << content;
+}

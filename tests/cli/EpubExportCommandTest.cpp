@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -276,4 +277,21 @@ TEST_F(Tool, ShowcaseLinksAllResolve) {
             EXPECT_TRUE(ids[file].count(href.substr(hash + 1)));
         }
     }
+}
+
+// EPUBCheck parses the generated style sheets with a real CSS parser along with everything
+// else; the showcase has every kind of formatting in them.
+TEST_F(Tool, ShowcasePassesEpubCheck) {
+    const char* jar = "/usr/share/java/epubcheck.jar";
+    if (!std::filesystem::exists(jar) || std::system("command -v java >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "EPUBCheck is not installed";
+    const std::string input = std::string(EPUB_SOURCE_DIR) + "/examples/showcase.json";
+    const std::string output = dir_ / "showcase.epub";
+    const Result r = Run("'" + input + "' -o '" + output + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string report = dir_ / "report.txt";
+    std::system(
+        ("java -jar " + std::string(jar) + " '" + output + "' >'" + report + "' 2>&1").c_str());
+    const std::string text = Read(report);
+    EXPECT_NE(text.find("No errors or warnings detected"), std::string::npos) << text;
 }

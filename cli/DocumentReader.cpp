@@ -28,6 +28,7 @@ private:
     void ReadAccessibility(const Node& node, EPub::ExportSettings& settings) const;
     void ReadOptions(const Node& node, Document& doc) const;
     void ReadValidation(const Node& node, EPub::ExportSettings& settings) const;
+    void ReadProfiles(const Node& node, Raster::ICCProfileSet& profiles) const;
     void ReadCover(const Node& node, Document& doc) const;
     void ReadFonts(const Node& node, Document& doc) const;
     void ReadCss(const Node& node, Document& doc) const;
@@ -139,6 +140,17 @@ void Reader::ReadValidation(const Node& node, EPub::ExportSettings& s) const {
     s.reportKeepOptions = Bool(node, "keepOptions", s.reportKeepOptions);
     s.reportDecorations = Bool(node, "decorations", s.reportDecorations);
     s.reportClassNameClashes = Bool(node, "classNameClashes", s.reportClassNameClashes);
+}
+
+// A profile that is not one of its colour model is ignored by the conversion, as a host would.
+void Reader::ReadProfiles(const Node& node, Raster::ICCProfileSet& profiles) const {
+    CheckFields(node, {"rgb", "cmyk", "gray"});
+    if (node.Has("rgb"))
+        profiles.rgbProfile = ReadFile(node.Field("rgb"));
+    if (node.Has("cmyk"))
+        profiles.cmykProfile = ReadFile(node.Field("cmyk"));
+    if (node.Has("gray"))
+        profiles.grayProfile = ReadFile(node.Field("gray"));
 }
 
 void Reader::ReadCover(const Node& node, Document& doc) const {
@@ -317,6 +329,8 @@ Document Reader::Read(const json& root) {
         ReadOptions(top.Field("options"), doc);
     if (top.Has("validation"))
         ReadValidation(top.Field("validation"), *doc.settings);
+    if (top.Has("colourProfiles"))
+        ReadProfiles(top.Field("colourProfiles"), doc.settings->iccProfiles);
     if (top.Has("cover"))
         ReadCover(top.Field("cover"), doc);
     if (top.Has("fonts"))

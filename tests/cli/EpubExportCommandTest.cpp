@@ -191,6 +191,8 @@ TEST_F(Tool, FieldMistakesNameTheJsonPath) {
                         {"name": "B"}], "stories": []})",
          "$.styles[1].name: style \"B\" is defined twice"},
         {R"({"cover": {"image": "missing.png"}, "stories": []})", "missing.png"},
+        {R"({"colourProfiles": {"cmyk": "missing.icc"}, "stories": []})",
+         "$.colourProfiles.cmyk: cannot read file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.json);

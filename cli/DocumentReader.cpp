@@ -310,8 +310,8 @@ Counted<const Text::TextDocument> MakeTextDocument(const StringT& language) {
 
 Document Reader::Read(const json& root) {
     const Node top{root, "$"};
-    CheckFields(top, {"metadata", "accessibility", "options", "validation", "cover", "fonts", "css",
-                      "styles", "stories"});
+    CheckFields(top, {"metadata", "accessibility", "options", "validation", "colourProfiles",
+                      "cover", "fonts", "css", "styles", "stories"});
     Document doc;
     doc.settings = Foundation::MakeCounted<EPub::ExportSettings>();
     doc.options = Foundation::MakeCounted<EPub::FlowingEPubOptions>(

@@ -44,8 +44,7 @@ AnchorLocation AnchorRegistry::RegisterLandmark(const StringT& file, Landmark la
                                                 const Text::StoryPos& pos, const StringT& chunk) {
     // Landmark anchors get uids of their own so they never replace one of the document's.
     const StringT uid = StringT::Format("_landmark%1", anchorCounter_);
-    const auto anchor =
-        Text::AnchorData::Make(uid, StringT(GetLandmarkInfo(landmark).epubType));
+    const auto anchor = Text::AnchorData::Make(uid, StringT(GetLandmarkInfo(landmark).epubType));
     RegisterAnchor(file, *anchor, pos, chunk);
     return GetAnchor(uid);
 }

@@ -10,8 +10,8 @@ StoryChunk::StoryChunk(StringT name, Text::StoryRange range, Text::StoryRange or
     : name(std::move(name)), range(std::move(range)), originalRange(std::move(originalRange)),
       originalOffset(originalOffset) {}
 
-StoryChunk::StoryChunk(StringT name, Text::StoryRange range,
-                       Counted<const Text::Language> language, bool hasImages)
+StoryChunk::StoryChunk(StringT name, Text::StoryRange range, Counted<const Text::Language> language,
+                       bool hasImages)
     : name(std::move(name)), range(std::move(range)), language(std::move(language)),
       hasImages(hasImages) {}
 

@@ -18,8 +18,7 @@ public:
     using Key = FontKey;
 
     // `fonts` opens faces; null means the system font configuration.
-    explicit FontList(std::string_view identifier,
-                      Counted<const Foundation::FontCache> fonts = {});
+    explicit FontList(std::string_view identifier, Counted<const Foundation::FontCache> fonts = {});
 
     const Key& GetKey() const noexcept { return key_; }
 

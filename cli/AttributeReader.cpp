@@ -16,8 +16,6 @@ using json = nlohmann::json;
 
 namespace {
 
-constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
-
 // Enumerated integer attributes may be given by name.
 const std::map<std::string_view, std::map<std::string_view, int32_t>>& NamedValues() {
     static const std::map<std::string_view, std::map<std::string_view, int32_t>> table{

@@ -9,11 +9,15 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace Cli {
+
+// The largest value an integer field may take.
+inline constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
 
 class InputError : public std::runtime_error {
 public:

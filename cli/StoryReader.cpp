@@ -17,8 +17,6 @@ using json = nlohmann::json;
 
 namespace {
 
-constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
-
 // The keys that say what a run object is; plain text runs have none of them.
 constexpr const char* kRunKinds[] = {"footnote",  "endnote", "sidenote", "anchor", "crossReference",
                                      "rangeNote", "image",   "svg",      "frame",  "table",

@@ -513,6 +513,18 @@ StringT ContentWriter::LinkTarget(const Text::GlyphAtts& atts, const StoryChunk&
     }
 }
 
+// The paragraph being written, as the block that content at `pos` interrupts.
+ContentWriter::BlockContext ContentWriter::BlockAt(OutStream& out, const StringT& fileName,
+                                                   const StoryChunk& chunk,
+                                                   const Text::StoryPos& pos) const {
+    BlockContext context = paragraph_ ? *paragraph_ : BlockContext{};
+    context.out = &out;
+    context.fileName = fileName;
+    context.chunk = &chunk;
+    context.pos = pos;
+    return context;
+}
+
 void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const StringT& fileName,
                                const Text::StoryPos& pos, ExportState& state) {
     const Text::Glyph glyph = pos.GetGlyph();
@@ -553,12 +565,7 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
     }
     case Text::GlyphType::Pin: {
         const auto* pin = glyph.As<Text::PinGlyph>();
-        BlockContext context = paragraph_ ? *paragraph_ : BlockContext{};
-        context.out = &out;
-        context.fileName = fileName;
-        context.chunk = &chunk;
-        context.pos = pos;
-        BlockGuard guard(blocks_, std::move(context));
+        BlockGuard guard(blocks_, BlockAt(out, fileName, chunk, pos));
         if (pin->IsNote()) {
             HandleNote(*pin, pos, chunk, out, fileName);
         } else if (const auto table =
@@ -573,12 +580,7 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         return;
     }
     case Text::GlyphType::ImageBullet: {
-        BlockContext context = paragraph_ ? *paragraph_ : BlockContext{};
-        context.out = &out;
-        context.fileName = fileName;
-        context.chunk = &chunk;
-        context.pos = pos;
-        BlockGuard guard(blocks_, std::move(context));
+        BlockGuard guard(blocks_, BlockAt(out, fileName, chunk, pos));
         Figures().ExportImageBullet(glyph.Get<Text::ImageBulletGlyph>(), pos.GetGlyphAtts());
         return;
     }

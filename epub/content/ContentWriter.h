@@ -58,6 +58,8 @@ public:
         StringT inlineClasses;
     };
     static bool InListItem(const BlockContext& context);
+    BlockContext BlockAt(Foundation::OutStream& out, const StringT& fileName,
+                         const StoryChunk& chunk, const Text::StoryPos& pos) const;
     // The innermost block context; null outside block content.
     const BlockContext* CurrentBlock() const { return blocks_.empty() ? nullptr : &blocks_.back(); }
     TableWriter& Tables();

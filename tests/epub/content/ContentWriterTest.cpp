@@ -5,6 +5,7 @@
 #include "host/text/AttributeIds.h"
 #include "host/text/Delta.h"
 #include "hostimpl/text/StoryBuilder.h"
+#include "tests/epub/content/MemoryExporter.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -16,28 +17,7 @@ using namespace EPub;
 
 namespace {
 
-// Keeps every document in memory under its name.
-class MemoryExporter final : public HtmlExporter {
-public:
-    using HtmlExporter::HtmlExporter;
-    using HtmlExporter::Writer;
-
-    Counted<Foundation::OutStream> BeginStream(const StringT& name, StreamType) override {
-        auto stream = Foundation::MakeCounted<Foundation::MemoryOutStream>();
-        streams[std::string(name.view())].push_back(stream);
-        return stream;
-    }
-    std::string Text(const std::string& name) const {
-        const auto found = streams.find(name);
-        return found == streams.end() ? std::string() : found->second.back()->Data();
-    }
-    size_t Opened(const std::string& name) const {
-        const auto found = streams.find(name);
-        return found == streams.end() ? 0 : found->second.size();
-    }
-
-    std::map<std::string, std::vector<Counted<Foundation::MemoryOutStream>>> streams;
-};
+using ContentTest::MemoryExporter;
 
 Counted<const Text::Delta> ParaInt(Text::AttId id, int32_t value) {
     return Text::Delta::Make(Text::AttCategory::Paragraph, id, value);

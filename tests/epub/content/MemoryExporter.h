@@ -19,6 +19,7 @@ using namespace EPub;
 class MemoryExporter final : public HtmlExporter {
 public:
     using HtmlExporter::HtmlExporter;
+    using HtmlExporter::Writer;
 
     Counted<Foundation::OutStream> BeginStream(const StringT& name, StreamType) override {
         auto stream = Foundation::MakeCounted<Foundation::MemoryOutStream>();

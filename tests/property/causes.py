@@ -20,6 +20,7 @@ RULES = [
     ("href-not-percent-encoded", "cli/package", r"RSC-020|OPF-010|\"href\" is invalid; must be a URI"),
     ("spaces-in-file-names", "cli/package", r"PKG-010"),
     ("subfolder-links", "cli/content", r"RSC-007.*: .*/css/|RSC-007.*(sub|Teil N|x&y)/"),
+    ("relative-report-link", "cli (accessibility)", r"RSC-007w?: [^:]*package\.opf"),
     ("missing-resource", "content", r"RSC-007"),
     ("links-nested-in-links", "content", r"a element must not appear inside a elements"),
     ("list-without-li", "content", r"element \"(ul|ol)\" not allowed here"),

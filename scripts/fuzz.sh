@@ -25,9 +25,11 @@ for name in "${harnesses[@]}"; do
   findings="build-fuzz/findings/$name"
   mkdir -p "$findings" "$work/$name"
   echo "== fuzz_$name for ${seconds}s"
+  dict=()
+  [[ -f "tests/fuzz/$name.dict" ]] && dict=(-dict="tests/fuzz/$name.dict")
   # New inputs go to the first folder, a scratch one: the seed corpus stays as committed.
   if ! "build-fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 \
-      -max_len=65536 -print_final_stats=1 -artifact_prefix="$findings/" \
+      -max_len=65536 -print_final_stats=1 -artifact_prefix="$findings/" "${dict[@]}" \
       "$work/$name" "tests/fuzz/corpus/$name" >"$work/$name.log" 2>&1; then
     failed+=("$name")
     tail -n 60 "$work/$name.log"

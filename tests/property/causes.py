@@ -32,6 +32,10 @@ RULES = [
     ("empty-nav-anchor", "package", r"Anchors within nav elements must contain text"),
     ("href-on-wrong-element", "content", r"attribute \"href\" not allowed here"),
     ("text-lost", "content", r"^text lost"),
+    ("empty-css-value", "css", r"CSS-008"),
+    ("duplicate-manifest-id", "cli/package",
+     r"Duplicate \"|Itemref refers to the same|RSC-008|OPF-043"),
+    ("aria-labelledby-without-target", "content", r"aria-labelledby attribute must refer"),
     ("undeclared-item", "downstream of a broken package", r"OPF-003|CHECKER-000"),
 ]
 COMPILED = [(name, owner, re.compile(rx)) for name, owner, rx in RULES]

@@ -754,6 +754,8 @@ class Generator:
         if not self.plain and self.chance(0.03):
             self.file_names.discard(story["file"].lower())
             story["file"] = self.pick(["toc.xhtml", "cover.xhtml", "nav.xhtml"])
+            while story["file"] in self.file_names:
+                story["file"] = "x" + story["file"]
             self.file_names.add(story["file"])
         if self.chance(0.6):
             story["title"] = self.label()

@@ -675,7 +675,7 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         std::string encoded;
         for (char32_t c : text)
             AppendXMLChar(encoded, c);
-        if (href.empty()) {
+        if (href.empty() || encoded.empty()) {
             out << encoded;
             return;
         }

@@ -213,6 +213,7 @@ TEST_F(FigureWriterTest, FigureNumbersCountAcrossImagesDrawingsAndDocuments) {
     // An object has no alt attribute; the alternative text names it instead.
     EXPECT_FALSE(object.attribute("alt"));
     EXPECT_STREQ(object.attribute("aria-label").value(), "plan");
+    EXPECT_STREQ(object.attribute("role").value(), "img");
     // The drawing's details carry no style classes.
     EXPECT_FALSE(first.select_node("//details/summary[@class]"));
     EXPECT_EQ(exporter_.Text("images/drawing.svg"), kSvg);

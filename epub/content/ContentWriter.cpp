@@ -65,6 +65,22 @@ StringT CheckedElement(const StringT& element, const char* fallback) {
     return element;
 }
 
+// Whether a character style's rule only restates what its element shows anyway (bold for
+// strong, italic for em): the class would double the element.
+bool ClassRestatesElement(const StringT& element, const Counted<const Text::Delta>& delta) {
+    if (!delta || !delta->GetParagraph().empty() || delta->GetGlyph().size() != 1)
+        return false;
+    const auto value = [&](Text::AttId id) {
+        const Text::AttValue* v = delta->Find(Text::AttCategory::Glyph, Text::AttKind::Integer, id);
+        return v ? std::get<int32_t>(*v) : -1;
+    };
+    if (element == "strong" || element == "b")
+        return value(Text::GlyphInt::FontWeight) >= 600;
+    if (element == "em" || element == "i")
+        return value(Text::GlyphInt::FontStyle) == Text::FontStyle::Italic;
+    return false;
+}
+
 StringT ClassAttribute(const StringT& classes) {
     return classes.empty() ? StringT()
                            : StringT::Format(" class=\"%1\"", XMLEncode(classes.view()));
@@ -523,12 +539,14 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
     const StringT href =
         bodyOf ? AnchorRegistry::AnchorHref(exporter_.GetAnchor(*bodyOf->back), chunk.name)
                : LinkTarget(*atts, chunk, fileName, first.GetStory().get());
-    const StringT classes = JoinClasses({extraClasses, params->ClassList()});
+    const StringT tag = CheckedElement(params->element, "span");
+    const StringT styleClasses =
+        ClassRestatesElement(tag, params->delta) ? StringT() : params->styleClasses;
+    const StringT classes = JoinClasses({extraClasses, styleClasses, params->overrideClass});
     auto language = atts->GetLanguage();
     if (!language || language->IsNone())
         language = paragraphLanguage;
     const bool otherLanguage = !SameLanguage(language, paragraphLanguage);
-    const StringT tag = CheckedElement(params->element, "span");
     const bool open = !classes.empty() || tag != "span" || !href.empty() || otherLanguage;
     const size_t depth = out.Depth();
     if (open) {

@@ -306,3 +306,30 @@ TEST_F(DocumentStructure, NamesFromTheDocumentCannotBreakTheMarkup) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DocumentStructure, SemanticElementsAreNotDoubledByTheirClass) {
+    const auto tag = [](const char* element) {
+        return Text::EPubTag::Make(Text::EPubTag::ElementSet, element, "", true, true);
+    };
+    styles_->AddStyle(Text::Style::Make(
+        "Strong", Text::StyleKind::Character, "",
+        Text::Delta::Make(Text::AttCategory::Glyph, Text::GlyphInt::FontWeight, 700),
+        tag("strong")));
+    styles_->AddStyle(Text::Style::Make(
+        "Loud", Text::StyleKind::Character, "",
+        Text::Delta::Make(Text::AttCategory::Glyph, Text::GlyphInt::Underline, 1), tag("strong")));
+    auto b = Builder();
+    b.Paragraph().Text("plain ").Text("bold", "Strong").Text(" ").Text("underlined", "Loud");
+    ASSERT_TRUE(Export(b.Build(), "s.xhtml"));
+    const auto doc = Parse("s.xhtml");
+    const auto bold = doc.select_node("//strong[. = 'bold']").node();
+    ASSERT_TRUE(bold) << exporter_.Text("s.xhtml");
+    EXPECT_EQ(std::string(bold.attribute("class").value()).find("Strong"), std::string::npos);
+    // A class that adds what the element does not show stays.
+    EXPECT_TRUE(doc.select_node("//strong[. = 'underlined'][contains(@class, 'Loud')]"))
+        << exporter_.Text("s.xhtml");
+}
+
+} // namespace

@@ -313,6 +313,7 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
         out << StringT::Format("<a id=\"%1\"/>", XMLEncode(location.id.view()));
     }
     const Counted<DivParams> div = exporter_.RegisterDivAtts(state.paragraphAtts);
+    const Landmark outside = openLandmark;
     if (div) {
         // A list may not straddle the wrapper's edges.
         state.lists.CloseAll(out);
@@ -344,6 +345,9 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
         pos = paraEnd;
     }
     if (div) {
+        // A section opened inside the wrapper ends with it.
+        if (openLandmark != outside)
+            OpenLandmark(out, state, openLandmark, Landmark::None);
         state.lists.CloseAll(out);
         out << "</div>\n";
     }

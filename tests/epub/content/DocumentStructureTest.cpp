@@ -281,6 +281,17 @@ TEST_F(DocumentStructure, LandmarkSectionsHoldWhatTheyName) {
     EXPECT_EQ(AllText(section), "ContentsChapter 1Chapter 2");
     EXPECT_STREQ(section.attribute("aria-labelledby").value(),
                  section.child("p").attribute("id").value());
+
+    // Inside a decoration's wrapper, the section ends with the wrapper.
+    const auto index = Text::AnchorData::Make("ix", "epub:index");
+    b.Paragraph({}, Decorated()).Anchor(index).Text("Index");
+    b.Paragraph().Text("after");
+    const auto boxed = b.Build();
+    exporter_.RegisterAnchor("ix.xhtml", *index, boxed->gbegin());
+    ASSERT_TRUE(Export(boxed, "ix.xhtml"));
+    const auto ix = Parse("ix.xhtml");
+    EXPECT_TRUE(ix.select_node("/html/body/div/section[@role='doc-index']"))
+        << exporter_.Text("ix.xhtml");
 }
 
 TEST_F(DocumentStructure, NamesFromTheDocumentCannotBreakTheMarkup) {

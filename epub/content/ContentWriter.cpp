@@ -736,9 +736,12 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
 
 void ContentWriter::PageAnchor(const StoryChunk& chunk, OutStream& out, const StringT& fileName,
                                const Text::StoryPos& pos, ExportState& state) {
-    // Pages are registered in the original story, not in a paragraph's expanded copy.
-    exporter_.HandlePageAnchor(out, exporter_.GetPaginationSource(), fileName,
-                               chunk.GetOriginalPos(pos), state);
+    // Pages are registered in the original story, not in a paragraph's expanded copy; the list
+    // text put in front of the copy stands at the paragraph's start.
+    Text::StoryPos original = chunk.GetOriginalPos(pos);
+    if (!chunk.originalRange.empty() && original < chunk.originalRange.begin())
+        original = chunk.originalRange.begin();
+    exporter_.HandlePageAnchor(out, exporter_.GetPaginationSource(), fileName, original, state);
 }
 
 // Closes the paragraph's open elements before block content and reopens them after; a list

@@ -65,22 +65,6 @@ StringT CheckedElement(const StringT& element, const char* fallback) {
     return element;
 }
 
-// Whether a character style's rule only restates what its element shows anyway (bold for
-// strong, italic for em): the class would double the element.
-bool ClassRestatesElement(const StringT& element, const Counted<const Text::Delta>& delta) {
-    if (!delta || !delta->GetParagraph().empty() || delta->GetGlyph().size() != 1)
-        return false;
-    const auto value = [&](Text::AttId id) {
-        const Text::AttValue* v = delta->Find(Text::AttCategory::Glyph, Text::AttKind::Integer, id);
-        return v ? std::get<int32_t>(*v) : -1;
-    };
-    if (element == "strong" || element == "b")
-        return value(Text::GlyphInt::FontWeight) >= 600;
-    if (element == "em" || element == "i")
-        return value(Text::GlyphInt::FontStyle) == Text::FontStyle::Italic;
-    return false;
-}
-
 StringT ClassAttribute(const StringT& classes) {
     return classes.empty() ? StringT()
                            : StringT::Format(" class=\"%1\"", XMLEncode(classes.view()));
@@ -398,7 +382,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     if (!language)
         language = chunkLanguage;
 
-    const Counted<ParaParams> params =
+    Counted<ParaParams> params =
         exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
     const int level = params->listDepth;
 
@@ -418,6 +402,10 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
         }
 
     state.lists.MoveTo(out, params->listElement, level);
+    // A nested item sits inside its outer item, whose size and formatting it inherits.
+    if (const ParaParams* outerItem = level > 1 ? state.lists.OuterItem() : nullptr)
+        params = exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts,
+                                                 outerItem);
 
     const bool listItem = level > 0;
     const StringT element = CheckedElement(listItem ? StringT("p") : params->element, "p");
@@ -447,24 +435,20 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                 std::string(XMLEncode(exporter_.GetAnchor(*bodyNote->target).id.view()).view()) +
                 "\"";
     open += ClassAttribute(classes).view();
-    // A drop cap floats; its paragraph holds it so it cannot run into the next one.
-    if (!listItem && state.dropCapAtt && state.dropCapAtt->IsEnabled())
-        open += " style=\"display:flow-root\"";
     open += ">";
 
     // The item element stays open for nested lists; Part of the list writer's nesting.
     ElementStream para(out);
     if (listItem) {
         out << open;
-        state.lists.OpenItem(out);
+        state.lists.OpenItem(params);
     } else {
         para.Push({open, "</" + std::string(element.view()) + ">\n", false, false});
     }
     BlockContext context{&para, fileName, &chunk, begin, listItem ? StringT("li") : element, {}};
     const BlockContext* outer = std::exchange(paragraph_, &context);
     const bool outerBroken = std::exchange(broken_, false);
-    Counted<const Text::Style> outerStyle =
-        std::exchange(paragraphStyle_, exporter_.ParagraphStyle(begin));
+    Counted<ParaParams> outerParams = std::exchange(paragraphParams_, params);
     if (std::string prefix = TakeParagraphPrefix(); !prefix.empty())
         para << prefix;
 
@@ -475,7 +459,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     const Text::StoryPos formatEnd = state.autoFormatAtt && state.autoFormatAtt->IsEnabled()
                                          ? AutoFormatEnd(*state.autoFormatAtt, whole)
                                          : whole.begin();
-    const StringT dropCapClasses = JoinClasses({params->dropCapClass, params->dropCapClasses});
+    const StringT dropCapClasses = params->DropCapClassList();
 
     const bool excludeTocNumbers = exporter_.GetOptions()->IsExcludeTocPageNumbers();
     Text::StoryPos pos = begin;
@@ -517,7 +501,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     }
 
     paragraph_ = outer;
-    paragraphStyle_ = std::move(outerStyle);
+    paragraphParams_ = std::move(outerParams);
     // An empty paragraph of the document is kept; what is left open after block content that
     // ended the paragraph is not.
     if (!broken_)
@@ -538,20 +522,19 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
         PageAnchor(chunk, out, fileName, first, state);
 
     const auto atts = first.GetGlyphAtts();
-    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(atts, paragraphStyle_);
+    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(atts, paragraphParams_.get());
     const StringT role = bodyOf ? StringT("doc-backlink") : StringT();
     const StringT href =
         bodyOf ? AnchorRegistry::AnchorHref(exporter_.GetAnchor(*bodyOf->back), chunk.name)
                : LinkTarget(*atts, chunk, fileName, first.GetStory().get());
     const StringT tag = CheckedElement(params->element, "span");
-    const StringT styleClasses =
-        ClassRestatesElement(tag, params->delta) ? StringT() : params->styleClasses;
-    const StringT classes = JoinClasses({extraClasses, styleClasses, params->overrideClass});
+    const StringT classes = JoinClasses({extraClasses, params->ClassList()});
     auto language = atts->GetLanguage();
     if (!language || language->IsNone())
         language = paragraphLanguage;
     const bool otherLanguage = !SameLanguage(language, paragraphLanguage);
-    const bool open = !classes.empty() || tag != "span" || !href.empty() || otherLanguage;
+    const bool open = params->NeedsElement() || !classes.empty() || tag != "span" ||
+                      !href.empty() || otherLanguage;
     const size_t depth = out.Depth();
     if (open) {
         // A link keeps the run's element inside it, so the element's meaning survives.
@@ -708,8 +691,9 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         const auto* pin = glyph.As<Text::PinGlyph>();
         BlockGuard guard(blocks_, BlockAt(out, fileName, chunk, pos));
         if (pin->IsNote()) {
-            outsideLinks(
-                [&] { notes_->HandleNote(*pin, pos, chunk, out, fileName, paragraphStyle_); });
+            outsideLinks([&] {
+                notes_->HandleNote(*pin, pos, chunk, out, fileName, paragraphParams_.get());
+            });
         } else if (const auto table =
                        Foundation::CountedCast<const Text::TableFrame>(pin->GetPinned())) {
             Tables().ExportTable(*table, pos.GetStory());
@@ -724,10 +708,10 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         return;
     }
     case Text::GlyphType::RangeNoteReference:
-        outsideLinks([&] { notes_->WriteRangeNoteGlyph(out, glyph, paragraphStyle_); });
+        outsideLinks([&] { notes_->WriteRangeNoteGlyph(out, glyph, paragraphParams_.get()); });
         return;
     case Text::GlyphType::RangeNoteBody:
-        notes_->WriteRangeNoteGlyph(out, glyph, paragraphStyle_);
+        notes_->WriteRangeNoteGlyph(out, glyph, paragraphParams_.get());
         return;
     default:
         return;

@@ -106,8 +106,8 @@ private:
     std::unique_ptr<NoteWriter> notes_;
     std::string paragraphPrefix_;
     bool broken_ = false; // block content interrupted the paragraph being written
-    const BlockContext* paragraph_ = nullptr;   // the paragraph being written
-    Counted<const Text::Style> paragraphStyle_; // style of the paragraph being written
+    const BlockContext* paragraph_ = nullptr; // the paragraph being written
+    Counted<ParaParams> paragraphParams_; // the registry's answer for the paragraph being written
     std::unique_ptr<TableWriter> tables_;
     std::unique_ptr<FigureWriter> figures_;
 };

@@ -210,13 +210,6 @@ void HtmlExporter::AddLanguageCounts(
     }
 }
 
-Counted<const Text::Style> HtmlExporter::ParagraphStyle(const Text::StoryPos& pos) const {
-    if (pos.IsNull() || !pos.HasGlyph())
-        return nullptr;
-    const StringT& name = pos.GetParagraphAtts()->GetStyleName();
-    return name.empty() ? nullptr : GetStyle(name);
-}
-
 StringT HtmlExporter::Localise(const StringT& key, const StringT& defaultText) const {
     const Counted<const Text::Language> language = GetPublicationLanguage();
     return callbacks_.localise(key, language.get(), defaultText);

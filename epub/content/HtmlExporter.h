@@ -144,9 +144,6 @@ public:
     // no such style or it keeps its class out of the content.
     StringT RegisterTextStyleClass(const StringT& styleName);
 
-    // The paragraph style of the paragraph at `pos`; null for none.
-    Counted<const Text::Style> ParagraphStyle(const Text::StoryPos& pos) const;
-
     StringT Localise(const StringT& key, const StringT& defaultText) const;
     Counted<const Text::Language> GetPublicationLanguage() const;
 

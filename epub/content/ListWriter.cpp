@@ -31,17 +31,25 @@ void ListWriter::MoveTo(Foundation::OutStream& out, const StringT& element, int 
                 out << "<li style=\"list-style-type:none\">\n";
                 stack_.back().itemOpen = true;
             }
-            // Item classes size text against the body size; a nested list must not compound
-            // them with its parent item's.
-            out << "<" << element.view() << " style=\"font-size:1rem\">\n";
+            out << "<" << element.view() << ">\n";
         }
-        stack_.push_back({Level() + 1, element, false});
+        stack_.push_back({Level() + 1, element, false, {}});
     }
 }
 
-void ListWriter::OpenItem(Foundation::OutStream&) {
-    if (!stack_.empty())
-        stack_.back().itemOpen = true;
+void ListWriter::OpenItem(Counted<ParaParams> item) {
+    if (stack_.empty())
+        return;
+    stack_.back().itemOpen = true;
+    stack_.back().item = std::move(item);
+}
+
+const ParaParams* ListWriter::OuterItem() const {
+    // The innermost list holds the new item; the items around it are in the lists below.
+    for (size_t i = stack_.size(); i-- > 1;)
+        if (stack_[i - 1].itemOpen && stack_[i - 1].item)
+            return stack_[i - 1].item.get();
+    return nullptr;
 }
 
 } // namespace EPub

@@ -66,7 +66,7 @@ StringT NoteWriter::NextNumber(const Text::Glyph& glyph, const Text::StoryPos& p
 
 void NoteWriter::HandleNote(const Text::PinGlyph& pin, const Text::StoryPos& pos,
                             const StoryChunk& chunk, OutStream& out, const StringT& fileName,
-                            const Counted<const Text::Style>& paragraphStyle) {
+                            const ParaParams* paragraph) {
     const Text::Note* note = pin.GetNote();
     if (!note || !note->GetNoteAtt())
         return;
@@ -74,15 +74,15 @@ void NoteWriter::HandleNote(const Text::PinGlyph& pin, const Text::StoryPos& pos
         return;
     const StringT number = NextNumber(pos.GetGlyph(), chunk.GetOriginalPos(pos));
     if (note->GetKind() == Text::NoteKind::Footnote)
-        ExportFootnote(*note, pos, number, chunk, out, fileName, paragraphStyle);
+        ExportFootnote(*note, pos, number, chunk, out, fileName, paragraph);
     else
-        ExportEndnote(*note, pos, number, chunk, out, fileName, paragraphStyle);
+        ExportEndnote(*note, pos, number, chunk, out, fileName, paragraph);
 }
 
 void NoteWriter::WriteReference(OutStream& out, const Consolidated<Text::GlyphAtts>& atts,
-                                const Counted<const Text::Style>& style, const std::u32string& mark,
+                                const ParaParams* paragraph, const std::u32string& mark,
                                 const StringT& id, const StringT& href) {
-    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(atts, style);
+    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(atts, paragraph);
     out << StringT::Format("<a id=\"%1\" role=\"doc-noteref\" epub:type=\"noteref\" "
                            "href=\"%2\"%3>",
                            XMLEncode(id.view()), XMLEncode(href.view()),
@@ -102,9 +102,11 @@ void NoteWriter::WriteBody(OutStream& out, const char* kind, const StringT& id,
     out << StringT::Format("<aside id=\"%1\" role=\"doc-footnote\" epub:type=\"%2\">\n",
                            XMLEncode(id.view()), type)
                .view();
-    const Counted<const Text::Style> style =
-        content ? exporter_.ParagraphStyle(content->gbegin()) : nullptr;
-    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(markAtts, style);
+    // The mark opens the note's first paragraph and is sized against it.
+    const Counted<ParaParams> first =
+        content ? exporter_.RegisterParagraphAtts(content->gbegin().GetParagraphAtts(), {})
+                : nullptr;
+    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(markAtts, first.get());
     std::string backLink = "<a role=\"doc-backlink\"" + std::string(backHref.view()) +
                            std::string(ClassAttribute(params->ClassList()).view()) + ">" +
                            Encoded(mark) + "</a>";
@@ -121,7 +123,7 @@ void NoteWriter::WriteBody(OutStream& out, const char* kind, const StringT& id,
 
 void NoteWriter::ExportFootnote(const Text::Note& note, const Text::StoryPos& pos,
                                 const StringT& number, const StoryChunk& chunk, OutStream& out,
-                                const StringT& fileName, const Counted<const Text::Style>& style) {
+                                const StringT& fileName, const ParaParams* paragraph) {
     const int32_t n = ParseNumber(number, footnoteCounter_);
     const Text::NoteAtt& settings = *note.GetNoteAtt();
     const StringT noteId = StringT::Format("footnote%1", footnoteCounter_);
@@ -131,8 +133,8 @@ void NoteWriter::ExportFootnote(const Text::Note& note, const Text::StoryPos& po
     exporter_.RegisterAnchor(fileName, *back, pos, chunk.name);
     const StringT backId = exporter_.GetAnchor(*back).id;
     ++footnoteCounter_;
-    WriteReference(out, settings.GetGlyphAtts(), style, ToU32(settings.MakeReference(n)), backId,
-                   FragmentHref(chunk.name, noteId));
+    WriteReference(out, settings.GetGlyphAtts(), paragraph, ToU32(settings.MakeReference(n)),
+                   backId, FragmentHref(chunk.name, noteId));
     // Its own buffer: notes referenced in this note's text finish first.
     Foundation::MemoryOutStream body;
     WriteBody(body, "footnote", noteId, note.GetContent(), ToU32(settings.MakeBody(n)),
@@ -142,7 +144,7 @@ void NoteWriter::ExportFootnote(const Text::Note& note, const Text::StoryPos& po
 
 void NoteWriter::ExportEndnote(const Text::Note& note, const Text::StoryPos& pos,
                                const StringT& number, const StoryChunk& chunk, OutStream& out,
-                               const StringT& fileName, const Counted<const Text::Style>& style) {
+                               const StringT& fileName, const ParaParams* paragraph) {
     const bool side = note.GetKind() == Text::NoteKind::Sidenote;
     const char* kind = side ? "sidenote" : "endnote";
     const size_t n = endnotes_.size() + 1;
@@ -170,7 +172,7 @@ void NoteWriter::ExportEndnote(const Text::Note& note, const Text::StoryPos& pos
                    ToU32(settings.MakeBody(mark)),
                    settings.GetBodyGlyphAtts(),
                    side};
-    WriteReference(out, settings.GetGlyphAtts(), style, ToU32(settings.MakeReference(mark)),
+    WriteReference(out, settings.GetGlyphAtts(), paragraph, ToU32(settings.MakeReference(mark)),
                    record.backId, FragmentHref(notesDocument_, record.noteId));
     endnotes_.push_back(std::move(record));
 }
@@ -187,7 +189,7 @@ void NoteWriter::RegisterRangeNotes(const StringT& fileName,
 
 // The reference links to the body paragraph; the body glyph is the mark its run links back with.
 void NoteWriter::WriteRangeNoteGlyph(OutStream& out, const Text::Glyph& glyph,
-                                     const Counted<const Text::Style>& paragraphStyle) {
+                                     const ParaParams* paragraph) {
     if (allInline_)
         return;
     if (const auto* body = glyph.As<Text::RangeNoteBodyGlyph>()) {
@@ -201,7 +203,7 @@ void NoteWriter::WriteRangeNoteGlyph(OutStream& out, const Text::Glyph& glyph,
     if (!note)
         return;
     const AnchorLocation& target = exporter_.GetAnchor(*note->target);
-    WriteReference(out, note->settings->GetGlyphAtts(), paragraphStyle,
+    WriteReference(out, note->settings->GetGlyphAtts(), paragraph,
                    ToU32(note->settings->MakeReference(note->number)),
                    exporter_.GetAnchor(*note->back).id, FragmentHref(target.chunk, target.id));
 }

@@ -4,6 +4,7 @@
 
 #include "epub/content/RangeNotes.h"
 #include "epub/content/StoryChunk.h"
+#include "epub/css/StyleSheet.h"
 #include "host/foundation/Stream.h"
 #include "host/text/NoteAtt.h"
 #include "host/text/Story.h"
@@ -35,14 +36,14 @@ public:
     // A note glyph in the text: writes its reference to `out` and keeps its body.
     void HandleNote(const Text::PinGlyph& pin, const Text::StoryPos& pos, const StoryChunk& chunk,
                     Foundation::OutStream& out, const StringT& fileName,
-                    const Counted<const Text::Style>& paragraphStyle);
+                    const ParaParams* paragraph);
 
     // Endnotes whose body is a range of the text: both ends are known before writing.
     void RegisterRangeNotes(const StringT& fileName, const std::vector<StoryChunk>& chunks);
     const RangeNotes& Ranges() const noexcept { return rangeNotes_; }
     // The reference or body mark of a range note.
     void WriteRangeNoteGlyph(Foundation::OutStream& out, const Text::Glyph& glyph,
-                             const Counted<const Text::Style>& paragraphStyle);
+                             const ParaParams* paragraph);
 
     // The footnotes referenced in the document being closed.
     void FlushFootnotes(Foundation::OutStream& out);
@@ -65,13 +66,13 @@ private:
     StringT NextNumber(const Text::Glyph& glyph, const Text::StoryPos& pos);
     void ExportFootnote(const Text::Note& note, const Text::StoryPos& pos, const StringT& number,
                         const StoryChunk& chunk, Foundation::OutStream& out,
-                        const StringT& fileName, const Counted<const Text::Style>& style);
+                        const StringT& fileName, const ParaParams* paragraph);
     void ExportEndnote(const Text::Note& note, const Text::StoryPos& pos, const StringT& number,
                        const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,
-                       const Counted<const Text::Style>& style);
+                       const ParaParams* paragraph);
     void WriteReference(Foundation::OutStream& out, const Consolidated<Text::GlyphAtts>& atts,
-                        const Counted<const Text::Style>& style, const std::u32string& mark,
-                        const StringT& id, const StringT& href);
+                        const ParaParams* paragraph, const std::u32string& mark, const StringT& id,
+                        const StringT& href);
     // An aside holding the note's text, the mark linking back inside its first paragraph.
     void WriteBody(Foundation::OutStream& out, const char* kind, const StringT& id,
                    const Counted<const Text::Story>& content, const std::u32string& mark,

@@ -66,9 +66,7 @@ Counted<const Text::Delta> Size(double points) {
 
 class EffectiveSize : public ExportFixture {};
 
-// Needs the registry to state in a run's override only what differs from its styles; until
-// then sizes compound and this fails.
-TEST_F(EffectiveSize, DISABLED_EveryTextHasTheSizeItsStylesGiveIt) {
+TEST_F(EffectiveSize, EveryTextHasTheSizeItsStylesGiveIt) {
     styles_->AddStyle(Text::Style::Make("Body", Text::StyleKind::Paragraph, "", Size(11)));
     styles_->AddStyle(Text::Style::Make("Heading", Text::StyleKind::Paragraph, "Body", Size(20)));
     styles_->AddStyle(Text::Style::Make("Note", Text::StyleKind::Paragraph, "", Size(9)));

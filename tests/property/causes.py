@@ -35,6 +35,7 @@ RULES = [
     ("empty-css-value", "css", r"CSS-008"),
     ("duplicate-manifest-id", "cli/package",
      r"Duplicate \"|Itemref refers to the same|RSC-008|OPF-043"),
+    ("duplicate-element-id", "content", r"Duplicate ID \""),
     ("aria-labelledby-without-target", "content", r"aria-labelledby attribute must refer"),
     ("undeclared-item", "downstream of a broken package", r"OPF-003|CHECKER-000"),
 ]

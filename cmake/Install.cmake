@@ -37,6 +37,11 @@ set_target_properties(epub_thirdparty PROPERTIES EXPORT_NAME ThirdParty)
 
 install(TARGETS epubexport_lib epub_thirdparty EXPORT EPubExportTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)
+# `cmake --install --strip` and the packages: CMake strips programs but not archives.
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:epubexport_lib>\")
+endif()" COMPONENT Development)
 install(CODE "include(\"${CMAKE_CURRENT_LIST_DIR}/InstallHeaders.cmake\")
 epub_install_header_closure(\"${CMAKE_SOURCE_DIR}\"
   \"\${CMAKE_INSTALL_PREFIX}/${EPUB_INCLUDE_DIR}\" \"${EPUB_PUBLIC_HEADERS}\")"
@@ -122,7 +127,6 @@ install(FILES docs/document-format.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPON
 set(CPACK_PACKAGE_NAME epubexport)
 set(CPACK_PACKAGE_VENDOR "epubexport developers")
 set(CPACK_PACKAGE_CONTACT "epubexport developers <epubexport@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "EPUB 3 export library and command-line tool")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -133,11 +137,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME epubexport)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS fonts-dejavu-core)
-set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
+# First line: the package summary.
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
     "command-line tool exporting JSON document descriptions to EPUB 3
- epubexport turns a JSON description of a document (styles, fonts, stories,
- pictures, tables, notes, links) into a reflowable EPUB 3 publication, plain
- XHTML files, or a report of the formatting an EPUB cannot express.")
+epubexport turns a JSON description of a document (styles, fonts, stories,
+pictures, tables, notes, links) into a reflowable EPUB 3 publication, plain
+XHTML files, or a report of the formatting an EPUB cannot express.")
 
 # The archive is linked into the embedder's program, so it needs the development packages of
 # every dependency: the Debian packages that ship their pkg-config files.
@@ -162,10 +167,10 @@ list(JOIN epub_dev_packages ", " epub_dev_depends)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libepubexport-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${epub_dev_depends}")
-set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
     "EPUB 3 export library - development files
- A static C++20 library that writes EPUB 3 publications from a host
- application's text model, with its headers, CMake package (EPubExport)
- and pkg-config file (epubexport).")
+A static C++20 library that writes EPUB 3 publications from a host
+application's text model, with its headers, CMake package (EPubExport)
+and pkg-config file (epubexport).")
 
 include(CPack)

@@ -7,8 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source=$PWD
 build=${1:-build}
-[[ -f $build/CMakeCache.txt ]] || cmake --preset default >/dev/null
-cmake --build "$build" >/dev/null
+# Quiet when it works; the whole output when a step fails.
+quietly() {
+  local log
+  log=$("$@" 2>&1) || { echo "$log" >&2; return 1; }
+}
+
+[[ -f $build/CMakeCache.txt ]] || quietly cmake --preset default
+quietly cmake --build "$build"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -28,7 +34,7 @@ epubcheck() {
   [[ -z $problems ]] || fail "EPUBCheck found problems in $(basename "$1"):"$'\n'"$problems"
 }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+quietly cmake --install "$build" --prefix "$prefix" || fail "cmake --install failed"
 pcfile=$(find "$prefix" -name epubexport.pc)
 [[ -n $pcfile ]] || fail "epubexport.pc is not installed"
 export PKG_CONFIG_PATH=$(dirname "$pcfile")${PKG_CONFIG_PATH:+:$PKG_CONFIG_PATH}
@@ -48,9 +54,9 @@ if ! (cd "$work" && printf '%s\n' $headers | xargs -P 2 -I{} sh -c \
 fi
 
 # The consumer example through the CMake package...
-cmake -S examples/embed -B "$work/embed" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_PREFIX_PATH="$prefix" >/dev/null || fail "examples/embed does not configure"
-cmake --build "$work/embed" >/dev/null || fail "examples/embed does not build"
+quietly cmake -S examples/embed -B "$work/embed" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_PREFIX_PATH="$prefix" || fail "examples/embed does not configure"
+quietly cmake --build "$work/embed" || fail "examples/embed does not build"
 # ...and linked again with pkg-config --libs alone (its --cflags compiled the headers above).
 # shellcheck disable=SC2046
 ${CXX:-c++} -o "$work/harbour-notes-pc" "$work/embed/CMakeFiles/harbour-notes.dir/main.cpp.o" \

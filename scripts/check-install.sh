@@ -64,9 +64,12 @@ ${CXX:-c++} -o "$work/harbour-notes-pc" "$work/embed/CMakeFiles/harbour-notes.di
 
 "$work/embed/harbour-notes" "$out/notes.epub" >/dev/null || fail "harbour-notes failed"
 epubcheck "$out/notes.epub"
-# The example's own ApplicationVersion replaced the library's bundled one.
+# The example's own ApplicationVersion replaced the library's bundled one...
 unzip -p "$out/notes.epub" OEBPS/package.opf | grep -q 'Harbour Notes 1.0.0' ||
   fail "the package does not name the embedding application"
+# ...and its localise callback titled the contents.
+unzip -p "$out/notes.epub" OEBPS/toc.xhtml | grep -q '>Notes<' ||
+  fail "the navigation document does not use the application's localised title"
 "$work/harbour-notes-pc" "$out/notes-pc.epub" >/dev/null || fail "harbour-notes (pkg-config) failed"
 cmp -s <(unzip -p "$out/notes.epub" OEBPS/note1.xhtml) <(unzip -p "$out/notes-pc.epub" OEBPS/note1.xhtml) ||
   fail "the two builds of harbour-notes wrote different content"

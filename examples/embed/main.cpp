@@ -126,7 +126,8 @@ public:
 
 private:
     int notes_ = 0;
-    std::map<std::string, std::string> translations_{{"Contents", "Contents of the notebook"}};
+    std::map<std::string, std::string> translations_{{"EPUB:Table of Contents", "Notes"},
+                                                     {"EPUB:Start of Content", "First note"}};
 };
 
 bool Export(const Notebook& notebook, const std::filesystem::path& path) {
@@ -164,7 +165,11 @@ bool Export(const Notebook& notebook, const std::filesystem::path& path) {
             exporter.Abort();
             return false;
         }
-    return exporter.End();
+    if (!exporter.End()) {
+        std::cerr << "harbour-notes: cannot finish the publication\n";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -177,17 +182,16 @@ int main(int argc, char** argv) {
     const std::filesystem::path target = std::filesystem::absolute(argv[1]);
     const std::filesystem::path partial = target.string() + ".part";
     try {
-        if (!Export(Notebook{}, partial)) {
-            std::filesystem::remove(partial);
-            return 1;
+        if (Export(Notebook{}, partial)) {
+            std::filesystem::rename(partial, target);
+            std::cout << target.string() << "\n";
+            return 0;
         }
     } catch (const std::exception& e) {
         // End() rethrows what went wrong while writing the container.
         std::cerr << "harbour-notes: " << e.what() << "\n";
-        std::filesystem::remove(partial);
-        return 1;
     }
-    std::filesystem::rename(partial, target);
-    std::cout << target.string() << "\n";
-    return 0;
+    std::error_code ignored;
+    std::filesystem::remove(partial, ignored);
+    return 1;
 }

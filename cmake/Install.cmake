@@ -62,7 +62,11 @@ set(EPUB_PC_NAME_Fontconfig fontconfig)
 get_target_property(epub_deps epub_thirdparty INTERFACE_LINK_LIBRARIES)
 set(EPUB_FIND_DEPENDENCIES "")
 set(EPUB_PC_REQUIRES "")
+set(EPUB_PC_LIBS "")
+# A dependency these rules cannot describe only warns: the build itself is fine, and
+# scripts/check-install.sh fails on the installed package instead.
 foreach(dep IN LISTS epub_deps)
+  set(module "")
   if(dep MATCHES "^PkgConfig::(.+)$")
     set(prefix ${CMAKE_MATCH_1})
     set(module ${${prefix}_MODULE_NAME})
@@ -72,15 +76,20 @@ foreach(dep IN LISTS epub_deps)
     set(package ${CMAKE_MATCH_1})
     set(module ${EPUB_PC_NAME_${package}})
     string(APPEND EPUB_FIND_DEPENDENCIES "find_dependency(${package})\n")
+    if(NOT module)
+      message(WARNING "cmake/Install.cmake: no pkg-config name for ${dep}: set "
+                      "EPUB_PC_NAME_${package} there, or epubexport.pc lacks it")
+    endif()
+  elseif(dep MATCHES "^[A-Za-z0-9_+.-]+$")
+    # A plain system library such as "m": the linker finds it.
+    string(APPEND EPUB_PC_LIBS " -l${dep}")
   else()
-    message(FATAL_ERROR "cmake/Install.cmake: cannot export dependency \"${dep}\" of "
-                        "epub_thirdparty; link an imported target (Package::Target)")
+    message(WARNING "cmake/Install.cmake: cannot describe dependency \"${dep}\" of "
+                    "epub_thirdparty to consumers; link an imported target (Package::Target)")
   endif()
-  if(NOT module)
-    message(FATAL_ERROR "cmake/Install.cmake: no pkg-config name for \"${dep}\"; add "
-                        "EPUB_PC_NAME_${package} there")
+  if(module)
+    list(APPEND EPUB_PC_REQUIRES ${module})
   endif()
-  list(APPEND EPUB_PC_REQUIRES ${module})
 endforeach()
 list(JOIN EPUB_PC_REQUIRES " " EPUB_PC_REQUIRES_TEXT)
 

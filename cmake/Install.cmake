@@ -182,4 +182,7 @@ A static C++20 library that writes EPUB 3 publications from a host
 application's text model, with its headers, CMake package (EPubExport)
 and pkg-config file (epubexport).")
 
+# `cpack --config CPackSourceConfig.cmake`: the sources without build output.
+set(CPACK_SOURCE_IGNORE_FILES "/[.]git$" "/[.]git/" "/build[^/]*/" "/out/" "/[.]cache/")
+
 include(CPack)

@@ -37,7 +37,8 @@ epubcheck() {
 quietly cmake --install "$build" --prefix "$prefix" || fail "cmake --install failed"
 pcfile=$(find "$prefix" -name epubexport.pc)
 [[ -n $pcfile ]] || fail "epubexport.pc is not installed"
-export PKG_CONFIG_PATH=$(dirname "$pcfile")${PKG_CONFIG_PATH:+:$PKG_CONFIG_PATH}
+PKG_CONFIG_PATH=$(dirname "$pcfile")${PKG_CONFIG_PATH:+:$PKG_CONFIG_PATH}
+export PKG_CONFIG_PATH
 pkg-config --exists epubexport || fail "pkg-config cannot use the installed epubexport.pc"
 
 # Each public header alone, with only pkg-config's flags: nothing from the source tree.

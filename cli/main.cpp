@@ -24,8 +24,8 @@ constexpr const char* Usage =
        epubexport --help | --version
 
 Exports the document described by INPUT.json. Its format is described in
-document-format.md (docs/ in the sources, /usr/share/doc/epubexport/ when
-installed); the manual page is epubexport(1).
+document-format.md, installed in share/doc/epubexport/ (docs/ in the sources);
+the manual page is epubexport(1).
 
   -o, --output FILE   write an EPUB 3 publication to FILE; FILE is replaced only
                       when the export succeeds

@@ -26,8 +26,41 @@ set(EPUB_PUBLIC_HEADERS
 # --- The library: one archive holding the exporter, the host surface and the bundled host
 # services, so a consumer links one file and the static libraries' mutual references resolve
 # inside it.
-add_library(epubexport_lib STATIC $<TARGET_OBJECTS:epub> $<TARGET_OBJECTS:epub_host>
-                                  $<TARGET_OBJECTS:epub_hostimpl>)
+# The project's own static libraries that `epub` links, directly or not, go in; a library added
+# later is picked up without a change here.
+function(epub_static_closure target out)
+  set(queue ${target})
+  set(found "")
+  while(queue)
+    list(POP_FRONT queue item)
+    if(NOT TARGET ${item} OR item IN_LIST found)
+      continue()
+    endif()
+    get_target_property(imported ${item} IMPORTED)
+    get_target_property(type ${item} TYPE)
+    if(imported OR NOT type MATCHES "^(STATIC_LIBRARY|INTERFACE_LIBRARY)$")
+      continue()
+    endif()
+    list(APPEND found ${item})
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+      get_target_property(links ${item} ${property})
+      if(links)
+        list(APPEND queue ${links})
+      endif()
+    endforeach()
+  endwhile()
+  set(objects "")
+  foreach(item IN LISTS found)
+    get_target_property(type ${item} TYPE)
+    if(type STREQUAL "STATIC_LIBRARY")
+      list(APPEND objects $<TARGET_OBJECTS:${item}>)
+    endif()
+  endforeach()
+  set(${out} ${objects} PARENT_SCOPE)
+endfunction()
+
+epub_static_closure(epub epub_objects)
+add_library(epubexport_lib STATIC ${epub_objects})
 set_target_properties(epubexport_lib PROPERTIES OUTPUT_NAME epubexport EXPORT_NAME EPubExport
                                                 LINKER_LANGUAGE CXX)
 target_include_directories(epubexport_lib INTERFACE $<INSTALL_INTERFACE:${EPUB_INCLUDE_DIR}>)

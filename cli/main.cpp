@@ -24,7 +24,9 @@ constexpr const char* Usage =
        epubexport --check INPUT.json
        epubexport --help | --version
 
-Exports the document described by INPUT.json (see docs/document-format.md).
+Exports the document described by INPUT.json. Its format is described in
+document-format.md, installed in share/doc/epubexport/ (docs/ in the sources);
+the manual page is epubexport(1).
 
   -o, --output FILE   write an EPUB 3 publication to FILE; FILE is replaced only
                       when the export succeeds
@@ -59,8 +61,8 @@ std::optional<int> Parse(const std::vector<std::string>& args, Arguments& out) {
             return ExitOk;
         }
         if (a == "--version") {
-            std::cout << "epubexport "
-                      << Foundation::ApplicationVersion::GetCurrent().ToString().str() << "\n";
+            // ToString() already starts with the product name.
+            std::cout << Foundation::ApplicationVersion::GetCurrent().ToString().str() << "\n";
             return ExitOk;
         }
         if (a == "--check") {

@@ -10,9 +10,12 @@ find_package(nlohmann_json 3 REQUIRED)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
+set(THREADS_PREFER_PTHREAD_FLAG ON)
+find_package(Threads REQUIRED)
 
 add_library(epub_thirdparty INTERFACE)
 add_library(epub::thirdparty ALIAS epub_thirdparty)
 target_link_libraries(epub_thirdparty INTERFACE
   PkgConfig::MINIZIP ZLIB::ZLIB PNG::PNG JPEG::JPEG GIF::GIF Freetype::Freetype Fontconfig::Fontconfig
-  PkgConfig::CAIRO PkgConfig::LCMS2)
+  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::LIBDEFLATE Threads::Threads)

@@ -12,7 +12,7 @@ AnchorBook::Entry& AnchorBook::Get(const std::string& name) {
 }
 
 Foundation::Counted<Text::AnchorData> AnchorBook::Define(const JsonInput& input, const Node& node) {
-    input.Expect(node, nlohmann::json::value_t::string, "an anchor name");
+    input.Expect(node, JsonValue::value_t::string, "an anchor name");
     const std::string name = node.value.get<std::string>();
     if (name.empty())
         input.Fail(node, "an anchor needs a name");
@@ -25,7 +25,7 @@ Foundation::Counted<Text::AnchorData> AnchorBook::Define(const JsonInput& input,
 
 Foundation::Counted<const Text::AnchorData> AnchorBook::Use(const JsonInput& input,
                                                             const Node& node) {
-    input.Expect(node, nlohmann::json::value_t::string, "an anchor name");
+    input.Expect(node, JsonValue::value_t::string, "an anchor name");
     Entry& entry = Get(node.value.get<std::string>());
     if (entry.firstUse.empty())
         entry.firstUse = node.path;

@@ -12,7 +12,7 @@ namespace Cli {
 
 using Foundation::Counted;
 using Foundation::StringT;
-using json = nlohmann::json;
+using json = JsonValue;
 
 namespace {
 

@@ -14,7 +14,7 @@
 namespace Cli {
 namespace {
 
-using json = nlohmann::json;
+using json = JsonValue;
 namespace fs = std::filesystem;
 
 class Reader : public JsonInput {
@@ -357,45 +357,23 @@ Document Reader::Read(const json& root) {
     return doc;
 }
 
-// nlohmann reports a byte offset one past the offending character; people want line and column.
-std::string Position(const std::string& text, size_t byte) {
-    const size_t end = std::min(byte > 0 ? byte - 1 : 0, text.size());
-    size_t line = 1, column = 1;
-    for (size_t i = 0; i < end; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            ++column;
-        }
-    }
-    return std::to_string(line) + ":" + std::to_string(column);
-}
-
 } // namespace
 
 Document ParseDocument(const std::string& text, const std::string& sourceName,
                        const fs::path& baseDir) {
-    json root;
-    try {
-        root = json::parse(text);
-    } catch (const json::parse_error& e) {
-        std::string what = e.what();
-        // Drop nlohmann's own "[json.exception.parse_error.101] parse error at line.." prefix.
-        if (const size_t colon = what.find(": "); colon != std::string::npos)
-            what = what.substr(colon + 2);
-        throw InputError(sourceName + ":" + Position(text, e.byte) + ": invalid JSON: " + what);
-    }
-    return Reader(sourceName, baseDir).Read(root);
+    const JsonDocument root = JsonDocument::Parse(text, sourceName);
+    return Reader(sourceName, baseDir).Read(root.Root());
 }
 
 Document ReadDocument(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
         throw InputError(file.string() + ": cannot read file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseDocument(text.str(), file.string(), file.parent_path());
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    // The text goes once parsed: the tree is all the reader needs.
+    const JsonDocument root = JsonDocument::Parse(std::move(buffer).str(), file.string());
+    return Reader(file.string(), file.parent_path()).Read(root.Root());
 }
 
 } // namespace Cli

@@ -9,7 +9,7 @@
 
 namespace Cli {
 
-using json = nlohmann::json;
+using json = JsonValue;
 namespace fs = std::filesystem;
 
 namespace {

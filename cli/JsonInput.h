@@ -5,7 +5,7 @@
 #include "host/foundation/Counted.h"
 #include "host/render/Colour.h"
 
-#include <nlohmann/json.hpp>
+#include "cli/JsonValue.h"
 
 #include <filesystem>
 #include <initializer_list>
@@ -26,7 +26,7 @@ public:
 
 // A JSON value and the path that leads to it.
 struct Node {
-    const nlohmann::json& value;
+    const JsonValue& value;
     std::string path;
 
     Node Field(const std::string& key) const { return {value.at(key), path + "." + key}; }
@@ -40,7 +40,7 @@ public:
         : source_(std::move(source)), baseDir_(std::move(baseDir)) {}
 
     [[noreturn]] void Fail(const Node& node, const std::string& message) const;
-    void Expect(const Node& node, nlohmann::json::value_t type, const char* what) const;
+    void Expect(const Node& node, JsonValue::value_t type, const char* what) const;
     void ExpectArray(const Node& node) const;
     void CheckFields(const Node& node, std::initializer_list<std::string_view> allowed) const;
     Node Required(const Node& node, const std::string& key) const;

@@ -13,7 +13,7 @@ namespace Cli {
 
 using Foundation::Counted;
 using Foundation::StringT;
-using json = nlohmann::json;
+using json = JsonValue;
 
 namespace {
 

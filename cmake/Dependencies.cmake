@@ -15,9 +15,13 @@ pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
 pkg_check_modules(RSVG REQUIRED IMPORTED_TARGET librsvg-2.0)
 pkg_check_modules(HARFBUZZ REQUIRED IMPORTED_TARGET harfbuzz)
 pkg_check_modules(UNIBREAK REQUIRED IMPORTED_TARGET libunibreak)
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
+set(THREADS_PREFER_PTHREAD_FLAG ON)
+find_package(Threads REQUIRED)
 
 add_library(epub_thirdparty INTERFACE)
 add_library(epub::thirdparty ALIAS epub_thirdparty)
 target_link_libraries(epub_thirdparty INTERFACE
   PkgConfig::MINIZIP ZLIB::ZLIB PNG::PNG JPEG::JPEG GIF::GIF Freetype::Freetype Fontconfig::Fontconfig
-  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::RSVG PkgConfig::HARFBUZZ PkgConfig::UNIBREAK)
+  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::RSVG PkgConfig::HARFBUZZ PkgConfig::UNIBREAK
+  PkgConfig::LIBDEFLATE Threads::Threads)

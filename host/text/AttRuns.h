@@ -6,6 +6,7 @@
 #include "host/foundation/Consolidated.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,16 @@ public:
 
     AttRuns() = default;
     explicit AttRuns(Foundation::Consolidated<T> atts) : runs_{Run{0, std::move(atts)}} {}
+    AttRuns(const AttRuns& other) : runs_(other.runs_) {}
+    AttRuns(AttRuns&& other) noexcept : runs_(std::move(other.runs_)) {}
+    AttRuns& operator=(const AttRuns& other) {
+        runs_ = other.runs_;
+        return *this;
+    }
+    AttRuns& operator=(AttRuns&& other) noexcept {
+        runs_ = std::move(other.runs_);
+        return *this;
+    }
 
     size_t size() const noexcept { return runs_.size(); }
     const Run& operator[](size_t i) const noexcept { return runs_[i]; }
@@ -27,9 +38,19 @@ public:
 
     // The run holding `pos` (the last run starting at or before it).
     size_t IndexAt(uint32_t pos) const noexcept {
+        // Writers walk forwards glyph by glyph: the last run found, or the next, usually holds
+        // `pos`. Any index is checked before use, so a stale one only costs the search.
+        const size_t hint = hint_.load(std::memory_order_relaxed);
+        for (size_t i = hint; i < hint + 2 && i < runs_.size(); ++i)
+            if (runs_[i].start <= pos && (i + 1 == runs_.size() || pos < runs_[i + 1].start)) {
+                hint_.store(i, std::memory_order_relaxed);
+                return i;
+            }
         auto it = std::upper_bound(runs_.begin(), runs_.end(), pos,
                                    [](uint32_t p, const Run& r) { return p < r.start; });
-        return static_cast<size_t>(it - runs_.begin()) - 1;
+        const size_t found = static_cast<size_t>(it - runs_.begin()) - 1;
+        hint_.store(found, std::memory_order_relaxed);
+        return found;
     }
     const Foundation::Consolidated<T>& At(uint32_t pos) const noexcept {
         return runs_[IndexAt(pos)].atts;
@@ -97,6 +118,8 @@ private:
     }
 
     std::vector<Run> runs_;
+    // Where the last lookup landed; readers on several threads only ever race on a guess.
+    mutable std::atomic<size_t> hint_ = 0;
 };
 
 } // namespace Text

@@ -29,7 +29,7 @@ FontSpec GlyphAtts::GetFont() const {
                     GetInt(GlyphInt::FontStyle), GetInt(GlyphInt::FontStretch)};
 }
 
-Counted<const Language> GlyphAtts::GetLanguage() const {
+Counted<const Language> GlyphAtts::FindLanguage() const {
     Counted<const Language> language = GetObjectAs<Language>(GlyphObject::Language);
     return language ? language : Language::None();
 }

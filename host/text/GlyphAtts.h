@@ -15,8 +15,9 @@ using Foundation::Consolidated;
 
 class GlyphAtts final : public AttsBase {
 public:
-    GlyphAtts() : AttsBase(AttCategory::Glyph, {}) {}
-    explicit GlyphAtts(AttributeSet set) : AttsBase(AttCategory::Glyph, std::move(set)) {}
+    GlyphAtts() : AttsBase(AttCategory::Glyph, {}), language_(Language::None()) {}
+    explicit GlyphAtts(AttributeSet set)
+        : AttsBase(AttCategory::Glyph, std::move(set)), language_(FindLanguage()) {}
 
     // A copy with `delta` laid over it.
     GlyphAtts With(const AttributeSet& delta) const;
@@ -31,7 +32,7 @@ public:
     FontSpec GetFont() const;
     FontSpec GetActualFont() const { return GetFont(); }
     // The spelling language; the none language when unset.
-    Counted<const Language> GetLanguage() const;
+    const Counted<const Language>& GetLanguage() const noexcept { return language_; }
     // Null when unset.
     Counted<const Render::FillDescriptor> GetFill(AttId id) const;
     Counted<const Render::FillDescriptor> GetTextFill() const {
@@ -49,6 +50,12 @@ public:
     }
 
     friend bool operator==(const GlyphAtts& a, const GlyphAtts& b) { return a.set_ == b.set_; }
+
+private:
+    Counted<const Language> FindLanguage() const;
+
+    // Writers ask once per run or even per glyph; the set never changes, so look it up once.
+    Counted<const Language> language_;
 };
 
 } // namespace Text

@@ -52,15 +52,18 @@ StoryPos StoryPos::GetCellEnd() const {
     return story_ ? StoryPos(story_.get(), story_->FindCellEnd(index_)) : StoryPos();
 }
 
-Consolidated<GlyphAtts> StoryPos::GetGlyphAtts() const {
+// By reference: writers ask per glyph, and a copy would touch the shared reference count.
+const Consolidated<GlyphAtts>& StoryPos::GetGlyphAtts() const noexcept {
+    static const Consolidated<GlyphAtts> none;
     if (!story_)
-        return {};
+        return none;
     return story_->glyphRuns_.At(std::min(index_, story_->size() - 1));
 }
 
-Consolidated<ParagraphAtts> StoryPos::GetParagraphAtts() const {
+const Consolidated<ParagraphAtts>& StoryPos::GetParagraphAtts() const noexcept {
+    static const Consolidated<ParagraphAtts> none;
     if (!story_)
-        return {};
+        return none;
     return story_->paragraphRuns_.At(std::min(index_, story_->size() - 1));
 }
 

@@ -67,8 +67,8 @@ public:
     StoryPos GetCellEnd() const;
 
     // Null for the null position. At the story end, those of the terminator.
-    Consolidated<GlyphAtts> GetGlyphAtts() const;
-    Consolidated<ParagraphAtts> GetParagraphAtts() const;
+    const Consolidated<GlyphAtts>& GetGlyphAtts() const noexcept;
+    const Consolidated<ParagraphAtts>& GetParagraphAtts() const noexcept;
     // The first position whose attributes differ (the story end after the last run).
     StoryPos GetGlyphAttsRunEnd() const;
     StoryPos GetParagraphAttsRunEnd() const;

@@ -102,10 +102,10 @@ bool MinizipWriter::BeginEntry(const StringT& name, const EntryInfo& info) {
     const int method = info.stored ? 0 : Z_DEFLATED;
     const int level = info.stored ? 0 : Z_DEFAULT_COMPRESSION;
     const uLong flags = IsAscii(name) ? 0 : kUtf8NameFlag;
-    const int result =
-        zipOpenNewFileInZip4_64(zip_, name.c_str(), &fileInfo, nullptr, 0, nullptr, 0, nullptr,
-                                method, level, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
-                                nullptr, 0, kVersionMadeBy, flags, info.zip64 ? 1 : 0);
+    const int result = zipOpenNewFileInZip4_64(
+        zip_, name.c_str(), &fileInfo, nullptr, 0, nullptr, 0, nullptr, method, level,
+        info.raw ? 1 : 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, kVersionMadeBy,
+        flags, info.zip64 ? 1 : 0);
     entryOpen_ = result == ZIP_OK;
     return entryOpen_ && !ioFailed_;
 }
@@ -129,6 +129,13 @@ bool MinizipWriter::EndEntry() {
         return false;
     entryOpen_ = false;
     return zipCloseFileInZip(zip_) == ZIP_OK && !ioFailed_;
+}
+
+bool MinizipWriter::EndRawEntry(uint64_t uncompressedSize, uint32_t crc) {
+    if (!entryOpen_)
+        return false;
+    entryOpen_ = false;
+    return zipCloseFileInZipRaw64(zip_, uncompressedSize, crc) == ZIP_OK && !ioFailed_;
 }
 
 bool MinizipWriter::Close() {

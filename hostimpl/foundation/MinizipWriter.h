@@ -18,6 +18,8 @@ public:
         uint32_t unixMode = 0;
         // Needed when the entry may reach 4 GiB; adds an extra field to the local header.
         bool zip64 = false;
+        // The caller hands over data it deflated itself and names its size and CRC at EndEntry.
+        bool raw = false;
     };
 
     // `out` must outlive the writer.
@@ -33,6 +35,8 @@ public:
     bool BeginEntry(const StringT& name, const EntryInfo& info);
     bool Write(const void* data, size_t size);
     bool EndEntry();
+    // Ends an entry begun with `raw`.
+    bool EndRawEntry(uint64_t uncompressedSize, uint32_t crc);
     // Writes the central directory.
     bool Close();
 

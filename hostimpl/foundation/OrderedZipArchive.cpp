@@ -1,9 +1,10 @@
 #include "hostimpl/foundation/OrderedZipArchive.h"
 
-#include "hostimpl/foundation/MinizipWriter.h"
-#include "hostimpl/foundation/SpillBuffer.h"
+#include "hostimpl/foundation/ZipEntryWriter.h"
 
+#include <atomic>
 #include <deque>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <unordered_set>
@@ -12,9 +13,6 @@ namespace Foundation {
 
 namespace {
 
-// Held-back entries this large get a zip64 local header, since deflate may not shrink them
-// below 4 GiB. A streamed entry's size is unknown when its header is written, so it gets none.
-constexpr uint64_t kZip64Threshold = 0xF0000000u;
 constexpr size_t kMaxNameLength = 0xFFFF;
 
 const char* const kOutputFailed = "the output stream failed (closed, full or not writable)";
@@ -28,9 +26,14 @@ public:
             return;
         }
         zip_.emplace(*out_);
-        if (!zip_->IsOpen())
+        if (!zip_->IsOpen()) {
             Fail("zip archive: the zip writer could not start");
+            return;
+        }
+        writer_.emplace(*zip_, [this](const StringT& message) { Fail(message); });
     }
+
+    ~ArchiveCore() override { writer_.reset(); }
 
     // Answers the entry's index, or nothing when the name cannot be added.
     std::optional<size_t> Add(const StringT& path, bool compress, std::optional<TimeStamp> modified,
@@ -49,7 +52,6 @@ public:
         entry.info.modified = modified.value_or(TimeStamp::GetCurrent());
         entry.info.unixMode = attributes;
         names_.insert(path.str());
-        Advance();
         return entries_.size() - 1;
     }
 
@@ -62,16 +64,8 @@ public:
         if (broken_ || size == 0)
             return 0;
         try {
-            if (index != front_) {
-                if (!entry.pending.Append(data, size)) {
-                    Fail(
-                        EntryMessage(entry.name, "its data could not be held in a temporary file"));
-                    return 0;
-                }
-                return size;
-            }
-            if (!zip_->Write(data, size)) {
-                FailInZip(entry.name);
+            if (!entry.pending.Append(data, size)) {
+                Fail(EntryMessage(entry.name, "its data could not be held in a temporary file"));
                 return 0;
             }
             return size;
@@ -96,6 +90,12 @@ public:
         for (size_t i = front_; i < entries_.size(); ++i)
             entries_[i].released = true;
         AdvanceNoThrow();
+        if (writer_) {
+            writer_->Drain();
+            if (writer_->HasFailed())
+                Fail("zip archive: out of memory");
+            writer_.reset();
+        }
         if (zip_ && !broken_ && !zip_->Close())
             Fail(StringT("zip archive: could not write the central directory: ") + kOutputFailed);
         zip_.reset();
@@ -116,7 +116,7 @@ private:
         Entry(const StringT& path, size_t spillThreshold) : name(path), pending(spillThreshold) {}
         StringT name;
         MinizipWriter::EntryInfo info;
-        SpillBuffer pending; // bytes written while an earlier entry was unfinished
+        SpillBuffer pending; // the bytes until the entry and every entry before it are complete
         bool released = false;
     };
 
@@ -124,20 +124,14 @@ private:
         return StringT::Format("zip archive entry \"%1\": %2", name, problem);
     }
 
-    // Moves the front past every released entry and starts the next one.
+    // Hands every complete entry at the front to the writer; its buffers go with it.
     void Advance() {
-        while (!broken_ && front_ < entries_.size()) {
-            Entry& entry = entries_[front_];
-            if (!frontStarted_ && !StartFront(entry))
-                return;
-            if (!entry.released)
-                return;
-            frontStarted_ = false;
-            ++front_;
-            if (!zip_->EndEntry()) {
-                FailInZip(entry.name);
-                return;
-            }
+        while (front_ < entries_.size() && entries_[front_].released) {
+            Entry& entry = entries_[front_++];
+            SpillBuffer data = std::move(entry.pending);
+            entry.pending.Clear();
+            if (!broken_ && writer_)
+                writer_->Push({entry.name, entry.info, std::move(data)});
         }
     }
 
@@ -149,38 +143,15 @@ private:
         }
     }
 
-    bool StartFront(Entry& entry) {
-        entry.info.zip64 = entry.pending.size() >= kZip64Threshold;
-        if (!zip_->BeginEntry(entry.name, entry.info)) {
-            FailInZip(entry.name);
-            return false;
-        }
-        frontStarted_ = true;
-        const bool replayed =
-            entry.pending.Replay([&](const void* d, size_t n) { return zip_->Write(d, n); });
-        entry.pending.Clear();
-        if (!replayed) {
-            if (zip_->HasFailed())
-                FailInZip(entry.name);
-            else
-                Fail(EntryMessage(entry.name, "its temporary file could not be read back"));
-            return false;
-        }
-        return true;
-    }
-
-    void FailInZip(const StringT& name) {
-        Fail(EntryMessage(name, zip_->HasFailed() ? std::string_view(kOutputFailed)
-                                                  : "the zip writer refused it (too large?)"));
-    }
-
     // The archive cannot be completed: nothing more is written.
     void Fail(const StringT& message) noexcept {
         broken_ = true;
         Capture(message);
     }
 
+    // The writer's thread may report a failure while this thread records another.
     void Capture(const StringT& message) noexcept {
+        std::lock_guard lock(failureMutex_);
         if (failure_)
             return;
         try {
@@ -193,13 +164,14 @@ private:
     Counted<OutStreamSeekable> out_;
     std::optional<MinizipWriter> zip_; // refers to *out_, so declared after it
     std::exception_ptr& failure_;
+    std::mutex failureMutex_;
     size_t spillThreshold_;
     std::deque<Entry> entries_;
     std::unordered_set<std::string> names_;
-    size_t front_ = 0; // first entry not yet complete in the zip writer
-    bool frontStarted_ = false;
-    bool broken_ = false;
+    size_t front_ = 0; // first entry not yet handed to the writer
+    std::atomic<bool> broken_ = false;
     bool finished_ = false;
+    std::optional<ZipEntryWriter> writer_; // refers to *zip_; stopped before it goes
 };
 
 class EntryStream final : public OutStream {

@@ -1,8 +1,8 @@
 #pragma once
-// The zip archive behind ZipArchive::Create. Entries reach the file in the order of Add: the
-// earliest unfinished entry streams straight into the zip writer, later ones are held back
-// (in memory, or in a temporary file past `spillThreshold` bytes each) until every entry before
-// them is complete. An archive and its entry streams belong to one thread.
+// The zip archive behind ZipArchive::Create. Entries reach the file in the order of Add: each is
+// held (in memory, or in a temporary file past `spillThreshold` bytes) until it and every entry
+// before it are complete, then deflated and written on a worker thread while the caller goes on.
+// An archive and its entry streams belong to one thread.
 
 #include "host/foundation/ZipArchive.h"
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace Foundation {
 
@@ -20,6 +21,8 @@ public:
     bool Append(const void* data, size_t size);
     uint64_t size() const noexcept { return size_; }
     bool IsSpilled() const noexcept { return file_ != nullptr; }
+    // The bytes while they are still in memory.
+    std::string_view Memory() const noexcept { return memory_; }
 
     // Hands the bytes to `sink` in order, in pieces; stops and answers false when the sink does
     // or the temporary file cannot be read back.

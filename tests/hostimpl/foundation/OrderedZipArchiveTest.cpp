@@ -51,4 +51,44 @@ TEST(OrderedZipArchiveTest, HeldBackEntriesSpillAndComeOutInOrder) {
     EXPECT_EQ(records[3].info.compression_method, 0u);
 }
 
+// More than the writer's queue holds: the producer waits for deflate, nothing is lost or
+// reordered, and text entries come out deflated and smaller.
+TEST(OrderedZipArchiveTest, ManyDocumentsKeepOrderAndAreDeflated) {
+    ScratchDir dir;
+    std::exception_ptr failure;
+    std::vector<std::string> texts;
+    for (unsigned i = 0; i < 40; ++i) {
+        std::string text;
+        while (text.size() < 400000)
+            text +=
+                "<p class=\"Body\">paragraph " + std::to_string(text.size() * (i + 1)) + "</p>\n";
+        texts.push_back(std::move(text));
+    }
+    {
+        auto zip = CreateOrderedZipArchive(FileOutStream::Create(dir / "b.zip"), failure);
+        zip->Add("mimetype", true, std::nullopt, kRegularFile)->Write("application/epub+zip");
+        // Every other document stays open until the end, so later ones queue up behind it.
+        std::vector<Counted<OutStream>> open;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            auto entry = zip->Add("doc" + std::to_string(i), true, std::nullopt, kRegularFile);
+            for (size_t at = 0; at < texts[i].size(); at += 4096)
+                entry->Write(texts[i].data() + at, std::min<size_t>(4096, texts[i].size() - at));
+            if (i % 2 == 0)
+                open.push_back(entry);
+        }
+    }
+    ASSERT_FALSE(failure) << FailureMessage(failure);
+    const auto records = ReadZip(dir / "b.zip");
+    ASSERT_EQ(records.size(), texts.size() + 1);
+    EXPECT_EQ(records[0].name, "mimetype");
+    EXPECT_EQ(records[0].info.compression_method, 0u);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const auto& record = records[i + 1];
+        EXPECT_EQ(record.name, "doc" + std::to_string(i));
+        EXPECT_EQ(record.data, texts[i]) << record.name;
+        EXPECT_EQ(record.info.compression_method, 8u) << record.name;
+        EXPECT_LT(record.info.compressed_size * 4, record.info.uncompressed_size) << record.name;
+    }
+}
+
 } // namespace

@@ -1,0 +1,360 @@
+#include "cli/JsonValue.h"
+
+#include "cli/JsonInput.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <numeric>
+#include <stdexcept>
+
+namespace Cli {
+
+size_t JsonValue::size() const noexcept {
+    switch (type_) {
+    case value_t::null:
+        return 0;
+    case value_t::array:
+    case value_t::object:
+        return count_;
+    default:
+        return 1;
+    }
+}
+
+const JsonValue* JsonValue::Find(std::string_view key) const noexcept {
+    if (type_ != value_t::object)
+        return nullptr;
+    const Member* end = data_.members + count_;
+    const Member* it = std::lower_bound(data_.members, end, key,
+                                        [](const Member& m, auto k) { return m.key.View() < k; });
+    return it != end && it->key.View() == key ? &it->value : nullptr;
+}
+
+const JsonValue& JsonValue::at(std::string_view key) const {
+    if (const JsonValue* value = Find(key))
+        return *value;
+    throw std::out_of_range("no member \"" + std::string(key) + "\"");
+}
+
+const JsonValue& JsonValue::at(size_t index) const {
+    if (type_ != value_t::array || index >= count_)
+        throw std::out_of_range("no item " + std::to_string(index));
+    return data_.items[index];
+}
+
+JsonValue::Items JsonValue::items() const noexcept {
+    if (type_ != value_t::object)
+        return {nullptr, nullptr};
+    return {data_.members, data_.members + count_};
+}
+
+template <> std::string JsonValue::get<std::string>() const {
+    if (type_ != value_t::string)
+        throw std::domain_error("not a string");
+    return std::string(View());
+}
+
+template <> bool JsonValue::get<bool>() const {
+    if (type_ != value_t::boolean)
+        throw std::domain_error("not a boolean");
+    return data_.boolean;
+}
+
+template <> double JsonValue::get<double>() const {
+    switch (type_) {
+    case value_t::number_float:
+        return data_.number;
+    case value_t::number_integer:
+        return static_cast<double>(data_.integer);
+    case value_t::number_unsigned:
+        return static_cast<double>(data_.unsignedInteger);
+    default:
+        throw std::domain_error("not a number");
+    }
+}
+
+template <> int64_t JsonValue::get<int64_t>() const {
+    switch (type_) {
+    case value_t::number_float:
+        return static_cast<int64_t>(data_.number);
+    case value_t::number_integer:
+        return data_.integer;
+    case value_t::number_unsigned:
+        return static_cast<int64_t>(data_.unsignedInteger);
+    default:
+        throw std::domain_error("not a number");
+    }
+}
+
+namespace {
+
+// Reads like a pointer and leaves where it is in `cursor`, so the builder knows the offset of a
+// key: nlohmann's SAX events carry no position.
+class CountingIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    CountingIterator(const char* at, const char** cursor) noexcept : at_(at), cursor_(cursor) {}
+    reference operator*() const noexcept { return *at_; }
+    CountingIterator& operator++() noexcept {
+        *cursor_ = ++at_;
+        return *this;
+    }
+    CountingIterator operator++(int) noexcept {
+        CountingIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const CountingIterator& other) const noexcept { return at_ == other.at_; }
+    bool operator!=(const CountingIterator& other) const noexcept { return at_ != other.at_; }
+
+private:
+    const char* at_;
+    const char** cursor_;
+};
+
+// Line and column of the character before `offset`, counting code points (nlohmann reports one
+// past the offending character).
+std::string Position(std::string_view text, size_t offset) {
+    const size_t end = std::min(offset > 0 ? offset - 1 : 0, text.size());
+    size_t line = 1, column = 1;
+    for (size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            ++column;
+        }
+    }
+    return std::to_string(line) + ":" + std::to_string(column);
+}
+
+// Offset one past the opening quote of the string whose closing quote ends before `end`.
+size_t StringStart(std::string_view text, size_t end) {
+    size_t i = end >= 2 ? end - 2 : 0;
+    for (; i > 0; --i) {
+        if (text[i] != '"')
+            continue;
+        size_t slashes = 0;
+        while (slashes < i && text[i - 1 - slashes] == '\\')
+            ++slashes;
+        if (slashes % 2 == 0)
+            break;
+    }
+    return i + 1;
+}
+
+constexpr size_t kBlockSize = 256 * 1024;
+
+} // namespace
+
+// Builds the tree from nlohmann's SAX events. Children wait on a stack until their container
+// closes, then move into the arena in one piece.
+class JsonBuilder {
+public:
+    using json = nlohmann::json;
+
+    JsonBuilder(JsonDocument& doc, std::string_view text, const std::string& sourceName)
+        : doc_(doc), text_(text), sourceName_(sourceName), cursor_(text.data()) {}
+
+    const char** Cursor() noexcept { return &cursor_; }
+    const std::string& Error() const noexcept { return error_; }
+
+    bool null() { return Push(JsonValue()); }
+    bool boolean(bool value) {
+        JsonValue v = Make(JsonValue::value_t::boolean);
+        v.data_.boolean = value;
+        return Push(v);
+    }
+    bool number_integer(json::number_integer_t value) {
+        JsonValue v = Make(JsonValue::value_t::number_integer);
+        v.data_.integer = value;
+        return Push(v);
+    }
+    bool number_unsigned(json::number_unsigned_t value) {
+        JsonValue v = Make(JsonValue::value_t::number_unsigned);
+        v.data_.unsignedInteger = value;
+        return Push(v);
+    }
+    bool number_float(json::number_float_t value, const std::string&) {
+        JsonValue v = Make(JsonValue::value_t::number_float);
+        v.data_.number = value;
+        return Push(v);
+    }
+    bool string(std::string& value) { return Push(MakeString(value)); }
+    bool binary(json::binary_t&) { return Push(JsonValue()); }
+
+    bool start_object(size_t) {
+        frames_.push_back({true, values_.size(), keys_.size(), {}});
+        return true;
+    }
+    bool key(std::string& value) {
+        const JsonValue key = MakeString(value);
+        frames_.back().key = key.View();
+        keys_.push_back({key, StringStart(text_, Offset())});
+        return true;
+    }
+    bool end_object() {
+        const Frame frame = frames_.back();
+        const size_t count = values_.size() - frame.firstValue;
+        std::vector<size_t> order(count);
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const auto& ka = keys_[frame.firstKey + a];
+            const auto& kb = keys_[frame.firstKey + b];
+            const auto byKey = ka.key.View() <=> kb.key.View();
+            return byKey != 0 ? byKey < 0 : ka.offset < kb.offset;
+        });
+        auto* members = Allocate<JsonValue::Member>(count);
+        for (size_t i = 0; i < count; ++i) {
+            const KeyRecord& key = keys_[frame.firstKey + order[i]];
+            if (i > 0 && members[i - 1].key.View() == key.key.View())
+                return Fail(
+                    key.offset, PathTo(frames_.size() - 1) + "." + std::string(key.key.View()),
+                    "the key \"" + std::string(key.key.View()) + "\" appears twice in this object");
+            members[i] = {key.key, values_[frame.firstValue + order[i]]};
+        }
+        return Close(frame, members, count);
+    }
+    bool start_array(size_t) {
+        frames_.push_back({false, values_.size(), keys_.size(), {}});
+        return true;
+    }
+    bool end_array() {
+        const Frame frame = frames_.back();
+        const size_t count = values_.size() - frame.firstValue;
+        auto* items = Allocate<JsonValue>(count);
+        std::copy(values_.begin() + static_cast<std::ptrdiff_t>(frame.firstValue), values_.end(),
+                  items);
+        return Close(frame, items, count);
+    }
+    bool parse_error(size_t position, const std::string& token,
+                     const nlohmann::detail::exception& e) {
+        // The number's first character: the position is one past its last.
+        if (e.id == 406)
+            return Fail(position - std::min(position, token.size()) + 1, PathTo(frames_.size()),
+                        "the number " + token + " is out of range");
+        std::string what = e.what();
+        // Drop nlohmann's own "[json.exception.parse_error.101] parse error at line.." prefix.
+        if (const size_t colon = what.find(": "); colon != std::string::npos)
+            what = what.substr(colon + 2);
+        error_ = sourceName_ + ":" + Position(text_, position) + ": invalid JSON: " + what;
+        return false;
+    }
+
+private:
+    struct Frame {
+        bool object;
+        size_t firstValue;
+        size_t firstKey;
+        std::string_view key; // the member being read
+    };
+    struct KeyRecord {
+        JsonValue key;
+        size_t offset;
+    };
+
+    static JsonValue Make(JsonValue::value_t type) {
+        JsonValue v;
+        v.type_ = type;
+        return v;
+    }
+
+    size_t Offset() const noexcept { return static_cast<size_t>(cursor_ - text_.data()); }
+
+    template <class T> T* Allocate(size_t count) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        return static_cast<T*>(AllocateBytes(count * sizeof(T), alignof(T)));
+    }
+
+    void* AllocateBytes(size_t bytes, size_t align) {
+        size_t start = (used_ + align - 1) / align * align;
+        if (doc_.blocks_.empty() || start + bytes > blockSize_) {
+            blockSize_ = std::max(kBlockSize, bytes);
+            doc_.blocks_.push_back(std::make_unique<char[]>(blockSize_));
+            start = 0;
+        }
+        used_ = start + bytes;
+        return doc_.blocks_.back().get() + start;
+    }
+
+    JsonValue MakeString(const std::string& value) {
+        if (value.size() > UINT32_MAX)
+            throw InputError(sourceName_ + ": a string is longer than 4 GiB");
+        JsonValue v = Make(JsonValue::value_t::string);
+        char* text = static_cast<char*>(AllocateBytes(value.size(), 1));
+        std::memcpy(text, value.data(), value.size());
+        v.data_.text = text;
+        v.count_ = static_cast<uint32_t>(value.size());
+        return v;
+    }
+
+    template <class T> bool Close(const Frame& frame, const T* children, size_t count) {
+        values_.resize(frame.firstValue);
+        keys_.resize(frame.firstKey);
+        frames_.pop_back();
+        JsonValue v = Make(frame.object ? JsonValue::value_t::object : JsonValue::value_t::array);
+        v.count_ = static_cast<uint32_t>(count);
+        if constexpr (std::is_same_v<T, JsonValue>)
+            v.data_.items = children;
+        else
+            v.data_.members = children;
+        return Push(v);
+    }
+
+    bool Push(const JsonValue& value) {
+        if (frames_.empty())
+            doc_.root_ = value;
+        else
+            values_.push_back(value);
+        return true;
+    }
+
+    // The path of the value being read at nesting `depth` (0 is the root).
+    std::string PathTo(size_t depth) const {
+        std::string path = "$";
+        for (size_t i = 0; i < depth && i < frames_.size(); ++i) {
+            if (frames_[i].object) {
+                path += ".";
+                path += frames_[i].key;
+                continue;
+            }
+            const size_t next = i + 1 < frames_.size() ? frames_[i + 1].firstValue : values_.size();
+            path += "[" + std::to_string(next - frames_[i].firstValue) + "]";
+        }
+        return path;
+    }
+
+    // `offset` is one past the character to point at, as nlohmann counts.
+    bool Fail(size_t offset, const std::string& path, const std::string& message) {
+        error_ = sourceName_ + ":" + Position(text_, offset) + ": " + path + ": " + message;
+        return false;
+    }
+
+    JsonDocument& doc_;
+    std::string_view text_;
+    const std::string& sourceName_;
+    const char* cursor_;
+    size_t used_ = 0, blockSize_ = 0;
+    std::vector<Frame> frames_;
+    std::vector<JsonValue> values_;
+    std::vector<KeyRecord> keys_;
+    std::string error_;
+};
+
+JsonDocument JsonDocument::Parse(std::string_view text, const std::string& sourceName) {
+    JsonDocument doc;
+    JsonBuilder builder(doc, text, sourceName);
+    const CountingIterator begin(text.data(), builder.Cursor());
+    const CountingIterator end(text.data() + text.size(), builder.Cursor());
+    if (!nlohmann::json::sax_parse(begin, end, &builder))
+        throw InputError(builder.Error());
+    return doc;
+}
+
+} // namespace Cli

@@ -1,0 +1,123 @@
+#pragma once
+// A compact, read-only JSON tree with the accessors the readers use. Values take 16 bytes;
+// strings, arrays and objects live in one arena owned by JsonDocument, so a parsed document costs
+// little more than its text. Object members are kept sorted by key, so they are listed in the
+// same order as nlohmann::json lists them.
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Cli {
+
+class JsonValue {
+public:
+    using value_t = nlohmann::json::value_t;
+    struct Member;
+    struct Item {
+        std::string key;
+        const JsonValue& value;
+    };
+    class Items;
+
+    JsonValue() noexcept : type_(value_t::null) {}
+
+    value_t type() const noexcept { return type_; }
+    bool is_null() const noexcept { return type_ == value_t::null; }
+    bool is_object() const noexcept { return type_ == value_t::object; }
+    bool is_array() const noexcept { return type_ == value_t::array; }
+    bool is_string() const noexcept { return type_ == value_t::string; }
+    bool is_boolean() const noexcept { return type_ == value_t::boolean; }
+    bool is_number() const noexcept {
+        return is_number_integer() || type_ == value_t::number_float;
+    }
+    bool is_number_integer() const noexcept {
+        return type_ == value_t::number_integer || type_ == value_t::number_unsigned;
+    }
+
+    // As nlohmann counts: members or items for containers, 0 for null, 1 otherwise.
+    size_t size() const noexcept;
+    bool empty() const noexcept { return size() == 0; }
+    bool contains(std::string_view key) const noexcept { return Find(key) != nullptr; }
+    // Throw std::out_of_range for a missing key or index.
+    const JsonValue& at(std::string_view key) const;
+    const JsonValue& at(size_t index) const;
+    // Members as (key, value) pairs, by key.
+    Items items() const noexcept;
+
+    // std::string, bool, double or int64_t; numbers convert among themselves, anything else
+    // throws std::domain_error.
+    template <class T> T get() const;
+
+private:
+    friend class JsonBuilder;
+    const JsonValue* Find(std::string_view key) const noexcept;
+    std::string_view View() const noexcept { return {data_.text, count_}; }
+
+    value_t type_;
+    uint32_t count_ = 0; // bytes of a string, members or items of a container
+    union Data {
+        bool boolean;
+        int64_t integer;
+        uint64_t unsignedInteger;
+        double number;
+        const char* text;
+        const JsonValue* items;
+        const Member* members;
+    } data_{};
+};
+
+struct JsonValue::Member {
+    JsonValue key;
+    JsonValue value;
+};
+
+class JsonValue::Items {
+public:
+    class iterator {
+    public:
+        explicit iterator(const Member* at) noexcept : at_(at) {}
+        Item operator*() const { return {std::string(at_->key.View()), at_->value}; }
+        iterator& operator++() noexcept {
+            ++at_;
+            return *this;
+        }
+        bool operator!=(const iterator& other) const noexcept { return at_ != other.at_; }
+
+    private:
+        const Member* at_;
+    };
+    Items(const Member* begin, const Member* end) noexcept : begin_(begin), end_(end) {}
+    iterator begin() const noexcept { return iterator(begin_); }
+    iterator end() const noexcept { return iterator(end_); }
+
+private:
+    const Member* begin_;
+    const Member* end_;
+};
+
+template <> std::string JsonValue::get<std::string>() const;
+template <> bool JsonValue::get<bool>() const;
+template <> double JsonValue::get<double>() const;
+template <> int64_t JsonValue::get<int64_t>() const;
+
+// A parsed document: the root and the arena its values live in.
+class JsonDocument {
+public:
+    const JsonValue& Root() const noexcept { return root_; }
+
+    // Throws an InputError naming `sourceName`, line and column for malformed JSON, and also the
+    // JSON path for a key given twice in one object or a number beyond the range of a double.
+    static JsonDocument Parse(std::string_view text, const std::string& sourceName);
+
+private:
+    friend class JsonBuilder;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    JsonValue root_;
+};
+
+} // namespace Cli

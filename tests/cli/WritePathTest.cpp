@@ -4,6 +4,7 @@
 
 #include "cli/ToolFixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <spawn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -64,6 +66,7 @@ std::vector<std::string> FilesUnder(const std::string& folder) {
     for (const auto& entry : fs::recursive_directory_iterator(folder))
         if (!entry.is_directory())
             files.push_back(entry.path().lexically_relative(folder).string());
+    std::sort(files.begin(), files.end());
     return files;
 }
 
@@ -219,6 +222,18 @@ TEST_F(WritePath, StandardOutputAndFifosAreWrittenInPlace) {
     EXPECT_EQ(fromFifoEntries.at("OEBPS/sub/s1.xhtml"), entries.at("OEBPS/sub/s1.xhtml"));
     for (const auto& name : FilesUnder(dir_ / "."))
         EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+}
+
+// A device node of the test's own, standing for the null device.
+TEST_F(WritePath, ACharacterDeviceIsWrittenInPlace) {
+    const std::string device = dir_ / "null";
+    if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
+        GTEST_SKIP() << "needs root to make a device node";
+    const std::string input = Input(R"({"stories": [{"file": "a.xhtml", "paragraphs": ["x"]}]})");
+    const Result r = Run(Quote(input) + " -o " + Quote(device));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_character_file(device));
+    EXPECT_EQ(FilesUnder(dir_ / "."), (std::vector<std::string>{"in.json", "null", "stderr.txt"}));
 }
 
 TEST_F(WritePath, HtmlModeWritesSubfoldersWithRelativeLinks) {

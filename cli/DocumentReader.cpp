@@ -209,7 +209,7 @@ void Reader::ReadValidation(const Node& node, EPub::ExportSettings& s) const {
     s.reportClassNameClashes = Bool(node, "classNameClashes", s.reportClassNameClashes);
 }
 
-// A profile that is not one of its colour model is ignored by the conversion, as a host would.
+// A profile of another colour space would be ignored by the conversion: better said than silent.
 void Reader::ReadProfiles(const Node& node, Raster::ICCProfileSet& profiles) const {
     CheckFields(node, {"rgb", "cmyk", "gray"});
     const auto read = [&](const char* key, std::string_view space, std::string& out) {

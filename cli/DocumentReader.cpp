@@ -184,8 +184,8 @@ void Reader::ReadOptions(const Node& node, Document& doc) const {
     s.includePageList = Bool(node, "includePageList", s.includePageList);
     s.splitStories = Bool(node, "splitStories", s.splitStories);
     const double dpi = Number(node, "resolution", 72.0);
-    if (!(dpi > 0))
-        Fail(node.Field("resolution"), "must be greater than 0");
+    if (!(dpi >= 1 && dpi <= 100000))
+        Fail(node.Field("resolution"), "must be between 1 and 100000");
     s.documentResolution = Foundation::MakeCounted<EPub::DocumentResolution>(dpi);
 }
 

@@ -83,6 +83,8 @@ TEST_F(InputRules, ValuesOutsideTheirRangesAreRefused) {
         {WithStyle(R"({"name": "B", "character": {"language": "en us"}})"),
          "is not a language tag"},
         {R"({"metadata": {"language": "<x>"}, "stories": []})", "$.metadata.language: "},
+        {R"({"options": {"resolution": 1e-300}, "stories": []})",
+         "$.options.resolution: must be between 1 and 100000"},
         {WithParagraph(R"({"runs": [{"table": {"columns": [10], "rows": [["a"], ["b"]],
             "headerRows": 2, "footerRows": 1}}]})"),
          "runs[0].table: \"headerRows\" and \"footerRows\" together exceed the 2 row(s)"},

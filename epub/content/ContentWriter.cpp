@@ -209,13 +209,23 @@ bool ContentWriter::WriteDocuments(const Counted<const Text::Story>& story, cons
         bool images = chunks[first].hasImages;
         while (last + 1 < chunks.size() && chunks[last + 1].name == chunks[first].name)
             images = chunks[++last].hasImages || images;
-        const auto out = exporter_.StartChunk(chunks[first].name, title, chunks[first].language,
-                                              images, StreamType::Content);
+        // The document's language is the one most of its text is in, as for articles; the
+        // counts also choose the publication's language.
+        Tally tally;
+        for (size_t i = first; i <= last; ++i)
+            CountLanguages(tally, chunks[i].range);
+        const auto counted = DocumentLanguage(tally, true);
+        const auto language = chunks[first].language ? chunks[first].language : counted;
+        const auto out =
+            exporter_.StartChunk(chunks[first].name, title, language, images, StreamType::Content);
         if (!out)
             return false;
-        for (size_t i = first; i <= last; ++i)
-            if (!ExportStoryChunk(story, chunks[i], *out, fileName, false))
+        for (size_t i = first; i <= last; ++i) {
+            StoryChunk chunk = chunks[i];
+            chunk.language = language;
+            if (!ExportStoryChunk(story, chunk, *out, fileName, false))
                 return false;
+        }
         FinishDocument(*out);
         if (!exporter_.EndChunk(out))
             return false;

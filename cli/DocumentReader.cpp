@@ -2,6 +2,7 @@
 
 #include "epub/content/Landmark.h"
 #include "epub/options/AccessibilityMetadata.h"
+#include "epub/options/PageSource.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/raster/ImageFile.h"
@@ -41,7 +42,7 @@ private:
 
 void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
-                       "publisher", "language", "identifier", "isbn"});
+                       "publisher", "language", "identifier", "isbn", "pageSource"});
     s.title = String(node, "title");
     s.author = String(node, "author");
     s.illustrator = String(node, "illustrator");
@@ -123,9 +124,10 @@ void Reader::ReadOptions(const Node& node, Document& doc) const {
 }
 
 void Reader::ReadValidation(const Node& node, EPub::ExportSettings& s) const {
-    CheckFields(node, {"kerning", "scaleShear", "leading", "fills", "transparency",
-                       "opticalAlignment", "colourEffects", "tabStops", "spacing", "hyphenation",
-                       "lastLineOutdent", "keepOptions", "decorations", "classNameClashes"});
+    CheckFields(node,
+                {"kerning", "scaleShear", "leading", "fills", "transparency", "opticalAlignment",
+                 "colourEffects", "tabStops", "spacing", "hyphenation", "lastLineOutdent",
+                 "keepOptions", "decorations", "classNameClashes", "accessibility"});
     s.reportKerning = Bool(node, "kerning", s.reportKerning);
     s.reportScaleShear = Bool(node, "scaleShear", s.reportScaleShear);
     s.reportLeading = Bool(node, "leading", s.reportLeading);
@@ -140,6 +142,7 @@ void Reader::ReadValidation(const Node& node, EPub::ExportSettings& s) const {
     s.reportKeepOptions = Bool(node, "keepOptions", s.reportKeepOptions);
     s.reportDecorations = Bool(node, "decorations", s.reportDecorations);
     s.reportClassNameClashes = Bool(node, "classNameClashes", s.reportClassNameClashes);
+    s.reportAccessibility = Bool(node, "accessibility", s.reportAccessibility);
 }
 
 // A profile that is not one of its colour model is ignored by the conversion, as a host would.
@@ -317,8 +320,10 @@ Document Reader::Read(const json& root) {
     doc.options = Foundation::MakeCounted<EPub::FlowingEPubOptions>(
         Render::FileExportOptionsVector::Preset::Standard);
     doc.settings->language = "en";
-    if (top.Has("metadata"))
+    if (top.Has("metadata")) {
         ReadMetadata(top.Field("metadata"), *doc.settings);
+        EPub::SetPageSource(*doc.options, String(top.Field("metadata"), "pageSource"));
+    }
     doc.styles = Text::StyleSheet::Make(MakeTextDocument(doc.settings->language));
     AnchorBook anchors(doc.styles->GetDocument());
     StoryReader stories(*this, anchors, doc.styles);

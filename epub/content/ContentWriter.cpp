@@ -1,5 +1,6 @@
 #include "epub/content/ContentWriter.h"
 
+#include "epub/content/AccessibilityValidator.h"
 #include "epub/content/FigureWriter.h"
 #include "epub/content/HtmlExporter.h"
 #include "epub/content/PageMarkers.h"
@@ -328,6 +329,8 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     const Counted<ParaParams> params =
         exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
     const int level = params->listDepth;
+    if (IsHeadingElement(params->element.view()))
+        exporter_.GetAccessibilityProfile().AddHeading();
 
     bool ownSection = false;
     if (!exporter_.HasCurrentSection() && level == 0) {
@@ -382,6 +385,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
             pos = runEnd;
             continue;
         }
+        exporter_.GetAccessibilityProfile().AddText(atts, exporter_.GetSettings()->iccProfiles);
         if (state.dropCapAtt && state.dropCapAtt->IsEnabled()) {
             const auto dropEnd = state.dropCapAtt->GetRangeEnd(
                 Text::StoryRange(begin.GetParagraphBegin(), begin.GetParagraphEnd()));

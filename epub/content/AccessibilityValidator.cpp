@@ -8,9 +8,8 @@
 #include "host/text/Table.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <deque>
+#include <map>
 #include <set>
 
 namespace EPub {
@@ -134,6 +133,8 @@ void AccessibilityValidator::ValidateText(const Text::Story& story,
         return !Text::GlyphCode::IsObject(code) &&
                Text::GlyphCode::GetBreak(code) == Text::BreakKind::None;
     };
+    // Stories repeat a handful of formats over many runs; colours convert once per format.
+    std::map<const Text::GlyphAtts*, std::optional<double>> contrasts;
     OpenRanges open(errors);
     const StoryPos end = story.GetTerminator();
     for (StoryPos pos = story.gbegin(); pos < end;) {
@@ -149,7 +150,10 @@ void AccessibilityValidator::ValidateText(const Text::Story& story,
         pos = runEnd;
         if (first == last || !atts)
             continue;
-        const auto ratio = TextContrast(*atts, settings_.iccProfiles);
+        auto [known, added] = contrasts.try_emplace(atts.get());
+        if (added)
+            known->second = TextContrast(*atts, settings_.iccProfiles);
+        const std::optional<double> ratio = known->second;
         if (ratio && *ratio < kMinimumTextContrast)
             open.Attach(StringT::Format(Message("Text contrast %1:1 is below 4.5:1").view(),
                                         RatioText(*ratio)),

@@ -326,7 +326,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     if (!language)
         language = chunkLanguage;
 
-    const Counted<ParaParams> params =
+    Counted<ParaParams> params =
         exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
     const int level = params->listDepth;
     if (IsHeadingElement(params->element.view()))
@@ -347,9 +347,16 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     }
 
     HandleListStack(out, state, params->listElement, level);
+    // A nested item sits inside its outer item, whose size and formatting it inherits.
+    for (const ListLevel& outer : state.listStack)
+        if (level > 1 && outer.level == level - 1 && outer.itemOpen && outer.item)
+            params = exporter_.RegisterParagraphAtts(state.paragraphAtts,
+                                                     state.previousParagraphAtts, outer.item.get());
+    if (level > 0)
+        state.listStack.back().item = params;
 
     BlockContext context{&out, fileName, &chunk, begin, params->element, params->ClassList(),
-                         {},   {}};
+                         {},   {},       params};
     out << "<" << params->element.view();
     bool labelWritten = false;
     if (level == 0)
@@ -437,14 +444,15 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, OutStream& out, const 
         PageAnchor(out, fileName, first, state);
 
     const auto atts = first.GetGlyphAtts();
-    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(atts, nullptr);
+    const Counted<GlyphParams> params =
+        exporter_.RegisterGlyphAtts(atts, context.paragraphParams.get());
     const Text::StoryRange whole(first.GetParagraphBegin(), first.GetParagraphEnd());
     StringT dropCap, autoFormat;
     if (state.dropCapAtt && state.dropCapAtt->IsEnabled() &&
         first < state.dropCapAtt->GetRangeEnd(whole)) {
         const auto para =
             exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
-        dropCap = para->dropCapClass;
+        dropCap = para->DropCapClassList();
     }
     if (state.autoFormatAtt && state.autoFormatAtt->IsEnabled() &&
         first < state.autoFormatAtt->GetRangeEnd(whole)) {
@@ -463,9 +471,10 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, OutStream& out, const 
     if (!language || language->IsNone())
         language = paragraphLanguage;
     const bool otherLanguage = !SameLanguage(language, paragraphLanguage);
-    const bool open =
-        !classes.empty() || params->element != "span" || !href.empty() || otherLanguage;
-    const StringT element = href.empty() ? params->element : StringT("a");
+    const bool open = params->NeedsElement() || !classes.empty() || !href.empty() || otherLanguage;
+    const StringT element = !href.empty()            ? StringT("a")
+                            : params->NeedsElement() ? params->element
+                                                     : StringT("span");
     if (open) {
         out << "<" << element.view();
         if (otherLanguage)
@@ -620,12 +629,12 @@ void ContentWriter::HandleListStack(OutStream& out, ExportState& state, const St
             out << "</" << state.listStack.back().element.view() << ">\n";
             state.listStack.pop_back();
             out << "<" << element.view() << ">\n";
-            state.listStack.push_back({level, element});
+            state.listStack.push_back({level, element, false, {}});
         }
     }
     for (int next = top() + 1; next <= level; ++next) {
         out << "<" << element.view() << ">\n";
-        state.listStack.push_back({next, element});
+        state.listStack.push_back({next, element, false, {}});
     }
     // The paragraph written next is this list's item.
     if (level > 0)
@@ -724,8 +733,8 @@ void ContentWriter::HandleNote(const Text::PinGlyph& pin, const Text::StoryPos& 
 void ContentWriter::WriteNoteReference(OutStream& out, const Text::NoteAtt& settings,
                                        const std::u32string& mark, const StringT& id,
                                        const StringT& href) {
-    const Counted<GlyphParams> params =
-        exporter_.RegisterGlyphAtts(settings.GetGlyphAtts(), nullptr);
+    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(
+        settings.GetGlyphAtts(), paragraph_ ? paragraph_->paragraphParams.get() : nullptr);
     out << StringT::Format("<span class=\"%1\"><a id=\"%2\" role=\"doc-noteref\" "
                            "epub:type=\"noteref\" href=\"%3\">",
                            JoinClasses({params->styleClasses, params->overrideClass}),
@@ -956,7 +965,7 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
             if (!switchTo(baseName, publication))
                 return false;
             BlockGuard guard(blocks_,
-                             BlockContext{out.get(), fileName, nullptr, {}, {}, {}, {}, {}});
+                             BlockContext{out.get(), fileName, nullptr, {}, {}, {}, {}, {}, {}});
             if (exporter_.Callbacks().writeItem)
                 exporter_.Callbacks().writeItem(item);
         }

@@ -56,6 +56,7 @@ public:
         StringT paragraphClasses;
         StringT inlineElement;
         StringT inlineClasses;
+        Counted<const ParaParams> paragraphParams; // what runs are registered against
     };
     static bool InListItem(const BlockContext& context);
     BlockContext BlockAt(Foundation::OutStream& out, const StringT& fileName,

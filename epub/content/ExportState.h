@@ -1,6 +1,7 @@
 #pragma once
 // What the writer of one chunk carries from paragraph to paragraph.
 
+#include "epub/css/StyleSheet.h"
 #include "host/foundation/StringT.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/ListAtt.h"
@@ -15,6 +16,7 @@ struct ListLevel {
     int level = 0;
     Foundation::StringT element;
     bool itemOpen = false; // lists opened by a jump of several levels hold no item
+    Foundation::Counted<const ParaParams> item; // the open item, which nested items sit in
 };
 
 struct ExportState {

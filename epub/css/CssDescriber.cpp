@@ -43,7 +43,37 @@ bool IsProportionalLeading(int32_t mode) {
 }
 
 StringT Ems(double value) {
-    return std::fabs(value) <= 0.000001 ? StringT("0") : ToStringT(value) + "em";
+    const StringT number = CssDescriber::Number(value, 4);
+    return number == "0" ? number : number + "em";
+}
+
+// Properties whose values CSS lists in one declaration, with the separator between them.
+std::optional<std::string_view> ListSeparator(std::string_view property) {
+    if (property == "font-feature-settings")
+        return ", ";
+    if (property == "font-variant-ligatures" || property == "font-variant-numeric" ||
+        property == "text-decoration-line")
+        return " ";
+    return std::nullopt;
+}
+
+// Keywords of font-variant-numeric that exclude each other.
+std::string_view NumericGroup(std::string_view value) {
+    if (value == "lining-nums" || value == "oldstyle-nums")
+        return "figures";
+    if (value == "proportional-nums" || value == "tabular-nums")
+        return "spacing";
+    if (value == "diagonal-fractions" || value == "stacked-fractions")
+        return "fractions";
+    return value;
+}
+
+StringT Trimmed(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == ';'))
+        text.remove_suffix(1);
+    return StringT(text);
 }
 
 std::string_view AlignmentCSS(int32_t alignment) {
@@ -114,16 +144,10 @@ std::string_view FeatureCSS(std::string_view tag) {
     return {};
 }
 
-std::optional<std::string_view> AlternateCSS(std::string_view tag) {
-    if (tag == "salt")
-        return "font-variant-alternates: stylistic(%1);";
-    if (tag == "swsh" || tag == "cswh")
-        return "font-variant-alternates: swash(%1);";
-    if (tag == "ornm")
-        return "font-variant-alternates: ornaments(%1);";
-    if (tag == "nalt")
-        return "font-variant-alternates: annotations(%1);";
-    return std::nullopt;
+// The font-variant-alternates functions need @font-feature-values names, which a font list does
+// not give; these features are switched on by tag instead.
+bool IsAlternate(std::string_view tag) {
+    return tag == "salt" || tag == "swsh" || tag == "cswh" || tag == "ornm" || tag == "nalt";
 }
 
 bool IsDigit(char c) {
@@ -152,9 +176,24 @@ StringT GenericFamily(const Foundation::Panose& panose) {
 
 } // namespace
 
-StringT CssDescriber::Length(double pointScale, double value) {
-    const long long n = std::llround(pointScale * value / 12.0);
-    return n == 0 ? StringT("0") : StringT::Format("%1%2", n, "em");
+double CssDescriber::ClampPoints(double points) {
+    if (std::isnan(points))
+        return 0;
+    return std::clamp(points, -kMaxPoints, kMaxPoints);
+}
+
+StringT CssDescriber::Number(double value, int places) {
+    const double factor = std::pow(10.0, places);
+    const double rounded = std::round(value * factor) / factor;
+    if (!std::isfinite(rounded) || rounded == 0)
+        return "0";
+    return ToStringT(rounded);
+}
+
+StringT CssDescriber::Length(double pointScale, double value, double emPoints) {
+    const double points = ClampPoints(pointScale * value);
+    const StringT n = Number(points / (emPoints > 0 ? emPoints : 12.0), 3);
+    return n == "0" ? n : n + "em";
 }
 
 StringT CssDescriber::Pixels(double value) {
@@ -211,19 +250,30 @@ void CssDescriber::DescribeParagraph(const AttributeSet& atts) {
     if (const auto leading = FindDouble(atts, ParaDouble::Leading);
         leading && mode && !IsProportionalLeading(*mode) &&
         ShouldWrite(List::ParagraphDoubles, ParaDouble::Leading, *leading == 0))
-        Add(StringT::Format("line-height:%1;", Length(c_.pointScale, *leading)));
+        Add(StringT::Format("line-height:%1;", Length(c_.pointScale, *leading, c_.emPoints)));
 
     const auto length = [&](AttId id, std::string_view pattern, double value) {
         if (ShouldWrite(List::ParagraphDoubles, id, value == 0))
-            Add(StringT::Format(pattern, Length(c_.pointScale, value)));
+            Add(StringT::Format(pattern, Length(c_.pointScale, value, c_.emPoints)));
     };
     const auto left = FindDouble(atts, ParaDouble::LeftIndent);
     if (left)
         length(ParaDouble::LeftIndent, "margin-left:%1;", *left);
     if (const auto right = FindDouble(atts, ParaDouble::RightIndent))
         length(ParaDouble::RightIndent, "margin-right:%1;", *right);
-    if (const auto first = FindDouble(atts, ParaDouble::FirstLineIndent))
-        length(ParaDouble::FirstLineIndent, "text-indent:%1;", *first - left.value_or(0));
+    // The first line's indent counts from the left indent, wherever that was set: a change to
+    // either restates it.
+    const auto first = FindDouble(atts, ParaDouble::FirstLineIndent);
+    if (first || left) {
+        const auto whole = [&](AttId id, std::optional<double> own) {
+            if (own)
+                return *own;
+            return c_.paragraph ? FindDouble(*c_.paragraph, id).value_or(0) : 0.0;
+        };
+        const double indent =
+            whole(ParaDouble::FirstLineIndent, first) - whole(ParaDouble::LeftIndent, left);
+        length(ParaDouble::FirstLineIndent, "text-indent:%1;", indent);
+    }
     if (const auto before = FindDouble(atts, ParaDouble::SpaceBefore))
         length(ParaDouble::SpaceBefore, "margin-top:%1;", *before);
 
@@ -237,10 +287,11 @@ void CssDescriber::DescribeParagraph(const AttributeSet& atts) {
         Add("page-break-before:always;");
     if (FindInt(atts, ParaInt::KeepLinesTogether).value_or(0) != 0)
         Add("page-break-inside:avoid;");
+    // Widow and orphan control keeps two lines together; CSS accepts no value below 1.
     if (FindInt(atts, ParaInt::Widows).value_or(0) != 0)
-        Add("widows:0;");
+        Add("widows:2;");
     if (FindInt(atts, ParaInt::Orphans).value_or(0) != 0)
-        Add("orphans:0;");
+        Add("orphans:2;");
     if (const auto hyphens = FindInt(atts, ParaInt::Hyphenate))
         Add(*hyphens == 0 ? "hyphens:none;" : "hyphens:auto;");
     if (const auto* list = FindObject<ListAtt>(atts, ParaObject::List))
@@ -266,22 +317,13 @@ void CssDescriber::DescribeList(const ListAtt& list) {
 
 void CssDescriber::DescribeGlyph(const AttributeSet& atts) {
     if (const auto size = FindDouble(atts, GlyphDouble::Size))
-        Add(StringT::Format("font-size:%1;", Ems(c_.pointScale * *size / 12.0)));
+        Add(StringT::Format("font-size:%1;",
+                            Ems(std::max(ClampPoints(c_.pointScale * *size), 0.0) / 12.0)));
     if (const auto tracking = FindDouble(atts, GlyphDouble::Tracking);
         tracking && ShouldWrite(List::GlyphDoubles, GlyphDouble::Tracking, *tracking == 0))
         Add(StringT::Format("letter-spacing:%1;", Ems(*tracking)));
 
-    const auto line = [&](AttId id, std::string_view single, std::string_view doubled) {
-        const int32_t v = FindInt(atts, id).value_or(0);
-        if (v == LineKind::Single)
-            Add(StringT(single));
-        else if (v == LineKind::Double) {
-            Add(StringT::Format("text-decoration-line:%1;", doubled));
-            Add("text-decoration-style:double;");
-        }
-    };
-    line(GlyphInt::Underline, "text-decoration:underline;", "underline");
-    line(GlyphInt::Strikethrough, "text-decoration:line-through;", "line-through");
+    DescribeLines(atts);
     const int32_t baseline = FindInt(atts, GlyphInt::BaselinePosition).value_or(0);
     if (baseline == BaselinePosition::Superscript)
         Add("vertical-align:super;");
@@ -298,6 +340,28 @@ void CssDescriber::DescribeGlyph(const AttributeSet& atts) {
     DescribeFont(atts);
     if (const auto* features = FindObject<OpenTypeAtt>(atts, GlyphObject::OpenType))
         DescribeOpenType(*features);
+}
+
+// Underline and strikethrough share one decoration declaration; CSS draws both lines in one
+// style, so they are double only when both are.
+void CssDescriber::DescribeLines(const AttributeSet& atts) {
+    const int32_t under = FindInt(atts, GlyphInt::Underline).value_or(0);
+    const int32_t strike = FindInt(atts, GlyphInt::Strikethrough).value_or(0);
+    const bool hasUnder = under == LineKind::Single || under == LineKind::Double;
+    const bool hasStrike = strike == LineKind::Single || strike == LineKind::Double;
+    if (!hasUnder && !hasStrike)
+        return;
+    const StringT lines = hasUnder && hasStrike ? StringT("underline line-through")
+                          : hasUnder            ? StringT("underline")
+                                                : StringT("line-through");
+    const bool doubled =
+        (!hasUnder || under == LineKind::Double) && (!hasStrike || strike == LineKind::Double);
+    if (!doubled) {
+        Add(StringT::Format("text-decoration:%1;", lines));
+        return;
+    }
+    Add(StringT::Format("text-decoration-line:%1;", lines));
+    Add("text-decoration-style:double;");
 }
 
 void CssDescriber::DescribeFill(const AttributeSet& atts, AttId id, std::string_view property) {
@@ -379,13 +443,8 @@ void CssDescriber::DescribeOpenType(const OpenTypeAtt& features) {
             allCaps = true;
         else if (const auto css = FeatureCSS(tag); !css.empty())
             Add(StringT(css));
-        else if (const auto alt = AlternateCSS(tag))
-            Add(StringT::Format(*alt, f.value));
-        else if (const auto set = NumberedFeature(tag, "ss", 20))
-            Add(StringT::Format("font-variant-alternates: styleset(%1);", *set));
-        else if (const auto variant = NumberedFeature(tag, "cv", 99))
-            Add(StringT::Format("font-variant-alternates: character-variant(%1);", *variant));
-        else
+        else if (IsAlternate(tag) || NumberedFeature(tag, "ss", 20) ||
+                 NumberedFeature(tag, "cv", 99) || tag.size() == 4)
             Add(StringT::Format("font-feature-settings: \"%1\";", tag));
     }
     // Caps combine into one value, so they are settled after the other features.
@@ -444,12 +503,47 @@ void CssDescriber::DescribeDecorations(const DecorationsAtt& decorations) {
     }
 }
 
+void CssDescriber::Add(std::string_view declaration) {
+    const size_t colon = declaration.find(':');
+    if (colon == std::string_view::npos)
+        return;
+    StringT property = Trimmed(declaration.substr(0, colon));
+    StringT value = Trimmed(declaration.substr(colon + 1));
+    const auto it = std::ranges::find(declarations_, property, &Declarations::value_type::first);
+    if (it == declarations_.end()) {
+        declarations_.emplace_back(std::move(property), std::move(value));
+        return;
+    }
+    const auto separator = ListSeparator(property.view());
+    if (!separator) {
+        it->second = std::move(value);
+        return;
+    }
+    std::vector<StringT> items;
+    std::string_view rest = it->second.view();
+    while (!rest.empty()) {
+        const size_t end = rest.find(*separator);
+        const StringT item(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view()
+                                             : rest.substr(end + separator->size());
+        const bool excluded = property == "font-variant-numeric" &&
+                              NumericGroup(item.view()) == NumericGroup(value.view());
+        if (item != value && !excluded)
+            items.push_back(item);
+    }
+    items.push_back(value);
+    StringT joined;
+    for (const StringT& item : items)
+        joined += (joined.empty() ? StringT() : StringT(*separator)) + item;
+    it->second = std::move(joined);
+}
+
 StringT CssDescriber::GetText() const {
     StringT text;
-    for (size_t i = 0; i < declarations_.size(); ++i) {
-        if (i)
+    for (const auto& [property, value] : declarations_) {
+        if (!text.empty())
             text += '\n';
-        text += declarations_[i];
+        text += property + ":" + value + ";";
     }
     return text;
 }

@@ -11,6 +11,8 @@
 #include "host/text/ListAtt.h"
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace EPub {
@@ -19,6 +21,9 @@ class StyleSheet;
 
 // Which attributes a class has set, so that an override of it restates them even at their
 // default value.
+// Declarations in writing order, one per property.
+using Declarations = std::vector<std::pair<StringT, StringT>>;
+
 struct AffectedParams {
     std::vector<uint32_t> paragraphInts; // alignment and proportional line spacing
     std::vector<uint32_t> paragraphDoubles;
@@ -36,6 +41,11 @@ public:
         double scale = 1;
         double pointScale = 1;
         Foundation::Font defaultFont; // names the font of a palette when the delta has none
+        // The font size, in points, of the element the class lands on: lengths are in its ems.
+        double emPoints = 12;
+        // The element's whole paragraph formatting, so that a text indent changed alone still
+        // counts from the left indent; null when the delta is all there is.
+        const Text::AttributeSet* paragraph = nullptr;
     };
 
     CssDescriber(Context context, AffectedParams affected)
@@ -47,10 +57,16 @@ public:
 
     // The declarations, one a line.
     StringT GetText() const;
+    Declarations GetDeclarations() const { return declarations_; }
     const AffectedParams& GetAffected() const noexcept { return affected_; }
 
-    // A length in 12-point ems, rounded to whole ems.
-    static StringT Length(double pointScale, double value);
+    // A length in ems of `emPoints`, to a thousandth; absurd lengths are clamped.
+    static StringT Length(double pointScale, double value, double emPoints = 12);
+    // A number rounded to `places` decimals, for sizes and lengths.
+    static StringT Number(double value, int places);
+    // A value clamped into what a page can hold, in points; NaN gives 0.
+    static double ClampPoints(double points);
+    static constexpr double kMaxPoints = 2000;
     // A pixel width, rounded; "0" for none.
     static StringT Pixels(double value);
     static StringT BorderStyle(const Render::LineStyleDescriptor& stroke);
@@ -62,9 +78,12 @@ private:
 
     // The declaration rule: whether a value must be written, noting it as set.
     bool ShouldWrite(List list, uint32_t id, bool isDefault);
-    void Add(StringT declaration) { declarations_.push_back(std::move(declaration)); }
+    // One declaration per property: a repeated property merges its values where CSS lists them,
+    // otherwise the later value replaces the earlier.
+    void Add(std::string_view declaration);
     void DescribeList(const Text::ListAtt& list);
     void DescribeFont(const Text::AttributeSet& atts);
+    void DescribeLines(const Text::AttributeSet& atts);
     void DescribeOpenType(const Text::OpenTypeAtt& features);
     void DescribePalette(const Text::AttributeSet& atts, const Text::FontColourPaletteAtt& palette);
     void DescribeFill(const Text::AttributeSet& atts, Text::AttId id, std::string_view property);
@@ -72,7 +91,7 @@ private:
 
     Context c_;
     AffectedParams affected_;
-    std::vector<StringT> declarations_;
+    Declarations declarations_;
 };
 
 } // namespace EPub

@@ -46,10 +46,154 @@ bool NeedsScale(double factor) {
     return std::fabs(factor - 1.0) > 0.00001;
 }
 
+bool IsOneOf(std::string_view value, std::initializer_list<std::string_view> list) {
+    return std::ranges::find(list, value) != list.end();
+}
+
+bool IsGlyphProperty(std::string_view property) {
+    return property.starts_with("font-") || property.starts_with("text-decoration") ||
+           IsOneOf(property, {"color", "background-color", "letter-spacing", "vertical-align",
+                              "text-transform"});
+}
+
+// What an element's content takes from it: inherited properties, and the lines and background
+// that show through its children.
+bool IsPassedOn(std::string_view property) {
+    return (IsGlyphProperty(property) && property != "vertical-align") ||
+           IsOneOf(property, {"line-height", "text-align", "text-indent", "hyphens", "widows",
+                              "orphans", "list-style-type", "list-style-position"});
+}
+
+// The value that undoes a declaration an element would otherwise take from its classes or
+// container; empty when there is none to write.
+StringT ResetValue(std::string_view property) {
+    if (property.starts_with("font-variant") || property == "font-feature-settings" ||
+        IsOneOf(property,
+                {"font-weight", "font-style", "font-palette", "letter-spacing", "line-height"}))
+        return "normal";
+    if (IsOneOf(property, {"text-decoration", "text-decoration-line", "text-transform"}))
+        return "none";
+    if (property == "text-decoration-style")
+        return "solid";
+    if (property == "text-decoration-color")
+        return "currentColor";
+    if (property == "background-color")
+        return "transparent";
+    if (property == "vertical-align")
+        return "baseline";
+    if (property == "color")
+        return "initial";
+    if (property == "text-indent")
+        return "0";
+    if (property == "text-align")
+        return "left";
+    if (property == "hyphens")
+        return "manual";
+    if (IsOneOf(property, {"widows", "orphans"}))
+        return "2";
+    if (property == "list-style-position")
+        return "outside";
+    return {};
+}
+
+const StringT* Find(const Declarations& declarations, std::string_view property) {
+    const auto it =
+        std::ranges::find_if(declarations, [&](const auto& d) { return d.first == property; });
+    return it == declarations.end() ? nullptr : &it->second;
+}
+
+void Put(Declarations& declarations, const StringT& property, const StringT& value) {
+    const auto it =
+        std::ranges::find_if(declarations, [&](const auto& d) { return d.first == property; });
+    if (it == declarations.end())
+        declarations.emplace_back(property, value);
+    else
+        it->second = value;
+}
+
+void Overlay(Declarations& base, const Declarations& top) {
+    for (const auto& [property, value] : top)
+        Put(base, property, value);
+}
+
+Declarations PassedOn(const Declarations& declarations) {
+    Declarations out;
+    for (const auto& d : declarations)
+        if (IsPassedOn(d.first.view()))
+            out.push_back(d);
+    return out;
+}
+
+Declarations Without(Declarations declarations, std::string_view property) {
+    std::erase_if(declarations, [&](const auto& d) { return d.first == property; });
+    return declarations;
+}
+
+// What an element must declare so that what it `has` shows as what is `wanted`, over the
+// properties `relevant` accepts.
+template <class Relevant>
+Declarations Difference(const Declarations& wanted, const Declarations& has, Relevant relevant) {
+    Declarations out;
+    for (const auto& [property, value] : wanted) {
+        const StringT* current = Find(has, property.view());
+        if (relevant(property.view()) && (!current || *current != value))
+            out.emplace_back(property, value);
+    }
+    for (const auto& [property, value] : has) {
+        if (!relevant(property.view()) || Find(wanted, property.view()))
+            continue;
+        if (StringT reset = ResetValue(property.view()); !reset.empty() && reset != value)
+            out.emplace_back(property, std::move(reset));
+    }
+    return out;
+}
+
+// What the reading system's own style sheet gives an inline element.
+Declarations ElementDefaults(const StringT& element) {
+    const std::string_view e = element.view();
+    if (IsOneOf(e, {"strong", "b"}))
+        return {{"font-weight", "bold"}};
+    if (IsOneOf(e, {"em", "i", "cite", "dfn", "var"}))
+        return {{"font-style", "italic"}};
+    if (IsOneOf(e, {"code", "kbd", "samp", "tt"}))
+        return {{"font-family", "monospace"}};
+    if (e == "sub")
+        return {{"vertical-align", "sub"}};
+    if (e == "sup")
+        return {{"vertical-align", "super"}};
+    if (IsOneOf(e, {"u", "ins"}))
+        return {{"text-decoration", "underline"}};
+    if (IsOneOf(e, {"s", "del", "strike"}))
+        return {{"text-decoration", "line-through"}};
+    return {};
+}
+
+StringT Join(const Declarations& declarations) {
+    StringT text;
+    for (const auto& [property, value] : declarations) {
+        if (!text.empty())
+            text += '\n';
+        text += property + ":" + value + ";";
+    }
+    return text;
+}
+
+bool IsHeading(std::string_view element) {
+    return element.size() == 2 && element[0] == 'h' && element[1] >= '1' && element[1] <= '6';
+}
+
+bool SameSize(double a, double b) {
+    return std::fabs(a - b) < 0.005;
+}
+
 } // namespace
 
 StringT ParaParams::ClassList() const {
-    return JoinClasses({&styleClasses, &overrideClass});
+    return JoinClasses({&styleClasses, &overrideClass, &dropCapParagraphClass});
+}
+
+StringT ParaParams::DropCapClassList() const {
+    return JoinClasses({&dropCapClasses, &dropCapClass});
 }
 
 StringT GlyphParams::ClassList() const {
@@ -139,15 +283,21 @@ void StyleSheet::RegisterStyle(const StringT& name, StyleParams& out) {
         return;
     }
     const Counted<const Style> style = GetStyle(name);
-    if (!style) {
+    // A style met again while its bases are registered closes a loop: it counts as no base.
+    if (!style || std::ranges::find(registering_, name) != registering_.end()) {
         out = StyleParams();
         return;
     }
     StyleParams record;
     StyleParams base;
-    const bool hasBase = !style->GetBaseName().empty();
-    if (hasBase)
+    bool hasBase = !style->GetBaseName().empty() &&
+                   std::ranges::find(registering_, style->GetBaseName()) == registering_.end();
+    if (hasBase) {
+        registering_.push_back(name);
         RegisterStyle(style->GetBaseName(), base);
+        registering_.pop_back();
+        hasBase = !base.styleName.empty();
+    }
 
     record.style = style;
     record.className = SanitiseElementName(name);
@@ -176,11 +326,35 @@ void StyleSheet::RegisterStyle(const StringT& name, StyleParams& out) {
         base.classList.empty() ? record.className : base.classList + " " + record.className;
     record.styleName = name;
 
+    const AttributeSet& ownGlyph = record.ruleDelta->GetGlyph();
+    record.setsFontSize =
+        (hasBase && base.setsFontSize) || ownGlyph.Has(AttKind::Double, GlyphDouble::Size);
+    record.fontSize = SizeInPoints(record.fullDelta->GetGlyph());
+    const bool applies = record.emitCSS && record.includeClass;
+    record.setsFontSize = record.setsFontSize && applies;
+    const ParagraphAtts whole = sheet->ResolveParagraphAtts(name);
+
     // A root style writes what differs from the defaults; a derived one everything it changes
     // over its base, also where that is a default value.
     AffectedParams affected = hasBase ? GetStyleParams(style->GetBaseName()).affected
                                       : AffectedParams{{}, {}, {}, {}, false};
-    ruleCss_.push_back(DescribeDelta(record.ruleDelta, affected));
+    ruleCss_.push_back(
+        DescribeDelta(record.ruleDelta, affected, true, true, record.fontSize, &whole.GetSet()));
+    if (applies) {
+        CssDescriber cascade(MakeContext(), AffectedParams{{}, {}, {}, {}, false});
+        cascade.DescribeParagraph(record.fullDelta->GetParagraph());
+        cascade.DescribeGlyph(record.fullDelta->GetGlyph());
+        record.cascade = Without(cascade.GetDeclarations(), "font-size");
+        const auto& tag = style->GetEPubTag();
+        const bool asked = tag && tag->Is(EPubTag::IncludeClassSet);
+        const Declarations shown = ElementDefaults(record.elementName);
+        record.classRedundant = !asked && style->IsCharacterStyle() && !shown.empty() &&
+                                !record.setsFontSize &&
+                                std::ranges::all_of(record.cascade, [&](const auto& d) {
+                                    const StringT* value = Find(shown, d.first.view());
+                                    return value && *value == d.second;
+                                });
+    }
     registry_.push_back(record);
     out = record;
 }
@@ -199,7 +373,9 @@ StringT StyleSheet::SanitiseElementName(const StringT& name) const {
         base += (IsAsciiLetter(c) || IsAsciiDigit(c) || c == '-' || c == '_') ? static_cast<char>(c)
                                                                               : '_';
     const auto used = [&](const StringT& candidate) {
-        return std::ranges::find(registry_, candidate, &StyleParams::className) != registry_.end();
+        return std::ranges::find(registry_, candidate, &StyleParams::className) !=
+                   registry_.end() ||
+               generatedNames_.contains(candidate);
     };
     if (!used(base))
         return base;
@@ -227,10 +403,14 @@ CssDescriber::Context StyleSheet::MakeContext() {
 }
 
 StringT StyleSheet::DescribeDelta(const Counted<const Delta>& delta, AffectedParams& affected,
-                                  bool paragraph, bool glyph) {
+                                  bool paragraph, bool glyph, double emPoints,
+                                  const AttributeSet* wholeParagraph) {
     if (!delta)
         return {};
-    CssDescriber describer(MakeContext(), affected);
+    CssDescriber::Context context = MakeContext();
+    context.emPoints = emPoints;
+    context.paragraph = wholeParagraph;
+    CssDescriber describer(std::move(context), affected);
     if (paragraph)
         describer.DescribeParagraph(delta->GetParagraph());
     if (glyph)
@@ -289,15 +469,21 @@ Consolidated<GlyphAtts> StyleSheet::Scaled(const Consolidated<GlyphAtts>& atts) 
 }
 
 Counted<ParaParams> StyleSheet::RegisterParagraphAtts(const ParaKey& paragraphAtts,
-                                                      const ParaKey& previous) {
+                                                      const ParaKey& previous,
+                                                      const ParaParams* parent) {
     const ParaKey atts = Scaled(paragraphAtts);
     auto params = Foundation::MakeCounted<ParaParams>();
-    if (!atts)
+    const TextContext& container = parent && parent->context ? *parent->context : RootContext();
+    if (!atts) {
+        params->context = Counted<const TextContext>(&container);
         return params;
+    }
 
     StyleParams style;
     if (!atts->GetStyleName().empty())
         RegisterStyle(atts->GetStyleName(), style);
+    else
+        style.fontSize = DefaultSize();
     if (!style.className.empty() || !style.elementName.empty()) {
         params->element = style.elementName;
         if (style.includeClass)
@@ -313,15 +499,17 @@ Counted<ParaParams> StyleSheet::RegisterParagraphAtts(const ParaKey& paragraphAt
             params->listElement = numbered ? "ol" : "ul";
             params->element = "li";
             params->listDepth = list->GetLevel() + 1;
+            hasLists_ = true;
         }
     }
+    paragraphElements_.insert(params->element);
 
     params->autoFormatClasses = AutoFormatClasses(atts, style.emitCSS);
     if (const auto dropCap = atts->GetDropCap(); dropCap && dropCap->IsEnabled() && style.emitCSS)
-        RegisterDropCap(*dropCap, *params);
+        RegisterDropCap(*dropCap, style.fontSize, *params);
 
-    params->overrideClass =
-        RegisterParagraphOverride(CreateSimulatedSpacingAtts(atts, Scaled(previous)), style);
+    params->overrideClass = RegisterParagraphOverride(
+        CreateSimulatedSpacingAtts(atts, Scaled(previous)), style, container, params->context);
     return params;
 }
 
@@ -339,39 +527,188 @@ StringT StyleSheet::AutoFormatClasses(const ParaKey& atts, bool emitCSS) {
     return classes;
 }
 
-void StyleSheet::RegisterDropCap(const DropCapAtt& dropCap, ParaParams& params) {
+void StyleSheet::RegisterDropCap(const DropCapAtt& dropCap, double paragraphSize,
+                                 ParaParams& params) {
     StyleParams characterStyle;
     RegisterStyle(dropCap.GetCharacterStyle(), characterStyle);
+    const int32_t lines = std::clamp(dropCap.GetLines(), 1, 20);
     const double distance = std::round(dropCap.GetDistance() * GetScale(*settings_, *options_));
-    const StringT css =
-        StringT::Format("float:left;\nfont-size:%1%%;\nline-height:1;\nmargin-right:%2;",
-                        ToStringT(dropCap.GetLines() * 100),
-                        CssDescriber::Length(GetPointScale(*settings_, *options_), distance));
+    // The margin sits on the enlarged letter, so it counts in the letter's ems.
+    const StringT css = StringT::Format(
+        "float:left;\nfont-size:%1%%;\nline-height:1;\nmargin-right:%2;", ToStringT(lines * 100),
+        CssDescriber::Length(GetPointScale(*settings_, *options_), distance,
+                             paragraphSize * lines));
     auto it = std::ranges::find(dropCaps_, css, &std::pair<StringT, StringT>::first);
     if (it == dropCaps_.end()) {
-        dropCaps_.emplace_back(css, StringT::Format("dropCap_%1", dropCaps_.size() + 1));
+        dropCaps_.emplace_back(css, GeneratedName("dropCap_%1", dropCapCounter_));
         it = dropCaps_.end() - 1;
     }
     params.dropCapClass = it->second;
-    params.dropCapClasses = characterStyle.classList;
+    if (characterStyle.includeClass && characterStyle.emitCSS)
+        params.dropCapClasses = characterStyle.classList;
+    if (dropCapClear_.empty()) {
+        int32_t counter = 1;
+        dropCapClear_ = GeneratedName("dropCapClear_%1", counter);
+    }
+    params.dropCapParagraphClass = dropCapClear_;
 }
 
-StringT StyleSheet::RegisterParagraphOverride(const ParaKey& atts, const StyleParams& style) {
-    if (const auto it = paraCache_.find(atts); it != paraCache_.end())
-        return it->second;
-    StringT className;
+StringT StyleSheet::RegisterParagraphOverride(const ParaKey& atts, const StyleParams& style,
+                                              const TextContext& container,
+                                              Counted<const TextContext>& own) {
+    const auto key = std::make_pair(atts, &container);
+    if (const auto it = paraCache_.find(key); it != paraCache_.end()) {
+        own = it->second.second;
+        return it->second.first;
+    }
+    Declarations local;
     if (settings_->styles) {
-        const Counted<const Delta> local = settings_->styles->MakeLocalParagraphFormatting(*atts);
+        const Counted<const Delta> delta = settings_->styles->MakeLocalParagraphFormatting(*atts);
         const Counted<const Delta> composite =
-            local ? Foundation::MakeCounted<const CompositeDelta>(*local) : nullptr;
-        AffectedParams affected = style.affected;
-        const StringT css = DescribeDelta(composite, affected);
-        if (!css.empty()) {
-            className = StringT::Format("p%1", paragraphCounter_++);
-            paraOverrides_.push_back({className, css});
+            delta ? Foundation::MakeCounted<const CompositeDelta>(*delta) : nullptr;
+        if (composite) {
+            CssDescriber::Context context = MakeContext();
+            context.emPoints = style.fontSize;
+            context.paragraph = &atts->GetSet();
+            CssDescriber describer(std::move(context), style.affected);
+            describer.DescribeParagraph(composite->GetParagraph());
+            describer.DescribeGlyph(composite->GetGlyph());
+            local = describer.GetDeclarations();
         }
     }
-    paraCache_.emplace(atts, className);
+    Declarations declarations = local;
+
+    // Sizes in em count from the container: state the size wherever the classes alone would
+    // not give the style's own.
+    const double given =
+        style.setsFontSize ? container.fontSize * style.fontSize / 12.0 : container.fontSize;
+    if (!SameSize(given, style.fontSize))
+        Put(declarations, "font-size",
+            CssDescriber::Number(style.fontSize / container.fontSize, 4) + "em");
+
+    Declarations wanted = PassedOn(RootContext().inherited);
+    Overlay(wanted, style.cascade);
+    Overlay(wanted, local);
+    const TextContext& root = RootContext();
+    const double left = CssDescriber::ClampPoints(GetPointScale(*settings_, *options_) *
+                                                  atts->GetDouble(ParaDouble::LeftIndent));
+    if (&container != &root) {
+        // A nested list item takes what its outer item passes on: undo what differs.
+        Declarations has = PassedOn(container.inherited);
+        Overlay(has, style.cascade);
+        Overlay(has, local);
+        Overlay(declarations, Difference(wanted, has, [](std::string_view property) {
+                    return IsPassedOn(property);
+                }));
+        // Its margin counts from the outer item's content edge.
+        if (!SameSize(container.leftIndent, 0))
+            Put(declarations, "margin-left",
+                CssDescriber::Length(1.0, left - container.leftIndent, style.fontSize));
+    }
+
+    const StringT css = Join(declarations);
+    const StringT className =
+        css.empty() ? StringT() : ShareOrAdd(paraOverrides_, css, "p%1", paragraphCounter_);
+
+    auto context = Foundation::MakeCounted<TextContext>();
+    context->fontSize = style.fontSize;
+    context->leftIndent = left;
+    context->inherited = PassedOn(wanted);
+    const StringT contextKey =
+        StringT::Format("%1|%2|", ToStringT(context->fontSize), ToStringT(context->leftIndent)) +
+        Join(context->inherited);
+    auto [shared, inserted] = contexts_.try_emplace(contextKey, context);
+    own = shared->second;
+    paraCache_.emplace(key, std::make_pair(className, own));
+    return className;
+}
+
+const GlyphAtts* StyleSheet::DefaultGlyphAtts() const {
+    if (settings_->defaultGlyphAtts)
+        return settings_->defaultGlyphAtts.get();
+    return settings_->styles ? settings_->styles->GetDocument()->GetDefaultGlyphAtts().get()
+                             : nullptr;
+}
+
+const TextContext& StyleSheet::RootContext() {
+    if (!root_) {
+        root_ = Foundation::MakeCounted<TextContext>();
+        root_->inherited = DefaultGlyph();
+    }
+    return *root_;
+}
+
+// The document's default character formatting, described in full: what text shows where no
+// class says otherwise (the body rule gives its font).
+const Declarations& StyleSheet::DefaultGlyph() {
+    if (!defaultGlyph_) {
+        const GlyphAtts* defaults = DefaultGlyphAtts();
+        defaultGlyph_ = defaults ? DescribeGlyphSet(defaults->GetSet()) : Declarations();
+    }
+    return *defaultGlyph_;
+}
+
+Declarations StyleSheet::DescribeGlyphSet(const AttributeSet& glyph) {
+    CssDescriber describer(MakeContext(), AffectedParams{});
+    describer.DescribeGlyph(glyph);
+    return Without(describer.GetDeclarations(), "font-size");
+}
+
+double StyleSheet::DefaultSize() const {
+    const GlyphAtts* defaults = DefaultGlyphAtts();
+    if (!defaults)
+        return 12;
+    return std::max(
+        CssDescriber::ClampPoints(GetPointScale(*settings_, *options_) * defaults->GetSize()), 0.0);
+}
+
+double StyleSheet::SizeInPoints(const AttributeSet& glyph) const {
+    const AttValue* size = glyph.Find(AttKind::Double, GlyphDouble::Size);
+    if (!size)
+        return DefaultSize();
+    return std::max(
+        CssDescriber::ClampPoints(GetPointScale(*settings_, *options_) * std::get<double>(*size)),
+        0.0);
+}
+
+bool StyleSheet::IsNameTaken(const StringT& name) {
+    if (!reservedBuilt_) {
+        reservedBuilt_ = true;
+        for (const Text::StyleSheet* sheet : {settings_->styles.get(), secondary_.get()}) {
+            if (!sheet)
+                continue;
+            for (const auto& style : sheet->GetStyles()) {
+                std::string text = style->GetName().str();
+                for (char& c : text)
+                    if (!IsAsciiLetter(static_cast<unsigned char>(c)) &&
+                        !IsAsciiDigit(static_cast<unsigned char>(c)) && c != '-' && c != '_')
+                        c = '_';
+                reservedNames_.insert(StringT(text));
+                if (const auto& tag = style->GetEPubTag(); tag && tag->Is(EPubTag::ClassSet))
+                    reservedNames_.insert(tag->GetCSSClassName());
+            }
+        }
+    }
+    return reservedNames_.contains(name) || generatedNames_.contains(name) ||
+           std::ranges::find(registry_, name, &StyleParams::className) != registry_.end();
+}
+
+StringT StyleSheet::GeneratedName(std::string_view pattern, int32_t& counter) {
+    for (;;) {
+        StringT name = StringT::Format(pattern, counter++);
+        if (IsNameTaken(name))
+            continue;
+        generatedNames_.insert(name);
+        return name;
+    }
+}
+
+StringT StyleSheet::ShareOrAdd(std::vector<Override>& rules, const StringT& css,
+                               std::string_view pattern, int32_t& counter) {
+    if (const auto it = std::ranges::find(rules, css, &Override::css); it != rules.end())
+        return it->className;
+    StringT className = GeneratedName(pattern, counter);
+    rules.push_back({className, css});
     return className;
 }
 
@@ -409,12 +746,11 @@ Counted<DivParams> StyleSheet::RegisterDivAtts(const ParaKey& atts) {
     if (!decorations || !decorations->HasDrawn())
         return nullptr;
     auto div = Foundation::MakeCounted<DivParams>();
-    div->className = StringT::Format("div%1", divCache_.size() + 1);
     div->decorations = Delta::Make(AttCategory::Paragraph, ParaObject::Decorations,
                                    Counted<const AttObject>(decorations));
     CssDescriber describer(MakeContext(), AffectedParams{});
     describer.DescribeDecorations(*decorations);
-    divs_.push_back({div->className, describer.GetText()});
+    div->className = ShareOrAdd(divs_, describer.GetText(), "div%1", divCounter_);
     divCache_.emplace(atts, div);
     return div;
 }
@@ -441,56 +777,61 @@ Counted<const Story> StyleSheet::ExpandParagraph(const StoryRange& paragraph,
 // ---- Characters ----
 
 Counted<GlyphParams> StyleSheet::RegisterGlyphAtts(const Consolidated<GlyphAtts>& glyphAtts,
-                                                   const Counted<const Style>& paragraphStyle) {
+                                                   const ParaParams* paragraph) {
     const auto atts = Scaled(glyphAtts);
-    auto params = Foundation::MakeCounted<GlyphParams>();
     if (!atts)
-        return params;
-    StyleParams ignored;
-    if (paragraphStyle)
-        RegisterStyle(paragraphStyle->GetName(), ignored);
+        return Foundation::MakeCounted<GlyphParams>();
+    const TextContext& context =
+        paragraph && paragraph->context ? *paragraph->context : RootContext();
+    const auto key = std::make_pair(&context, atts);
+    if (const auto it = glyphCache_.find(key); it != glyphCache_.end())
+        return Foundation::MakeCounted<GlyphParams>(*it->second);
+
+    auto params = Foundation::MakeCounted<GlyphParams>();
     StyleParams characterStyle;
+    StringT element;
     if (!atts->GetCharacterStyleName().empty()) {
         RegisterStyle(atts->GetCharacterStyleName(), characterStyle);
-        if (!characterStyle.elementName.empty())
-            params->element = characterStyle.elementName;
-        if (characterStyle.includeClass)
+        element = characterStyle.elementName;
+        if (characterStyle.includeClass && !characterStyle.classRedundant)
             params->styleClasses = characterStyle.classList;
     }
     params->delta = characterStyle.fullDelta;
-    if (!options_->IsPreserveLocalOverrides())
-        return params;
-    params->overrideClass = RegisterGlyphOverride(atts, paragraphStyle, characterStyle);
-    return params;
+    if (options_->IsPreserveLocalOverrides())
+        params->overrideClass = RegisterGlyphOverride(atts, context, characterStyle);
+    const bool plain = element.empty() || element == "span";
+    if (!plain || !params->styleClasses.empty() || !params->overrideClass.empty())
+        params->element = plain ? StringT("span") : element;
+    glyphCache_.emplace(key, params);
+    return Foundation::MakeCounted<GlyphParams>(*params);
 }
 
 StringT StyleSheet::RegisterGlyphOverride(const Consolidated<GlyphAtts>& atts,
-                                          const Counted<const Style>& paragraphStyle,
+                                          const TextContext& paragraph,
                                           const StyleParams& characterStyle) {
-    const auto key = std::make_pair(paragraphStyle, atts);
-    if (const auto it = glyphCache_.find(key); it != glyphCache_.end())
-        return it->second;
-    StringT className;
-    if (settings_->styles) {
-        const FontSpec font = atts->GetActualFont();
-        const GlyphAtts defaults =
-            settings_->defaultGlyphAtts ? *settings_->defaultGlyphAtts : GlyphAtts();
-        const GlyphAtts base = defaults.With(FontDelta::Make(font)->GetGlyph());
-        const StringT styleName = paragraphStyle ? paragraphStyle->GetName() : StringT();
-        CompositeDelta composite;
-        composite.Add(settings_->styles->MakeLocalGlyphFormatting(*atts, styleName, base));
-        // The run's actual font is always stated, whatever the styles say.
-        composite.Add(FontDelta::Make(font));
-        AffectedParams affected = characterStyle.affected;
-        const StringT css = DescribeDelta(
-            Foundation::MakeCounted<const CompositeDelta>(std::move(composite)), affected);
-        if (!css.empty()) {
-            className = StringT::Format("span%1", spanCounter_++);
-            glyphOverrides_.push_back({className, css});
-        }
-    }
-    glyphCache_.emplace(key, className);
-    return className;
+    // What the run shows without an override: its paragraph's text, then what its element and
+    // character style set.
+    Declarations has = PassedOn(paragraph.inherited);
+    if (characterStyle.includeClass || characterStyle.elementName != "span")
+        Overlay(has, ElementDefaults(characterStyle.elementName));
+    Overlay(has, characterStyle.cascade);
+
+    Declarations wanted = DefaultGlyph();
+    const GlyphAtts* defaults = DefaultGlyphAtts();
+    if (defaults)
+        Overlay(wanted, DescribeGlyphSet(Text::MakeDelta(*atts, *defaults)->GetGlyph()));
+    else
+        Overlay(wanted, DescribeGlyphSet(atts->GetSet()));
+
+    Declarations declarations = Difference(wanted, has, IsGlyphProperty);
+    const double given = characterStyle.setsFontSize
+                             ? paragraph.fontSize * characterStyle.fontSize / 12.0
+                             : paragraph.fontSize;
+    const double size = SizeInPoints(atts->GetSet());
+    if (!SameSize(given, size) && paragraph.fontSize > 0)
+        Put(declarations, "font-size", CssDescriber::Number(size / paragraph.fontSize, 4) + "em");
+    const StringT css = Join(declarations);
+    return css.empty() ? StringT() : ShareOrAdd(glyphOverrides_, css, "span%1", spanCounter_);
 }
 
 // ---- Frames, images, palettes ----
@@ -511,7 +852,10 @@ StringT StyleSheet::RegisterFrameFormat(Counted<const Render::FillDescriptor> ba
                    : StringT::Format("border:%1 %2 %3;\n", width,
                                      CssDescriber::BorderStyle(*stroke), colour);
     }
-    StringT className = StringT::Format("Frame_%1", frames_.size() + 1);
+    if (const auto it = std::ranges::find(frames_, css, &FormatEntry::declarations);
+        it != frames_.end())
+        return it->className;
+    StringT className = GeneratedName("Frame_%1", frameCounter_);
     frames_.push_back({className, css, {}});
     return className;
 }
@@ -551,20 +895,28 @@ StyleSheet::RegisterFontColourPalette(const Foundation::Font& font,
         return {};
     const Foundation::Font closest = fontCache_->GetClosestAvailableFont(font);
     const StringT family = AddFont(closest.IsEmpty() ? font : closest);
+    // A palette rule names its font; without one it is not valid.
+    if (family.empty())
+        return {};
     for (const Palette& p : palettes_)
         if (p.family == family && *p.descriptor == *palette)
             return p.name;
     StringT body = StringT::Format("font-family: '%1';\nbase-palette: %2;\n", family,
                                    palette->GetBasePalette());
     if (palette->IsCustom()) {
-        body += "override-colors: ";
+        // override-colors takes absolute colours only: entries left to the base palette
+        // (inherit, currentColor) are not listed.
+        StringT colours;
         const auto& entries = palette->GetEntries();
         for (size_t i = 0; i < entries.size(); ++i) {
-            if (i)
-                body += ", ";
-            body += StringT::Format("%1 %2", i, PaletteColour(entries[i]));
+            if (entries[i] == PaletteRGB::kInherit || entries[i] == PaletteRGB::kCurrentColour)
+                continue;
+            if (!colours.empty())
+                colours += ", ";
+            colours += StringT::Format("%1 %2", i, PaletteColour(entries[i]));
         }
-        body += ";\n";
+        if (!colours.empty())
+            body += "override-colors: " + colours + ";\n";
     }
     StringT name = StringT::Format("--font-palette-%1", palettes_.size());
     palettes_.push_back({name, family, std::move(palette), std::move(body)});
@@ -581,7 +933,6 @@ TableFormatting* StyleSheet::FindTable(const StringT& tableClass) {
 StringT StyleSheet::RegisterTableFormat(Counted<const TableFormat> format, int alignment) {
     TableFormatting table;
     table.format = std::move(format);
-    table.tableClass = StringT::Format("table_%1", tables_.size() + 1);
     table.css = "border-collapse: collapse;\n";
     switch (alignment) {
     case 0:
@@ -596,6 +947,11 @@ StringT StyleSheet::RegisterTableFormat(Counted<const TableFormat> format, int a
     default:
         break;
     }
+    // Tables placed alike share one class, and so their cell classes.
+    if (const auto it = std::ranges::find(tables_, table.css, &TableFormatting::css);
+        it != tables_.end())
+        return it->tableClass;
+    table.tableClass = GeneratedName("table_%1", tableCounter_);
     tables_.push_back(table);
     return table.tableClass;
 }
@@ -608,8 +964,10 @@ StringT StyleSheet::RegisterTableCellSize(const StringT& tableClass, int width, 
         if (size.width == width && size.height == height)
             return size.className;
     const auto px = [](int v) { return v == 0 ? StringT("0") : StringT::Format("%1px", v); };
-    TableCellSize size{StringT::Format("%1_size%2", tableClass, table->cellSizes.size() + 1), width,
-                       height, StringT::Format("width:%1;\nheight:%2;\n", px(width), px(height))};
+    const StringT sizeClass = StringT::Format("%1_size%2", tableClass, table->cellSizes.size() + 1);
+    generatedNames_.insert(sizeClass);
+    TableCellSize size{sizeClass, width, height,
+                       StringT::Format("width:%1;\nheight:%2;\n", px(width), px(height))};
     table->cellSizes.push_back(size);
     return size.className;
 }
@@ -639,6 +997,7 @@ StringT StyleSheet::RegisterTableCellFormat(const StringT& tableClass,
         return it->second;
     StringT className =
         StringT::Format("%1_%2", tableClass, formatting->cellFormatOrder.size() + 1);
+    generatedNames_.insert(className);
     formatting->cellFormats.emplace(css, className);
     formatting->cellFormatOrder.emplace_back(className, css);
     return className;
@@ -683,31 +1042,58 @@ bool StyleSheet::HasImages() const {
 
 StringT StyleSheet::DescribeStyles() const {
     StringT out;
+    // The reading system's own margins and heading sizes would stand where the document sets
+    // none; every class then states only what differs from these.
+    if (defaultGlyph_)
+        if (const StringT* family = Find(*defaultGlyph_, "font-family"))
+            out += Rule("body", "font-family:" + *family + ";");
+    std::vector<StringT> blocks(paragraphElements_.begin(), paragraphElements_.end());
+    if (hasLists_) {
+        blocks.emplace_back("ul");
+        blocks.emplace_back("ol");
+    }
+    StringT selector;
+    for (const StringT& element : blocks)
+        selector += (selector.empty() ? StringT() : StringT(", ")) + element;
+    if (!selector.empty())
+        out += Rule(selector, hasLists_ ? "margin-top:0;\nmargin-bottom:0;\npadding-left:0;"
+                                        : "margin-top:0;\nmargin-bottom:0;");
+    StringT headings;
+    for (const StringT& element : paragraphElements_)
+        if (IsHeading(element.view()))
+            headings += (headings.empty() ? StringT() : StringT(", ")) + element;
+    if (!headings.empty())
+        out += Rule(headings, "font-size:1em;\nfont-weight:normal;");
+
+    const auto rule = [&](const StringT& ruleSelector, const StringT& body) {
+        if (!body.empty())
+            out += Rule(ruleSelector, body);
+    };
     for (size_t i = 0; i < registry_.size(); ++i) {
         const StyleParams& style = registry_[i];
         if (!style.emitCSS)
             continue;
-        const StringT selector =
-            style.className.empty() ? style.elementName : "." + style.className;
-        out += Rule(selector, ruleCss_[i]);
+        rule(style.className.empty() ? style.elementName : "." + style.className, ruleCss_[i]);
     }
     for (const Override& div : divs_)
-        out += Rule("." + div.className, div.css);
+        rule("." + div.className, div.css);
     for (const Override& p : paraOverrides_)
-        out += Rule("." + p.className, p.css);
+        rule("." + p.className, p.css);
     for (const Override& span : glyphOverrides_)
-        out += Rule("." + span.className, span.css);
+        rule("." + span.className, span.css);
     for (const auto& [css, className] : dropCaps_)
-        out += Rule("." + className, css);
+        rule("." + className, css);
+    if (!dropCapClear_.empty())
+        out += Rule("." + dropCapClear_ + "::after", "content:\"\";\ndisplay:block;\nclear:left;");
     for (const TableFormatting& table : tables_) {
-        out += Rule("." + table.tableClass, table.css);
+        rule("." + table.tableClass, table.css);
         for (const TableCellSize& size : table.cellSizes)
-            out += Rule("." + size.className, size.css);
+            rule("." + size.className, size.css);
         for (const auto& [className, css] : table.cellFormatOrder)
-            out += Rule("." + className, css);
+            rule("." + className, css);
     }
     for (const FormatEntry& frame : frames_)
-        out += Rule("." + frame.className, frame.declarations);
+        rule("." + frame.className, frame.declarations);
     for (const Palette& palette : palettes_)
         out += StringT::Format("@font-palette-values %1 {\n%2}\n\n", palette.name, palette.body);
     return out;

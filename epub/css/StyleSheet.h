@@ -24,6 +24,9 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -43,30 +46,59 @@ public:
     AffectedParams affected;
     bool emitCSS = true;
     bool includeClass = true;
+    // What the element's classes set once cascaded (font size apart), for describing overrides
+    // against them; empty when the classes are not written or not put on the element.
+    Declarations cascade;
+    // Whether a class of the chain states a font size, and the size the style gives (points).
+    bool setsFontSize = false;
+    double fontSize = 12;
+    // The class only restates what its element shows anyway (bold on strong), and the tagging
+    // does not ask for it: it is left off the element.
+    bool classRedundant = false;
+};
+
+// What a paragraph element passes on to what it holds: runs and nested list items are described
+// against it, so that relative sizes do not compound.
+struct TextContext final : Foundation::Countable {
+    double fontSize = 12;   // points, as the style sheet renders the element
+    double leftIndent = 0;  // points from the flow's edge to the element's content
+    Declarations inherited; // what the element's content inherits or shows through
 };
 
 struct ParaParams final : Foundation::Countable {
     StringT element = "p";
     StringT styleClasses;
     StringT overrideClass;
+    // Put on the paragraph when it holds a drop cap, so the floated letter stays inside it.
+    StringT dropCapParagraphClass;
+    // The drop cap's own class and its character style's classes; see DropCapClassList.
     StringT dropCapClass;
     StringT dropCapClasses;
     StringT autoFormatClasses;
     int32_t listDepth = 0;
     StringT listElement;
     Counted<const Text::Delta> styleDelta;
+    // What runs of this paragraph, and list items nested in it, are registered against.
+    Counted<const TextContext> context;
 
-    // Style classes then the override class.
+    // Style classes, the override class, then the drop-cap paragraph class.
     StringT ClassList() const;
+    // The classes of the element around the drop-cap letters: the character style's, then the
+    // drop cap's, which wins where both set a size.
+    StringT DropCapClassList() const;
 };
 
+// The answer for one run. A run that its paragraph and character style already render as asked
+// needs no element: then `element` and every class are empty and no span is written. Otherwise
+// `element` is "span" or the character style's element, with the classes of ClassList.
 struct GlyphParams final : Foundation::Countable {
-    StringT element = "span";
+    StringT element;
     StringT styleClasses;
     StringT overrideClass;
     Counted<const Text::Delta> delta;
 
     StringT ClassList() const;
+    bool NeedsElement() const { return !element.empty(); }
 };
 
 struct DivParams final : Foundation::Countable {
@@ -105,12 +137,18 @@ public:
 
     void SetSecondaryStyleSheet(Counted<const Text::StyleSheet> styles);
 
+    // `parent` is the paragraph whose element holds this one (the item of an outer list), null
+    // when its container sets no text formatting (body, table cell, note, frame).
     Counted<ParaParams> RegisterParagraphAtts(const Consolidated<Text::ParagraphAtts>& atts,
-                                              const Consolidated<Text::ParagraphAtts>& previous);
+                                              const Consolidated<Text::ParagraphAtts>& previous,
+                                              const ParaParams* parent = nullptr);
     // Null when the paragraph draws no decoration.
     Counted<DivParams> RegisterDivAtts(const Consolidated<Text::ParagraphAtts>& atts);
+    // A run inside the paragraph `paragraph` (as RegisterParagraphAtts answered it); null for
+    // text directly in a container that sets no text formatting. The override class carries
+    // only what the paragraph and the character style do not already give.
     Counted<GlyphParams> RegisterGlyphAtts(const Consolidated<Text::GlyphAtts>& atts,
-                                           const Counted<const Text::Style>& paragraphStyle);
+                                           const ParaParams* paragraph);
     // The paragraph with its list text in front when lists are written as text; else null.
     Counted<const Text::Story> ExpandParagraph(const Text::StoryRange& paragraph,
                                                const Counted<Text::Numberer>& numberer);
@@ -178,7 +216,8 @@ protected:
                                const Consolidated<Text::ParagraphAtts>& prev) const;
     // `paragraph` and `glyph` pick which parts of the delta are described.
     StringT DescribeDelta(const Counted<const Text::Delta>& delta, AffectedParams& affected,
-                          bool paragraph = true, bool glyph = true);
+                          bool paragraph = true, bool glyph = true, double emPoints = 12,
+                          const Text::AttributeSet* wholeParagraph = nullptr);
     StringT DescribeCellFormat(const Text::CellFormat& format) const;
     StringT DescribeCellBorderFormat(const Text::BorderFormat& border) const;
 
@@ -209,25 +248,50 @@ private:
     const Text::StyleSheet* SheetOf(const StringT& styleName) const;
     CssDescriber::Context MakeContext();
     StringT AutoFormatClasses(const ParaKey& atts, bool emitCSS);
-    void RegisterDropCap(const Text::DropCapAtt& dropCap, ParaParams& params);
-    StringT RegisterParagraphOverride(const ParaKey& atts, const StyleParams& style);
+    void RegisterDropCap(const Text::DropCapAtt& dropCap, double paragraphSize, ParaParams& params);
+    StringT RegisterParagraphOverride(const ParaKey& atts, const StyleParams& style,
+                                      const TextContext& parent, Counted<const TextContext>& own);
     StringT RegisterGlyphOverride(const Consolidated<Text::GlyphAtts>& atts,
-                                  const Counted<const Text::Style>& paragraphStyle,
-                                  const StyleParams& characterStyle);
+                                  const TextContext& paragraph, const StyleParams& characterStyle);
+    const TextContext& RootContext();
+    const Text::GlyphAtts* DefaultGlyphAtts() const;
+    const Declarations& DefaultGlyph();
+    Declarations DescribeGlyphSet(const Text::AttributeSet& glyph);
+    double SizeInPoints(const Text::AttributeSet& glyph) const;
+    double DefaultSize() const;
+    // A class name of the given pattern that no style and no other class uses.
+    StringT GeneratedName(std::string_view pattern, int32_t& counter);
+    bool IsNameTaken(const StringT& name);
+    // The class of an earlier rule with the same body, or a new one.
+    StringT ShareOrAdd(std::vector<Override>& rules, const StringT& css, std::string_view pattern,
+                       int32_t& counter);
     TableFormatting* FindTable(const StringT& tableClass);
     StringT PaletteColour(uint32_t value) const;
     StringT RGBAToCSS(uint8_t r, uint8_t g, uint8_t b, uint8_t a, bool isRGB) const;
 
     FontList fontList_;
     std::vector<StyleParams> registry_;
-    std::vector<StringT> ruleCss_; // per registry record
-    std::map<ParaKey, StringT> paraCache_;
+    std::vector<StringT> registering_; // the base chain being registered, to break loops
+    std::set<StringT> reservedNames_;  // class names the styles may take
+    bool reservedBuilt_ = false;
+    std::set<StringT> generatedNames_;
+    std::set<StringT> paragraphElements_;
+    bool hasLists_ = false;
+    StringT dropCapClear_;
+    Counted<TextContext> root_;
+    std::optional<Declarations> defaultGlyph_;
+    // Paragraph (after spacing) and its container's context to override class and own context.
+    std::map<std::pair<ParaKey, const TextContext*>, std::pair<StringT, Counted<const TextContext>>>
+        paraCache_;
+    std::map<StringT, Counted<const TextContext>> contexts_; // by what they hold, shared
+    std::vector<StringT> ruleCss_;                           // per registry record
+
     std::vector<Override> paraOverrides_;
     std::vector<std::pair<StringT, StringT>> dropCaps_; // CSS and class
     std::map<ParaKey, Counted<DivParams>> divCache_;
     std::vector<Override> divs_;
     std::map<ParaKey, StringT> autoFormatCache_;
-    std::map<std::pair<Counted<const Text::Style>, Consolidated<Text::GlyphAtts>>, StringT>
+    std::map<std::pair<const TextContext*, Consolidated<Text::GlyphAtts>>, Counted<GlyphParams>>
         glyphCache_;
     std::vector<Override> glyphOverrides_;
     std::vector<TableFormatting> tables_;
@@ -240,6 +304,10 @@ private:
     Counted<const Text::StyleSheet> secondary_;
     int32_t paragraphCounter_ = 1;
     int32_t spanCounter_ = 1;
+    int32_t dropCapCounter_ = 1;
+    int32_t divCounter_ = 1;
+    int32_t tableCounter_ = 1;
+    int32_t frameCounter_ = 1;
 };
 
 } // namespace EPub

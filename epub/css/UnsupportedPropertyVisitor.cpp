@@ -1,9 +1,12 @@
 #include "epub/css/UnsupportedPropertyVisitor.h"
 
+#include "epub/css/CssDescriber.h"
+
 #include "host/foundation/LocalisedString.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace EPub {
 
@@ -146,9 +149,28 @@ void UnsupportedPropertyVisitor::VisitGlyph(const AttributeSet& atts) {
     }
 }
 
+// Lengths and sizes beyond what a page holds are clamped in the CSS; the document asked for
+// something else.
+bool IsOutOfBounds(AttCategory category, const AttEntry& entry, double pointScale) {
+    if (entry.kind() != AttKind::Double)
+        return false;
+    static constexpr std::array<AttId, 6> kLengths{
+        ParaDouble::LeftIndent,  ParaDouble::RightIndent, ParaDouble::FirstLineIndent,
+        ParaDouble::SpaceBefore, ParaDouble::SpaceAfter,  ParaDouble::Leading};
+    const bool measured = category == AttCategory::Paragraph
+                              ? std::ranges::find(kLengths, entry.id) != kLengths.end()
+                              : entry.id == GlyphDouble::Size;
+    const double points = entry.GetDouble() * pointScale;
+    return measured && !(std::fabs(points) <= CssDescriber::kMaxPoints);
+}
+
 void UnsupportedPropertyVisitor::VisitNumber(AttCategory category, const AttEntry& entry) {
     if (entry.kind() != AttKind::Integer && entry.kind() != AttKind::Double)
         return;
+    if (IsOutOfBounds(category, entry, 72.0 / settings_.GetResolution()))
+        Report(true,
+               category == AttCategory::Paragraph ? "Unsupported length" : "Unsupported font size",
+               CategoryOf(category));
     const NumberRow* row = FindRow(category, entry.kind(), entry.id);
     if (row && IsRaised(*row, entry))
         Report(settings_.*(row->report), row->message, CategoryOf(category));

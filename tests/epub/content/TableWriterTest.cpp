@@ -113,7 +113,7 @@ TEST_F(TableWriterTest, HeaderColumnsUseRowScopedHeaderCells) {
     EXPECT_EQ(table.select_nodes("tfoot/tr/td").size(), 2u);
 }
 
-TEST_F(TableWriterTest, CellsShareSizeClassesWithinATableOnly) {
+TEST_F(TableWriterTest, TablesPlacedAlikeShareTheirClasses) {
     auto b = Builder();
     b.Paragraph()
         .Text("a")
@@ -125,19 +125,19 @@ TEST_F(TableWriterTest, CellsShareSizeClassesWithinATableOnly) {
     const auto tables = Body(doc).select_nodes("table");
     ASSERT_EQ(tables.size(), 2u);
     EXPECT_STREQ(tables[0].node().attribute("class").value(), "table_1");
-    EXPECT_STREQ(tables[1].node().attribute("class").value(), "table_2");
+    EXPECT_STREQ(tables[1].node().attribute("class").value(), "table_1");
     const auto cells = tables[0].node().select_nodes(".//td");
     ASSERT_EQ(cells.size(), 2u);
     // Size class first, then the format class.
     EXPECT_STREQ(cells[0].node().attribute("class").value(), "table_1_size1 table_1_1");
     EXPECT_STREQ(cells[1].node().attribute("class").value(), "table_1_size1 table_1_1");
     const auto merged = tables[1].node().select_node(".//td").node();
-    EXPECT_STREQ(merged.attribute("class").value(), "table_2_size1 table_2_1");
+    EXPECT_STREQ(merged.attribute("class").value(), "table_1_size2 table_1_1");
 
     // 50 units per column at the default scale; the merged cell spans both columns.
     const std::string css = exporter_.DescribeStyles().str();
     EXPECT_NE(css.find(".table_1_size1 {\nwidth:50px;\nheight:20px;\n"), std::string::npos) << css;
-    EXPECT_NE(css.find(".table_2_size1 {\nwidth:100px;\nheight:20px;\n"), std::string::npos) << css;
+    EXPECT_NE(css.find(".table_1_size2 {\nwidth:100px;\nheight:20px;\n"), std::string::npos) << css;
 }
 
 TEST_F(TableWriterTest, TheParagraphIsClosedAroundTheTableAndGivesItsAlignment) {

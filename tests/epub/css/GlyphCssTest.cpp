@@ -16,8 +16,8 @@ protected:
     }
 
     Counted<GlyphParams> Register(const AttributeSet& local, const StringT& characterStyle = {}) {
-        return Sheet().RegisterGlyphAtts(Run("Body", local, characterStyle),
-                                         styles_->GetStyle("Body"));
+        const auto paragraph = Sheet().RegisterParagraphAtts(Para("Body"), nullptr);
+        return Sheet().RegisterGlyphAtts(Run("Body", local, characterStyle), paragraph.get());
     }
     std::string Css(const Counted<GlyphParams>& params) {
         return RuleBody(Sheet().DescribeStyles(), "." + params->overrideClass.str());
@@ -55,16 +55,18 @@ TEST_F(GlyphCssTest, CharacterStyleGivesElementAndClasses) {
 }
 
 TEST_F(GlyphCssTest, FontFamiliesWithGenericFallback) {
-    const std::string sans = Css(Register(Set({{GlyphInt::FontStyle, FontStyle::Italic}})));
-    if (sans.find("font-family") == std::string::npos)
-        GTEST_SKIP() << "DejaVu fonts are not installed";
-    EXPECT_NE(sans.find("font-family:'DejaVu Sans', sans-serif;"), std::string::npos) << sans;
-    EXPECT_NE(sans.find("font-style:italic;"), std::string::npos);
     const std::string mono =
         Css(Register(Set({{GlyphStr::FontFamily, StringT("DejaVu Sans Mono")}})));
+    if (mono.find("font-family") == std::string::npos)
+        GTEST_SKIP() << "DejaVu fonts are not installed";
     EXPECT_NE(mono.find("font-family:'DejaVu Sans Mono', monospace;"), std::string::npos) << mono;
     const std::string serif = Css(Register(Set({{GlyphStr::FontFamily, StringT("DejaVu Serif")}})));
     EXPECT_NE(serif.find("font-family:'DejaVu Serif', serif;"), std::string::npos) << serif;
+    // The paragraph's own family is its class's, not restated on its runs.
+    const std::string italic = Css(Register(Set({{GlyphInt::FontStyle, FontStyle::Italic}})));
+    EXPECT_EQ(italic, "font-style:italic;\n");
+    EXPECT_NE(Sheet().DescribeStyles().Find(".Body {\nfont-family:'DejaVu Sans', sans-serif;"),
+              StringT::npos);
 }
 
 TEST_F(GlyphCssTest, AttributeRows) {
@@ -74,10 +76,16 @@ TEST_F(GlyphCssTest, AttributeRows) {
                           {GlyphInt::Underline, LineKind::Double},
                           {GlyphInt::Strikethrough, LineKind::Single},
                           {GlyphInt::BaselinePosition, BaselinePosition::Subscript}})));
+    // Both lines share one declaration; a single line among them draws both solid.
     for (const char* d : {"font-size:1.5em;", "letter-spacing:0.05em;",
-                          "text-decoration-line:underline;\ntext-decoration-style:double;",
-                          "text-decoration:line-through;", "vertical-align:sub;"})
+                          "text-decoration:underline line-through;", "vertical-align:sub;"})
         EXPECT_NE(css.find(d), std::string::npos) << d << " in " << css;
+    const std::string doubled = Css(Register(Set(
+        {{GlyphInt::Underline, LineKind::Double}, {GlyphInt::Strikethrough, LineKind::Double}})));
+    EXPECT_NE(doubled.find("text-decoration-line:underline line-through;\n"
+                           "text-decoration-style:double;"),
+              std::string::npos)
+        << doubled;
 }
 
 TEST_F(GlyphCssTest, Colours) {
@@ -134,19 +142,22 @@ TEST_F(GlyphCssTest, OpenTypeCapsAreSettledLast) {
     };
     const std::string small = css({"c2sc", "liga", "smcp"});
     EXPECT_NE(
-        small.find("font-variant-ligatures: common-ligatures;\nfont-variant-caps: all-small-caps;"),
+        small.find("font-variant-ligatures:common-ligatures;\nfont-variant-caps:all-small-caps;"),
         std::string::npos)
         << small;
     EXPECT_EQ(small.find("\"c2sc\""), std::string::npos);
-    EXPECT_NE(css({"c2sc"}).find("font-feature-settings: \"c2sc\";"), std::string::npos);
-    EXPECT_NE(css({"pcap"}).find("font-variant-caps: petite-caps;"), std::string::npos);
-    EXPECT_NE(css({"c2pc", "pcap"}).find("font-variant-caps: all-petite-caps;"), std::string::npos);
-    const std::string misc = css({"ss07", "cv12", "salt", "kern", "CAPS"});
-    EXPECT_NE(misc.find("font-variant-alternates: styleset(7);"), std::string::npos) << misc;
-    EXPECT_NE(misc.find("font-variant-alternates: character-variant(12);"), std::string::npos);
-    EXPECT_NE(misc.find("font-variant-alternates: stylistic(1);"), std::string::npos);
-    EXPECT_NE(misc.find("font-feature-settings: \"kern\";"), std::string::npos);
-    EXPECT_NE(misc.find("text-transform: uppercase;"), std::string::npos);
+    EXPECT_NE(css({"c2sc"}).find("font-feature-settings:\"c2sc\";"), std::string::npos);
+    EXPECT_NE(css({"pcap"}).find("font-variant-caps:petite-caps;"), std::string::npos);
+    EXPECT_NE(css({"c2pc", "pcap"}).find("font-variant-caps:all-petite-caps;"), std::string::npos);
+    // Alternates need @font-feature-values names, so every other feature goes into one
+    // font-feature-settings list.
+    const std::string misc = css({"ss07", "cv12", "salt", "kern", "CAPS", "lnum", "tnum", "onum"});
+    EXPECT_NE(misc.find("font-feature-settings:\"cv12\", \"kern\", \"salt\", \"ss07\";"),
+              std::string::npos)
+        << misc;
+    EXPECT_EQ(misc.find("font-variant-alternates"), std::string::npos);
+    EXPECT_NE(misc.find("font-variant-numeric:oldstyle-nums tabular-nums;"), std::string::npos);
+    EXPECT_NE(misc.find("text-transform:uppercase;"), std::string::npos);
 
     const std::string off = Css(
         Register(Set({{GlyphObject::OpenType,
@@ -179,6 +190,16 @@ TEST_F(GlyphCssTest, PalettesAreRegisteredOnce) {
     const StringT css = Sheet().DescribeStyles();
     EXPECT_NE(css.Find("@font-palette-values --font-palette-0 {\nfont-family: '"), StringT::npos);
     EXPECT_NE(css.Find("base-palette: 1;\noverride-colors: 0 Red;\n}\n"), StringT::npos) << css;
+
+    // Entries left to the base palette are not colours override-colors accepts.
+    EXPECT_EQ(Sheet().RegisterFontColourPalette(
+                  font, Render::FontColourPaletteDescriptor::Make(
+                            Render::FontColourPaletteType::Custom, 0,
+                            {PaletteRGB::kInherit, 0x0000FF, PaletteRGB::kCurrentColour})),
+              "--font-palette-1");
+    const StringT more = Sheet().DescribeStyles();
+    EXPECT_NE(more.Find("base-palette: 0;\noverride-colors: 1 Blue;\n}\n"), StringT::npos) << more;
+    EXPECT_EQ(more.Find("inherit"), StringT::npos);
 }
 
 } // namespace

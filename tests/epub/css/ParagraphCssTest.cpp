@@ -1,5 +1,6 @@
 #include "tests/epub/css/CssTestSupport.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace CssTest;
@@ -27,8 +28,9 @@ TEST_F(ParagraphCssTest, LocalIndentsMakeCachedOverrideClasses) {
     EXPECT_EQ(again->overrideClass, "p1");
     EXPECT_EQ(b->overrideClass, "p2");
     EXPECT_EQ(a->ClassList(), "Body p1");
-    EXPECT_EQ(OverrideCss(a), "margin-left:2em;\n");
-    EXPECT_EQ(OverrideCss(b), "margin-left:3em;\n");
+    // The first line stays where the document puts it, counted from the new left indent.
+    EXPECT_EQ(OverrideCss(a), "margin-left:2em;\ntext-indent:-2em;\n");
+    EXPECT_EQ(OverrideCss(b), "margin-left:3em;\ntext-indent:-3em;\n");
     EXPECT_TRUE(Sheet().RegisterParagraphAtts(Para("Body"), nullptr)->overrideClass.empty());
 }
 
@@ -37,16 +39,19 @@ TEST_F(ParagraphCssTest, OverrideBackToDefaultIsWritten) {
     const auto p = Sheet().RegisterParagraphAtts(
         Para("Indented", Set({{ParaDouble::LeftIndent, 0.0}})), nullptr);
     EXPECT_EQ(p->overrideClass, "p1");
-    EXPECT_EQ(OverrideCss(p), "margin-left:0;\n");
+    EXPECT_EQ(OverrideCss(p), "margin-left:0;\ntext-indent:0;\n");
 }
 
-TEST_F(ParagraphCssTest, LengthsRoundHalvesAwayFromZero) {
-    EXPECT_EQ(CssDescriber::Length(1, 18), "2em");
-    EXPECT_EQ(CssDescriber::Length(1, 5), "0");
-    EXPECT_EQ(CssDescriber::Length(1, 6), "1em");
-    EXPECT_EQ(CssDescriber::Length(1, -6), "-1em");
-    EXPECT_EQ(CssDescriber::Length(1, -5.9), "0");
+TEST_F(ParagraphCssTest, LengthsAreExactAndBounded) {
+    EXPECT_EQ(CssDescriber::Length(1, 18), "1.5em");
+    EXPECT_EQ(CssDescriber::Length(1, 5), "0.417em");
+    EXPECT_EQ(CssDescriber::Length(1, -6), "-0.5em");
+    EXPECT_EQ(CssDescriber::Length(1, 0.001), "0");
     EXPECT_EQ(CssDescriber::Length(0.24, 150), "3em"); // 300 dpi: 36 points
+    EXPECT_EQ(CssDescriber::Length(1, 22, 11), "2em"); // in the ems of an 11-point element
+    EXPECT_EQ(CssDescriber::Length(1, 1e308), "166.667em");
+    EXPECT_EQ(CssDescriber::Length(1, -1e308), "-166.667em");
+    EXPECT_EQ(CssDescriber::Length(1, std::nan("")), "0");
 }
 
 TEST_F(ParagraphCssTest, AttributeRows) {
@@ -64,7 +69,7 @@ TEST_F(ParagraphCssTest, AttributeRows) {
     const StringT css = OverrideCss(p);
     for (const char* d :
          {"line-height:1.2;", "margin-left:1em;", "text-indent:2em;", "text-align:justify;",
-          "page-break-before:always;", "page-break-inside:avoid;", "widows:0;", "hyphens:none;"})
+          "page-break-before:always;", "page-break-inside:avoid;", "widows:2;", "hyphens:none;"})
         EXPECT_NE(css.Find(d), StringT::npos) << d;
     EXPECT_EQ(css.Find("margin-bottom"), StringT::npos);
     EXPECT_EQ(css.Find("48"), StringT::npos);
@@ -122,7 +127,12 @@ TEST_F(ParagraphCssTest, DropCapsShareClassesByCss) {
     EXPECT_EQ(second->dropCapClass, "dropCap_1");
     EXPECT_EQ(first->dropCapClasses, "Initial");
     EXPECT_EQ(RuleBody(Sheet().DescribeStyles(), ".dropCap_1"),
-              "float:left;\nfont-size:300%;\nline-height:1;\nmargin-right:1em;\n");
+              "float:left;\nfont-size:300%;\nline-height:1;\nmargin-right:0.167em;\n");
+    // The paragraph holds its floated letter, so the float does not run into the next one.
+    EXPECT_EQ(first->ClassList(), "Body dropCapClear_1");
+    EXPECT_EQ(first->DropCapClassList(), "Initial dropCap_1");
+    EXPECT_EQ(RuleBody(Sheet().DescribeStyles(), ".dropCapClear_1::after"),
+              "content:\"\";\ndisplay:block;\nclear:left;\n");
 }
 
 TEST_F(ParagraphCssTest, SpacingIsCarriedBySecondParagraph) {

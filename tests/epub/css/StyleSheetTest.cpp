@@ -35,9 +35,9 @@ TEST_F(StyleRegistryTest, ClassNamesAreMadeValidAndUnique) {
 }
 
 TEST_F(StyleRegistryTest, BasesComeFirstAndClassListsCascade) {
-    AddParagraphStyle("Body");
-    AddParagraphStyle("Quote", "Body");
-    AddParagraphStyle("Inner", "Quote");
+    AddParagraphStyle("Body", {}, Set({{ParaInt::Alignment, 1}}));
+    AddParagraphStyle("Quote", "Body", Set({{ParaInt::Alignment, 2}}));
+    AddParagraphStyle("Inner", "Quote", Set({{ParaInt::Alignment, 3}}));
     AddCharacterStyle("Strong");
 
     const StyleParams inner = Sheet().Register("Inner");
@@ -101,6 +101,29 @@ TEST_F(StyleRegistryTest, EPubTaggingOverridesNamesAndFlags) {
     EXPECT_TRUE(Sheet().RegisterParagraphAtts(Para("Plain"), nullptr)->styleClasses.empty());
 }
 
+// A style based on itself, or two based on each other, register as styles without base.
+TEST_F(StyleRegistryTest, BaseLoopsEndTheChain) {
+    AddParagraphStyle("Self", "Self", Set({{ParaInt::Alignment, 1}}));
+    AddParagraphStyle("A", "B", Set({{ParaInt::Alignment, 2}}));
+    AddParagraphStyle("B", "A", Set({{ParaInt::Alignment, 3}}));
+    EXPECT_EQ(Sheet().Register("Self").classList, "Self");
+    EXPECT_EQ(Sheet().Register("A").classList, "B A");
+    EXPECT_EQ(Sheet().Register("B").classList, "B");
+    const StringT css = Sheet().DescribeStyles();
+    EXPECT_EQ(RuleBody(css, ".Self"), "text-align:center;\n");
+}
+
+// Generated classes step around every name a style may take, and styles around generated ones.
+TEST_F(StyleRegistryTest, GeneratedNamesNeverMeetStyleNames) {
+    AddParagraphStyle("Body");
+    AddParagraphStyle("p1", {}, Set({{ParaInt::Alignment, 1}}));
+    AddParagraphStyle("span 1");
+    const auto p = Sheet().RegisterParagraphAtts(
+        Para("Body", Set({{ParaInt::Alignment, 2}})), nullptr);
+    EXPECT_EQ(p->overrideClass, "p2");
+    EXPECT_EQ(Sheet().Register("p1").className, "p1");
+}
+
 TEST_F(StyleRegistryTest, RuleDescribesOnlyWhatDiffers) {
     AddParagraphStyle("Body", {}, Set({{ParaDouble::LeftIndent, 24.0}, {ParaInt::Alignment, 0}}));
     AddParagraphStyle("Same", "Body");
@@ -108,10 +131,11 @@ TEST_F(StyleRegistryTest, RuleDescribesOnlyWhatDiffers) {
     Sheet().Register("Same");
     Sheet().Register("Back");
     const StringT css = Sheet().DescribeStyles();
-    EXPECT_EQ(RuleBody(css, ".Body"), "margin-left:2em;\n");
-    EXPECT_EQ(RuleBody(css, ".Same"), "\n");
+    EXPECT_EQ(RuleBody(css, ".Body"), "margin-left:2em;\ntext-indent:-2em;\n");
+    // A style that sets nothing of its own has no rule; its class still names it.
+    EXPECT_EQ(RuleBody(css, ".Same"), "<none>");
     // A derived style restates a value it returns to the default.
-    EXPECT_EQ(RuleBody(css, ".Back"), "margin-left:0;\n");
+    EXPECT_EQ(RuleBody(css, ".Back"), "margin-left:0;\ntext-indent:0;\n");
 }
 
 TEST(ClassNameValidity, ClassNames) {

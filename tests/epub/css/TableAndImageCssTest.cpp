@@ -26,13 +26,17 @@ TEST_F(TableAndImageCssTest, TableClassesAndAlignmentMargins) {
     EXPECT_EQ(RuleBody(css, "." + other.str()), "border-collapse: collapse;\n");
 }
 
-TEST_F(TableAndImageCssTest, CellSizesAreSharedWithinATable) {
+TEST_F(TableAndImageCssTest, CellSizesAreSharedBetweenTablesPlacedAlike) {
     const StringT a = Sheet().RegisterTableFormat(nullptr, 1);
     const StringT b = Sheet().RegisterTableFormat(nullptr, 1);
+    const StringT c = Sheet().RegisterTableFormat(nullptr, 2);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(c, "table_2");
     EXPECT_EQ(Sheet().RegisterTableCellSize(a, 100, 20), "table_1_size1");
     EXPECT_EQ(Sheet().RegisterTableCellSize(a, 100, 20), "table_1_size1");
     EXPECT_EQ(Sheet().RegisterTableCellSize(a, 100, 0), "table_1_size2");
-    EXPECT_EQ(Sheet().RegisterTableCellSize(b, 100, 20), "table_2_size1");
+    EXPECT_EQ(Sheet().RegisterTableCellSize(b, 100, 20), "table_1_size1");
+    EXPECT_EQ(Sheet().RegisterTableCellSize(c, 100, 20), "table_2_size1");
     EXPECT_EQ(RuleBody(Sheet().DescribeStyles(), ".table_1_size2"), "width:100px;\nheight:0;\n");
 }
 
@@ -67,10 +71,11 @@ TEST_F(TableAndImageCssTest, FramesAndImages) {
         MakeCounted<const Render::LineStyleDescriptor>(2.4, Render::DashKind::Solid);
     EXPECT_EQ(Sheet().RegisterFrameFormat(blue, blue, stroke), "Frame_1");
     EXPECT_EQ(Sheet().RegisterFrameFormat(nullptr, nullptr, nullptr), "Frame_2");
+    EXPECT_EQ(Sheet().RegisterFrameFormat(blue, blue, stroke), "Frame_1");
     EXPECT_FALSE(Sheet().HasImages()); // frames alone are not images
     const StringT css = Sheet().DescribeStyles();
     EXPECT_EQ(RuleBody(css, ".Frame_1"), "background-color:Blue;\nborder:2px solid Blue;\n");
-    EXPECT_EQ(RuleBody(css, ".Frame_2"), "\n");
+    EXPECT_EQ(RuleBody(css, ".Frame_2"), "<none>");
 
     Sheet().RegisterImageFormat("img1", "width:10px;", "");
     Sheet().RegisterImageFormat("img2", "width:20px;", "scaled");
@@ -88,9 +93,9 @@ TEST_F(TableAndImageCssTest, GeneratedSheetIsWellFormed) {
     AddParagraphStyle("Body", {}, Set({{ParaDouble::LeftIndent, 24.0}, {ParaInt::Alignment, 1}}),
                       Set({{GlyphInt::FontWeight, 700}, {GlyphInt::Underline, 2}}));
     AddParagraphStyle("Quote", "Body", Set({{ParaDouble::LineSpacing, 1.5}}));
-    Sheet().RegisterParagraphAtts(Para("Quote", Set({{ParaDouble::SpaceBefore, 12.0}})), nullptr);
-    Sheet().RegisterGlyphAtts(Run("Quote", Set({{GlyphDouble::Tracking, 0.1}})),
-                              styles_->GetStyle("Quote"));
+    const auto quote = Sheet().RegisterParagraphAtts(
+        Para("Quote", Set({{ParaDouble::SpaceBefore, 12.0}})), nullptr);
+    Sheet().RegisterGlyphAtts(Run("Quote", Set({{GlyphDouble::Tracking, 0.1}})), quote.get());
     const StringT t = Sheet().RegisterTableFormat(nullptr, 2);
     Sheet().RegisterTableCellSize(t, 10, 10);
     Sheet().RegisterFrameFormat(Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(1, 2, 3)),

@@ -438,3 +438,18 @@ TEST_F(ValidationTest, EmptyAndNullInputsAreQuiet) {
 }
 
 } // namespace
+
+namespace {
+
+// Lengths beyond a page are clamped in the CSS, so the pass says the document asked otherwise.
+TEST_F(ValidationTest, LengthsBeyondAPageAreReported) {
+    auto b = Builder();
+    b.Paragraph({}, ParaDelta(Set({{ParaDouble::LeftIndent, 1e308}})));
+    b.Text("a", {}, GlyphDelta(Set({{GlyphDouble::Size, 1e9}})));
+    b.Paragraph({}, ParaDelta(Set({{ParaDouble::LeftIndent, 1000.0}}))).Text("b");
+    const auto story = b.Build();
+    EXPECT_THAT(Messages(Validate(story)),
+                UnorderedElementsAre("Unsupported length", "Unsupported font size"));
+}
+
+} // namespace

@@ -21,41 +21,6 @@ namespace {
 
 using Foundation::OutStream;
 
-// Characters XML 1.0 cannot hold at all, not even as references.
-bool IsXmlForbidden(char32_t c) {
-    return (c < 0x20 && c != U'\t' && c != U'\n' && c != U'\r') || (c >= 0xD800 && c < 0xE000) ||
-           c == 0xFFFE || c == 0xFFFF || c > 0x10FFFF;
-}
-
-void WriteChar(OutStream& out, char32_t c) {
-    if (IsXmlForbidden(c))
-        return;
-    switch (c) {
-    case U'"':
-        out << "&quot;";
-        return;
-    case U'&':
-        out << "&amp;";
-        return;
-    case U'<':
-        out << "&lt;";
-        return;
-    case U'>':
-        out << "&gt;";
-        return;
-    case U'\'':
-        out << "&apos;";
-        return;
-    default:
-        out << StringT::FromCodePoint(c).view();
-    }
-}
-
-void WriteText(OutStream& out, const std::u32string& text) {
-    for (char32_t c : text)
-        WriteChar(out, c);
-}
-
 StringT JoinClasses(std::initializer_list<StringT> names) {
     StringT list;
     for (const StringT& name : names) {
@@ -87,25 +52,83 @@ Dominant(const std::vector<std::pair<Counted<const Text::Language>, int64_t>>& t
     return best;
 }
 
-int32_t ParseNumber(const StringT& text, int32_t fallback) {
-    int32_t value = 0;
-    const std::string_view s = text.view();
-    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-    return error == std::errc() && end == s.data() + s.size() ? value : fallback;
+// Elements that carry structure of their own (links, lists, tables, document parts) and
+// anything that is not an XML name: such a tag would break the document, so the default
+// element stands in.
+StringT CheckedElement(const StringT& element, const char* fallback) {
+    static constexpr std::string_view reserved[] = {
+        "a",     "li",    "ul",   "ol",   "table", "tr",     "td",     "th",    "thead",
+        "tbody", "tfoot", "html", "head", "body",  "script", "style",  "title", "meta",
+        "link",  "br",    "hr",   "img",  "input", "object", "iframe", "embed", "base"};
+    if (element.empty() || !IsValidElementName(element) ||
+        std::ranges::find(reserved, element.view()) != std::end(reserved))
+        return fallback;
+    return element;
 }
 
-std::u32string ToU32(const Text::GlyphString& glyphs) {
-    std::u32string text;
-    for (size_t i = 0; i < glyphs.size(); ++i)
-        text += glyphs[i].GetChar32();
-    return text;
+StringT ClassAttribute(const StringT& classes) {
+    return classes.empty() ? StringT()
+                           : StringT::Format(" class=\"%1\"", XMLEncode(classes.view()));
 }
 
-StringT FragmentHref(const StringT& chunk, const StringT& id) {
-    const std::string_view name = chunk.view();
-    const size_t slash = name.find_last_of("/\\");
-    return StringT::Format("%1#%2", slash == std::string_view::npos ? name : name.substr(slash + 1),
-                           id);
+// The end of the paragraph's text: before its break glyph.
+Text::StoryPos TextEnd(const Text::StoryRange& paragraph) {
+    Text::StoryPos end = paragraph.end();
+    while (end > paragraph.begin()) {
+        Text::StoryPos last = end;
+        --last;
+        const Text::Glyph glyph = last.GetGlyph();
+        if (!glyph.IsParagraphBreak() && !last.IsStoryTerminator())
+            break;
+        end = last;
+    }
+    return end;
+}
+
+// `count` characters on from `pos`; glyphs that are not text (anchors, pins) do not count.
+Text::StoryPos AfterCharacters(Text::StoryPos pos, const Text::StoryPos& end, int64_t count) {
+    while (pos < end && pos.GetGlyph().IsObject())
+        ++pos;
+    for (; count > 0 && pos < end; ++pos)
+        if (!pos.GetGlyph().IsObject())
+            --count;
+    return pos;
+}
+
+bool IsSpace(const Text::Glyph& glyph) {
+    if (glyph.IsObject())
+        return false;
+    const char32_t c = glyph.GetChar32();
+    return c == U' ' || c == U'\t' || c == 0xA0 || glyph.GetBreakKind() != Text::BreakKind::None;
+}
+
+Text::StoryPos DropCapEnd(const Text::DropCapAtt& dropCap, const Text::StoryRange& paragraph) {
+    if (!dropCap.IsEnabled() || dropCap.GetCharacters() <= 0)
+        return paragraph.begin();
+    return AfterCharacters(paragraph.begin(), TextEnd(paragraph), dropCap.GetCharacters());
+}
+
+Text::StoryPos AutoFormatEnd(const Text::AutoFormatAtt& format, const Text::StoryRange& paragraph) {
+    const Text::StoryPos end = TextEnd(paragraph);
+    if (!format.IsEnabled())
+        return paragraph.begin();
+    switch (format.GetScope()) {
+    case Text::AutoFormatScope::Characters:
+        return AfterCharacters(paragraph.begin(), end, std::max(format.GetCount(), 0));
+    case Text::AutoFormatScope::Words: {
+        Text::StoryPos p = paragraph.begin();
+        for (int32_t words = 0; words < format.GetCount() && p < end; ++words) {
+            while (p < end && (IsSpace(p.GetGlyph()) || p.GetGlyph().IsObject()))
+                ++p;
+            while (p < end && !IsSpace(p.GetGlyph()))
+                ++p;
+        }
+        return p;
+    }
+    case Text::AutoFormatScope::Delimiter:
+        return format.GetRangeEnd(paragraph);
+    }
+    return paragraph.begin();
 }
 
 } // namespace
@@ -124,8 +147,13 @@ private:
     std::deque<BlockContext>& blocks_;
 };
 
-ContentWriter::ContentWriter(HtmlExporter& exporter) : exporter_(exporter) {}
+ContentWriter::ContentWriter(HtmlExporter& exporter)
+    : exporter_(exporter), notes_(std::make_unique<NoteWriter>(exporter, *this)) {}
 ContentWriter::~ContentWriter() = default;
+
+void ContentWriter::SetAllNotesInline(bool inlineNotes) noexcept {
+    notes_->SetAllNotesInline(inlineNotes);
+}
 
 TableWriter& ContentWriter::Tables() {
     if (!tables_)
@@ -162,16 +190,21 @@ bool ContentWriter::ExportStory(const Counted<const Text::Story>& story, const T
 
 bool ContentWriter::ExportStory(const Counted<const Text::Story>& story, const StringT& fileName,
                                 const StringT& title, const std::vector<StoryChunk>& chunks) {
-    RegisterRangeNotes(fileName, chunks);
+    notes_->RegisterRangeNotes(fileName, chunks);
     exporter_.RemapFileNames(fileName, chunks);
     // The style sheets themselves are written once, by End.
     return WriteDocuments(story, fileName, title, chunks);
 }
 
+// What every content document ends with: the footnotes referenced in it.
+void ContentWriter::FinishDocument(OutStream& out) {
+    notes_->FlushFootnotes(out);
+}
+
 // Consecutive chunks of one name share a document.
 bool ContentWriter::WriteDocuments(const Counted<const Text::Story>& story, const StringT& fileName,
                                    const StringT& title, const std::vector<StoryChunk>& chunks) {
-    endnoteChunk_ = chunks.empty() ? fileName : chunks.back().name;
+    notes_->StartStory(story.get(), chunks.empty() ? fileName : chunks.back().name);
     for (size_t first = 0; first < chunks.size();) {
         size_t last = first;
         bool images = chunks[first].hasImages;
@@ -184,6 +217,7 @@ bool ContentWriter::WriteDocuments(const Counted<const Text::Story>& story, cons
         for (size_t i = first; i <= last; ++i)
             if (!ExportStoryChunk(story, chunks[i], *out, fileName, false))
                 return false;
+        FinishDocument(*out);
         if (!exporter_.EndChunk(out))
             return false;
         first = last + 1;
@@ -201,32 +235,75 @@ bool ContentWriter::ExportStoryChunk(const Counted<const Text::Story>& story,
     if (!nested)
         StartPageMarkers(exporter_, exporter_.GetPaginationSource(), fileName, begin, state);
 
+    Landmark landmark = Landmark::None;
     Text::StoryPos pos = begin;
-    while (pos < chunk.range.end())
-        if (!ExportRun(story, chunk, out, fileName, pos, state))
-            return false;
-
-    HandleListStack(out, state, {}, 0);
-    if (!nested)
-        FlushFootnotes(out);
-    if (chunk.range.end() >= story->GetTerminator())
-        FlushEndnotes(out, chunk);
-    return true;
+    bool ok = true;
+    while (ok && pos < chunk.range.end())
+        ok = ExportRun(chunk, out, fileName, pos, state, landmark);
+    OpenLandmark(out, state, landmark, Landmark::None);
+    state.lists.CloseAll(out);
+    // Notes of nested text (cells, frames, notes) follow the story that holds it.
+    if (ok && !nested && chunk.range.end() >= story->GetTerminator())
+        notes_->FlushEndnotes(out, story.get(), chunk.name);
+    return ok;
 }
 
-// One run of paragraphs sharing their attributes: a section, an optional wrapper div, the
-// paragraphs.
-bool ContentWriter::ExportRun(const Counted<const Text::Story>&, const StoryChunk& chunk,
-                              OutStream& out, const StringT& fileName, Text::StoryPos& pos,
-                              ExportState& state) {
+// The landmark the run's table-of-contents or index mark asks for.
+Landmark ContentWriter::RunLandmark(const Text::ParagraphAtts& atts) const {
+    if (atts.GetInt(Text::ParaInt::Index) != 0)
+        return Landmark::Index;
+    const auto toc = atts.GetToc();
+    if (!toc || !toc->IsEnabled())
+        return Landmark::None;
+    switch (toc->GetKind()) {
+    case 1:
+        return Landmark::TableOfContents;
+    case 2:
+        return Landmark::ListOfIllustrations;
+    case 3:
+        return Landmark::ListOfTables;
+    default:
+        return Landmark::None;
+    }
+}
+
+// A landmark section holds everything up to the next landmark or the end of the chunk, so the
+// entries of a contents page sit inside the section its heading opens. Lists close first: a
+// section may not cut through them.
+void ContentWriter::OpenLandmark(OutStream& out, ExportState& state, Landmark& open,
+                                 Landmark landmark) {
+    if (landmark == open)
+        return;
+    state.lists.CloseAll(out);
+    if (open != Landmark::None)
+        exporter_.EndSection(out);
+    open = landmark;
+    if (landmark != Landmark::None)
+        exporter_.StartSection(out, landmark);
+}
+
+// One run of paragraphs sharing their attributes: an optional wrapper div, the paragraphs.
+bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const StringT& fileName,
+                              Text::StoryPos& pos, ExportState& state, Landmark& openLandmark) {
     const Text::StoryPos runEnd = std::min(pos.GetParagraphAttsRunEnd(), chunk.range.end());
     state.paragraphAtts = pos.GetParagraphAtts();
     state.dropCapAtt = state.paragraphAtts->GetDropCap();
     state.autoFormatAtt = state.paragraphAtts->GetAutoFormat();
-    StartRunSection(out, chunk, fileName, pos, *state.paragraphAtts);
+    if (const Landmark landmark = RunLandmark(*state.paragraphAtts);
+        landmark != Landmark::None && landmark != openLandmark &&
+        exporter_.NeedsInferredLandmark(landmark)) {
+        OpenLandmark(out, state, openLandmark, landmark);
+        const AnchorLocation location =
+            exporter_.RegisterLandmark(fileName, landmark, pos, chunk.name);
+        out << StringT::Format("<a id=\"%1\"/>", XMLEncode(location.id.view()));
+    }
     const Counted<DivParams> div = exporter_.RegisterDivAtts(state.paragraphAtts);
-    if (div)
-        out << StringT::Format("<div class=\"%1\">\n", div->className);
+    const Landmark outside = openLandmark;
+    if (div) {
+        // A list may not straddle the wrapper's edges.
+        state.lists.CloseAll(out);
+        out << StringT::Format("<div class=\"%1\">\n", XMLEncode(div->className.view()));
+    }
 
     bool ok = true;
     while (ok && pos < runEnd) {
@@ -238,66 +315,46 @@ bool ContentWriter::ExportRun(const Counted<const Text::Story>&, const StoryChun
         if (!onlyBreak) {
             const auto expanded = exporter_.ExpandParagraph(paragraph, state.numberer);
             if (expanded) {
-                const StoryChunk copy(chunk.name, expanded->GetClientAll(), chunk.language,
-                                      chunk.hasImages);
-                ok = ExportParagraph(copy, out, fileName, expanded->GetClientAll(), state);
+                StoryChunk copy(chunk.name, expanded->GetClientAll(), chunk.language,
+                                chunk.hasImages);
+                copy.originalRange = paragraph;
+                copy.originalOffset =
+                    static_cast<int32_t>(expanded->GetClientAll().size() - paragraph.size());
+                ok = ExportParagraph(copy, out, fileName, expanded->GetClientAll(), state,
+                                     openLandmark);
             } else {
-                ok = ExportParagraph(chunk, out, fileName, paragraph, state);
+                ok = ExportParagraph(chunk, out, fileName, paragraph, state, openLandmark);
             }
         }
         state.previousParagraphAtts = state.paragraphAtts;
         pos = paraEnd;
     }
     if (div) {
-        HandleListStack(out, state, {}, 0);
+        // A section opened inside the wrapper ends with it.
+        if (openLandmark != outside)
+            OpenLandmark(out, state, openLandmark, Landmark::None);
+        state.lists.CloseAll(out);
         out << "</div>\n";
     }
-    exporter_.EndSection(out);
     return ok;
 }
 
-void ContentWriter::StartRunSection(OutStream& out, const StoryChunk& chunk,
-                                    const StringT& fileName, const Text::StoryPos& pos,
-                                    const Text::ParagraphAtts& atts) {
-    Landmark landmark = Landmark::None;
-    if (atts.GetInt(Text::ParaInt::Index) != 0) {
-        landmark = Landmark::Index;
-    } else if (const auto toc = atts.GetToc(); toc && toc->IsEnabled()) {
-        switch (toc->GetKind()) {
-        case 1:
-            landmark = Landmark::TableOfContents;
-            break;
-        case 2:
-            landmark = Landmark::ListOfIllustrations;
-            break;
-        case 3:
-            landmark = Landmark::ListOfTables;
-            break;
-        default:
-            break;
-        }
-    }
-    if (landmark == Landmark::None || !exporter_.NeedsInferredLandmark(landmark)) {
-        exporter_.StartSection(out, Landmark::None);
-        return;
-    }
-    exporter_.StartSection(out, landmark);
-    const AnchorLocation location = exporter_.RegisterLandmark(fileName, landmark, pos, chunk.name);
-    out << StringT::Format("<a id=\"%1\"/>", XMLEncode(location.id.view()));
-}
-
-void ContentWriter::CountLanguages(Tally& tally, const Text::StoryRange& range) const {
-    for (Text::StoryPos pos = range.begin(); pos < range.end(); ++pos) {
+// Tallied per attribute run: the language is a glyph attribute.
+void ContentWriter::CountLanguages(Tally& tally, const Text::StoryRange& range) {
+    for (Text::StoryPos pos = range.begin(); pos < range.end();) {
+        const Text::StoryPos runEnd = std::min(pos.GetGlyphAttsRunEnd(), range.end());
         const auto language = pos.GetGlyphAtts()->GetLanguage();
+        const int64_t count = runEnd - pos;
+        pos = runEnd;
         if (!language || language->IsNone())
             continue;
         const auto found = std::find_if(tally.begin(), tally.end(), [&](const auto& entry) {
             return entry.first->GetId() == language->GetId();
         });
         if (found == tally.end())
-            tally.emplace_back(language, 1);
+            tally.emplace_back(language, count);
         else
-            ++found->second;
+            found->second += count;
     }
 }
 
@@ -312,9 +369,9 @@ Counted<const Text::Language> ContentWriter::DocumentLanguage(const Tally& tally
 
 bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                                     const StringT& fileName, const Text::StoryRange& paragraph,
-                                    ExportState& state) {
+                                    ExportState& state, Landmark& openLandmark) {
     const Text::StoryPos begin = paragraph.begin();
-    PageAnchor(out, fileName, begin, state);
+    PageAnchor(chunk, out, fileName, begin, state);
     if (const auto scale = chunk.GetFrameScaleForPos(begin); scale.width != 0 || scale.height != 0)
         exporter_.GetSettings()->frameScale = scale;
 
@@ -332,79 +389,98 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     if (IsHeadingElement(params->element.view()))
         exporter_.GetAccessibilityProfile().AddHeading();
 
-    bool ownSection = false;
-    if (!exporter_.HasCurrentSection() && level == 0) {
-        for (Text::StoryPos pos = begin; pos < paragraph.end() && !ownSection; ++pos) {
+    // A landmark anchor outside a list opens the landmark's section here.
+    if (level == 0)
+        for (Text::StoryPos pos = begin; pos < paragraph.end(); ++pos) {
+            if (!Text::GlyphCode::IsObject(pos.GetStory()->GetCode(pos.GetIndex())))
+                continue;
             const auto* glyph = pos.GetGlyph().As<Text::AnchorGlyph>();
             if (!glyph || !glyph->GetAnchor())
                 continue;
             const Landmark landmark = AnchorRegistry::LandmarkFromAnchor(*glyph->GetAnchor());
             if (landmark != Landmark::None) {
-                exporter_.StartSection(out, landmark);
-                ownSection = true;
+                OpenLandmark(out, state, openLandmark, landmark);
+                break;
             }
         }
-    }
 
-    HandleListStack(out, state, params->listElement, level);
+    state.lists.MoveTo(out, params->listElement, level);
     // A nested item sits inside its outer item, whose size and formatting it inherits.
-    for (const ListLevel& outer : state.listStack)
-        if (level > 1 && outer.level == level - 1 && outer.itemOpen && outer.item)
-            params = exporter_.RegisterParagraphAtts(state.paragraphAtts,
-                                                     state.previousParagraphAtts, outer.item.get());
-    if (level > 0)
-        state.listStack.back().item = params;
+    if (const ParaParams* outerItem = level > 1 ? state.lists.OuterItem() : nullptr)
+        params = exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts,
+                                                 outerItem);
 
-    BlockContext context{&out, fileName, &chunk, begin, params->element, params->ClassList(),
-                         {},   {},       params};
-    out << "<" << params->element.view();
+    const bool listItem = level > 0;
+    const StringT element = CheckedElement(listItem ? StringT("p") : params->element, "p");
+    const StringT classes = JoinClasses({params->ClassList()});
+    std::string open = listItem ? "<li" : "<" + std::string(element.view());
     bool labelWritten = false;
-    if (level == 0)
+    if (!listItem)
         if (const StringT label = exporter_.TakeSectionLabel(); !label.empty()) {
-            out << " id=\"" << XMLEncode(label.view()).view() << "\"";
+            open += " id=\"" + std::string(XMLEncode(label.view()).view()) + "\"";
             labelWritten = true;
         }
     if (!SameLanguage(language, chunkLanguage))
-        out << " xml:lang=\"" << XMLEncode(language->GetId().view()).view() << "\"";
-    const Text::StoryPos noteBody =
-        allNotesInline_ ? paragraph.end() : rangeNotes_.FindBody(begin, paragraph.end());
+        open += " xml:lang=\"" + std::string(XMLEncode(language->GetId().view()).view()) + "\"";
+    const RangeNotes& ranges = notes_->Ranges();
+    const Text::StoryPos noteBody = notes_->AllNotesInline() || ranges.IsEmpty()
+                                        ? paragraph.end()
+                                        : ranges.FindBody(begin, paragraph.end());
     const RangeNoteRecord* bodyNote =
         noteBody < paragraph.end()
-            ? rangeNotes_.Find(noteBody.GetGlyph().As<Text::RangeNoteBodyGlyph>()->GetNote().get())
+            ? ranges.Find(noteBody.GetGlyph().As<Text::RangeNoteBodyGlyph>()->GetNote().get())
             : nullptr;
     // A paragraph already named by its section keeps that id; the note's id then goes on an
     // empty anchor before the body mark.
     const bool bodyIdOnParagraph = bodyNote && !labelWritten;
     if (bodyIdOnParagraph)
-        out << " id=\"" << XMLEncode(exporter_.GetAnchor(*bodyNote->target).id.view()).view()
-            << "\"";
-    if (!context.paragraphClasses.empty())
-        out << StringT::Format(" class=\"%1\"", context.paragraphClasses).view();
-    out << ">";
+        open += " id=\"" +
+                std::string(XMLEncode(exporter_.GetAnchor(*bodyNote->target).id.view()).view()) +
+                "\"";
+    open += ClassAttribute(classes).view();
+    open += ">";
 
+    // The item element stays open for nested lists; Part of the list writer's nesting.
+    ElementStream para(out);
+    if (listItem) {
+        out << open;
+        state.lists.OpenItem(params);
+    } else {
+        para.Push({open, "</" + std::string(element.view()) + ">\n", false, false});
+    }
+    BlockContext context{&para, fileName, &chunk, begin, listItem ? StringT("li") : element, {}};
     const BlockContext* outer = std::exchange(paragraph_, &context);
+    const bool outerBroken = std::exchange(broken_, false);
+    Counted<ParaParams> outerParams = std::exchange(paragraphParams_, params);
+    if (std::string prefix = TakeParagraphPrefix(); !prefix.empty())
+        para << prefix;
+
+    const Text::StoryRange whole(begin.GetParagraphBegin(), begin.GetParagraphEnd());
+    const Text::StoryPos dropEnd = state.dropCapAtt && state.dropCapAtt->IsEnabled()
+                                       ? DropCapEnd(*state.dropCapAtt, whole)
+                                       : whole.begin();
+    const Text::StoryPos formatEnd = state.autoFormatAtt && state.autoFormatAtt->IsEnabled()
+                                         ? AutoFormatEnd(*state.autoFormatAtt, whole)
+                                         : whole.begin();
+    const StringT dropCapClasses = params->DropCapClassList();
+
     const bool excludeTocNumbers = exporter_.GetOptions()->IsExcludeTocPageNumbers();
     Text::StoryPos pos = begin;
     while (pos < paragraph.end()) {
         const auto atts = pos.GetGlyphAtts();
         Text::StoryPos runEnd = std::min(pos.GetGlyphAttsRunEnd(), paragraph.end());
+        if (pos < dropEnd && dropEnd < runEnd)
+            runEnd = dropEnd;
+        if (pos < formatEnd && formatEnd < runEnd)
+            runEnd = formatEnd;
         if (excludeTocNumbers && atts->GetInt(Text::GlyphInt::TocPageNumber) == 1) {
-            pos = runEnd;
+            // Only the page numbers go: anchors in them stay, as link targets.
+            for (; pos < runEnd; ++pos)
+                if (pos.GetGlyph().GetType() == Text::GlyphType::Anchor)
+                    WriteGlyph(chunk, para, fileName, pos, state);
             continue;
         }
         exporter_.GetAccessibilityProfile().AddText(atts, exporter_.GetSettings()->iccProfiles);
-        if (state.dropCapAtt && state.dropCapAtt->IsEnabled()) {
-            const auto dropEnd = state.dropCapAtt->GetRangeEnd(
-                Text::StoryRange(begin.GetParagraphBegin(), begin.GetParagraphEnd()));
-            if (pos < dropEnd && dropEnd < runEnd)
-                runEnd = dropEnd;
-        }
-        if (state.autoFormatAtt && state.autoFormatAtt->IsEnabled()) {
-            const auto formatEnd = state.autoFormatAtt->GetRangeEnd(
-                Text::StoryRange(begin.GetParagraphBegin(), begin.GetParagraphEnd()));
-            if (pos < formatEnd && formatEnd < runEnd)
-                runEnd = formatEnd;
-        }
         // The body mark of a range note is a run of its own that links back to the reference.
         const RangeNoteRecord* backLink = nullptr;
         if (bodyNote && pos <= noteBody && noteBody < runEnd) {
@@ -414,91 +490,112 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                 runEnd = noteBody + 1;
                 backLink = bodyNote;
                 if (!bodyIdOnParagraph)
-                    out << StringT::Format(
-                               "<a id=\"%1\"/>",
-                               XMLEncode(exporter_.GetAnchor(*bodyNote->target).id.view()))
-                               .view();
+                    para << StringT::Format(
+                                "<a id=\"%1\"/>",
+                                XMLEncode(exporter_.GetAnchor(*bodyNote->target).id.view()))
+                                .view();
             }
         }
-        WriteTextRun(chunk, out, fileName, Text::StoryRange(pos, runEnd), language, state, context,
+        const StringT extra =
+            JoinClasses({pos < dropEnd ? dropCapClasses : StringT(),
+                         pos < formatEnd ? StringT(params->autoFormatClasses) : StringT()});
+        WriteTextRun(chunk, para, fileName, Text::StoryRange(pos, runEnd), language, state, extra,
                      backLink);
         pos = runEnd;
     }
 
     paragraph_ = outer;
-    if (level == 0)
-        out << "</" << params->element.view() << ">\n";
-    if (ownSection)
-        exporter_.EndSection(out);
+    paragraphParams_ = std::move(outerParams);
+    // An empty paragraph of the document is kept; what is left open after block content that
+    // ended the paragraph is not.
+    if (!broken_)
+        para.WriteOpenTags();
+    para.Suspend();
+    broken_ = outerBroken;
     return true;
 }
 
-void ContentWriter::WriteTextRun(const StoryChunk& chunk, OutStream& out, const StringT& fileName,
-                                 const Text::StoryRange& run,
+void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
+                                 const StringT& fileName, const Text::StoryRange& run,
                                  const Counted<const Text::Language>& paragraphLanguage,
-                                 ExportState& state, BlockContext& context,
+                                 ExportState& state, const StringT& extraClasses,
                                  const RangeNoteRecord* bodyOf) {
     const Text::StoryPos first = run.begin();
     const Text::Glyph firstGlyph = first.GetGlyph();
     if (firstGlyph.IsParagraphBreak() || first.IsStoryTerminator())
-        PageAnchor(out, fileName, first, state);
+        PageAnchor(chunk, out, fileName, first, state);
 
     const auto atts = first.GetGlyphAtts();
-    const Counted<GlyphParams> params =
-        exporter_.RegisterGlyphAtts(atts, context.paragraphParams.get());
-    const Text::StoryRange whole(first.GetParagraphBegin(), first.GetParagraphEnd());
-    StringT dropCap, autoFormat;
-    if (state.dropCapAtt && state.dropCapAtt->IsEnabled() &&
-        first < state.dropCapAtt->GetRangeEnd(whole)) {
-        const auto para =
-            exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
-        dropCap = para->DropCapClassList();
-    }
-    if (state.autoFormatAtt && state.autoFormatAtt->IsEnabled() &&
-        first < state.autoFormatAtt->GetRangeEnd(whole)) {
-        const auto para =
-            exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
-        autoFormat = para->autoFormatClasses;
-    }
-
-    StringT role = bodyOf ? StringT("doc-backlink") : StringT();
+    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(atts, paragraphParams_.get());
+    const StringT role = bodyOf ? StringT("doc-backlink") : StringT();
     const StringT href =
         bodyOf ? AnchorRegistry::AnchorHref(exporter_.GetAnchor(*bodyOf->back), chunk.name)
-               : LinkTarget(*atts, chunk, fileName, first.GetStory().get(), role);
-    const StringT classes =
-        JoinClasses({dropCap, autoFormat, params->styleClasses, params->overrideClass});
+               : LinkTarget(*atts, chunk, fileName, first.GetStory().get());
+    const StringT tag = CheckedElement(params->element, "span");
+    const StringT classes = JoinClasses({extraClasses, params->ClassList()});
     auto language = atts->GetLanguage();
     if (!language || language->IsNone())
         language = paragraphLanguage;
     const bool otherLanguage = !SameLanguage(language, paragraphLanguage);
-    const bool open = params->NeedsElement() || !classes.empty() || !href.empty() || otherLanguage;
-    const StringT element = !href.empty()            ? StringT("a")
-                            : params->NeedsElement() ? params->element
-                                                     : StringT("span");
+    const bool open = params->NeedsElement() || !classes.empty() || tag != "span" ||
+                      !href.empty() || otherLanguage;
+    const size_t depth = out.Depth();
     if (open) {
-        out << "<" << element.view();
+        // A link keeps the run's element inside it, so the element's meaning survives.
+        const bool link = !href.empty();
+        std::string attributes;
         if (otherLanguage)
-            out << " xml:lang=\"" << XMLEncode(language->GetId().view()).view() << "\"";
-        if (!role.empty())
-            out << " role=\"" << XMLEncode(role.view()).view() << "\"";
-        out << href.view();
-        if (!classes.empty())
-            out << StringT::Format(" class=\"%1\"", classes).view();
-        out << ">";
-        context.inlineElement = element;
-        context.inlineClasses = classes;
+            attributes +=
+                " xml:lang=\"" + std::string(XMLEncode(language->GetId().view()).view()) + "\"";
+        if (link) {
+            std::string a = "<a" + attributes;
+            if (!role.empty())
+                a += " role=\"" + std::string(role.view()) + "\"";
+            a += std::string(href.view());
+            const bool inner = tag != "span" || !classes.empty();
+            if (!inner)
+                a += ClassAttribute(classes).view();
+            out.Push({a + ">", "</a>", true, false});
+            if (inner)
+                out.Push({"<" + std::string(tag.view()) +
+                              std::string(ClassAttribute(classes).view()) + ">",
+                          "</" + std::string(tag.view()) + ">", false, false});
+        } else {
+            out.Push({"<" + std::string(tag.view()) + attributes +
+                          std::string(ClassAttribute(classes).view()) + ">",
+                      "</" + std::string(tag.view()) + ">", false, false});
+        }
     }
-    for (Text::StoryPos pos = first; pos < run.end(); ++pos)
+
+    // Characters go out in stretches; anything else, and a page marker falling due, ends one.
+    const Text::Story& story = *first.GetStory();
+    std::string text;
+    const auto flush = [&] {
+        if (!text.empty()) {
+            out << text;
+            text.clear();
+        }
+    };
+    const bool markers = state.pageMarkersOn && !state.nextPagePos.IsNull();
+    for (Text::StoryPos pos = first; pos < run.end(); ++pos) {
+        const uint32_t code = story.GetCode(pos.GetIndex());
+        const bool plain = !Text::GlyphCode::IsObject(code) &&
+                           Text::GlyphCode::GetBreak(code) == Text::BreakKind::None &&
+                           !pos.IsStoryTerminator() &&
+                           !(markers && IsPageDue(chunk.GetOriginalPos(pos), state));
+        if (plain) {
+            AppendXMLChar(text, Text::Glyph::FromCode(code, nullptr).GetChar32());
+            continue;
+        }
+        flush();
         WriteGlyph(chunk, out, fileName, pos, state);
-    if (open)
-        out << "</" << element.view() << ">";
-    context.inlineElement = {};
-    context.inlineClasses = {};
+    }
+    flush();
+    out.Suspend(depth);
 }
 
 StringT ContentWriter::LinkTarget(const Text::GlyphAtts& atts, const StoryChunk& chunk,
-                                  const StringT& fileName, const Text::Story* story,
-                                  StringT& role) const {
+                                  const StringT& fileName, const Text::Story* story) const {
     const auto link = atts.GetHyperlink();
     if (!link || !link->GetData())
         return {};
@@ -506,9 +603,9 @@ StringT ContentWriter::LinkTarget(const Text::GlyphAtts& atts, const StoryChunk&
     const int source = exporter_.GetPaginationSource();
     switch (data.GetType()) {
     case Text::HyperlinkType::Anchor:
+        // The target's role (a note reference's, say) is not the link's.
         if (!data.GetAnchor())
             return {};
-        role = data.GetAnchor()->GetRole();
         return AnchorRegistry::AnchorHref(exporter_.GetAnchor(*data.GetAnchor()), chunk.name);
     case Text::HyperlinkType::Page:
         return AnchorRegistry::AnchorHref(exporter_.GetPageAnchor(source, data.GetPage()),
@@ -543,20 +640,35 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
     const Text::Glyph glyph = pos.GetGlyph();
     if (glyph.GetBreakKind() >= Text::BreakKind::Paragraph || pos.IsStoryTerminator())
         return;
-    PageAnchor(out, fileName, pos, state);
+    PageAnchor(chunk, out, fileName, pos, state);
+    auto* element = dynamic_cast<ElementStream*>(&out);
+    // Links and link targets may not sit inside a link: close it around them.
+    const auto outsideLinks = [&](auto&& write) {
+        if (!element) {
+            write();
+            return;
+        }
+        auto links = element->SuspendLinks();
+        write();
+        element->Resume(std::move(links));
+    };
     switch (glyph.GetType()) {
     case Text::GlyphType::Char:
-        if (glyph.IsLineBreak())
+        if (glyph.IsLineBreak()) {
             out << (exporter_.GetOptions()->IsRemoveLineBreaks() ? " " : "<br />");
-        else
-            WriteChar(out, glyph.GetChar32());
+        } else {
+            std::string text;
+            AppendXMLChar(text, glyph.GetChar32());
+            out << text;
+        }
         return;
     case Text::GlyphType::Anchor: {
         const auto& anchor = glyph.As<Text::AnchorGlyph>()->GetAnchor();
         if (!anchor)
             return;
         if (const StringT& id = exporter_.GetAnchor(*anchor).id; !id.empty())
-            out << StringT::Format("<a id=\"%1\"/>", XMLEncode(id.view())).view();
+            outsideLinks(
+                [&] { out << StringT::Format("<a id=\"%1\"/>", XMLEncode(id.view())).view(); });
         return;
     }
     case Text::GlyphType::CrossReference: {
@@ -569,24 +681,26 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
                                  ? AnchorRegistry::AnchorHref(
                                        exporter_.GetAnchor(*reference->GetAnchorData()), chunk.name)
                                  : StringT();
-        if (!href.empty())
-            out << "<a" << href.view() << ">";
-        WriteText(out, text);
-        if (!href.empty())
-            out << "</a>";
+        std::string encoded;
+        for (char32_t c : text)
+            AppendXMLChar(encoded, c);
+        if (href.empty() || encoded.empty()) {
+            out << encoded;
+            return;
+        }
+        outsideLinks([&] { out << "<a" << href.view() << ">" << encoded << "</a>"; });
         return;
     }
     case Text::GlyphType::Pin: {
         const auto* pin = glyph.As<Text::PinGlyph>();
         BlockGuard guard(blocks_, BlockAt(out, fileName, chunk, pos));
         if (pin->IsNote()) {
-            HandleNote(*pin, pos, chunk, out, fileName);
+            outsideLinks([&] {
+                notes_->HandleNote(*pin, pos, chunk, out, fileName, paragraphParams_.get());
+            });
         } else if (const auto table =
                        Foundation::CountedCast<const Text::TableFrame>(pin->GetPinned())) {
-            // Notes referenced in cells are flushed with the table's story, in this document.
-            const StringT outer = std::exchange(endnoteChunk_, chunk.name);
             Tables().ExportTable(*table, pos.GetStory());
-            endnoteChunk_ = outer;
         } else if (exporter_.Callbacks().writeFrame) {
             exporter_.Callbacks().writeFrame(*pin, pos);
         }
@@ -598,77 +712,42 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         return;
     }
     case Text::GlyphType::RangeNoteReference:
+        outsideLinks([&] { notes_->WriteRangeNoteGlyph(out, glyph, paragraphParams_.get()); });
+        return;
     case Text::GlyphType::RangeNoteBody:
-        WriteRangeNoteGlyph(out, glyph);
+        notes_->WriteRangeNoteGlyph(out, glyph, paragraphParams_.get());
         return;
     default:
         return;
     }
 }
 
-void ContentWriter::PageAnchor(OutStream& out, const StringT& fileName, const Text::StoryPos& pos,
-                               ExportState& state) {
-    exporter_.HandlePageAnchor(out, exporter_.GetPaginationSource(), fileName, pos, state);
+void ContentWriter::PageAnchor(const StoryChunk& chunk, OutStream& out, const StringT& fileName,
+                               const Text::StoryPos& pos, ExportState& state) {
+    // Pages are registered in the original story, not in a paragraph's expanded copy; the list
+    // text put in front of the copy stands at the paragraph's start.
+    Text::StoryPos original = chunk.GetOriginalPos(pos);
+    if (!chunk.originalRange.empty() && original < chunk.originalRange.begin())
+        original = chunk.originalRange.begin();
+    exporter_.HandlePageAnchor(out, exporter_.GetPaginationSource(), fileName, original, state);
 }
 
-void ContentWriter::HandleListStack(OutStream& out, ExportState& state, const StringT& element,
-                                    int level) {
-    auto top = [&] { return state.listStack.empty() ? 0 : state.listStack.back().level; };
-    auto closeItem = [&] {
-        if (std::exchange(state.listStack.back().itemOpen, false))
-            out << "</li>\n";
-    };
-    while (level < top()) {
-        closeItem();
-        out << "</" << state.listStack.back().element.view() << ">\n";
-        state.listStack.pop_back();
-    }
-    if (level > 0 && level == top()) {
-        closeItem();
-        if (state.listStack.back().element != element) {
-            out << "</" << state.listStack.back().element.view() << ">\n";
-            state.listStack.pop_back();
-            out << "<" << element.view() << ">\n";
-            state.listStack.push_back({level, element, false, {}});
-        }
-    }
-    for (int next = top() + 1; next <= level; ++next) {
-        out << "<" << element.view() << ">\n";
-        state.listStack.push_back({next, element, false, {}});
-    }
-    // The paragraph written next is this list's item.
-    if (level > 0)
-        state.listStack.back().itemOpen = true;
-}
-
-// A list item may hold tables and figures itself; closing it would leave them in the bare list.
-bool ContentWriter::InListItem(const BlockContext& context) {
-    return context.paragraphElement == "li";
-}
-
+// Closes the paragraph's open elements before block content and reopens them after; a list
+// item stays open, as it may hold tables and figures itself. Nothing written in between the
+// reopening and the paragraph's end leaves no element behind.
 void ContentWriter::BreakIntoParagraph(bool close) {
     if (blocks_.empty() || !blocks_.back().out)
         return;
-    const BlockContext& context = blocks_.back();
-    OutStream& out = *context.out;
-    if (close) {
-        if (!context.inlineElement.empty())
-            out << "</" << context.inlineElement.view() << ">\n";
-        if (!context.paragraphElement.empty() && !InListItem(context))
-            out << "</" << context.paragraphElement.view() << ">\n";
+    BlockContext& context = blocks_.back();
+    auto* element = dynamic_cast<ElementStream*>(context.out);
+    if (!element)
         return;
-    }
-    if (!context.paragraphElement.empty() && !InListItem(context)) {
-        out << "<" << context.paragraphElement.view();
-        if (!context.paragraphClasses.empty())
-            out << " class=\"" << context.paragraphClasses.view() << "\"";
-        out << ">\n";
-    }
-    if (!context.inlineElement.empty()) {
-        out << "<" << context.inlineElement.view();
-        if (!context.inlineClasses.empty())
-            out << StringT::Format(" class=\"%1\"", context.inlineClasses).view();
-        out << ">\n";
+    if (close) {
+        context.suspended = element->Suspend();
+        broken_ = true;
+    } else {
+        element->Resume(std::move(context.suspended));
+        context.suspended.clear();
     }
 }
 
@@ -683,17 +762,17 @@ bool ContentWriter::ExportFrame(const Text::AnchoredFrame& frame) {
         return static_cast<long long>(std::lround(value * scale));
     };
 
-    // A table may not sit inside a paragraph.
+    // A table may not sit inside a paragraph. The table only lays the frame out.
     BreakIntoParagraph(true);
-    out << StringT::Format("<table class=\"%1\">\n",
-                           exporter_.RegisterTableFormat(nullptr, alignment))
+    out << StringT::Format("<table role=\"presentation\" class=\"%1\">\n",
+                           XMLEncode(exporter_.RegisterTableFormat(nullptr, alignment).view()))
                .view();
     // XHTML has no height and width attributes on rows and cells; the sizes go inline.
     out << StringT::Format("<tr style=\"height: %1px;\">\n", pixels(frame.GetHeight())).view();
     const StringT frameClass = exporter_.RegisterFrameFormat(
         frame.GetBackground(), frame.GetStrokeFill(), frame.GetStroke());
     out << StringT::Format("<td style=\"width: %1px;\" class=\"%2\">", pixels(frame.GetWidth()),
-                           frameClass)
+                           XMLEncode(frameClass.view()))
                .view();
     bool ok = true;
     if (const Counted<const Text::Story>& story = frame.GetStory()) {
@@ -710,183 +789,6 @@ OutStream* ContentWriter::CurrentStream() const {
     return blocks_.empty() ? nullptr : blocks_.back().out;
 }
 
-void ContentWriter::HandleNote(const Text::PinGlyph& pin, const Text::StoryPos& pos,
-                               const StoryChunk& chunk, OutStream& out, const StringT& fileName) {
-    const Text::Note* note = pin.GetNote();
-    if (!note || !note->GetNoteAtt())
-        return;
-    const auto& numberOf = exporter_.Callbacks().noteNumber;
-    const StringT number = numberOf ? numberOf(pos.GetGlyph(), chunk.GetOriginalPos(pos))
-                                    : StringT::Format("%1", footnoteCounter_);
-    switch (note->GetKind()) {
-    case Text::NoteKind::Footnote:
-        ExportFootnote(*note, pos, number, chunk, out, fileName);
-        break;
-    case Text::NoteKind::Endnote:
-    case Text::NoteKind::Sidenote:
-        if (!allNotesInline_)
-            ExportEndnote(*note, pos, number, chunk, out, fileName);
-        break;
-    }
-}
-
-void ContentWriter::WriteNoteReference(OutStream& out, const Text::NoteAtt& settings,
-                                       const std::u32string& mark, const StringT& id,
-                                       const StringT& href) {
-    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(
-        settings.GetGlyphAtts(), paragraph_ ? paragraph_->paragraphParams.get() : nullptr);
-    out << StringT::Format("<span class=\"%1\"><a id=\"%2\" role=\"doc-noteref\" "
-                           "epub:type=\"noteref\" href=\"%3\">",
-                           JoinClasses({params->styleClasses, params->overrideClass}),
-                           XMLEncode(id.view()), XMLEncode(href.view()))
-               .view();
-    WriteText(out, mark);
-    out << "</a></span>";
-}
-
-// The body mark links back to the reference; the note's own text follows as nested content.
-void ContentWriter::WriteNoteBody(OutStream& out, const Counted<const Text::Story>& content,
-                                  const std::u32string& mark,
-                                  const Consolidated<Text::GlyphAtts>& markAtts,
-                                  const StringT& backHref, const StringT& fileName) {
-    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(markAtts, nullptr);
-    out << "<a role=\"doc-backlink\"" << backHref.view();
-    if (const StringT classes = JoinClasses({params->styleClasses, params->overrideClass});
-        !classes.empty())
-        out << StringT::Format(" class=\"%1\"", classes).view();
-    out << ">";
-    WriteText(out, mark);
-    out << "</a>";
-    if (!content)
-        return;
-    const StoryChunk chunk(fileName, content->GetClientAll(), content->GetClientAll(), 0);
-    const StringT saved = std::exchange(endnoteChunk_, StringT());
-    ExportStoryChunk(content, chunk, out, fileName, true);
-    endnoteChunk_ = saved;
-}
-
-void ContentWriter::ExportFootnote(const Text::Note& note, const Text::StoryPos& pos,
-                                   const StringT& number, const StoryChunk& chunk, OutStream& out,
-                                   const StringT& fileName) {
-    if (!footnotes_) {
-        footnotes_ = std::make_unique<Foundation::MemoryOutStream>();
-        *footnotes_ << "<div>\n";
-    }
-    const int32_t n = ParseNumber(number, footnoteCounter_);
-    const Text::NoteAtt& settings = *note.GetNoteAtt();
-    const StringT noteId = StringT::Format("footnote%1", footnoteCounter_);
-    const auto back = Text::AnchorData::Make(
-        StringT::Format("%1/footnote%2_return", chunk.name, footnoteCounter_), noteId + "_return");
-    back->SetRole("doc-backlink");
-    exporter_.RegisterAnchor(fileName, *back, pos, chunk.name);
-    const StringT backId = exporter_.GetAnchor(*back).id;
-    WriteNoteReference(out, settings, ToU32(settings.MakeReference(n)), backId,
-                       FragmentHref(chunk.name, noteId));
-
-    *footnotes_ << StringT::Format("<aside id=\"%1\" role=\"doc-footnote\" epub:type=\"footnote\">",
-                                   noteId)
-                       .view();
-    WriteNoteBody(*footnotes_, note.GetContent(), ToU32(settings.MakeBody(n)),
-                  settings.GetBodyGlyphAtts(), StringT::Format(" href=\"#%1\"", backId), fileName);
-    *footnotes_ << "</aside>\n";
-    ++footnoteCounter_;
-}
-
-void ContentWriter::ExportEndnote(const Text::Note& note, const Text::StoryPos& pos,
-                                  const StringT& number, const StoryChunk& chunk, OutStream& out,
-                                  const StringT& fileName) {
-    const bool side = note.GetKind() == Text::NoteKind::Sidenote;
-    std::vector<Endnote>& list = side ? sidenotes_ : endnotes_;
-    const char* kind = side ? "sidenote" : "endnote";
-    const size_t n = list.size() + 1;
-    const Text::NoteAtt& settings = *note.GetNoteAtt();
-
-    const auto target =
-        Text::AnchorData::Make(StringT::Format("%1/%2/%3%4", fileName, endnoteChunk_, kind, n),
-                               StringT::Format("%1%2", kind, n));
-    target->SetRole("doc-noteref");
-    const auto back = Text::AnchorData::Make(
-        StringT::Format("%1/%2/%3%4_return", fileName, endnoteChunk_, kind, n),
-        StringT::Format("%1%2_return", kind, n));
-    back->SetRole("doc-backlink");
-    const Counted<const Text::Story>& content = note.GetContent();
-    exporter_.RegisterAnchor(fileName, *target, content ? content->gbegin() : Text::StoryPos(),
-                             endnoteChunk_);
-    exporter_.RegisterAnchor(fileName, *back, pos, chunk.name);
-
-    const int32_t mark = ParseNumber(number, static_cast<int32_t>(n));
-    Endnote record{pos.GetStory(),
-                   content,
-                   exporter_.GetAnchor(*target).id,
-                   exporter_.GetAnchor(*back).id,
-                   chunk.name,
-                   ToU32(settings.MakeBody(mark)),
-                   settings.GetBodyGlyphAtts()};
-    WriteNoteReference(out, settings, ToU32(settings.MakeReference(mark)), record.backId,
-                       FragmentHref(endnoteChunk_, record.noteId));
-    list.push_back(std::move(record));
-}
-
-void ContentWriter::RegisterRangeNotes(const StringT& fileName,
-                                       const std::vector<StoryChunk>& chunks) {
-    if (allNotesInline_)
-        return;
-    const auto& numberOf = exporter_.Callbacks().noteNumber;
-    rangeNotes_.Register(
-        exporter_, fileName, chunks,
-        [&numberOf](const Text::Glyph& glyph, const Text::StoryPos& pos, int32_t fallback) {
-            return numberOf ? ParseNumber(numberOf(glyph, pos), fallback) : fallback;
-        });
-}
-
-// The reference links to the body paragraph; the body glyph is the mark its run links back with.
-void ContentWriter::WriteRangeNoteGlyph(OutStream& out, const Text::Glyph& glyph) {
-    if (allNotesInline_)
-        return;
-    if (const auto* body = glyph.As<Text::RangeNoteBodyGlyph>()) {
-        if (const RangeNoteRecord* note = rangeNotes_.Find(body->GetNote().get()))
-            WriteText(out, ToU32(note->settings->MakeBody(note->number)));
-        return;
-    }
-    const auto* reference = glyph.As<Text::RangeNoteReferenceGlyph>();
-    const RangeNoteRecord* note =
-        reference ? rangeNotes_.Find(reference->GetNote().get()) : nullptr;
-    if (!note)
-        return;
-    const AnchorLocation& target = exporter_.GetAnchor(*note->target);
-    WriteNoteReference(out, *note->settings, ToU32(note->settings->MakeReference(note->number)),
-                       exporter_.GetAnchor(*note->back).id, FragmentHref(target.chunk, target.id));
-}
-
-void ContentWriter::FlushFootnotes(OutStream& out) {
-    if (!footnotes_)
-        return;
-    *footnotes_ << "</div>\n";
-    footnotes_->CopyToStream(out);
-    footnotes_.reset();
-}
-
-void ContentWriter::FlushEndnotes(OutStream& out, const StoryChunk& chunk) {
-    bool opened = false;
-    for (std::vector<Endnote>* list : {&endnotes_, &sidenotes_}) {
-        for (const Endnote& note : *list) {
-            if (note.referenceStory != chunk.range.GetStory())
-                continue;
-            if (!opened)
-                out << "<div>\n";
-            opened = true;
-            out << StringT::Format("<a id=\"%1\"/>", XMLEncode(note.noteId.view())).view();
-            const StringT backHref =
-                note.backChunk == chunk.name
-                    ? StringT::Format(" href=\"#%1\"", note.backId)
-                    : StringT::Format(" href=\"%1\"", FragmentHref(note.backChunk, note.backId));
-            WriteNoteBody(out, note.content, note.mark, note.markAtts, backHref, chunk.name);
-        }
-    }
-    if (opened)
-        out << "</div>\n";
-}
-
 void ContentWriter::RegisterArticle(const Article& article, const StringT& fileName) {
     int counter = 1;
     for (size_t i = 0; i < article.stories.size(); ++i) {
@@ -895,7 +797,7 @@ void ContentWriter::RegisterArticle(const Article& article, const StringT& fileN
         std::vector<StoryChunk> chunks;
         GetStoryChunks(article.stories[i], article.ends[i], fileName, chunks, counter,
                        article.frameScales[i], i > 0);
-        RegisterRangeNotes(fileName, chunks);
+        notes_->RegisterRangeNotes(fileName, chunks);
         exporter_.RemapFileNames(fileName, chunks);
     }
 }
@@ -914,7 +816,7 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
             continue;
         GetStoryChunks(article.stories[i], article.ends[i], fileName, entries[i], counter,
                        article.frameScales[i], i > 0);
-        RegisterRangeNotes(fileName, entries[i]);
+        notes_->RegisterRangeNotes(fileName, entries[i]);
         exporter_.RemapFileNames(fileName, entries[i]);
     }
 
@@ -948,10 +850,14 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
 
     Counted<Foundation::OutStream> out;
     StringT open;
+    auto finish = [&] {
+        FinishDocument(*out);
+        return exporter_.EndChunk(out);
+    };
     auto switchTo = [&](const StringT& name, const Counted<const Text::Language>& language) {
         if (out && name == open)
             return true;
-        if (out && !exporter_.EndChunk(out))
+        if (out && !finish())
             return false;
         out =
             exporter_.StartChunk(name, article.title, language, images[name], StreamType::Content);
@@ -964,19 +870,19 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
         if (item >= 0) {
             if (!switchTo(baseName, publication))
                 return false;
-            BlockGuard guard(blocks_,
-                             BlockContext{out.get(), fileName, nullptr, {}, {}, {}, {}, {}, {}});
+            BlockGuard guard(blocks_, BlockContext{out.get(), fileName, nullptr, {}, {}, {}});
             if (exporter_.Callbacks().writeItem)
                 exporter_.Callbacks().writeItem(item);
         }
-        if (!entries[i].empty())
-            endnoteChunk_ = entries[i].back().name;
+        if (article.stories[i])
+            notes_->StartStory(article.stories[i].get(),
+                               entries[i].empty() ? open : entries[i].back().name);
         for (const StoryChunk& chunk : entries[i])
             if (!switchTo(chunk.name, chunk.language) ||
                 !ExportStoryChunk(article.stories[i], chunk, *out, fileName, false))
                 return false;
     }
-    return !out || exporter_.EndChunk(out);
+    return !out || finish();
 }
 
 } // namespace EPub

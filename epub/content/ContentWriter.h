@@ -3,7 +3,10 @@
 // articles.
 
 #include "epub/content/Article.h"
+#include "epub/content/ElementStream.h"
 #include "epub/content/ExportState.h"
+#include "epub/content/Landmark.h"
+#include "epub/content/NoteWriter.h"
 #include "epub/content/RangeNotes.h"
 #include "epub/content/StoryChunk.h"
 #include "epub/css/StyleSheet.h"
@@ -13,6 +16,8 @@
 
 #include <deque>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace EPub {
@@ -42,7 +47,7 @@ public:
     void BreakIntoParagraph(bool close);
     // The stream block content goes to: that of the paragraph being written.
     Foundation::OutStream* CurrentStream() const;
-    void SetAllNotesInline(bool inlineNotes) noexcept { allNotesInline_ = inlineNotes; }
+    void SetAllNotesInline(bool inlineNotes) noexcept;
     // Writes an anchored text frame at the current glyph as a one-cell table.
     bool ExportFrame(const Text::AnchoredFrame& frame);
 
@@ -52,13 +57,9 @@ public:
         StringT fileName;
         const StoryChunk* chunk = nullptr;
         Text::StoryPos pos;
-        StringT paragraphElement;
-        StringT paragraphClasses;
-        StringT inlineElement;
-        StringT inlineClasses;
-        Counted<const ParaParams> paragraphParams; // what runs are registered against
+        StringT paragraphElement;                      // empty outside a paragraph
+        std::vector<ElementStream::Element> suspended; // closed around block content
     };
-    static bool InListItem(const BlockContext& context);
     BlockContext BlockAt(Foundation::OutStream& out, const StringT& fileName,
                          const StoryChunk& chunk, const Text::StoryPos& pos) const;
     // The innermost block context; null outside block content.
@@ -66,74 +67,47 @@ public:
     TableWriter& Tables();
     FigureWriter& Figures();
 
+    NoteWriter& Notes() { return *notes_; }
+    // Written right after the opening tag of the next paragraph (a note's number).
+    void SetParagraphPrefix(std::string prefix) { paragraphPrefix_ = std::move(prefix); }
+    std::string TakeParagraphPrefix() { return std::exchange(paragraphPrefix_, {}); }
+
 private:
-    struct Endnote {
-        Counted<const Text::Story> referenceStory;
-        Counted<const Text::Story> content;
-        StringT noteId;    // registered id of the note's anchor
-        StringT backId;    // registered id of the reference
-        StringT backChunk; // document holding the reference
-        std::u32string mark;
-        Consolidated<Text::GlyphAtts> markAtts;
-    };
     using Tally = std::vector<std::pair<Counted<const Text::Language>, int64_t>>;
     class BlockGuard;
 
     bool WriteDocuments(const Counted<const Text::Story>& story, const StringT& fileName,
                         const StringT& title, const std::vector<StoryChunk>& chunks);
-    bool ExportRun(const Counted<const Text::Story>& story, const StoryChunk& chunk,
-                   Foundation::OutStream& out, const StringT& fileName, Text::StoryPos& pos,
-                   ExportState& state);
-    void StartRunSection(Foundation::OutStream& out, const StoryChunk& chunk,
-                         const StringT& fileName, const Text::StoryPos& pos,
-                         const Text::ParagraphAtts& atts);
+    bool ExportRun(const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,
+                   Text::StoryPos& pos, ExportState& state, Landmark& openLandmark);
+    Landmark RunLandmark(const Text::ParagraphAtts& atts) const;
+    void OpenLandmark(Foundation::OutStream& out, ExportState& state, Landmark& open,
+                      Landmark landmark);
     bool ExportParagraph(const StoryChunk& chunk, Foundation::OutStream& out,
                          const StringT& fileName, const Text::StoryRange& paragraph,
-                         ExportState& state);
-    void WriteTextRun(const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,
+                         ExportState& state, Landmark& openLandmark);
+    void WriteTextRun(const StoryChunk& chunk, ElementStream& out, const StringT& fileName,
                       const Text::StoryRange& run,
                       const Counted<const Text::Language>& paragraphLanguage, ExportState& state,
-                      BlockContext& context, const RangeNoteRecord* bodyOf = nullptr);
+                      const StringT& extraClasses, const RangeNoteRecord* bodyOf = nullptr);
     void WriteGlyph(const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,
                     const Text::StoryPos& pos, ExportState& state);
     StringT LinkTarget(const Text::GlyphAtts& atts, const StoryChunk& chunk,
-                       const StringT& fileName, const Text::Story* story, StringT& role) const;
-    void HandleListStack(Foundation::OutStream& out, ExportState& state, const StringT& element,
-                         int level);
-    void PageAnchor(Foundation::OutStream& out, const StringT& fileName, const Text::StoryPos& pos,
-                    ExportState& state);
-
-    void HandleNote(const Text::PinGlyph& pin, const Text::StoryPos& pos, const StoryChunk& chunk,
-                    Foundation::OutStream& out, const StringT& fileName);
-    void ExportFootnote(const Text::Note& note, const Text::StoryPos& pos, const StringT& number,
-                        const StoryChunk& chunk, Foundation::OutStream& out,
-                        const StringT& fileName);
-    void ExportEndnote(const Text::Note& note, const Text::StoryPos& pos, const StringT& number,
-                       const StoryChunk& chunk, Foundation::OutStream& out,
-                       const StringT& fileName);
-    void WriteNoteReference(Foundation::OutStream& out, const Text::NoteAtt& settings,
-                            const std::u32string& mark, const StringT& id, const StringT& href);
-    void WriteNoteBody(Foundation::OutStream& out, const Counted<const Text::Story>& content,
-                       const std::u32string& mark, const Consolidated<Text::GlyphAtts>& markAtts,
-                       const StringT& backHref, const StringT& fileName);
-    void RegisterRangeNotes(const StringT& fileName, const std::vector<StoryChunk>& chunks);
-    void WriteRangeNoteGlyph(Foundation::OutStream& out, const Text::Glyph& glyph);
-    void FlushFootnotes(Foundation::OutStream& out);
-    void FlushEndnotes(Foundation::OutStream& out, const StoryChunk& chunk);
+                       const StringT& fileName, const Text::Story* story) const;
+    void PageAnchor(const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,
+                    const Text::StoryPos& pos, ExportState& state);
+    void FinishDocument(Foundation::OutStream& out);
 
     Counted<const Text::Language> DocumentLanguage(const Tally& tally, bool fallBack);
-    void CountLanguages(Tally& tally, const Text::StoryRange& range) const;
+    static void CountLanguages(Tally& tally, const Text::StoryRange& range);
 
     HtmlExporter& exporter_;
     std::deque<BlockContext> blocks_;
-    std::unique_ptr<Foundation::MemoryOutStream> footnotes_;
-    int footnoteCounter_ = 1;
-    std::vector<Endnote> endnotes_;
-    std::vector<Endnote> sidenotes_;
-    RangeNotes rangeNotes_;
-    StringT endnoteChunk_; // document the current story's notes are flushed into
-    bool allNotesInline_ = false;
+    std::unique_ptr<NoteWriter> notes_;
+    std::string paragraphPrefix_;
+    bool broken_ = false; // block content interrupted the paragraph being written
     const BlockContext* paragraph_ = nullptr; // the paragraph being written
+    Counted<ParaParams> paragraphParams_; // the registry's answer for the paragraph being written
     std::unique_ptr<TableWriter> tables_;
     std::unique_ptr<FigureWriter> figures_;
 };

@@ -212,8 +212,9 @@ StringT FigureWriter::AccessibilityAttributes(const Render::RenderTags* tags, co
     if (!tags)
         return image ? " alt=\"\" role=\"presentation\"" : " aria-hidden=\"true\"";
     StringT attributes;
+    // A drawing with alternative text is announced as an image of that name.
     if (!tags->GetAltText().empty())
-        attributes += StringT::Format(image ? " alt=\"%1\"" : " aria-label=\"%1\"",
+        attributes += StringT::Format(image ? " alt=\"%1\"" : " role=\"img\" aria-label=\"%1\"",
                                       Escaped(tags->GetAltText()))
                           .view();
     if (tags->HasDescription())

@@ -4,12 +4,12 @@
 
 namespace EPub {
 
-namespace {
-
-bool IsDue(const Text::StoryPos& pos, const ExportState& state) {
+bool IsPageDue(const Text::StoryPos& pos, const ExportState& state) {
     return !state.nextPagePos.IsNull() && pos.GetStory() == state.nextPagePos.GetStory() &&
            pos >= state.nextPagePos && state.currentPage <= state.lastPage;
 }
+
+namespace {
 
 void FindNextPage(const AnchorRegistry& registry, int source, const StringT& fileName,
                   const Text::Story* story, ExportState& state) {
@@ -25,7 +25,7 @@ void WritePageMarkers(Foundation::OutStream& out, const AnchorRegistry& registry
                       const StringT& fileName, const Text::StoryPos& pos, ExportState& state) {
     if (!state.pageMarkersOn)
         return;
-    while (IsDue(pos, state)) {
+    while (IsPageDue(pos, state)) {
         const AnchorLocation& page =
             registry.GetPageAnchor(source, fileName, state.currentPage, nullptr);
         if (!page.id.empty()) {

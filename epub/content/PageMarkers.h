@@ -12,6 +12,9 @@ namespace EPub {
 void WritePageMarkers(Foundation::OutStream& out, const AnchorRegistry& registry, int source,
                       const StringT& fileName, const Text::StoryPos& pos, ExportState& state);
 
+// Whether a page marker falls due at `pos`.
+bool IsPageDue(const Text::StoryPos& pos, const ExportState& state);
+
 // Positions the page cursor on the first page starting at or after `chunkStart`.
 void StartPageMarkers(const AnchorRegistry& registry, int source, const StringT& fileName,
                       const Text::StoryPos& chunkStart, ExportState& state);

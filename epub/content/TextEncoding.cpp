@@ -2,31 +2,91 @@
 
 namespace EPub {
 
+namespace {
+
+// The code point of the UTF-8 sequence at `text[i]` and its length; length 0 for a byte that
+// starts no valid sequence.
+std::pair<char32_t, size_t> DecodeUtf8(std::string_view text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    const unsigned char b = byte(0);
+    if (b < 0x80)
+        return {b, 1};
+    size_t length = 0;
+    char32_t c = 0;
+    char32_t least = 0;
+    if ((b & 0xE0) == 0xC0) {
+        length = 2, c = b & 0x1F, least = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+        length = 3, c = b & 0x0F, least = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+        length = 4, c = b & 0x07, least = 0x10000;
+    } else {
+        return {0, 0};
+    }
+    if (i + length > text.size())
+        return {0, 0};
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80)
+            return {0, 0};
+        c = (c << 6) | (byte(k) & 0x3F);
+    }
+    return c < least ? std::pair<char32_t, size_t>{0, 0} : std::pair{c, length};
+}
+
+const char* Entity(char32_t c) {
+    switch (c) {
+    case U'"':
+        return "&quot;";
+    case U'&':
+        return "&amp;";
+    case U'\'':
+        return "&apos;";
+    case U'<':
+        return "&lt;";
+    case U'>':
+        return "&gt;";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+void AppendXMLChar(std::string& out, char32_t c) {
+    if (IsXmlForbidden(c))
+        return;
+    if (const char* entity = Entity(c)) {
+        out += entity;
+    } else if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
 void AppendXMLEncoded(StringT& out, std::string_view text) {
-    for (const char ch : text) {
-        const auto b = static_cast<unsigned char>(ch);
-        switch (b) {
-        case '"':
-            out += "&quot;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            if (b != 0 && b < 32 && b != 9 && b != 10 && b != 13)
-                out.AppendFormat("&#%1;", static_cast<int>(b));
-            else
-                out += ch;
+    std::string& s = out.str();
+    for (size_t i = 0; i < text.size();) {
+        const auto [c, length] = DecodeUtf8(text, i);
+        if (length == 0) {
+            ++i;
+            continue;
         }
+        if (const char* entity = Entity(c))
+            s += entity;
+        else if (!IsXmlForbidden(c))
+            s.append(text.substr(i, length));
+        i += length;
     }
 }
 

@@ -3,17 +3,26 @@
 
 #include "host/foundation/StringT.h"
 
+#include <string>
 #include <string_view>
 
 namespace EPub {
 
 using Foundation::StringT;
 
+// Characters XML 1.0 cannot hold at all, not even as references.
+constexpr bool IsXmlForbidden(char32_t c) {
+    return (c < 0x20 && c != U'\t' && c != U'\n' && c != U'\r') || (c >= 0xD800 && c < 0xE000) ||
+           c == 0xFFFE || c == 0xFFFF || c > 0x10FFFF;
+}
+
 // Escapes text for attribute values and element content: the five markup characters become
-// entity references and the C0 controls that XML 1.0 cannot hold as characters become numeric
-// references ("&#1;"). NUL, tab, line feed, carriage return and every byte from 64 up pass.
+// entity references. What XML cannot hold is dropped: NUL and the other C0 controls except tab,
+// line feed and carriage return, surrogates, U+FFFE and U+FFFF, and bytes that are not UTF-8.
 StringT XMLEncode(std::string_view text);
 void AppendXMLEncoded(StringT& out, std::string_view text);
+// One character of element content, escaped as XMLEncode does.
+void AppendXMLChar(std::string& out, char32_t c);
 
 // Escapes a link path: controls, DEL, non-ASCII bytes and the characters that may not stand in a
 // URL become lower-case percent groups; "&" and "'" become entity references (the result goes

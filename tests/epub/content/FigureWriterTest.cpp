@@ -157,7 +157,7 @@ TEST_F(FigureWriterTest, DescribedImageBecomesAFigureFollowedByItsDetails) {
     EXPECT_STREQ(details.attribute("id").value(), img.attribute("aria-details").value());
     EXPECT_STREQ(details.child("summary").text().get(), "Beschreibung");
     EXPECT_STREQ(details.child("p").text().get(), "A black cat <asleep>");
-    EXPECT_EQ(AllText(body.last_child()), "\nafter");
+    EXPECT_EQ(AllText(body.last_child()), "after");
     EXPECT_NE(ImageStyles().find("#img-1 {\n/* A cat */\nwidth: 2rem;"), std::string::npos);
 
     // Summary text and styles come from the tags; an unknown style gives no class.
@@ -213,6 +213,7 @@ TEST_F(FigureWriterTest, FigureNumbersCountAcrossImagesDrawingsAndDocuments) {
     // An object has no alt attribute; the alternative text names it instead.
     EXPECT_FALSE(object.attribute("alt"));
     EXPECT_STREQ(object.attribute("aria-label").value(), "plan");
+    EXPECT_STREQ(object.attribute("role").value(), "img");
     // The drawing's details carry no style classes.
     EXPECT_FALSE(first.select_node("//details/summary[@class]"));
     EXPECT_EQ(exporter_.Text("images/drawing.svg"), kSvg);

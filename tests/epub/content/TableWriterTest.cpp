@@ -147,7 +147,7 @@ TEST_F(TableWriterTest, TheParagraphIsClosedAroundTheTableAndGivesItsAlignment) 
                                           Text::Alignment::Right));
     ASSERT_TRUE(table);
     EXPECT_EQ(ChildNames(Body(doc_)), (std::vector<std::string>{"p", "table", "p"}));
-    EXPECT_EQ(AllText(Body(doc_)), "before0,0\nafter");
+    EXPECT_EQ(AllText(Body(doc_)), "before0,0after");
     const std::string css = exporter_.DescribeStyles().str();
     EXPECT_NE(css.find(".table_1 {\nborder-collapse: collapse;\nmargin-left: auto;\nmargin-right: "
                        "0;\n"),

@@ -8,10 +8,19 @@ using EPub::XMLEncode;
 TEST(XMLEncode, MarkupCharactersAndControls) {
     EXPECT_EQ(XMLEncode("a<b & \"c\" 'd'>"), "a&lt;b &amp; &quot;c&quot; &apos;d&apos;&gt;");
     EXPECT_EQ(XMLEncode("\t\n\r"), "\t\n\r");
-    EXPECT_EQ(XMLEncode(std::string_view("\x01\x08\x0b\x0c\x0e\x1f", 6)),
-              "&#1;&#8;&#11;&#12;&#14;&#31;");
-    EXPECT_EQ(XMLEncode(std::string_view("a\0b", 3)), std::string_view("a\0b", 3));
-    EXPECT_EQ(XMLEncode("\xC3\x9C"), "\xC3\x9C");
+    EXPECT_EQ(XMLEncode("\xC3\x9C\xF0\x9F\x98\x80"), "\xC3\x9C\xF0\x9F\x98\x80");
+}
+
+// XML 1.0 cannot hold these even as references: they are dropped.
+TEST(XMLEncode, DropsWhatXmlCannotHold) {
+    EXPECT_EQ(XMLEncode(std::string_view("a\x01\x08\x0b\x0c\x0e\x1f\0b", 9)), "ab");
+    EXPECT_EQ(XMLEncode("x\xEF\xBF\xBEy\xEF\xBF\xBFz"), "xyz"); // U+FFFE, U+FFFF
+    EXPECT_EQ(XMLEncode("x\xED\xA0\x80y"), "xy");               // a lone surrogate
+    EXPECT_EQ(XMLEncode("x\xFFy\xC3"), "xy");                   // not UTF-8
+    std::string chars;
+    for (char32_t c : {U'a', U'\x01', U'<', U'\xFFFE', U'\xE9', U'\x1F600'})
+        EPub::AppendXMLChar(chars, c);
+    EXPECT_EQ(chars, "a&lt;\xC3\xA9\xF0\x9F\x98\x80");
 }
 
 TEST(URLEncode, UnsafeBytesAndEntities) {

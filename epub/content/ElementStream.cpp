@@ -1,0 +1,58 @@
+#include "epub/content/ElementStream.h"
+
+#include <algorithm>
+
+namespace EPub {
+
+void ElementStream::WriteOpenTags() {
+    for (Element& element : open_)
+        if (!element.written) {
+            target_ << element.open;
+            element.written = true;
+        }
+}
+
+size_t ElementStream::Write(const void* data, size_t size) {
+    if (size == 0)
+        return 0;
+    WriteOpenTags();
+    return target_.Write(data, size);
+}
+
+void ElementStream::Push(Element element) {
+    element.written = false;
+    open_.push_back(std::move(element));
+}
+
+void ElementStream::Pop() {
+    if (open_.empty())
+        return;
+    if (open_.back().written)
+        target_ << open_.back().close;
+    open_.pop_back();
+}
+
+bool ElementStream::AnyWritten() const noexcept {
+    return std::ranges::any_of(open_, [](const Element& e) { return e.written; });
+}
+
+std::vector<ElementStream::Element> ElementStream::Suspend(size_t depth) {
+    std::vector<Element> closed;
+    while (open_.size() > depth) {
+        closed.insert(closed.begin(), open_.back());
+        Pop();
+    }
+    return closed;
+}
+
+void ElementStream::Resume(std::vector<Element> elements) {
+    for (Element& element : elements)
+        Push(std::move(element));
+}
+
+std::vector<ElementStream::Element> ElementStream::SuspendLinks() {
+    const auto link = std::ranges::find_if(open_, [](const Element& e) { return e.link; });
+    return Suspend(static_cast<size_t>(link - open_.begin()));
+}
+
+} // namespace EPub

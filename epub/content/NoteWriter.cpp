@@ -1,0 +1,247 @@
+#include "epub/content/NoteWriter.h"
+
+#include "epub/content/ContentWriter.h"
+#include "epub/content/HtmlExporter.h"
+#include "epub/content/TextEncoding.h"
+
+#include <charconv>
+
+namespace EPub {
+
+namespace {
+
+using Foundation::OutStream;
+
+int32_t ParseNumber(const StringT& text, int32_t fallback) {
+    int32_t value = 0;
+    const std::string_view s = text.view();
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    return error == std::errc() && end == s.data() + s.size() ? value : fallback;
+}
+
+std::u32string ToU32(const Text::GlyphString& glyphs) {
+    std::u32string text;
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        text += glyphs[i].GetChar32();
+    return text;
+}
+
+std::string Encoded(const std::u32string& text) {
+    std::string out;
+    for (char32_t c : text)
+        AppendXMLChar(out, c);
+    return out;
+}
+
+StringT FragmentHref(const StringT& chunk, const StringT& id) {
+    const std::string_view name = chunk.view();
+    const size_t slash = name.find_last_of("/\\");
+    return StringT::Format("%1#%2", slash == std::string_view::npos ? name : name.substr(slash + 1),
+                           id);
+}
+
+StringT ClassAttribute(const StringT& classes) {
+    return classes.empty() ? StringT()
+                           : StringT::Format(" class=\"%1\"", XMLEncode(classes.view()));
+}
+
+} // namespace
+
+NoteWriter::NoteWriter(HtmlExporter& exporter, ContentWriter& writer)
+    : exporter_(exporter), writer_(writer) {}
+NoteWriter::~NoteWriter() = default;
+
+void NoteWriter::StartStory(const Text::Story* story, const StringT& document) {
+    story_ = story;
+    notesDocument_ = document;
+}
+
+// Every kind of note shares one sequence, so no two notes on a page show the same number.
+StringT NoteWriter::NextNumber(const Text::Glyph& glyph, const Text::StoryPos& pos) {
+    const auto& numberOf = exporter_.Callbacks().noteNumber;
+    if (numberOf)
+        return numberOf(glyph, pos);
+    return StringT::Format("%1", ++noteCounter_);
+}
+
+void NoteWriter::HandleNote(const Text::PinGlyph& pin, const Text::StoryPos& pos,
+                            const StoryChunk& chunk, OutStream& out, const StringT& fileName,
+                            const ParaParams* paragraph) {
+    const Text::Note* note = pin.GetNote();
+    if (!note || !note->GetNoteAtt())
+        return;
+    if (note->GetKind() != Text::NoteKind::Footnote && allInline_)
+        return;
+    const StringT number = NextNumber(pos.GetGlyph(), chunk.GetOriginalPos(pos));
+    if (note->GetKind() == Text::NoteKind::Footnote)
+        ExportFootnote(*note, pos, number, chunk, out, fileName, paragraph);
+    else
+        ExportEndnote(*note, pos, number, chunk, out, fileName, paragraph);
+}
+
+void NoteWriter::WriteReference(OutStream& out, const Consolidated<Text::GlyphAtts>& atts,
+                                const ParaParams* paragraph, const std::u32string& mark,
+                                const StringT& id, const StringT& href) {
+    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(atts, paragraph);
+    out << StringT::Format("<a id=\"%1\" role=\"doc-noteref\" epub:type=\"noteref\" "
+                           "href=\"%2\"%3>",
+                           XMLEncode(id.view()), XMLEncode(href.view()),
+                           ClassAttribute(params->ClassList()))
+               .view();
+    out << Encoded(mark);
+    out << "</a>";
+}
+
+void NoteWriter::WriteBody(OutStream& out, const char* kind, const StringT& id,
+                           const Counted<const Text::Story>& content, const std::u32string& mark,
+                           const Consolidated<Text::GlyphAtts>& markAtts, const StringT& backHref,
+                           const StringT& fileName) {
+    // "doc-endnote" is not allowed on aside; the endnotes section and the epub:type say which
+    // kind of note it is.
+    const char* type = std::string_view(kind) == "endnote" ? "endnote" : "footnote";
+    out << StringT::Format("<aside id=\"%1\" role=\"doc-footnote\" epub:type=\"%2\">\n",
+                           XMLEncode(id.view()), type)
+               .view();
+    // The mark opens the note's first paragraph and is sized against it.
+    const Counted<ParaParams> first =
+        content ? exporter_.RegisterParagraphAtts(content->gbegin().GetParagraphAtts(), {})
+                : nullptr;
+    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(markAtts, first.get());
+    std::string backLink = "<a role=\"doc-backlink\"" + std::string(backHref.view()) +
+                           std::string(ClassAttribute(params->ClassList()).view()) + ">" +
+                           Encoded(mark) + "</a>";
+    writer_.SetParagraphPrefix(std::move(backLink));
+    if (content && !content->GetClientAll().empty()) {
+        const StoryChunk chunk(fileName, content->GetClientAll(), content->GetClientAll(), 0);
+        writer_.ExportStoryChunk(content, chunk, out, fileName, true);
+    }
+    // A note without text still shows its number.
+    if (std::string left = writer_.TakeParagraphPrefix(); !left.empty())
+        out << "<p>" << left << "</p>\n";
+    out << "</aside>\n";
+}
+
+void NoteWriter::ExportFootnote(const Text::Note& note, const Text::StoryPos& pos,
+                                const StringT& number, const StoryChunk& chunk, OutStream& out,
+                                const StringT& fileName, const ParaParams* paragraph) {
+    const int32_t n = ParseNumber(number, footnoteCounter_);
+    const Text::NoteAtt& settings = *note.GetNoteAtt();
+    const StringT noteId = StringT::Format("footnote%1", footnoteCounter_);
+    const auto back = Text::AnchorData::Make(
+        StringT::Format("%1/footnote%2_return", chunk.name, footnoteCounter_), noteId + "_return");
+    back->SetRole("doc-backlink");
+    exporter_.RegisterAnchor(fileName, *back, pos, chunk.name);
+    const StringT backId = exporter_.GetAnchor(*back).id;
+    ++footnoteCounter_;
+    WriteReference(out, settings.GetGlyphAtts(), paragraph, ToU32(settings.MakeReference(n)),
+                   backId, FragmentHref(chunk.name, noteId));
+    // Its own buffer: notes referenced in this note's text finish first.
+    Foundation::MemoryOutStream body;
+    WriteBody(body, "footnote", noteId, note.GetContent(), ToU32(settings.MakeBody(n)),
+              settings.GetBodyGlyphAtts(), StringT::Format(" href=\"#%1\"", backId), fileName);
+    footnotes_ += body.Data();
+}
+
+void NoteWriter::ExportEndnote(const Text::Note& note, const Text::StoryPos& pos,
+                               const StringT& number, const StoryChunk& chunk, OutStream& out,
+                               const StringT& fileName, const ParaParams* paragraph) {
+    const bool side = note.GetKind() == Text::NoteKind::Sidenote;
+    const char* kind = side ? "sidenote" : "endnote";
+    const size_t n = endnotes_.size() + 1;
+    const Text::NoteAtt& settings = *note.GetNoteAtt();
+
+    const auto target =
+        Text::AnchorData::Make(StringT::Format("%1/%2/%3%4", fileName, notesDocument_, kind, n),
+                               StringT::Format("%1%2", kind, n));
+    target->SetRole("doc-noteref");
+    const auto back = Text::AnchorData::Make(
+        StringT::Format("%1/%2/%3%4_return", fileName, notesDocument_, kind, n),
+        StringT::Format("%1%2_return", kind, n));
+    back->SetRole("doc-backlink");
+    const Counted<const Text::Story>& content = note.GetContent();
+    exporter_.RegisterAnchor(fileName, *target, content ? content->gbegin() : Text::StoryPos(),
+                             notesDocument_);
+    exporter_.RegisterAnchor(fileName, *back, pos, chunk.name);
+
+    const int32_t mark = ParseNumber(number, static_cast<int32_t>(n));
+    Endnote record{story_ ? story_ : pos.GetStory().get(),
+                   content,
+                   exporter_.GetAnchor(*target).id,
+                   exporter_.GetAnchor(*back).id,
+                   chunk.name,
+                   ToU32(settings.MakeBody(mark)),
+                   settings.GetBodyGlyphAtts(),
+                   side};
+    WriteReference(out, settings.GetGlyphAtts(), paragraph, ToU32(settings.MakeReference(mark)),
+                   record.backId, FragmentHref(notesDocument_, record.noteId));
+    endnotes_.push_back(std::move(record));
+}
+
+void NoteWriter::RegisterRangeNotes(const StringT& fileName,
+                                    const std::vector<StoryChunk>& chunks) {
+    if (allInline_)
+        return;
+    rangeNotes_.Register(exporter_, fileName, chunks,
+                         [this](const Text::Glyph& glyph, const Text::StoryPos& pos, int32_t) {
+                             return ParseNumber(NextNumber(glyph, pos), noteCounter_);
+                         });
+}
+
+// The reference links to the body paragraph; the body glyph is the mark its run links back with.
+void NoteWriter::WriteRangeNoteGlyph(OutStream& out, const Text::Glyph& glyph,
+                                     const ParaParams* paragraph) {
+    if (allInline_)
+        return;
+    if (const auto* body = glyph.As<Text::RangeNoteBodyGlyph>()) {
+        if (const RangeNoteRecord* note = rangeNotes_.Find(body->GetNote().get()))
+            out << Encoded(ToU32(note->settings->MakeBody(note->number)));
+        return;
+    }
+    const auto* reference = glyph.As<Text::RangeNoteReferenceGlyph>();
+    const RangeNoteRecord* note =
+        reference ? rangeNotes_.Find(reference->GetNote().get()) : nullptr;
+    if (!note)
+        return;
+    const AnchorLocation& target = exporter_.GetAnchor(*note->target);
+    WriteReference(out, note->settings->GetGlyphAtts(), paragraph,
+                   ToU32(note->settings->MakeReference(note->number)),
+                   exporter_.GetAnchor(*note->back).id, FragmentHref(target.chunk, target.id));
+}
+
+void NoteWriter::FlushFootnotes(OutStream& out) {
+    if (footnotes_.empty())
+        return;
+    out << "<div class=\"footnotes\">\n" << footnotes_ << "</div>\n";
+    footnotes_.clear();
+}
+
+void NoteWriter::FlushEndnotes(OutStream& out, const Text::Story* story, const StringT& document) {
+    for (const bool side : {false, true}) {
+        bool opened = false;
+        // By index: a note's text may reference further notes, which join the list.
+        for (size_t i = 0; i < endnotes_.size(); ++i) {
+            if (!story || endnotes_[i].referenceStory != story || endnotes_[i].side != side)
+                continue;
+            if (!opened)
+                out << (side ? "<div class=\"sidenotes\">\n"
+                             : "<section class=\"endnotes\" role=\"doc-endnotes\" "
+                               "epub:type=\"endnotes\">\n");
+            opened = true;
+            const Endnote note = endnotes_[i];
+            const StringT backHref =
+                note.backChunk == document
+                    ? StringT::Format(" href=\"#%1\"", XMLEncode(note.backId.view()))
+                    : StringT::Format(" href=\"%1\"",
+                                      XMLEncode(FragmentHref(note.backChunk, note.backId).view()));
+            WriteBody(out, side ? "sidenote" : "endnote", note.noteId, note.content, note.mark,
+                      note.markAtts, backHref, document);
+        }
+        if (opened)
+            out << (side ? "</div>\n" : "</section>\n");
+    }
+    for (Endnote& note : endnotes_)
+        if (note.referenceStory == story)
+            note.referenceStory = nullptr; // written
+}
+
+} // namespace EPub

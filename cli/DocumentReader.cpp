@@ -5,6 +5,7 @@
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/package/FlowingEPubExporter.h"
 #include "epub/package/PackageText.h"
+#include "epub/options/PageSource.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/raster/ImageFile.h"
@@ -105,7 +106,7 @@ private:
 
 void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
-                       "publisher", "language", "identifier", "isbn"});
+                       "publisher", "language", "identifier", "isbn", "pageSource"});
     s.title = String(node, "title");
     s.author = String(node, "author");
     s.illustrator = String(node, "illustrator");
@@ -190,9 +191,10 @@ void Reader::ReadOptions(const Node& node, Document& doc) const {
 }
 
 void Reader::ReadValidation(const Node& node, EPub::ExportSettings& s) const {
-    CheckFields(node, {"kerning", "scaleShear", "leading", "fills", "transparency",
-                       "opticalAlignment", "colourEffects", "tabStops", "spacing", "hyphenation",
-                       "lastLineOutdent", "keepOptions", "decorations", "classNameClashes"});
+    CheckFields(node,
+                {"kerning", "scaleShear", "leading", "fills", "transparency", "opticalAlignment",
+                 "colourEffects", "tabStops", "spacing", "hyphenation", "lastLineOutdent",
+                 "keepOptions", "decorations", "classNameClashes", "accessibility"});
     s.reportKerning = Bool(node, "kerning", s.reportKerning);
     s.reportScaleShear = Bool(node, "scaleShear", s.reportScaleShear);
     s.reportLeading = Bool(node, "leading", s.reportLeading);
@@ -207,6 +209,7 @@ void Reader::ReadValidation(const Node& node, EPub::ExportSettings& s) const {
     s.reportKeepOptions = Bool(node, "keepOptions", s.reportKeepOptions);
     s.reportDecorations = Bool(node, "decorations", s.reportDecorations);
     s.reportClassNameClashes = Bool(node, "classNameClashes", s.reportClassNameClashes);
+    s.reportAccessibility = Bool(node, "accessibility", s.reportAccessibility);
 }
 
 // A profile of another colour space would be ignored by the conversion: better said than silent.
@@ -443,8 +446,10 @@ Document Reader::Read(const json& root) {
     // The tool keeps forced line breaks unless told otherwise; the library's preset drops them.
     doc.options->SetRemoveLineBreaks(false);
     doc.settings->language = "en";
-    if (top.Has("metadata"))
+    if (top.Has("metadata")) {
         ReadMetadata(top.Field("metadata"), *doc.settings);
+        EPub::SetPageSource(*doc.options, String(top.Field("metadata"), "pageSource"));
+    }
     doc.styles = Text::StyleSheet::Make(MakeTextDocument(doc.settings->language));
     AnchorBook anchors(doc.styles->GetDocument());
     StoryReader stories(*this, anchors, doc.styles);

@@ -1,5 +1,6 @@
 #include "epub/content/ContentWriter.h"
 
+#include "epub/content/AccessibilityValidator.h"
 #include "epub/content/FigureWriter.h"
 #include "epub/content/HtmlExporter.h"
 #include "epub/content/PageMarkers.h"
@@ -395,6 +396,8 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     Counted<ParaParams> params =
         exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
     const int level = params->listDepth;
+    if (IsHeadingElement(params->element.view()))
+        exporter_.GetAccessibilityProfile().AddHeading();
 
     // A landmark anchor outside a list opens the landmark's section here.
     if (level == 0)
@@ -487,6 +490,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                     WriteGlyph(chunk, para, fileName, pos, state);
             continue;
         }
+        exporter_.GetAccessibilityProfile().AddText(atts, exporter_.GetSettings()->iccProfiles);
         // The body mark of a range note is a run of its own that links back to the reference.
         const RangeNoteRecord* backLink = nullptr;
         if (bodyNote && pos <= noteBody && noteBody < runEnd) {

@@ -1,5 +1,6 @@
 #include "epub/package/FlowingEPubExporter.h"
 
+#include "epub/content/AccessibilityValidator.h"
 #include "epub/content/ExportState.h"
 #include "epub/content/TextEncoding.h"
 #include "epub/package/CoverDocument.h"
@@ -252,14 +253,30 @@ void FlowingEPubExporter::AddCover() {
         return;
     WriteCoverDocument(*out, {LocaliseDominant("EPUB:CoverTitle", "Cover"),
                               dominantLanguage_->GetId(), path, options_->GetCoverPageAltText()});
+    Render::RenderTags::Fields cover;
+    cover.altText = options_->GetCoverPageAltText();
+    GetAccessibilityProfile().AddPicture(Render::RenderTags::Make(std::move(cover)).get());
 }
 
 void FlowingEPubExporter::AddOpf() {
     const auto out = AddEntry(*container_, contentRoot_ + packageName_);
     if (!out)
         return;
-    PackageDocumentInput in{*settings_, *options_, manifest_, {}, {}, {},
-                            {},         false,     {},        {}, {}, {}};
+    // Whatever the host gave is kept; the rest is derived from what was written.
+    AccessibilityProfile::Publication publication;
+    publication.tableOfContents = !toc_.empty();
+    for (const auto& pages : pageRegistry_)
+        publication.pageList =
+            publication.pageList || (settings_->includePageList && !pages.empty());
+    publication.pageSource = options_->GetPaginationSourceType() != PaginationSourceType::None &&
+                             !options_->GetPaginationSource().empty();
+    publication.languageKnown =
+        !dominantLanguage_->IsNone() && IsKnownLanguage(dominantLanguage_->GetId().view());
+    const Counted<ExportSettings> settings = settings_->Clone();
+    settings->accessibility =
+        GetAccessibilityProfile().Derive(settings_->accessibility.get(), publication);
+
+    PackageDocumentInput in{*settings, *options_, manifest_, {}, {}, {}, {}, false, {}, {}, {}, {}};
     for (const size_t number : GetFontList().GetRecordNumbers())
         in.fontPaths.push_back(
             container_->Path(GetFontList().GetEmbeddedFonts()[number - 1].entryIndex));

@@ -3,9 +3,9 @@
 #include "cli/NameRules.h"
 #include "epub/content/Landmark.h"
 #include "epub/options/AccessibilityMetadata.h"
+#include "epub/options/PageSource.h"
 #include "epub/package/FlowingEPubExporter.h"
 #include "epub/package/PackageText.h"
-#include "epub/options/PageSource.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/raster/ImageFile.h"
@@ -64,17 +64,25 @@ std::vector<int> CountPages(const Node& stories) {
         return counts;
     const auto paragraphPages = [](const json& holder) {
         int n = 0;
-        if (holder.is_object() && holder.contains("paragraphs") && holder["paragraphs"].is_array())
-            for (const json& paragraph : holder["paragraphs"])
+        const json* paragraphs = holder.is_object() && holder.contains("paragraphs")
+                                     ? &holder.at("paragraphs")
+                                     : nullptr;
+        if (paragraphs && paragraphs->is_array())
+            for (size_t i = 0; i < paragraphs->size(); ++i) {
+                const json& paragraph = paragraphs->at(i);
                 n += paragraph.is_object() && paragraph.contains("page") ? 1 : 0;
+            }
         return n;
     };
-    for (const json& item : stories.value) {
+    for (size_t s = 0; s < stories.value.size(); ++s) {
+        const json& item = stories.value.at(s);
         int n = item.is_object() && item.contains("page") ? 1 : 0;
         n += paragraphPages(item);
-        if (item.is_object() && item.contains("parts") && item["parts"].is_array())
-            for (const json& part : item["parts"])
-                n += paragraphPages(part);
+        const json* parts =
+            item.is_object() && item.contains("parts") ? &item.at("parts") : nullptr;
+        if (parts && parts->is_array())
+            for (size_t p = 0; p < parts->size(); ++p)
+                n += paragraphPages(parts->at(p));
         counts.push_back(n);
     }
     return counts;
@@ -498,19 +506,27 @@ Document ParseDocument(std::string text, const std::string& sourceName, const fs
     return Reader(sourceName, baseDir).Read(root.Root());
 }
 
-Document ReadDocument(const fs::path& file) {
+JsonDocument LoadJson(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
         throw InputError(file.string() + ": cannot read file");
     std::ostringstream text;
     text << in.rdbuf();
-    // The text goes once parsed: the tree is all the reader needs.
-    Document doc = ParseDocument(std::move(text).str(), file.string(), file.parent_path());
+    // The text goes once parsed: the tree is all the readers need.
+    return JsonDocument::Parse(std::move(text).str(), file.string());
+}
+
+Document ReadDocument(const JsonValue& root, const fs::path& file) {
+    Document doc = Reader(file.string(), file.parent_path()).Read(root);
     // A publication needs a title; the file's name is the author's own name for it.
     if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
         std::string_view::npos)
         doc.settings->title = StringT(file.stem().string());
     return doc;
+}
+
+Document ReadDocument(const fs::path& file) {
+    return ReadDocument(LoadJson(file).Root(), file);
 }
 
 } // namespace Cli

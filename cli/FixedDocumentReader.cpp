@@ -1,5 +1,7 @@
 #include "cli/FixedDocumentReader.h"
 
+#include "cli/DocumentReader.h"
+
 #include "cli/AnchorBook.h"
 #include "cli/AttributeReader.h"
 #include "cli/FixedTextSetter.h"
@@ -19,7 +21,7 @@
 namespace Cli {
 namespace {
 
-using json = nlohmann::json;
+using json = JsonValue;
 namespace fs = std::filesystem;
 using Foundation::MakeCounted;
 using Render::AffineTransform;
@@ -369,9 +371,9 @@ FixedReader::ReadFill(const Node& node, Render::GradientGeometry* geometry,
             return fallback;
         const Node p = node.Field(key);
         ExpectArray(p);
-        if (p.value.size() != 2 || !p.value[0].is_number() || !p.value[1].is_number())
+        if (p.value.size() != 2 || !p.value.at(0).is_number() || !p.value.at(1).is_number())
             Fail(p, "expected [x, y]");
-        return Foundation::PointT<double>{p.value[0].get<double>(), p.value[1].get<double>()};
+        return Foundation::PointT<double>{p.value.at(0).get<double>(), p.value.at(1).get<double>()};
     };
     const Foundation::PointT<double> centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
     if (type == "linear") {
@@ -430,13 +432,15 @@ Counted<const Render::Node> FixedReader::ReadShape(const Node& node, bool isPath
 
 AffineTransform FixedReader::ReadTransform(const Node& node) const {
     if (node.value.is_array()) {
-        if (node.value.size() != 6 || !std::all_of(node.value.begin(), node.value.end(),
-                                                   [](const json& v) { return v.is_number(); }))
+        bool numbers = node.value.size() == 6;
+        for (size_t i = 0; numbers && i < 6; ++i)
+            numbers = node.value.at(i).is_number();
+        if (!numbers)
             Fail(node, "expected a matrix of six numbers [a, b, c, d, e, f]");
         const auto& v = node.value;
         // SVG order: x' = a·x + c·y + e, y' = b·x + d·y + f.
-        return {{v[0].get<double>(), v[2].get<double>(), v[4].get<double>(), v[1].get<double>(),
-                 v[3].get<double>(), v[5].get<double>()}};
+        return {{v.at(0).get<double>(), v.at(2).get<double>(), v.at(4).get<double>(),
+                 v.at(1).get<double>(), v.at(3).get<double>(), v.at(5).get<double>()}};
     }
     Expect(node, json::value_t::object, "a matrix or {rotate, scale, translate, origin}");
     CheckFields(node, {"rotate", "scale", "translate", "origin"});
@@ -446,10 +450,10 @@ AffineTransform FixedReader::ReadTransform(const Node& node) const {
         const Node p = node.Field(key);
         if (p.value.is_number())
             return Foundation::PointT<double>{p.value.get<double>(), p.value.get<double>()};
-        if (!p.value.is_array() || p.value.size() != 2 || !p.value[0].is_number() ||
-            !p.value[1].is_number())
+        if (!p.value.is_array() || p.value.size() != 2 || !p.value.at(0).is_number() ||
+            !p.value.at(1).is_number())
             Fail(p, "expected a number or [x, y]");
-        return Foundation::PointT<double>{p.value[0].get<double>(), p.value[1].get<double>()};
+        return Foundation::PointT<double>{p.value.at(0).get<double>(), p.value.at(1).get<double>()};
     };
     const auto translate = pair("translate", 0);
     const auto scale = pair("scale", 1);
@@ -619,29 +623,25 @@ FixedDocument FixedReader::Read(const json& root) {
 
 } // namespace
 
-bool IsFixedLayout(const std::string& text) {
-    const json root = json::parse(text, nullptr, false);
-    return root.is_object() && root.contains("layout") && root["layout"] == "fixed";
+bool IsFixedLayout(const JsonValue& root) {
+    if (!root.is_object() || !root.contains("layout"))
+        return false;
+    const JsonValue& layout = root.at("layout");
+    return layout.is_string() && layout.get<std::string>() == "fixed";
+}
+
+FixedDocument ReadFixedDocument(const JsonValue& root, const fs::path& file) {
+    return FixedReader(file.string(), file.parent_path()).Read(root);
 }
 
 FixedDocument ParseFixedDocument(const std::string& text, const std::string& sourceName,
                                  const fs::path& baseDir) {
-    json root;
-    try {
-        root = json::parse(text);
-    } catch (const json::parse_error& e) {
-        throw InputError(sourceName + ": invalid JSON: " + e.what());
-    }
-    return FixedReader(sourceName, baseDir).Read(root);
+    const JsonDocument root = JsonDocument::Parse(text, sourceName);
+    return FixedReader(sourceName, baseDir).Read(root.Root());
 }
 
 FixedDocument ReadFixedDocument(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw InputError(file.string() + ": cannot read file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseFixedDocument(text.str(), file.string(), file.parent_path());
+    return ReadFixedDocument(LoadJson(file).Root(), file);
 }
 
 double PageScale(const FixedDocument& doc) {

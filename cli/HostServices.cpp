@@ -60,15 +60,11 @@ void HostServices::Install(EPub::HtmlExporter& exporter) {
     c.localise = [](const StringT&, const Text::Language*, const StringT& text) { return text; };
 }
 
-StringT HostServices::NoteNumber(const Text::Glyph& glyph, const Text::StoryPos& pos) {
-    int32_t kind = 0;
-    if (const auto* pin = dynamic_cast<const Text::PinGlyph*>(glyph.GetObject().get()))
-        if (const auto* note = pin->GetNote())
-            kind = static_cast<int32_t>(note->GetKind());
+StringT HostServices::NoteNumber(const Text::Glyph&, const Text::StoryPos& pos) {
     const auto key = std::make_pair(static_cast<const void*>(pos.GetStory().get()), pos.GetIndex());
     auto [it, added] = noteNumbers_.try_emplace(key, 0);
     if (added)
-        it->second = ++notesSeen_[kind];
+        it->second = ++notesSeen_;
     return StringT(std::to_string(it->second));
 }
 

@@ -36,9 +36,10 @@ private:
     Foundation::StringT NoteNumber(const Text::Glyph& glyph, const Text::StoryPos& pos);
 
     // Notes keep the number they got when first asked, so a note asked about twice (reference
-    // and body) shows one number.
+    // and body) shows one number. Every kind shares one sequence, so a footnote and an endnote
+    // on the same page never show the same number.
     std::map<std::pair<const void*, int64_t>, int> noteNumbers_;
-    std::map<int32_t, int> notesSeen_;
+    int notesSeen_ = 0;
     std::map<Foundation::StringT, Picture> pictures_;
 };
 

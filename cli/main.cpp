@@ -3,6 +3,7 @@
 #include "cli/CheckCommand.h"
 #include "cli/DocumentReader.h"
 #include "cli/ExportCommand.h"
+#include "cli/FixedExport.h"
 #include "host/foundation/ApplicationVersion.h"
 
 #include <cstdio>
@@ -109,6 +110,10 @@ Cli::Progress MakeProgress() {
 int main(int argc, char** argv) {
     Arguments args;
     if (const auto status = Parse(std::vector<std::string>(argv + 1, argv + argc), args))
+        return *status;
+    // Fixed-layout documents ("layout": "fixed") take their own path.
+    if (const auto status =
+            Cli::RunFixedLayout(args.input, args.output, args.html.has_value(), args.check))
         return *status;
     Cli::Document doc;
     try {

@@ -10,9 +10,14 @@ find_package(nlohmann_json 3 REQUIRED)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
+# Fixed layout: SVG drawing for covers and reference renderings, text shaping and line breaking
+# for the tool's text frames.
+pkg_check_modules(RSVG REQUIRED IMPORTED_TARGET librsvg-2.0)
+pkg_check_modules(HARFBUZZ REQUIRED IMPORTED_TARGET harfbuzz)
+pkg_check_modules(UNIBREAK REQUIRED IMPORTED_TARGET libunibreak)
 
 add_library(epub_thirdparty INTERFACE)
 add_library(epub::thirdparty ALIAS epub_thirdparty)
 target_link_libraries(epub_thirdparty INTERFACE
   PkgConfig::MINIZIP ZLIB::ZLIB PNG::PNG JPEG::JPEG GIF::GIF Freetype::Freetype Fontconfig::Fontconfig
-  PkgConfig::CAIRO PkgConfig::LCMS2)
+  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::RSVG PkgConfig::HARFBUZZ PkgConfig::UNIBREAK)

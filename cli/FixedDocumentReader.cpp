@@ -1,0 +1,652 @@
+#include "cli/FixedDocumentReader.h"
+
+#include "cli/AnchorBook.h"
+#include "cli/AttributeReader.h"
+#include "cli/FixedTextSetter.h"
+#include "epub/options/AccessibilityMetadata.h"
+#include "host/foundation/DataSource.h"
+#include "host/raster/ImageFile.h"
+#include "host/text/GlyphAtts.h"
+#include "host/text/ParagraphAtts.h"
+#include "host/text/TextDocument.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace Cli {
+namespace {
+
+using json = nlohmann::json;
+namespace fs = std::filesystem;
+using Foundation::MakeCounted;
+using Render::AffineTransform;
+
+struct LoadedImage {
+    std::string encoded;
+    Raster::FileType type = Raster::FileType::Unknown;
+    Counted<const Raster::DynamicBitmap> bitmap;
+};
+
+class FixedReader : public JsonInput {
+public:
+    FixedReader(std::string source, fs::path baseDir)
+        : JsonInput(std::move(source), std::move(baseDir)), document_(Text::TextDocument::Make()),
+          anchors_(document_), atts_(*this, anchors_) {}
+
+    FixedDocument Read(const json& root);
+
+private:
+    void ReadMetadata(const Node& node, EPub::ExportSettings& s) const;
+    void ReadAccessibility(const Node& node, EPub::ExportSettings& s) const;
+    void ReadOptions(const Node& node, FixedDocument& doc) const;
+    void ReadContents(const Node& node, FixedDocument& doc) const;
+    FixedPage ReadPage(const Node& node);
+    void ReadItems(const Node& node, Render::GroupNode& group);
+    Counted<const Render::Node> ReadItem(const Node& node);
+    Counted<const Render::Node> ReadText(const Node& node);
+    Counted<const Render::Node> ReadTextFrame(const Node& node);
+    Counted<const Render::Node> ReadImage(const Node& node);
+    Counted<const Render::Node> ReadShape(const Node& node, bool isPath);
+    Counted<const Render::Node> ReadGroup(const Node& node);
+    Counted<const Render::Node> ReadLink(const Node& node) const;
+
+    Text::GlyphAtts ReadCharacter(const Node& node, const Text::GlyphAtts& base) const;
+    StyledText Styled(const Text::GlyphAtts& atts, std::string text) const;
+    std::vector<StyledText> ReadRuns(const Node& node, const Text::GlyphAtts& base) const;
+    Counted<const Render::FillDescriptor> ReadFill(const Node& node,
+                                                   Render::GradientGeometry* geometry,
+                                                   const Foundation::RectT<double>& box) const;
+    void ReadStroke(const Node& node, Render::ShapeNode& shape) const;
+    AffineTransform ReadTransform(const Node& node) const;
+    Foundation::RectT<double> ReadRect(const Node& node) const;
+    double Opacity(const Node& node) const;
+    const LoadedImage& LoadImage(const Node& node);
+
+    Counted<const Text::TextDocument> document_;
+    AnchorBook anchors_;
+    AttributeReader atts_;
+    FixedTextSetter setter_;
+    std::map<fs::path, LoadedImage> images_;
+    size_t pageCount_ = 0;
+};
+
+template <class Enum>
+void ReadTerms(const FixedReader& in, const Node& node, const std::string& key, size_t count,
+               EPub::AccessibilityMetadata& metadata) {
+    if (!node.Has(key))
+        return;
+    const Node list = node.Field(key);
+    in.ExpectArray(list);
+    for (size_t i = 0; i < list.value.size(); ++i) {
+        const Node item = list.Item(i);
+        in.Expect(item, json::value_t::string, "a vocabulary term");
+        const std::string term = item.value.get<std::string>();
+        size_t value = 0;
+        while (value < count && EPub::GetVocabularyText(static_cast<Enum>(value)) != term)
+            ++value;
+        if (value == count)
+            in.Fail(item, "unknown term \"" + term + "\"");
+        metadata.Set(static_cast<Enum>(value), true);
+    }
+}
+
+void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
+    CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
+                       "publisher", "language", "identifier"});
+    s.title = String(node, "title");
+    s.author = String(node, "author");
+    s.illustrator = String(node, "illustrator");
+    s.description = String(node, "description");
+    s.rights = String(node, "rights");
+    s.subject = String(node, "subject");
+    s.publisher = String(node, "publisher");
+    s.language = String(node, "language", "en");
+    s.identifier = String(node, "identifier");
+}
+
+void FixedReader::ReadAccessibility(const Node& node, EPub::ExportSettings& s) const {
+    CheckFields(node, {"accessModes", "accessModesSufficient", "features", "hazards", "summary"});
+    auto metadata = MakeCounted<EPub::AccessibilityMetadata>();
+    ReadTerms<EPub::AccessMode>(*this, node, "accessModes", 11, *metadata);
+    ReadTerms<EPub::AccessModeSufficient>(*this, node, "accessModesSufficient", 4, *metadata);
+    ReadTerms<EPub::AccessibilityFeature>(*this, node, "features", 40, *metadata);
+    ReadTerms<EPub::AccessibilityHazard>(*this, node, "hazards", 11, *metadata);
+    metadata->SetSummary(StringT(String(node, "summary")));
+    s.accessibility = std::move(metadata);
+}
+
+void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
+    CheckFields(node, {"pageDPI", "textDPI", "cover"});
+    auto& o = *doc.options;
+    if (node.Has("pageDPI")) {
+        const double dpi = Number(node, "pageDPI", 72);
+        if (dpi <= 0 || dpi > 2400)
+            Fail(node.Field("pageDPI"), "expected a resolution above 0 and at most 2400");
+        o.SetPageDPI(dpi);
+    }
+    if (node.Has("textDPI")) {
+        const double dpi = Number(node, "textDPI", 1440);
+        if (dpi < 18 || dpi > 2400)
+            Fail(node.Field("textDPI"), "expected a resolution from 18 to 2400");
+        o.SetTextDPI(dpi);
+    }
+    if (!node.Has("cover"))
+        return;
+    const Node cover = node.Field("cover");
+    using CoverPage = EPub::FileExportOptions::CoverPage;
+    if (cover.value.is_boolean() && !cover.value.get<bool>()) {
+        o.SetCoverPage(CoverPage::None);
+    } else if (cover.value.is_number_integer()) {
+        o.SetCoverPage(CoverPage::DocumentPage);
+        o.SetCoverPageNum(static_cast<unsigned>(Integer(node, "cover", 1, 1, kIntMax)));
+    } else if (cover.value.is_string()) {
+        o.SetCoverPage(CoverPage::ImageFile);
+        o.SetCoverPageFile(
+            MakeCounted<Foundation::FileDataSource>(StringT(ExistingFile(cover).string())));
+    } else {
+        Fail(cover, "expected a page number, an image file or false");
+    }
+}
+
+void FixedReader::ReadContents(const Node& node, FixedDocument& doc) const {
+    ExpectArray(node);
+    for (size_t i = 0; i < node.value.size(); ++i) {
+        const Node entry = node.Item(i);
+        CheckFields(entry, {"title", "page", "level"});
+        EPub::ContentsEntry e;
+        Required(entry, "title");
+        e.title = StringT(String(entry, "title"));
+        e.page = static_cast<uint32_t>(Integer(entry, "page", 1, 1, kIntMax));
+        e.level = Integer(entry, "level", 0, 0, 5);
+        doc.contents.push_back(std::move(e));
+    }
+}
+
+Text::GlyphAtts FixedReader::ReadCharacter(const Node& node, const Text::GlyphAtts& base) const {
+    if (!node.Has("character"))
+        return base;
+    Text::AttributeSet set;
+    atts_.ReadAttributes(node.Field("character"), Text::AttCategory::Glyph, set);
+    return base.With(set);
+}
+
+StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text) const {
+    StyledText s;
+    s.text = std::move(text);
+    s.font = atts.GetFont();
+    s.size = atts.GetSize();
+    s.tracking = atts.GetDouble(Text::GlyphDouble::Tracking);
+    s.fill = atts.GetTextFill();
+    if (!s.fill)
+        s.fill = Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(0, 0, 0));
+    const auto language = atts.GetLanguage();
+    if (language && !language->IsNone())
+        s.language = language->GetId();
+    return s;
+}
+
+std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::GlyphAtts& base) const {
+    std::vector<StyledText> runs;
+    if (node.Has("text")) {
+        if (node.Has("runs"))
+            Fail(node, "give either \"text\" or \"runs\"");
+        runs.push_back(Styled(base, String(node, "text")));
+        return runs;
+    }
+    const Node list = Required(node, "runs");
+    ExpectArray(list);
+    for (size_t i = 0; i < list.value.size(); ++i) {
+        const Node run = list.Item(i);
+        CheckFields(run, {"text", "character"});
+        Expect(Required(run, "text"), json::value_t::string, "a string");
+        runs.push_back(Styled(ReadCharacter(run, base), String(run, "text")));
+    }
+    return runs;
+}
+
+Foundation::RectT<double> FixedReader::ReadRect(const Node& node) const {
+    const double x = Number(node, "x", 0), y = Number(node, "y", 0);
+    const Node w = Required(node, "width"), h = Required(node, "height");
+    const double width = Length(w), height = Length(h);
+    if (width <= 0)
+        Fail(w, "expected a width above 0");
+    if (height <= 0)
+        Fail(h, "expected a height above 0");
+    return {x, y, x + width, y + height};
+}
+
+double FixedReader::Opacity(const Node& node) const {
+    const double opacity = Number(node, "opacity", 1);
+    if (opacity < 0 || opacity > 1)
+        Fail(node.Field("opacity"), "expected an opacity from 0 to 1");
+    return opacity;
+}
+
+Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
+    CheckFields(node, {"type", "character", "lines"});
+    const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
+    const Node lines = Required(node, "lines");
+    ExpectArray(lines);
+    auto group = MakeCounted<Render::GroupNode>();
+    for (size_t i = 0; i < lines.value.size(); ++i) {
+        const Node line = lines.Item(i);
+        CheckFields(line, {"x", "y", "runs", "text", "character"});
+        Required(line, "x");
+        Required(line, "y");
+        double x = Number(line, "x", 0);
+        const double y = Number(line, "y", 0);
+        for (const auto& styled : ReadRuns(line, ReadCharacter(line, base))) {
+            std::string error;
+            auto run = setter_.SetRun(styled, x, y, error);
+            if (!run)
+                Fail(line, error);
+            run->story = {static_cast<int32_t>(pageCount_), 0, static_cast<int32_t>(i)};
+            x += run->advance;
+            group->children.push_back(run);
+        }
+    }
+    return group;
+}
+
+Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
+    CheckFields(node, {"type", "x", "y", "width", "height", "columns", "gutter", "character",
+                       "paragraphs"});
+    const auto box = ReadRect(node);
+    const int columns = Integer(node, "columns", 1, 1, 12);
+    const double gutter = Number(node, "gutter", 12);
+    if (gutter < 0)
+        Fail(node.Field("gutter"), "expected a gutter of 0 or more");
+    const double columnWidth = (box.Width() - gutter * (columns - 1)) / columns;
+    if (columnWidth <= 0)
+        Fail(node, "the columns leave no room for text");
+    std::vector<Foundation::RectT<double>> rects;
+    for (int c = 0; c < columns; ++c) {
+        const double left = box.left + c * (columnWidth + gutter);
+        rects.push_back({left, box.top, left + columnWidth, box.bottom});
+    }
+    const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
+    const Node list = Required(node, "paragraphs");
+    ExpectArray(list);
+    std::vector<Paragraph> paragraphs;
+    for (size_t i = 0; i < list.value.size(); ++i) {
+        const Node item = list.Item(i);
+        CheckFields(item, {"text", "runs", "paragraph", "character"});
+        Paragraph p;
+        p.runs = ReadRuns(item, ReadCharacter(item, base));
+        if (item.Has("paragraph")) {
+            Text::AttributeSet set;
+            atts_.ReadAttributes(item.Field("paragraph"), Text::AttCategory::Paragraph, set);
+            const Text::ParagraphAtts para(set);
+            p.format.alignment = para.GetInt(Text::ParaInt::Alignment);
+            if (p.format.alignment > 3)
+                Fail(item.Field("paragraph"), "alignment must be left, centre, right or justify");
+            p.format.leftIndent = para.GetDouble(Text::ParaDouble::LeftIndent);
+            p.format.rightIndent = para.GetDouble(Text::ParaDouble::RightIndent);
+            p.format.firstLineIndent = para.GetDouble(Text::ParaDouble::FirstLineIndent);
+            p.format.spaceBefore = para.GetDouble(Text::ParaDouble::SpaceBefore);
+            p.format.spaceAfter = para.GetDouble(Text::ParaDouble::SpaceAfter);
+            p.format.leading = para.GetDouble(Text::ParaDouble::Leading);
+        }
+        paragraphs.push_back(std::move(p));
+    }
+    auto group = MakeCounted<Render::GroupNode>();
+    group->logical = Render::LogicalGroup::Element;
+    std::string error;
+    if (!setter_.SetFrame(paragraphs, rects, group->children, error))
+        Fail(node, error);
+    return group;
+}
+
+const LoadedImage& FixedReader::LoadImage(const Node& node) {
+    const fs::path file = ExistingFile(node);
+    if (const auto it = images_.find(file); it != images_.end())
+        return it->second;
+    LoadedImage image;
+    image.encoded = ReadFile(node);
+    image.type = Raster::DetectFileType(image.encoded);
+    switch (image.type) {
+    case Raster::FileType::JPEG:
+    case Raster::FileType::PNG:
+    case Raster::FileType::GIF:
+        image.bitmap = Raster::DecodeImage(image.encoded);
+        if (!image.bitmap)
+            Fail(node, "the image cannot be decoded");
+        break;
+    case Raster::FileType::SVG:
+        break;
+    default:
+        Fail(node, "expected a JPEG, PNG, GIF or SVG file");
+    }
+    return images_.emplace(file, std::move(image)).first->second;
+}
+
+Counted<const Render::Node> FixedReader::ReadImage(const Node& node) {
+    CheckFields(node, {"type", "file", "x", "y", "width", "height", "alt", "opacity"});
+    const Node file = Required(node, "file");
+    const LoadedImage& image = LoadImage(file);
+    auto bitmap = MakeCounted<Render::BitmapNode>();
+    bitmap->rect = ReadRect(node);
+    bitmap->bitmap = image.bitmap;
+    bitmap->encoded = image.encoded;
+    bitmap->fileType = image.type;
+    bitmap->sourceName = StringT(fs::path(String(node, "file")).filename().string());
+    bitmap->alt = StringT(String(node, "alt"));
+    bitmap->opacity = Opacity(node);
+    return bitmap;
+}
+
+Counted<const Render::FillDescriptor>
+FixedReader::ReadFill(const Node& node, Render::GradientGeometry* geometry,
+                      const Foundation::RectT<double>& box) const {
+    if (node.value.is_string()) {
+        if (node.value.get<std::string>() == "none")
+            return Render::FillDescriptor::MakeNone();
+        return Render::FillDescriptor::MakeSolid(Colour(node));
+    }
+    Expect(node, json::value_t::object, "a colour or a gradient");
+    CheckFields(node, {"gradient", "type", "from", "to", "radius"});
+    const std::string type = String(node, "type", "linear");
+    if (type != "linear" && type != "radial")
+        Fail(node.Field("type"), "expected linear or radial");
+    const Node stops = Required(node, "gradient");
+    ExpectArray(stops);
+    if (stops.value.size() < 2)
+        Fail(stops, "a gradient needs at least two stops");
+    std::vector<Render::GradientStop> list;
+    for (size_t i = 0; i < stops.value.size(); ++i) {
+        const Node stop = stops.Item(i);
+        CheckFields(stop, {"offset", "colour"});
+        const double offset = Number(stop, "offset", 0);
+        if (offset < 0 || offset > 1)
+            Fail(stop.Field("offset"), "expected an offset from 0 to 1");
+        list.push_back({offset, Colour(Required(stop, "colour"))});
+    }
+    auto point = [&](const char* key, Foundation::PointT<double> fallback) {
+        if (!node.Has(key))
+            return fallback;
+        const Node p = node.Field(key);
+        ExpectArray(p);
+        if (p.value.size() != 2 || !p.value[0].is_number() || !p.value[1].is_number())
+            Fail(p, "expected [x, y]");
+        return Foundation::PointT<double>{p.value[0].get<double>(), p.value[1].get<double>()};
+    };
+    const Foundation::PointT<double> centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    if (type == "linear") {
+        geometry->start = point("from", {box.left, centre.y});
+        geometry->end = point("to", {box.right, centre.y});
+    } else {
+        geometry->start = point("from", centre);
+        geometry->radius = Number(node, "radius", std::max(box.Width(), box.Height()) / 2);
+    }
+    return Render::FillDescriptor::MakeGradient(type == "linear" ? Render::FillType::LinearGradient
+                                                                 : Render::FillType::RadialGradient,
+                                                std::move(list));
+}
+
+void FixedReader::ReadStroke(const Node& node, Render::ShapeNode& shape) const {
+    CheckFields(node, {"colour", "width", "dash"});
+    shape.stroke = Render::FillDescriptor::MakeSolid(Colour(Required(node, "colour")));
+    const double width = node.Has("width") ? Length(node.Field("width")) : 1.0;
+    std::vector<double> dash;
+    if (node.Has("dash")) {
+        const Node d = node.Field("dash");
+        ExpectArray(d);
+        for (size_t i = 0; i < d.value.size(); ++i)
+            dash.push_back(Length(d.Item(i)));
+    }
+    shape.lineStyle = MakeCounted<const Render::LineStyleDescriptor>(
+        width, dash.empty() ? Render::DashKind::Solid : Render::DashKind::Custom, dash);
+}
+
+Counted<const Render::Node> FixedReader::ReadShape(const Node& node, bool isPath) {
+    if (isPath)
+        CheckFields(node, {"type", "d", "fill", "stroke", "opacity"});
+    else
+        CheckFields(node, {"type", "x", "y", "width", "height", "fill", "stroke", "opacity"});
+    auto shape = MakeCounted<Render::ShapeNode>();
+    if (isPath) {
+        const Node d = Required(node, "d");
+        Expect(d, json::value_t::string, "SVG path data");
+        std::string error;
+        auto path = Render::Path::ParseSvg(d.value.get<std::string>(), error);
+        if (!path)
+            Fail(d, "bad path data: " + error);
+        shape->path = std::move(*path);
+    } else {
+        shape->path = Render::Path::Rectangle(ReadRect(node));
+    }
+    if (node.Has("fill"))
+        shape->fill = ReadFill(node.Field("fill"), &shape->gradient, shape->path.Bounds());
+    if (node.Has("stroke"))
+        ReadStroke(node.Field("stroke"), *shape);
+    if (!node.Has("fill") && !node.Has("stroke"))
+        Fail(node, "a shape needs a fill or a stroke");
+    shape->opacity = Opacity(node);
+    return shape;
+}
+
+AffineTransform FixedReader::ReadTransform(const Node& node) const {
+    if (node.value.is_array()) {
+        if (node.value.size() != 6 || !std::all_of(node.value.begin(), node.value.end(),
+                                                   [](const json& v) { return v.is_number(); }))
+            Fail(node, "expected a matrix of six numbers [a, b, c, d, e, f]");
+        const auto& v = node.value;
+        // SVG order: x' = a·x + c·y + e, y' = b·x + d·y + f.
+        return {{v[0].get<double>(), v[2].get<double>(), v[4].get<double>(), v[1].get<double>(),
+                 v[3].get<double>(), v[5].get<double>()}};
+    }
+    Expect(node, json::value_t::object, "a matrix or {rotate, scale, translate, origin}");
+    CheckFields(node, {"rotate", "scale", "translate", "origin"});
+    auto pair = [&](const char* key, double fallback) {
+        if (!node.Has(key))
+            return Foundation::PointT<double>{fallback, fallback};
+        const Node p = node.Field(key);
+        if (p.value.is_number())
+            return Foundation::PointT<double>{p.value.get<double>(), p.value.get<double>()};
+        if (!p.value.is_array() || p.value.size() != 2 || !p.value[0].is_number() ||
+            !p.value[1].is_number())
+            Fail(p, "expected a number or [x, y]");
+        return Foundation::PointT<double>{p.value[0].get<double>(), p.value[1].get<double>()};
+    };
+    const auto translate = pair("translate", 0);
+    const auto scale = pair("scale", 1);
+    const auto origin = pair("origin", 0);
+    const double rotate = Number(node, "rotate", 0);
+    return AffineTransform::Translate(translate.x + origin.x, translate.y + origin.y) *
+           AffineTransform::Rotate(rotate) * AffineTransform::Scale(scale.x, scale.y) *
+           AffineTransform::Translate(-origin.x, -origin.y);
+}
+
+Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
+    CheckFields(node, {"type", "transform", "opacity", "blend", "clip", "tag", "hidden", "items"});
+    auto group = MakeCounted<Render::GroupNode>();
+    if (node.Has("transform"))
+        group->transform = ReadTransform(node.Field("transform"));
+    group->opacity = Opacity(node);
+    if (node.Has("blend")) {
+        static constexpr std::string_view modes[] = {"normal",  "multiply", "screen",
+                                                     "overlay", "darken",   "lighten"};
+        const std::string mode = String(node, "blend");
+        const auto* found = std::find(std::begin(modes), std::end(modes), mode);
+        if (found == std::end(modes))
+            Fail(node.Field("blend"), "unknown blend mode \"" + mode + "\"");
+        group->blend = static_cast<Render::BlendMode>(found - std::begin(modes));
+    }
+    if (node.Has("clip")) {
+        const Node clip = node.Field("clip");
+        if (clip.value.is_string()) {
+            std::string error;
+            auto path = Render::Path::ParseSvg(clip.value.get<std::string>(), error);
+            if (!path)
+                Fail(clip, "bad path data: " + error);
+            group->clip = std::move(*path);
+        } else {
+            CheckFields(clip, {"x", "y", "width", "height"});
+            group->clip = Render::Path::Rectangle(ReadRect(clip));
+        }
+    }
+    if (node.Has("tag")) {
+        const Node tag = node.Field("tag");
+        CheckFields(tag, {"label", "title"});
+        Render::RenderTags::Fields fields;
+        fields.altText = StringT(String(tag, "label"));
+        fields.description = StringT(String(tag, "title"));
+        if (fields.altText.empty() && fields.description.empty())
+            Fail(tag, "a tag needs a label or a title");
+        group->tags = Render::RenderTags::Make(std::move(fields));
+    }
+    group->hidden = Bool(node, "hidden", false);
+    ReadItems(Required(node, "items"), *group);
+    return group;
+}
+
+Counted<const Render::Node> FixedReader::ReadLink(const Node& node) const {
+    CheckFields(node, {"type", "x", "y", "width", "height", "url", "page"});
+    auto link = MakeCounted<Render::HyperlinkNode>();
+    link->rect = ReadRect(node);
+    if (node.Has("url") == node.Has("page"))
+        Fail(node, "a link needs either \"url\" or \"page\"");
+    if (node.Has("url")) {
+        const std::string url = String(node, "url");
+        if (url.find("://") == std::string::npos && !url.starts_with("mailto:"))
+            Fail(node.Field("url"), "expected an absolute URL");
+        link->url = StringT(url);
+    } else {
+        link->page = static_cast<uint32_t>(Integer(node, "page", 1, 1, kIntMax));
+    }
+    return link;
+}
+
+Counted<const Render::Node> FixedReader::ReadItem(const Node& node) {
+    Expect(node, json::value_t::object, "an item object");
+    Required(node, "type");
+    const std::string type = String(node, "type");
+    if (type == "text")
+        return ReadText(node);
+    if (type == "textFrame")
+        return ReadTextFrame(node);
+    if (type == "image")
+        return ReadImage(node);
+    if (type == "rect")
+        return ReadShape(node, false);
+    if (type == "path")
+        return ReadShape(node, true);
+    if (type == "group")
+        return ReadGroup(node);
+    if (type == "link")
+        return ReadLink(node);
+    Fail(node.Field("type"),
+         "unknown item type \"" + type + "\" (text, textFrame, image, rect, path, group or link)");
+}
+
+void FixedReader::ReadItems(const Node& node, Render::GroupNode& group) {
+    ExpectArray(node);
+    for (size_t i = 0; i < node.value.size(); ++i)
+        group.children.push_back(ReadItem(node.Item(i)));
+}
+
+FixedPage FixedReader::ReadPage(const Node& node) {
+    CheckFields(node, {"width", "height", "label", "spread", "landmarks", "items"});
+    FixedPage page;
+    page.width = Length(Required(node, "width"));
+    page.height = Length(Required(node, "height"));
+    if (page.width < 1 || page.height < 1 || page.width > 14400 || page.height > 14400)
+        Fail(node, "page sizes must be from 1 to 14400 points");
+    page.label = StringT(String(node, "label", std::to_string(pageCount_ + 1)));
+    if (node.Has("spread")) {
+        static constexpr std::string_view spreads[] = {"auto", "left", "right", "center"};
+        const std::string spread = String(node, "spread");
+        const auto* found = std::find(std::begin(spreads), std::end(spreads), spread);
+        if (found == std::end(spreads))
+            Fail(node.Field("spread"), "expected left, right, center or auto");
+        page.spread = static_cast<EPub::PageSpread>(found - std::begin(spreads));
+    }
+    if (node.Has("landmarks")) {
+        const Node list = node.Field("landmarks");
+        ExpectArray(list);
+        for (size_t i = 0; i < list.value.size(); ++i) {
+            const Node item = list.Item(i);
+            Expect(item, json::value_t::string, "a landmark name");
+            const auto slot = EPub::LandmarkSlot(item.value.get<std::string>());
+            if (!slot)
+                Fail(item, "unknown landmark \"" + item.value.get<std::string>() + "\"");
+            page.landmarks |= 1u << *slot;
+        }
+    }
+    page.root = MakeCounted<Render::GroupNode>();
+    ReadItems(Required(node, "items"), *page.root);
+    return page;
+}
+
+FixedDocument FixedReader::Read(const json& root) {
+    const Node top{root, "$"};
+    CheckFields(top, {"layout", "metadata", "accessibility", "options", "contents", "pages"});
+    if (String(top, "layout") != "fixed")
+        Fail(top.Field("layout"), "expected \"fixed\"");
+    FixedDocument doc;
+    doc.settings = MakeCounted<EPub::ExportSettings>();
+    doc.settings->language = "en";
+    doc.options =
+        MakeCounted<EPub::FileExportOptions>(Render::FileExportOptionsVector::Preset::Standard);
+    if (top.Has("metadata"))
+        ReadMetadata(top.Field("metadata"), *doc.settings);
+    if (top.Has("accessibility"))
+        ReadAccessibility(top.Field("accessibility"), *doc.settings);
+    if (top.Has("options"))
+        ReadOptions(top.Field("options"), doc);
+    if (top.Has("contents"))
+        ReadContents(top.Field("contents"), doc);
+    const Node pages = Required(top, "pages");
+    ExpectArray(pages);
+    if (pages.value.empty())
+        Fail(pages, "a fixed-layout document needs at least one page");
+    for (size_t i = 0; i < pages.value.size(); ++i) {
+        doc.pages.push_back(ReadPage(pages.Item(i)));
+        ++pageCount_;
+    }
+    for (size_t i = 0; i < doc.contents.size(); ++i)
+        if (doc.contents[i].page > doc.pages.size())
+            Fail(top.Field("contents").Item(i).Field("page"), "no such page");
+    using CoverPage = EPub::FileExportOptions::CoverPage;
+    if (doc.options->GetCoverPage() == CoverPage::DocumentPage &&
+        doc.options->GetCoverPageNum() > doc.pages.size())
+        Fail(top.Field("options").Field("cover"), "no such page");
+    return doc;
+}
+
+} // namespace
+
+bool IsFixedLayout(const std::string& text) {
+    const json root = json::parse(text, nullptr, false);
+    return root.is_object() && root.contains("layout") && root["layout"] == "fixed";
+}
+
+FixedDocument ParseFixedDocument(const std::string& text, const std::string& sourceName,
+                                 const fs::path& baseDir) {
+    json root;
+    try {
+        root = json::parse(text);
+    } catch (const json::parse_error& e) {
+        throw InputError(sourceName + ": invalid JSON: " + e.what());
+    }
+    return FixedReader(sourceName, baseDir).Read(root);
+}
+
+FixedDocument ReadFixedDocument(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw InputError(file.string() + ": cannot read file");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return ParseFixedDocument(text.str(), file.string(), file.parent_path());
+}
+
+double PageScale(const FixedDocument& doc) {
+    const double dpi = doc.options->GetPageDPI();
+    return dpi > 0 ? dpi / 72.0 : 1.0;
+}
+
+} // namespace Cli

@@ -1,0 +1,49 @@
+#pragma once
+// Reads a fixed-layout document description ("layout": "fixed"): pages of positioned text,
+// text frames, images, shapes, groups and links, into one render tree per page.
+
+#include "cli/JsonInput.h"
+#include "epub/fixed/FixedPackage.h"
+#include "epub/fixed/Publication.h"
+#include "epub/options/ExportSettings.h"
+#include "epub/options/FileExportOptions.h"
+#include "host/render/RenderTree.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace Cli {
+
+using Foundation::Counted;
+using Foundation::StringT;
+
+struct FixedPage {
+    double width = 0; // points
+    double height = 0;
+    StringT label;
+    EPub::PageSpread spread = EPub::PageSpread::Auto;
+    uint32_t landmarks = 0; // bit per landmark slot
+    Counted<Render::GroupNode> root;
+};
+
+struct FixedDocument {
+    Counted<EPub::ExportSettings> settings;
+    Counted<EPub::FileExportOptions> options;
+    std::vector<FixedPage> pages;
+    std::vector<EPub::ContentsEntry> contents;
+};
+
+// True when the JSON text is an object whose "layout" is "fixed"; false for anything else,
+// unreadable text included (the reflowable reader reports that).
+bool IsFixedLayout(const std::string& text);
+
+// Throws InputError naming the file and the JSON path of the first mistake.
+FixedDocument ParseFixedDocument(const std::string& text, const std::string& sourceName,
+                                 const std::filesystem::path& baseDir);
+FixedDocument ReadFixedDocument(const std::filesystem::path& file);
+
+// CSS pixels per point of the document's pages.
+double PageScale(const FixedDocument& doc);
+
+} // namespace Cli

@@ -1,0 +1,185 @@
+#include "cli/FixedExport.h"
+
+#include "cli/ExportCommand.h"
+#include "epub/fixed/RenderTarget.h"
+#include "epub/package/OcfContainer.h"
+#include "host/foundation/ApplicationVersion.h"
+#include "host/foundation/FileStream.h"
+#include "host/foundation/TimeStamp.h"
+#include "host/raster/ImageEncoder.h"
+#include "host/render/Renderer.h"
+
+#include <cmath>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <system_error>
+#include <unistd.h>
+
+namespace Cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kRoot = "OEBPS";
+
+class TempOutput {
+public:
+    explicit TempOutput(const fs::path& target)
+        : path_(target.parent_path() /
+                ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".tmp")) {}
+    TempOutput(const TempOutput&) = delete;
+    TempOutput& operator=(const TempOutput&) = delete;
+    ~TempOutput() {
+        std::error_code ignored;
+        if (!kept_)
+            fs::remove(path_, ignored);
+    }
+    const fs::path& Path() const noexcept { return path_; }
+    void MoveTo(const fs::path& target) {
+        std::error_code error;
+        fs::rename(path_, target, error);
+        if (error)
+            throw ExportError("cannot write \"" + target.string() + "\": " + error.message());
+        kept_ = true;
+    }
+
+private:
+    fs::path path_;
+    bool kept_ = false;
+};
+
+int32_t CssPixels(double points, double scale) {
+    return static_cast<int32_t>(std::lround(points * scale));
+}
+
+void ExportPages(const FixedDocument& doc, EPub::Publication& publication) {
+    EPub::Schema schema(doc.options);
+    EPub::Images images;
+    const double scale = PageScale(doc);
+    for (size_t i = 0; i < doc.pages.size(); ++i) {
+        const FixedPage& fp = doc.pages[i];
+        EPub::Page page(publication, i + 1, CssPixels(fp.width, scale),
+                        CssPixels(fp.height, scale));
+        const Foundation::RectT<double> rect{0, 0, fp.width, fp.height};
+        EPub::RenderTarget target(page, rect, rect, schema, images);
+        Render::Renderer renderer(schema, target);
+        if (!renderer.Render(*fp.root, rect))
+            throw ExportError("page " + std::to_string(i + 1) + ": drawing was stopped");
+        target.Finish();
+        uint32_t landmarks = fp.landmarks;
+        using CoverPage = EPub::FileExportOptions::CoverPage;
+        if (doc.options->GetCoverPage() == CoverPage::DocumentPage &&
+            doc.options->GetCoverPageNum() == i + 1)
+            landmarks |= 1u;
+        if (!publication.Add(page, fp.label.view(), fp.spread, landmarks))
+            throw ExportError("page " + std::to_string(i + 1) + " could not be written");
+    }
+}
+
+// A document page as the cover image: the page drawn whole into a bitmap.
+void AddPageCover(const FixedDocument& doc, EPub::Publication& publication) {
+    const FixedPage& page = doc.pages.at(doc.options->GetCoverPageNum() - 1);
+    const double scale = PageScale(doc) * 2;
+    Render::BitmapRenderTarget target(static_cast<uint32_t>(std::lround(page.width * scale)),
+                                      static_cast<uint32_t>(std::lround(page.height * scale)),
+                                      scale);
+    target.DrawTree(*page.root);
+    Foundation::MemoryOutStream encoded;
+    if (!Raster::WriteJPEG(*target.GetBitmap(), encoded, 85))
+        throw ExportError("the cover page could not be encoded");
+    auto img = publication.StoreImage(StringT("cover.jpg"), EPub::MediaType::JPEG, true);
+    if (!img.out || !img.out->Write(encoded.Data()))
+        throw ExportError("the cover image could not be written");
+}
+
+void AddFileCover(const FixedDocument& doc, EPub::Publication& publication) {
+    const auto& file = doc.options->GetCoverPageFile();
+    bool result = false;
+    auto draw = [](Foundation::InStreamSeekable& svg, Render::BitmapRenderTarget& target) {
+        return target.DrawSvg(svg);
+    };
+    if (!file || !EPub::RenderTarget::AddCover(publication, *file, 90,
+                                               EPub::ResamplerType::Bilinear, draw, &result))
+        throw ExportError("the cover image \"" + (file ? file->GetDisplayPath().str() : "") +
+                          "\" is neither a readable picture nor an SVG document");
+    if (!result)
+        throw ExportError("the cover image could not be written");
+}
+
+} // namespace
+
+void ExportFixedEPub(const FixedDocument& doc, const fs::path& target) {
+    TempOutput temp(target);
+    std::exception_ptr failure;
+    {
+        auto stream = Foundation::FileOutStream::Create(StringT(temp.Path().string()));
+        if (!stream)
+            throw ExportError("cannot create \"" + temp.Path().string() + "\"");
+        auto archive = Foundation::ZipArchive::Create(stream, failure);
+        if (!EPub::AddMimeType(*archive))
+            throw ExportError("cannot write \"" + target.string() + "\"");
+        const auto& s = *doc.settings;
+        EPub::Publication publication(kRoot, StringT(target.string()), s.identifier, s.title,
+                                      s.language);
+        publication.SetArchive(archive);
+        publication.SetSpreadSetting(1);
+        using CoverPage = EPub::FileExportOptions::CoverPage;
+        if (doc.options->GetCoverPage() == CoverPage::ImageFile)
+            AddFileCover(doc, publication);
+        else if (doc.options->GetCoverPage() == CoverPage::DocumentPage)
+            AddPageCover(doc, publication);
+        ExportPages(doc, publication);
+        const double scale = PageScale(doc);
+        EPub::FixedPackageInput in{
+            s,
+            doc.contents,
+            Foundation::ApplicationVersion::GetCurrent().ToString(),
+            [] { return Foundation::ToString(Foundation::TimeStamp::GetCurrent(), 3, true); },
+            CssPixels(doc.pages[0].width, scale),
+            CssPixels(doc.pages[0].height, scale)};
+        if (!EPub::WriteFixedPackage(publication, in))
+            throw ExportError("the package documents could not be written");
+    }
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& e) {
+            throw ExportError("cannot write \"" + target.string() + "\": " + e.what());
+        }
+    }
+    temp.MoveTo(target);
+}
+
+std::optional<int> RunFixedLayout(const std::string& input,
+                                  const std::optional<std::string>& output, bool html, bool check) {
+    std::ifstream in(input, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!IsFixedLayout(text.str()))
+        return std::nullopt;
+    FixedDocument doc;
+    try {
+        doc = ParseFixedDocument(text.str(), input, fs::path(input).parent_path());
+    } catch (const InputError& e) {
+        std::cerr << "epubexport: " << e.what() << "\n";
+        return 2;
+    }
+    if (check)
+        return 0; // nothing a fixed-layout page cannot show: what CSS cannot say is rasterised
+    if (html || !output) {
+        std::cerr << "epubexport: fixed-layout documents export to EPUB only (-o FILE)\n";
+        return 2;
+    }
+    try {
+        ExportFixedEPub(doc, *output);
+    } catch (const std::exception& e) {
+        std::cerr << "epubexport: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace Cli

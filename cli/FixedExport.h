@@ -1,0 +1,22 @@
+#pragma once
+// Exports a fixed-layout document: each page drawn through the page render target into the
+// publication, then the package around the pages.
+
+#include "cli/FixedDocumentReader.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace Cli {
+
+// Writes the publication to a temporary file beside `target` and renames it only on success.
+// Throws ExportError.
+void ExportFixedEPub(const FixedDocument& doc, const std::filesystem::path& target);
+
+// The tool's entry for fixed-layout documents: none when `input` is not one (the reflowable
+// path then handles it), otherwise the exit status.
+std::optional<int> RunFixedLayout(const std::string& input,
+                                  const std::optional<std::string>& output, bool html, bool check);
+
+} // namespace Cli

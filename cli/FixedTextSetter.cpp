@@ -1,0 +1,305 @@
+#include "cli/FixedTextSetter.h"
+
+#include "host/foundation/FontHandle.h"
+
+#include <hb.h>
+#include <linebreak.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Cli {
+
+struct FixedTextSetter::Face {
+    StringT path;
+    uint32_t index = 0;
+    StringT family;
+    int weight = 400;
+    bool italic = false;
+    double ascent = 0.8;
+    double descent = 0.2;
+    unsigned upem = 1000;
+    hb_blob_t* blob = nullptr;
+    hb_face_t* face = nullptr;
+    hb_font_t* font = nullptr;
+    ~Face() {
+        if (font)
+            hb_font_destroy(font);
+        if (face)
+            hb_face_destroy(face);
+        if (blob)
+            hb_blob_destroy(blob);
+    }
+};
+
+// One run's share of a line.
+struct FixedTextSetter::Piece {
+    size_t run = 0;
+    size_t begin = 0; // bytes into the run's text
+    size_t end = 0;
+};
+
+FixedTextSetter::FixedTextSetter() {
+    init_linebreak();
+}
+
+FixedTextSetter::~FixedTextSetter() = default;
+
+const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& spec,
+                                                      std::string& error) {
+    const StringT family = spec.family.empty() ? StringT("DejaVu Sans") : spec.family;
+    const auto key = std::make_tuple(family.str(), spec.weight, spec.style);
+    if (const auto it = faces_.find(key); it != faces_.end())
+        return it->second.get();
+    const Foundation::Font font(family, {}, spec.weight,
+                                static_cast<Foundation::FontSlant>(spec.style));
+    auto handle = Foundation::FontHandle::Make(font);
+    if (!handle || handle->GetFilePath().empty()) {
+        error = "font \"" + family.str() + "\" is not installed";
+        return nullptr;
+    }
+    auto face = std::make_unique<Face>();
+    face->path = handle->GetFilePath();
+    face->index = handle->GetFaceIndex();
+    face->family = handle->GetFont().GetFamilyName();
+    face->weight = handle->GetFont().GetWeight();
+    face->italic = handle->GetFont().IsItalic();
+    face->blob = hb_blob_create_from_file(face->path.c_str());
+    face->face = hb_face_create(face->blob, face->index);
+    face->font = hb_font_create(face->face);
+    face->upem = std::max(1u, hb_face_get_upem(face->face));
+    hb_font_set_scale(face->font, int(face->upem), int(face->upem));
+    hb_font_extents_t extents{};
+    if (hb_font_get_h_extents(face->font, &extents)) {
+        face->ascent = double(extents.ascender) / face->upem;
+        face->descent = -double(extents.descender) / face->upem;
+    }
+    return faces_.emplace(key, std::move(face)).first->second.get();
+}
+
+double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::string_view text,
+                              std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing) {
+    hb_buffer_t* buffer = hb_buffer_create();
+    hb_buffer_add_utf8(buffer, text.data(), static_cast<int>(text.size()), 0,
+                       static_cast<int>(text.size()));
+    hb_buffer_guess_segment_properties(buffer);
+    hb_shape(face.font, buffer, nullptr, 0);
+    unsigned count = 0;
+    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+    const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
+    const double unit = style.size / face.upem;
+    const double tracking = style.tracking * style.size;
+    double pen = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        if (glyphs)
+            glyphs->push_back(
+                {info[i].codepoint, pen + pos[i].x_offset * unit, -pos[i].y_offset * unit});
+        pen += pos[i].x_advance * unit;
+        // Letter spacing goes after each character, as CSS puts it.
+        const bool lastOfCluster = i + 1 == count || info[i + 1].cluster != info[i].cluster;
+        if (lastOfCluster)
+            pen += tracking + (text[info[i].cluster] == ' ' ? wordSpacing : 0);
+    }
+    hb_buffer_destroy(buffer);
+    return pen;
+}
+
+Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, double x, double y,
+                                                      std::string& error, double wordSpacing) {
+    const Face* face = GetFace(text.font, error);
+    if (!face)
+        return nullptr;
+    auto run = Foundation::MakeCounted<Render::GlyphRunNode>();
+    run->fontPath = face->path;
+    run->faceIndex = face->index;
+    run->family = face->family;
+    run->weight = face->weight;
+    run->italic = face->italic;
+    run->size = text.size;
+    run->ascent = face->ascent;
+    run->descent = face->descent;
+    run->origin = {x, y};
+    run->text = text.text;
+    run->letterSpacing = text.tracking * text.size;
+    run->fill = text.fill;
+    run->language = text.language;
+    run->wordSpacing = wordSpacing;
+    run->advance = Shape(*face, text, text.text, &run->glyphs, wordSpacing);
+    return run;
+}
+
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Byte offsets after which a line may end, and whether it must.
+struct Break {
+    size_t end = 0;
+    bool mandatory = false;
+};
+
+} // namespace
+
+bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
+                               const std::vector<Foundation::RectT<double>>& columns,
+                               std::vector<Counted<const Render::Node>>& out, std::string& error) {
+    if (columns.empty())
+        return true;
+    size_t column = 0;
+    double cursor = columns[0].top;
+    bool firstInColumn = true;
+    int32_t lineNumber = 0;
+    for (size_t p = 0; p < paragraphs.size(); ++p) {
+        const Paragraph& para = paragraphs[p];
+        const ParagraphFormat& f = para.format;
+        // The paragraph's text as one string, with each run's start.
+        std::string text;
+        std::vector<size_t> starts;
+        for (const auto& run : para.runs) {
+            starts.push_back(text.size());
+            text += run.text;
+        }
+        starts.push_back(text.size());
+        std::vector<const Face*> faces;
+        for (const auto& run : para.runs) {
+            faces.push_back(GetFace(run.font, error));
+            if (!faces.back())
+                return false;
+        }
+        std::vector<char> breaks(text.size());
+        const StringT lang = para.runs.empty() ? StringT() : para.runs[0].language;
+        set_linebreaks_utf8(reinterpret_cast<const utf8_t*>(text.data()), text.size(),
+                            lang.empty() ? nullptr : lang.c_str(), breaks.data());
+        std::vector<Break> opportunities;
+        for (size_t i = 0; i < text.size(); ++i)
+            if (breaks[i] == LINEBREAK_ALLOWBREAK || breaks[i] == LINEBREAK_MUSTBREAK)
+                opportunities.push_back(
+                    {i + 1, breaks[i] == LINEBREAK_MUSTBREAK && i + 1 < text.size()});
+        if (opportunities.empty() || opportunities.back().end != text.size())
+            opportunities.push_back({text.size(), false});
+
+        auto runOf = [&](size_t offset) {
+            size_t r = 0;
+            while (r + 1 < para.runs.size() && starts[r + 1] <= offset)
+                ++r;
+            return r;
+        };
+        // Width of text[a, b), each run's share shaped on its own.
+        auto measure = [&](size_t a, size_t b) {
+            double w = 0;
+            while (a < b) {
+                const size_t r = runOf(a);
+                const size_t end = std::min(b, starts[r + 1]);
+                w += Shape(*faces[r], para.runs[r], std::string_view(text).substr(a, end - a),
+                           nullptr);
+                a = end;
+            }
+            return w;
+        };
+        auto trimmedEnd = [&](size_t a, size_t b) {
+            while (b > a && (IsSpace(text[b - 1]) || text[b - 1] == '\n'))
+                --b;
+            return b;
+        };
+
+        if (!firstInColumn)
+            cursor += f.spaceBefore;
+        size_t lineStart = 0;
+        size_t next = 0; // index into opportunities
+        bool firstLine = true;
+        while (lineStart < text.size() || (text.empty() && firstLine)) {
+            const auto& col = columns[column];
+            const double indent = f.leftIndent + (firstLine ? f.firstLineIndent : 0);
+            const double available = col.Width() - indent - f.rightIndent;
+            // Greedy: take opportunities while the line (without its trailing spaces) fits.
+            size_t end = lineStart;
+            bool forced = false;
+            while (next < opportunities.size()) {
+                const Break& b = opportunities[next];
+                const double w = measure(lineStart, trimmedEnd(lineStart, b.end));
+                if (w > available && end > lineStart)
+                    break;
+                end = b.end;
+                ++next;
+                if (b.mandatory) {
+                    forced = true;
+                    break;
+                }
+                if (w > available)
+                    break; // a single word wider than the column: it overflows
+            }
+            if (end == lineStart)
+                end = text.size();
+            const bool lastLine = end >= text.size() || forced;
+            const size_t visibleEnd = trimmedEnd(lineStart, end);
+            double ascent = 0, descent = 0, largest = 0;
+            for (size_t r = runOf(lineStart);
+                 r < para.runs.size() && starts[r] < std::max(end, lineStart + 1); ++r) {
+                ascent = std::max(ascent, faces[r]->ascent * para.runs[r].size);
+                descent = std::max(descent, faces[r]->descent * para.runs[r].size);
+                largest = std::max(largest, para.runs[r].size);
+            }
+            const double lineHeight = f.leading > 0 ? f.leading : largest * 1.2;
+            if (cursor + lineHeight > col.bottom + 0.01 && !firstInColumn) {
+                if (++column == columns.size()) {
+                    error = "the text does not fit in the frame";
+                    return false;
+                }
+                cursor = columns[column].top;
+                firstInColumn = true;
+                continue; // lay the same line out again in the next column
+            }
+            const double baseline = cursor + (lineHeight - (ascent + descent)) / 2 + ascent;
+            const double width = measure(lineStart, visibleEnd);
+            double x = col.left + indent;
+            double wordSpacing = 0;
+            const double slack = available - width;
+            switch (f.alignment) {
+            case 1:
+                x += slack / 2;
+                break;
+            case 2:
+                x += slack;
+                break;
+            case 3:
+                if (!lastLine && slack > 0) {
+                    const auto spaces =
+                        std::count(text.begin() + static_cast<ptrdiff_t>(lineStart),
+                                   text.begin() + static_cast<ptrdiff_t>(visibleEnd), ' ');
+                    if (spaces > 0)
+                        wordSpacing = slack / double(spaces);
+                }
+                break;
+            default:
+                break;
+            }
+            // One glyph run per run's share of the line.
+            for (size_t a = lineStart; a < visibleEnd;) {
+                const size_t r = runOf(a);
+                const size_t b = std::min(visibleEnd, starts[r + 1]);
+                StyledText piece = para.runs[r];
+                piece.text = text.substr(a, b - a);
+                auto run = SetRun(piece, x, baseline, error, wordSpacing);
+                if (!run)
+                    return false;
+                run->story = {static_cast<int32_t>(p), static_cast<int64_t>(a), lineNumber};
+                x += run->advance;
+                out.push_back(run);
+                a = b;
+            }
+            ++lineNumber;
+            cursor += lineHeight;
+            firstInColumn = false;
+            firstLine = false;
+            lineStart = end;
+            if (text.empty())
+                break;
+        }
+        cursor += f.spaceAfter;
+    }
+    return true;
+}
+
+} // namespace Cli

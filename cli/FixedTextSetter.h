@@ -1,0 +1,75 @@
+#pragma once
+// Sets text for fixed-layout pages: finds the faces, shapes runs with HarfBuzz and breaks
+// paragraphs into lines at the opportunities libunibreak finds.
+
+#include "host/foundation/StringT.h"
+#include "host/render/RenderTree.h"
+#include "host/text/FontSpec.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Cli {
+
+using Foundation::Counted;
+using Foundation::StringT;
+
+// A run of text in one style, as the document gives it.
+struct StyledText {
+    std::string text;
+    Text::FontSpec font;
+    double size = 12;
+    double tracking = 0; // in ems
+    Counted<const Render::FillDescriptor> fill;
+    StringT language;
+};
+
+struct ParagraphFormat {
+    int alignment = 0; // Text::Alignment values: left, centre, right, justify
+    double leftIndent = 0;
+    double rightIndent = 0;
+    double firstLineIndent = 0;
+    double spaceBefore = 0;
+    double spaceAfter = 0;
+    double leading = 0; // 0: 1.2 times the largest size on the line
+};
+
+struct Paragraph {
+    std::vector<StyledText> runs;
+    ParagraphFormat format;
+};
+
+class FixedTextSetter {
+public:
+    FixedTextSetter();
+    ~FixedTextSetter();
+    FixedTextSetter(const FixedTextSetter&) = delete;
+    FixedTextSetter& operator=(const FixedTextSetter&) = delete;
+
+    // A glyph run of `text` set from `x`, `y` (baseline); null when the font cannot be found
+    // (`error` says which).
+    // `wordSpacing` is added after every space, as CSS word-spacing does.
+    Counted<Render::GlyphRunNode> SetRun(const StyledText& text, double x, double y,
+                                         std::string& error, double wordSpacing = 0);
+
+    // Lays out paragraphs into the columns (frame coordinates); the runs are appended to
+    // `out`. False when the text does not fit or a font is missing (`error` says which).
+    bool SetFrame(const std::vector<Paragraph>& paragraphs,
+                  const std::vector<Foundation::RectT<double>>& columns,
+                  std::vector<Counted<const Render::Node>>& out, std::string& error);
+
+private:
+    struct Face;
+    struct Piece;
+    const Face* GetFace(const Text::FontSpec& font, std::string& error);
+    // Shapes `text`; glyph positions from 0, the advance returned.
+    double Shape(const Face& face, const StyledText& style, std::string_view text,
+                 std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing = 0);
+
+    std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> faces_;
+};
+
+} // namespace Cli

@@ -1,0 +1,336 @@
+#include "epub/fixed/Publication.h"
+
+#include "epub/fixed/PageWriter.h"
+#include "host/foundation/Uuid.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace EPub {
+
+using Foundation::ToStringT;
+
+namespace {
+
+constexpr uint32_t kFileAttributes = 0100666;
+
+constexpr std::array<std::string_view, kLandmarkSlots> kLandmarkNames = {
+    "cover",           "toc",          "bodymatter",   "title-page",
+    "frontmatter",     "backmatter",   "loi",          "lot",
+    "preface",         "bibliography", "index",        "glossary",
+    "acknowledgments", "copyright",    "afterword",    "appendix",
+    "conclusion",      "credits",      "endnotes",     "epilogue",
+    "errata",          "foreword",     "introduction", "prologue"};
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::string_view Extension(MediaType type) {
+    switch (type) {
+    case MediaType::GIF:
+        return ".gif";
+    case MediaType::JPEG:
+        return ".jpg";
+    case MediaType::SVG:
+        return ".svg";
+    default:
+        return ".png";
+    }
+}
+
+std::string_view FileNamePart(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string ReplaceExtension(std::string_view name, std::string_view extension) {
+    const size_t dot = name.rfind('.');
+    return std::string(dot == std::string_view::npos ? name : name.substr(0, dot)) +
+           std::string(extension);
+}
+
+} // namespace
+
+MediaType GetMediaType(std::string_view fileName) {
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos)
+        return MediaType::Other;
+    const std::string_view ext = fileName.substr(dot);
+    static constexpr std::pair<std::string_view, MediaType> table[] = {
+        {".gif", MediaType::GIF},   {".jpg", MediaType::JPEG}, {".jpeg", MediaType::JPEG},
+        {".png", MediaType::PNG},   {".svg", MediaType::SVG},  {".xhtml", MediaType::XHTML},
+        {".ttf", MediaType::TTF},   {".otf", MediaType::OTF},  {".woff", MediaType::WOFF},
+        {".smil", MediaType::SMIL}, {".pls", MediaType::PLS},  {".css", MediaType::CSS},
+        {".js", MediaType::JS}};
+    for (const auto& [e, type] : table)
+        if (EqualsNoCase(ext, e))
+            return type;
+    // The digits of the audio and video extensions compare exactly.
+    if (EqualsNoCase(ext.substr(0, 3), ".mp") && ext.size() == 4) {
+        if (ext[3] == '3')
+            return MediaType::MP3;
+        if (ext[3] == '4')
+            return MediaType::MP4;
+    }
+    return MediaType::Other;
+}
+
+std::string_view MediaTypeName(MediaType type) {
+    switch (type) {
+    case MediaType::GIF:
+        return "image/gif";
+    case MediaType::JPEG:
+        return "image/jpeg";
+    case MediaType::PNG:
+        return "image/png";
+    case MediaType::SVG:
+        return "image/svg+xml";
+    case MediaType::XHTML:
+        return "application/xhtml+xml";
+    case MediaType::TTF:
+    case MediaType::OTF:
+        return "application/font-sfnt";
+    case MediaType::WOFF:
+        return "application/font-woff";
+    case MediaType::CSS:
+        return "text/css";
+    case MediaType::JS:
+        return "application/javascript";
+    case MediaType::SMIL:
+        return "application/smil+xml";
+    case MediaType::PLS:
+        return "application/pls+xml";
+    case MediaType::MP3:
+        return "audio/mpeg";
+    case MediaType::MP4:
+        return "video/mp4";
+    case MediaType::Other:
+        break;
+    }
+    return "application/octet-stream";
+}
+
+std::string_view LandmarkName(size_t slot) {
+    return slot < kLandmarkSlots ? kLandmarkNames[slot] : std::string_view();
+}
+
+std::optional<size_t> LandmarkSlot(std::string_view name) {
+    for (size_t i = 0; i < kLandmarkSlots; ++i)
+        if (kLandmarkNames[i] == name)
+            return i;
+    return std::nullopt;
+}
+
+StringT SafeEntryName(std::string_view name) {
+    std::string out;
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool keep = u < 0x80 && (std::isalnum(u) || ((c == '-' || c == '.') && !out.empty()));
+        out += keep ? c : '_';
+    }
+    return StringT(out.empty() ? "x" : out);
+}
+
+Publication::Publication(std::string_view root, const StringT& documentPath, StringT identifier,
+                         StringT title, StringT language,
+                         NonCounted<const Text::StyleSheet> styleSheet,
+                         NonCounted<const Text::GlyphAtts> defaultAtts, Layout layout)
+    : root_(root), identifier_(std::move(identifier)), title_(std::move(title)),
+      language_(std::move(language)), layout_(layout), styleSheet_(styleSheet),
+      defaultAtts_(defaultAtts) {
+    if (identifier_.empty())
+        identifier_ = "urn:uuid:" + Foundation::Uuid::Generate().ToString();
+    if (title_.empty()) {
+        const std::string_view last = FileNamePart(documentPath.view());
+        const size_t dot = last.rfind('.');
+        title_ = StringT(dot == std::string_view::npos ? last : last.substr(0, dot));
+    }
+    languages_.emplace_back(language_, 0);
+}
+
+StringT Publication::UniquePath(const StringT& folder, const StringT& safeName) const {
+    StringT path = root_ + "/" + folder + safeName;
+    const std::string name = safeName.str();
+    const size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string ext = dot == std::string::npos ? "" : name.substr(dot);
+    for (int k = 1; archive_ && archive_->Exists(path); ++k)
+        path = root_ + "/" + folder + StringT(stem + "-" + std::to_string(k) + ext);
+    return path;
+}
+
+bool Publication::Add(const Page& page, std::string_view label, PageSpread spread, uint32_t types) {
+    const StringT name = "page" + ToStringT(page.GetNumber());
+    const int32_t value = static_cast<int32_t>(spread);
+    const char marker =
+        static_cast<char>(spreadSetting_ != 0 ? 0x3C + value : 0x3C + ((value >> 1) | 1));
+    StringT marked = StringT(std::string(1, marker)) + StringT(label);
+    for (const auto& [language, count] : page.GetLanguages()) {
+        auto it = std::find_if(languages_.begin(), languages_.end(),
+                               [&](const auto& entry) { return entry.first == language; });
+        if (it == languages_.end())
+            languages_.emplace_back(language, count);
+        else
+            it->second += count;
+    }
+    pages_.push_back({name, marked});
+    const auto ordinal = static_cast<uint32_t>(pages_.size());
+    bool ok = false;
+    if (archive_) {
+        auto out =
+            archive_->Add(root_ + "/" + name + ".xhtml", true, std::nullopt, kFileAttributes);
+        if (out) {
+            WritePageDocument(*out, *this, page, marked.view().substr(1));
+            ok = true;
+        }
+        {
+            auto css =
+                archive_->Add(root_ + "/css/" + name + ".css", true, std::nullopt, kFileAttributes);
+            if (css)
+                css->Write(page.GetStyleSheet());
+            else
+                ok = false;
+        }
+    }
+    RecordLandmarks(page, ordinal, types);
+    return ok;
+}
+
+void Publication::RecordLandmarks(const Page& page, uint32_t ordinal, uint32_t types) {
+    for (const StringT& tag : page.GetTags()) {
+        if (tag == "epub:copyright-page") {
+            if (landmarks_[13] == 0)
+                landmarks_[13] = ordinal;
+            continue;
+        }
+        if (!tag.StartsWith("epub:"))
+            continue;
+        const auto slot = LandmarkSlot(tag.view().substr(5));
+        if (slot && (landmarks_[*slot] == 0 || (landmarks_[*slot] & kLandmarkFromTypes)))
+            landmarks_[*slot] = ordinal;
+    }
+    for (size_t slot = 0; slot < kLandmarkSlots; ++slot) {
+        if (!(types & (1u << slot)))
+            continue;
+        if (slot == 0)
+            landmarks_[0] = ordinal | kLandmarkFromTypes;
+        else if (landmarks_[slot] == 0)
+            landmarks_[slot] = ordinal;
+    }
+}
+
+StringT Publication::AddCSS(const StringT& name, const Foundation::DataSource& data,
+                            std::optional<Foundation::TimeStamp> modified) {
+    std::string file(FileNamePart(name.view()));
+    if (GetMediaType(file) != MediaType::CSS)
+        file = ReplaceExtension(file, ".css");
+    if (file == "styles.css") {
+        file = "styles-1.css";
+    } else if (file.starts_with("page") && file.size() > 8 && file.ends_with(".css") &&
+               std::all_of(file.begin() + 4, file.end() - 4,
+                           [](char c) { return c >= '0' && c <= '9'; })) {
+        file = file.substr(0, file.size() - 4) + "-1.css";
+    }
+    const StringT path = UniquePath("css/", SafeEntryName(file));
+    if (!archive_)
+        return {};
+    auto in = data.Open();
+    auto out = archive_->Add(path, true, modified, kFileAttributes);
+    if (!in || !out || !Foundation::CopyStream(*in, *out))
+        return {};
+    const StringT relative = path.Substr(root_.size() + 1);
+    styleSheets_.push_back(relative);
+    return relative;
+}
+
+uint32_t Publication::AddDocStyle(Section section, std::string_view name,
+                                  std::string declarations) {
+    for (size_t i = 0; i < docStyles_.size(); ++i)
+        if (docStyles_[i].section == section && docStyles_[i].declarations == declarations &&
+            (name.empty() || docStyles_[i].name == name))
+            return static_cast<uint32_t>(i + 1);
+    StringT styleName(name);
+    if (styleName.empty())
+        styleName = StringT::Format("s%1", docStyles_.size() + 1);
+    docStyles_.push_back({section, styleName, std::move(declarations)});
+    return static_cast<uint32_t>(docStyles_.size());
+}
+
+StringT Publication::HiddenLayerClass() {
+    if (hiddenLayerClass_.empty()) {
+        AddDocStyle(Section::Builtin, "hidden-layer", "display: none");
+        AddDocStyle(Section::Builtin, "hidden-layer > *", "display: none");
+        hiddenLayerClass_ = "hidden-layer";
+    }
+    return hiddenLayerClass_;
+}
+
+StringT Publication::Anchor(NoteType type, const NotePos& pos, std::optional<StringT> anchor) {
+    if (const auto it = notes_.find(pos); it != notes_.end())
+        return it->second;
+    if (anchor)
+        return notes_[pos] = *anchor;
+    StringT id;
+    switch (type) {
+    case NoteType::Footnote:
+        id = "footnoteref" + ToStringT(++noteCounters_[0]);
+        break;
+    case NoteType::Endnote:
+        id = "endnoteref" + ToStringT(++noteCounters_[1]);
+        break;
+    case NoteType::Sidenote:
+        id = "sidenoteref" + ToStringT(++noteCounters_[2]);
+        break;
+    case NoteType::None:
+        id = "noteref";
+        break;
+    }
+    return notes_[pos] = id;
+}
+
+void Publication::Anchor(uint32_t page, uint32_t number, const StringT& name, uint64_t key) {
+    anchors_.emplace(key, std::make_tuple(page, number, name));
+}
+
+Publication::Img Publication::StoreImage(std::optional<StringT> sourceName, MediaType type,
+                                         bool cover,
+                                         std::optional<Foundation::TimeStamp> modified) {
+    const uint32_t n = ++imageCounter_;
+    std::string file;
+    if (!sourceName || sourceName->empty()) {
+        file = (cover ? std::string("cover") : std::to_string(n)) + std::string(Extension(type));
+    } else {
+        file = std::string(FileNamePart(sourceName->view()));
+        if (GetMediaType(file) != type)
+            file = ReplaceExtension(file, Extension(type));
+    }
+    const StringT path = UniquePath("image/", SafeEntryName(file));
+    Img img;
+    img.path = path.Substr(root_.size() + 1);
+    if (!archive_)
+        return img;
+    img.entry = archive_->size();
+    // Compressed images barely shrink; store them.
+    img.out = archive_->Add(path, type == MediaType::SVG, modified, kFileAttributes);
+    if (cover)
+        coverImage_ = img.entry;
+    images_.push_back({img.path, type, img.entry});
+    return img;
+}
+
+StringT Publication::UseFont(const FontRecord& font) {
+    for (const auto& f : fonts_)
+        if (f.path == font.path && f.faceIndex == font.faceIndex)
+            return f.family;
+    FontRecord record = font;
+    // One family name per face, so each face keeps its own weight and style in the rules.
+    record.family = StringT::Format("%1 %2", font.family, fonts_.size() + 1);
+    fonts_.push_back(record);
+    return record.family;
+}
+
+} // namespace EPub

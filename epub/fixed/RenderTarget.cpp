@@ -1,0 +1,399 @@
+#include "epub/fixed/RenderTarget.h"
+
+#include "host/raster/ImageEncoder.h"
+#include "host/render/Renderer.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace EPub {
+
+using namespace Render;
+
+namespace {
+
+std::string Px(double v) {
+    return FormatNumber(v) + "px";
+}
+
+std::string Hex(uint32_t rgb) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "#%06x", rgb & 0xFFFFFF);
+    return buffer;
+}
+
+std::string TransformValue(const CSSTransform& css, double scaleX = 1) {
+    std::string out;
+    if (std::abs(css.rotation) > 1e-6)
+        out += "rotate(" + FormatNumber(css.rotation) + "deg) ";
+    if (std::abs(css.skew) > 1e-6)
+        out += "skewX(" + FormatNumber(css.skew) + "deg) ";
+    const double sx = css.scaleX * scaleX;
+    if (std::abs(sx - 1) > 1e-6 || std::abs(css.scaleY - 1) > 1e-6)
+        out += "scale(" + FormatNumber(sx) + ", " + FormatNumber(css.scaleY) + ") ";
+    if (!out.empty())
+        out.pop_back();
+    return out;
+}
+
+bool Paints(const FillDescriptor* fill) {
+    return fill && fill->Type() != FillType::None;
+}
+
+} // namespace
+
+RenderTarget::RenderTarget(Page& page, const RectT<double>& pageRect,
+                           const RectT<double>& renderRect, Schema& schema, Images& images)
+    : page_(page), publication_(page.GetPublication()), schema_(schema), images_(images) {
+    (void)pageRect;
+    const auto& options = schema.GetOptions();
+    const double documentDpi = schema.GetDocumentResolution();
+    double dpi = documentDpi;
+    if (options && options->GetTextDPI() > 0)
+        dpi = options->GetTextDPI();
+    else if (options && options->IsUseRasteriseDpi() && options->GetRasteriseDpi() > 0)
+        dpi = options->GetRasteriseDpi();
+    SetRasteriseScale(dpi / documentDpi);
+
+    const double scale = schema.GetRasterScale();
+    const RectT<double> device =
+        Snap({0, 0, renderRect.Width() * scale, renderRect.Height() * scale}, 1e-6);
+    deviceBounds_ = {static_cast<int>(device.left), static_cast<int>(device.top),
+                     static_cast<int>(device.right), static_cast<int>(device.bottom)};
+    const double factor = std::max(page.GetHeight() / (device.bottom - device.top),
+                                   page.GetWidth() / (device.right - device.left));
+    const AffineTransform toPage{
+        {factor, 0, -device.left * factor, 0, factor, -device.top * factor}};
+    pageTransform_ = toPage * AffineTransform::Scale(scale, scale) *
+                     AffineTransform::Translate(-renderRect.left, -renderRect.top);
+    SetColourFormatAndProfiles(schema.GetColourFormat(), schema.GetProfiles());
+    frames_.push_back({0, {}, 0, 0, false});
+}
+
+uint32_t RenderTarget::GetRGB(const Colour& colour) const {
+    const auto c = GetProfiles().ToRGBA8(colour);
+    return uint32_t(c.r) * 65536 + uint32_t(c.g) * 256 + c.b;
+}
+
+std::string RenderTarget::BoxRule(const RectT<double>& rect, const AffineTransform& world) const {
+    AffineTransform t = pageTransform_ * world * AffineTransform::Translate(rect.left, rect.top);
+    SizeT<double> size{rect.Width(), rect.Height()};
+    const CSSTransform css = Scale(t, size);
+    std::string rule = "left: " + Px(css.translateX) + "; top: " + Px(css.translateY) +
+                       "; width: " + Px(size.width) + "; height: " + Px(size.height);
+    const std::string transform = TransformValue(css);
+    if (!transform.empty())
+        rule += "; transform-origin: 0 0; transform: " + transform;
+    return rule;
+}
+
+void RenderTarget::DrawPolyPolygon(const ShapeNode& shape, const AffineTransform& world) {
+    if (schema_.GetVectorSupport(shape) == 0) {
+        DrawSolid(shape, world);
+        return;
+    }
+    // Not expected from a renderer that asked the schema; keep the look all the same.
+    const AffineTransform parent = world * shape.transform.Inverse();
+    RectT<double> area = NodeBounds(shape, parent);
+    area = {std::floor(area.left), std::floor(area.top), std::ceil(area.right),
+            std::ceil(area.bottom)};
+    BitmapNode placed;
+    placed.bitmap = Renderer::Rasterise(shape, parent, area, GetRasteriseScale());
+    placed.rect = area;
+    if (placed.bitmap)
+        AddImage(placed, {});
+}
+
+void RenderTarget::DrawPolyCurve(const ShapeNode& shape, const AffineTransform& world) {
+    DrawPolyPolygon(shape, world);
+}
+
+void RenderTarget::DrawSolid(const ShapeNode& shape, const AffineTransform& world) {
+    const auto fill = schema_.FilterFill(shape.fill);
+    if (!fill || !fill->IsSolid() || !fill->GetColour())
+        return;
+    RectT<double> rect;
+    if (!shape.path.IsRectangle({}, &rect))
+        return;
+    const uint32_t rgb = GetRGB(*fill->GetColour());
+    const bool outsideGroups = frames_.size() == 1 && tagGroups_.empty() && page_.Depth() == 0;
+    if (!outsideGroups) {
+        AddSolid(rgb, rect, world);
+        return;
+    }
+    AddBackground();
+    background_ = Background{rgb, rect, world, frames_.size(), page_.ElementCount(), page_.Depth()};
+}
+
+void RenderTarget::AddBackground() {
+    if (!background_)
+        return;
+    const Background b = *background_;
+    background_.reset();
+    AddSolid(b.rgb, b.rect, b.world, b.element, b.depth);
+}
+
+void RenderTarget::AddSolid(uint32_t rgb, const RectT<double>& rect, const AffineTransform& world,
+                            std::optional<size_t> at, int depth) {
+    const StringT rule = page_.AddRule("position: absolute; " + BoxRule(rect, world) +
+                                       "; background-color: " + Hex(rgb));
+    PageElement& e = at ? page_.Insert(*at, depth, "div") : page_.Add("div");
+    e.classes[0] = rule;
+}
+
+void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransform& world,
+                                    bool hidden) {
+    if (run.text.empty() || !run.fill || !run.fill->GetColour())
+        return;
+    const Colour& colour = *run.fill->GetColour();
+    double opacity = run.opacity * run.fill->Opacity() * colour.Alpha();
+    if (Paints(run.stroke.get()))
+        opacity *= run.stroke->Opacity();
+    if (std::abs(opacity) <= 1e-6)
+        hidden = true;
+
+    AffineTransform t =
+        pageTransform_ * world * AffineTransform::Translate(run.origin.x, run.origin.y);
+    SizeT<double> size{run.size, run.size};
+    const CSSTransform css = Scale(t, size);
+    const double fontPx = size.height;
+    const double magnitude = run.size > 0 ? size.width / run.size : 1;
+    const double ratio = fontPx > 0 ? size.width / fontPx : 1;
+
+    const StringT family =
+        publication_.UseFont({run.family, run.fontPath, run.faceIndex, run.weight, run.italic});
+    std::string declarations = "position: absolute; margin: 0; padding: 0; white-space: pre; "
+                               "line-height: 0; font-family: \"" +
+                               family.str() + "\"; font-size: " + Px(fontPx);
+    if (std::abs(run.letterSpacing) > 1e-6)
+        declarations += "; letter-spacing: " + Px(run.letterSpacing * magnitude);
+    if (std::abs(run.wordSpacing) > 1e-6)
+        declarations += "; word-spacing: " + Px(run.wordSpacing * magnitude);
+    if (hidden) {
+        declarations += "; color: transparent";
+    } else {
+        declarations += "; color: " + Hex(GetRGB(colour));
+        if (opacity < 1 - 1e-6)
+            declarations += "; opacity: " + FormatNumber(opacity);
+    }
+    const uint32_t style = publication_.AddDocStyle(Section::Text, "", declarations);
+
+    // With a zero line height the baseline sits half the (rounded) ascent less descent below
+    // the box's top, as browsers lay out a line.
+    const double ascent = std::round(run.ascent * fontPx);
+    const double descent = std::round(run.descent * fontPx);
+    const double baseline = (ascent - descent) / 2;
+    std::string rule = "left: " + Px(css.translateX) + "; top: " + Px(css.translateY - baseline);
+    const std::string transform = TransformValue(css, ratio);
+    if (!transform.empty())
+        rule += "; transform-origin: 0 " + Px(baseline) + "; transform: " + transform;
+
+    PageElement& e = page_.Add("span");
+    e.id = page_.NextElementNumber();
+    e.classes[0] = publication_.GetDocStyle(style).name;
+    e.classes[1] = page_.AddRule(rule);
+    if (!run.language.empty())
+        e.language = page_.UseLanguage(run.language);
+    e.text = run.text;
+}
+
+void RenderTarget::DrawBitmap(const BitmapNode& bitmap, const AffineTransform& world) {
+    AddImage(bitmap, world);
+}
+
+StringT RenderTarget::StoreBitmap(const BitmapNode& node) {
+    std::string bytes;
+    MediaType type = MediaType::PNG;
+    switch (node.fileType) {
+    case Raster::FileType::JPEG:
+        type = MediaType::JPEG;
+        break;
+    case Raster::FileType::PNG:
+        type = MediaType::PNG;
+        break;
+    case Raster::FileType::GIF:
+        type = MediaType::GIF;
+        break;
+    case Raster::FileType::SVG:
+        type = MediaType::SVG;
+        break;
+    default:
+        type = MediaType::Other;
+        break;
+    }
+    if (type != MediaType::Other && !node.encoded.empty()) {
+        bytes = node.encoded;
+    } else if (node.bitmap) {
+        Foundation::MemoryOutStream out;
+        // Photographs and gradients compress far better as JPEG; anything translucent needs PNG.
+        const bool large = uint64_t(node.bitmap->Width()) * node.bitmap->Height() > 65536;
+        if (large && node.bitmap->IsOpaque()) {
+            type = MediaType::JPEG;
+            Raster::WriteJPEG(*node.bitmap, out, 90);
+        } else {
+            type = MediaType::PNG;
+            Raster::WritePNG(*node.bitmap, out);
+        }
+        bytes = out.TakeData();
+    }
+    if (bytes.empty())
+        return {};
+    const auto digest = Images::DigestOf(bytes);
+    if (auto path = images_.Find(digest))
+        return *path;
+    std::optional<StringT> name;
+    if (!node.sourceName.empty())
+        name = node.sourceName;
+    auto img = publication_.StoreImage(name, type, false);
+    if (img.out)
+        img.out->Write(bytes);
+    images_.Record(digest, img.path);
+    return img.path;
+}
+
+void RenderTarget::AddImage(const BitmapNode& node, const AffineTransform& world) {
+    const StringT path = StoreBitmap(node);
+    if (path.empty())
+        return;
+    PageElement& e = page_.Add("img");
+    e.classes[0] = page_.AddRule("position: absolute; display: block; margin: 0; " +
+                                 BoxRule(node.rect, world));
+    e.src = path;
+    e.hasAlt = !node.alt.empty();
+    e.alt = node.alt;
+}
+
+uint32_t RenderTarget::AddBlank() {
+    if (publication_.GetBlankImage())
+        return static_cast<uint32_t>(*publication_.GetBlankImage());
+    Foundation::MemoryOutStream out;
+    Raster::WritePNG(*Raster::DynamicBitmap::Create(1, 1), out);
+    const std::string bytes = out.TakeData();
+    const auto digest = Images::DigestOf(bytes);
+    if (auto path = images_.Find(digest)) {
+        publication_.SetBlankImage(0, *path);
+        return 0;
+    }
+    auto img = publication_.StoreImage(std::nullopt, MediaType::PNG, false);
+    if (img.out)
+        img.out->Write(bytes);
+    images_.Record(digest, img.path);
+    publication_.SetBlankImage(img.entry, img.path);
+    return static_cast<uint32_t>(img.entry);
+}
+
+void RenderTarget::DrawHyperlink(const HyperlinkNode& link, const AffineTransform& world) {
+    AddBlank();
+    PageElement& a = page_.Add("a");
+    a.url = link.url;
+    a.targetPage = link.page;
+    a.classes[0] =
+        page_.AddRule("position: absolute; display: block; " + BoxRule(link.rect, world));
+    page_.Open();
+    PageElement& img = page_.Add("img");
+    img.classes[0] =
+        publication_
+            .GetDocStyle(publication_.AddDocStyle(Section::Builtin, "link-area",
+                                                  "display: block; width: 100%; height: 100%"))
+            .name;
+    img.src = publication_.GetBlankImagePath();
+    img.blank = true;
+    img.hasAlt = true;
+    img.alt = link.page ? StringT::Format("Page %1", link.page) : link.url;
+    page_.Close();
+}
+
+void RenderTarget::OpenGroup(const StringT& className, int32_t description) {
+    PageElement& e = page_.Add("div");
+    e.id = page_.NextElementNumber();
+    e.classes[0] = className;
+    e.description = description;
+    page_.Open();
+}
+
+void RenderTarget::PushTransform(const AffineTransform& t) {
+    Frame f = frames_.back();
+    f.transform = f.transform * t;
+    f.opened = false;
+    frames_.push_back(f);
+}
+
+void RenderTarget::PopTransform() {
+    if (background_ && background_->frameDepth == frames_.size())
+        AddBackground();
+    if (frames_.size() > 1)
+        frames_.pop_back();
+}
+
+void RenderTarget::PushLogicalGroup(LogicalGroup kind, const RectT<double>&,
+                                    const OrderTags& order) {
+    Frame f = frames_.back();
+    f.order = Order(order);
+    f.renderables = renderables_;
+    f.opened = false;
+    if (kind == LogicalGroup::Element) {
+        f.kind = 0;
+        OpenGroup({}, 0);
+        f.opened = true;
+    } else {
+        f.kind = 1;
+    }
+    frames_.push_back(f);
+}
+
+void RenderTarget::PopLogicalGroup() {
+    if (frames_.size() <= 1)
+        return;
+    if (frames_.back().opened)
+        page_.Close();
+    frames_.pop_back();
+}
+
+int32_t RenderTarget::Tag(const RenderTags* tags) {
+    if (!tags && !tagGroups_.empty())
+        tags = tagGroups_.back().get();
+    if (!tags || (tags->GetAltText().empty() && tags->GetDescription().empty()))
+        return 0;
+    return page_.AddDescription(tags->GetAltText(), tags->GetDescription());
+}
+
+void RenderTarget::PushTagGroup(const Counted<const RenderTags>& tags) {
+    tagGroups_.push_back(tags);
+    OpenGroup({}, Tag(tags.get()));
+}
+
+void RenderTarget::PopTagGroup() {
+    if (tagGroups_.empty())
+        return;
+    tagGroups_.pop_back();
+    page_.Close();
+}
+
+void RenderTarget::PushLayer(bool hidden) {
+    openedGroups_.push_back(hidden);
+    OpenGroup(hidden ? publication_.HiddenLayerClass() : StringT(), 0);
+}
+
+void RenderTarget::PopLayer() {
+    if (openedGroups_.empty())
+        return;
+    openedGroups_.pop_back();
+    page_.Close();
+}
+
+void RenderTarget::PushRenderable(const Node&) {
+    ++renderables_;
+}
+
+void RenderTarget::PopRenderable() {
+    if (renderables_ > 0)
+        --renderables_;
+    if (renderables_ == 0)
+        AddBackground();
+}
+
+void RenderTarget::Finish() {
+    AddBackground();
+}
+
+} // namespace EPub

@@ -1,0 +1,116 @@
+#pragma once
+// The surface a fixed-layout page is drawn into: text runs become positioned spans, solid
+// rectangles boxes, bitmaps and rasterised artwork images, hyperlinks links and tag groups
+// described groups, all written into the page's element tree.
+
+#include "epub/fixed/Images.h"
+#include "epub/fixed/PageGeometry.h"
+#include "epub/fixed/Publication.h"
+#include "epub/fixed/Schema.h"
+#include "host/render/BitmapRenderTarget.h"
+#include "host/render/RenderTarget.h"
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace EPub {
+
+// Largest side of a cover image stored as JPEG, and as PNG or GIF.
+inline constexpr uint32_t kJPEGMaxDimension = 4096;
+inline constexpr uint32_t kPNGMaxDimension = 2048;
+
+enum class ResamplerType : int32_t { Bilinear = 0 };
+
+// Draws a vector cover (the stream) into the bitmap target; false when it cannot.
+using CoverRenderCallback =
+    std::function<bool(Foundation::InStreamSeekable&, Render::BitmapRenderTarget&)>;
+
+// The size an image of `width` × `height` is stored at under `limit`: unchanged when it fits,
+// else scaled so the larger side is the limit, sides rounded and at least 1.
+Foundation::SizeT<uint32_t> CoverSize(uint32_t width, uint32_t height, uint32_t limit);
+
+class RenderTarget final : public Render::RenderTarget {
+public:
+    // `pageRect` and `renderRect` in document units (points).
+    RenderTarget(Page& page, const RectT<double>& pageRect, const RectT<double>& renderRect,
+                 Schema& schema, Images& images);
+
+    void DrawPolyPolygon(const Render::ShapeNode& shape, const AffineTransform& world) override;
+    void DrawPolyCurve(const Render::ShapeNode& shape, const AffineTransform& world) override;
+    void DrawGlyphMetrics(const Render::GlyphRunNode& run, const AffineTransform& world,
+                          bool hidden) override;
+    void DrawBitmap(const Render::BitmapNode& bitmap, const AffineTransform& world) override;
+    void DrawHyperlink(const Render::HyperlinkNode& link, const AffineTransform& world) override;
+
+    bool PushFilterEffects() override { return false; }
+    Render::RenderTarget* PushSubRender() override { return this; }
+    bool HasClipPaths() const override { return false; }
+    void PushTransform(const AffineTransform& t) override;
+    void PopTransform() override;
+    void PushLogicalGroup(Render::LogicalGroup kind, const RectT<double>& rect,
+                          const Render::OrderTags& order) override;
+    void PopLogicalGroup() override;
+    void PushTagGroup(const Counted<const Render::RenderTags>& tags) override;
+    void PopTagGroup() override;
+    void PushLayer(bool hidden) override;
+    void PopLayer() override;
+    void PushRenderable(const Render::Node& node) override;
+    void PopRenderable() override;
+    bool SupportsTags() const override { return true; }
+
+    // Emits whatever is still pending; call before the page is added.
+    void Finish();
+
+    // Maps document units to the page's CSS pixels.
+    const AffineTransform& GetPageTransform() const noexcept { return pageTransform_; }
+
+    static bool IsCover(const Foundation::DataSource& source);
+    static bool AddCover(Publication& publication, const Foundation::DataSource& source,
+                         uint8_t quality, ResamplerType resampler,
+                         const CoverRenderCallback& callback, bool* result);
+
+private:
+    struct Frame {
+        int kind = 0; // 0 page or element group, 1 ordered group, 2 text
+        AffineTransform transform;
+        int64_t order = 0;
+        size_t renderables = 0;
+        bool opened = false; // opened an element on the page
+    };
+    struct Background {
+        uint32_t rgb = 0;
+        RectT<double> rect; // document units, page space
+        AffineTransform world;
+        size_t frameDepth = 0;
+        size_t element = 0; // where in the page's elements it belongs
+        int depth = 0;
+    };
+
+    uint32_t GetRGB(const Render::Colour& colour) const;
+    void DrawSolid(const Render::ShapeNode& shape, const AffineTransform& world);
+    void AddBackground();
+    void AddSolid(uint32_t rgb, const RectT<double>& rect, const AffineTransform& world,
+                  std::optional<size_t> at = {}, int depth = 0);
+    void AddImage(const Render::BitmapNode& node, const AffineTransform& world);
+    StringT StoreBitmap(const Render::BitmapNode& node);
+    uint32_t AddBlank();
+    int32_t Tag(const Render::RenderTags* tags);
+    // Position, size and transform of a box at `rect` (node units) under `world`.
+    std::string BoxRule(const RectT<double>& rect, const AffineTransform& world) const;
+    void OpenGroup(const StringT& className, int32_t description);
+
+    Page& page_;
+    Publication& publication_;
+    Schema& schema_;
+    Images& images_;
+    AffineTransform pageTransform_;
+    RectT<int> deviceBounds_;
+    std::vector<Frame> frames_;
+    std::optional<Background> background_;
+    size_t renderables_ = 0;
+    std::vector<Counted<const Render::RenderTags>> tagGroups_;
+    std::vector<bool> openedGroups_;
+};
+
+} // namespace EPub

@@ -1,0 +1,150 @@
+#include "host/render/Renderer.h"
+
+#include "hostimpl/render/CairoPainter.h"
+
+#include <cmath>
+
+namespace Render {
+
+bool Renderer::Render(const GroupNode& root, const Foundation::RectT<double>& page) {
+    page_ = page;
+    aborted_ = false;
+    Walk(root, {});
+    return !aborted_;
+}
+
+bool Renderer::NeedsRaster(const Node& node) const {
+    switch (node.Kind()) {
+    case NodeKind::Group: {
+        const auto& g = static_cast<const GroupNode&>(node);
+        return schema_.GetBlendModeSupport(g.blend, g.opacity) != 0 ||
+               schema_.GetCompositeSupport(g) != 0 || (g.clip && !schema_.IsClipPathSupported());
+    }
+    case NodeKind::Shape:
+    case NodeKind::GlyphRun:
+        return schema_.GetVectorSupport(node) != 0;
+    case NodeKind::Bitmap:
+        return schema_.GetBitmapSupport(static_cast<const BitmapNode&>(node)) != 0;
+    case NodeKind::Hyperlink:
+        return false;
+    }
+    return false;
+}
+
+void Renderer::Walk(const Node& node, const AffineTransform& parent) {
+    if (aborted_ || schema_.IsAborted() || target_.IsAborted()) {
+        aborted_ = true;
+        return;
+    }
+    const AffineTransform world = parent * node.transform;
+    if (NeedsRaster(node)) {
+        RasteriseInPlace(node, parent);
+        return;
+    }
+    switch (node.Kind()) {
+    case NodeKind::Group:
+        WalkGroup(static_cast<const GroupNode&>(node), world);
+        break;
+    case NodeKind::Shape: {
+        const auto& shape = static_cast<const ShapeNode&>(node);
+        if (shape.path.HasCurves())
+            target_.DrawPolyCurve(shape, world);
+        else
+            target_.DrawPolyPolygon(shape, world);
+        break;
+    }
+    case NodeKind::GlyphRun:
+        target_.DrawGlyphMetrics(static_cast<const GlyphRunNode&>(node), world, false);
+        break;
+    case NodeKind::Bitmap:
+        target_.DrawBitmap(static_cast<const BitmapNode&>(node), world);
+        break;
+    case NodeKind::Hyperlink:
+        target_.DrawHyperlink(static_cast<const HyperlinkNode&>(node), world);
+        break;
+    }
+}
+
+void Renderer::WalkGroup(const GroupNode& group, const AffineTransform& world) {
+    if (group.children.empty() && !schema_.IsPreserveGroup(group))
+        return;
+    const bool layer = group.hidden;
+    const bool tagged = group.tags && target_.SupportsTags();
+    const bool logical = group.logical != LogicalGroup::None;
+    if (layer)
+        target_.PushLayer(true);
+    if (tagged)
+        target_.PushTagGroup(group.tags);
+    if (logical)
+        target_.PushLogicalGroup(group.logical,
+                                 NodeBounds(group, world * group.transform.Inverse()), group.order);
+    target_.PushRenderable(group);
+    for (const auto& child : group.children)
+        Walk(*child, world);
+    target_.PopRenderable();
+    if (logical)
+        target_.PopLogicalGroup();
+    if (tagged)
+        target_.PopTagGroup();
+    if (layer)
+        target_.PopLayer();
+}
+
+Counted<Raster::DynamicBitmap> Renderer::Rasterise(const Node& node, const AffineTransform& world,
+                                                   const Foundation::RectT<double>& area,
+                                                   double scale) {
+    const int w = static_cast<int>(std::lround(area.Width() * scale));
+    const int h = static_cast<int>(std::lround(area.Height() * scale));
+    if (w <= 0 || h <= 0)
+        return nullptr;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(surface);
+    const AffineTransform device = AffineTransform::Scale(w / area.Width(), h / area.Height()) *
+                                   AffineTransform::Translate(-area.left, -area.top);
+    Cairo::Paint(cr, node, device * world, Raster::ICCProfileSet{});
+    cairo_destroy(cr);
+    auto bitmap = Cairo::ToBitmap(surface);
+    cairo_surface_destroy(surface);
+    return bitmap;
+}
+
+void Renderer::RasteriseInPlace(const Node& node, const AffineTransform& parent) {
+    auto area = NodeBounds(node, parent);
+    if (schema_.IsClipToDevice())
+        area = Intersect(area, page_);
+    if (IsEmptyRect(area))
+        return;
+    double scale = target_.GetRasteriseScale();
+    // Whole device pixels, so the bitmap's edges fall on pixel edges.
+    area = {std::floor(area.left), std::floor(area.top), std::ceil(area.right),
+            std::ceil(area.bottom)};
+    const double pixels = area.Width() * area.Height() * scale * scale;
+    if (pixels > double(kMaxRasterPixels))
+        scale *= std::sqrt(double(kMaxRasterPixels) / pixels);
+    auto bitmap = Rasterise(node, parent, area, scale);
+    if (!bitmap)
+        return;
+    BitmapNode placed;
+    placed.bitmap = bitmap;
+    placed.rect = area;
+    target_.DrawBitmap(placed, {});
+    if (schema_.IsRasterWithHiddenText())
+        DrawHiddenText(node, parent);
+}
+
+void Renderer::DrawHiddenText(const Node& node, const AffineTransform& parent) {
+    const AffineTransform world = parent * node.transform;
+    if (node.Kind() == NodeKind::GlyphRun) {
+        target_.DrawGlyphMetrics(static_cast<const GlyphRunNode&>(node), world, true);
+        return;
+    }
+    if (node.Kind() != NodeKind::Group)
+        return;
+    const auto& group = static_cast<const GroupNode&>(node);
+    if (group.hidden)
+        return;
+    for (const auto& child : group.children)
+        DrawHiddenText(*child, world);
+}
+
+} // namespace Render

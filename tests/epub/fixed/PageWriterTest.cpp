@@ -1,0 +1,88 @@
+#include "epub/fixed/PageWriter.h"
+
+#include "epub/fixed/Publication.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+namespace {
+
+using Foundation::StringT;
+
+std::string Write(const EPub::Publication& publication, const EPub::Page& page,
+                  std::string_view label) {
+    Foundation::MemoryOutStream out;
+    EPub::WritePageDocument(out, publication, page, label);
+    return out.Data();
+}
+
+TEST(PageWriter, HeadAndBodyAreWrittenByteForByte) {
+    EPub::Publication publication("OEBPS", "b", "id", "t", "");
+    EPub::Page page(publication, 7, 600, 800);
+    EXPECT_EQ(Write(publication, page, "iv"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n<!DOCTYPE html>\n"
+              "<html xmlns=\"http://www.w3.org/1999/xhtml\" "
+              "xmlns:epub=\"http://www.idpf.org/2007/ops\">\n\t<head>\n"
+              "\t\t<meta charset=\"utf-8\" />\n"
+              "\t\t<meta name=\"viewport\" content=\"width=600, height=800\" />\n"
+              "\t\t<title>page-7</title>\n"
+              "\t\t<link href=\"css/styles.css\" rel=\"stylesheet\" type=\"text/css\" />\n"
+              "\t\t<link href=\"css/page7.css\" rel=\"stylesheet\" type=\"text/css\" />\n"
+              "\t</head>\n\t<body id=\"page-7\" style=\"width: 600px; height: 800px\">\n"
+              "\t\t<span epub:type=\"pagebreak\" id=\"pg7\" title=\"iv\" role=\"doc-pagebreak\" "
+              "aria-label=\"iv\" />\n\t</body>\n</html>\n");
+}
+
+TEST(PageWriter, ElementsNestWithIdsClassesLanguagesAndDescriptions) {
+    EPub::Publication publication("OEBPS", "b", "id", "t", "en");
+    EPub::Page page(publication, 12, 100, 100);
+    const int32_t description = page.AddDescription("Moon", "A round moon");
+    auto& group = page.Add("div");
+    group.id = page.NextElementNumber();
+    group.description = description;
+    page.Open();
+    auto& span = page.Add("span");
+    span.id = page.NextElementNumber();
+    span.classes[0] = "s1";
+    span.classes[1] = "style1";
+    span.language = page.UseLanguage("fr");
+    span.text = "a < b & \"c\"\x01";
+    page.Close();
+    auto& link = page.Add("a");
+    link.targetPage = 5;
+    link.anchor = "a3";
+    auto& img = page.Add("img");
+    img.src = "image/1.png";
+    auto& url = page.Add("a");
+    url.url = "a b&c\\d";
+    pugi::xml_document xml;
+    const std::string text = Write(publication, page, "12");
+    ASSERT_TRUE(xml.load_string(text.c_str())) << text;
+    const auto html = xml.child("html");
+    EXPECT_STREQ(html.attribute("lang").value(), "fr"); // the page's most used language
+    const auto div = html.child("body").child("div");
+    EXPECT_STREQ(div.attribute("id").value(), "div12-1");
+    EXPECT_STREQ(div.attribute("role").value(), "img");
+    EXPECT_STREQ(div.attribute("aria-label").value(), "Moon");
+    EXPECT_STREQ(div.attribute("title").value(), "A round moon");
+    const auto s = div.child("span");
+    EXPECT_STREQ(s.attribute("id").value(), "span12-2");
+    EXPECT_STREQ(s.attribute("class").value(), "s1 style1");
+    EXPECT_STREQ(s.text().get(), "a < b & \"c\"\x01");
+    EXPECT_NE(text.find("&#1;"), std::string::npos);
+    const auto a = html.child("body").find_child_by_attribute("a", "href", "page5.xhtml#a3");
+    EXPECT_TRUE(a);
+    const auto image = html.child("body").child("img");
+    EXPECT_STREQ(image.attribute("alt").value(), "");
+    EXPECT_STREQ(image.attribute("role").value(), "presentation");
+    EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "href", "a%20b&c/d"));
+}
+
+TEST(PageWriter, UrlEscaping) {
+    EXPECT_EQ(EPub::EncodeURL("a b&c"), "a%20b&amp;c");
+    EXPECT_EQ(EPub::EncodeURL("dir\\file"), "dir/file");
+    EXPECT_EQ(EPub::EncodeURL("it's{x}\x7f\xc3\xa9"), "it&apos;s%7bx%7d%7f%c3%a9");
+    EXPECT_EQ(EPub::EncodeText("<&>'\"\t\x0b"), "&lt;&amp;&gt;&apos;&quot;\t&#11;");
+}
+
+} // namespace

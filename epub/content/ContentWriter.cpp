@@ -1,8 +1,8 @@
 #include "epub/content/ContentWriter.h"
 
 #include "epub/content/AccessibilityValidator.h"
+#include "epub/content/DocumentHost.h"
 #include "epub/content/FigureWriter.h"
-#include "epub/content/HtmlExporter.h"
 #include "epub/content/PageMarkers.h"
 #include "epub/content/StoryChunker.h"
 #include "epub/content/TableWriter.h"
@@ -147,8 +147,8 @@ private:
     std::deque<BlockContext>& blocks_;
 };
 
-ContentWriter::ContentWriter(HtmlExporter& exporter)
-    : exporter_(exporter), notes_(std::make_unique<NoteWriter>(exporter, *this)) {}
+ContentWriter::ContentWriter(DocumentHost& host)
+    : host_(host), notes_(std::make_unique<NoteWriter>(host, *this)) {}
 ContentWriter::~ContentWriter() = default;
 
 void ContentWriter::SetAllNotesInline(bool inlineNotes) noexcept {
@@ -157,13 +157,13 @@ void ContentWriter::SetAllNotesInline(bool inlineNotes) noexcept {
 
 TableWriter& ContentWriter::Tables() {
     if (!tables_)
-        tables_ = std::make_unique<TableWriter>(exporter_, *this);
+        tables_ = std::make_unique<TableWriter>(host_, *this);
     return *tables_;
 }
 
 FigureWriter& ContentWriter::Figures() {
     if (!figures_)
-        figures_ = std::make_unique<FigureWriter>(exporter_, *this);
+        figures_ = std::make_unique<FigureWriter>(host_, *this);
     return *figures_;
 }
 
@@ -173,9 +173,9 @@ void ContentWriter::GetStoryChunks(const Counted<const Text::Story>& story,
                                    const std::vector<FrameScale>& frameScales,
                                    bool countLeadingBreak) {
     ChunkingRules rules;
-    rules.splitStories = exporter_.GetSettings()->splitStories;
-    rules.bulletListsAsText = exporter_.GetOptions()->IsConvertBulletListsToText();
-    rules.isFrameImage = exporter_.Callbacks().isFrameImage;
+    rules.splitStories = host_.GetSettings()->splitStories;
+    rules.bulletListsAsText = host_.GetOptions()->IsConvertBulletListsToText();
+    rules.isFrameImage = host_.Callbacks().isFrameImage;
     CutStory(rules, story, end, fileName, chunks, chunkNumber, frameScales, countLeadingBreak);
 }
 
@@ -191,7 +191,7 @@ bool ContentWriter::ExportStory(const Counted<const Text::Story>& story, const T
 bool ContentWriter::ExportStory(const Counted<const Text::Story>& story, const StringT& fileName,
                                 const StringT& title, const std::vector<StoryChunk>& chunks) {
     notes_->RegisterRangeNotes(fileName, chunks);
-    exporter_.RemapFileNames(fileName, chunks);
+    host_.Anchors().RemapFileNames(fileName, chunks);
     // The style sheets themselves are written once, by End.
     return WriteDocuments(story, fileName, title, chunks);
 }
@@ -218,7 +218,7 @@ bool ContentWriter::WriteDocuments(const Counted<const Text::Story>& story, cons
         const auto counted = DocumentLanguage(tally, true);
         const auto language = chunks[first].language ? chunks[first].language : counted;
         const auto out =
-            exporter_.StartChunk(chunks[first].name, title, language, images, StreamType::Content);
+            host_.StartChunk(chunks[first].name, title, language, images, StreamType::Content);
         if (!out)
             return false;
         for (size_t i = first; i <= last; ++i) {
@@ -228,7 +228,7 @@ bool ContentWriter::WriteDocuments(const Counted<const Text::Story>& story, cons
                 return false;
         }
         FinishDocument(*out);
-        if (!exporter_.EndChunk(out))
+        if (!host_.EndChunk(out))
             return false;
         first = last + 1;
     }
@@ -240,10 +240,10 @@ bool ContentWriter::ExportStoryChunk(const Counted<const Text::Story>& story,
                                      const StringT& fileName, bool nested) {
     ExportState state;
     const Text::StoryPos begin = chunk.range.begin();
-    if (exporter_.Callbacks().numberer)
-        state.numberer = exporter_.Callbacks().numberer(chunk.GetOriginalPos(begin));
+    if (host_.Callbacks().numberer)
+        state.numberer = host_.Callbacks().numberer(chunk.GetOriginalPos(begin));
     if (!nested)
-        StartPageMarkers(exporter_, exporter_.GetPaginationSource(), fileName, begin, state);
+        StartPageMarkers(host_.Anchors(), host_.GetPaginationSource(), fileName, begin, state);
 
     Landmark landmark = Landmark::None;
     Text::StoryPos pos = begin;
@@ -286,10 +286,10 @@ void ContentWriter::OpenLandmark(OutStream& out, ExportState& state, Landmark& o
         return;
     state.lists.CloseAll(out);
     if (open != Landmark::None)
-        exporter_.EndSection(out);
+        host_.EndSection(out);
     open = landmark;
     if (landmark != Landmark::None)
-        exporter_.StartSection(out, landmark);
+        host_.StartSection(out, landmark);
 }
 
 // One run of paragraphs sharing their attributes: an optional wrapper div, the paragraphs.
@@ -301,13 +301,13 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
     state.autoFormatAtt = state.paragraphAtts->GetAutoFormat();
     if (const Landmark landmark = RunLandmark(*state.paragraphAtts);
         landmark != Landmark::None && landmark != openLandmark &&
-        exporter_.NeedsInferredLandmark(landmark)) {
+        host_.NeedsInferredLandmark(landmark)) {
         OpenLandmark(out, state, openLandmark, landmark);
         const AnchorLocation location =
-            exporter_.RegisterLandmark(fileName, landmark, pos, chunk.name);
+            host_.Anchors().RegisterLandmark(fileName, landmark, pos, chunk.name);
         out << StringT::Format("<a id=\"%1\"/>", XMLEncode(location.id.view()));
     }
-    const Counted<DivParams> div = exporter_.RegisterDivAtts(state.paragraphAtts);
+    const Counted<DivParams> div = host_.Styles().RegisterDivAtts(state.paragraphAtts);
     const Landmark outside = openLandmark;
     if (div) {
         // A list may not straddle the wrapper's edges.
@@ -323,7 +323,7 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
         const bool onlyBreak =
             !pos.IsParagraphBegin() && paragraph.size() == 1 && pos.GetGlyph().IsParagraphBreak();
         if (!onlyBreak) {
-            const auto expanded = exporter_.ExpandParagraph(paragraph, state.numberer);
+            const auto expanded = host_.Styles().ExpandParagraph(paragraph, state.numberer);
             if (expanded) {
                 StoryChunk copy(chunk.name, expanded->GetClientAll(), chunk.language,
                                 chunk.hasImages);
@@ -372,9 +372,9 @@ Counted<const Text::Language> ContentWriter::DocumentLanguage(const Tally& tally
     std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>> counts;
     for (const auto& [language, count] : tally)
         counts[language->GetId()] = {language, count};
-    exporter_.AddLanguageCounts(counts);
+    host_.AddLanguageCounts(counts);
     const auto best = Dominant(tally);
-    return best || !fallBack ? best : exporter_.GetPublicationLanguage();
+    return best || !fallBack ? best : host_.GetPublicationLanguage();
 }
 
 bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
@@ -383,10 +383,10 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     const Text::StoryPos begin = paragraph.begin();
     PageAnchor(chunk, out, fileName, begin, state);
     if (const auto scale = chunk.GetFrameScaleForPos(begin); scale.width != 0 || scale.height != 0)
-        exporter_.GetSettings()->frameScale = scale;
+        host_.GetSettings()->frameScale = scale;
 
     const Counted<const Text::Language> chunkLanguage =
-        chunk.language ? chunk.language : exporter_.GetPublicationLanguage();
+        chunk.language ? chunk.language : host_.GetPublicationLanguage();
     Tally tally;
     CountLanguages(tally, paragraph);
     Counted<const Text::Language> language = Dominant(tally);
@@ -394,10 +394,10 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
         language = chunkLanguage;
 
     Counted<ParaParams> params =
-        exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
+        host_.Styles().RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
     const int level = params->listDepth;
     if (IsHeadingElement(params->element.view()))
-        exporter_.GetAccessibilityProfile().AddHeading();
+        host_.GetAccessibilityProfile().AddHeading();
 
     // A landmark anchor outside a list opens the landmark's section here.
     if (level == 0)
@@ -417,8 +417,8 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     state.lists.MoveTo(out, params->listElement, level);
     // A nested item sits inside its outer item, whose size and formatting it inherits.
     if (const ParaParams* outerItem = level > 1 ? state.lists.OuterItem() : nullptr)
-        params = exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts,
-                                                 outerItem);
+        params = host_.Styles().RegisterParagraphAtts(state.paragraphAtts,
+                                                      state.previousParagraphAtts, outerItem);
 
     const bool listItem = level > 0;
     const StringT element = CheckedElement(listItem ? StringT("p") : params->element, "p");
@@ -426,7 +426,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     std::string open = listItem ? "<li" : "<" + std::string(element.view());
     bool labelWritten = false;
     if (!listItem)
-        if (const StringT label = exporter_.TakeSectionLabel(); !label.empty()) {
+        if (const StringT label = host_.TakeSectionLabel(); !label.empty()) {
             open += " id=\"" + std::string(XMLEncode(label.view()).view()) + "\"";
             labelWritten = true;
         }
@@ -444,9 +444,10 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     // empty anchor before the body mark.
     const bool bodyIdOnParagraph = bodyNote && !labelWritten;
     if (bodyIdOnParagraph)
-        open += " id=\"" +
-                std::string(XMLEncode(exporter_.GetAnchor(*bodyNote->target).id.view()).view()) +
-                "\"";
+        open +=
+            " id=\"" +
+            std::string(XMLEncode(host_.Anchors().GetAnchor(*bodyNote->target).id.view()).view()) +
+            "\"";
     open += ClassAttribute(classes).view();
     open += ">";
 
@@ -474,7 +475,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                                          : whole.begin();
     const StringT dropCapClasses = params->DropCapClassList();
 
-    const bool excludeTocNumbers = exporter_.GetOptions()->IsExcludeTocPageNumbers();
+    const bool excludeTocNumbers = host_.GetOptions()->IsExcludeTocPageNumbers();
     Text::StoryPos pos = begin;
     while (pos < paragraph.end()) {
         const auto atts = pos.GetGlyphAtts();
@@ -490,7 +491,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                     WriteGlyph(chunk, para, fileName, pos, state);
             continue;
         }
-        exporter_.GetAccessibilityProfile().AddText(atts, exporter_.GetSettings()->iccProfiles);
+        host_.GetAccessibilityProfile().AddText(atts, host_.GetSettings()->iccProfiles);
         // The body mark of a range note is a run of its own that links back to the reference.
         const RangeNoteRecord* backLink = nullptr;
         if (bodyNote && pos <= noteBody && noteBody < runEnd) {
@@ -502,7 +503,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                 if (!bodyIdOnParagraph)
                     para << StringT::Format(
                                 "<a id=\"%1\"/>",
-                                XMLEncode(exporter_.GetAnchor(*bodyNote->target).id.view()))
+                                XMLEncode(host_.Anchors().GetAnchor(*bodyNote->target).id.view()))
                                 .view();
             }
         }
@@ -536,10 +537,11 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
         PageAnchor(chunk, out, fileName, first, state);
 
     const auto atts = first.GetGlyphAtts();
-    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(atts, paragraphParams_.get());
+    const Counted<GlyphParams> params =
+        host_.Styles().RegisterGlyphAtts(atts, paragraphParams_.get());
     const StringT role = bodyOf ? StringT("doc-backlink") : StringT();
     const StringT href =
-        bodyOf ? AnchorRegistry::AnchorHref(exporter_.GetAnchor(*bodyOf->back), chunk.name)
+        bodyOf ? AnchorRegistry::AnchorHref(host_.Anchors().GetAnchor(*bodyOf->back), chunk.name)
                : LinkTarget(*atts, chunk, fileName, first.GetStory().get());
     const StringT tag = CheckedElement(params->element, "span");
     const StringT classes = JoinClasses({extraClasses, params->ClassList()});
@@ -610,22 +612,22 @@ StringT ContentWriter::LinkTarget(const Text::GlyphAtts& atts, const StoryChunk&
     if (!link || !link->GetData())
         return {};
     const Text::HyperlinkData& data = *link->GetData();
-    const int source = exporter_.GetPaginationSource();
+    const int source = host_.GetPaginationSource();
     switch (data.GetType()) {
     case Text::HyperlinkType::Anchor:
         // The target's role (a note reference's, say) is not the link's.
         if (!data.GetAnchor())
             return {};
-        return AnchorRegistry::AnchorHref(exporter_.GetAnchor(*data.GetAnchor()), chunk.name);
+        return AnchorRegistry::AnchorHref(host_.Anchors().GetAnchor(*data.GetAnchor()), chunk.name);
     case Text::HyperlinkType::Page:
-        return AnchorRegistry::AnchorHref(exporter_.GetPageAnchor(source, data.GetPage()),
+        return AnchorRegistry::AnchorHref(host_.Anchors().GetPageAnchor(source, data.GetPage()),
                                           chunk.name);
     case Text::HyperlinkType::ChapterPage:
         if (data.GetChapter() == source)
             return AnchorRegistry::AnchorHref(
-                exporter_.GetPageAnchor(source, fileName, data.GetPage(), story), chunk.name);
+                host_.Anchors().GetPageAnchor(source, fileName, data.GetPage(), story), chunk.name);
         return AnchorRegistry::AnchorHref(
-            exporter_.GetPageAnchor(data.GetChapter(), data.GetPage()), chunk.name);
+            host_.Anchors().GetPageAnchor(data.GetChapter(), data.GetPage()), chunk.name);
     case Text::HyperlinkType::URL:
         return StringT::Format(" href=\"%1\"", URLEncode(data.GetPathWithValidProtocol().view()));
     default:
@@ -665,7 +667,7 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
     switch (glyph.GetType()) {
     case Text::GlyphType::Char:
         if (glyph.IsLineBreak()) {
-            out << (exporter_.GetOptions()->IsRemoveLineBreaks() ? " " : "<br />");
+            out << (host_.GetOptions()->IsRemoveLineBreaks() ? " " : "<br />");
         } else {
             std::string text;
             AppendXMLChar(text, glyph.GetChar32());
@@ -676,7 +678,7 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         const auto& anchor = glyph.As<Text::AnchorGlyph>()->GetAnchor();
         if (!anchor)
             return;
-        if (const StringT& id = exporter_.GetAnchor(*anchor).id; !id.empty())
+        if (const StringT& id = host_.Anchors().GetAnchor(*anchor).id; !id.empty())
             outsideLinks(
                 [&] { out << StringT::Format("<a id=\"%1\"/>", XMLEncode(id.view())).view(); });
         return;
@@ -684,13 +686,14 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
     case Text::GlyphType::CrossReference: {
         const auto* reference = glyph.As<Text::CrossReferenceGlyph>();
         const std::u32string text =
-            exporter_.Callbacks().crossReferenceText
-                ? exporter_.Callbacks().crossReferenceText(*reference, chunk.GetOriginalPos(pos))
+            host_.Callbacks().crossReferenceText
+                ? host_.Callbacks().crossReferenceText(*reference, chunk.GetOriginalPos(pos))
                 : std::u32string();
-        const StringT href = reference->GetAnchorData()
-                                 ? AnchorRegistry::AnchorHref(
-                                       exporter_.GetAnchor(*reference->GetAnchorData()), chunk.name)
-                                 : StringT();
+        const StringT href =
+            reference->GetAnchorData()
+                ? AnchorRegistry::AnchorHref(host_.Anchors().GetAnchor(*reference->GetAnchorData()),
+                                             chunk.name)
+                : StringT();
         std::string encoded;
         for (char32_t c : text)
             AppendXMLChar(encoded, c);
@@ -711,8 +714,8 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         } else if (const auto table =
                        Foundation::CountedCast<const Text::TableFrame>(pin->GetPinned())) {
             Tables().ExportTable(*table, pos.GetStory());
-        } else if (exporter_.Callbacks().writeFrame) {
-            exporter_.Callbacks().writeFrame(*pin, pos);
+        } else if (host_.Callbacks().writeFrame) {
+            host_.Callbacks().writeFrame(*pin, pos);
         }
         return;
     }
@@ -739,7 +742,7 @@ void ContentWriter::PageAnchor(const StoryChunk& chunk, OutStream& out, const St
     Text::StoryPos original = chunk.GetOriginalPos(pos);
     if (!chunk.originalRange.empty() && original < chunk.originalRange.begin())
         original = chunk.originalRange.begin();
-    exporter_.HandlePageAnchor(out, exporter_.GetPaginationSource(), fileName, original, state);
+    host_.HandlePageAnchor(out, host_.GetPaginationSource(), fileName, original, state);
 }
 
 // Closes the paragraph's open elements before block content and reopens them after; a list
@@ -767,7 +770,7 @@ bool ContentWriter::ExportFrame(const Text::AnchoredFrame& frame) {
     const BlockContext context = blocks_.back();
     OutStream& out = *context.out;
     const int alignment = context.pos.IsNull() ? 0 : context.pos.GetParagraphAtts()->GetAlignment();
-    const double scale = StyleSheet::GetScale(*exporter_.GetSettings(), *exporter_.GetOptions());
+    const double scale = StyleSheet::GetScale(*host_.GetSettings(), *host_.GetOptions());
     const auto pixels = [&](double value) {
         return static_cast<long long>(std::lround(value * scale));
     };
@@ -775,11 +778,11 @@ bool ContentWriter::ExportFrame(const Text::AnchoredFrame& frame) {
     // A table may not sit inside a paragraph. The table only lays the frame out.
     BreakIntoParagraph(true);
     out << StringT::Format("<table role=\"presentation\" class=\"%1\">\n",
-                           XMLEncode(exporter_.RegisterTableFormat(nullptr, alignment).view()))
+                           XMLEncode(host_.Styles().RegisterTableFormat(nullptr, alignment).view()))
                .view();
     // XHTML has no height and width attributes on rows and cells; the sizes go inline.
     out << StringT::Format("<tr style=\"height: %1px;\">\n", pixels(frame.GetHeight())).view();
-    const StringT frameClass = exporter_.RegisterFrameFormat(
+    const StringT frameClass = host_.Styles().RegisterFrameFormat(
         frame.GetBackground(), frame.GetStrokeFill(), frame.GetStroke());
     out << StringT::Format("<td style=\"width: %1px;\" class=\"%2\">", pixels(frame.GetWidth()),
                            XMLEncode(frameClass.view()))
@@ -808,14 +811,14 @@ void ContentWriter::RegisterArticle(const Article& article, const StringT& fileN
         GetStoryChunks(article.stories[i], article.ends[i], fileName, chunks, counter,
                        article.frameScales[i], i > 0);
         notes_->RegisterRangeNotes(fileName, chunks);
-        exporter_.RemapFileNames(fileName, chunks);
+        host_.Anchors().RemapFileNames(fileName, chunks);
     }
 }
 
 bool ContentWriter::ExportArticle(const Article& article, const StringT& fileName,
                                   int paginationSource) {
-    exporter_.SetPaginationSource(paginationSource);
-    const Counted<const Text::Language> publication = exporter_.GetPublicationLanguage();
+    host_.SetPaginationSource(paginationSource);
+    const Counted<const Text::Language> publication = host_.GetPublicationLanguage();
     const auto [base, ext] = SplitFileName(fileName);
     const StringT baseName = base + ext;
 
@@ -827,7 +830,7 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
         GetStoryChunks(article.stories[i], article.ends[i], fileName, entries[i], counter,
                        article.frameScales[i], i > 0);
         notes_->RegisterRangeNotes(fileName, entries[i]);
-        exporter_.RemapFileNames(fileName, entries[i]);
+        host_.Anchors().RemapFileNames(fileName, entries[i]);
     }
 
     // One language per document: the dominant one over all of its chunks.
@@ -851,8 +854,7 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
     std::map<StringT, bool> images;
     for (size_t i = 0; i < entries.size(); ++i) {
         const int32_t item = i < article.items.size() ? article.items[i] : -1;
-        if (item >= 0 && exporter_.Callbacks().isItemImage &&
-            exporter_.Callbacks().isItemImage(item))
+        if (item >= 0 && host_.Callbacks().isItemImage && host_.Callbacks().isItemImage(item))
             images[entries[i].empty() ? baseName : entries[i].front().name] = true;
         for (const StoryChunk& chunk : entries[i])
             images[chunk.name] = images[chunk.name] || chunk.hasImages;
@@ -862,27 +864,26 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
     StringT open;
     auto finish = [&] {
         FinishDocument(*out);
-        return exporter_.EndChunk(out);
+        return host_.EndChunk(out);
     };
     auto switchTo = [&](const StringT& name, const Counted<const Text::Language>& language) {
         if (out && name == open)
             return true;
         if (out && !finish())
             return false;
-        out =
-            exporter_.StartChunk(name, article.title, language, images[name], StreamType::Content);
+        out = host_.StartChunk(name, article.title, language, images[name], StreamType::Content);
         open = name;
         return out != nullptr;
     };
     for (size_t i = 0; i < entries.size(); ++i) {
-        exporter_.GetSettings()->frameScale = {0.0, 0.0};
+        host_.GetSettings()->frameScale = {0.0, 0.0};
         const int32_t item = i < article.items.size() ? article.items[i] : -1;
         if (item >= 0) {
             if (!switchTo(baseName, publication))
                 return false;
             BlockGuard guard(blocks_, BlockContext{out.get(), fileName, nullptr, {}, {}, {}});
-            if (exporter_.Callbacks().writeItem)
-                exporter_.Callbacks().writeItem(item);
+            if (host_.Callbacks().writeItem)
+                host_.Callbacks().writeItem(item);
         }
         if (article.stories[i])
             notes_->StartStory(article.stories[i].get(),

@@ -23,12 +23,12 @@
 namespace EPub {
 
 class FigureWriter;
-class HtmlExporter;
+class DocumentHost;
 class TableWriter;
 
 class ContentWriter {
 public:
-    explicit ContentWriter(HtmlExporter& exporter);
+    explicit ContentWriter(DocumentHost& host);
     ~ContentWriter();
 
     bool ExportStory(const Counted<const Text::Story>& story, const Text::StoryPos& end,
@@ -101,7 +101,7 @@ private:
     Counted<const Text::Language> DocumentLanguage(const Tally& tally, bool fallBack);
     static void CountLanguages(Tally& tally, const Text::StoryRange& range);
 
-    HtmlExporter& exporter_;
+    DocumentHost& host_;
     std::deque<BlockContext> blocks_;
     std::unique_ptr<NoteWriter> notes_;
     std::string paragraphPrefix_;

@@ -1,7 +1,7 @@
 #include "epub/content/FigureWriter.h"
 
 #include "epub/content/ContentWriter.h"
-#include "epub/content/HtmlExporter.h"
+#include "epub/content/DocumentHost.h"
 #include "epub/content/TextEncoding.h"
 #include "host/raster/BitmapDrawing.h"
 #include "host/raster/ImageFile.h"
@@ -139,11 +139,11 @@ Counted<Raster::DynamicBitmap> RasteriseImageBullet(const Text::ImageBulletGlyph
 }
 
 double FigureWriter::PointScale() const {
-    return StyleSheet::GetPointScale(*exporter_.GetSettings(), *exporter_.GetOptions());
+    return StyleSheet::GetPointScale(*host_.GetSettings(), *host_.GetOptions());
 }
 
 FigureWriter::Ids FigureWriter::TakeIds() {
-    const int n = exporter_.TakeFigureNumber();
+    const int n = host_.TakeFigureNumber();
     return {StringT::Format("fig-%1", n), StringT::Format("img-%1", n),
             StringT::Format("fig-%1-desc", n)};
 }
@@ -159,11 +159,11 @@ bool FigureWriter::ExportImage(const Counted<const Raster::DynamicBitmap>& bitma
     OutStream& out = *block->out;
     const StringT document = DocumentOf(*block);
     // The store keeps JPEG, PNG and GIF data as it is and encodes anything else as PNG.
-    const StringT path = exporter_.StoreImage(bitmap, source, name);
+    const StringT path = host_.Images().StoreImage(bitmap, source, name);
     if (path.empty())
         return false;
     WriteImageElement(out, document, path, size, tags, wrapInClassDiv, extraCss);
-    exporter_.GetAccessibilityProfile().AddPicture(tags.get());
+    host_.GetAccessibilityProfile().AddPicture(tags.get());
     return true;
 }
 
@@ -186,8 +186,8 @@ void FigureWriter::WriteImageElement(OutStream& out, const StringT& document, co
                         ToRem(size.height, scale), extraCss);
     if (classDiv)
         out << StringT::Format("<div class=\"%1\">", Escaped(tags->GetClassName())).view();
-    exporter_.RegisterImageFormat(ids.image, declarations,
-                                  tags ? CssComment(tags->GetAltText()) : StringT());
+    host_.Styles().RegisterImageFormat(ids.image, declarations,
+                                       tags ? CssComment(tags->GetAltText()) : StringT());
     out << StringT::Format("<img id=\"%1\" src=\"%2\"", ids.image,
                            XMLEncode(RelativeToDocument(document, path).view()))
                .view();
@@ -227,7 +227,7 @@ StringT FigureWriter::AccessibilityAttributes(const Render::RenderTags* tags, co
 StringT FigureWriter::StyleClassAttribute(const StringT& styleName) {
     if (styleName.empty())
         return {};
-    const StringT classes = exporter_.RegisterTextStyleClass(styleName);
+    const StringT classes = host_.RegisterTextStyleClass(styleName);
     return classes.empty() ? StringT()
                            : StringT::Format(" class=\"%1\"", XMLEncode(classes.view()));
 }
@@ -235,7 +235,7 @@ StringT FigureWriter::StyleClassAttribute(const StringT& styleName) {
 void FigureWriter::WriteDetails(OutStream& out, const Render::RenderTags& tags, const Ids& ids,
                                 bool styled) {
     const StringT summary = tags.GetSummaryText().empty()
-                                ? exporter_.Localise("EPUB:Description", "Description")
+                                ? host_.Localise("EPUB:Description", "Description")
                                 : tags.GetSummaryText();
     const StringT summaryClass = styled ? StyleClassAttribute(tags.GetSummaryStyle()) : StringT();
     const StringT descriptionClass =
@@ -279,7 +279,7 @@ bool FigureWriter::ExportSVG(const Counted<const Foundation::DataSource>& svg,
         return false;
     OutStream& out = *block->out;
     const StringT document = DocumentOf(*block);
-    const StringT path = exporter_.StoreImage(nullptr, svg, name);
+    const StringT path = host_.Images().StoreImage(nullptr, svg, name);
     if (path.empty())
         return false;
 
@@ -291,8 +291,8 @@ bool FigureWriter::ExportSVG(const Counted<const Foundation::DataSource>& svg,
     if (described)
         out << StringT::Format("<figure id=\"%1\">\n", ids.figure).view();
     const StringT divClass =
-        exporter_.RegisterDivFormat(SVGPlacement(svgSize, resolution, size, clip));
-    const StringT svgClass = exporter_.RegisterSVGFormat(name, "width:100%;\nheight:100%;\n");
+        host_.Styles().RegisterDivFormat(SVGPlacement(svgSize, resolution, size, clip));
+    const StringT svgClass = host_.Styles().RegisterSVGFormat(name, "width:100%;\nheight:100%;\n");
     if (classDiv)
         out << StringT::Format("<div class=\"%1\">", Escaped(tags->GetClassName())).view();
     out << StringT::Format("<div class=\"%1 %2\"><object data=\"%3\" type=\"image/svg+xml\"",
@@ -308,7 +308,7 @@ bool FigureWriter::ExportSVG(const Counted<const Foundation::DataSource>& svg,
         WriteDetails(out, *tags, ids, false);
     }
     writer_.BreakIntoParagraph(false);
-    exporter_.GetAccessibilityProfile().AddPicture(tags.get());
+    host_.GetAccessibilityProfile().AddPicture(tags.get());
     return true;
 }
 
@@ -329,7 +329,7 @@ bool FigureWriter::ExportImageBullet(const Counted<const Text::ImageBulletGlyph>
     auto found = bulletPaths_.find(key);
     if (found == bulletPaths_.end()) {
         const auto bitmap = RasteriseImageBullet(*glyph, *atts);
-        const StringT path = bitmap ? exporter_.StoreBitmap(*bitmap, {}) : StringT();
+        const StringT path = bitmap ? host_.Images().StoreBitmap(*bitmap, {}) : StringT();
         if (path.empty())
             return false;
         found = bulletPaths_.emplace(key, path).first;

@@ -26,7 +26,7 @@ using Foundation::Counted;
 using Foundation::StringT;
 
 class ContentWriter;
-class HtmlExporter;
+class DocumentHost;
 
 // The pixel size of a picture bullet drawn for text of that font size; none when the bullet has
 // no picture or the size is unusable.
@@ -38,8 +38,8 @@ Counted<Raster::DynamicBitmap> RasteriseImageBullet(const Text::ImageBulletGlyph
 
 class FigureWriter {
 public:
-    FigureWriter(HtmlExporter& exporter, ContentWriter& writer) noexcept
-        : exporter_(exporter), writer_(writer) {}
+    FigureWriter(DocumentHost& host, ContentWriter& writer) noexcept
+        : host_(host), writer_(writer) {}
 
     // `size` is in document units. False (and nothing written) when there is no block to write
     // into or the picture could not be stored.
@@ -82,7 +82,7 @@ private:
                          Foundation::SizeT<double> size, Foundation::RectT<double> clip) const;
     double PointScale() const;
 
-    HtmlExporter& exporter_;
+    DocumentHost& host_;
     ContentWriter& writer_;
     // Bullets repeat on every list item: one stored picture per bullet and size.
     std::map<BulletKey, StringT> bulletPaths_;

@@ -3,6 +3,8 @@
 // next to a root file; FlowingEPubExporter routes every document into an EPUB container.
 
 #include "epub/content/AnchorRegistry.h"
+#include "epub/content/DocumentHost.h"
+#include "epub/content/HostCallbacks.h"
 #include "epub/content/Landmark.h"
 #include "epub/content/StoryChunk.h"
 #include "epub/content/StoryError.h"
@@ -32,43 +34,27 @@ struct Article;
 struct StoryError;
 struct ExportState;
 
-// What the exporter asks of the host; set them before an export. Calling one that is empty
-// throws std::bad_function_call.
-struct HostCallbacks {
-    // Writes an anchored frame (usually through HtmlExporter::ExportFrame).
-    std::function<void(const Text::PinGlyph&, const Text::StoryPos&)> writeFrame;
-    // Whether a pinned object becomes an image in the content.
-    std::function<bool(const Text::PinnedObject&)> isFrameImage;
-    // Writes an article item, and whether an item is an image.
-    std::function<void(int32_t item)> writeItem;
-    std::function<bool(int32_t item)> isItemImage;
-    // Validates an anchored frame met in a story.
-    std::function<void(const Text::AnchoredFrame&, const Text::StoryPos&, std::vector<StoryError>&)>
-        validateFrame;
-    // The displayed number of a note, given its glyph and original position.
-    std::function<StringT(const Text::Glyph&, const Text::StoryPos&)> noteNumber;
-    // A list numberer positioned at a story position.
-    std::function<Counted<Text::Numberer>(const Text::StoryPos&)> numberer;
-    // The text of a cross reference.
-    std::function<std::u32string(const Text::CrossReferenceGlyph&, const Text::StoryPos&)>
-        crossReferenceText;
-    // (key, language, default text) -> the text to show.
-    std::function<StringT(const StringT&, const Text::Language*, const StringT&)> localise;
-};
-
-class HtmlExporter : public AnchorRegistry, public ImageStore, public StyleSheet {
+class HtmlExporter : public AnchorRegistry,
+                     public ImageStore,
+                     public StyleSheet,
+                     public DocumentHost {
 public:
     using StreamType = EPub::StreamType;
 
     HtmlExporter(Counted<ExportSettings> settings, Counted<const FlowingEPubOptions> options);
     ~HtmlExporter() override;
 
-    HostCallbacks& Callbacks() noexcept { return callbacks_; }
+    StyleSheet& Styles() override { return *this; }
+    AnchorRegistry& Anchors() override { return *this; }
+    ImageStore& Images() override { return *this; }
+    HostCallbacks& Callbacks() noexcept override { return callbacks_; }
     const HostCallbacks& Callbacks() const noexcept { return callbacks_; }
     void SetRootFilename(const StringT& path) { rootFilename_ = path; }
 
-    const Counted<ExportSettings>& GetSettings() const noexcept { return settings_; }
-    const Counted<const FlowingEPubOptions>& GetOptions() const noexcept { return options_; }
+    const Counted<ExportSettings>& GetSettings() const noexcept override { return settings_; }
+    const Counted<const FlowingEPubOptions>& GetOptions() const noexcept override {
+        return options_;
+    }
 
     Counted<Foundation::OutStream> BeginImage(const StringT& name, Raster::FileType type) override;
     StringT GetImagePath() const override { return {}; }
@@ -80,23 +66,21 @@ public:
     virtual StringT GetImageCssPath() const { return "images.css"; }
     virtual std::vector<StringT> GetAllCssPaths() const { return {"styles.css", "images.css"}; }
     virtual StringT GetCssPath() const { return {}; }
-    virtual bool NeedsInferredLandmark(Landmark) const { return false; }
+    bool NeedsInferredLandmark(Landmark) const override { return false; }
     virtual bool WriteStyleSheet(const Counted<Foundation::OutStream>& stream);
     virtual bool WriteImageStyleSheet(const Counted<Foundation::OutStream>& stream);
-    // Called at every paragraph start and glyph: writes the markers of the pages due there.
-    virtual void HandlePageAnchor(Foundation::OutStream& out, int source, const StringT& fileName,
-                                  const Text::StoryPos& pos, ExportState& state);
+    void HandlePageAnchor(Foundation::OutStream& out, int source, const StringT& fileName,
+                          const Text::StoryPos& pos, ExportState& state) override;
 
     // Content documents.
     Counted<Foundation::OutStream> StartChunk(const StringT& fileName, const StringT& title,
                                               const Counted<const Text::Language>& language,
-                                              bool linkImageStyles, StreamType type);
-    bool EndChunk(const Counted<Foundation::OutStream>& stream);
-    void StartSection(Foundation::OutStream& stream, Landmark landmark);
-    void EndSection(Foundation::OutStream& stream);
+                                              bool linkImageStyles, StreamType type) override;
+    bool EndChunk(const Counted<Foundation::OutStream>& stream) override;
+    void StartSection(Foundation::OutStream& stream, Landmark landmark) override;
+    void EndSection(Foundation::OutStream& stream) override;
     bool HasCurrentSection() const;
-    // The label id of the innermost section when its heading still needs it; marks it used.
-    StringT TakeSectionLabel();
+    StringT TakeSectionLabel() override;
 
     // Stories: cut into chunks and written one document per file name.
     bool ExportStory(const Counted<const Text::Story>& story, const Text::StoryPos& end,
@@ -110,18 +94,16 @@ public:
     bool ExportArticle(const Article& article, const StringT& fileName, int paginationSource);
 
     // Languages counted over everything written, for the publication's language.
-    const std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>>&
-    GetLanguageCounts() const noexcept {
-        return languageCounts_;
-    }
-    void
-    AddLanguageCounts(const std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>>&);
+    const LanguageCounts& GetLanguageCounts() const noexcept { return languageCounts_; }
+    void AddLanguageCounts(const LanguageCounts& counts) override;
 
-    int GetPaginationSource() const noexcept { return paginationSource_; }
-    void SetPaginationSource(int source) noexcept { paginationSource_ = source; }
-    int TakeFigureNumber() noexcept { return figureCounter_++; }
+    int GetPaginationSource() const noexcept override { return paginationSource_; }
+    void SetPaginationSource(int source) noexcept override { paginationSource_ = source; }
+    int TakeFigureNumber() noexcept override { return figureCounter_++; }
     // What the content written so far shows about its accessibility.
-    AccessibilityProfile& GetAccessibilityProfile() noexcept { return accessibilityProfile_; }
+    AccessibilityProfile& GetAccessibilityProfile() noexcept override {
+        return accessibilityProfile_;
+    }
     const AccessibilityProfile& GetAccessibilityProfile() const noexcept {
         return accessibilityProfile_;
     }
@@ -146,12 +128,10 @@ public:
     Counted<Raster::DynamicBitmap>
     RasteriseImageBullet(const Counted<const Text::ImageBulletGlyph>& glyph,
                          const Consolidated<Text::GlyphAtts>& atts) const;
-    // The class list of a named text style, registered for the style sheet; empty when there is
-    // no such style or it keeps its class out of the content.
-    StringT RegisterTextStyleClass(const StringT& styleName);
+    StringT RegisterTextStyleClass(const StringT& styleName) override;
 
-    StringT Localise(const StringT& key, const StringT& defaultText) const;
-    Counted<const Text::Language> GetPublicationLanguage() const;
+    StringT Localise(const StringT& key, const StringT& defaultText) const override;
+    Counted<const Text::Language> GetPublicationLanguage() const override;
 
     // Validation: formatting of a story that the XHTML and CSS cannot express, appended to
     // `errors`. Changes nothing. Notes, tables and frames met in the text are validated with it,
@@ -193,7 +173,7 @@ private:
     int sectionCounter_ = 1;
     int figureCounter_ = 1;
     int paginationSource_ = 0;
-    std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>> languageCounts_;
+    LanguageCounts languageCounts_;
     AccessibilityProfile accessibilityProfile_;
     std::unique_ptr<ContentWriter> writer_;
 };

@@ -1,7 +1,7 @@
 #include "epub/content/NoteWriter.h"
 
 #include "epub/content/ContentWriter.h"
-#include "epub/content/HtmlExporter.h"
+#include "epub/content/DocumentHost.h"
 #include "epub/content/TextEncoding.h"
 
 #include <charconv>
@@ -47,8 +47,7 @@ StringT ClassAttribute(const StringT& classes) {
 
 } // namespace
 
-NoteWriter::NoteWriter(HtmlExporter& exporter, ContentWriter& writer)
-    : exporter_(exporter), writer_(writer) {}
+NoteWriter::NoteWriter(DocumentHost& host, ContentWriter& writer) : host_(host), writer_(writer) {}
 NoteWriter::~NoteWriter() = default;
 
 void NoteWriter::StartStory(const Text::Story* story, const StringT& document) {
@@ -58,7 +57,7 @@ void NoteWriter::StartStory(const Text::Story* story, const StringT& document) {
 
 // Every kind of note shares one sequence, so no two notes on a page show the same number.
 StringT NoteWriter::NextNumber(const Text::Glyph& glyph, const Text::StoryPos& pos) {
-    const auto& numberOf = exporter_.Callbacks().noteNumber;
+    const auto& numberOf = host_.Callbacks().noteNumber;
     if (numberOf)
         return numberOf(glyph, pos);
     return StringT::Format("%1", ++noteCounter_);
@@ -82,7 +81,7 @@ void NoteWriter::HandleNote(const Text::PinGlyph& pin, const Text::StoryPos& pos
 void NoteWriter::WriteReference(OutStream& out, const Consolidated<Text::GlyphAtts>& atts,
                                 const ParaParams* paragraph, const std::u32string& mark,
                                 const StringT& id, const StringT& href) {
-    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(atts, paragraph);
+    const Counted<GlyphParams> params = host_.Styles().RegisterGlyphAtts(atts, paragraph);
     out << StringT::Format("<a id=\"%1\" role=\"doc-noteref\" epub:type=\"noteref\" "
                            "href=\"%2\"%3>",
                            XMLEncode(id.view()), XMLEncode(href.view()),
@@ -104,9 +103,9 @@ void NoteWriter::WriteBody(OutStream& out, const char* kind, const StringT& id,
                .view();
     // The mark opens the note's first paragraph and is sized against it.
     const Counted<ParaParams> first =
-        content ? exporter_.RegisterParagraphAtts(content->gbegin().GetParagraphAtts(), {})
+        content ? host_.Styles().RegisterParagraphAtts(content->gbegin().GetParagraphAtts(), {})
                 : nullptr;
-    const Counted<GlyphParams> params = exporter_.RegisterGlyphAtts(markAtts, first.get());
+    const Counted<GlyphParams> params = host_.Styles().RegisterGlyphAtts(markAtts, first.get());
     std::string backLink = "<a role=\"doc-backlink\"" + std::string(backHref.view()) +
                            std::string(ClassAttribute(params->ClassList()).view()) + ">" +
                            Encoded(mark) + "</a>";
@@ -130,8 +129,8 @@ void NoteWriter::ExportFootnote(const Text::Note& note, const Text::StoryPos& po
     const auto back = Text::AnchorData::Make(
         StringT::Format("%1/footnote%2_return", chunk.name, footnoteCounter_), noteId + "_return");
     back->SetRole("doc-backlink");
-    exporter_.RegisterAnchor(fileName, *back, pos, chunk.name);
-    const StringT backId = exporter_.GetAnchor(*back).id;
+    host_.Anchors().RegisterAnchor(fileName, *back, pos, chunk.name);
+    const StringT backId = host_.Anchors().GetAnchor(*back).id;
     ++footnoteCounter_;
     WriteReference(out, settings.GetGlyphAtts(), paragraph, ToU32(settings.MakeReference(n)),
                    backId, FragmentHref(chunk.name, noteId));
@@ -159,15 +158,15 @@ void NoteWriter::ExportEndnote(const Text::Note& note, const Text::StoryPos& pos
         StringT::Format("%1%2_return", kind, n));
     back->SetRole("doc-backlink");
     const Counted<const Text::Story>& content = note.GetContent();
-    exporter_.RegisterAnchor(fileName, *target, content ? content->gbegin() : Text::StoryPos(),
-                             notesDocument_);
-    exporter_.RegisterAnchor(fileName, *back, pos, chunk.name);
+    host_.Anchors().RegisterAnchor(fileName, *target,
+                                   content ? content->gbegin() : Text::StoryPos(), notesDocument_);
+    host_.Anchors().RegisterAnchor(fileName, *back, pos, chunk.name);
 
     const int32_t mark = ParseNumber(number, static_cast<int32_t>(n));
     Endnote record{story_ ? story_ : pos.GetStory().get(),
                    content,
-                   exporter_.GetAnchor(*target).id,
-                   exporter_.GetAnchor(*back).id,
+                   host_.Anchors().GetAnchor(*target).id,
+                   host_.Anchors().GetAnchor(*back).id,
                    chunk.name,
                    ToU32(settings.MakeBody(mark)),
                    settings.GetBodyGlyphAtts(),
@@ -181,7 +180,7 @@ void NoteWriter::RegisterRangeNotes(const StringT& fileName,
                                     const std::vector<StoryChunk>& chunks) {
     if (allInline_)
         return;
-    rangeNotes_.Register(exporter_, fileName, chunks,
+    rangeNotes_.Register(host_.Anchors(), fileName, chunks,
                          [this](const Text::Glyph& glyph, const Text::StoryPos& pos, int32_t) {
                              return ParseNumber(NextNumber(glyph, pos), noteCounter_);
                          });
@@ -202,10 +201,11 @@ void NoteWriter::WriteRangeNoteGlyph(OutStream& out, const Text::Glyph& glyph,
         reference ? rangeNotes_.Find(reference->GetNote().get()) : nullptr;
     if (!note)
         return;
-    const AnchorLocation& target = exporter_.GetAnchor(*note->target);
+    const AnchorLocation& target = host_.Anchors().GetAnchor(*note->target);
     WriteReference(out, note->settings->GetGlyphAtts(), paragraph,
                    ToU32(note->settings->MakeReference(note->number)),
-                   exporter_.GetAnchor(*note->back).id, FragmentHref(target.chunk, target.id));
+                   host_.Anchors().GetAnchor(*note->back).id,
+                   FragmentHref(target.chunk, target.id));
 }
 
 void NoteWriter::FlushFootnotes(OutStream& out) {

@@ -19,11 +19,11 @@ namespace EPub {
 using Foundation::Consolidated;
 
 class ContentWriter;
-class HtmlExporter;
+class DocumentHost;
 
 class NoteWriter {
 public:
-    NoteWriter(HtmlExporter& exporter, ContentWriter& writer);
+    NoteWriter(DocumentHost& host, ContentWriter& writer);
     ~NoteWriter();
 
     void SetAllNotesInline(bool inlineNotes) noexcept { allInline_ = inlineNotes; }
@@ -79,7 +79,7 @@ private:
                    const Consolidated<Text::GlyphAtts>& markAtts, const StringT& backHref,
                    const StringT& fileName);
 
-    HtmlExporter& exporter_;
+    DocumentHost& host_;
     ContentWriter& writer_;
     std::string footnotes_; // asides of the document being written
     int footnoteCounter_ = 1;

@@ -1,7 +1,7 @@
 #include "epub/content/TableWriter.h"
 
 #include "epub/content/ContentWriter.h"
-#include "epub/content/HtmlExporter.h"
+#include "epub/content/DocumentHost.h"
 #include "host/text/AttributeIds.h"
 
 #include <algorithm>
@@ -59,7 +59,7 @@ bool TableWriter::ExportTable(const Text::TableFrame& frame, const Counted<const
 
     // A table may not sit inside a paragraph.
     writer_.BreakIntoParagraph(true);
-    const StringT tableClass = exporter_.RegisterTableFormat(table.GetFormat(), alignment);
+    const StringT tableClass = host_.Styles().RegisterTableFormat(table.GetFormat(), alignment);
     out << StringT::Format("<table class=\"%1\">\n", tableClass).view();
 
     const Layout layout = MakeLayout(table);
@@ -118,15 +118,15 @@ bool TableWriter::WriteRow(OutStream& out, const Text::Table& table, const Strin
 
 StringT TableWriter::CellClasses(const Text::Table& table, const StringT& tableClass,
                                  int32_t column, int32_t row, Text::CellSpan span) const {
-    const double scale = StyleSheet::GetScale(*exporter_.GetSettings(), *exporter_.GetOptions());
+    const double scale = StyleSheet::GetScale(*host_.GetSettings(), *host_.GetOptions());
     double width = 0;
     for (int32_t c = column; c < column + span.columns; ++c)
         width += table.GetColumnWidth(c);
-    const StringT size =
-        exporter_.RegisterTableCellSize(tableClass, ClampToInt(std::trunc(width * scale)),
-                                        ClampToInt(std::round(table.GetRowHeight(row) * scale)));
-    const StringT format =
-        exporter_.RegisterTableCellFormat(tableClass, table.GetFormat(), column, row, table, span);
+    const StringT size = host_.Styles().RegisterTableCellSize(
+        tableClass, ClampToInt(std::trunc(width * scale)),
+        ClampToInt(std::round(table.GetRowHeight(row) * scale)));
+    const StringT format = host_.Styles().RegisterTableCellFormat(tableClass, table.GetFormat(),
+                                                                  column, row, table, span);
     if (size.empty() || format.empty())
         return size.empty() ? format : size;
     return size + " " + format;

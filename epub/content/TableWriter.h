@@ -16,12 +16,12 @@ using Foundation::Counted;
 using Foundation::StringT;
 
 class ContentWriter;
-class HtmlExporter;
+class DocumentHost;
 
 class TableWriter {
 public:
-    TableWriter(HtmlExporter& exporter, ContentWriter& writer) noexcept
-        : exporter_(exporter), writer_(writer) {}
+    TableWriter(DocumentHost& host, ContentWriter& writer) noexcept
+        : host_(host), writer_(writer) {}
 
     // Writes the table at the current glyph; the open paragraph is closed around it. False when
     // no block is being written or a cell failed.
@@ -45,7 +45,7 @@ private:
     StringT CellClasses(const Text::Table& table, const StringT& tableClass, int32_t column,
                         int32_t row, Text::CellSpan span) const;
 
-    HtmlExporter& exporter_;
+    DocumentHost& host_;
     ContentWriter& writer_;
     std::vector<const Text::Table*> open_; // tables being written, outermost first
 };

@@ -1,0 +1,82 @@
+#!/usr/bin/env python3
+"""Reports include cycles among the project's headers and sources under the given folders.
+
+Headers are graph nodes, edges follow quoted includes. A source file is merged into its header
+(Foo.cpp into Foo.h), so two classes whose sources use each other show up as a cycle even when
+their headers do not include each other; --headers-only looks at headers alone. Exits non-zero
+when a cycle is found.
+"""
+import pathlib
+import re
+import sys
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+
+
+def module(path, root):
+    rel = path.relative_to(root).as_posix()
+    return rel[: -len(path.suffix)]
+
+
+def graph(root, folders, suffixes):
+    edges = {}
+    for folder in folders:
+        for path in sorted((root / folder).rglob("*")):
+            if path.suffix not in suffixes:
+                continue
+            node = module(path, root)
+            targets = edges.setdefault(node, set())
+            for inc in INCLUDE.findall(path.read_text(encoding="utf-8")):
+                target = inc.rsplit(".", 1)[0]
+                if target != node and any(target.startswith(f + "/") for f in folders):
+                    targets.add(target)
+    return edges
+
+
+def cycles(edges):
+    # Tarjan's strongly connected components; every component of two or more is a cycle.
+    index, low, stack, on, found = {}, {}, [], set(), []
+
+    def visit(v):
+        index[v] = low[v] = len(index)
+        stack.append(v)
+        on.add(v)
+        for w in sorted(edges.get(v, ())):
+            if w not in index:
+                visit(w)
+                low[v] = min(low[v], low[w])
+            elif w in on:
+                low[v] = min(low[v], index[w])
+        if low[v] == index[v]:
+            component = []
+            while True:
+                w = stack.pop()
+                on.discard(w)
+                component.append(w)
+                if w == v:
+                    break
+            if len(component) > 1:
+                found.append(sorted(component))
+
+    sys.setrecursionlimit(10000)
+    for v in sorted(edges):
+        if v not in index:
+            visit(v)
+    return found
+
+
+def main():
+    root = pathlib.Path(__file__).resolve().parent.parent
+    args = sys.argv[1:]
+    headers_only = "--headers-only" in args
+    folders = [a.rstrip("/") for a in args if not a.startswith("--")] or ["epub"]
+    edges = graph(root, folders, (".h",) if headers_only else (".h", ".cpp"))
+    found = cycles(edges)
+    for component in found:
+        print("cycle: " + " <-> ".join(component))
+    print(f"{len(edges)} files, {len(found)} cycle(s) in {', '.join(folders)}")
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -36,7 +36,7 @@ public:
         : JsonInput(std::move(source), std::move(baseDir)), document_(Text::TextDocument::Make()),
           anchors_(document_), atts_(*this, anchors_) {}
 
-    FixedDocument Read(const json& root);
+    FixedDocument Read(const JsonValue& root);
 
 private:
     void ReadMetadata(const Node& node, EPub::ExportSettings& s) const;
@@ -51,7 +51,7 @@ private:
     Counted<const Render::Node> ReadImage(const Node& node);
     Counted<const Render::Node> ReadShape(const Node& node, bool isPath);
     Counted<const Render::Node> ReadGroup(const Node& node);
-    Counted<const Render::Node> ReadLink(const Node& node) const;
+    Counted<const Render::Node> ReadLink(const Node& node);
 
     Text::GlyphAtts ReadCharacter(const Node& node, const Text::GlyphAtts& base) const;
     StyledText Styled(const Text::GlyphAtts& atts, std::string text) const;
@@ -70,6 +70,8 @@ private:
     AttributeReader atts_;
     FixedTextSetter setter_;
     std::map<fs::path, LoadedImage> images_;
+    // Page links are checked once every page is read: a link may point forward.
+    std::vector<std::pair<uint32_t, Node>> pageLinks_;
     size_t pageCount_ = 0;
 };
 
@@ -369,9 +371,11 @@ FixedReader::ReadFill(const Node& node, Render::GradientGeometry* geometry,
             return fallback;
         const Node p = node.Field(key);
         ExpectArray(p);
-        if (p.value.size() != 2 || !p.value[0].is_number() || !p.value[1].is_number())
+        if (p.value.size() != 2 || !p.value.at(size_t{0}).is_number() ||
+            !p.value.at(size_t{1}).is_number())
             Fail(p, "expected [x, y]");
-        return Foundation::PointT<double>{p.value[0].get<double>(), p.value[1].get<double>()};
+        return Foundation::PointT<double>{p.value.at(size_t{0}).get<double>(),
+                                          p.value.at(size_t{1}).get<double>()};
     };
     const Foundation::PointT<double> centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
     if (type == "linear") {
@@ -430,13 +434,15 @@ Counted<const Render::Node> FixedReader::ReadShape(const Node& node, bool isPath
 
 AffineTransform FixedReader::ReadTransform(const Node& node) const {
     if (node.value.is_array()) {
-        if (node.value.size() != 6 || !std::all_of(node.value.begin(), node.value.end(),
-                                                   [](const json& v) { return v.is_number(); }))
-            Fail(node, "expected a matrix of six numbers [a, b, c, d, e, f]");
         const auto& v = node.value;
+        bool numbers = v.size() == 6;
+        for (size_t i = 0; numbers && i < 6; ++i)
+            numbers = v.at(i).is_number();
+        if (!numbers)
+            Fail(node, "expected a matrix of six numbers [a, b, c, d, e, f]");
+        const auto at = [&v](size_t i) { return v.at(i).get<double>(); };
         // SVG order: x' = a·x + c·y + e, y' = b·x + d·y + f.
-        return {{v[0].get<double>(), v[2].get<double>(), v[4].get<double>(), v[1].get<double>(),
-                 v[3].get<double>(), v[5].get<double>()}};
+        return {{at(0), at(2), at(4), at(1), at(3), at(5)}};
     }
     Expect(node, json::value_t::object, "a matrix or {rotate, scale, translate, origin}");
     CheckFields(node, {"rotate", "scale", "translate", "origin"});
@@ -446,10 +452,11 @@ AffineTransform FixedReader::ReadTransform(const Node& node) const {
         const Node p = node.Field(key);
         if (p.value.is_number())
             return Foundation::PointT<double>{p.value.get<double>(), p.value.get<double>()};
-        if (!p.value.is_array() || p.value.size() != 2 || !p.value[0].is_number() ||
-            !p.value[1].is_number())
+        if (!p.value.is_array() || p.value.size() != 2 || !p.value.at(size_t{0}).is_number() ||
+            !p.value.at(size_t{1}).is_number())
             Fail(p, "expected a number or [x, y]");
-        return Foundation::PointT<double>{p.value[0].get<double>(), p.value[1].get<double>()};
+        return Foundation::PointT<double>{p.value.at(size_t{0}).get<double>(),
+                                          p.value.at(size_t{1}).get<double>()};
     };
     const auto translate = pair("translate", 0);
     const auto scale = pair("scale", 1);
@@ -503,7 +510,7 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
     return group;
 }
 
-Counted<const Render::Node> FixedReader::ReadLink(const Node& node) const {
+Counted<const Render::Node> FixedReader::ReadLink(const Node& node) {
     CheckFields(node, {"type", "x", "y", "width", "height", "url", "page"});
     auto link = MakeCounted<Render::HyperlinkNode>();
     link->rect = ReadRect(node);
@@ -516,6 +523,7 @@ Counted<const Render::Node> FixedReader::ReadLink(const Node& node) const {
         link->url = StringT(url);
     } else {
         link->page = static_cast<uint32_t>(Integer(node, "page", 1, 1, kIntMax));
+        pageLinks_.emplace_back(link->page, node.Field("page"));
     }
     return link;
 }
@@ -581,7 +589,7 @@ FixedPage FixedReader::ReadPage(const Node& node) {
     return page;
 }
 
-FixedDocument FixedReader::Read(const json& root) {
+FixedDocument FixedReader::Read(const JsonValue& root) {
     const Node top{root, "$"};
     CheckFields(top, {"layout", "metadata", "accessibility", "options", "contents", "pages"});
     if (String(top, "layout") != "fixed")
@@ -610,6 +618,9 @@ FixedDocument FixedReader::Read(const json& root) {
     for (size_t i = 0; i < doc.contents.size(); ++i)
         if (doc.contents[i].page > doc.pages.size())
             Fail(top.Field("contents").Item(i).Field("page"), "no such page");
+    for (const auto& [page, where] : pageLinks_)
+        if (page > doc.pages.size())
+            Fail(where, "no such page");
     using CoverPage = EPub::FileExportOptions::CoverPage;
     if (doc.options->GetCoverPage() == CoverPage::DocumentPage &&
         doc.options->GetCoverPageNum() > doc.pages.size())
@@ -626,13 +637,8 @@ bool IsFixedLayout(const std::string& text) {
 
 FixedDocument ParseFixedDocument(const std::string& text, const std::string& sourceName,
                                  const fs::path& baseDir) {
-    json root;
-    try {
-        root = json::parse(text);
-    } catch (const json::parse_error& e) {
-        throw InputError(sourceName + ": invalid JSON: " + e.what());
-    }
-    return FixedReader(sourceName, baseDir).Read(root);
+    const JsonDocument root = JsonDocument::Parse(text, sourceName);
+    return FixedReader(sourceName, baseDir).Read(root.Root());
 }
 
 FixedDocument ReadFixedDocument(const fs::path& file) {

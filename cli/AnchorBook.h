@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace Cli {
 
@@ -25,6 +26,13 @@ public:
     // Fails on the first reference to a name that was never defined.
     void CheckAllDefined(const JsonInput& input) const;
 
+    // How many pages start in each story, in the order of "stories".
+    void SetPages(std::vector<int> pagesPerStory) { pagesPerStory_ = std::move(pagesPerStory); }
+    // The number in the page list of page `page` (from 1) of story `chapter` (from 1), or of the
+    // whole document when `chapter` is 0; fails when there is no such page.
+    int32_t PageNumber(const JsonInput& input, const Node& node, int32_t chapter,
+                       int32_t page) const;
+
 private:
     struct Entry {
         Foundation::Counted<Text::AnchorData> anchor;
@@ -36,6 +44,7 @@ private:
 
     Foundation::Counted<const Text::TextDocument> document_;
     std::map<std::string, Entry> entries_;
+    std::vector<int> pagesPerStory_;
 };
 
 } // namespace Cli

@@ -1,5 +1,6 @@
 #include "cli/AttributeReader.h"
 
+#include "cli/NameRules.h"
 #include "host/text/AnchorData.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/Language.h"
@@ -37,6 +38,92 @@ const std::map<std::string_view, std::map<std::string_view, int32_t>>& NamedValu
     return table;
 }
 
+// What each numeric attribute may be: out of range is an input error, so every accepted value
+// gives CSS a reader takes. Lengths are in document units.
+struct Range {
+    double min, max;
+    bool minExcluded = false;
+};
+
+constexpr double kMaxLength = 100000; // about 35 m at 72 units per inch
+
+const std::map<std::string_view, Range>& AttributeRanges() {
+    static const std::map<std::string_view, Range> table{
+        {"alignment", {0, 9}},
+        {"leadingMode", {0, 4}},
+        {"startPosition", {0, 8}},
+        {"keepLinesTogether", {0, 1}},
+        {"keepWithNext", {0, 100}},
+        {"keepWithPrevious", {0, 100}},
+        {"widows", {0, 100}},
+        {"orphans", {0, 100}},
+        {"hyphenate", {0, 1}},
+        {"hyphenMinWordLength", {0, 100}},
+        {"hyphenMinPrefix", {0, 100}},
+        {"hyphenMinSuffix", {0, 100}},
+        {"hyphenMaxConsecutive", {0, 100}},
+        {"topOfFlowSpacing", {0, 1}},
+        {"index", {0, 1}},
+        {"useSameStyleSpacing", {0, 1}},
+        {"addSpacing", {0, 1}},
+        {"underline", {0, 2}},
+        {"strikethrough", {0, 2}},
+        {"baselinePosition", {0, 2}},
+        {"autoKerning", {0, 1}},
+        {"fontWeight", {1, 1000}},
+        {"fontStyle", {0, 2}},
+        {"fontStretch", {1, 9}},
+        {"noBreak", {0, 1}},
+        {"tocPageNumber", {0, 1}},
+        {"lineSpacing", {0, 100}},
+        {"leading", {0, kMaxLength}},
+        {"leftIndent", {-kMaxLength, kMaxLength}},
+        {"rightIndent", {-kMaxLength, kMaxLength}},
+        {"firstLineIndent", {-kMaxLength, kMaxLength}},
+        {"spaceBefore", {-kMaxLength, kMaxLength}},
+        {"spaceAfter", {-kMaxLength, kMaxLength}},
+        {"sameStyleSpacing", {-kMaxLength, kMaxLength}},
+        {"wordSpacingMin", {0, 10}},
+        {"wordSpacingDesired", {0, 10}},
+        {"wordSpacingMax", {0, 10}},
+        {"letterSpacingMin", {-10, 10}},
+        {"letterSpacingDesired", {-10, 10}},
+        {"letterSpacingMax", {-10, 10}},
+        {"hyphenationScore", {0, kMaxLength}},
+        {"hyphenationZone", {0, kMaxLength}},
+        {"hyphenationZoneCapitals", {0, kMaxLength}},
+        {"hyphenationZoneParagraphEnd", {0, kMaxLength}},
+        {"hyphenationZoneColumnEnd", {0, kMaxLength}},
+        {"lastLineOutdent", {-kMaxLength, kMaxLength}},
+        {"defaultTabStop", {0, kMaxLength}},
+        {"size", {0, 10000, true}},
+        {"tracking", {-10, 10}},
+        {"manualKerning", {-10, 10}},
+        {"baselineShift", {-kMaxLength, kMaxLength}},
+        {"horizontalScale", {0, 100, true}},
+        {"verticalScale", {0, 100, true}},
+        {"shear", {-85, 85}},
+    };
+    return table;
+}
+
+std::string RangeText(const Range& range) {
+    const auto number = [](double v) {
+        std::string text = std::to_string(v);
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.')
+            text.pop_back();
+        return text;
+    };
+    return (range.minExcluded ? "greater than " + number(range.min) + " and at most "
+                              : "between " + number(range.min) + " and ") +
+           number(range.max);
+}
+
+bool InRange(double value, const Range& range) {
+    return (range.minExcluded ? value > range.min : value >= range.min) && value <= range.max;
+}
+
 template <class T> Counted<const Text::AttObject> AsObject(Counted<const T> object) {
     return Counted<const Text::AttObject>(std::move(object));
 }
@@ -68,10 +155,15 @@ void AttributeReader::ReadAttributes(const Node& node, Text::AttCategory categor
         case Text::AttKind::Integer:
             ReadInteger(field, key, *info, out);
             break;
-        case Text::AttKind::Double:
+        case Text::AttKind::Double: {
             in_.Expect(field, json::value_t::number_float, "a number");
-            out.Set(info->id, value.get<double>());
+            const double number = value.get<double>();
+            const auto range = AttributeRanges().find(key);
+            if (range != AttributeRanges().end() && !InRange(number, range->second))
+                in_.Fail(field, "must be " + RangeText(range->second));
+            out.Set(info->id, number);
             break;
+        }
         case Text::AttKind::String:
             in_.Expect(field, json::value_t::string, "a string");
             out.Set(info->id, StringT(value.get<std::string>()));
@@ -103,6 +195,10 @@ void AttributeReader::ReadInteger(const Node& field, const std::string& key,
     if (!value.is_number_integer() || value.get<int64_t>() < std::numeric_limits<int32_t>::min() ||
         value.get<int64_t>() > kIntMax)
         in_.Fail(field, "expected an integer");
+    const auto range = AttributeRanges().find(key);
+    if (range != AttributeRanges().end() &&
+        !InRange(static_cast<double>(value.get<int64_t>()), range->second))
+        in_.Fail(field, "must be " + RangeText(range->second));
     out.Set(info.id, static_cast<int32_t>(value.get<int64_t>()));
 }
 
@@ -126,6 +222,9 @@ Counted<const Text::AttObject> AttributeReader::ReadObject(const Node& field,
         return (this->*(it->second))(field);
     if (key == "language") {
         in_.Expect(field, json::value_t::string, "a language tag such as \"de-CH\"");
+        if (!IsLanguageTag(field.value.get<std::string>()))
+            in_.Fail(field, "\"" + field.value.get<std::string>() +
+                                "\" is not a language tag such as \"en\" or \"de-CH\"");
         return AsObject(Text::Language::Make(field.value.get<std::string>()));
     }
     if (key == "outlineStroke")
@@ -150,6 +249,35 @@ int32_t AttributeReader::Choice(const Node& node,
     in_.Fail(node, "unknown value \"" + value + "\" (expected one of " + list + ")");
 }
 
+double AttributeReader::Ranged(const Node& node, const std::string& key, double fallback,
+                               double min, double max) const {
+    const double value = in_.Number(node, key, fallback);
+    if (node.Has(key) && !InRange(value, {min, max}))
+        in_.Fail(node.Field(key), "must be " + RangeText({min, max}));
+    return value;
+}
+
+StringT AttributeReader::StyleReference(const Node& node) const {
+    in_.Expect(node, json::value_t::string, "a character style name");
+    const std::string name = node.value.get<std::string>();
+    if (name.empty())
+        in_.Fail(node, "a style needs a name");
+    styleReferences_.push_back({node.path, name});
+    return StringT(name);
+}
+
+void AttributeReader::CheckStyleReferences(const Text::StyleSheet& styles) const {
+    for (const StyleReferenceAt& ref : styleReferences_) {
+        const auto style = styles.GetStyle(StringT(ref.name));
+        if (!style)
+            throw InputError(in_.Source() + ": " + ref.path + ": unknown style \"" + ref.name +
+                             "\"");
+        if (style->GetKind() != Text::StyleKind::Character)
+            throw InputError(in_.Source() + ": " + ref.path + ": style \"" + ref.name +
+                             "\" is not a character style");
+    }
+}
+
 char32_t AttributeReader::Character(const Node& node) const {
     in_.Expect(node, json::value_t::string, "a single character");
     const std::u32string text = StringT(node.value.get<std::string>()).ToUTF32();
@@ -165,9 +293,7 @@ Counted<const Render::FillDescriptor> AttributeReader::ReadFill(const Node& node
         return Render::FillDescriptor::MakeSolid(in_.Colour(node));
     }
     in_.CheckFields(node, {"colour", "opacity", "gradient", "type"});
-    const double opacity = in_.Number(node, "opacity", 1.0);
-    if (opacity < 0 || opacity > 1)
-        in_.Fail(node.Field("opacity"), "must be between 0 and 1");
+    const double opacity = Ranged(node, "opacity", 1.0, 0, 1);
     if (node.Has("colour")) {
         if (node.Has("gradient"))
             in_.Fail(node, "a fill has a colour or a gradient, not both");
@@ -179,7 +305,8 @@ Counted<const Render::FillDescriptor> AttributeReader::ReadFill(const Node& node
     for (size_t i = 0; i < stops.value.size(); ++i) {
         const Node stop = stops.Item(i);
         in_.CheckFields(stop, {"position", "colour"});
-        list.push_back({in_.Number(stop, "position", 0), in_.Colour(in_.Required(stop, "colour"))});
+        list.push_back(
+            {Ranged(stop, "position", 0, 0, 1), in_.Colour(in_.Required(stop, "colour"))});
     }
     if (list.size() < 2)
         in_.Fail(stops, "a gradient needs at least two stops");
@@ -201,9 +328,7 @@ Text::BorderFormat AttributeReader::ReadBorder(const Node& node) const {
 }
 
 Counted<const Render::LineStyleDescriptor> AttributeReader::StrokeFields(const Node& node) const {
-    const double width = in_.Number(node, "width", 1.0);
-    if (width < 0)
-        in_.Fail(node.Field("width"), "must not be negative");
+    const double width = Ranged(node, "width", 1.0, 0, 1000);
     const int32_t dash =
         node.Has("dash") ? Choice(node.Field("dash"), {"solid", "dashed", "dotted"}) : 0;
     return Foundation::MakeCounted<const Render::LineStyleDescriptor>(
@@ -258,7 +383,7 @@ Counted<const Text::AttObject> AttributeReader::ReadDecorations(const Node& node
                 1.0, Render::DashKind::Solid);
         if (item.Has("background"))
             d.background = ReadFill(item.Field("background"));
-        d.opacity = in_.Number(item, "opacity", 1.0);
+        d.opacity = Ranged(item, "opacity", 1.0, 0, 1);
         list.push_back(std::move(d));
     }
     return AsObject(Text::DecorationsAtt::Make(std::move(list)));
@@ -266,20 +391,21 @@ Counted<const Text::AttObject> AttributeReader::ReadDecorations(const Node& node
 
 Counted<const Text::AttObject> AttributeReader::ReadDropCap(const Node& node) const {
     in_.CheckFields(node, {"lines", "characters", "distance", "style"});
-    return AsObject(Text::DropCapAtt::Make(
-        in_.Integer(node, "lines", 2, 1, 100), in_.Integer(node, "characters", 1, 1, 100),
-        in_.Number(node, "distance", 0), StringT(in_.String(node, "style"))));
+    const StringT style = node.Has("style") ? StyleReference(node.Field("style")) : StringT();
+    return AsObject(Text::DropCapAtt::Make(in_.Integer(node, "lines", 2, 1, 100),
+                                           in_.Integer(node, "characters", 1, 1, 100),
+                                           Ranged(node, "distance", 0, 0, kMaxLength), style));
 }
 
 Counted<const Text::AttObject> AttributeReader::ReadAutoFormat(const Node& node) const {
     in_.CheckFields(node, {"style", "scope", "count", "delimiter"});
-    const Node style = in_.Required(node, "style");
+    const StringT style = StyleReference(in_.Required(node, "style"));
     const int32_t scope =
         node.Has("scope") ? Choice(node.Field("scope"), {"characters", "words", "delimiter"}) : 1;
     const char32_t delimiter = node.Has("delimiter") ? Character(node.Field("delimiter")) : 0;
-    return AsObject(Text::AutoFormatAtt::Make(
-        StringT(in_.String(node, "style")), static_cast<Text::AutoFormatScope>(scope),
-        in_.Integer(node, "count", 1, 0, kIntMax), delimiter));
+    return AsObject(Text::AutoFormatAtt::Make(style, static_cast<Text::AutoFormatScope>(scope),
+                                              in_.Integer(node, "count", 1, 0, kIntMax),
+                                              delimiter));
 }
 
 Counted<const Text::AttObject> AttributeReader::ReadTabStops(const Node& node) const {
@@ -289,7 +415,7 @@ Counted<const Text::AttObject> AttributeReader::ReadTabStops(const Node& node) c
         const Node item = node.Item(i);
         in_.CheckFields(item, {"position", "alignment", "leader"});
         Text::TabStop stop;
-        stop.position = in_.Number(item, "position", 0);
+        stop.position = Ranged(item, "position", 0, 0, kMaxLength);
         if (item.Has("alignment"))
             stop.alignment = static_cast<Text::TabAlignment>(
                 Choice(item.Field("alignment"), {"left", "centre", "right", "decimal"}));
@@ -315,11 +441,11 @@ Counted<const Text::AttObject> AttributeReader::ReadHyperlink(const Node& node) 
         data = Text::HyperlinkData::MakeURL(StringT(in_.String(node, "url")));
     else if (node.Has("anchor"))
         data = Text::HyperlinkData::MakeAnchor(anchors_.Use(in_, node.Field("anchor")));
-    else if (node.Has("chapter"))
-        data = Text::HyperlinkData::MakeChapterPage(in_.Integer(node, "chapter", 0, 0, kIntMax),
-                                                    in_.Integer(node, "page", 1, 1, kIntMax));
-    else if (node.Has("page"))
-        data = Text::HyperlinkData::MakePage(in_.Integer(node, "page", 1, 1, kIntMax));
+    else if (node.Has("chapter") || node.Has("page"))
+        // Resolved here to a page of the page list, which the exporter finds in any document.
+        data = Text::HyperlinkData::MakePage(anchors_.PageNumber(
+            in_, in_.Required(node, "page"), in_.Integer(node, "chapter", 0, 1, kIntMax),
+            in_.Integer(node, "page", 1, 1, kIntMax)));
     else
         in_.Fail(node, "a link needs \"url\", \"anchor\" or \"page\"");
     return AsObject(Text::HyperlinkAtt::Make(std::move(data)));
@@ -348,8 +474,8 @@ Counted<const Text::AttObject> AttributeReader::ReadOpticalAlignment(const Node&
     for (size_t i = 0; i < node.value.size(); ++i) {
         const Node item = node.Item(i);
         in_.CheckFields(item, {"character", "left", "right"});
-        hangs.push_back({Character(in_.Required(item, "character")), in_.Number(item, "left", 0),
-                         in_.Number(item, "right", 0)});
+        hangs.push_back({Character(in_.Required(item, "character")), Ranged(item, "left", 0, -1, 1),
+                         Ranged(item, "right", 0, -1, 1)});
     }
     return AsObject(Text::OpticalAlignmentAtt::Make(std::move(hangs)));
 }
@@ -359,7 +485,7 @@ Counted<const Text::AttObject> AttributeReader::ReadColourEffect(const Node& nod
     const Counted<const Render::FillDescriptor> fill =
         node.Has("fill") ? ReadFill(node.Field("fill")) : Counted<const Render::FillDescriptor>();
     return AsObject(Text::ColourEffectAtt::Make(StringT(in_.String(node, "kind", "glow")), fill,
-                                                in_.Number(node, "radius", 0)));
+                                                Ranged(node, "radius", 0, 0, 1000)));
 }
 
 Counted<const Text::AttObject> AttributeReader::ReadPalette(const Node& node) const {

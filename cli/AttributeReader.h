@@ -9,7 +9,11 @@
 #include "host/text/AttributeIds.h"
 #include "host/text/AttributeSet.h"
 #include "host/text/Delta.h"
+#include "host/text/Style.h"
 #include "host/text/Table.h"
+
+#include <string>
+#include <vector>
 
 namespace Cli {
 
@@ -28,6 +32,11 @@ public:
     Foundation::Counted<const Render::LineStyleDescriptor> ReadStroke(const Node& node) const;
     // {"colour", "width", "dash"}: a coloured stroke.
     Text::BorderFormat ReadBorder(const Node& node) const;
+
+    // Fails on the first style named by a drop cap or an automatic format that `styles` lacks
+    // or that is not a character style. Styles may name ones defined after them, so this runs
+    // once everything is read.
+    void CheckStyleReferences(const Text::StyleSheet& styles) const;
 
 private:
     Foundation::Counted<const Render::LineStyleDescriptor> StrokeFields(const Node& node) const;
@@ -49,9 +58,20 @@ private:
     // One of `names`, given by name; its position in the list is the value.
     int32_t Choice(const Node& node, std::initializer_list<std::string_view> names) const;
     char32_t Character(const Node& node) const;
+    // A number field within [min, max]; `fallback` when absent.
+    double Ranged(const Node& node, const std::string& key, double fallback, double min,
+                  double max) const;
+    // A character-style name, checked at the end.
+    Foundation::StringT StyleReference(const Node& node) const;
+
+    struct StyleReferenceAt {
+        std::string path;
+        std::string name;
+    };
 
     const JsonInput& in_;
     AnchorBook& anchors_;
+    mutable std::vector<StyleReferenceAt> styleReferences_;
 };
 
 } // namespace Cli

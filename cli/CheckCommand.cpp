@@ -1,5 +1,6 @@
 #include "cli/CheckCommand.h"
 
+#include "cli/AccessibilityCheck.h"
 #include "cli/HostServices.h"
 #include "epub/content/HtmlExporter.h"
 #include "host/text/AnchoredFrame.h"
@@ -111,11 +112,13 @@ size_t CheckDocument(const Document& doc, const std::string& sourceName, std::os
 
     // Shared across stories, so that a style is reported where it is first used only.
     std::vector<Counted<const Text::Style>> validated;
+    const AccessibilityCheck accessibility(doc, exporter);
     size_t lines = 0;
     for (size_t i = 0; i < doc.stories.size(); ++i) {
         const StoryEntry& entry = doc.stories[i];
         std::vector<EPub::StoryError> errors;
         exporter.ValidateStory(entry.story, errors, true, validated);
+        accessibility.AddFindings(i, errors);
         if (errors.empty())
             continue;
         StoryLocations locations;

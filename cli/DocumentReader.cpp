@@ -1,21 +1,84 @@
 #include "cli/DocumentReader.h"
 
+#include "cli/NameRules.h"
 #include "epub/content/Landmark.h"
 #include "epub/options/AccessibilityMetadata.h"
+#include "epub/package/FlowingEPubExporter.h"
+#include "epub/package/PackageText.h"
+#include "epub/options/PageSource.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/raster/ImageFile.h"
 #include "host/text/Language.h"
 
 #include <fstream>
+#include <map>
 #include <set>
+#include <span>
 #include <sstream>
+#include <string_view>
 
 namespace Cli {
 namespace {
 
 using json = JsonValue;
 namespace fs = std::filesystem;
+
+// Elements a paragraph or a run may be written as: each holds text directly and is valid
+// wherever the content writer puts it.
+constexpr std::string_view kParagraphElements[] = {
+    "p",   "h1",      "h2",         "h3",    "h4",      "h5",     "h6",     "div",
+    "pre", "address", "blockquote", "aside", "section", "header", "footer", "article"};
+constexpr std::string_view kCharacterElements[] = {
+    "span", "em", "strong", "b",    "i",   "u",   "s",    "small", "sub", "sup", "code",
+    "cite", "q",  "mark",   "abbr", "dfn", "kbd", "samp", "var",   "bdi", "ins", "del"};
+
+// ICC profiles start with a 128-byte header: the profile size, "acsp" at byte 36 and the colour
+// space at byte 16.
+bool LooksLikeIccProfile(const std::string& data, std::string_view space) {
+    if (data.size() < 132 || data.compare(36, 4, "acsp") != 0)
+        return false;
+    const auto byte = [&](size_t i) {
+        return static_cast<uint32_t>(static_cast<uint8_t>(data[i]));
+    };
+    const uint32_t declared = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+    return declared >= 132 && declared <= data.size() && data.compare(16, 4, space) == 0;
+}
+
+// Style sheets are text: valid UTF-8 without NUL or other control characters.
+bool IsStyleSheetText(const std::string& text) {
+    if (!StringT(text).IsValidUTF8())
+        return false;
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || b == 0x7F;
+    });
+}
+
+// How many pages start in each item of `stories`, counted the way the reader registers them:
+// the item's own "page", then each paragraph's, parts in order. Links to a page of a later story
+// are read before that story.
+std::vector<int> CountPages(const Node& stories) {
+    std::vector<int> counts;
+    if (!stories.value.is_array())
+        return counts;
+    const auto paragraphPages = [](const json& holder) {
+        int n = 0;
+        if (holder.is_object() && holder.contains("paragraphs") && holder["paragraphs"].is_array())
+            for (const json& paragraph : holder["paragraphs"])
+                n += paragraph.is_object() && paragraph.contains("page") ? 1 : 0;
+        return n;
+    };
+    for (const json& item : stories.value) {
+        int n = item.is_object() && item.contains("page") ? 1 : 0;
+        n += paragraphPages(item);
+        if (item.is_object() && item.contains("parts") && item["parts"].is_array())
+            for (const json& part : item["parts"])
+                n += paragraphPages(part);
+        counts.push_back(n);
+    }
+    return counts;
+}
 
 class Reader : public JsonInput {
 public:
@@ -35,13 +98,15 @@ private:
     void ReadStyles(const Node& node, Text::StyleSheet& sheet, const AttributeReader& atts) const;
     void ReadStoryItem(const Node& node, Document& doc, StoryReader& stories,
                        AnchorBook& anchors) const;
-    Counted<const Text::EPubTag> ReadTag(const Node& node) const;
+    Counted<const Text::EPubTag> ReadTag(const Node& node, Text::StyleKind kind) const;
+    void CheckFileName(const Node& field, const std::string& name,
+                       std::map<std::string, std::string>& taken) const;
     StoryEntry StartEntry(const Node& node, const std::string& fileName, AnchorBook& anchors) const;
 };
 
 void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
-                       "publisher", "language", "identifier", "isbn"});
+                       "publisher", "language", "identifier", "isbn", "pageSource"});
     s.title = String(node, "title");
     s.author = String(node, "author");
     s.illustrator = String(node, "illustrator");
@@ -50,6 +115,9 @@ void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     s.subject = String(node, "subject");
     s.publisher = String(node, "publisher");
     s.language = String(node, "language", "en");
+    if (!IsLanguageTag(s.language.view()))
+        Fail(node.Field("language"),
+             "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
     s.identifier = String(node, "identifier");
     s.identifierType = Bool(node, "isbn", false) ? 2 : 0;
 }
@@ -117,15 +185,16 @@ void Reader::ReadOptions(const Node& node, Document& doc) const {
     s.includePageList = Bool(node, "includePageList", s.includePageList);
     s.splitStories = Bool(node, "splitStories", s.splitStories);
     const double dpi = Number(node, "resolution", 72.0);
-    if (!(dpi > 0))
-        Fail(node.Field("resolution"), "must be greater than 0");
+    if (!(dpi >= 1 && dpi <= 100000))
+        Fail(node.Field("resolution"), "must be between 1 and 100000");
     s.documentResolution = Foundation::MakeCounted<EPub::DocumentResolution>(dpi);
 }
 
 void Reader::ReadValidation(const Node& node, EPub::ExportSettings& s) const {
-    CheckFields(node, {"kerning", "scaleShear", "leading", "fills", "transparency",
-                       "opticalAlignment", "colourEffects", "tabStops", "spacing", "hyphenation",
-                       "lastLineOutdent", "keepOptions", "decorations", "classNameClashes"});
+    CheckFields(node,
+                {"kerning", "scaleShear", "leading", "fills", "transparency", "opticalAlignment",
+                 "colourEffects", "tabStops", "spacing", "hyphenation", "lastLineOutdent",
+                 "keepOptions", "decorations", "classNameClashes", "accessibility"});
     s.reportKerning = Bool(node, "kerning", s.reportKerning);
     s.reportScaleShear = Bool(node, "scaleShear", s.reportScaleShear);
     s.reportLeading = Bool(node, "leading", s.reportLeading);
@@ -140,17 +209,24 @@ void Reader::ReadValidation(const Node& node, EPub::ExportSettings& s) const {
     s.reportKeepOptions = Bool(node, "keepOptions", s.reportKeepOptions);
     s.reportDecorations = Bool(node, "decorations", s.reportDecorations);
     s.reportClassNameClashes = Bool(node, "classNameClashes", s.reportClassNameClashes);
+    s.reportAccessibility = Bool(node, "accessibility", s.reportAccessibility);
 }
 
-// A profile that is not one of its colour model is ignored by the conversion, as a host would.
+// A profile of another colour space would be ignored by the conversion: better said than silent.
 void Reader::ReadProfiles(const Node& node, Raster::ICCProfileSet& profiles) const {
     CheckFields(node, {"rgb", "cmyk", "gray"});
-    if (node.Has("rgb"))
-        profiles.rgbProfile = ReadFile(node.Field("rgb"));
-    if (node.Has("cmyk"))
-        profiles.cmykProfile = ReadFile(node.Field("cmyk"));
-    if (node.Has("gray"))
-        profiles.grayProfile = ReadFile(node.Field("gray"));
+    const auto read = [&](const char* key, std::string_view space, std::string& out) {
+        if (!node.Has(key))
+            return;
+        out = ReadFile(node.Field(key));
+        if (!LooksLikeIccProfile(out, space))
+            Fail(node.Field(key), "\"" + String(node, key) + "\" is not an ICC profile of the " +
+                                      std::string(space.substr(0, space.find(' '))) +
+                                      " colour space");
+    };
+    read("rgb", "RGB ", profiles.rgbProfile);
+    read("cmyk", "CMYK", profiles.cmykProfile);
+    read("gray", "GRAY", profiles.grayProfile);
 }
 
 void Reader::ReadCover(const Node& node, Document& doc) const {
@@ -182,6 +258,10 @@ void Reader::ReadCss(const Node& node, Document& doc) const {
         const Node item = node.Item(i);
         const fs::path path = ExistingFile(item);
         std::string text = ReadFile(item);
+        if (!IsStyleSheetText(text))
+            Fail(item, "\"" + path.string() +
+                           "\" is not a text style sheet (UTF-8, no control "
+                           "characters)");
         if (text.find_first_not_of(" \t\r\n") == std::string::npos)
             Fail(item, "\"" + path.string() + "\" is empty");
         auto source = Foundation::MakeCounted<Foundation::FileDataSource>(StringT(path.string()));
@@ -213,7 +293,11 @@ void Reader::ReadStyles(const Node& node, Text::StyleSheet& sheet,
             Fail(item.Field("paragraph"), "a character style has no paragraph attributes");
         const std::string base = String(item, "base");
         // Bases must come first, which also rules out loops.
-        if (!base.empty() && !names.contains(base))
+        if (item.Has("base") && base.empty())
+            Fail(item.Field("base"), "a base style needs a name (leave \"base\" out for none)");
+        if (base == name)
+            Fail(item.Field("base"), "style \"" + name + "\" cannot be its own base");
+        if (!base.empty() && !sheet.GetStyle(StringT(base)))
             Fail(item.Field("base"), "unknown style \"" + base + "\" (define bases first)");
         if (!base.empty() && sheet.GetStyle(StringT(base))->GetKind() != kind)
             Fail(item.Field("base"), "style \"" + base + "\" is of another kind");
@@ -221,15 +305,35 @@ void Reader::ReadStyles(const Node& node, Text::StyleSheet& sheet,
         if (!delta)
             delta = Foundation::MakeCounted<Text::Delta>();
         const Counted<const Text::EPubTag> tag =
-            item.Has("epubTag") ? ReadTag(item.Field("epubTag")) : nullptr;
+            item.Has("epubTag") ? ReadTag(item.Field("epubTag"), kind) : nullptr;
         sheet.AddStyle(
             Text::Style::Make(StringT(name), kind, StringT(base), std::move(delta), tag));
     }
 }
 
 // Only what the tag names overrides what the style would get.
-Counted<const Text::EPubTag> Reader::ReadTag(const Node& node) const {
+Counted<const Text::EPubTag> Reader::ReadTag(const Node& node, Text::StyleKind kind) const {
     CheckFields(node, {"element", "class", "includeClass", "emitCSS"});
+    if (node.Has("element")) {
+        const std::string element = String(node, "element");
+        const std::span<const std::string_view> allowed =
+            kind == Text::StyleKind::Paragraph
+                ? std::span<const std::string_view>(kParagraphElements)
+                : std::span(kCharacterElements);
+        if (std::find(allowed.begin(), allowed.end(), element) == allowed.end()) {
+            std::string list;
+            for (const std::string_view name : allowed)
+                list += (list.empty() ? "" : ", ") + std::string(name);
+            Fail(node.Field("element"),
+                 "\"" + element + "\" is not an element a " +
+                     (kind == Text::StyleKind::Paragraph ? "paragraph" : "character") +
+                     " style can use (" + list + ")");
+        }
+    }
+    if (node.Has("class") && !IsPlainCssIdentifier(String(node, "class")))
+        Fail(node.Field("class"), "\"" + String(node, "class") +
+                                      "\" is not a CSS class name (a letter or \"_\", then "
+                                      "letters, digits, \"-\" and \"_\")");
     uint32_t mask = 0;
     mask |= node.Has("includeClass") ? 1 : 0;
     mask |= node.Has("emitCSS") ? 2 : 0;
@@ -246,6 +350,8 @@ StoryEntry Reader::StartEntry(const Node& node, const std::string& fileName,
     entry.fileName = StringT(fileName);
     entry.title = StringT(String(node, "title"));
     entry.tocText = StringT(String(node, "toc"));
+    if (node.Has("toc") && entry.tocText.empty())
+        Fail(node.Field("toc"), "a table-of-contents entry needs a text");
     // A landmark is an anchor named after its structural type.
     std::string anchorName = fileName;
     if (node.Has("landmark")) {
@@ -257,9 +363,29 @@ StoryEntry Reader::StartEntry(const Node& node, const std::string& fileName,
     auto start = anchors.MakeHidden(anchorName);
     entry.startAnchor = start;
     entry.marks.anchors.push_back({start, {}});
-    if (node.Has("page"))
-        entry.marks.pages.push_back({start, StringT(String(node, "page"))});
+    if (node.Has("page")) {
+        const std::string label = String(node, "page");
+        if (label.empty())
+            Fail(node.Field("page"), "a page needs a label");
+        entry.marks.pages.push_back({start, StringT(label)});
+    }
     return entry;
+}
+
+// Names the package writes itself, and names that differ only in case (OCF wants names unique
+// ignoring case, and so do the file systems the --html output may land on).
+void Reader::CheckFileName(const Node& field, const std::string& name,
+                           std::map<std::string, std::string>& taken) const {
+    const std::string folded = FoldCase(name);
+    if (EPub::IsReservedDocumentName(name, EPub::StreamType::Content))
+        Fail(field, "file name \"" + name +
+                        "\" is taken by the publication itself (toc.xhtml, package.opf, "
+                        "cover.xhtml and the folders css/, images/ and font/ are reserved)");
+    const auto [it, added] = taken.emplace(folded, name);
+    if (!added)
+        Fail(field, it->second == name ? "file name \"" + name + "\" is used twice"
+                                       : "file name \"" + name + "\" differs from \"" + it->second +
+                                             "\" only in case");
 }
 
 void Reader::ReadStoryItem(const Node& node, Document& doc, StoryReader& stories,
@@ -313,12 +439,17 @@ Document Reader::Read(const json& root) {
     CheckFields(top, {"metadata", "accessibility", "options", "validation", "colourProfiles",
                       "cover", "fonts", "css", "styles", "stories"});
     Document doc;
+    doc.sourceName = Source();
     doc.settings = Foundation::MakeCounted<EPub::ExportSettings>();
     doc.options = Foundation::MakeCounted<EPub::FlowingEPubOptions>(
         Render::FileExportOptionsVector::Preset::Standard);
+    // The tool keeps forced line breaks unless told otherwise; the library's preset drops them.
+    doc.options->SetRemoveLineBreaks(false);
     doc.settings->language = "en";
-    if (top.Has("metadata"))
+    if (top.Has("metadata")) {
         ReadMetadata(top.Field("metadata"), *doc.settings);
+        EPub::SetPageSource(*doc.options, String(top.Field("metadata"), "pageSource"));
+    }
     doc.styles = Text::StyleSheet::Make(MakeTextDocument(doc.settings->language));
     AnchorBook anchors(doc.styles->GetDocument());
     StoryReader stories(*this, anchors, doc.styles);
@@ -344,24 +475,26 @@ Document Reader::Read(const json& root) {
 
     const Node list = Required(top, "stories");
     ExpectArray(list);
-    std::set<std::string> files;
+    anchors.SetPages(CountPages(list));
+    std::map<std::string, std::string> files; // case-folded name -> name
     for (size_t i = 0; i < list.value.size(); ++i) {
         const Node item = list.Item(i);
         const size_t before = doc.stories.size();
         ReadStoryItem(item, doc, stories, anchors);
-        if (!files.insert(doc.stories[before].fileName.str()).second)
-            Fail(item.Field("file"),
-                 "file name \"" + doc.stories[before].fileName.str() + "\" is used twice");
+        for (size_t k = before; k < doc.stories.size(); ++k)
+            doc.stories[k].item = i;
+        CheckFileName(item.Field("file"), doc.stories[before].fileName.str(), files);
     }
     anchors.CheckAllDefined(*this);
+    stories.Attributes().CheckStyleReferences(*doc.styles);
     return doc;
 }
 
 } // namespace
 
-Document ParseDocument(const std::string& text, const std::string& sourceName,
-                       const fs::path& baseDir) {
+Document ParseDocument(std::string text, const std::string& sourceName, const fs::path& baseDir) {
     const JsonDocument root = JsonDocument::Parse(text, sourceName);
+    std::string().swap(text); // the tree is all the reader needs
     return Reader(sourceName, baseDir).Read(root.Root());
 }
 
@@ -369,11 +502,15 @@ Document ReadDocument(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
         throw InputError(file.string() + ": cannot read file");
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
+    std::ostringstream text;
+    text << in.rdbuf();
     // The text goes once parsed: the tree is all the reader needs.
-    const JsonDocument root = JsonDocument::Parse(std::move(buffer).str(), file.string());
-    return Reader(file.string(), file.parent_path()).Read(root.Root());
+    Document doc = ParseDocument(std::move(text).str(), file.string(), file.parent_path());
+    // A publication needs a title; the file's name is the author's own name for it.
+    if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
+        std::string_view::npos)
+        doc.settings->title = StringT(file.stem().string());
+    return doc;
 }
 
 } // namespace Cli

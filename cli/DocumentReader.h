@@ -32,6 +32,7 @@ struct StoryEntry {
     // Anchors to register (the start anchor first), sub-entries of the contents, page starts.
     StoryMarks marks;
     int article = -1; // index into Document::articles for the parts of an article
+    size_t item = 0;  // index into the document's "stories"
 };
 
 // Several stories written one after the other into one document.
@@ -48,12 +49,13 @@ struct Document {
     std::vector<Counted<const EPub::CSSFile>> cssFiles;
     std::vector<StoryEntry> stories; // in reading order; an article's parts are consecutive
     std::vector<ArticleEntry> articles;
+    std::string sourceName; // the input file, for messages
 };
 
 // Throws InputError for malformed JSON (with line and column), wrong or unknown fields (with
 // their JSON path), unknown style or anchor references, unsafe file names and unreadable files.
 Document ReadDocument(const std::filesystem::path& file);
-Document ParseDocument(const std::string& text, const std::string& sourceName,
+Document ParseDocument(std::string text, const std::string& sourceName,
                        const std::filesystem::path& baseDir);
 
 } // namespace Cli

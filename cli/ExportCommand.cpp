@@ -1,44 +1,21 @@
 #include "cli/ExportCommand.h"
 
+#include "cli/FolderExporter.h"
 #include "cli/HostServices.h"
+#include "cli/NameRules.h"
+#include "cli/OutputFile.h"
 #include "epub/content/Article.h"
 #include "epub/package/FlowingEPubExporter.h"
 #include "host/foundation/FontCache.h"
 
+#include <map>
+#include <optional>
 #include <system_error>
-#include <unistd.h>
 
 namespace Cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Removes the temporary output unless the export got as far as renaming it.
-class TempFile {
-public:
-    explicit TempFile(const fs::path& target)
-        : path_(target.parent_path() /
-                ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".tmp")) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        std::error_code ignored;
-        if (!kept_)
-            fs::remove(path_, ignored);
-    }
-    const fs::path& Path() const noexcept { return path_; }
-    void MoveTo(const fs::path& target) {
-        std::error_code error;
-        fs::rename(path_, target, error);
-        if (error)
-            throw ExportError("cannot write \"" + target.string() + "\": " + error.message());
-        kept_ = true;
-    }
-
-private:
-    fs::path path_;
-    bool kept_ = false;
-};
 
 // One story, or all parts of an article: what one export call writes.
 struct Unit {
@@ -72,7 +49,49 @@ EPub::Article MakeArticle(const Document& doc, const Unit& unit) {
     return article;
 }
 
-void Register(EPub::HtmlExporter& exporter, const Document& doc) {
+// The documents a unit is cut into, as the content writer will name them.
+std::vector<EPub::StoryChunk> CutUnit(EPub::HtmlExporter& exporter, const Document& doc,
+                                      const Unit& unit) {
+    std::vector<EPub::StoryChunk> chunks;
+    int counter = 1;
+    for (size_t i = unit.first; i <= unit.last; ++i) {
+        const StoryEntry& entry = doc.stories[i];
+        exporter.GetStoryChunks(entry.story, entry.story->gend(), entry.fileName, chunks, counter,
+                                {EPub::FrameScale{entry.story->gbegin(), {1.0, 1.0}}},
+                                i > unit.first);
+    }
+    return chunks;
+}
+
+// Split stories make names of their own ("a_2.xhtml"); none may be another story's, nor one the
+// output writes itself.
+void CheckDocumentNames(const Document& doc, const std::vector<Unit>& units,
+                        const std::vector<std::vector<EPub::StoryChunk>>& chunks, bool epub) {
+    std::map<std::string, size_t> taken; // case-folded name -> unit
+    for (size_t u = 0; u < units.size(); ++u)
+        taken.emplace(FoldCase(doc.stories[units[u].first].fileName.view()), u);
+    for (size_t u = 0; u < units.size(); ++u) {
+        const StoryEntry& entry = doc.stories[units[u].first];
+        const std::string where =
+            doc.sourceName + ": $.stories[" + std::to_string(entry.item) + "].file: ";
+        for (const EPub::StoryChunk& chunk : chunks[u]) {
+            const std::string name = chunk.name.str();
+            const bool reserved =
+                epub ? EPub::IsReservedDocumentName(name, EPub::StreamType::Content)
+                     : FoldCase(name) == "styles.css" || FoldCase(name) == "images.css";
+            if (reserved)
+                throw InputError(where + "the document name \"" + name +
+                                 "\" is taken by the output itself");
+            const auto [it, added] = taken.emplace(FoldCase(name), u);
+            if (!added && it->second != u)
+                throw InputError(where + "splitting gives a document \"" + name +
+                                 "\", which is also the name of story " +
+                                 std::to_string(doc.stories[units[it->second].first].item + 1));
+        }
+    }
+}
+
+void Register(EPub::HtmlExporter& exporter, const Document& doc, bool epub) {
     for (const StoryEntry& entry : doc.stories)
         for (const StoryMarks::Mark& mark : entry.marks.anchors)
             exporter.RegisterAnchor(entry.fileName, *mark.anchor, mark.pos);
@@ -83,17 +102,17 @@ void Register(EPub::HtmlExporter& exporter, const Document& doc) {
                                   entry.marks.PositionOf(*start.anchor), 0);
     // Cut every story before writing any, so a link into a later story that is split into
     // several documents points at the right one.
-    for (const Unit& unit : Units(doc)) {
-        const StoryEntry& entry = doc.stories[unit.first];
-        if (unit.IsArticle(doc)) {
-            exporter.RegisterArticle(MakeArticle(doc, unit), entry.fileName);
-            continue;
-        }
-        std::vector<EPub::StoryChunk> chunks;
-        int counter = 1;
-        exporter.GetStoryChunks(entry.story, entry.story->gend(), entry.fileName, chunks, counter,
-                                {EPub::FrameScale{entry.story->gbegin(), {1.0, 1.0}}}, false);
-        exporter.RemapFileNames(entry.fileName, chunks);
+    const std::vector<Unit> units = Units(doc);
+    std::vector<std::vector<EPub::StoryChunk>> chunks;
+    for (const Unit& unit : units)
+        chunks.push_back(CutUnit(exporter, doc, unit));
+    CheckDocumentNames(doc, units, chunks, epub);
+    for (size_t u = 0; u < units.size(); ++u) {
+        const StoryEntry& entry = doc.stories[units[u].first];
+        if (units[u].IsArticle(doc))
+            exporter.RegisterArticle(MakeArticle(doc, units[u]), entry.fileName);
+        else
+            exporter.RemapFileNames(entry.fileName, chunks[u]);
     }
 }
 
@@ -110,35 +129,41 @@ void AddTableOfContents(EPub::FlowingEPubExporter& exporter, const Document& doc
     }
 }
 
-std::string Describe(const StoryEntry& entry, const EPub::FlowingEPubExporter& exporter) {
+std::string Describe(const StoryEntry& entry, const StringT& lastError) {
     std::string message = "cannot export story \"" + entry.fileName.str() + "\"";
-    if (!exporter.GetLastError().empty())
-        message += ": " + exporter.GetLastError().str();
+    if (!lastError.empty())
+        message += ": " + lastError.str();
     return message;
 }
 
-void RunEPub(EPub::FlowingEPubExporter& exporter, const Document& doc, const fs::path& path,
-             const Progress& progress) {
-    if (!exporter.Start(StringT(path.string())))
-        throw ExportError("cannot create \"" + path.string() + "\"");
+template <class Exporter>
+void ExportUnits(Exporter& exporter, const Document& doc, const Progress& progress,
+                 const std::function<StringT()>& lastError) {
+    const std::vector<Unit> units = Units(doc);
+    for (size_t i = 0; i < units.size(); ++i) {
+        const StoryEntry& entry = doc.stories[units[i].first];
+        const bool ok = units[i].IsArticle(doc)
+                            ? exporter.ExportArticle(MakeArticle(doc, units[i]), entry.fileName, 0)
+                            : exporter.ExportStory(entry.story, entry.story->gend(), entry.fileName,
+                                                   entry.title);
+        if (!ok)
+            throw ExportError(Describe(entry, lastError()));
+        if (progress)
+            progress(i + 1, units.size());
+    }
+}
+
+void RunEPub(EPub::FlowingEPubExporter& exporter, const Document& doc,
+             const Counted<Foundation::OutStreamSeekable>& stream, const Progress& progress) {
+    if (!exporter.Start({}, stream))
+        throw ExportError("cannot start the publication");
     for (const auto& css : doc.cssFiles)
         if (!exporter.AddCssFile(css))
             throw ExportError("cannot add style sheet \"" +
                               css->GetDataSource()->GetDisplayPath().str() +
                               "\": " + exporter.GetLastError().str());
     AddTableOfContents(exporter, doc);
-    const std::vector<Unit> units = Units(doc);
-    for (size_t i = 0; i < units.size(); ++i) {
-        const StoryEntry& entry = doc.stories[units[i].first];
-        const bool ok =
-            units[i].IsArticle(doc)
-                ? exporter.ExportArticle(MakeArticle(doc, units[i]), entry.fileName, 0)
-                : exporter.ExportStory(entry.story, entry.story->gend(), entry.fileName);
-        if (!ok)
-            throw ExportError(Describe(entry, exporter));
-        if (progress)
-            progress(i + 1, units.size());
-    }
+    ExportUnits(exporter, doc, progress, [&] { return exporter.GetLastError(); });
     if (!exporter.End())
         throw ExportError("cannot finish the publication");
 }
@@ -150,29 +175,43 @@ void UseFonts(EPub::HtmlExporter& exporter, const Document& doc) {
 
 } // namespace
 
+void CheckSplitNames(const Document& doc) {
+    EPub::HtmlExporter exporter(doc.settings, doc.options);
+    HostServices host;
+    host.Install(exporter);
+    const std::vector<Unit> units = Units(doc);
+    std::vector<std::vector<EPub::StoryChunk>> chunks;
+    for (const Unit& unit : units)
+        chunks.push_back(CutUnit(exporter, doc, unit));
+    CheckDocumentNames(doc, units, chunks, true);
+}
+
 void ExportEPub(const Document& doc, const fs::path& target, const Progress& progress) {
-    const fs::path absolute = fs::absolute(target);
-    TempFile temp(absolute);
+    std::optional<OutputFile> output;
     {
         EPub::FlowingEPubExporter exporter(doc.settings, doc.options);
         HostServices host;
         host.Install(exporter);
         UseFonts(exporter, doc);
-        Register(exporter, doc);
+        Register(exporter, doc, true);
+        output.emplace(target);
         try {
-            RunEPub(exporter, doc, temp.Path(), progress);
-        } catch (const ExportError&) {
+            RunEPub(exporter, doc, output->Stream(), progress);
+        } catch (const std::exception& e) {
             try {
                 exporter.Abort();
             } catch (const std::exception&) {
                 // The first failure is the one worth reporting.
             }
-            throw;
-        } catch (const std::exception& e) {
+            // A write that failed names the output and the system's reason.
+            if (const std::string reason = output->StreamError(); !reason.empty())
+                throw ExportError("cannot write \"" + target.string() + "\": " + reason);
+            if (dynamic_cast<const ExportError*>(&e))
+                throw;
             throw ExportError(std::string("cannot write the publication: ") + e.what());
         }
     }
-    temp.MoveTo(absolute);
+    output->Commit();
 }
 
 void ExportHtml(const Document& doc, const fs::path& dir, const Progress& progress) {
@@ -180,26 +219,22 @@ void ExportHtml(const Document& doc, const fs::path& dir, const Progress& progre
     fs::create_directories(dir, error);
     if (error)
         throw ExportError("cannot create folder \"" + dir.string() + "\": " + error.message());
-    EPub::HtmlExporter exporter(doc.settings, doc.options);
+    FolderExporter exporter(doc.settings, doc.options, dir);
     HostServices host;
     host.Install(exporter);
     UseFonts(exporter, doc);
-    Register(exporter, doc);
-    exporter.SetRootFilename(StringT((dir / "index.html").string()));
-    const std::vector<Unit> units = Units(doc);
-    for (size_t i = 0; i < units.size(); ++i) {
-        const StoryEntry& entry = doc.stories[units[i].first];
-        const bool ok = units[i].IsArticle(doc)
-                            ? exporter.ExportArticle(MakeArticle(doc, units[i]), entry.fileName, 0)
-                            : exporter.ExportStory(entry.story, entry.story->gend(), entry.fileName,
-                                                   entry.title);
-        if (!ok)
-            throw ExportError("cannot export story \"" + entry.fileName.str() + "\"");
-        if (progress)
-            progress(i + 1, units.size());
+    Register(exporter, doc, false);
+    try {
+        ExportUnits(exporter, doc, progress, [] { return StringT(); });
+        if (!exporter.End())
+            throw ExportError("cannot write the style sheets into \"" + dir.string() + "\"");
+    } catch (const ExportError&) {
+        // A file that could not be written is the better explanation.
+        if (const std::string failure = exporter.FirstFailure(); !failure.empty())
+            throw OutputError(failure);
+        throw;
     }
-    if (!exporter.End())
-        throw ExportError("cannot write the style sheets into \"" + dir.string() + "\"");
+    exporter.Commit();
 }
 
 } // namespace Cli

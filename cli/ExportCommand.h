@@ -16,10 +16,16 @@ public:
 // Called after each story with (done, total).
 using Progress = std::function<void(size_t, size_t)>;
 
-// Writes to a temporary file beside `target` and renames it only when the export succeeded, so a
-// failed export leaves an existing file untouched. Throws ExportError.
+// Writes the publication to `target` as OutputFile does: a regular file is replaced only when the
+// export succeeded, "-" and special files are written in place. Throws ExportError or
+// OutputError when the export fails, InputError when the documents' names collide (a split
+// story's second document named like another story, or like a file the package writes).
 void ExportEPub(const Document& doc, const std::filesystem::path& target, const Progress& progress);
-// Writes the documents and style sheets into `dir`, next to an index root file.
+// Throws InputError when splitting stories would give documents the names of other stories or
+// of files the package writes; ExportEPub checks this too.
+void CheckSplitNames(const Document& doc);
+// Writes the documents and style sheets into `dir`; the files appear only when every one of them
+// was written. Throws as ExportEPub.
 void ExportHtml(const Document& doc, const std::filesystem::path& dir, const Progress& progress);
 
 } // namespace Cli

@@ -1,5 +1,7 @@
 #include "cli/StoryReader.h"
 
+#include "cli/NameRules.h"
+#include "cli/SvgCheck.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/raster/ImageFile.h"
 #include "host/render/RenderTags.h"
@@ -7,6 +9,7 @@
 #include "host/text/Glyph.h"
 #include "host/text/Table.h"
 
+#include <cmath>
 #include <limits>
 
 namespace Cli {
@@ -18,6 +21,9 @@ using json = JsonValue;
 namespace {
 
 // The keys that say what a run object is; plain text runs have none of them.
+// The largest length the document may give, in document units (about 35 m at 72 per inch).
+constexpr double kMaxLength = 100000;
+
 constexpr const char* kRunKinds[] = {"footnote",  "endnote", "sidenote", "anchor", "crossReference",
                                      "rangeNote", "image",   "svg",      "frame",  "table",
                                      "bullet",    "break",   "tab"};
@@ -75,6 +81,8 @@ void StoryReader::ReadParagraphs(const Node& node, Context& context) {
 void StoryReader::CheckStyle(const Node& node, Text::StyleKind kind) const {
     in_.Expect(node, json::value_t::string, "a style name");
     const std::string name = node.value.get<std::string>();
+    if (name.empty())
+        in_.Fail(node, "a style needs a name (leave the field out for none)");
     const auto style = styles_->GetStyle(StringT(name));
     if (!style)
         in_.Fail(node, "unknown style \"" + name + "\"");
@@ -103,7 +111,7 @@ void StoryReader::ReadParagraph(const Node& node, Context& context) {
     in_.CheckFields(node, {"style", "paragraph", "character", "text", "runs", "anchor", "toc",
                            "page", "rangeNoteBody"});
     const std::string style = in_.String(node, "style");
-    if (!style.empty())
+    if (node.Has("style"))
         CheckStyle(node.Field("style"), Text::StyleKind::Paragraph);
     b.Paragraph(StringT(style), attributes_.ReadDelta(node, true));
     // The story's own start anchor comes first, so links to the story land before any other.
@@ -114,6 +122,11 @@ void StoryReader::ReadParagraph(const Node& node, Context& context) {
         b.Anchor(anchor);
         context.marks->anchors.push_back({anchor, {}});
     }
+    for (const char* key : {"toc", "page"})
+        if (node.Has(key) && in_.String(node, key).empty())
+            in_.Fail(node.Field(key),
+                     std::string("a ") + (key[0] == 't' ? "table-of-contents entry needs a text"
+                                                        : "page needs a label"));
     if (node.Has("toc"))
         context.marks->toc.push_back(
             {StartAnchor(context, "toc"), StringT(in_.String(node, "toc"))});
@@ -180,7 +193,7 @@ void StoryReader::ReadRun(const Node& node, Context& context) {
     }
     in_.CheckFields(node, {"text", "style", "character"});
     const std::string style = in_.String(node, "style");
-    if (!style.empty())
+    if (node.Has("style"))
         CheckStyle(node.Field("style"), Text::StyleKind::Character);
     b.Text(in_.String(node, "text"), StringT(style), attributes_.ReadDelta(node, false));
 }
@@ -213,7 +226,7 @@ void StoryReader::ReadNote(const Node& node, Context& context) {
                                                   : "sidenote";
     in_.CheckFields(node, {key, "style"});
     const std::string style = in_.String(node, "style");
-    if (!style.empty())
+    if (node.Has("style"))
         CheckStyle(node.Field("style"), Text::StyleKind::Paragraph);
     const Text::NoteKind kind = key == "footnote"  ? Text::NoteKind::Footnote
                                 : key == "endnote" ? Text::NoteKind::Endnote
@@ -248,13 +261,18 @@ void StoryReader::ReadImage(const Node& node, Context& context) {
     const auto path = in_.ExistingFile(file);
     if (!svg && !Raster::DecodeImage(in_.ReadFile(file)))
         in_.Fail(file, "\"" + path.string() + "\" is not a JPEG, PNG or GIF image");
+    if (svg)
+        if (const std::string problem = SvgProblem(in_.ReadFile(file)); !problem.empty())
+            in_.Fail(file, "\"" + path.string() + "\" cannot be used: " + problem);
     Text::FrameSettings frame;
     frame.name = StringT(path.stem().string());
     frame.contentPath = StringT(path.string());
     frame.width = in_.Number(node, "width", 0);
     frame.height = in_.Number(node, "height", 0);
-    if (!(frame.width > 0) || !(frame.height > 0))
-        in_.Fail(node, "a picture needs a positive \"width\" and \"height\"");
+    if (!(frame.width > 0) || !(frame.height > 0) || frame.width > kMaxLength ||
+        frame.height > kMaxLength)
+        in_.Fail(node, "a picture needs a \"width\" and \"height\" greater than 0 and at most " +
+                           std::to_string(static_cast<int>(kMaxLength)));
     for (const char* style : {"summaryStyle", "descriptionStyle"})
         if (node.Has(style))
             CheckStyle(node.Field(style), Text::StyleKind::Character);
@@ -264,6 +282,10 @@ void StoryReader::ReadImage(const Node& node, Context& context) {
         tags.description = StringT(in_.String(node, "description"));
         tags.summaryText = StringT(in_.String(node, "summary"));
         tags.className = StringT(in_.String(node, "class"));
+        if (node.Has("class") && !IsPlainCssIdentifier(tags.className.view()))
+            in_.Fail(node.Field("class"), "\"" + tags.className.str() +
+                                              "\" is not a CSS class name (a letter or \"_\", "
+                                              "then letters, digits, \"-\" and \"_\")");
         tags.summaryStyle = StringT(in_.String(node, "summaryStyle"));
         tags.descriptionStyle = StringT(in_.String(node, "descriptionStyle"));
         frame.tags = Render::RenderTags::Make(std::move(tags));
@@ -278,8 +300,10 @@ void StoryReader::ReadFrame(const Node& node, Context& context) {
     Text::FrameSettings frame;
     frame.width = in_.Number(body, "width", 0);
     frame.height = in_.Number(body, "height", 0);
-    if (!(frame.width > 0) || !(frame.height > 0))
-        in_.Fail(body, "a frame needs a positive \"width\" and \"height\"");
+    if (!(frame.width > 0) || !(frame.height > 0) || frame.width > kMaxLength ||
+        frame.height > kMaxLength)
+        in_.Fail(body, "a frame needs a \"width\" and \"height\" greater than 0 and at most " +
+                           std::to_string(static_cast<int>(kMaxLength)));
     if (body.Has("background"))
         frame.background = attributes_.ReadFill(body.Field("background"));
     if (body.Has("border")) {
@@ -307,19 +331,28 @@ void StoryReader::ReadTable(const Node& node, Context& context) {
 
     Text::TableSettings settings;
     settings.size = {columnCount, rowCount};
+    const auto length = [&](const Node& item) {
+        const double value = in_.Length(item);
+        if (value > kMaxLength)
+            in_.Fail(item, "must be at most " + std::to_string(static_cast<int>(kMaxLength)));
+        return value;
+    };
     for (size_t i = 0; i < widths.value.size(); ++i)
-        settings.columnWidths.push_back(in_.Length(widths.Item(i)));
+        settings.columnWidths.push_back(length(widths.Item(i)));
     if (body.Has("rowHeights")) {
         const Node heights = body.Field("rowHeights");
         in_.ExpectArray(heights);
         if (heights.value.size() != rows.value.size())
             in_.Fail(heights, "needs one height per row");
         for (size_t i = 0; i < heights.value.size(); ++i)
-            settings.rowHeights.push_back(in_.Length(heights.Item(i)));
+            settings.rowHeights.push_back(length(heights.Item(i)));
     }
     settings.headerRows = in_.Integer(body, "headerRows", 0, 0, rowCount);
     settings.footerRows = in_.Integer(body, "footerRows", 0, 0, rowCount);
     settings.headerColumns = in_.Integer(body, "headerColumns", 0, 0, columnCount);
+    if (settings.headerRows + settings.footerRows > rowCount)
+        in_.Fail(body, "\"headerRows\" and \"footerRows\" together exceed the " +
+                           std::to_string(rowCount) + " row(s) of the table");
     if (body.Has("format"))
         settings.format = ReadTableFormat(body.Field("format"));
 
@@ -433,8 +466,10 @@ void StoryReader::ReadBullet(const Node& node, Context& context) {
         in_.Fail(file, "not a JPEG, PNG or GIF image");
     const Text::ImageBounds bounds{0, 0, in_.Number(body, "width", 1),
                                    in_.Number(body, "height", 1)};
-    if (!(bounds.width > 0) || !(bounds.height > 0))
-        in_.Fail(body, "a bullet picture needs a positive size (in ems)");
+    if (!(bounds.width > 0) || !(bounds.height > 0) || bounds.width > 100 || bounds.height > 100)
+        in_.Fail(body, "a bullet picture needs a size greater than 0 and at most 100 (in ems)");
+    if (const double baseline = in_.Number(body, "baseline", 0); !(std::abs(baseline) <= 100))
+        in_.Fail(body.Field("baseline"), "must be between -100 and 100 (in ems)");
     context.builder->Object(Text::ImageBulletGlyph::Make(
         Text::BulletImage::Make(bounds, in_.Number(body, "baseline", 0), std::move(bitmap),
                                 StringT(in_.ExistingFile(file).string()))));

@@ -4,9 +4,12 @@
 #include "cli/DocumentReader.h"
 #include "cli/ExportCommand.h"
 #include "cli/FixedExport.h"
+#include "cli/OutputFile.h"
 #include "host/foundation/ApplicationVersion.h"
 
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -29,7 +32,9 @@ document-format.md, installed in share/doc/epubexport/ (docs/ in the sources);
 the manual page is epubexport(1).
 
   -o, --output FILE   write an EPUB 3 publication to FILE; FILE is replaced only
-                      when the export succeeds
+                      when the export succeeds (through a symlink, its target is
+                      replaced); "-" writes to standard output, and a FIFO or
+                      device is written in place
   --html DIR          write plain XHTML documents and style sheets into DIR
   --check             write nothing; list the formatting a reflowable EPUB
                       cannot express on standard output, one line each:
@@ -98,6 +103,14 @@ std::optional<int> Parse(const std::vector<std::string>& args, Arguments& out) {
     return std::nullopt;
 }
 
+// Overwriting the document being read would lose it whatever the outcome.
+bool IsInput(const std::string& input, const std::string& output) {
+    if (output == "-")
+        return false;
+    std::error_code error;
+    return std::filesystem::equivalent(input, Cli::OutputFile::Resolve(output), error);
+}
+
 Cli::Progress MakeProgress() {
     if (!::isatty(STDERR_FILENO))
         return {};
@@ -113,6 +126,13 @@ int main(int argc, char** argv) {
     Arguments args;
     if (const auto status = Parse(std::vector<std::string>(argv + 1, argv + argc), args))
         return *status;
+    if (args.output && IsInput(args.input, *args.output)) {
+        std::cerr << "epubexport: \"" << *args.output << "\" is the input file\n";
+        return ExitUsage;
+    }
+    // A reader that goes away is a failed export, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+    Cli::InstallInterruptCleanup();
     // Fixed-layout documents ("layout": "fixed") take their own path.
     if (const auto status =
             Cli::RunFixedLayout(args.input, args.output, args.html.has_value(), args.check))
@@ -120,6 +140,8 @@ int main(int argc, char** argv) {
     Cli::Document doc;
     try {
         doc = Cli::ReadDocument(args.input);
+        if (args.check)
+            Cli::CheckSplitNames(doc);
     } catch (const Cli::InputError& e) {
         std::cerr << "epubexport: " << e.what() << "\n";
         return ExitUsage;
@@ -137,6 +159,9 @@ int main(int argc, char** argv) {
             Cli::ExportEPub(doc, *args.output, MakeProgress());
         else
             Cli::ExportHtml(doc, *args.html, MakeProgress());
+    } catch (const Cli::InputError& e) {
+        std::cerr << "epubexport: " << e.what() << "\n";
+        return ExitUsage;
     } catch (const std::exception& e) {
         std::cerr << "epubexport: " << e.what() << "\n";
         return ExitExportFailed;

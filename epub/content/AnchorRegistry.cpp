@@ -1,6 +1,6 @@
 #include "epub/content/AnchorRegistry.h"
 
-#include "epub/package/PublicationManifest.h"
+#include "epub/package/PackageText.h"
 
 namespace EPub {
 
@@ -173,7 +173,9 @@ StringT AnchorRegistry::AnchorHref(const AnchorLocation& location, const StringT
         return {};
     if (location.chunk == currentChunk)
         return StringT::Format(" href=\"#%1\"", location.id);
-    return StringT::Format(" href=\"%1#%2\"", LastPathComponent(location.chunk), location.id);
+    return StringT::Format(
+        " href=\"%1#%2\"",
+        HrefText(RelativePath(currentChunk.view(), location.chunk.view()).view()), location.id);
 }
 
 } // namespace EPub

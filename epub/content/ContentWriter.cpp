@@ -1,5 +1,6 @@
 #include "epub/content/ContentWriter.h"
 
+#include "epub/content/AccessibilityValidator.h"
 #include "epub/content/FigureWriter.h"
 #include "epub/content/HtmlExporter.h"
 #include "epub/content/PageMarkers.h"
@@ -209,13 +210,23 @@ bool ContentWriter::WriteDocuments(const Counted<const Text::Story>& story, cons
         bool images = chunks[first].hasImages;
         while (last + 1 < chunks.size() && chunks[last + 1].name == chunks[first].name)
             images = chunks[++last].hasImages || images;
-        const auto out = exporter_.StartChunk(chunks[first].name, title, chunks[first].language,
-                                              images, StreamType::Content);
+        // The document's language is the one most of its text is in, as for articles; the
+        // counts also choose the publication's language.
+        Tally tally;
+        for (size_t i = first; i <= last; ++i)
+            CountLanguages(tally, chunks[i].range);
+        const auto counted = DocumentLanguage(tally, true);
+        const auto language = chunks[first].language ? chunks[first].language : counted;
+        const auto out =
+            exporter_.StartChunk(chunks[first].name, title, language, images, StreamType::Content);
         if (!out)
             return false;
-        for (size_t i = first; i <= last; ++i)
-            if (!ExportStoryChunk(story, chunks[i], *out, fileName, false))
+        for (size_t i = first; i <= last; ++i) {
+            StoryChunk chunk = chunks[i];
+            chunk.language = language;
+            if (!ExportStoryChunk(story, chunk, *out, fileName, false))
                 return false;
+        }
         FinishDocument(*out);
         if (!exporter_.EndChunk(out))
             return false;
@@ -385,6 +396,8 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     Counted<ParaParams> params =
         exporter_.RegisterParagraphAtts(state.paragraphAtts, state.previousParagraphAtts);
     const int level = params->listDepth;
+    if (IsHeadingElement(params->element.view()))
+        exporter_.GetAccessibilityProfile().AddHeading();
 
     // A landmark anchor outside a list opens the landmark's section here.
     if (level == 0)
@@ -477,6 +490,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                     WriteGlyph(chunk, para, fileName, pos, state);
             continue;
         }
+        exporter_.GetAccessibilityProfile().AddText(atts, exporter_.GetSettings()->iccProfiles);
         // The body mark of a range note is a run of its own that links back to the reference.
         const RangeNoteRecord* backLink = nullptr;
         if (bodyNote && pos <= noteBody && noteBody < runEnd) {

@@ -163,6 +163,7 @@ bool FigureWriter::ExportImage(const Counted<const Raster::DynamicBitmap>& bitma
     if (path.empty())
         return false;
     WriteImageElement(out, document, path, size, tags, wrapInClassDiv, extraCss);
+    exporter_.GetAccessibilityProfile().AddPicture(tags.get());
     return true;
 }
 
@@ -307,6 +308,7 @@ bool FigureWriter::ExportSVG(const Counted<const Foundation::DataSource>& svg,
         WriteDetails(out, *tags, ids, false);
     }
     writer_.BreakIntoParagraph(false);
+    exporter_.GetAccessibilityProfile().AddPicture(tags.get());
     return true;
 }
 

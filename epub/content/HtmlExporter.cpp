@@ -6,6 +6,7 @@
 #include "epub/content/FigureWriter.h"
 #include "epub/content/TableWriter.h"
 #include "epub/content/TextEncoding.h"
+#include "epub/package/PackageText.h"
 #include "host/foundation/FileStream.h"
 
 #include <optional>
@@ -143,13 +144,15 @@ HtmlExporter::StartChunk(const StringT& fileName, const StringT& title,
                             XMLEncode(lang));
     *out << "<head>\n";
     *out << "<meta charset=\"utf-8\"/>\n";
-    *out << "<title>" << XMLEncode(title.empty() ? settings_->title : title) << "</title>\n";
+    *out << "<title>" << XmlText(title.empty() ? settings_->title : title) << "</title>\n";
     const StringT imageCss = LastPathComponent(GetImageCssPath());
     for (const StringT& css : GetAllCssPaths()) {
         if (css == imageCss && !linkImageStyles)
             continue;
+        // A document in a subfolder reaches the style sheets by going up.
         const StringT link = StringT::Format(
-            "<link href=\"%1%2\" rel=\"stylesheet\" type=\"text/css\"/>\n", GetCssPath(), css);
+            "<link href=\"%1\" rel=\"stylesheet\" type=\"text/css\"/>\n",
+            HrefText(RelativePath(fileName.view(), (GetCssPath() + css).view()).view()));
         if (css == imageCss)
             out->MarkImageLink(link);
         else

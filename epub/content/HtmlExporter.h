@@ -9,6 +9,7 @@
 #include "epub/css/StyleSheet.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
+#include "epub/package/AccessibilityProfile.h"
 #include "epub/package/ImageStore.h"
 #include "epub/package/PublicationManifest.h"
 #include "host/foundation/DataSource.h"
@@ -119,6 +120,11 @@ public:
     int GetPaginationSource() const noexcept { return paginationSource_; }
     void SetPaginationSource(int source) noexcept { paginationSource_ = source; }
     int TakeFigureNumber() noexcept { return figureCounter_++; }
+    // What the content written so far shows about its accessibility.
+    AccessibilityProfile& GetAccessibilityProfile() noexcept { return accessibilityProfile_; }
+    const AccessibilityProfile& GetAccessibilityProfile() const noexcept {
+        return accessibilityProfile_;
+    }
 
     // Block content at the glyph being written, into the innermost open block. Each returns
     // false, having written nothing, when there is no such block or the data cannot be stored.
@@ -188,6 +194,7 @@ private:
     int figureCounter_ = 1;
     int paginationSource_ = 0;
     std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>> languageCounts_;
+    AccessibilityProfile accessibilityProfile_;
     std::unique_ptr<ContentWriter> writer_;
 };
 

@@ -29,6 +29,8 @@ bool HasImageBullet(const Text::ParagraphAtts& atts) {
     return false;
 }
 
+// Every page-level break starts a new document: "name.xhtml", then "name_2.xhtml",
+// "name_3.xhtml"... A break with nothing before it in the story opens no empty document.
 class Cutter {
 public:
     Cutter(const ChunkingRules& rules, const StringT& fileName, std::vector<StoryChunk>& chunks,
@@ -40,6 +42,7 @@ public:
 
     void Run(const Counted<const Text::Story>& story, const Text::StoryPos& end) {
         start_ = story->gbegin();
+        end_ = end;
         Text::StoryPos pos = start_;
         while (pos < end) {
             const Text::StoryPos runEnd = std::min(pos.GetParagraphAttsRunEnd(), end);
@@ -50,55 +53,58 @@ public:
             while (pos < runEnd) {
                 const Text::StoryPos paraEnd = std::min(pos.GetParagraphEnd(), runEnd);
                 if (pageBreakBefore && pos.IsParagraphBegin())
-                    ParagraphBreak(pos);
+                    Cut(pos);
                 WalkParagraph(pos, paraEnd);
                 pos = paraEnd;
             }
         }
-        if (start_ != end)
-            Close(end);
+        if (start_ != end || chunks_.empty())
+            Add(end);
     }
 
 private:
-    void ParagraphBreak(const Text::StoryPos& pos) {
+    void Cut(const Text::StoryPos& pos) {
         if (pos == start_) {
-            leadingBreak_ = true;
+            // Nothing written yet: a later story of an article starts a document of its own.
+            if (!leadingSeen_ && countLeadingBreak_)
+                ++counter_;
+            leadingSeen_ = true;
             return;
         }
+        Add(pos);
         ++counter_;
-        Add(pos, StringT::Format("%1_%2%3", base_, counter_, ext_));
         start_ = pos;
+        hasImages_ = false;
     }
 
     void WalkParagraph(Text::StoryPos pos, const Text::StoryPos& paraEnd) {
         for (; pos < paraEnd; ++pos) {
             const Text::Glyph glyph = pos.GetGlyph();
-            if (!hasImages_ && glyph.GetType() == Text::GlyphType::Pin && rules_.isFrameImage) {
+            if (glyph.GetType() == Text::GlyphType::Pin && rules_.isFrameImage) {
                 const auto* pin = glyph.As<Text::PinGlyph>();
-                if (pin->GetPinned() && rules_.isFrameImage(*pin->GetPinned())) {
+                if (pin->GetPinned() && rules_.isFrameImage(*pin->GetPinned()))
                     hasImages_ = true;
-                    return;
-                }
-            } else if (!hasImages_ && glyph.GetType() == Text::GlyphType::ImageBullet) {
+            } else if (glyph.GetType() == Text::GlyphType::ImageBullet) {
                 hasImages_ = true;
             }
-            if (glyph.IsPageLevelBreak() && pos != start_)
-                Close(pos);
+            if (glyph.IsPageLevelBreak() && HasTextAfter(pos))
+                Cut(pos);
         }
     }
 
-    // A cut at a break glyph or the end: a new file only when a leading break asked for one.
-    void Close(const Text::StoryPos& pos) {
-        if (leadingBreak_ && countLeadingBreak_)
-            ++counter_;
-        Add(pos, counter_ == 1 ? base_ + ext_ : StringT::Format("%1_%2%3", base_, counter_, ext_));
-        start_ = pos;
-        leadingBreak_ = false;
-        hasImages_ = false;
+    // A break at the very end of the story would only open an empty document.
+    bool HasTextAfter(Text::StoryPos pos) const {
+        for (++pos; pos < end_; ++pos)
+            if (!pos.GetGlyph().IsParagraphBreak())
+                return true;
+        return false;
     }
 
-    void Add(const Text::StoryPos& pos, StringT name) {
-        StoryChunk chunk(std::move(name), Text::StoryRange(start_, pos), nullptr, hasImages_);
+    void Add(const Text::StoryPos& pos) {
+        leadingSeen_ = true;
+        const StringT name =
+            counter_ <= 1 ? base_ + ext_ : StringT::Format("%1_%2%3", base_, counter_, ext_);
+        StoryChunk chunk(name, Text::StoryRange(start_, pos), nullptr, hasImages_);
         chunk.AddFrameScales(scales_);
         chunks_.push_back(std::move(chunk));
     }
@@ -109,8 +115,8 @@ private:
     const std::vector<FrameScale>& scales_;
     bool countLeadingBreak_;
     StringT base_, ext_;
-    Text::StoryPos start_;
-    bool leadingBreak_ = false;
+    Text::StoryPos start_, end_;
+    bool leadingSeen_ = false;
     bool hasImages_ = false;
 };
 

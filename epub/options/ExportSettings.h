@@ -91,6 +91,8 @@ public:
     bool reportKeepOptions = true;
     bool reportDecorations = true;
     bool reportClassNameClashes = true;
+    // Pictures without text alternatives, faint text, missing headings and languages.
+    bool reportAccessibility = true;
 
     // The document's text styles and its default character attributes, which the style
     // registry describes styles and local formatting against.

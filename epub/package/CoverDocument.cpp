@@ -1,6 +1,6 @@
 #include "epub/package/CoverDocument.h"
 
-#include "epub/content/TextEncoding.h"
+#include "epub/package/PackageText.h"
 
 #include <algorithm>
 
@@ -8,8 +8,12 @@ namespace EPub {
 
 namespace {
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The extension with its dot, cut at the last full stop after the last slash or backslash.
 std::string_view Extension(std::string_view name) {
@@ -29,12 +33,12 @@ void WriteCoverDocument(Foundation::OutStream& out, const CoverDocumentInput& in
         << in.language << "\" xml:lang=\"" << in.language
         << "\" xmlns:epub=\"http://www.idpf.org/2007/ops\">\n"
            "<head>\n<title>"
-        << XMLEncode(in.title)
+        << XmlText(in.title)
         << "</title>\n</head>\n"
            "<body>\n"
            "<figure style=\"text-align:center\" epub:type=\"cover\">\n"
            "<img src=\""
-        << in.imagePath << "\" alt=\"" << XMLEncode(in.altText)
+        << HrefText(in.imagePath) << "\" alt=\"" << XmlText(in.altText)
         << "\" style=\"max-width:100%;\" role=\"doc-cover\" />\n"
            "</figure>\n</body>\n</html>\n";
 }

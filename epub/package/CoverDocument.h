@@ -12,10 +12,10 @@ namespace EPub {
 using Foundation::StringT;
 
 struct CoverDocumentInput {
-    StringT title;        // the document title, escaped when written
-    StringT language;     // language identifier for lang and xml:lang
-    StringT imagePath;    // relative to the content root
-    StringT altText;      // escaped when written
+    StringT title;     // the document title, escaped when written
+    StringT language;  // language identifier for lang and xml:lang
+    StringT imagePath; // relative to the content root
+    StringT altText;   // escaped when written
 };
 
 void WriteCoverDocument(Foundation::OutStream& out, const CoverDocumentInput& in);

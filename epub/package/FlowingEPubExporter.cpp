@@ -1,13 +1,18 @@
 #include "epub/package/FlowingEPubExporter.h"
 
+#include "epub/content/AccessibilityValidator.h"
 #include "epub/content/ExportState.h"
 #include "epub/content/TextEncoding.h"
 #include "epub/package/CoverDocument.h"
 #include "epub/package/PackageDocument.h"
+#include "epub/package/PackageText.h"
 #include "host/foundation/ApplicationVersion.h"
 #include "host/foundation/FileStream.h"
 #include "host/foundation/FileSystem.h"
 #include "host/foundation/TimeStamp.h"
+#include "host/foundation/Uuid.h"
+
+#include <algorithm>
 
 namespace EPub {
 
@@ -32,9 +37,44 @@ bool IsSafeDocumentName(std::string_view name) {
     return true;
 }
 
+std::string FoldCase(std::string_view name) {
+    std::string folded(name);
+    std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return folded;
+}
+
+bool IsReservedDocumentName(std::string_view name, StreamType type) {
+    const std::string folded = FoldCase(name);
+    if (folded == "toc.xhtml" || folded == "package.opf" || folded.starts_with("font/"))
+        return true;
+    if (folded == "cover.xhtml")
+        return type != StreamType::Cover;
+    if (folded.starts_with("css/"))
+        return type != StreamType::StyleSheet;
+    if (folded.starts_with("images/"))
+        return type < StreamType::JPEG || type > StreamType::SVG;
+    return false;
+}
+
+namespace {
+
+// The identifier is the font key's source too, so it is settled before the style sheet part
+// computes the key.
+Counted<ExportSettings> WithIdentifier(Counted<ExportSettings> settings) {
+    if (settings &&
+        DropXmlIllegal(settings->identifier.view()).view().find_first_not_of(" \t\r\n") ==
+            std::string_view::npos)
+        settings->identifier = "urn:uuid:" + Foundation::Uuid::Generate().ToString();
+    return settings;
+}
+
+} // namespace
+
 FlowingEPubExporter::FlowingEPubExporter(Counted<ExportSettings> settings,
                                          Counted<const FlowingEPubOptions> options)
-    : HtmlExporter(std::move(settings), std::move(options)) {
+    : HtmlExporter(WithIdentifier(std::move(settings)), std::move(options)) {
     if (options_->IsGenerateCSS())
         linkedStyleSheets_ = {LastPathComponent(GetInternalCssPath()),
                               LastPathComponent(GetImageCssPath())};
@@ -53,8 +93,9 @@ bool FlowingEPubExporter::Start(const StringT& path,
 }
 
 bool FlowingEPubExporter::ExportStory(const Counted<const Text::Story>& story,
-                                      const Text::StoryPos& end, const StringT& fileName) {
-    return HtmlExporter::ExportStory(story, end, fileName, {});
+                                      const Text::StoryPos& end, const StringT& fileName,
+                                      const StringT& title) {
+    return HtmlExporter::ExportStory(story, end, fileName, title);
 }
 
 Counted<Foundation::OutStream> FlowingEPubExporter::BeginStream(const StringT& name,
@@ -68,7 +109,11 @@ Counted<Foundation::OutStream> FlowingEPubExporter::BeginStream(const StringT& n
             "document name \"%1\" would leave the publication's content folder", name);
         return nullptr;
     }
-    if (container_->Exists(contentRoot_ + name)) {
+    if (IsReservedDocumentName(name.view(), type)) {
+        lastError_ = StringT::Format("document name \"%1\" is taken by the package itself", name);
+        return nullptr;
+    }
+    if (!caseFoldedNames_.insert(FoldCase(name.view())).second) {
         lastError_ = StringT::Format("document \"%1\" is written twice", name);
         return nullptr;
     }
@@ -208,14 +253,30 @@ void FlowingEPubExporter::AddCover() {
         return;
     WriteCoverDocument(*out, {LocaliseDominant("EPUB:CoverTitle", "Cover"),
                               dominantLanguage_->GetId(), path, options_->GetCoverPageAltText()});
+    Render::RenderTags::Fields cover;
+    cover.altText = options_->GetCoverPageAltText();
+    GetAccessibilityProfile().AddPicture(Render::RenderTags::Make(std::move(cover)).get());
 }
 
 void FlowingEPubExporter::AddOpf() {
     const auto out = AddEntry(*container_, contentRoot_ + packageName_);
     if (!out)
         return;
-    PackageDocumentInput in{*settings_, *options_, manifest_, {}, {}, {},
-                            {},         false,     {},        {}, {}, {}};
+    // Whatever the host gave is kept; the rest is derived from what was written.
+    AccessibilityProfile::Publication publication;
+    publication.tableOfContents = !toc_.empty();
+    for (const auto& pages : pageRegistry_)
+        publication.pageList =
+            publication.pageList || (settings_->includePageList && !pages.empty());
+    publication.pageSource = options_->GetPaginationSourceType() != PaginationSourceType::None &&
+                             !options_->GetPaginationSource().empty();
+    publication.languageKnown =
+        !dominantLanguage_->IsNone() && IsKnownLanguage(dominantLanguage_->GetId().view());
+    const Counted<ExportSettings> settings = settings_->Clone();
+    settings->accessibility =
+        GetAccessibilityProfile().Derive(settings_->accessibility.get(), publication);
+
+    PackageDocumentInput in{*settings, *options_, manifest_, {}, {}, {}, {}, false, {}, {}, {}, {}};
     for (const size_t number : GetFontList().GetRecordNumbers())
         in.fontPaths.push_back(
             container_->Path(GetFontList().GetEmbeddedFonts()[number - 1].entryIndex));
@@ -254,9 +315,9 @@ void FlowingEPubExporter::WriteTocEntry(Foundation::OutStream& out, const TocEnt
     if (!linked && (entry.children.empty() || !HasValidLocsRecursive(entry)))
         return;
     if (linked)
-        out << "<li><a" << LocationHref(location) << ">" << XMLEncode(entry.text) << "</a>";
+        out << "<li><a" << LocationHref(location) << ">" << XmlText(entry.text) << "</a>";
     else
-        out << "<li>" << XMLEncode(entry.text);
+        out << "<li>" << XmlText(entry.text);
     if (entry.children.empty()) {
         out << "</li>\n";
         return;
@@ -277,7 +338,7 @@ void FlowingEPubExporter::AddToc() {
                             "xmlns:epub=\"http://www.idpf.org/2007/ops\" lang=\"%1\" "
                             "xml:lang=\"%1\">\n",
                             lang)
-         << "<head>\n<title>" << XMLEncode(settings_->title) << "</title>\n</head>\n<body>\n";
+         << "<head>\n<title>" << XmlText(settings_->title) << "</title>\n</head>\n<body>\n";
 
     bool anyPage = false;
     for (const auto& pages : pageRegistry_)
@@ -292,7 +353,7 @@ void FlowingEPubExporter::AddToc() {
                 if (location.chunk.empty())
                     continue;
                 *out << StringT::Format("<li><a%1>%2</a></li>\n", LocationHref(location),
-                                        XMLEncode(location.label));
+                                        XmlText(location.label));
             }
         }
         *out << "</ol>\n</nav>\n";
@@ -305,8 +366,8 @@ void FlowingEPubExporter::AddToc() {
     for (const TocEntry& entry : toc_)
         WriteTocEntry(*out, entry);
     if (toc_.empty())
-        *out << "<li><a href=\"" << manifest_.FirstDocument() << "\">"
-             << XMLEncode(settings_->title) << "</a></li>\n";
+        *out << "<li><a href=\"" << HrefText(manifest_.FirstDocument()) << "\">"
+             << XmlText(settings_->title) << "</a></li>\n";
     *out << "</ol>\n</nav>\n";
 
     *out << "<nav epub:type=\"landmarks\" role=\"navigation\">\n<h2>"
@@ -318,15 +379,15 @@ void FlowingEPubExporter::AddToc() {
             href = LocationHref(location);
         } else if (info.landmark == Landmark::Cover) {
             if (manifest_.hasCover)
-                href = " href=\"" + manifest_.coverDocument + "\"";
+                href = " href=\"" + HrefText(manifest_.coverDocument) + "\"";
             else if (options_->GetCoverPageType() == CoverPageType::FirstPage)
-                href = " href=\"" + manifest_.FirstDocument() + "\"";
+                href = " href=\"" + HrefText(manifest_.FirstDocument()) + "\"";
         } else if (info.landmark == Landmark::BodyMatter) {
             const AnchorLocation& first = toc_.empty() || !toc_.front().anchor
                                               ? AnchorRegistry::EmptyLocation()
                                               : GetAnchor(*toc_.front().anchor);
             href = !first.chunk.empty() ? LocationHref(first)
-                                        : " href=\"" + manifest_.FirstDocument() + "\"";
+                                        : " href=\"" + HrefText(manifest_.FirstDocument()) + "\"";
         }
         if (href.empty())
             continue;

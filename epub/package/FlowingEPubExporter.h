@@ -9,6 +9,8 @@
 #include <exception>
 #include <list>
 #include <map>
+#include <set>
+#include <string>
 
 namespace EPub {
 
@@ -20,14 +22,17 @@ public:
         std::list<TocEntry> children;
     };
 
+    // A settings object without an identifier gets a new "urn:uuid:" one, so the package is
+    // valid and fonts are obfuscated with a real key.
     FlowingEPubExporter(Counted<ExportSettings> settings,
                         Counted<const FlowingEPubOptions> options);
     ~FlowingEPubExporter() override;
 
     // Opens the container on `stream`, or on a new file at `path` when the stream is null.
     bool Start(const StringT& path, Counted<Foundation::OutStreamSeekable> stream = {}) override;
+    // `title` is the documents' title; empty gives the publication's.
     bool ExportStory(const Counted<const Text::Story>& story, const Text::StoryPos& end,
-                     const StringT& fileName);
+                     const StringT& fileName, const StringT& title = {});
     bool ExportArticle(const Article& article, const StringT& fileName, int paginationSource) {
         return HtmlExporter::ExportArticle(article, fileName, paginationSource);
     }
@@ -81,6 +86,7 @@ private:
     std::vector<std::map<int, StringT>> pageRegistry_;
     Counted<const Text::Language> dominantLanguage_;
     StringT lastError_;
+    std::set<std::string> caseFoldedNames_; // OCF wants names unique ignoring case
     const StringT contentRoot_ = "OEBPS/";
     const StringT navigationName_ = "toc.xhtml";
     const StringT packageName_ = "package.opf";
@@ -89,5 +95,9 @@ private:
 // True when `name` stays inside the content folder: relative, no "..", no backslash, no empty
 // path component.
 bool IsSafeDocumentName(std::string_view name);
+// True when a document of `type` may not take `name` because the package writes an entry of that
+// name or folder itself ("toc.xhtml", "package.opf", "cover.xhtml", "css/", "images/",
+// "font/"), compared ignoring ASCII case.
+bool IsReservedDocumentName(std::string_view name, StreamType type);
 
 } // namespace EPub

@@ -1,6 +1,7 @@
 #include "epub/package/OcfContainer.h"
 
 #include "epub/content/TextEncoding.h"
+#include "epub/package/PackageText.h"
 
 #include <numeric>
 
@@ -87,7 +88,7 @@ bool AddEncryption(ZipArchive& archive, const EmbeddedFonts& records,
         w << "<enc:EncryptedData>\n"
           << StringT::Format("<enc:EncryptionMethod Algorithm=\"%1\" />", kFontObfuscationAlgorithm)
           << "<enc:CipherData>\n"
-          << "<enc:CipherReference URI=\"" << XMLEncode(path) << "\"/>\n"
+          << "<enc:CipherReference URI=\"" << HrefText(path) << "\"/>\n"
           << "</enc:CipherData>\n"
           << "</enc:EncryptedData>\n";
     }

@@ -4,6 +4,9 @@
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
+#include "epub/package/PackageText.h"
+
+#include <map>
 
 namespace EPub {
 
@@ -22,7 +25,7 @@ constexpr std::string_view kHead =
 
 void WriteElement(OutStream& out, std::string_view open, std::string_view value,
                   std::string_view close) {
-    out << open << XMLEncode(value) << close;
+    out << open << XmlText(value) << close;
 }
 
 void WriteOptional(OutStream& out, std::string_view open, const StringT& value,
@@ -45,7 +48,7 @@ void WritePageBreakSource(OutStream& out, const FlowingEPubOptions& options) {
         } else {
             prefixed = StringT(prefix) + source;
         }
-        out << "<meta property=\"pageBreakSource\">" << prefixed << "</meta>\n";
+        WriteElement(out, "<meta property=\"pageBreakSource\">", prefixed, "</meta>\n");
     } else {
         WriteElement(out, "<meta property=\"pageBreakSource\">", source, "</meta>\n");
     }
@@ -78,8 +81,8 @@ void WriteMetadata(OutStream& out, const PackageDocumentInput& in) {
         out << "<meta refines=\"#illustrator\" property=\"role\" "
                "scheme=\"marc:relators\">ill</meta>\n";
     }
-    out << "<meta name=\"generator\" content=\"" << in.generator << "\"/>\n";
-    out << "<dc:language>" << in.dominantLanguage << "</dc:language>\n";
+    WriteElement(out, "<meta name=\"generator\" content=\"", in.generator, "\"/>\n");
+    WriteElement(out, "<dc:language>", in.dominantLanguage, "</dc:language>\n");
     if (!in.manifest.coverImageId.empty())
         out << "<meta name=\"cover\" content=\"" << in.manifest.coverImageId << "\"/>\n";
     out << "<meta property=\"ibooks:specified-fonts\">true</meta>\n";
@@ -88,67 +91,95 @@ void WriteMetadata(OutStream& out, const PackageDocumentInput& in) {
     out << "</metadata>\n";
 }
 
-void WriteDocumentItem(OutStream& out, const StringT& name) {
-    out << "<item id=\"" << DocumentStem(name) << "\" href=\"" << name
-        << "\" media-type=\"application/xhtml+xml\"/>\n";
-}
+// Every item's id, worked out once so that the manifest and the spine agree.
+struct ItemIds {
+    StringT cover;
+    std::map<StringT, StringT> documents; // content and further documents by name
+    std::vector<StringT> styleSheets, fonts, images;
+};
 
-StringT FontItemId(const StringT& path) {
-    StringT id = LastPathComponent(path);
-    if (!id.empty() && id[0] >= '0' && id[0] <= '9')
-        id = "_" + id;
-    return id;
-}
-
-void WriteManifest(OutStream& out, const PackageDocumentInput& in) {
+ItemIds MakeItemIds(const PackageDocumentInput& in) {
     const PublicationManifest& m = in.manifest;
-    out << "<manifest>\n";
+    ManifestIds ids;
+    ids.Reserve("toc");
+    ids.Reserve("pub-id");
+    ids.Reserve("creator");
+    ids.Reserve("illustrator");
+    if (!m.coverImageId.empty())
+        ids.Reserve(m.coverImageId.view());
+    ItemIds out;
     if (m.hasCover)
-        out << "<item id=\"" << DocumentStem(m.coverDocument) << "\" href=\"" << m.coverDocument
-            << "\" media-type=\"application/xhtml+xml\" />\n";
-    for (const StringT& name : m.contentDocuments)
-        WriteDocumentItem(out, name);
-    for (const StringT& name : m.furtherDocuments)
-        WriteDocumentItem(out, name);
-    for (const StringT& name : m.styleSheets) {
-        if (name == in.imageCssPath && !in.hasImageStyles)
-            continue;
-        out << "<item id=\"" << DocumentStem(name) << "\" href=\"" << name
-            << "\" media-type=\"text/css\"/>\n";
-    }
-    for (const StringT& path : in.fontPaths) {
-        const StringT href =
-            path.StartsWith(in.contentRoot) ? path.Substr(in.contentRoot.size()) : path;
-        out << "<item id=\"" << FontItemId(path) << "\" href=\"" << href
-            << "\" media-type=\"application/font-sfnt\"/>\n";
-    }
+        out.cover = ids.Make(DocumentStem(m.coverDocument).view());
+    for (const auto* list : {&m.contentDocuments, &m.furtherDocuments})
+        for (const StringT& name : *list)
+            out.documents.emplace(name, ids.Make(DocumentStem(name).view()));
+    for (const StringT& name : m.styleSheets)
+        out.styleSheets.push_back(ids.Make(DocumentStem(name).view()));
+    for (const StringT& path : in.fontPaths)
+        out.fonts.push_back(ids.Make(LastPathComponent(path).view()));
     int imageNumber = 1;
     for (const ManifestImage& image : m.images) {
         const bool isCover = !m.coverImageName.empty() && image.name == m.coverImageName;
-        const StringT id = isCover ? m.coverImageId : StringT::Format("image_%1", imageNumber++);
-        out << "<item id=\"" << id << "\" href=\"" << XMLEncode(image.name) << "\" media-type=\""
-            << ImageMediaType(image.type) << "\""
-            << (isCover ? " properties=\"cover-image\"" : "") << "/>\n";
+        out.images.push_back(isCover ? m.coverImageId
+                                     : ids.Make(StringT::Format("image_%1", imageNumber++).view()));
     }
-    out << "<item id=\"toc\" href=\"" << in.navigationDocument
-        << "\" media-type=\"application/xhtml+xml\" properties=\"nav\"/>\n";
+    return out;
+}
+
+void WriteItem(OutStream& out, const StringT& id, std::string_view href, std::string_view mediaType,
+               std::string_view properties = {}) {
+    out << "<item id=\"" << id << "\" href=\"" << HrefText(href) << "\" media-type=\"" << mediaType
+        << "\"";
+    if (!properties.empty())
+        out << " properties=\"" << properties << "\"";
+    out << "/>\n";
+}
+
+void WriteManifest(OutStream& out, const PackageDocumentInput& in, const ItemIds& ids) {
+    const PublicationManifest& m = in.manifest;
+    out << "<manifest>\n";
+    if (m.hasCover)
+        out << "<item id=\"" << ids.cover << "\" href=\"" << HrefText(m.coverDocument.view())
+            << "\" media-type=\"application/xhtml+xml\" />\n";
+    for (const auto* list : {&m.contentDocuments, &m.furtherDocuments})
+        for (const StringT& name : *list)
+            WriteItem(out, ids.documents.at(name), name.view(), "application/xhtml+xml");
+    for (size_t i = 0; i < m.styleSheets.size(); ++i) {
+        const StringT& name = m.styleSheets[i];
+        if (name == in.imageCssPath && !in.hasImageStyles)
+            continue;
+        WriteItem(out, ids.styleSheets[i], name.view(), "text/css");
+    }
+    for (size_t i = 0; i < in.fontPaths.size(); ++i) {
+        const StringT& path = in.fontPaths[i];
+        const StringT href =
+            path.StartsWith(in.contentRoot) ? path.Substr(in.contentRoot.size()) : path;
+        WriteItem(out, ids.fonts[i], href.view(), "application/font-sfnt");
+    }
+    for (size_t i = 0; i < m.images.size(); ++i) {
+        const ManifestImage& image = m.images[i];
+        const bool isCover = !m.coverImageName.empty() && image.name == m.coverImageName;
+        WriteItem(out, ids.images[i], image.name.view(), ImageMediaType(image.type),
+                  isCover ? "cover-image" : "");
+    }
+    WriteItem(out, "toc", in.navigationDocument.view(), "application/xhtml+xml", "nav");
     out << "</manifest>\n";
 }
 
-void WriteSpineAndGuide(OutStream& out, const PackageDocumentInput& in) {
+void WriteSpineAndGuide(OutStream& out, const PackageDocumentInput& in, const ItemIds& ids) {
     const PublicationManifest& m = in.manifest;
     out << "<spine>\n";
     if (m.hasCover)
-        out << "<itemref idref=\"" << DocumentStem(m.coverDocument) << "\" linear=\"yes\" />\n";
+        out << "<itemref idref=\"" << ids.cover << "\" linear=\"yes\" />\n";
     for (const auto* list : {&m.contentDocuments, &m.furtherDocuments})
         for (const StringT& name : *list)
-            out << "<itemref idref=\"" << DocumentStem(name) << "\"/>\n";
+            out << "<itemref idref=\"" << ids.documents.at(name) << "\"/>\n";
     out << "</spine>\n";
     if (!m.hasCover)
         return;
     const StringT title = in.localise("EPUB:CoverTitle", "Cover");
-    out << "<guide>\n<reference type=\"cover\" href=\"" << m.coverDocument << "\" title=\""
-        << title << "\" />\n</guide>\n";
+    out << "<guide>\n<reference type=\"cover\" href=\"" << HrefText(m.coverDocument.view())
+        << "\" title=\"" << XmlText(title.view()) << "\" />\n</guide>\n";
 }
 
 } // namespace
@@ -156,8 +187,9 @@ void WriteSpineAndGuide(OutStream& out, const PackageDocumentInput& in) {
 void WritePackageDocument(OutStream& out, const PackageDocumentInput& in) {
     out << kHead;
     WriteMetadata(out, in);
-    WriteManifest(out, in);
-    WriteSpineAndGuide(out, in);
+    const ItemIds ids = MakeItemIds(in);
+    WriteManifest(out, in, ids);
+    WriteSpineAndGuide(out, in, ids);
     out << "</package>\n";
 }
 

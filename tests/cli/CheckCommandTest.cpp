@@ -89,13 +89,17 @@ TEST_F(CheckTool, ListsEachProblemOnceOnItsOwnLine) {
             R"(book.json: story 1 ("one.xhtml"), style "Wide": Unsupported scale in style)",
             R"(book.json: story 1 ("one.xhtml"), note at character 9, style "Note \"body\"": )"
             R"(Unsupported keep with next in style)",
+            R"(book.json: story 1 ("one.xhtml"), characters 0-16: )"
+            R"(No paragraph is tagged as a heading (h1 to h6))",
             R"(book.json: story 2 ("two.xhtml"), characters 2-3: Unsupported shear)"));
 }
 
 TEST_F(CheckTool, CleanDocumentListsNothing) {
-    Write("clean.json", R"({"styles": [{"name": "Body", "paragraph": {"leftIndent": 12.0}}],
+    Write("clean.json", R"({"styles": [{"name": "Body", "paragraph": {"leftIndent": 12.0}},
+                                       {"name": "Title", "epubTag": {"element": "h1"}}],
                             "stories": [{"file": "a.xhtml",
-                                         "paragraphs": [{"style": "Body", "text": "Fine."}]}]})");
+                                         "paragraphs": [{"style": "Title", "text": "Title"},
+                                                        {"style": "Body", "text": "Fine."}]}]})");
     const Result r = Run("--check clean.json");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.lines, IsEmpty());
@@ -170,7 +174,8 @@ TEST_F(CheckTool, EveryUnsupportedFeatureIsFoundOnce) {
                     "Unsupported letter spacing", "Unsupported last line outdent",
                     "Unsupported tab stops in style", "Unsupported tab stops",
                     "Unsupported decoration fill", "Unsupported decoration transparency",
-                    "Styles 'A' and 'B' both use class name 'same'"));
+                    "Styles 'A' and 'B' both use class name 'same'",
+                    "No paragraph is tagged as a heading (h1 to h6)"));
     ASSERT_GE(r.lines.size(), 14u);
     EXPECT_THAT(r.lines[13], HasSubstr("characters 22-28: Unsupported keep with next"));
 

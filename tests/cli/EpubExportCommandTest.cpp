@@ -1,7 +1,7 @@
 // Runs the built tool on small documents and checks its exit status, its messages and that a
 // failed export never touches an existing output.
 
-#include "hostimpl/foundation/ZipTestSupport.h"
+#include "cli/ToolFixture.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -18,51 +18,10 @@
 #include <sys/wait.h>
 
 using FoundationTest::ReadZip;
-using FoundationTest::ScratchDir;
+using ToolTest::Result;
+using ToolTest::Tool;
 
 namespace {
-
-struct Result {
-    int status = -1;
-    std::string err;
-};
-
-class Tool : public ::testing::Test {
-protected:
-    std::string Write(const std::string& name, const std::string& text) {
-        const std::string path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-
-    std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    Result Run(const std::string& args) {
-        const std::string errFile = dir_ / "stderr.txt";
-        const std::string cmd =
-            std::string("'") + EPUBEXPORT_PATH + "' " + args + " >/dev/null 2>'" + errFile + "'";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(errFile)};
-    }
-
-    // Exports `json` onto an output that already exists and expects it untouched.
-    Result ExpectRefused(const std::string& json, int status = 2) {
-        const std::string input = Write("in.json", json);
-        const std::string output = Write("out.epub", "previous");
-        const Result r = Run("'" + input + "' -o '" + output + "'");
-        EXPECT_EQ(r.status, status) << r.err;
-        EXPECT_EQ(Read(output), "previous");
-        EXPECT_FALSE(r.err.empty());
-        return r;
-    }
-
-    ScratchDir dir_;
-};
 
 const char* const Good = R"({
   "metadata": {"title": "Small", "identifier": "urn:uuid:11111111-2222-4333-8444-555555555555"},
@@ -294,8 +253,16 @@ TEST_F(Tool, ShowcasePassesEpubCheck) {
     const std::string report = dir_ / "report.txt";
     std::system(
         ("java -jar " + std::string(jar) + " '" + output + "' >'" + report + "' 2>&1").c_str());
-    const std::string text = Read(report);
-    EXPECT_NE(text.find("No errors or warnings detected"), std::string::npos) << text;
+    // EPUBCheck 4.2.6 does not know the pageBreakSource property yet; nothing else may appear.
+    std::istringstream lines(Read(report));
+    for (std::string line; std::getline(lines, line);) {
+        const bool problem =
+            line.starts_with("ERROR") || line.starts_with("WARNING") || line.starts_with("FATAL");
+        if (problem) {
+            EXPECT_NE(line.find("OPF-027"), std::string::npos) << line;
+            EXPECT_NE(line.find("pageBreakSource"), std::string::npos) << line;
+        }
+    }
 }
 
 namespace {

@@ -54,8 +54,9 @@ TEST_F(AnchorRegistryTest, AnchorsGetRunningIdsAndLandmarksByName) {
 
     EXPECT_EQ(AnchorRegistry::AnchorHref(registry_.GetAnchor(*body), "a_2.xhtml"),
               " href=\"#Anchor2\"");
+    // Links are relative to the linking document.
     EXPECT_EQ(AnchorRegistry::AnchorHref(registry_.GetAnchor(*body), "text/other.xhtml"),
-              " href=\"a_2.xhtml#Anchor2\"");
+              " href=\"../a_2.xhtml#Anchor2\"");
     EXPECT_TRUE(AnchorRegistry::AnchorHref(registry_.GetAnchor(*unnamed), "x").empty());
 }
 

@@ -126,7 +126,7 @@ TEST_F(ContentWriterTest, ChunkNamesFollowBreakKinds) {
         EXPECT_FALSE(chunks[0].hasImages);
     }
     {
-        // Glyph-level cuts start chunks without a new file number.
+        // A page-break glyph starts a new document too.
         auto b = Builder();
         b.Paragraph().Text("a").Break(Text::BreakKind::Page).Text("b");
         const auto story = b.Build();
@@ -134,12 +134,12 @@ TEST_F(ContentWriterTest, ChunkNamesFollowBreakKinds) {
         const auto chunks = Cut(story, counter);
         ASSERT_EQ(chunks.size(), 2u);
         EXPECT_EQ(chunks[0].name, "text/ch.xhtml");
-        EXPECT_EQ(chunks[1].name, "text/ch.xhtml");
+        EXPECT_EQ(chunks[1].name, "text/ch_2.xhtml");
         EXPECT_EQ(chunks[0].range.end(), chunks[1].range.begin());
         EXPECT_EQ(chunks[1].range.begin().GetGlyph().GetBreakKind(), Text::BreakKind::Page);
     }
     {
-        // Paragraph-level cuts advance the number before naming the chunk they close.
+        // Each page-level paragraph opens the next number; nothing is merged.
         auto b = Builder();
         b.Paragraph().Text("a");
         b.Paragraph({}, PageBreakBefore()).Text("b");
@@ -148,10 +148,19 @@ TEST_F(ContentWriterTest, ChunkNamesFollowBreakKinds) {
         int counter = 1;
         const auto chunks = Cut(b.Build(), counter);
         ASSERT_EQ(chunks.size(), 3u);
-        EXPECT_EQ(chunks[0].name, "text/ch_2.xhtml");
-        EXPECT_EQ(chunks[1].name, "text/ch_3.xhtml");
+        EXPECT_EQ(chunks[0].name, "text/ch.xhtml");
+        EXPECT_EQ(chunks[1].name, "text/ch_2.xhtml");
         EXPECT_EQ(chunks[2].name, "text/ch_3.xhtml");
         EXPECT_EQ(counter, 3);
+    }
+    {
+        // A break at the very end opens no empty document.
+        auto b = Builder();
+        b.Paragraph().Text("a").Break(Text::BreakKind::Page);
+        int counter = 1;
+        const auto chunks = Cut(b.Build(), counter);
+        ASSERT_EQ(chunks.size(), 1u);
+        EXPECT_EQ(chunks[0].name, "text/ch.xhtml");
     }
 }
 
@@ -171,23 +180,23 @@ TEST_F(ContentWriterTest, LeadingBreakOpensNoEmptyChunk) {
     EXPECT_EQ(chunks[0].name, "text/ch_2.xhtml");
 }
 
-TEST_F(ContentWriterTest, ChunksOfOneNameShareADocumentAndKeepAllText) {
+TEST_F(ContentWriterTest, EveryPageBreakStartsADocumentAndKeepsAllText) {
     settings_->splitStories = true;
     auto b = Builder();
     b.Paragraph().Text("Alpha & <beta>").Break(Text::BreakKind::Page).Text("gamma 'q'");
     b.Paragraph({}, PageBreakBefore()).Text("delta");
     const auto story = b.Build();
     ASSERT_TRUE(exporter_.ExportStory(story, story->GetTerminator(), "ch.xhtml", "T"));
-    // The break glyph cut leaves the number alone; the paragraph cut names both later chunks.
-    EXPECT_EQ(exporter_.Opened("ch.xhtml"), 1u);
-    EXPECT_EQ(exporter_.Opened("ch_2.xhtml"), 1u);
+    for (const char* name : {"ch.xhtml", "ch_2.xhtml", "ch_3.xhtml"})
+        EXPECT_EQ(exporter_.Opened(name), 1u) << name;
     const auto first = Parse("ch.xhtml");
     EXPECT_EQ(AllText(first.child("html").child("body")), "Alpha & <beta>");
     const auto second = Parse("ch_2.xhtml");
     const auto body = second.child("html").child("body");
-    EXPECT_EQ(AllText(body), "gamma 'q'delta");
+    EXPECT_EQ(AllText(body), "gamma 'q'");
     // No empty paragraph is left where the page-break glyph was cut off.
-    EXPECT_EQ(std::distance(body.children("p").begin(), body.children("p").end()), 2);
+    EXPECT_EQ(std::distance(body.children("p").begin(), body.children("p").end()), 1);
+    EXPECT_EQ(AllText(Parse("ch_3.xhtml").child("html").child("body")), "delta");
 }
 
 TEST_F(ContentWriterTest, EveryCharacterAppearsInOrderAndTheDocumentStaysWellFormed) {
@@ -199,7 +208,7 @@ TEST_F(ContentWriterTest, EveryCharacterAppearsInOrderAndTheDocumentStaysWellFor
     const auto story = b.Build();
     ASSERT_TRUE(exporter_.ExportStory(story, story->GetTerminator(), "c.xhtml", "T"));
     std::string all;
-    for (const char* name : {"c_2.xhtml"})
+    for (const char* name : {"c.xhtml", "c_2.xhtml"})
         all += AllText(Parse(name).child("html").child("body"));
     EXPECT_EQ(all, "a<b>&\"c' d\u00e9\U0001F600second\ttab]]> end");
 }
@@ -238,12 +247,14 @@ TEST_F(ContentWriterTest, RunsInAnotherLanguageGetAPlainSpan) {
     const auto doc = Parse("l.xhtml");
     SCOPED_TRACE(exporter_.Text("l.xhtml"));
     const auto body = doc.child("html").child("body");
+    // Most of the text is French, so the document is; the English paragraph says it is not.
+    EXPECT_STREQ(doc.child("html").attribute("xml:lang").value(), "fr");
     const auto first = body.child("p");
-    EXPECT_FALSE(first.attribute("xml:lang"));
+    EXPECT_STREQ(first.attribute("xml:lang").value(), "en");
     const auto span = first.child("span");
     EXPECT_STREQ(span.attribute("xml:lang").value(), "fr");
     EXPECT_STREQ(span.text().get(), "bonjour");
-    EXPECT_STREQ(first.next_sibling("p").attribute("xml:lang").value(), "fr");
+    EXPECT_FALSE(first.next_sibling("p").attribute("xml:lang"));
     EXPECT_FALSE(first.next_sibling("p").child("span"));
 }
 
@@ -328,10 +339,10 @@ TEST_F(ContentWriterTest, FootnotesGoToTheEndOfTheirChunkAndLinkBothWays) {
     b.Paragraph({}, PageBreakBefore()).Text("end");
     const auto story = b.Build();
     ASSERT_TRUE(exporter_.ExportStory(story, story->GetTerminator(), "f.xhtml", "T"));
-    const auto first = Parse("f_2.xhtml");
-    const auto second = Parse("f_3.xhtml");
+    const auto first = Parse("f.xhtml");
+    const auto second = Parse("f_2.xhtml");
     const auto asides = first.select_nodes("//aside");
-    ASSERT_EQ(asides.size(), 2u) << exporter_.Text("f_2.xhtml");
+    ASSERT_EQ(asides.size(), 2u) << exporter_.Text("f.xhtml");
     EXPECT_STREQ(asides[0].node().attribute("id").value(), "footnote1");
     EXPECT_STREQ(asides[1].node().attribute("id").value(), "footnote2");
     EXPECT_STREQ(asides[0].node().parent().name(), "div");
@@ -357,20 +368,22 @@ TEST_F(ContentWriterTest, EndnotesFollowTheLastChunkAndResolve) {
     b.Paragraph().Text("more").Break(Text::BreakKind::Page).Text("last");
     const auto story = b.Build();
     ASSERT_TRUE(exporter_.ExportStory(story, story->GetTerminator(), "e.xhtml", "T"));
-    const std::string text = exporter_.Text("e.xhtml");
+    const std::string text = exporter_.Text("e_2.xhtml");
     const auto doc = Parse("e.xhtml");
+    const auto last = Parse("e_2.xhtml");
     EXPECT_LT(text.find("last"), text.find("end body"));
     const auto reference = doc.select_node("//a[@epub:type='noteref']").node();
-    ASSERT_TRUE(reference) << text;
+    ASSERT_TRUE(reference) << exporter_.Text("e.xhtml");
     const std::string href = reference.attribute("href").value();
+    EXPECT_EQ(href.substr(0, href.find('#')), "e_2.xhtml");
     const std::string target = href.substr(href.find('#') + 1);
-    const auto aside = doc.select_node(("//aside[@id='" + target + "']").c_str()).node();
+    const auto aside = last.select_node(("//aside[@id='" + target + "']").c_str()).node();
     ASSERT_TRUE(aside) << text;
     EXPECT_STREQ(aside.attribute("epub:type").value(), "endnote");
     EXPECT_STREQ(aside.parent().attribute("role").value(), "doc-endnotes");
-    const auto back = doc.select_node("//a[@role='doc-backlink']").node();
+    const auto back = last.select_node("//a[@role='doc-backlink']").node();
     EXPECT_EQ(std::string(back.attribute("href").value()),
-              "#" + std::string(reference.attribute("id").value()));
+              "e.xhtml#" + std::string(reference.attribute("id").value()));
 }
 
 TEST_F(ContentWriterTest, ArticleStoriesShareADocumentUntilAPageBreak) {
@@ -430,9 +443,9 @@ TEST_F(ContentWriterTest, RangeNoteLinksAcrossDocumentsBothWays) {
     b.Paragraph().Text("After");
     const auto story = b.Build();
     ASSERT_TRUE(exporter_.ExportStory(story, story->GetTerminator(), "r.xhtml", "T"));
-    ASSERT_EQ(exporter_.streams.size(), 2u);
-    const std::string firstName = exporter_.streams.begin()->first;
-    const std::string secondName = std::next(exporter_.streams.begin())->first;
+    ASSERT_EQ(exporter_.streams.size(), 3u);
+    const std::string firstName = "r.xhtml";
+    const std::string secondName = "r_3.xhtml";
 
     const auto first = Parse(firstName);
     const auto second = Parse(secondName);

@@ -296,3 +296,40 @@ TEST(FlowingEPubExporter, NavigationDocumentHasAllThreeNavs) {
     EXPECT_NE(content.find("<div id=\"PageRef1\""), std::string::npos) << content;
     EXPECT_NE(content.find("<div id=\"PageRef2\""), std::string::npos) << content;
 }
+
+// Names the package writes itself are refused when a document asks for them, not when the
+// package entry clashes at End; so are names that differ from an earlier one only in case.
+TEST(FlowingEPubExporter, DocumentsCannotTakeThePackagesNames) {
+    Book book;
+    Exported out;
+    FlowingEPubExporter exporter(MakeSettings(book), MakeOptions());
+    SetCallbacks(exporter);
+    ASSERT_TRUE(exporter.Start(StringT(out.path)));
+    for (const char* name : {"toc.xhtml", "Package.opf", "cover.xhtml", "css/styles.css",
+                             "CSS/own.xhtml", "images/a.xhtml", "font/a.ttf"}) {
+        EXPECT_FALSE(exporter.BeginStream(name, StreamType::Content)) << name;
+        EXPECT_NE(exporter.GetLastError().str().find(name), std::string::npos);
+    }
+    EXPECT_TRUE(exporter.BeginStream("Chapter.xhtml", StreamType::Content));
+    EXPECT_FALSE(exporter.BeginStream("chapter.XHTML", StreamType::Content));
+    EXPECT_TRUE(exporter.BeginStream("images/pic.png", StreamType::PNG));
+    ASSERT_TRUE(exporter.End());
+    const auto records = ReadZip(out.path);
+    EXPECT_TRUE(Find(records, "OEBPS/toc.xhtml") && Find(records, "OEBPS/package.opf"));
+}
+
+TEST(FlowingEPubExporter, APublicationWithoutIdentifierGetsAUuid) {
+    Book book;
+    Exported out;
+    auto settings = MakeSettings(book);
+    settings->identifier = " \t";
+    FlowingEPubExporter exporter(settings, MakeOptions());
+    SetCallbacks(exporter);
+    EXPECT_EQ(settings->identifier.str().rfind("urn:uuid:", 0), 0u);
+    EXPECT_EQ(settings->identifier.size(), 45u);
+    ASSERT_TRUE(exporter.Start(StringT(out.path)));
+    ASSERT_TRUE(exporter.End());
+    const auto opf = Parse(Find(ReadZip(out.path), "OEBPS/package.opf"));
+    EXPECT_EQ(std::string(opf.select_node("//*[local-name()='identifier']").node().child_value()),
+              settings->identifier.str());
+}

@@ -97,8 +97,9 @@ TEST(OcfContainer, EncryptionStaysWellFormedForAwkwardFileNames) {
     pugi::xml_document doc;
     const auto& text = zip->Find("META-INF/encryption.xml")->data;
     ASSERT_TRUE(doc.load_buffer(text.data(), text.size()));
+    // A URI: percent-encoded, with "&" escaped for XML.
     EXPECT_STREQ(doc.select_node("//enc:CipherReference").node().attribute("URI").value(),
-                 "OEBPS/font/Tom & \"Jerry\".ttf");
+                 "OEBPS/font/Tom%20&%20%22Jerry%22.ttf");
 }
 
 TEST(OcfContainer, ReportsArchiveFailures) {

@@ -1,0 +1,76 @@
+#include "cli/FolderExporter.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace Cli {
+
+namespace fs = std::filesystem;
+
+FolderExporter::FolderExporter(Foundation::Counted<EPub::ExportSettings> settings,
+                               Foundation::Counted<const EPub::FlowingEPubOptions> options,
+                               fs::path folder)
+    : HtmlExporter(std::move(settings), std::move(options)), folder_(std::move(folder)) {}
+
+FolderExporter::~FolderExporter() {
+    for (File& file : files_) {
+        file.stream.Reset();
+        if (!file.temp.empty())
+            ::unlink(file.temp.c_str());
+    }
+}
+
+Foundation::Counted<Foundation::OutStream>
+FolderExporter::BeginStream(const Foundation::StringT& name, StreamType) {
+    const fs::path final = folder_ / name.str();
+    const auto fail = [&](const std::string& why) -> Foundation::Counted<Foundation::OutStream> {
+        if (failure_.empty())
+            failure_ = "cannot write \"" + final.string() + "\": " + why;
+        return nullptr;
+    };
+    if (!EPub::IsSafeDocumentName(name.view()))
+        return fail("the name leaves the folder");
+    if (!names_.insert(name.str()).second)
+        return fail("it is written twice");
+    std::error_code error;
+    fs::create_directories(final.parent_path(), error);
+    if (error)
+        return fail(error.message());
+    const fs::path temp = final.parent_path() / ("." + final.filename().string() + "." +
+                                                 std::to_string(::getpid()) + ".tmp");
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(std::strerror(errno));
+    auto stream = Foundation::MakeCounted<DescriptorStream>(fd, true, true);
+    files_.push_back({temp, final, stream});
+    return stream;
+}
+
+std::string FolderExporter::FirstFailure() const {
+    if (!failure_.empty())
+        return failure_;
+    for (const File& file : files_)
+        if (!file.stream->Error().empty())
+            return "cannot write \"" + file.final.string() + "\": " + file.stream->Error();
+    return {};
+}
+
+void FolderExporter::Commit() {
+    if (!failure_.empty())
+        throw OutputError(failure_);
+    for (File& file : files_)
+        if (!file.stream->Finish(true))
+            throw OutputError("cannot write \"" + file.final.string() +
+                              "\": " + file.stream->Error());
+    for (File& file : files_) {
+        if (::rename(file.temp.c_str(), file.final.c_str()) != 0)
+            throw OutputError("cannot write \"" + file.final.string() +
+                              "\": " + std::strerror(errno));
+        file.temp.clear();
+    }
+}
+
+} // namespace Cli

@@ -3,9 +3,9 @@
 #include "cli/NameRules.h"
 #include "epub/content/Landmark.h"
 #include "epub/options/AccessibilityMetadata.h"
+#include "epub/options/PageSource.h"
 #include "epub/package/FlowingEPubExporter.h"
 #include "epub/package/PackageText.h"
-#include "epub/options/PageSource.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/raster/ImageFile.h"
@@ -62,19 +62,23 @@ std::vector<int> CountPages(const Node& stories) {
     std::vector<int> counts;
     if (!stories.value.is_array())
         return counts;
-    const auto paragraphPages = [](const json& holder) {
+    const auto has = [](const json& holder, const char* key) {
+        return holder.is_object() && holder.contains(key);
+    };
+    const auto paragraphPages = [&has](const json& holder) {
         int n = 0;
-        if (holder.is_object() && holder.contains("paragraphs") && holder["paragraphs"].is_array())
-            for (const json& paragraph : holder["paragraphs"])
-                n += paragraph.is_object() && paragraph.contains("page") ? 1 : 0;
+        if (has(holder, "paragraphs") && holder.at("paragraphs").is_array())
+            for (size_t i = 0; i < holder.at("paragraphs").size(); ++i)
+                n += has(holder.at("paragraphs").at(i), "page") ? 1 : 0;
         return n;
     };
-    for (const json& item : stories.value) {
-        int n = item.is_object() && item.contains("page") ? 1 : 0;
+    for (size_t i = 0; i < stories.value.size(); ++i) {
+        const json& item = stories.value.at(i);
+        int n = has(item, "page") ? 1 : 0;
         n += paragraphPages(item);
-        if (item.is_object() && item.contains("parts") && item["parts"].is_array())
-            for (const json& part : item["parts"])
-                n += paragraphPages(part);
+        if (has(item, "parts") && item.at("parts").is_array())
+            for (size_t k = 0; k < item.at("parts").size(); ++k)
+                n += paragraphPages(item.at("parts").at(k));
         counts.push_back(n);
     }
     return counts;
@@ -115,7 +119,8 @@ void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     s.subject = String(node, "subject");
     s.publisher = String(node, "publisher");
     s.language = String(node, "language", "en");
-    if (!IsLanguageTag(s.language.view()))
+    // Empty means "not given": --check reports it as missing rather than refusing the document.
+    if (!s.language.empty() && !IsLanguageTag(s.language.view()))
         Fail(node.Field("language"),
              "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
     s.identifier = String(node, "identifier");

@@ -62,23 +62,27 @@ std::vector<int> CountPages(const Node& stories) {
     std::vector<int> counts;
     if (!stories.value.is_array())
         return counts;
-    const auto has = [](const json& holder, const char* key) {
-        return holder.is_object() && holder.contains(key);
-    };
-    const auto paragraphPages = [&has](const json& holder) {
+    const auto paragraphPages = [](const json& holder) {
         int n = 0;
-        if (has(holder, "paragraphs") && holder.at("paragraphs").is_array())
-            for (size_t i = 0; i < holder.at("paragraphs").size(); ++i)
-                n += has(holder.at("paragraphs").at(i), "page") ? 1 : 0;
+        const json* paragraphs = holder.is_object() && holder.contains("paragraphs")
+                                     ? &holder.at("paragraphs")
+                                     : nullptr;
+        if (paragraphs && paragraphs->is_array())
+            for (size_t i = 0; i < paragraphs->size(); ++i) {
+                const json& paragraph = paragraphs->at(i);
+                n += paragraph.is_object() && paragraph.contains("page") ? 1 : 0;
+            }
         return n;
     };
-    for (size_t i = 0; i < stories.value.size(); ++i) {
-        const json& item = stories.value.at(i);
-        int n = has(item, "page") ? 1 : 0;
+    for (size_t s = 0; s < stories.value.size(); ++s) {
+        const json& item = stories.value.at(s);
+        int n = item.is_object() && item.contains("page") ? 1 : 0;
         n += paragraphPages(item);
-        if (has(item, "parts") && item.at("parts").is_array())
-            for (size_t k = 0; k < item.at("parts").size(); ++k)
-                n += paragraphPages(item.at("parts").at(k));
+        const json* parts =
+            item.is_object() && item.contains("parts") ? &item.at("parts") : nullptr;
+        if (parts && parts->is_array())
+            for (size_t p = 0; p < parts->size(); ++p)
+                n += paragraphPages(parts->at(p));
         counts.push_back(n);
     }
     return counts;
@@ -119,8 +123,7 @@ void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     s.subject = String(node, "subject");
     s.publisher = String(node, "publisher");
     s.language = String(node, "language", "en");
-    // Empty means "not given": --check reports it as missing rather than refusing the document.
-    if (!s.language.empty() && !IsLanguageTag(s.language.view()))
+    if (!IsLanguageTag(s.language.view()))
         Fail(node.Field("language"),
              "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
     s.identifier = String(node, "identifier");
@@ -503,19 +506,27 @@ Document ParseDocument(std::string text, const std::string& sourceName, const fs
     return Reader(sourceName, baseDir).Read(root.Root());
 }
 
-Document ReadDocument(const fs::path& file) {
+JsonDocument LoadJson(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
         throw InputError(file.string() + ": cannot read file");
     std::ostringstream text;
     text << in.rdbuf();
-    // The text goes once parsed: the tree is all the reader needs.
-    Document doc = ParseDocument(std::move(text).str(), file.string(), file.parent_path());
+    // The text goes once parsed: the tree is all the readers need.
+    return JsonDocument::Parse(std::move(text).str(), file.string());
+}
+
+Document ReadDocument(const JsonValue& root, const fs::path& file) {
+    Document doc = Reader(file.string(), file.parent_path()).Read(root);
     // A publication needs a title; the file's name is the author's own name for it.
     if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
         std::string_view::npos)
         doc.settings->title = StringT(file.stem().string());
     return doc;
+}
+
+Document ReadDocument(const fs::path& file) {
+    return ReadDocument(LoadJson(file).Root(), file);
 }
 
 } // namespace Cli

@@ -4,6 +4,7 @@
 // and where in it.
 
 #include "cli/JsonInput.h"
+#include "cli/JsonValue.h"
 #include "cli/StoryReader.h"
 #include "epub/options/CSSFile.h"
 #include "epub/options/ExportSettings.h"
@@ -55,6 +56,9 @@ struct Document {
 // Throws InputError for malformed JSON (with line and column), wrong or unknown fields (with
 // their JSON path), unknown style or anchor references, unsafe file names and unreadable files.
 Document ReadDocument(const std::filesystem::path& file);
+// The same, in two steps, for a caller that looks at the tree first (the document's layout).
+JsonDocument LoadJson(const std::filesystem::path& file);
+Document ReadDocument(const JsonValue& root, const std::filesystem::path& file);
 Document ParseDocument(std::string text, const std::string& sourceName,
                        const std::filesystem::path& baseDir);
 

@@ -1,5 +1,7 @@
 #include "cli/FixedDocumentReader.h"
 
+#include "cli/DocumentReader.h"
+
 #include "cli/AnchorBook.h"
 #include "cli/AttributeReader.h"
 #include "cli/FixedTextSetter.h"
@@ -19,7 +21,7 @@
 namespace Cli {
 namespace {
 
-using json = nlohmann::json;
+using json = JsonValue;
 namespace fs = std::filesystem;
 using Foundation::MakeCounted;
 using Render::AffineTransform;
@@ -36,7 +38,7 @@ public:
         : JsonInput(std::move(source), std::move(baseDir)), document_(Text::TextDocument::Make()),
           anchors_(document_), atts_(*this, anchors_) {}
 
-    FixedDocument Read(const JsonValue& root);
+    FixedDocument Read(const json& root);
 
 private:
     void ReadMetadata(const Node& node, EPub::ExportSettings& s) const;
@@ -371,11 +373,9 @@ FixedReader::ReadFill(const Node& node, Render::GradientGeometry* geometry,
             return fallback;
         const Node p = node.Field(key);
         ExpectArray(p);
-        if (p.value.size() != 2 || !p.value.at(size_t{0}).is_number() ||
-            !p.value.at(size_t{1}).is_number())
+        if (p.value.size() != 2 || !p.value.at(0).is_number() || !p.value.at(1).is_number())
             Fail(p, "expected [x, y]");
-        return Foundation::PointT<double>{p.value.at(size_t{0}).get<double>(),
-                                          p.value.at(size_t{1}).get<double>()};
+        return Foundation::PointT<double>{p.value.at(0).get<double>(), p.value.at(1).get<double>()};
     };
     const Foundation::PointT<double> centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
     if (type == "linear") {
@@ -434,15 +434,15 @@ Counted<const Render::Node> FixedReader::ReadShape(const Node& node, bool isPath
 
 AffineTransform FixedReader::ReadTransform(const Node& node) const {
     if (node.value.is_array()) {
-        const auto& v = node.value;
-        bool numbers = v.size() == 6;
+        bool numbers = node.value.size() == 6;
         for (size_t i = 0; numbers && i < 6; ++i)
-            numbers = v.at(i).is_number();
+            numbers = node.value.at(i).is_number();
         if (!numbers)
             Fail(node, "expected a matrix of six numbers [a, b, c, d, e, f]");
-        const auto at = [&v](size_t i) { return v.at(i).get<double>(); };
+        const auto& v = node.value;
         // SVG order: x' = a·x + c·y + e, y' = b·x + d·y + f.
-        return {{at(0), at(2), at(4), at(1), at(3), at(5)}};
+        return {{v.at(0).get<double>(), v.at(2).get<double>(), v.at(4).get<double>(),
+                 v.at(1).get<double>(), v.at(3).get<double>(), v.at(5).get<double>()}};
     }
     Expect(node, json::value_t::object, "a matrix or {rotate, scale, translate, origin}");
     CheckFields(node, {"rotate", "scale", "translate", "origin"});
@@ -452,11 +452,10 @@ AffineTransform FixedReader::ReadTransform(const Node& node) const {
         const Node p = node.Field(key);
         if (p.value.is_number())
             return Foundation::PointT<double>{p.value.get<double>(), p.value.get<double>()};
-        if (!p.value.is_array() || p.value.size() != 2 || !p.value.at(size_t{0}).is_number() ||
-            !p.value.at(size_t{1}).is_number())
+        if (!p.value.is_array() || p.value.size() != 2 || !p.value.at(0).is_number() ||
+            !p.value.at(1).is_number())
             Fail(p, "expected a number or [x, y]");
-        return Foundation::PointT<double>{p.value.at(size_t{0}).get<double>(),
-                                          p.value.at(size_t{1}).get<double>()};
+        return Foundation::PointT<double>{p.value.at(0).get<double>(), p.value.at(1).get<double>()};
     };
     const auto translate = pair("translate", 0);
     const auto scale = pair("scale", 1);
@@ -589,7 +588,7 @@ FixedPage FixedReader::ReadPage(const Node& node) {
     return page;
 }
 
-FixedDocument FixedReader::Read(const JsonValue& root) {
+FixedDocument FixedReader::Read(const json& root) {
     const Node top{root, "$"};
     CheckFields(top, {"layout", "metadata", "accessibility", "options", "contents", "pages"});
     if (String(top, "layout") != "fixed")
@@ -630,9 +629,15 @@ FixedDocument FixedReader::Read(const JsonValue& root) {
 
 } // namespace
 
-bool IsFixedLayout(const std::string& text) {
-    const json root = json::parse(text, nullptr, false);
-    return root.is_object() && root.contains("layout") && root["layout"] == "fixed";
+bool IsFixedLayout(const JsonValue& root) {
+    if (!root.is_object() || !root.contains("layout"))
+        return false;
+    const JsonValue& layout = root.at("layout");
+    return layout.is_string() && layout.get<std::string>() == "fixed";
+}
+
+FixedDocument ReadFixedDocument(const JsonValue& root, const fs::path& file) {
+    return FixedReader(file.string(), file.parent_path()).Read(root);
 }
 
 FixedDocument ParseFixedDocument(const std::string& text, const std::string& sourceName,
@@ -642,12 +647,7 @@ FixedDocument ParseFixedDocument(const std::string& text, const std::string& sou
 }
 
 FixedDocument ReadFixedDocument(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw InputError(file.string() + ": cannot read file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseFixedDocument(text.str(), file.string(), file.parent_path());
+    return ReadFixedDocument(LoadJson(file).Root(), file);
 }
 
 double PageScale(const FixedDocument& doc) {

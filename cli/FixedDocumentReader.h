@@ -3,6 +3,7 @@
 // text frames, images, shapes, groups and links, into one render tree per page.
 
 #include "cli/JsonInput.h"
+#include "cli/JsonValue.h"
 #include "epub/fixed/FixedPackage.h"
 #include "epub/fixed/Publication.h"
 #include "epub/options/ExportSettings.h"
@@ -34,14 +35,14 @@ struct FixedDocument {
     std::vector<EPub::ContentsEntry> contents;
 };
 
-// True when the JSON text is an object whose "layout" is "fixed"; false for anything else,
-// unreadable text included (the reflowable reader reports that).
-bool IsFixedLayout(const std::string& text);
+// True when the document is an object whose "layout" is "fixed".
+bool IsFixedLayout(const JsonValue& root);
 
 // Throws InputError naming the file and the JSON path of the first mistake.
 FixedDocument ParseFixedDocument(const std::string& text, const std::string& sourceName,
                                  const std::filesystem::path& baseDir);
 FixedDocument ReadFixedDocument(const std::filesystem::path& file);
+FixedDocument ReadFixedDocument(const JsonValue& root, const std::filesystem::path& file);
 
 // CSS pixels per point of the document's pages.
 double PageScale(const FixedDocument& doc);

@@ -151,18 +151,11 @@ void ExportFixedEPub(const FixedDocument& doc, const fs::path& target) {
     temp.MoveTo(target);
 }
 
-std::optional<int> RunFixedLayout(const std::string& input,
-                                  const std::optional<std::string>& output, bool html, bool check) {
-    std::ifstream in(input, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!IsFixedLayout(text.str()))
-        return std::nullopt;
+int RunFixedLayout(const JsonValue& root, const std::string& input,
+                   const std::optional<std::string>& output, bool html, bool check) {
     FixedDocument doc;
     try {
-        doc = ParseFixedDocument(text.str(), input, fs::path(input).parent_path());
+        doc = ReadFixedDocument(root, input);
     } catch (const InputError& e) {
         std::cerr << "epubexport: " << e.what() << "\n";
         return 2;

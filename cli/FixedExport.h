@@ -14,9 +14,8 @@ namespace Cli {
 // Throws ExportError.
 void ExportFixedEPub(const FixedDocument& doc, const std::filesystem::path& target);
 
-// The tool's entry for fixed-layout documents: none when `input` is not one (the reflowable
-// path then handles it), otherwise the exit status.
-std::optional<int> RunFixedLayout(const std::string& input,
-                                  const std::optional<std::string>& output, bool html, bool check);
+// The tool's entry for a fixed-layout document (IsFixedLayout): the exit status.
+int RunFixedLayout(const JsonValue& root, const std::string& input,
+                   const std::optional<std::string>& output, bool html, bool check);
 
 } // namespace Cli

@@ -133,13 +133,14 @@ int main(int argc, char** argv) {
     // A reader that goes away is a failed export, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
     Cli::InstallInterruptCleanup();
-    // Fixed-layout documents ("layout": "fixed") take their own path.
-    if (const auto status =
-            Cli::RunFixedLayout(args.input, args.output, args.html.has_value(), args.check))
-        return *status;
     Cli::Document doc;
     try {
-        doc = Cli::ReadDocument(args.input);
+        const Cli::JsonDocument tree = Cli::LoadJson(args.input);
+        // Fixed-layout documents ("layout": "fixed") take their own path.
+        if (Cli::IsFixedLayout(tree.Root()))
+            return Cli::RunFixedLayout(tree.Root(), args.input, args.output, args.html.has_value(),
+                                       args.check);
+        doc = Cli::ReadDocument(tree.Root(), args.input);
         if (args.check)
             Cli::CheckSplitNames(doc);
     } catch (const Cli::InputError& e) {

@@ -248,7 +248,8 @@ StringT NoHeadingsMessage() {
 }
 
 StringT PublicationLanguageMessage(const StringT& tag) {
-    if (tag.empty())
+    // "und" says the language was not determined: as good as none.
+    if (tag.empty() || tag.view() == "und")
         return Message("The publication's language is missing");
     if (!IsKnownLanguage(tag.view()))
         return StringT::Format(Message("Unknown publication language \"%1\"").view(), tag);

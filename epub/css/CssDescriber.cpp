@@ -398,7 +398,9 @@ void CssDescriber::DescribePalette(const AttributeSet& atts, const FontColourPal
         font, Render::FontColourPaletteDescriptor::Make(
                   type, static_cast<uint32_t>(std::max(palette.GetPaletteIndex(), 0)),
                   std::move(entries)));
-    Add(StringT::Format("font-palette:%1;", name));
+    // No palette rule can be written without a font to name.
+    if (!name.empty())
+        Add(StringT::Format("font-palette:%1;", name));
 }
 
 void CssDescriber::DescribeFont(const AttributeSet& atts) {

@@ -202,4 +202,17 @@ TEST_F(GlyphCssTest, PalettesAreRegisteredOnce) {
     EXPECT_EQ(more.Find("inherit"), StringT::npos);
 }
 
+TEST_F(GlyphCssTest, PaletteWithoutFontFamilyIsLeftOut) {
+    // Without a family there is no palette rule to name, and "font-palette:;" is invalid.
+    AddParagraphStyle("Plain", {}, {}, {});
+    const auto palette = Counted<const AttObject>(
+        Text::FontColourPaletteAtt::Make(0, 1, {{0, Render::Colour::MakeRGB(255, 0, 0)}}));
+    const auto paragraph = Sheet().RegisterParagraphAtts(Para("Plain"), nullptr);
+    Sheet().RegisterGlyphAtts(Run("Plain", Set({{GlyphObject::FontColourPalette, palette}})),
+                              paragraph.get());
+    const StringT css = Sheet().DescribeStyles();
+    EXPECT_EQ(css.Find("font-palette:;"), StringT::npos) << css;
+    EXPECT_EQ(css.Find("@font-palette-values"), StringT::npos) << css;
+}
+
 } // namespace

@@ -53,7 +53,7 @@ private:
     Counted<const Render::Node> ReadImage(const Node& node);
     Counted<const Render::Node> ReadShape(const Node& node, bool isPath);
     Counted<const Render::Node> ReadGroup(const Node& node);
-    Counted<const Render::Node> ReadLink(const Node& node) const;
+    Counted<const Render::Node> ReadLink(const Node& node);
 
     Text::GlyphAtts ReadCharacter(const Node& node, const Text::GlyphAtts& base) const;
     StyledText Styled(const Text::GlyphAtts& atts, std::string text) const;
@@ -72,6 +72,8 @@ private:
     AttributeReader atts_;
     FixedTextSetter setter_;
     std::map<fs::path, LoadedImage> images_;
+    // Page links are checked once every page is read: a link may point forward.
+    std::vector<std::pair<uint32_t, Node>> pageLinks_;
     size_t pageCount_ = 0;
 };
 
@@ -507,7 +509,7 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
     return group;
 }
 
-Counted<const Render::Node> FixedReader::ReadLink(const Node& node) const {
+Counted<const Render::Node> FixedReader::ReadLink(const Node& node) {
     CheckFields(node, {"type", "x", "y", "width", "height", "url", "page"});
     auto link = MakeCounted<Render::HyperlinkNode>();
     link->rect = ReadRect(node);
@@ -520,6 +522,7 @@ Counted<const Render::Node> FixedReader::ReadLink(const Node& node) const {
         link->url = StringT(url);
     } else {
         link->page = static_cast<uint32_t>(Integer(node, "page", 1, 1, kIntMax));
+        pageLinks_.emplace_back(link->page, node.Field("page"));
     }
     return link;
 }
@@ -614,6 +617,9 @@ FixedDocument FixedReader::Read(const json& root) {
     for (size_t i = 0; i < doc.contents.size(); ++i)
         if (doc.contents[i].page > doc.pages.size())
             Fail(top.Field("contents").Item(i).Field("page"), "no such page");
+    for (const auto& [page, where] : pageLinks_)
+        if (page > doc.pages.size())
+            Fail(where, "no such page");
     using CoverPage = EPub::FileExportOptions::CoverPage;
     if (doc.options->GetCoverPage() == CoverPage::DocumentPage &&
         doc.options->GetCoverPageNum() > doc.pages.size())

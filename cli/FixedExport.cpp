@@ -163,7 +163,9 @@ int RunFixedLayout(const JsonValue& root, const std::string& input,
     if (check)
         return 0; // nothing a fixed-layout page cannot show: what CSS cannot say is rasterised
     if (html || !output) {
-        std::cerr << "epubexport: fixed-layout documents export to EPUB only (-o FILE)\n";
+        std::cerr << "epubexport: " << input
+                  << ": a fixed-layout document (\"layout\": \"fixed\") has no plain XHTML form;"
+                     " export it with -o FILE.epub\n";
         return 2;
     }
     try {

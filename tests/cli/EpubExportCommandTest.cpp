@@ -264,3 +264,37 @@ TEST_F(Tool, ShowcasePassesEpubCheck) {
         }
     }
 }
+
+namespace {
+
+// A two-page fixed-layout document whose only link points at `page`.
+std::string FixedWithLink(int page) {
+    return R"({"layout": "fixed",
+  "metadata": {"title": "Pages", "identifier": "urn:uuid:11111111-2222-4333-8444-555555555555"},
+  "pages": [{"width": 200, "height": 300, "items": [
+               {"type": "link", "x": 0, "y": 0, "width": 50, "height": 20, "page": )" +
+           std::to_string(page) + R"(}]},
+            {"width": 200, "height": 300, "items": []}]})";
+}
+
+} // namespace
+
+TEST_F(Tool, FixedLayoutLinksToMissingPagesAreRefusedWithTheirPath) {
+    const Result r = ExpectRefused(FixedWithLink(3));
+    EXPECT_NE(r.err.find("pages[0].items[0].page"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no such page"), std::string::npos) << r.err;
+
+    const std::string input = Write("fixed.json", FixedWithLink(3));
+    EXPECT_EQ(Run("--check '" + input + "'").status, 2);
+    Write("fixed.json", FixedWithLink(2));
+    EXPECT_EQ(Run("--check '" + input + "'").status, 0);
+}
+
+TEST_F(Tool, FixedLayoutRefusesHtmlModeAndSaysWhatToDo) {
+    const std::string input = Write("fixed.json", FixedWithLink(2));
+    const Result r = Run("'" + input + "' --html '" + std::string(dir_ / "site") + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("fixed-layout"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("-o FILE.epub"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "site"));
+}

@@ -33,11 +33,25 @@ std::string Encoded(const std::u32string& text) {
     return out;
 }
 
+// Notes and their references share a folder, so the document's own name is the path; it is
+// percent-encoded here and escaped for XML where the attribute is written.
 StringT FragmentHref(const StringT& chunk, const StringT& id) {
+    static constexpr char hex[] = "0123456789ABCDEF";
     const std::string_view name = chunk.view();
     const size_t slash = name.find_last_of("/\\");
-    return StringT::Format("%1#%2", slash == std::string_view::npos ? name : name.substr(slash + 1),
-                           id);
+    std::string out;
+    for (const char ch : slash == std::string_view::npos ? name : name.substr(slash + 1)) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b > 0x20 && b < 0x7F &&
+            std::string_view("\"#%<>?[\\]^`{|}").find(ch) == std::string_view::npos) {
+            out += ch;
+            continue;
+        }
+        out += '%';
+        out += hex[b >> 4];
+        out += hex[b & 15];
+    }
+    return StringT::Format("%1#%2", out, id);
 }
 
 StringT ClassAttribute(const StringT& classes) {

@@ -168,6 +168,30 @@ TEST_F(DocumentStructure, FootnotesCloseTheDocumentThatReferencesThem) {
     EXPECT_EQ(AllText(Body(second).last_child()), "2 second note");
 }
 
+TEST_F(DocumentStructure, NoteLinksBetweenDocumentsAreValidUrls) {
+    auto b = Builder();
+    b.Paragraph().Text("one");
+    b.Paragraph().Text("two").Note(Text::NoteKind::Endnote, Text("the note"));
+    const auto story = b.Build();
+    const Text::StoryPos second = story->gbegin().GetParagraphEnd();
+    const std::vector<StoryChunk> chunks{
+        StoryChunk("a&b \u00df.xhtml", Text::StoryRange(story->gbegin(), second)),
+        StoryChunk("a&b \u00df_2.xhtml", Text::StoryRange(second, story->GetTerminator()))};
+    ASSERT_TRUE(exporter_.ExportStory(story, "a&b \u00df.xhtml", "T", chunks));
+    std::vector<std::string> hrefs;
+    for (const char* name : {"a&b \u00df.xhtml", "a&b \u00df_2.xhtml"}) {
+        for (const auto& link : Parse(name).select_nodes("//a[@href]"))
+            hrefs.emplace_back(link.node().attribute("href").value());
+    }
+    ASSERT_FALSE(hrefs.empty());
+    for (const auto& href : hrefs) {
+        EXPECT_EQ(href.find(' '), std::string::npos) << href;
+        if (href[0] != '#') {
+            EXPECT_EQ(href.rfind("a&b%20%C3%9F", 0), 0u) << href;
+        }
+    }
+}
+
 TEST_F(DocumentStructure, EndnotesFromCellsAndNotesFollowTheStory) {
     auto cellStory = Builder();
     cellStory.Paragraph().Text("in footnote").Note(Text::NoteKind::Endnote, Text("from note"));

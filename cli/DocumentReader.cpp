@@ -157,7 +157,7 @@ void Reader::ReadAccessibility(const Node& node, EPub::ExportSettings& settings)
     auto metadata = Foundation::MakeCounted<EPub::AccessibilityMetadata>();
     ReadTerms<EPub::AccessMode>(*this, node, "accessModes", 11, *metadata);
     ReadTerms<EPub::AccessModeSufficient>(*this, node, "accessModesSufficient", 4, *metadata);
-    ReadTerms<EPub::AccessibilityFeature>(*this, node, "features", 40, *metadata);
+    ReadTerms<EPub::AccessibilityFeature>(*this, node, "features", 41, *metadata);
     ReadTerms<EPub::AccessibilityHazard>(*this, node, "hazards", 11, *metadata);
     metadata->SetSummary(StringT(String(node, "summary")));
     metadata->SetCertifiedBy(StringT(String(node, "certifiedBy")));

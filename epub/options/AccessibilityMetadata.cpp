@@ -54,7 +54,7 @@ constexpr std::array<std::string_view, 7> kConformanceTexts = {
     "EPUB Accessibility 1.1 - WCAG 2.1 Level AA",
     "EPUB Accessibility 1.1 - WCAG 2.1 Level AAA"};
 
-constexpr std::array<std::string_view, 40> kFeatureTexts = {"none",
+constexpr std::array<std::string_view, 41> kFeatureTexts = {"none",
                                                             "alternativeText",
                                                             "annotations",
                                                             "ARIA",
@@ -93,7 +93,8 @@ constexpr std::array<std::string_view, 40> kFeatureTexts = {"none",
                                                             "unlocked",
                                                             "verticalWriting",
                                                             "withAdditionalWordSegmentation",
-                                                            "WithoutAdditionalWordSegmentation"};
+                                                            "WithoutAdditionalWordSegmentation",
+                                                            "printPageNumbers"};
 
 template <size_t N, class E>
 std::string_view Lookup(const std::array<std::string_view, N>& table, E value) noexcept {
@@ -118,7 +119,7 @@ private:
     }
 };
 
-using FeatureEnumSerialiser = DenseEnumSerialiser<40>;
+using FeatureEnumSerialiser = DenseEnumSerialiser<41>;
 using HazardEnumSerialiser = DenseEnumSerialiser<11>;
 // Also checks the sufficient access modes, so a stored sufficient value up to 10 loads (and
 // describes as an empty text).

@@ -106,6 +106,8 @@ enum class AccessibilityFeature : int32_t {
     VerticalWriting,
     WithAdditionalWordSegmentation,
     WithoutAdditionalWordSegmentation,
+    // Added after the first 40 terms, so stored values keep their meaning.
+    PrintPageNumbers,
 };
 
 // The vocabulary texts written into the package document; empty for a value outside the

@@ -61,8 +61,7 @@ Counted<AccessibilityMetadata> AccessibilityProfile::Derive(const AccessibilityM
         out->Set(F::StructuralNavigation, headings_ > 0);
         out->Set(F::TableOfContents, publication.tableOfContents);
         out->Set(F::PageNavigation, publication.pageList);
-        // The vocabulary's name for print page numbers marked in the text.
-        out->Set(F::PageBreakMarkers, publication.pageList);
+        out->Set(F::PrintPageNumbers, publication.pageList);
         out->Set(F::AlternativeText, withText_ > 0);
         out->Set(F::LongDescription, described_ > 0);
         out->Set(F::ReadingOrder, true);

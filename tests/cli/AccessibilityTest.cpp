@@ -126,8 +126,8 @@ TEST_F(Accessibility, DescribedPicturesHeadingsAndPagesAreAllDeclared) {
     EXPECT_THAT(meta["schema:accessModeSufficient"], ElementsAre("textual"));
     EXPECT_THAT(meta["schema:accessibilityFeature"],
                 ElementsAre("alternativeText", "displayTransformability", "longDescription",
-                            "pageBreakMarkers", "pageNavigation", "readingOrder",
-                            "structuralNavigation", "tableOfContents"));
+                            "pageNavigation", "readingOrder", "structuralNavigation",
+                            "tableOfContents", "printPageNumbers"));
     EXPECT_THAT(meta["dcterms:conformsTo"],
                 ElementsAre("EPUB Accessibility 1.1 - WCAG 2.1 Level AA"));
     EXPECT_EQ(meta.count("a11y:certifiedBy"), 0u);

@@ -51,7 +51,7 @@ FEATURES = ["alternativeText", "annotations", "ARIA", "audioDescription", "brail
             "closedCaptions", "describedMaths", "displayTransformability",
             "fullRubyAnnotations", "highContrastAudio", "highContrastDisplay",
             "horizontalWriting", "index", "largePrint", "latex", "latex-chemistry",
-            "longDescription", "MathML", "MathML-chemistry", "openCaptions", "pageBreakMarkers",
+            "longDescription", "MathML", "MathML-chemistry", "openCaptions", "pageBreakMarkers", "printPageNumbers",
             "pageNavigation", "readingOrder", "rubyAnnotations", "signLanguage",
             "structuralNavigation", "synchronisedAudioText", "tableOfContents",
             "tactileGraphic", "tactileObject", "timingControl", "transcript", "ttsMarkup",

@@ -84,7 +84,8 @@ TEST(AccessibilityMetadata, VocabulariesKeepTheirIrregularSpellings) {
     EXPECT_EQ(GetVocabularyText(AccessibilityFeature::LatexChemistry), "latex-chemistry");
     EXPECT_EQ(GetVocabularyText(AccessibilityFeature::MathMLChemistry), "MathML-chemistry");
     EXPECT_EQ(GetVocabularyText(AccessibilityFeature::Unknown), "unknown");
-    EXPECT_EQ(GetVocabularyText(static_cast<AccessibilityFeature>(40)), "");
+    EXPECT_EQ(GetVocabularyText(AccessibilityFeature::PrintPageNumbers), "printPageNumbers");
+    EXPECT_EQ(GetVocabularyText(static_cast<AccessibilityFeature>(41)), "");
     EXPECT_EQ(GetVocabularyText(AccessibilityHazard::Unknown), "unknown");
     EXPECT_EQ(GetVocabularyText(AccessibilityConformance::WCAG20A),
               "EPUB Accessibility 1.1 - WCAG 2.0 Level A");
@@ -154,7 +155,7 @@ TEST(AccessibilityMetadata, LoadKeepsAbsentMembersAndRefusesUnknownValues) {
     const AnyValue any;
     LoadMembers(m, [&](OutSerialiser& out) {
         out.SaveEnumI(FourCC("cnfm"), 7, any);
-        out.SaveEnumsI(FourCC("feat"), std::vector<int>{40, 2, -1}, any);
+        out.SaveEnumsI(FourCC("feat"), std::vector<int>{41, 2, -1}, any);
         out.SaveEnumsI(FourCC("hazd"), std::vector<int>{}, any);
     });
     EXPECT_EQ(m.GetConformance(), AccessibilityConformance::WCAG21AA);

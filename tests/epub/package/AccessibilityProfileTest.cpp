@@ -78,7 +78,7 @@ TEST(AccessibilityProfile, GivenPartsWinAndTheRestIsDerived) {
     EXPECT_EQ(derived->GetCertifiedBy(), "Checkers Ltd");
     EXPECT_EQ(derived->GetAccessModes(), (std::set{AccessMode::Textual, AccessMode::Visual}));
     EXPECT_TRUE(derived->IsSet(AccessibilityFeature::LongDescription));
-    EXPECT_TRUE(derived->IsSet(AccessibilityFeature::PageBreakMarkers));
+    EXPECT_TRUE(derived->IsSet(AccessibilityFeature::PrintPageNumbers));
     EXPECT_EQ(derived->GetConformance(), AccessibilityConformance::WCAG21AA);
     // The summary tells what was derived, and keeps quiet about hazards it was not told about.
     const std::string summary = derived->GetSummary().str();

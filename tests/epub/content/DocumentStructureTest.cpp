@@ -180,7 +180,8 @@ TEST_F(DocumentStructure, NoteLinksBetweenDocumentsAreValidUrls) {
     ASSERT_TRUE(exporter_.ExportStory(story, "a&b \u00df.xhtml", "T", chunks));
     std::vector<std::string> hrefs;
     for (const char* name : {"a&b \u00df.xhtml", "a&b \u00df_2.xhtml"}) {
-        for (const auto& link : Parse(name).select_nodes("//a[@href]"))
+        const auto doc = Parse(name);
+        for (const auto& link : doc.select_nodes("//a[@href]"))
             hrefs.emplace_back(link.node().attribute("href").value());
     }
     ASSERT_FALSE(hrefs.empty());

@@ -45,14 +45,14 @@ FixedTextSetter::FixedTextSetter() {
 
 FixedTextSetter::~FixedTextSetter() = default;
 
-const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& spec,
+const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& wanted,
                                                       std::string& error) {
-    const StringT family = spec.family.empty() ? StringT("DejaVu Sans") : spec.family;
-    const auto key = std::make_tuple(family.str(), spec.weight, spec.style);
+    const StringT family = wanted.family.empty() ? StringT("DejaVu Sans") : wanted.family;
+    const auto key = std::make_tuple(family.str(), wanted.weight, wanted.style);
     if (const auto it = faces_.find(key); it != faces_.end())
         return it->second.get();
-    const Foundation::Font font(family, {}, spec.weight,
-                                static_cast<Foundation::FontSlant>(spec.style));
+    const Foundation::Font font(family, {}, wanted.weight,
+                                static_cast<Foundation::FontSlant>(wanted.style));
     auto handle = Foundation::FontHandle::Make(font);
     if (!handle || handle->GetFilePath().empty()) {
         error = "font \"" + family.str() + "\" is not installed";

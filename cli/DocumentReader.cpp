@@ -1,5 +1,7 @@
 #include "cli/DocumentReader.h"
 
+#include "cli/AccessibilityReader.h"
+
 #include "cli/NameRules.h"
 #include "epub/content/Landmark.h"
 #include "epub/options/AccessibilityMetadata.h"
@@ -96,7 +98,6 @@ public:
 
 private:
     void ReadMetadata(const Node& node, EPub::ExportSettings& settings) const;
-    void ReadAccessibility(const Node& node, EPub::ExportSettings& settings) const;
     void ReadOptions(const Node& node, Document& doc) const;
     void ReadValidation(const Node& node, EPub::ExportSettings& settings) const;
     void ReadProfiles(const Node& node, Raster::ICCProfileSet& profiles) const;
@@ -128,53 +129,6 @@ void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
              "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
     s.identifier = String(node, "identifier");
     s.identifierType = Bool(node, "isbn", false) ? 2 : 0;
-}
-
-// Vocabulary values are written as the metadata spells them ("alternativeText", "ARIA").
-template <class Enum>
-void ReadTerms(const Reader& in, const Node& node, const std::string& key, size_t count,
-               EPub::AccessibilityMetadata& metadata) {
-    if (!node.Has(key))
-        return;
-    const Node list = node.Field(key);
-    in.ExpectArray(list);
-    for (size_t i = 0; i < list.value.size(); ++i) {
-        const Node item = list.Item(i);
-        in.Expect(item, json::value_t::string, "a vocabulary term");
-        const std::string term = item.value.get<std::string>();
-        size_t value = 0;
-        while (value < count && EPub::GetVocabularyText(static_cast<Enum>(value)) != term)
-            ++value;
-        if (value == count)
-            in.Fail(item, "unknown term \"" + term + "\"");
-        metadata.Set(static_cast<Enum>(value), true);
-    }
-}
-
-void Reader::ReadAccessibility(const Node& node, EPub::ExportSettings& settings) const {
-    CheckFields(node, {"accessModes", "accessModesSufficient", "features", "hazards", "summary",
-                       "conformance", "certifiedBy", "credentials", "reportLink"});
-    auto metadata = Foundation::MakeCounted<EPub::AccessibilityMetadata>();
-    ReadTerms<EPub::AccessMode>(*this, node, "accessModes", 11, *metadata);
-    ReadTerms<EPub::AccessModeSufficient>(*this, node, "accessModesSufficient", 4, *metadata);
-    ReadTerms<EPub::AccessibilityFeature>(*this, node, "features", 41, *metadata);
-    ReadTerms<EPub::AccessibilityHazard>(*this, node, "hazards", 11, *metadata);
-    metadata->SetSummary(StringT(String(node, "summary")));
-    metadata->SetCertifiedBy(StringT(String(node, "certifiedBy")));
-    metadata->SetCredentials(StringT(String(node, "credentials")));
-    metadata->SetReportLink(StringT(String(node, "reportLink")));
-    if (node.Has("conformance")) {
-        static constexpr std::string_view levels[] = {
-            "none", "WCAG20A", "WCAG20AA", "WCAG20AAA", "WCAG21A", "WCAG21AA", "WCAG21AAA"};
-        const std::string level = String(node, "conformance");
-        const auto* found = std::find(std::begin(levels), std::end(levels), level);
-        if (found == std::end(levels))
-            Fail(node.Field("conformance"),
-                 "unknown level \"" + level + "\" (WCAG20A ... WCAG21AAA, or none)");
-        metadata->SetConformance(
-            static_cast<EPub::AccessibilityConformance>(found - std::begin(levels)));
-    }
-    settings.accessibility = std::move(metadata);
 }
 
 void Reader::ReadOptions(const Node& node, Document& doc) const {
@@ -463,7 +417,7 @@ Document Reader::Read(const json& root) {
     StoryReader stories(*this, anchors, doc.styles);
 
     if (top.Has("accessibility"))
-        ReadAccessibility(top.Field("accessibility"), *doc.settings);
+        doc.settings->accessibility = ReadAccessibility(*this, top.Field("accessibility"));
     if (top.Has("options"))
         ReadOptions(top.Field("options"), doc);
     if (top.Has("validation"))

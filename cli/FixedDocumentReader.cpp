@@ -2,6 +2,7 @@
 
 #include "cli/DocumentReader.h"
 
+#include "cli/AccessibilityReader.h"
 #include "cli/AnchorBook.h"
 #include "cli/AttributeReader.h"
 #include "cli/FixedTextSetter.h"
@@ -42,7 +43,6 @@ public:
 
 private:
     void ReadMetadata(const Node& node, EPub::ExportSettings& s) const;
-    void ReadAccessibility(const Node& node, EPub::ExportSettings& s) const;
     void ReadOptions(const Node& node, FixedDocument& doc) const;
     void ReadContents(const Node& node, FixedDocument& doc) const;
     FixedPage ReadPage(const Node& node);
@@ -77,26 +77,6 @@ private:
     size_t pageCount_ = 0;
 };
 
-template <class Enum>
-void ReadTerms(const FixedReader& in, const Node& node, const std::string& key, size_t count,
-               EPub::AccessibilityMetadata& metadata) {
-    if (!node.Has(key))
-        return;
-    const Node list = node.Field(key);
-    in.ExpectArray(list);
-    for (size_t i = 0; i < list.value.size(); ++i) {
-        const Node item = list.Item(i);
-        in.Expect(item, json::value_t::string, "a vocabulary term");
-        const std::string term = item.value.get<std::string>();
-        size_t value = 0;
-        while (value < count && EPub::GetVocabularyText(static_cast<Enum>(value)) != term)
-            ++value;
-        if (value == count)
-            in.Fail(item, "unknown term \"" + term + "\"");
-        metadata.Set(static_cast<Enum>(value), true);
-    }
-}
-
 void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
                        "publisher", "language", "identifier"});
@@ -109,17 +89,6 @@ void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const 
     s.publisher = String(node, "publisher");
     s.language = String(node, "language", "en");
     s.identifier = String(node, "identifier");
-}
-
-void FixedReader::ReadAccessibility(const Node& node, EPub::ExportSettings& s) const {
-    CheckFields(node, {"accessModes", "accessModesSufficient", "features", "hazards", "summary"});
-    auto metadata = MakeCounted<EPub::AccessibilityMetadata>();
-    ReadTerms<EPub::AccessMode>(*this, node, "accessModes", 11, *metadata);
-    ReadTerms<EPub::AccessModeSufficient>(*this, node, "accessModesSufficient", 4, *metadata);
-    ReadTerms<EPub::AccessibilityFeature>(*this, node, "features", 40, *metadata);
-    ReadTerms<EPub::AccessibilityHazard>(*this, node, "hazards", 11, *metadata);
-    metadata->SetSummary(StringT(String(node, "summary")));
-    s.accessibility = std::move(metadata);
 }
 
 void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
@@ -601,7 +570,7 @@ FixedDocument FixedReader::Read(const json& root) {
     if (top.Has("metadata"))
         ReadMetadata(top.Field("metadata"), *doc.settings);
     if (top.Has("accessibility"))
-        ReadAccessibility(top.Field("accessibility"), *doc.settings);
+        doc.settings->accessibility = ReadAccessibility(*this, top.Field("accessibility"));
     if (top.Has("options"))
         ReadOptions(top.Field("options"), doc);
     if (top.Has("contents"))

@@ -1,5 +1,7 @@
 #include "cli/AccessibilityReader.h"
 
+#include "cli/NameRules.h"
+
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -45,7 +47,15 @@ Counted<EPub::AccessibilityMetadata> ReadAccessibility(const JsonInput& in, cons
     metadata->SetSummary(StringT(in.String(node, "summary")));
     metadata->SetCertifiedBy(StringT(in.String(node, "certifiedBy")));
     metadata->SetCredentials(StringT(in.String(node, "credentials")));
-    metadata->SetReportLink(StringT(in.String(node, "reportLink")));
+    // The report cannot be part of the publication: the link must lead to the web (checkers
+    // take any other link for a resource the package lacks).
+    const std::string report = in.String(node, "reportLink");
+    const std::string scheme = FoldCase(report.substr(0, report.find(':') + 1));
+    if (!report.empty() && (!IsAbsoluteUrl(report) || (scheme != "http:" && scheme != "https:")))
+        in.Fail(node.Field("reportLink"), "\"" + report +
+                                              "\" is not an absolute http or https URL (such as "
+                                              "https://example.org/report)");
+    metadata->SetReportLink(StringT(report));
     if (node.Has("conformance")) {
         static constexpr std::string_view levels[] = {
             "none", "WCAG20A", "WCAG20AA", "WCAG20AAA", "WCAG21A", "WCAG21AA", "WCAG21AAA"};

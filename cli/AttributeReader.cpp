@@ -432,13 +432,19 @@ Counted<const Text::AttObject> AttributeReader::ReadTableOfContents(const Node& 
 }
 
 Counted<const Text::AttObject> AttributeReader::ReadHyperlink(const Node& node) const {
+    const auto url = [&](const Node& field) {
+        in_.Expect(field, json::value_t::string, "a string");
+        const std::string text = field.value.get<std::string>();
+        if (!IsFollowableUrl(text))
+            in_.Fail(field, "\"" + text + "\" is not a URL a reader can follow");
+        return Text::HyperlinkData::MakeURL(StringT(text));
+    };
     if (node.value.is_string())
-        return AsObject(Text::HyperlinkAtt::Make(
-            Text::HyperlinkData::MakeURL(StringT(node.value.get<std::string>()))));
+        return AsObject(Text::HyperlinkAtt::Make(url(node)));
     in_.CheckFields(node, {"url", "anchor", "page", "chapter"});
     Counted<const Text::HyperlinkData> data;
     if (node.Has("url"))
-        data = Text::HyperlinkData::MakeURL(StringT(in_.String(node, "url")));
+        data = url(node.Field("url"));
     else if (node.Has("anchor"))
         data = Text::HyperlinkData::MakeAnchor(anchors_.Use(in_, node.Field("anchor")));
     else if (node.Has("chapter") || node.Has("page"))

@@ -5,11 +5,13 @@
 #include "cli/NameRules.h"
 #include "cli/OutputFile.h"
 #include "epub/content/Article.h"
+#include "epub/package/EntryName.h"
 #include "epub/package/FlowingEPubExporter.h"
 #include "host/foundation/FontCache.h"
 
 #include <map>
 #include <optional>
+#include <set>
 #include <system_error>
 
 namespace Cli {
@@ -47,6 +49,42 @@ EPub::Article MakeArticle(const Document& doc, const Unit& unit) {
         article.frameScales.push_back({EPub::FrameScale{story->gbegin(), {1.0, 1.0}}});
     }
     return article;
+}
+
+// A story's name as an entry: readers and checkers expect content documents to end in ".xhtml".
+StringT StoredStoryName(const StringT& name) {
+    StringT stored = EPub::EntryName(name.view());
+    if (!stored.EndsWith(".xhtml"))
+        stored += ".xhtml";
+    return stored;
+}
+
+// The document with the names its stories take in the container: what an entry name cannot
+// hold becomes "_", ".xhtml" is added where it is missing, and a name that then meets another
+// story's or one the package writes itself (ASCII case ignored) is numbered ("a_b-2.xhtml").
+// Names that need no change keep theirs, whatever their order.
+Document WithEntryNames(const Document& doc) {
+    Document mapped = doc;
+    std::set<std::string> taken{"toc.xhtml", "cover.xhtml", "package.opf"};
+    for (const StoryEntry& entry : doc.stories)
+        if (StoredStoryName(entry.fileName) == entry.fileName)
+            taken.insert(FoldCase(entry.fileName.view()));
+    std::map<std::string, StringT> renamed; // an article's parts share their name
+    for (StoryEntry& entry : mapped.stories) {
+        const StringT name = StoredStoryName(entry.fileName);
+        if (name == entry.fileName)
+            continue;
+        auto [it, added] = renamed.emplace(entry.fileName.str(), name);
+        if (added) {
+            for (int n = 2; !taken.insert(FoldCase(it->second.view())).second; ++n)
+                it->second = EPub::NumberedName(name.view(), n);
+        }
+        entry.fileName = it->second;
+    }
+    for (ArticleEntry& article : mapped.articles)
+        if (const auto it = renamed.find(article.fileName.str()); it != renamed.end())
+            article.fileName = it->second;
+    return mapped;
 }
 
 // The documents a unit is cut into, as the content writer will name them.
@@ -175,7 +213,8 @@ void UseFonts(EPub::HtmlExporter& exporter, const Document& doc) {
 
 } // namespace
 
-void CheckSplitNames(const Document& doc) {
+void CheckSplitNames(const Document& original) {
+    const Document doc = WithEntryNames(original);
     EPub::HtmlExporter exporter(doc.settings, doc.options);
     HostServices host;
     host.Install(exporter);
@@ -186,7 +225,8 @@ void CheckSplitNames(const Document& doc) {
     CheckDocumentNames(doc, units, chunks, true);
 }
 
-void ExportEPub(const Document& doc, const fs::path& target, const Progress& progress) {
+void ExportEPub(const Document& original, const fs::path& target, const Progress& progress) {
+    const Document doc = WithEntryNames(original);
     std::optional<OutputFile> output;
     {
         EPub::FlowingEPubExporter exporter(doc.settings, doc.options);

@@ -43,6 +43,44 @@ bool IsLanguageTag(std::string_view tag) {
     }
 }
 
+bool IsAbsoluteUrl(std::string_view url) {
+    const size_t colon = url.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon + 1 == url.size() ||
+        !IsAsciiLetter(url[0]))
+        return false;
+    for (const char c : url.substr(1, colon - 1))
+        if (!IsAsciiLetter(c) && !IsDigit(c) && c != '+' && c != '-' && c != '.')
+            return false;
+    for (const char c : url.substr(colon + 1)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7F ||
+            std::string_view("<>\"{}|\\^`").find(c) != std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
+bool IsFollowableUrl(std::string_view url) {
+    if (url.find_first_not_of(" \t") == std::string_view::npos)
+        return false;
+    const auto hex = [](char c) {
+        return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+    for (size_t i = 0; i < url.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(url[i]);
+        if (byte < 0x20 || byte == 0x7F)
+            return false;
+        if (url[i] == '%' && (i + 2 >= url.size() || !hex(url[i + 1]) || !hex(url[i + 2])))
+            return false;
+    }
+    const std::string folded = FoldCase(url.substr(0, 8));
+    for (const std::string_view web : {"http://", "https://", "ftp://"})
+        if (folded.starts_with(web))
+            return url.size() > web.size() &&
+                   std::string_view("/?#").find(url[web.size()]) == std::string_view::npos;
+    return true;
+}
+
 std::string FoldCase(std::string_view name) {
     std::string folded(name);
     for (char& c : folded)

@@ -12,6 +12,12 @@ bool IsPlainCssIdentifier(std::string_view name);
 // A language tag of the BCP 47 shape: letters, then subtags of 1 to 8 letters or digits after
 // hyphens ("en", "de-CH", "zh-Hant-TW").
 bool IsLanguageTag(std::string_view tag);
+// An absolute URL such as "https://example.org/report" or "mailto:a@example.org": a scheme, ":"
+// and the rest, with no white space, controls or characters a URL must escape ("<>\"{}|\\^`).
+bool IsAbsoluteUrl(std::string_view url);
+// A link a reader can follow once written: not empty, every "%" starts an escape of two hex
+// digits, no controls, and a web link (http, https, ftp) names a host.
+bool IsFollowableUrl(std::string_view url);
 // ASCII letters lowered: names that differ only so are one file on many file systems.
 std::string FoldCase(std::string_view name);
 

@@ -279,17 +279,26 @@ Landmark ContentWriter::RunLandmark(const Text::ParagraphAtts& atts) const {
 
 // A landmark section holds everything up to the next landmark or the end of the chunk, so the
 // entries of a contents page sit inside the section its heading opens. Lists close first: a
-// section may not cut through them.
+// section may not cut through them, nor through a decoration wrapper, which closes before a
+// section it sits in ends and opens again in the next.
 void ContentWriter::OpenLandmark(OutStream& out, ExportState& state, Landmark& open,
                                  Landmark landmark) {
     if (landmark == open)
         return;
     state.lists.CloseAll(out);
+    const bool splitWrapper =
+        !state.wrapperClass.empty() && open != Landmark::None && open == state.wrapperOutside;
+    if (splitWrapper)
+        out << "</div>\n";
     if (open != Landmark::None)
         host_.EndSection(out);
     open = landmark;
     if (landmark != Landmark::None)
         host_.StartSection(out, landmark);
+    if (splitWrapper) {
+        out << StringT::Format("<div class=\"%1\">\n", XMLEncode(state.wrapperClass.view()));
+        state.wrapperOutside = landmark;
+    }
 }
 
 // One run of paragraphs sharing their attributes: an optional wrapper div, the paragraphs.
@@ -308,11 +317,12 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
         out << StringT::Format("<a id=\"%1\"/>", XMLEncode(location.id.view()));
     }
     const Counted<DivParams> div = host_.Styles().RegisterDivAtts(state.paragraphAtts);
-    const Landmark outside = openLandmark;
     if (div) {
         // A list may not straddle the wrapper's edges.
         state.lists.CloseAll(out);
         out << StringT::Format("<div class=\"%1\">\n", XMLEncode(div->className.view()));
+        state.wrapperClass = div->className;
+        state.wrapperOutside = openLandmark;
     }
 
     bool ok = true;
@@ -341,10 +351,11 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
     }
     if (div) {
         // A section opened inside the wrapper ends with it.
-        if (openLandmark != outside)
+        if (openLandmark != state.wrapperOutside)
             OpenLandmark(out, state, openLandmark, Landmark::None);
         state.lists.CloseAll(out);
         out << "</div>\n";
+        state.wrapperClass = StringT();
     }
     return ok;
 }
@@ -425,11 +436,11 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     const StringT classes = JoinClasses({params->ClassList()});
     std::string open = listItem ? "<li" : "<" + std::string(element.view());
     bool labelWritten = false;
-    if (!listItem)
-        if (const StringT label = host_.TakeSectionLabel(); !label.empty()) {
-            open += " id=\"" + std::string(XMLEncode(label.view()).view()) + "\"";
-            labelWritten = true;
-        }
+    // A list item names its section too: a section may hold nothing but a list.
+    if (const StringT label = host_.TakeSectionLabel(); !label.empty()) {
+        open += " id=\"" + std::string(XMLEncode(label.view()).view()) + "\"";
+        labelWritten = true;
+    }
     if (!SameLanguage(language, chunkLanguage))
         open += " xml:lang=\"" + std::string(XMLEncode(language->GetId().view()).view()) + "\"";
     const RangeNotes& ranges = notes_->Ranges();
@@ -485,9 +496,10 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
         if (pos < formatEnd && formatEnd < runEnd)
             runEnd = formatEnd;
         if (excludeTocNumbers && atts->GetInt(Text::GlyphInt::TocPageNumber) == 1) {
-            // Only the page numbers go: anchors in them stay, as link targets.
+            // Only the page numbers' characters go. Anchors stay as link targets, and notes,
+            // tables and pictures that follow a number in the text belong to its run too.
             for (; pos < runEnd; ++pos)
-                if (pos.GetGlyph().GetType() == Text::GlyphType::Anchor)
+                if (pos.GetGlyph().GetType() != Text::GlyphType::Char)
                     WriteGlyph(chunk, para, fileName, pos, state);
             continue;
         }

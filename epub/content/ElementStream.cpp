@@ -4,6 +4,19 @@
 
 namespace EPub {
 
+namespace {
+
+// An element reopened after block content continues the first one: the id stays with the first.
+std::string WithoutId(std::string open) {
+    const size_t at = open.find(" id=\"");
+    if (at == std::string::npos)
+        return open;
+    const size_t end = open.find('"', at + 5);
+    return end == std::string::npos ? open : open.erase(at, end + 1 - at);
+}
+
+} // namespace
+
 void ElementStream::WriteOpenTags() {
     for (Element& element : open_)
         if (!element.written) {
@@ -39,7 +52,10 @@ bool ElementStream::AnyWritten() const noexcept {
 std::vector<ElementStream::Element> ElementStream::Suspend(size_t depth) {
     std::vector<Element> closed;
     while (open_.size() > depth) {
-        closed.insert(closed.begin(), open_.back());
+        Element element = open_.back();
+        if (element.written)
+            element.open = WithoutId(std::move(element.open));
+        closed.insert(closed.begin(), std::move(element));
         Pop();
     }
     return closed;

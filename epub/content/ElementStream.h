@@ -30,7 +30,8 @@ public:
     bool HasOpen() const noexcept { return !open_.empty(); }
     bool AnyWritten() const noexcept;
 
-    // Closes every open element (from `depth` up) and returns them, to reopen with Resume.
+    // Closes every open element (from `depth` up) and returns them, to reopen with Resume; those
+    // already written come back without their id, which only the first part may carry.
     std::vector<Element> Suspend(size_t depth = 0);
     void Resume(std::vector<Element> elements);
     // Closes the links among the open elements and what they hold, for content that may not

@@ -1,6 +1,7 @@
 #pragma once
 // What the writer of one chunk carries from paragraph to paragraph.
 
+#include "epub/content/Landmark.h"
 #include "epub/content/ListWriter.h"
 #include "host/foundation/StringT.h"
 #include "host/text/AttributeObjects.h"
@@ -21,6 +22,10 @@ struct ExportState {
     bool pageMarkersOn = false; // off for nested content: cells, notes
     int currentPage = -1;
     int lastPage = -1;
+    // The decoration wrapper around the current run of paragraphs (empty: none), and the
+    // landmark whose section was open when the wrapper opened.
+    Foundation::StringT wrapperClass;
+    Landmark wrapperOutside = Landmark::None;
 };
 
 } // namespace EPub

@@ -176,7 +176,7 @@ void HtmlExporter::StartSection(Foundation::OutStream& stream, Landmark landmark
         return;
     }
     const StringT label = StringT::Format("sect_%1", sectionCounter_++);
-    sections_.push_back({label, false, false});
+    sections_.push_back({label, false, false, landmark});
     stream << "<section";
     const LandmarkInfo& info = GetLandmarkInfo(landmark);
     if (!info.ariaRole.empty())
@@ -188,7 +188,15 @@ void HtmlExporter::StartSection(Foundation::OutStream& stream, Landmark landmark
 void HtmlExporter::EndSection(Foundation::OutStream& stream) {
     if (sections_.empty())
         return;
-    if (!sections_.back().labelId.empty())
+    const SectionEntry& section = sections_.back();
+    // A section no paragraph opened (the next landmark came first) is named by its landmark.
+    if (!section.labelId.empty() && !section.labelUsed) {
+        const LandmarkInfo& info = GetLandmarkInfo(section.landmark);
+        stream << "<span id=\"" << section.labelId << "\" hidden=\"hidden\">"
+               << XMLEncode(Localise(StringT(info.styleName), StringT(info.displayName)).view())
+               << "</span>\n";
+    }
+    if (!section.labelId.empty())
         stream << "</section>\n";
     sections_.pop_back();
 }

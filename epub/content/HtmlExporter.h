@@ -165,6 +165,7 @@ private:
         StringT labelId;
         bool labelUsed = false;
         bool silent = false;
+        Landmark landmark = Landmark::None;
     };
 
     HostCallbacks callbacks_;

@@ -1,5 +1,7 @@
 #include "epub/package/FontWriter.h"
 
+#include "epub/package/EntryName.h"
+
 #include <array>
 
 namespace EPub {
@@ -20,22 +22,28 @@ size_t ReadUpTo(Foundation::InStream& in, std::span<uint8_t> buffer) {
 
 } // namespace
 
+namespace {
+
+// Zip readers on case-insensitive file systems see "A.ttf" and "a.ttf" as one entry.
+bool IsTaken(const ZipArchive& archive, const StringT& path) {
+    for (size_t i = 0; i < archive.size(); ++i)
+        if (archive.Path(i).EqualsNoCase(path.view()))
+            return true;
+    return false;
+}
+
+} // namespace
+
 StringT UniqueFontEntryPath(const ZipArchive& archive, std::string_view contentRoot,
                             std::string_view fileName) {
     const StringT folder = JoinEntryPath(contentRoot, "font/");
-    StringT path = folder + fileName;
-    if (!archive.Exists(path))
-        return path;
-
-    const size_t dot = fileName.rfind('.');
-    const std::string_view stem = fileName.substr(0, dot);
-    const std::string_view extension = dot == std::string_view::npos ? "" : fileName.substr(dot);
+    // A font's file name is the user's; its entry name must suit the container.
+    const StringT name = EntryName(fileName);
+    StringT path = folder + name;
     // Terminates: at most size() names can be taken.
-    for (size_t n = 1;; ++n) {
-        path = StringT::Format("%1%2-%3%4", folder, stem, n, extension);
-        if (!archive.Exists(path))
-            return path;
-    }
+    for (int n = 1; IsTaken(archive, path); ++n)
+        path = folder + NumberedName(name.view(), n);
+    return path;
 }
 
 size_t WriteFontFile(ZipArchive& archive, std::string_view contentRoot, const FontFile& font,

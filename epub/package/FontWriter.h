@@ -18,8 +18,8 @@ struct FontFile {
     std::optional<uint32_t> attributes;            // none: kEntryAttributes
 };
 
-// The first free entry path for `fileName` under "<contentRoot>/font/": the plain name, else
-// "-1", "-2", ... before the extension.
+// The first free entry path for `fileName` under "<contentRoot>/font/", ASCII case ignored: the
+// name as EntryName gives it, else "-1", "-2", ... before the extension.
 StringT UniqueFontEntryPath(const ZipArchive& archive, std::string_view contentRoot,
                             std::string_view fileName);
 

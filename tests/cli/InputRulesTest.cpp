@@ -127,6 +127,26 @@ TEST_F(InputRules, FilesMustBeWhatTheyClaimToBe) {
     });
 }
 
+// Links must lead somewhere: the report is not part of the publication, so a relative link to it
+// points at nothing, and a web link needs a host.
+TEST_F(InputRules, LinksAreUrlsAReaderCanFollow) {
+    ExpectAllRefused({
+        {WithParagraph(R"({"runs": [{"text": "x", "character": {"hyperlink": "https://"}}]})"),
+         "runs[0].character.hyperlink: \"https://\" is not a URL a reader can follow"},
+        {WithParagraph(
+             R"({"runs": [{"text": "x", "character": {"hyperlink": {"url": "50% off"}}}]})"),
+         "runs[0].character.hyperlink.url: \"50% off\" is not a URL"},
+        {R"({"accessibility": {"reportLink": "2nd"}, "stories": []})",
+         "$.accessibility.reportLink: \"2nd\" is not an absolute http or https URL"},
+        {R"({"accessibility": {"reportLink": "mailto:a@example.org"}, "stories": []})",
+         "is not an absolute http or https URL"},
+        {R"({"accessibility": {"reportLink": "50% \u0645"}, "stories": []})",
+         "$.accessibility.reportLink: "},
+        {R"({"accessibility": {"reportLink": "https://example.org/a report"}, "stories": []})",
+         "is not an absolute http or https URL"},
+    });
+}
+
 TEST_F(InputRules, NamesThePackageWritesItselfAreRefused) {
     ExpectAllRefused({
         {R"({"stories": [{"file": "toc.xhtml"}]})",

@@ -36,7 +36,8 @@ RULES = [
     ("duplicate-manifest-id", "cli/package",
      r"Duplicate \"|Itemref refers to the same|RSC-008|OPF-043"),
     ("duplicate-element-id", "content", r"Duplicate ID \""),
-    ("aria-labelledby-without-target", "content", r"aria-labelledby attribute must refer"),
+    ("content-document-extension", "cli", r"HTM-014a"),
+    ("section-label-missing", "content", r"aria-labelledby attribute must refer"),
     ("undeclared-item", "downstream of a broken package", r"OPF-003|CHECKER-000"),
 ]
 COMPILED = [(name, owner, re.compile(rx)) for name, owner, rx in RULES]

@@ -3,8 +3,11 @@
 
     check.py --tool EPUBEXPORT [--seeds N] [--first S] [--jobs J] [--plain] [--keep DIR]
              [--no-epubcheck] [--json REPORT]
+    check.py --tool EPUBEXPORT --documents DIR [--jobs J] ...
 
-For each seed, gen_document.py writes a document; the tool exports it. An export passes when the
+For each seed, gen_document.py writes a document; the tool exports it. With --documents, the
+documents DIR/*.json are exported instead (the reproducers in repro/), the texts a reader must
+find taken from each document itself. An export passes when the
 tool exits 0, every XML entry of the EPUB parses, EPUBCheck reports nothing but the accepted
 OPF-027, and every text of the document appears in the content documents. Exit status 2 with a
 message is a refusal, counted apart. Prints one line per failing seed and a table of causes;
@@ -33,6 +36,33 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 EPUBCHECK = "/usr/share/java/epubcheck.jar"
 ACCEPTED = {"OPF-027"}
 OPS = "{http://www.idpf.org/2007/opf}"
+
+
+NOTE_KINDS = ("footnote", "endnote", "sidenote")
+
+
+def body_texts(node, key=None, within=None):
+    """The texts a reader must find, piece by piece: paragraph and run texts, note bodies and
+    cells; not titles, labels or names, nor runs excludeTocPageNumbers may drop."""
+    pieces = []
+    if isinstance(node, dict) and node.get("character", {}).get("tocPageNumber"):
+        return []
+    if isinstance(node, str):
+        if key in ("text",) + NOTE_KINDS or within in ("paragraphs", "runs", "cells") or \
+                within in NOTE_KINDS:
+            pieces = [p for p in re.split(r"[\n\u000b\u2028]", node) if p.strip()]
+    elif isinstance(node, dict):
+        for k, v in node.items():
+            pieces += body_texts(v, k, None)
+    elif isinstance(node, list):
+        for item in node:
+            if key == "rows":
+                pieces += body_texts(item, None, "rowlist")
+            elif within == "rowlist":
+                pieces += body_texts(item, None, "cells")
+            else:
+                pieces += body_texts(item, None, key)
+    return pieces
 
 
 def squash(text):
@@ -140,9 +170,25 @@ def check_seed(seed, args, workdir):
     if args.plain:
         gen.append("--plain")
     subprocess.run(gen, check=True)
+    with open(os.path.join(folder, "expected.json"), encoding="utf-8") as f:
+        expected = json.load(f)["texts"]
+    return check_export(seed, os.path.join(folder, "document.json"), expected, args, folder)
+
+
+def check_document(path, args, workdir):
+    """A document of --documents; the files it names lie beside it."""
+    name = os.path.splitext(os.path.basename(path))[0]
+    folder = os.path.join(workdir, name)
+    os.makedirs(folder)
+    with open(path, encoding="utf-8") as f:
+        expected = body_texts(json.load(f))
+    return check_export(name, path, expected, args, folder)
+
+
+def check_export(seed, document, expected, args, folder):
     out = os.path.join(folder, "out.epub")
     try:
-        run = subprocess.run([args.tool, "document.json", "-o", "out.epub"], cwd=folder,
+        run = subprocess.run([args.tool, os.path.abspath(document), "-o", out], cwd=folder,
                              capture_output=True, text=True, timeout=args.timeout)
     except subprocess.TimeoutExpired:
         return seed, "failed", [("timeout", "no answer in %d s" % args.timeout)]
@@ -156,8 +202,7 @@ def check_seed(seed, args, workdir):
     try:
         with zipfile.ZipFile(out) as epub:
             check_xml(epub, failures)
-            with open(os.path.join(folder, "expected.json"), encoding="utf-8") as f:
-                check_text(epub, json.load(f)["texts"], failures)
+            check_text(epub, expected, failures)
     except (zipfile.BadZipFile, KeyError, ET.ParseError) as e:
         failures.append(("unreadable package", str(e)))
     return seed, "exported", failures
@@ -191,6 +236,7 @@ def main():
     parser.add_argument("--keep", help="copy failing seeds' folders here")
     parser.add_argument("--no-epubcheck", dest="epubcheck", action="store_false")
     parser.add_argument("--json", help="write every seed's result here")
+    parser.add_argument("--documents", help="check DIR/*.json instead of generated documents")
     args = parser.parse_args()
     args.tool = os.path.abspath(args.tool)
     if args.epubcheck and not (shutil.which("java") and os.path.exists(EPUBCHECK)):
@@ -198,10 +244,16 @@ def main():
         args.epubcheck = False
 
     workdir = tempfile.mkdtemp(prefix="epubprop.")
-    seeds = list(range(args.first, args.first + args.seeds))
+    if args.documents:
+        seeds = sorted(os.path.join(args.documents, n) for n in os.listdir(args.documents)
+                       if n.endswith(".json"))
+        check_one = check_document
+    else:
+        seeds = list(range(args.first, args.first + args.seeds))
+        check_one = check_seed
     try:
         with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
-            results = list(pool.map(lambda s: check_seed(s, args, workdir), seeds))
+            results = list(pool.map(lambda s: check_one(s, args, workdir), seeds))
             exported = [os.path.join(workdir, str(seed), "out.epub")
                         for seed, status, _ in results if status == "exported"]
             checked = {}
@@ -216,7 +268,7 @@ def main():
                 results[i] = (seed, status, failures)
             if status == "clean":
                 continue
-            print("seed %d %s: %s" % (seed, status, "; ".join(
+            print("seed %s %s: %s" % (seed, status, "; ".join(
                 "%s: %s" % f for f in failures[:3])), flush=True)
             if args.keep and status == "failed":
                 shutil.copytree(os.path.join(workdir, str(seed)),

@@ -73,11 +73,16 @@ START_POSITIONS = ["anywhere", "nextLine", "nextFrame", "nextColumn", "nextPage"
 LIST_FORMATS = ["decimal", "upperRoman", "lowerRoman", "upperAlpha", "lowerAlpha", "symbols",
                 "twoDigits", "threeDigits", "fourDigits"]
 BREAKS = ["line", "frame", "column", "page", "oddPage", "evenPage", "section"]
-PARA_ELEMENTS = ["p", "h1", "h2", "h3", "h4", "h5", "h6", "div", "blockquote", "pre"]
-CHAR_ELEMENTS = ["span", "em", "strong", "code", "b", "i", "small", "cite", "q"]
-DOUBLE_PARA = ["topOfFlowSpacing", "index", "useSameStyleSpacing", "addSpacing",
-               "sameStyleSpacing", "hyphenationScore", "hyphenationZone",
-               "hyphenationZoneCapitals", "hyphenationZoneColumnEnd"]
+PARA_ELEMENTS = ["p", "h1", "h2", "h3", "h4", "h5", "h6", "div", "pre", "address", "blockquote",
+                 "aside", "section", "header", "footer", "article"]
+CHAR_ELEMENTS = ["span", "em", "strong", "b", "i", "u", "s", "small", "sub", "sup", "code", "cite",
+                 "q", "mark", "abbr", "dfn", "kbd", "samp", "var", "bdi", "ins", "del"]
+# The catalogued numeric paragraph attributes with their ranges.
+DOUBLE_PARA = [("topOfFlowSpacing", 0, 1), ("index", 0, 1), ("useSameStyleSpacing", 0, 1),
+               ("addSpacing", 0, 1), ("sameStyleSpacing", 0, 36),
+               ("hyphenationScore", 0, 100000), ("hyphenationZone", 0, 100000),
+               ("hyphenationZoneCapitals", 0, 100000), ("hyphenationZoneParagraphEnd", 0, 100000),
+               ("hyphenationZoneColumnEnd", 0, 100000)]
 
 
 def png(width, height, rgb):
@@ -269,9 +274,13 @@ class Generator:
         if self.chance(0.4):
             acc["conformance"] = self.pick(["WCAG20A", "WCAG20AA", "WCAG20AAA", "WCAG21A",
                                             "WCAG21AA", "WCAG21AAA", "none"])
-        for key in ["certifiedBy", "credentials", "reportLink"]:
+        for key in ["certifiedBy", "credentials"]:
             if self.chance(0.2):
                 acc[key] = self.label()
+        if self.chance(0.2):
+            acc["reportLink"] = self.pick(["https://example.org/a11y-report.html",
+                                           "https://example.com/report?id=%d&lang=en"
+                                           % self.r.randrange(99), "http://example.net/r"])
         return acc
 
     def make_options(self):
@@ -354,9 +363,9 @@ class Generator:
                                ("letterSpacingDesired", 0, 0.1), ("letterSpacingMax", 0, 0.2)]:
             if self.chance(p / 2):
                 atts[key] = self.number(low, high)
-        for key in DOUBLE_PARA:
+        for key, low, high in DOUBLE_PARA:
             if self.chance(p / 3):
-                atts[key] = self.r.randint(0, 3)
+                atts[key] = self.r.randint(low, high)
         if self.chance(p * 1.5):
             atts["list"] = self.list_attrs()
         if self.chance(p) and self.char_styles is not None:
@@ -751,12 +760,14 @@ class Generator:
 
     def story(self, is_last):
         story = {"file": self.file_name(".xhtml")}
+        # Names next to the ones the package writes itself, which are refused.
         if not self.plain and self.chance(0.03):
             self.file_names.discard(story["file"].lower())
-            story["file"] = self.pick(["toc.xhtml", "cover.xhtml", "nav.xhtml"])
-            while story["file"] in self.file_names:
+            story["file"] = self.pick(["sub/toc.xhtml", "cover.html", "nav.xhtml", "css.xhtml",
+                                       "x/package.opf.xhtml", "images.xhtml", "fonts/a.xhtml"])
+            while story["file"].lower() in self.file_names:
                 story["file"] = "x" + story["file"]
-            self.file_names.add(story["file"])
+            self.file_names.add(story["file"].lower())
         if self.chance(0.6):
             story["title"] = self.label()
         if self.chance(0.6):

@@ -27,31 +27,7 @@ sys.path.insert(0, HERE)
 import check  # noqa: E402
 
 
-NOTE_KINDS = ("footnote", "endnote", "sidenote")
-
-
-def body_texts(node, key=None, within=None):
-    """The texts a reader must find, piece by piece: paragraph and run texts, note bodies and
-    cells; not titles, labels or names, nor runs excludeTocPageNumbers may drop."""
-    pieces = []
-    if isinstance(node, dict) and node.get("character", {}).get("tocPageNumber"):
-        return []
-    if isinstance(node, str):
-        if key in ("text",) + NOTE_KINDS or within in ("paragraphs", "runs", "cells") or \
-                within in NOTE_KINDS:
-            pieces = [p for p in re.split(r"[\n\u000b\u2028]", node) if p.strip()]
-    elif isinstance(node, dict):
-        for k, v in node.items():
-            pieces += body_texts(v, k, None)
-    elif isinstance(node, list):
-        for item in node:
-            if key == "rows":
-                pieces += body_texts(item, None, "rowlist")
-            elif within == "rowlist":
-                pieces += body_texts(item, None, "cells")
-            else:
-                pieces += body_texts(item, None, key)
-    return pieces
+body_texts = check.body_texts
 
 
 class EpubChecker:

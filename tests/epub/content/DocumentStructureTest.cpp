@@ -242,7 +242,8 @@ TEST_F(DocumentStructure, ListsWrittenAsTextKeepNotesAndPages) {
         << exporter_.Text("b.xhtml");
 }
 
-TEST_F(DocumentStructure, TocPageNumbersGoButTheirAnchorsStay) {
+// A note after the number takes the number's attributes, yet is no part of it.
+TEST_F(DocumentStructure, TocPageNumbersGoButTheirAnchorsAndNotesStay) {
     options_->SetExcludeTocPageNumbers(true);
     const auto anchor = Text::AnchorData::Make("p7", "p7");
     const auto pageNumber =
@@ -252,12 +253,15 @@ TEST_F(DocumentStructure, TocPageNumbersGoButTheirAnchorsStay) {
         .Text("Chapter\t")
         .Text("7", {}, pageNumber)
         .Anchor(anchor)
+        .Note(Text::NoteKind::Endnote, Text("kept"))
         .Text("", {}, pageNumber);
     const auto story = b.Build();
     exporter_.RegisterAnchor("c.xhtml", *anchor, story->gbegin());
     ASSERT_TRUE(Export(story, "c.xhtml"));
     const auto doc = Parse("c.xhtml");
-    EXPECT_EQ(AllText(Body(doc)), "Chapter\t");
+    SCOPED_TRACE(exporter_.Text("c.xhtml"));
+    EXPECT_EQ(AllText(doc.select_node("//body/p").node()), "Chapter\t1");
+    EXPECT_TRUE(doc.select_node("//aside[contains(., 'kept')]"));
     EXPECT_TRUE(doc.select_node(
         ("//a[@id='" + std::string(exporter_.GetAnchor(*anchor).id.view()) + "']").c_str()));
 }

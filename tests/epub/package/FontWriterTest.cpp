@@ -112,6 +112,10 @@ TEST_F(FontWriterTest, ClashingNamesGetNumberedBeforeTheExtension) {
         EPub::AddEntry(*zip, path);
     EXPECT_EQ(EPub::UniqueFontEntryPath(*zip, "OEBPS", "My.Font.otf"), "OEBPS/font/My.Font-1.otf");
     EXPECT_EQ(EPub::UniqueFontEntryPath(*zip, "OEBPS/", "Plain"), "OEBPS/font/Plain-1");
+    // Entry names hold no spaces and differ in more than case.
+    EXPECT_EQ(EPub::UniqueFontEntryPath(*zip, "OEBPS", "NAME.TTF"), "OEBPS/font/NAME-3.TTF");
+    EXPECT_EQ(EPub::UniqueFontEntryPath(*zip, "OEBPS", "9 Mono & Co.ttf"),
+              "OEBPS/font/9_Mono_&_Co.ttf");
 }
 
 TEST_F(FontWriterTest, FailuresGiveNoRecordAndLeaveTheEntry) {

@@ -1,5 +1,6 @@
 // Every id is written once, and every link or label that names one finds it, even where block
-// content cuts a paragraph that carries an id into several elements.
+// content cuts a paragraph that carries an id into several elements or landmark sections meet
+// decoration wrappers.
 
 #include "cli/ToolFixture.h"
 
@@ -83,6 +84,15 @@ TEST_F(IdTargets, ASectionWithoutParagraphsIsNamedByItsLandmark) {
     const auto section = doc.select_node("//section[@role='doc-toc']").node();
     ASSERT_TRUE(section);
     EXPECT_EQ(TextOf(doc, section.attribute("aria-labelledby").value()), "Table of Contents");
+}
+
+// The index mark opens a section around the decorated run; the story's start opens the next.
+TEST_F(IdTargets, ASectionNeverEndsInsideADecorationWrapper) {
+    const pugi::xml_document doc = ExportDocument(R"({"stories": [{"file": "k.xhtml",
+        "landmark": "epilogue", "paragraphs": [{"text": "entry",
+        "paragraph": {"index": 1, "decorations": [{"colour": "#561731"}]}}]}]})",
+                                                  "k.xhtml");
+    EXPECT_TRUE(doc.select_node("//section[@role='doc-epilogue']/div/p[. = 'entry']"));
 }
 
 } // namespace

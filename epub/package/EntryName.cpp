@@ -10,11 +10,12 @@ bool IsSpace(char32_t c) {
            c == 0x205F || c == 0x3000;
 }
 
-// What OCF forbids in a file name, beyond white space.
+// What OCF forbids in a file name, beyond white space; and "#" and "%", which checkers read as
+// a fragment or an escape even where a link escapes them.
 bool IsForbidden(char32_t c) {
     if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
         return true;
-    if (std::u32string_view(U"\"*:<>?\\|").find(c) != std::u32string_view::npos)
+    if (std::u32string_view(U"\"*:<>?\\|#%").find(c) != std::u32string_view::npos)
         return true;
     const bool privateUse = (c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000;
     const bool nonCharacter = (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;

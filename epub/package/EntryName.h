@@ -11,7 +11,7 @@ namespace EPub {
 using Foundation::StringT;
 
 // `name` with "_" for every character an entry name should not hold: white space, controls,
-// `"*:<>?\|`, private-use characters and non-characters, and a "." that ends a path component.
+// `"*:<>?\|#%`, private-use characters and non-characters, and a "." that ends a path component.
 // Folder separators and other non-ASCII letters stay.
 StringT EntryName(std::string_view name);
 

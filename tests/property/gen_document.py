@@ -43,7 +43,8 @@ WORDS = ["harbour", "ship", "light", "Ärger", "naïve", "café", "straße", "�
          "шум", "שלום", "مرحبا", "R&D", "a<b", "x>y", "&amp;", "\"quoted\"", "it's", "50%", "#1",
          "😀", "fish", "rope", "tide", "—", "…", "1st", "2nd", "{brace}", "back\\slash", "tab"]
 NAME_PARTS = ["chapter", "Kapitel", "part", "notes", "appendix", "1st", "9", "a&b", "Ärger",
-              "日本", "café", "x y", "R&D", "über", "ß"]
+              "日本", "café", "x y", "R&D", "über", "ß", "50%", "#1", "(x)", "it's", "a+b",
+              "x\u00a0y"]
 LANGUAGES = ["en", "de", "fr", "de-CH", "ja", "he", "el"]
 ACCESS_MODES = ["auditory", "chartOnVisual", "chemOnVisual", "colorDependent", "diagramOnVisual",
                 "mathOnVisual", "musicOnVisual", "tactile", "textOnVisual", "textual", "visual"]
@@ -64,7 +65,7 @@ OPTIONS = ["generateCSS", "preserveLocalOverrides", "removeLineBreaks", "convert
            "convertNumberedLists", "excludeTocPageNumbers", "includePageList", "splitStories"]
 VALIDATION = ["kerning", "scaleShear", "leading", "fills", "transparency", "opticalAlignment",
               "colourEffects", "tabStops", "spacing", "hyphenation", "lastLineOutdent",
-              "keepOptions", "decorations", "classNameClashes"]
+              "keepOptions", "decorations", "classNameClashes", "accessibility"]
 LANDMARKS = ["bodymatter", "frontmatter", "backmatter", "toc", "preface", "index", "glossary",
              "bibliography", "acknowledgments", "copyright-page", "appendix", "epilogue",
              "foreword", "introduction", "prologue"]
@@ -248,6 +249,9 @@ class Generator:
                 meta[key] = self.label()
         if self.chance(0.6):
             meta["language"] = self.pick(LANGUAGES)
+        if self.chance(0.2):
+            meta["pageSource"] = self.pick(["978-3-16-148410-0", "urn:isbn:0-306-40615-2",
+                                            "Harbour Press & Co, 1911"])
         if self.chance(0.5):
             if self.chance(0.3):
                 meta["identifier"], meta["isbn"] = "978-3-16-148410-0", True

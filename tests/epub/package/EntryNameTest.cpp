@@ -15,13 +15,15 @@ TEST(EntryName, WhiteSpaceAndForbiddenCharactersBecomeUnderscores) {
     // No-break, ideographic and line-separator spaces count as spaces too.
     EXPECT_EQ(EntryName("a\u00a0b\u3000c\u2028d.xhtml"), "a_b_c_d.xhtml");
     EXPECT_EQ(EntryName("a*b?c<d>e|f\"g\\h:i.ttf"), "a_b_c_d_e_f_g_h_i.ttf");
+    // A link escapes these, yet checkers take them for a fragment or an escape.
+    EXPECT_EQ(EntryName("#1 50%.xhtml"), "_1_50_.xhtml");
     EXPECT_EQ(EntryName("x\x01y\x7f.ttf"), "x_y_.ttf");
     EXPECT_EQ(EntryName("a\ue000b\ufffec.ttf"), "a_b_c.ttf");
 }
 
 TEST(EntryName, LettersFoldersAndOtherPunctuationStay) {
     for (const char* kept : {"chapter1.xhtml", "x&y/R&D.xhtml", "日本/über-ß_9.xhtml", "a.b.c",
-                             "(1)[2]{3}#4%5'a'.xhtml"})
+                             "(1)[2]{3}+4'a'.xhtml"})
         EXPECT_EQ(EntryName(kept), kept);
 }
 

@@ -533,6 +533,9 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     // ended the paragraph is not.
     if (!broken_)
         para.WriteOpenTags();
+    // A paragraph that held only block content is not written: the next one names the section.
+    if (labelWritten && !listItem && !para.EverWritten())
+        host_.ReturnSectionLabel();
     para.Suspend();
     broken_ = outerBroken;
     return true;

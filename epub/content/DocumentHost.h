@@ -45,6 +45,8 @@ public:
     virtual void EndSection(Foundation::OutStream& stream) = 0;
     // The label id of the innermost section when its heading still needs it; marks it used.
     virtual StringT TakeSectionLabel() = 0;
+    // Hands the label back: the paragraph that took it was never written.
+    virtual void ReturnSectionLabel() = 0;
     virtual bool NeedsInferredLandmark(Landmark landmark) const = 0;
     // Called at every paragraph start and glyph: writes the markers of the pages due there.
     virtual void HandlePageAnchor(Foundation::OutStream& out, int source, const StringT& fileName,

@@ -22,6 +22,7 @@ void ElementStream::WriteOpenTags() {
         if (!element.written) {
             target_ << element.open;
             element.written = true;
+            everWritten_ = true;
         }
 }
 

@@ -29,6 +29,8 @@ public:
     void Pop();
     bool HasOpen() const noexcept { return !open_.empty(); }
     bool AnyWritten() const noexcept;
+    // Whether any opening tag was ever written, however often elements were suspended.
+    bool EverWritten() const noexcept { return everWritten_; }
 
     // Closes every open element (from `depth` up) and returns them, to reopen with Resume; those
     // already written come back without their id, which only the first part may carry.
@@ -45,6 +47,7 @@ public:
 private:
     Foundation::OutStream& target_;
     std::vector<Element> open_;
+    bool everWritten_ = false;
 };
 
 } // namespace EPub

@@ -212,6 +212,11 @@ StringT HtmlExporter::TakeSectionLabel() {
     return sections_.back().labelId;
 }
 
+void HtmlExporter::ReturnSectionLabel() {
+    if (HasCurrentSection())
+        sections_.back().labelUsed = false;
+}
+
 void HtmlExporter::AddLanguageCounts(
     const std::map<StringT, std::pair<Counted<const Text::Language>, int64_t>>& counts) {
     for (const auto& [id, entry] : counts) {

@@ -81,6 +81,7 @@ public:
     void EndSection(Foundation::OutStream& stream) override;
     bool HasCurrentSection() const;
     StringT TakeSectionLabel() override;
+    void ReturnSectionLabel() override;
 
     // Stories: cut into chunks and written one document per file name.
     bool ExportStory(const Counted<const Text::Story>& story, const Text::StoryPos& end,

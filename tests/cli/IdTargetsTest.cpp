@@ -86,6 +86,18 @@ TEST_F(IdTargets, ASectionWithoutParagraphsIsNamedByItsLandmark) {
     EXPECT_EQ(TextOf(doc, section.attribute("aria-labelledby").value()), "Table of Contents");
 }
 
+// A paragraph holding only a frame leaves no element of its own to carry the section's label.
+TEST_F(IdTargets, ASectionStartingWithAFrameIsNamedByTheParagraphAfterIt) {
+    const pugi::xml_document doc = ExportDocument(R"({"stories": [{"file": "f.xhtml",
+        "paragraphs": ["before", {"paragraph": {"tableOfContents": "contents"},
+        "runs": [{"frame": {"width": 50, "height": 50, "paragraphs": ["framed"]}}]},
+        {"paragraph": {"tableOfContents": "contents"}, "text": "after the frame"}]}]})",
+                                                  "f.xhtml");
+    const auto section = doc.select_node("//section").node();
+    ASSERT_TRUE(section);
+    EXPECT_EQ(TextOf(doc, section.attribute("aria-labelledby").value()), "after the frame");
+}
+
 // The index mark opens a section around the decorated run; the story's start opens the next.
 TEST_F(IdTargets, ASectionNeverEndsInsideADecorationWrapper) {
     const pugi::xml_document doc = ExportDocument(R"({"stories": [{"file": "k.xhtml",

@@ -31,15 +31,23 @@ constexpr const char* kRunKinds[] = {"footnote",  "endnote", "sidenote", "anchor
 } // namespace
 
 void StoryMarks::Resolve(const Counted<const Text::Story>& story) {
+    if (anchors.empty())
+        return;
     std::map<const Text::AnchorData*, Mark*> wanted;
     for (Mark& mark : anchors)
         wanted[mark.anchor.get()] = &mark;
-    for (Text::StoryPos pos = story->gbegin(); pos < story->gend(); ++pos) {
-        const auto* glyph = pos.GetGlyph().As<Text::AnchorGlyph>();
-        if (!glyph)
+    // Only object glyphs can be anchors: look at the codes, not at glyphs, which would touch a
+    // reference count per character.
+    const Text::Story& text = *story;
+    for (uint32_t i = 0; i < text.size(); ++i) {
+        if (!Text::GlyphCode::IsObject(text.GetCode(i)))
             continue;
-        if (const auto it = wanted.find(glyph->GetAnchor().get()); it != wanted.end())
-            it->second->pos = pos;
+        const Text::Glyph glyph = text.GetGlyph(i);
+        const auto* anchor = glyph.As<Text::AnchorGlyph>();
+        if (!anchor)
+            continue;
+        if (const auto it = wanted.find(anchor->GetAnchor().get()); it != wanted.end())
+            it->second->pos = text.GetPos(i);
     }
 }
 

@@ -150,6 +150,9 @@ size_t StringStart(std::string_view text, size_t end) {
 }
 
 constexpr size_t kBlockSize = 256 * 1024;
+// A separate item starts small: many items are much smaller than a block.
+constexpr size_t kFirstItemBlock = 16 * 1024;
+constexpr size_t kProgressStep = 1024 * 1024;
 
 } // namespace
 
@@ -159,8 +162,10 @@ class JsonBuilder {
 public:
     using json = nlohmann::json;
 
-    JsonBuilder(JsonDocument& doc, std::string_view text, const std::string& sourceName)
-        : doc_(doc), text_(text), sourceName_(sourceName), cursor_(text.data()) {}
+    JsonBuilder(JsonDocument& doc, std::string_view text, const std::string& sourceName,
+                const JsonDocument::Options& options)
+        : doc_(doc), text_(text), sourceName_(sourceName), options_(options), cursor_(text.data()),
+          reported_(text.data()) {}
 
     const char** Cursor() noexcept { return &cursor_; }
     const std::string& Error() const noexcept { return error_; }
@@ -190,7 +195,7 @@ public:
     bool binary(json::binary_t&) { return Push(JsonValue()); }
 
     bool start_object(size_t) {
-        frames_.push_back({true, values_.size(), keys_.size(), {}});
+        frames_.push_back({true, values_.size(), keys_.size(), {}, BeginItem()});
         return true;
     }
     bool key(std::string& value) {
@@ -222,7 +227,7 @@ public:
         return Close(frame, members, count);
     }
     bool start_array(size_t) {
-        frames_.push_back({false, values_.size(), keys_.size(), {}});
+        frames_.push_back({false, values_.size(), keys_.size(), {}, BeginItem()});
         return true;
     }
     bool end_array() {
@@ -252,7 +257,8 @@ private:
         bool object;
         size_t firstValue;
         size_t firstKey;
-        std::string_view key; // the member being read
+        std::string_view key;  // the member being read
+        bool separate = false; // an item of Options::separateItems
     };
     struct KeyRecord {
         JsonValue key;
@@ -273,14 +279,46 @@ private:
     }
 
     void* AllocateBytes(size_t bytes, size_t align) {
+        // Nothing points into a block for an empty value, so releasing one leaves no dangling
+        // pointer behind.
+        if (bytes == 0)
+            return nullptr;
         size_t start = (used_ + align - 1) / align * align;
-        if (doc_.blocks_.empty() || start + bytes > blockSize_) {
-            blockSize_ = std::max(kBlockSize, bytes);
-            doc_.blocks_.push_back(std::make_unique<char[]>(blockSize_));
+        if (doc_.blocks_.empty() || newBlock_ || start + bytes > blockSize_) {
+            blockSize_ = std::max(nextBlock_, bytes);
+            if (inItem_)
+                nextBlock_ = std::min(nextBlock_ * 2, kBlockSize);
+            doc_.blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
             start = 0;
+            newBlock_ = false;
         }
         used_ = start + bytes;
         return doc_.blocks_.back().get() + start;
+    }
+
+    // Whether the container starting now is an item of Options::separateItems; if so, its
+    // values go into blocks of their own.
+    bool BeginItem() {
+        const bool separate = !options_.separateItems.empty() && frames_.size() == 2 &&
+                              frames_[0].object && frames_[0].key == options_.separateItems &&
+                              !frames_[1].object;
+        if (separate) {
+            inItem_ = true;
+            newBlock_ = true;
+            nextBlock_ = kFirstItemBlock;
+            itemFirstBlock_ = doc_.blocks_.size();
+        }
+        return separate;
+    }
+
+    void EndItem() {
+        const size_t index = values_.size() - frames_[1].firstValue;
+        if (doc_.items_.size() <= index)
+            doc_.items_.resize(index + 1);
+        doc_.items_[index] = {itemFirstBlock_, doc_.blocks_.size()};
+        inItem_ = false;
+        newBlock_ = true;
+        nextBlock_ = kBlockSize;
     }
 
     JsonValue MakeString(const std::string& value) {
@@ -288,7 +326,8 @@ private:
             throw InputError(sourceName_ + ": a string is longer than 4 GiB");
         JsonValue v = Make(JsonValue::value_t::string);
         char* text = static_cast<char*>(AllocateBytes(value.size(), 1));
-        std::memcpy(text, value.data(), value.size());
+        if (text)
+            std::memcpy(text, value.data(), value.size());
         v.data_.text = text;
         v.count_ = static_cast<uint32_t>(value.size());
         return v;
@@ -298,6 +337,8 @@ private:
         values_.resize(frame.firstValue);
         keys_.resize(frame.firstKey);
         frames_.pop_back();
+        if (frame.separate)
+            EndItem();
         JsonValue v = Make(frame.object ? JsonValue::value_t::object : JsonValue::value_t::array);
         v.count_ = static_cast<uint32_t>(count);
         if constexpr (std::is_same_v<T, JsonValue>)
@@ -308,6 +349,11 @@ private:
     }
 
     bool Push(const JsonValue& value) {
+        if (options_.progress &&
+            cursor_ - reported_ >= static_cast<std::ptrdiff_t>(kProgressStep)) {
+            options_.progress(Offset());
+            reported_ = cursor_;
+        }
         if (frames_.empty())
             doc_.root_ = value;
         else
@@ -339,17 +385,31 @@ private:
     JsonDocument& doc_;
     std::string_view text_;
     const std::string& sourceName_;
+    const JsonDocument::Options& options_;
     const char* cursor_;
+    const char* reported_; // where progress was last told
     size_t used_ = 0, blockSize_ = 0;
+    size_t nextBlock_ = kBlockSize;
+    bool newBlock_ = false; // the next value starts a block
+    bool inItem_ = false;
+    size_t itemFirstBlock_ = 0;
     std::vector<Frame> frames_;
     std::vector<JsonValue> values_;
     std::vector<KeyRecord> keys_;
     std::string error_;
 };
 
-JsonDocument JsonDocument::Parse(std::string_view text, const std::string& sourceName) {
+void JsonDocument::ReleaseItem(size_t index) noexcept {
+    if (index >= items_.size())
+        return;
+    for (size_t k = items_[index].first; k < items_[index].last; ++k)
+        blocks_[k].reset();
+}
+
+JsonDocument JsonDocument::Parse(std::string_view text, const std::string& sourceName,
+                                 const Options& options) {
     JsonDocument doc;
-    JsonBuilder builder(doc, text, sourceName);
+    JsonBuilder builder(doc, text, sourceName, options);
     const CountingIterator begin(text.data(), builder.Cursor());
     const CountingIterator end(text.data() + text.size(), builder.Cursor());
     if (!nlohmann::json::sax_parse(begin, end, &builder))

@@ -1,6 +1,7 @@
 #include "cli/JsonValue.h"
 
 #include "cli/JsonInput.h"
+#include "cli/JsonParser.h"
 
 #include <algorithm>
 #include <cstring>
@@ -89,37 +90,7 @@ template <> int64_t JsonValue::get<int64_t>() const {
 
 namespace {
 
-// Reads like a pointer and leaves where it is in `cursor`, so the builder knows the offset of a
-// key: nlohmann's SAX events carry no position.
-class CountingIterator {
-public:
-    using iterator_category = std::input_iterator_tag;
-    using value_type = char;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const char*;
-    using reference = const char&;
-
-    CountingIterator(const char* at, const char** cursor) noexcept : at_(at), cursor_(cursor) {}
-    reference operator*() const noexcept { return *at_; }
-    CountingIterator& operator++() noexcept {
-        *cursor_ = ++at_;
-        return *this;
-    }
-    CountingIterator operator++(int) noexcept {
-        CountingIterator before = *this;
-        ++*this;
-        return before;
-    }
-    bool operator==(const CountingIterator& other) const noexcept { return at_ == other.at_; }
-    bool operator!=(const CountingIterator& other) const noexcept { return at_ != other.at_; }
-
-private:
-    const char* at_;
-    const char** cursor_;
-};
-
-// Line and column of the character before `offset`, counting code points (nlohmann reports one
-// past the offending character).
+// Line and column of the character before `offset`, counting code points.
 std::string Position(std::string_view text, size_t offset) {
     const size_t end = std::min(offset > 0 ? offset - 1 : 0, text.size());
     size_t line = 1, column = 1;
@@ -156,18 +127,15 @@ constexpr size_t kProgressStep = 1024 * 1024;
 
 } // namespace
 
-// Builds the tree from nlohmann's SAX events. Children wait on a stack until their container
+// Builds the tree from the parser's events. Children wait on a stack until their container
 // closes, then move into the arena in one piece.
 class JsonBuilder {
 public:
-    using json = nlohmann::json;
-
     JsonBuilder(JsonDocument& doc, std::string_view text, const std::string& sourceName,
                 const JsonDocument::Options& options)
         : doc_(doc), text_(text), sourceName_(sourceName), options_(options), cursor_(text.data()),
           reported_(text.data()) {}
 
-    const char** Cursor() noexcept { return &cursor_; }
     const std::string& Error() const noexcept { return error_; }
 
     bool null() { return Push(JsonValue()); }
@@ -176,29 +144,30 @@ public:
         v.data_.boolean = value;
         return Push(v);
     }
-    bool number_integer(json::number_integer_t value) {
+    bool number_integer(int64_t value) {
         JsonValue v = Make(JsonValue::value_t::number_integer);
         v.data_.integer = value;
         return Push(v);
     }
-    bool number_unsigned(json::number_unsigned_t value) {
+    bool number_unsigned(uint64_t value) {
         JsonValue v = Make(JsonValue::value_t::number_unsigned);
         v.data_.unsignedInteger = value;
         return Push(v);
     }
-    bool number_float(json::number_float_t value, const std::string&) {
+    bool number_float(double value) {
         JsonValue v = Make(JsonValue::value_t::number_float);
         v.data_.number = value;
         return Push(v);
     }
     bool string(std::string& value) { return Push(MakeString(value)); }
-    bool binary(json::binary_t&) { return Push(JsonValue()); }
 
-    bool start_object(size_t) {
+    bool start_object() {
         frames_.push_back({true, values_.size(), keys_.size(), {}, BeginItem()});
         return true;
     }
-    bool key(std::string& value) {
+    // `end` is just past the key's closing quote.
+    bool key(std::string& value, size_t end) {
+        cursor_ = text_.data() + end;
         const JsonValue key = MakeString(value);
         frames_.back().key = key.View();
         keys_.push_back({key, StringStart(text_, Offset())});
@@ -226,7 +195,7 @@ public:
         }
         return Close(frame, members, count);
     }
-    bool start_array(size_t) {
+    bool start_array() {
         frames_.push_back({false, values_.size(), keys_.size(), {}, BeginItem()});
         return true;
     }
@@ -238,18 +207,12 @@ public:
                   items);
         return Close(frame, items, count);
     }
-    bool parse_error(size_t position, const std::string& token,
-                     const nlohmann::detail::exception& e) {
-        // The number's first character: the position is one past its last.
-        if (e.id == 406)
-            return Fail(position - std::min(position, token.size()) + 1, PathTo(frames_.size()),
-                        "the number " + token + " is out of range");
-        std::string what = e.what();
-        // Drop nlohmann's own "[json.exception.parse_error.101] parse error at line.." prefix.
-        if (const size_t colon = what.find(": "); colon != std::string::npos)
-            what = what.substr(colon + 2);
-        error_ = sourceName_ + ":" + Position(text_, position) + ": invalid JSON: " + what;
-        return false;
+    void number_out_of_range(size_t offset, std::string_view token) {
+        Fail(offset + 1, PathTo(frames_.size()),
+             "the number " + std::string(token) + " is out of range");
+    }
+    void syntax_error(size_t offset, const std::string& message) {
+        error_ = sourceName_ + ":" + Position(text_, offset + 1) + ": invalid JSON: " + message;
     }
 
 private:
@@ -376,7 +339,7 @@ private:
         return path;
     }
 
-    // `offset` is one past the character to point at, as nlohmann counts.
+    // `offset` is one past the character to point at.
     bool Fail(size_t offset, const std::string& path, const std::string& message) {
         error_ = sourceName_ + ":" + Position(text_, offset) + ": " + path + ": " + message;
         return false;
@@ -410,9 +373,7 @@ JsonDocument JsonDocument::Parse(std::string_view text, const std::string& sourc
                                  const Options& options) {
     JsonDocument doc;
     JsonBuilder builder(doc, text, sourceName, options);
-    const CountingIterator begin(text.data(), builder.Cursor());
-    const CountingIterator end(text.data() + text.size(), builder.Cursor());
-    if (!nlohmann::json::sax_parse(begin, end, &builder))
+    if (!JsonParser(text, builder).Parse())
         throw InputError(builder.Error());
     return doc;
 }

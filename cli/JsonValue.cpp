@@ -159,14 +159,14 @@ public:
         v.data_.number = value;
         return Push(v);
     }
-    bool string(std::string& value) { return Push(MakeString(value)); }
+    bool string(std::string_view value) { return Push(MakeString(value)); }
 
     bool start_object() {
         frames_.push_back({true, values_.size(), keys_.size(), {}, BeginItem()});
         return true;
     }
     // `end` is just past the key's closing quote.
-    bool key(std::string& value, size_t end) {
+    bool key(std::string_view value, size_t end) {
         cursor_ = text_.data() + end;
         const JsonValue key = MakeString(value);
         frames_.back().key = key.View();
@@ -284,7 +284,7 @@ private:
         nextBlock_ = kBlockSize;
     }
 
-    JsonValue MakeString(const std::string& value) {
+    JsonValue MakeString(std::string_view value) {
         if (value.size() > UINT32_MAX)
             throw InputError(sourceName_ + ": a string is longer than 4 GiB");
         JsonValue v = Make(JsonValue::value_t::string);

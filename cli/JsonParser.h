@@ -6,11 +6,16 @@
 //
 // The handler has the methods below; any of the value methods may return false to stop.
 //   bool null(); bool boolean(bool); bool number_integer(int64_t); bool number_unsigned(uint64_t);
-//   bool number_float(double); bool string(std::string&); bool key(std::string&, size_t end);
-//   bool start_object(); bool end_object(); bool start_array(); bool end_array();
+//   bool number_float(double); bool string(std::string_view, bool inText);
+//   bool key(std::string_view, bool inText, size_t end);
+//   bool start_object(size_t at); bool end_object(size_t end);
+//   bool start_array(size_t at); bool end_array(size_t end);
 //   void syntax_error(size_t offset, const std::string& message);   // at text[offset]
 //   void number_out_of_range(size_t offset, std::string_view token); // token starts at offset
-// `key` also gets the offset just past the key's closing quote.
+// A string is `inText` when it needed no decoding: the view is then a slice of the text, which
+// the handler may keep instead of a copy. `key` also gets the offset just past the key's closing
+// quote; containers give the offset of their opening bracket and the offset past their closing
+// one.
 
 #include <charconv>
 #include <cmath>
@@ -53,15 +58,15 @@ private:
                 return Fail(Expected("a value"));
             const char c = text_[at_];
             if (c == '{' || c == '[') {
-                ++at_;
+                const size_t start = at_++;
                 const bool object = c == '{';
-                if (!(object ? h_.start_object() : h_.start_array()))
+                if (!(object ? h_.start_object(start) : h_.start_array(start)))
                     return false;
                 SkipSpace();
                 const char close = object ? '}' : ']';
                 if (at_ < text_.size() && text_[at_] == close) {
                     ++at_;
-                    if (!(object ? h_.end_object() : h_.end_array()))
+                    if (!(object ? h_.end_object(at_) : h_.end_array(at_)))
                         return false;
                 } else {
                     stack.push_back(object ? Context::Object : Context::Array);
@@ -88,7 +93,7 @@ private:
                 if (at_ < text_.size() && text_[at_] == close) {
                     ++at_;
                     stack.pop_back();
-                    if (!(object ? h_.end_object() : h_.end_array()))
+                    if (!(object ? h_.end_object(at_) : h_.end_array(at_)))
                         return false;
                     continue;
                 }
@@ -104,7 +109,7 @@ private:
             return Fail(Expected("a member name in double quotes"));
         if (!String())
             return false;
-        if (!h_.key(buffer_, at_))
+        if (!h_.key(value_, inText_, at_))
             return false;
         SkipSpace();
         if (at_ >= text_.size() || text_[at_] != ':')
@@ -116,7 +121,7 @@ private:
     bool Scalar() {
         const char c = text_[at_];
         if (c == '"')
-            return String() && h_.string(buffer_);
+            return String() && h_.string(value_, inText_);
         if (c == '-' || (c >= '0' && c <= '9'))
             return Number();
         for (const auto& [word, kind] : {std::pair{"true", 1}, {"false", 0}, {"null", 2}}) {
@@ -185,11 +190,27 @@ private:
         return at_ > start;
     }
 
-    // Reads the string at text_[at_] (its opening quote) into buffer_, leaving at_ past the
-    // closing quote.
+    // Reads the string at text_[at_] (its opening quote) into value_, leaving at_ past the
+    // closing quote: a slice of the text when nothing needs decoding, else a view of buffer_.
     bool String() {
-        buffer_.clear();
-        ++at_;
+        const size_t first = ++at_;
+        while (at_ < text_.size()) {
+            const auto b = static_cast<unsigned char>(text_[at_]);
+            if (b == '"') {
+                value_ = text_.substr(first, at_ - first);
+                inText_ = true;
+                ++at_;
+                return true;
+            }
+            if (b == '\\' || b < 0x20)
+                break;
+            if (b < 0x80)
+                ++at_;
+            else if (!Utf8(false))
+                return false;
+        }
+        buffer_.assign(text_.data() + first, at_ - first);
+        inText_ = false;
         for (;;) {
             // Plain stretches go in one piece.
             const size_t start = at_;
@@ -205,6 +226,7 @@ private:
             const auto b = static_cast<unsigned char>(text_[at_]);
             if (b == '"') {
                 ++at_;
+                value_ = buffer_;
                 return true;
             }
             if (b == '\\') {
@@ -212,7 +234,7 @@ private:
                     return false;
             } else if (b < 0x20) {
                 return Fail("a control character must be escaped in a string");
-            } else if (!Utf8()) {
+            } else if (!Utf8(true)) {
                 return false;
             }
         }
@@ -288,8 +310,9 @@ private:
         return true;
     }
 
-    // One well-formed UTF-8 sequence (no overlong forms, surrogates or values past U+10FFFF).
-    bool Utf8() {
+    // Passes one well-formed UTF-8 sequence (no overlong forms, surrogates or values past
+    // U+10FFFF), copying it to buffer_ if asked.
+    bool Utf8(bool copy) {
         const auto byte = [&](size_t k) {
             return at_ + k < text_.size() ? static_cast<unsigned char>(text_[at_ + k]) : 0u;
         };
@@ -314,7 +337,8 @@ private:
         for (size_t k = 2; k < n; ++k)
             if (byte(k) < 0x80 || byte(k) > 0xBF)
                 return Fail("ill-formed UTF-8 in a string");
-        buffer_.append(text_.data() + at_, n);
+        if (copy)
+            buffer_.append(text_.data() + at_, n);
         at_ += n;
         return true;
     }
@@ -369,7 +393,9 @@ private:
     std::string_view text_;
     Handler& h_;
     size_t at_ = 0;
-    std::string buffer_; // the string being read
+    std::string buffer_;     // a string that needed decoding
+    std::string_view value_; // the string just read
+    bool inText_ = false;    // value_ is a slice of the text
 };
 
 } // namespace Cli

@@ -607,7 +607,12 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
         if (plain) {
             if (at + kMaxXMLChar > buffer.data() + buffer.size())
                 flush();
-            at = WriteXMLChar(at, static_cast<char32_t>(code & Text::GlyphCode::CharMask));
+            const auto c = static_cast<char32_t>(code & Text::GlyphCode::CharMask);
+            // Most characters need neither escaping nor encoding.
+            if (c >= 0x20 && c < 0x7F && c != '<' && c != '>' && c != '&' && c != '"' && c != '\'')
+                *at++ = static_cast<char>(c);
+            else
+                at = WriteXMLChar(at, c);
             continue;
         }
         flush();

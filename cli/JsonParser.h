@@ -124,13 +124,18 @@ private:
             return String() && h_.string(value_, inText_);
         if (c == '-' || (c >= '0' && c <= '9'))
             return Number();
-        for (const auto& [word, kind] : {std::pair{"true", 1}, {"false", 0}, {"null", 2}}) {
-            const std::string_view literal(word);
-            if (text_.compare(at_, literal.size(), literal) != 0)
-                continue;
-            at_ += literal.size();
-            return kind == 2 ? h_.null() : h_.boolean(kind == 1);
-        }
+        const auto literal = [&](std::string_view word) {
+            if (text_.compare(at_, word.size(), word) != 0)
+                return false;
+            at_ += word.size();
+            return true;
+        };
+        if (literal("true"))
+            return h_.boolean(true);
+        if (literal("false"))
+            return h_.boolean(false);
+        if (literal("null"))
+            return h_.null();
         return Fail(Expected("a value"));
     }
 

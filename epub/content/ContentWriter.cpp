@@ -354,11 +354,17 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
 
 // Tallied per attribute run: the language is a glyph attribute.
 void ContentWriter::CountLanguages(Tally& tally, const Text::StoryRange& range) {
-    for (Text::StoryPos pos = range.begin(); pos < range.end();) {
-        const Text::StoryPos runEnd = std::min(pos.GetGlyphAttsRunEnd(), range.end());
-        const auto language = pos.GetGlyphAtts()->GetLanguage();
-        const int64_t count = runEnd - pos;
-        pos = runEnd;
+    const Text::Story* story = range.GetStory().get();
+    if (!story)
+        return;
+    // By index over the runs: positions would touch the story's reference count.
+    const auto& runs = story->GetGlyphRuns();
+    const uint32_t end = range.end().GetIndex();
+    for (uint32_t at = range.begin().GetIndex(); at < end;) {
+        const uint32_t runEnd = std::min(runs.EndAt(at, story->size()), end);
+        const auto language = runs.At(at)->GetLanguage();
+        const int64_t count = runEnd - at;
+        at = runEnd;
         if (!language || language->IsNone())
             continue;
         const auto found = std::find_if(tally.begin(), tally.end(), [&](const auto& entry) {

@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
@@ -504,23 +505,25 @@ public:
     bool Mapped() const noexcept { return data_ != nullptr; }
     std::string_view View() const noexcept { return {data_, size_}; }
 
-    // Gives back the pages wholly before `offset`, less a margin the parser may look back into.
+    // Gives back the pages before `offset`, less a margin the parser may look back into.
     void DropBefore(size_t offset) noexcept {
         constexpr size_t kMargin = 64 * 1024;
+        if (offset > kMargin)
+            Drop(0, offset - kMargin);
+    }
+    // Gives back the pages that [begin, end) touches; a neighbour that still needs one of them
+    // reads it back.
+    void Drop(size_t begin, size_t end) noexcept {
         const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-        if (offset < kMargin + page)
-            return;
-        const size_t end = (offset - kMargin) / page * page;
-        if (end <= dropped_)
-            return;
-        ::madvise(const_cast<char*>(data_) + dropped_, end - dropped_, MADV_DONTNEED);
-        dropped_ = end;
+        begin = begin / page * page;
+        end = std::min((end + page - 1) / page * page, (size_ + page - 1) / page * page);
+        if (end > begin)
+            ::madvise(const_cast<char*>(data_) + begin, end - begin, MADV_DONTNEED);
     }
 
 private:
     const char* data_ = nullptr;
     size_t size_ = 0;
-    size_t dropped_ = 0;
 };
 
 } // namespace
@@ -529,9 +532,13 @@ JsonDocument LoadJson(const fs::path& file) {
     // The readers give each story's values back once it is read (ReadDocument).
     JsonDocument::Options options;
     options.separateItems = "stories";
-    if (MappedText mapped(file); mapped.Mapped()) {
-        options.progress = [&mapped](size_t offset) { mapped.DropBefore(offset); };
-        return JsonDocument::Parse(mapped.View(), file.string(), options);
+    if (auto mapped = std::make_shared<MappedText>(file); mapped->Mapped()) {
+        // Strings point into the mapping; pages dropped come back from the file when read.
+        options.keepText = mapped;
+        options.progress = [&text = *mapped](size_t offset) { text.DropBefore(offset); };
+        // Items are read in order, and reading one maps pages around it: drop all before its end.
+        options.releaseText = [&text = *mapped](size_t, size_t end) { text.Drop(0, end); };
+        return JsonDocument::Parse(mapped->View(), file.string(), options);
     }
     std::ifstream in(file, std::ios::binary);
     if (!in)

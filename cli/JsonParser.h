@@ -4,11 +4,16 @@
 //
 // The handler has the methods below; any of the value methods may return false to stop.
 //   bool null(); bool boolean(bool); bool number_integer(int64_t); bool number_unsigned(uint64_t);
-//   bool number_float(double); bool string(std::string_view); bool key(std::string_view, size_t
-//   end); bool start_object(); bool end_object(); bool start_array(); bool end_array(); void
-//   syntax_error(size_t offset, const std::string& message);   // at text[offset] void
-//   number_out_of_range(size_t offset, std::string_view token); // token starts at offset
-// `key` also gets the offset just past the key's closing quote.
+//   bool number_float(double); bool string(std::string_view, bool inText);
+//   bool key(std::string_view, bool inText, size_t end);
+//   bool start_object(size_t at); bool end_object(size_t end);
+//   bool start_array(size_t at); bool end_array(size_t end);
+//   void syntax_error(size_t offset, const std::string& message);   // at text[offset]
+//   void number_out_of_range(size_t offset, std::string_view token); // token starts at offset
+// A string is `inText` when it needed no decoding: the view is then a slice of the text, which
+// the handler may keep instead of a copy. `key` also gets the offset just past the key's closing
+// quote; containers give the offset of their opening bracket and the offset past their closing
+// one.
 
 #include <rapidjson/error/error.h>
 #include <rapidjson/memorystream.h>
@@ -19,6 +24,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace Cli {
 
@@ -88,17 +94,39 @@ private:
         }
         bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
         bool String(const char* str, rapidjson::SizeType length, bool) {
-            const std::string_view value(str, length);
-            return Checked(value) && Pass(h.string(value));
+            const auto [value, inText] = InText(str, length);
+            return (inText || Checked(value)) && Pass(h.string(value, inText));
         }
         bool Key(const char* str, rapidjson::SizeType length, bool) {
-            const std::string_view value(str, length);
-            return Checked(value) && Pass(h.key(value, base + stream.Tell()));
+            const auto [value, inText] = InText(str, length);
+            return (inText || Checked(value)) && Pass(h.key(value, inText, base + stream.Tell()));
         }
-        bool StartObject() { return Pass(h.start_object()); }
-        bool EndObject(rapidjson::SizeType) { return Pass(h.end_object()); }
-        bool StartArray() { return Pass(h.start_array()); }
-        bool EndArray(rapidjson::SizeType) { return Pass(h.end_array()); }
+        bool StartObject() { return Pass(h.start_object(Opening('{'))); }
+        bool EndObject(rapidjson::SizeType) { return Pass(h.end_object(PastClosing('}'))); }
+        bool StartArray() { return Pass(h.start_array(Opening('['))); }
+        bool EndArray(rapidjson::SizeType) { return Pass(h.end_array(PastClosing(']'))); }
+
+        // The reader may call before or after taking the bracket, depending on its mode.
+        size_t Opening(char bracket) const {
+            const size_t at = base + stream.Tell();
+            return at < text.size() && text[at] == bracket ? at : at - 1;
+        }
+        size_t PastClosing(char bracket) const {
+            const size_t at = base + stream.Tell();
+            return at < text.size() && text[at] == bracket ? at + 1 : at;
+        }
+
+        // A slice of the text as long as the decoded string, right after a quote and free of
+        // backslashes, is the whole raw string: any escape before it would make the decoded
+        // string longer than the slice. The handler may then keep the text itself.
+        std::pair<std::string_view, bool> InText(const char* str,
+                                                 rapidjson::SizeType length) const {
+            const size_t close = base + stream.Tell() - 1; // the closing quote, just taken
+            if (close > length && text[close - length - 1] == '"' &&
+                text.substr(close - length, length).find('\\') == std::string_view::npos)
+                return {text.substr(close - length, length), true};
+            return {std::string_view(str, length), false};
+        }
 
         // RapidJSON decodes an escaped lone low surrogate ("\udc00") into bytes that are not
         // UTF-8; the text is refused as the raw bytes would be.

@@ -3,9 +3,12 @@
 #include "cli/JsonInput.h"
 #include "cli/JsonParser.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <new>
 #include <numeric>
 #include <stdexcept>
 
@@ -124,6 +127,7 @@ constexpr size_t kBlockSize = 256 * 1024;
 // A separate item starts small: many items are much smaller than a block.
 constexpr size_t kFirstItemBlock = 16 * 1024;
 constexpr size_t kProgressStep = 1024 * 1024;
+constexpr size_t kPage = 4096; // block sizes are multiples of it
 
 } // namespace
 
@@ -159,21 +163,23 @@ public:
         v.data_.number = value;
         return Push(v);
     }
-    bool string(std::string_view value) { return Push(MakeString(value)); }
+    bool string(std::string_view value, bool inText) { return Push(MakeString(value, inText)); }
 
-    bool start_object() {
-        frames_.push_back({true, values_.size(), keys_.size(), {}, BeginItem()});
+    bool start_object(size_t at) {
+        frames_.push_back({true, values_.size(), keys_.size(), {}, BeginItem(at)});
         return true;
     }
     // `end` is just past the key's closing quote.
-    bool key(std::string_view value, size_t end) {
+    bool key(std::string_view value, bool /*inText*/, size_t end) {
         cursor_ = text_.data() + end;
-        const JsonValue key = MakeString(value);
+        // Keys are copied even when they could stay in the text: every lookup reads them, and
+        // the text's pages should stay given back until a value is read.
+        const JsonValue key = MakeString(value, false);
         frames_.back().key = key.View();
         keys_.push_back({key, StringStart(text_, Offset())});
         return true;
     }
-    bool end_object() {
+    bool end_object(size_t end) {
         const Frame frame = frames_.back();
         const size_t count = values_.size() - frame.firstValue;
         std::vector<size_t> order(count);
@@ -193,19 +199,19 @@ public:
                     "the key \"" + std::string(key.key.View()) + "\" appears twice in this object");
             members[i] = {key.key, values_[frame.firstValue + order[i]]};
         }
-        return Close(frame, members, count);
+        return Close(frame, members, count, end);
     }
-    bool start_array() {
-        frames_.push_back({false, values_.size(), keys_.size(), {}, BeginItem()});
+    bool start_array(size_t at) {
+        frames_.push_back({false, values_.size(), keys_.size(), {}, BeginItem(at)});
         return true;
     }
-    bool end_array() {
+    bool end_array(size_t end) {
         const Frame frame = frames_.back();
         const size_t count = values_.size() - frame.firstValue;
         auto* items = Allocate<JsonValue>(count);
         std::copy(values_.begin() + static_cast<std::ptrdiff_t>(frame.firstValue), values_.end(),
                   items);
-        return Close(frame, items, count);
+        return Close(frame, items, count, end);
     }
     void number_out_of_range(size_t offset, std::string_view token) {
         Fail(offset + 1, PathTo(frames_.size()),
@@ -248,10 +254,14 @@ private:
             return nullptr;
         size_t start = (used_ + align - 1) / align * align;
         if (doc_.blocks_.empty() || newBlock_ || start + bytes > blockSize_) {
-            blockSize_ = std::max(nextBlock_, bytes);
+            blockSize_ = (std::max(nextBlock_, bytes) + kPage - 1) / kPage * kPage;
             if (inItem_)
                 nextBlock_ = std::min(nextBlock_ * 2, kBlockSize);
-            doc_.blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
+            void* block = ::mmap(nullptr, blockSize_, PROT_READ | PROT_WRITE,
+                                 MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (block == MAP_FAILED)
+                throw std::bad_alloc();
+            doc_.blocks_.emplace_back(static_cast<char*>(block), JsonDocument::Unmap{blockSize_});
             start = 0;
             newBlock_ = false;
         }
@@ -261,7 +271,7 @@ private:
 
     // Whether the container starting now is an item of Options::separateItems; if so, its
     // values go into blocks of their own.
-    bool BeginItem() {
+    bool BeginItem(size_t at) {
         const bool separate = !options_.separateItems.empty() && frames_.size() == 2 &&
                               frames_[0].object && frames_[0].key == options_.separateItems &&
                               !frames_[1].object;
@@ -270,38 +280,43 @@ private:
             newBlock_ = true;
             nextBlock_ = kFirstItemBlock;
             itemFirstBlock_ = doc_.blocks_.size();
+            itemTextBegin_ = at;
         }
         return separate;
     }
 
-    void EndItem() {
+    void EndItem(size_t end) {
         const size_t index = values_.size() - frames_[1].firstValue;
         if (doc_.items_.size() <= index)
             doc_.items_.resize(index + 1);
-        doc_.items_[index] = {itemFirstBlock_, doc_.blocks_.size()};
+        doc_.items_[index] = {itemFirstBlock_, doc_.blocks_.size(), itemTextBegin_, end};
         inItem_ = false;
         newBlock_ = true;
         nextBlock_ = kBlockSize;
     }
 
-    JsonValue MakeString(std::string_view value) {
+    JsonValue MakeString(std::string_view value, bool inText) {
         if (value.size() > UINT32_MAX)
             throw InputError(sourceName_ + ": a string is longer than 4 GiB");
         JsonValue v = Make(JsonValue::value_t::string);
+        v.count_ = static_cast<uint32_t>(value.size());
+        if (inText && options_.keepText) {
+            v.data_.text = value.empty() ? nullptr : value.data();
+            return v;
+        }
         char* text = static_cast<char*>(AllocateBytes(value.size(), 1));
         if (text)
             std::memcpy(text, value.data(), value.size());
         v.data_.text = text;
-        v.count_ = static_cast<uint32_t>(value.size());
         return v;
     }
 
-    template <class T> bool Close(const Frame& frame, const T* children, size_t count) {
+    template <class T> bool Close(const Frame& frame, const T* children, size_t count, size_t end) {
         values_.resize(frame.firstValue);
         keys_.resize(frame.firstKey);
         frames_.pop_back();
         if (frame.separate)
-            EndItem();
+            EndItem(end);
         JsonValue v = Make(frame.object ? JsonValue::value_t::object : JsonValue::value_t::array);
         v.count_ = static_cast<uint32_t>(count);
         if constexpr (std::is_same_v<T, JsonValue>)
@@ -356,22 +371,32 @@ private:
     bool newBlock_ = false; // the next value starts a block
     bool inItem_ = false;
     size_t itemFirstBlock_ = 0;
+    size_t itemTextBegin_ = 0;
     std::vector<Frame> frames_;
     std::vector<JsonValue> values_;
     std::vector<KeyRecord> keys_;
     std::string error_;
 };
 
+void JsonDocument::Unmap::operator()(char* block) const noexcept {
+    ::munmap(block, size);
+}
+
 void JsonDocument::ReleaseItem(size_t index) noexcept {
     if (index >= items_.size())
         return;
-    for (size_t k = items_[index].first; k < items_[index].last; ++k)
+    const Span& item = items_[index];
+    for (size_t k = item.first; k < item.last; ++k)
         blocks_[k].reset();
+    if (releaseText_ && item.textEnd > item.textBegin)
+        releaseText_(item.textBegin, item.textEnd);
 }
 
 JsonDocument JsonDocument::Parse(std::string_view text, const std::string& sourceName,
                                  const Options& options) {
     JsonDocument doc;
+    doc.text_ = options.keepText;
+    doc.releaseText_ = options.releaseText;
     JsonBuilder builder(doc, text, sourceName, options);
     if (!JsonParser(text, builder).Parse())
         throw InputError(builder.Error());

@@ -116,6 +116,11 @@ public:
         // Told now and then how far the parser has read: the text before that offset is needed
         // again only for an error message.
         std::function<void(size_t)> progress;
+        // Owns the text for as long as the document lives: strings that need no decoding then
+        // point into it instead of being copied.
+        std::shared_ptr<const void> keepText;
+        // Told the text range [begin, end) of an item ReleaseItem frees.
+        std::function<void(size_t, size_t)> releaseText;
     };
 
     const JsonValue& Root() const noexcept { return root_; }
@@ -133,10 +138,19 @@ public:
 private:
     friend class JsonBuilder;
     struct Span {
-        size_t first = 0, last = 0; // blocks [first, last)
+        size_t first = 0, last = 0;        // blocks [first, last)
+        size_t textBegin = 0, textEnd = 0; // where the item is in the text
     };
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    // Blocks are mapped memory of their own, so a released item goes back to the system at
+    // once instead of staying in the heap.
+    struct Unmap {
+        size_t size = 0;
+        void operator()(char* block) const noexcept;
+    };
+    std::vector<std::unique_ptr<char[], Unmap>> blocks_;
     std::vector<Span> items_; // of the separated array, by index
+    std::shared_ptr<const void> text_;
+    std::function<void(size_t, size_t)> releaseText_;
     JsonValue root_;
 };
 

@@ -9,6 +9,7 @@
 #include "host/text/Glyph.h"
 #include "host/text/Table.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -160,13 +161,18 @@ void StoryReader::ReadRun(const Node& node, Context& context) {
         return;
     }
     in_.Expect(node, json::value_t::object, "a string or an object");
+    // A run has few members: look each up among the kinds, not each kind among the members.
+    std::array<bool, std::size(kRunKinds)> present{};
+    for (const auto& member : node.value.items())
+        for (size_t i = 0; i < present.size(); ++i)
+            present[i] = present[i] || member.key == kRunKinds[i];
     std::string k;
-    for (const char* kind : kRunKinds) {
-        if (!node.Has(kind))
+    for (size_t i = 0; i < present.size(); ++i) {
+        if (!present[i])
             continue;
         if (!k.empty())
-            in_.Fail(node, "\"" + k + "\" and \"" + kind + "\" cannot stand in one run");
-        k = kind;
+            in_.Fail(node, "\"" + k + "\" and \"" + kRunKinds[i] + "\" cannot stand in one run");
+        k = kRunKinds[i];
     }
     if (k == "footnote" || k == "endnote" || k == "sidenote")
         return ReadNote(node, context);

@@ -354,11 +354,17 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
 
 // Tallied per attribute run: the language is a glyph attribute.
 void ContentWriter::CountLanguages(Tally& tally, const Text::StoryRange& range) {
-    for (Text::StoryPos pos = range.begin(); pos < range.end();) {
-        const Text::StoryPos runEnd = std::min(pos.GetGlyphAttsRunEnd(), range.end());
-        const auto language = pos.GetGlyphAtts()->GetLanguage();
-        const int64_t count = runEnd - pos;
-        pos = runEnd;
+    const Text::Story* story = range.GetStory().get();
+    if (!story)
+        return;
+    // By index over the runs: positions would touch the story's reference count.
+    const auto& runs = story->GetGlyphRuns();
+    const uint32_t end = range.end().GetIndex();
+    for (uint32_t at = range.begin().GetIndex(); at < end;) {
+        const uint32_t runEnd = std::min(runs.EndAt(at, story->size()), end);
+        const auto language = runs.At(at)->GetLanguage();
+        const int64_t count = runEnd - at;
+        at = runEnd;
         if (!language || language->IsNone())
             continue;
         const auto found = std::find_if(tally.begin(), tally.end(), [&](const auto& entry) {
@@ -607,7 +613,12 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
         if (plain) {
             if (at + kMaxXMLChar > buffer.data() + buffer.size())
                 flush();
-            at = WriteXMLChar(at, static_cast<char32_t>(code & Text::GlyphCode::CharMask));
+            const auto c = static_cast<char32_t>(code & Text::GlyphCode::CharMask);
+            // Most characters need neither escaping nor encoding.
+            if (c >= 0x20 && c < 0x7F && c != '<' && c != '>' && c != '&' && c != '"' && c != '\'')
+                *at++ = static_cast<char>(c);
+            else
+                at = WriteXMLChar(at, c);
             continue;
         }
         flush();

@@ -35,17 +35,26 @@ Glyph GlyphFromText(char32_t c) {
 }
 
 void AppendTextCodes(std::string_view utf8, std::vector<uint32_t>& codes) {
-    codes.reserve(codes.size() + utf8.size());
+    // At most a code per byte: write through a pointer, then trim.
+    const size_t before = codes.size();
+    codes.resize(before + utf8.size());
+    uint32_t* out = codes.data() + before;
     char32_t last = 0;
     for (size_t i = 0; i < utf8.size();) {
         // Plain ASCII is most text: no decoding, no break mapping beyond the control codes.
         const auto byte = static_cast<unsigned char>(utf8[i]);
-        const char32_t c =
-            byte >= 0x20 && byte < 0x80 ? (++i, byte) : Foundation::NextCodePoint(utf8, i);
+        if (byte >= 0x20 && byte < 0x80) {
+            *out++ = byte;
+            last = byte;
+            ++i;
+            continue;
+        }
+        const char32_t c = Foundation::NextCodePoint(utf8, i);
         if (!(c == U'\n' && last == U'\r'))
-            codes.push_back(byte >= 0x20 && byte < 0x80 ? c : CodeFromText(c));
+            *out++ = CodeFromText(c);
         last = c;
     }
+    codes.resize(static_cast<size_t>(out - codes.data()));
 }
 
 GlyphString& GlyphString::AppendText(std::string_view utf8) {

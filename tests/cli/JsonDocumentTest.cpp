@@ -60,4 +60,26 @@ TEST(JsonDocument, ReleasingAnItemLeavesItsNeighboursAndTheRestIntact) {
     EXPECT_EQ(stories.at(3).get<int64_t>(), 5);
 }
 
+TEST(JsonDocument, KeptTextServesPlainStringsAndReleasedItemsNameTheirText) {
+    auto text = std::make_shared<const std::string>(
+        R"({"stories": [{"text": "plain"}, {"text": "caf\u00e9 \"q\""}, ["x"]]})");
+    std::vector<std::pair<size_t, size_t>> released;
+    JsonDocument::Options options;
+    options.separateItems = "stories";
+    options.keepText = text;
+    options.releaseText = [&](size_t begin, size_t end) { released.emplace_back(begin, end); };
+    JsonDocument doc = JsonDocument::Parse(*text, "in.json", options);
+    const Cli::JsonValue& stories = doc.Root().at("stories");
+    EXPECT_EQ(stories.at(0).at("text").get<std::string>(), "plain");
+    EXPECT_EQ(stories.at(1).at("text").get<std::string>(), "caf\xC3\xA9 \"q\"");
+    EXPECT_EQ(stories.at(2).at(0).get<std::string>(), "x");
+    for (size_t i = 0; i < 3; ++i)
+        doc.ReleaseItem(i);
+    // Each item's range is the item's own text, brackets included.
+    ASSERT_EQ(released.size(), 3u);
+    EXPECT_EQ(text->substr(released[0].first, released[0].second - released[0].first),
+              R"({"text": "plain"})");
+    EXPECT_EQ(text->substr(released[2].first, released[2].second - released[2].first), R"(["x"])");
+}
+
 } // namespace

@@ -162,9 +162,8 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
 
     const StringT family =
         publication_.UseFont({run.family, run.fontPath, run.faceIndex, run.weight, run.italic});
-    std::string declarations = "position: absolute; margin: 0; padding: 0; white-space: pre; "
-                               "line-height: 0; font-family: \"" +
-                               family.str() + "\"; font-size: " + Px(fontPx);
+    std::string declarations = "white-space: pre; line-height: 0; font-family: \"" + family.str() +
+                               "\"; font-size: " + Px(fontPx);
     if (std::abs(run.letterSpacing) > 1e-6)
         declarations += "; letter-spacing: " + Px(run.letterSpacing * magnitude);
     if (std::abs(run.wordSpacing) > 1e-6)
@@ -178,23 +177,28 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
     }
     const uint32_t style = publication_.AddDocStyle(Section::Text, "", declarations);
 
-    // With a zero line height the baseline sits half the (rounded) ascent less descent below
-    // the box's top, as browsers lay out a line.
-    const double ascent = std::round(run.ascent * fontPx);
-    const double descent = std::round(run.descent * fontPx);
-    const double baseline = (ascent - descent) / 2;
-    std::string rule = "left: " + Px(css.translateX) + "; top: " + Px(css.translateY - baseline);
+    // The text sits in a box of font size 0 whose line height alone makes the line: the baseline
+    // is then half that height below the box's top, whatever ascent and descent the reading
+    // system rounds the face's metrics to.
+    const double strut = 2 * std::ceil(std::max(fontPx, 1.0));
+    const double baseline = strut / 2;
+    std::string rule =
+        "position: absolute; margin: 0; padding: 0; font-size: 0; line-height: " + Px(strut) +
+        "; left: " + Px(css.translateX) + "; top: " + Px(css.translateY - baseline);
     const std::string transform = TransformValue(css, ratio);
     if (!transform.empty())
         rule += "; transform-origin: 0 " + Px(baseline) + "; transform: " + transform;
 
+    PageElement& box = page_.Add("span");
+    box.id = page_.NextElementNumber();
+    box.classes[0] = page_.AddRule(rule);
+    page_.Open();
     PageElement& e = page_.Add("span");
-    e.id = page_.NextElementNumber();
     e.classes[0] = publication_.GetDocStyle(style).name;
-    e.classes[1] = page_.AddRule(rule);
     if (!run.language.empty())
         e.language = page_.UseLanguage(run.language);
     e.text = run.text;
+    page_.Close();
 }
 
 void RenderTarget::DrawBitmap(const BitmapNode& bitmap, const AffineTransform& world) {
@@ -283,10 +287,22 @@ uint32_t RenderTarget::AddBlank() {
 }
 
 void RenderTarget::DrawHyperlink(const HyperlinkNode& link, const AffineTransform& world) {
+    if (link.page == 0 && link.url.empty()) {
+        if (link.anchor == 0)
+            return;
+        // A place links lead to: an empty element where it is, nothing to see or to activate.
+        const auto at = (pageTransform_ * world).Apply(link.rect.left, link.rect.top);
+        PageElement& a = page_.Add("a");
+        a.anchorNumber = link.anchor;
+        a.classes[0] =
+            page_.AddRule("position: absolute; left: " + Px(at.x) + "; top: " + Px(at.y));
+        return;
+    }
     AddBlank();
     PageElement& a = page_.Add("a");
     a.url = link.url;
     a.targetPage = link.page;
+    a.anchorNumber = link.anchor;
     a.classes[0] =
         page_.AddRule("position: absolute; display: block; " + BoxRule(link.rect, world));
     page_.Open();

@@ -1,0 +1,158 @@
+// The tool on fixed-layout documents: where the publication goes, what --check reports, and
+// links to named places on other pages.
+
+#include "cli/ToolFixture.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ToolTest::Result;
+using ToolTest::Tool;
+
+const char* kText = R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
+                        "lines": [{"x": 20, "y": 40, "text": "Plain words"}]})";
+
+std::string FixedDocument(const std::string& items, const std::string& second = "") {
+    return R"({"layout": "fixed", "options": {"cover": false},
+  "metadata": {"title": "Pages", "language": "en",
+               "identifier": "urn:uuid:11111111-2222-4333-8444-555555555555"},
+  "pages": [{"width": 200, "height": 300, "items": [)" +
+           items + R"(]}, {"width": 200, "height": 300, "items": [)" + second + "]}]}";
+}
+
+class FixedTool : public Tool {
+protected:
+    std::string Quote(const std::string& path) { return "'" + path + "'"; }
+    // Standard output of the tool as lines; `status` receives its exit status.
+    std::vector<std::string> Lines(const std::string& args, int* status) {
+        const std::string out = dir_ / "stdout.txt";
+        const std::string cmd = Quote(EPUBEXPORT_PATH) + " " + args + " >" + Quote(out) + " 2>" +
+                                Quote(dir_ / "stderr.txt");
+        const int raw = std::system(cmd.c_str());
+        *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        std::istringstream in(Read(out));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+};
+
+TEST_F(FixedTool, OutputFollowsSymlinksStreamsAndKeepsTheOldFileOnFailure) {
+    const std::string input = Write("in.json", FixedDocument(kText));
+    fs::create_directories(dir_ / "real");
+    std::ofstream(dir_ / "real/book.epub") << "previous";
+    fs::create_symlink("real/book.epub", dir_ / "link.epub");
+    Result r = Run(Quote(input) + " -o " + Quote(dir_ / "link.epub"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.epub"));
+    EXPECT_EQ(Entries(dir_ / "real/book.epub").count("OEBPS/page2.xhtml"), 1u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real"), fs::directory_iterator()), 1);
+
+    // Standard output through a pipe: a whole container, "mimetype" first.
+    const std::string piped = dir_ / "piped.epub";
+    FILE* pipe = ::popen((Quote(EPUBEXPORT_PATH) + " " + Quote(input) + " -o -").c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string data;
+    char buffer[65536];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        data.append(buffer, n);
+    ASSERT_EQ(::pclose(pipe), 0);
+    std::ofstream(piped, std::ios::binary) << data;
+    ASSERT_FALSE(FoundationTest::ReadZip(piped).empty());
+    EXPECT_EQ(FoundationTest::ReadZip(piped).front().name, "mimetype");
+    EXPECT_EQ(Entries(piped).count("OEBPS/page1.xhtml"), 1u);
+
+    // A FIFO is written in place, not replaced by a file.
+    const std::string fifo = dir_ / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string fromFifo;
+    std::thread reader([&] { fromFifo = Read(fifo); });
+    r = Run(Quote(input) + " -o " + Quote(fifo));
+    reader.join();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    std::ofstream(dir_ / "fifo.epub", std::ios::binary) << fromFifo;
+    EXPECT_EQ(Entries(dir_ / "fifo.epub").count("OEBPS/page1.xhtml"), 1u);
+
+    // A cover that is no picture fails while exporting: the old file stays, nothing is left over.
+    Write("cover.png", "not a picture");
+    std::string broken = FixedDocument(kText);
+    broken.replace(broken.find(R"("cover": false)"), 14, R"("cover": "cover.png")");
+    const Result failed = ExpectRefused(broken, 1);
+    EXPECT_NE(failed.err.find("cover.png"), std::string::npos) << failed.err;
+    for (const auto& entry : fs::directory_iterator(dir_ / "."))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+TEST_F(FixedTool, CheckListsTextLostToRasterisingAndExitsAsForReflowable) {
+    int status = -1;
+    const std::string clean = Write("clean.json", FixedDocument(kText));
+    EXPECT_TRUE(Lines("--check " + Quote(clean), &status).empty());
+    EXPECT_EQ(status, 0);
+
+    // Blending makes a picture of the caption; the plain text beside it stays text.
+    const std::string blended = Write(
+        "blended.json",
+        FixedDocument(std::string(kText) + R"(, {"type": "group", "blend": "multiply", "items": [
+            {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 12},
+             "lines": [{"x": 20, "y": 90, "text": "Under \"the\" sea"},
+                       {"x": 20, "y": 110, "text": "second line"}]}]})",
+                      R"({"type": "group", "opacity": 0.5, "items": [
+            {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 12},
+             "lines": [{"x": 20, "y": 40, "text": "Faded"}]}]})"));
+    const auto lines = Lines("--check " + Quote(blended), &status);
+    EXPECT_EQ(status, 1);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], blended + ": page 1, text \"Under \\\"the\\\" sea second line\": Text is "
+                                  "rasterised with the artwork around it (kept as invisible text)");
+    EXPECT_EQ(lines[1].rfind(blended + ": page 2, text \"Faded\": ", 0), 0u) << lines[1];
+
+    const std::string bad = Write("bad.json", FixedDocument(R"({"type": "circle"})"));
+    const Result r = Run("--check " + Quote(bad));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("pages[0].items[0].type"), std::string::npos) << r.err;
+}
+
+TEST_F(FixedTool, LinksToNamedPlacesResolveAcrossPages) {
+    const std::string json = FixedDocument(
+        R"({"type": "link", "x": 0, "y": 0, "width": 50, "height": 20, "anchor": "Chart 1"},
+           {"type": "link", "x": 0, "y": 30, "width": 50, "height": 20, "anchor": "tb"},
+           {"type": "anchor", "name": "Chart_1", "x": 5, "y": 5})",
+        R"({"type": "anchor", "name": "Chart 1", "x": 10, "y": 150},
+           {"type": "anchor", "name": "tb", "x": 10, "y": 20})");
+    ASSERT_EQ(Export(json).status, 0);
+    const auto entries = Entries(dir_ / "out.epub");
+    pugi::xml_document first, second;
+    ASSERT_TRUE(Parse(first, entries.at("OEBPS/page1.xhtml")));
+    ASSERT_TRUE(Parse(second, entries.at("OEBPS/page2.xhtml")));
+    std::vector<std::string> hrefs;
+    for (const auto& a : first.select_nodes("//a[@href]"))
+        hrefs.push_back(a.node().attribute("href").value());
+    ASSERT_EQ(hrefs.size(), 2u);
+    // Both names convert to "Chart_1"; the later one gets a suffix, and the link follows it.
+    EXPECT_EQ(hrefs[0], "page2.xhtml#Chart_1-2");
+    EXPECT_TRUE(first.select_node("//a[@id='Chart_1']"));
+    EXPECT_EQ(hrefs[1], "page2.xhtml#a3"); // too short for a name: numbered
+    for (const std::string& href : hrefs) {
+        const std::string id = href.substr(href.find('#') + 1);
+        EXPECT_TRUE(second.select_node(("//*[@id='" + id + "']").c_str())) << href;
+    }
+    EXPECT_EQ(EpubCheck(dir_ / "out.epub").find("ERROR"), std::string::npos);
+
+    Result r = ExpectRefused(FixedDocument(
+        R"({"type": "link", "x": 0, "y": 0, "width": 5, "height": 5, "anchor": "nowhere"})"));
+    EXPECT_NE(r.err.find("pages[0].items[0].anchor"), std::string::npos) << r.err;
+    r = ExpectRefused(FixedDocument(R"({"type": "anchor", "name": "twice"})",
+                                    R"({"type": "anchor", "name": "twice"})"));
+    EXPECT_NE(r.err.find("pages[1].items[0].name"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("already on page 1"), std::string::npos) << r.err;
+}
+
+} // namespace

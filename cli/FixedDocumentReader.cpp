@@ -54,6 +54,8 @@ private:
     Counted<const Render::Node> ReadShape(const Node& node, bool isPath);
     Counted<const Render::Node> ReadGroup(const Node& node);
     Counted<const Render::Node> ReadLink(const Node& node);
+    Counted<const Render::Node> ReadAnchor(const Node& node);
+    void ResolveAnchorLinks();
 
     Text::GlyphAtts ReadCharacter(const Node& node, const Text::GlyphAtts& base) const;
     StyledText Styled(const Text::GlyphAtts& atts, std::string text) const;
@@ -74,6 +76,10 @@ private:
     std::map<fs::path, LoadedImage> images_;
     // Page links are checked once every page is read: a link may point forward.
     std::vector<std::pair<uint32_t, Node>> pageLinks_;
+    // Named places: where each name is, and the links waiting for the name.
+    std::map<std::string, std::pair<uint32_t, uint32_t>> anchorPlaces_; // name -> page, number
+    std::vector<std::pair<Counted<Render::HyperlinkNode>, Node>> anchorLinks_;
+    std::vector<FixedAnchor> pageAnchors_; // of the page being read
     size_t pageCount_ = 0;
 };
 
@@ -479,21 +485,54 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
 }
 
 Counted<const Render::Node> FixedReader::ReadLink(const Node& node) {
-    CheckFields(node, {"type", "x", "y", "width", "height", "url", "page"});
+    CheckFields(node, {"type", "x", "y", "width", "height", "url", "page", "anchor"});
     auto link = MakeCounted<Render::HyperlinkNode>();
     link->rect = ReadRect(node);
-    if (node.Has("url") == node.Has("page"))
-        Fail(node, "a link needs either \"url\" or \"page\"");
+    if (int(node.Has("url")) + int(node.Has("page")) + int(node.Has("anchor")) != 1)
+        Fail(node, "a link needs one of \"url\", \"page\" or \"anchor\"");
     if (node.Has("url")) {
         const std::string url = String(node, "url");
         if (url.find("://") == std::string::npos && !url.starts_with("mailto:"))
             Fail(node.Field("url"), "expected an absolute URL");
         link->url = StringT(url);
-    } else {
+    } else if (node.Has("page")) {
         link->page = static_cast<uint32_t>(Integer(node, "page", 1, 1, kIntMax));
         pageLinks_.emplace_back(link->page, node.Field("page"));
+    } else {
+        String(node, "anchor"); // a string, resolved once every page is read
+        anchorLinks_.emplace_back(link, node.Field("anchor"));
     }
     return link;
+}
+
+Counted<const Render::Node> FixedReader::ReadAnchor(const Node& node) {
+    CheckFields(node, {"type", "name", "x", "y"});
+    Required(node, "name");
+    const std::string name = String(node, "name");
+    if (name.empty())
+        Fail(node.Field("name"), "an anchor needs a name");
+    const auto number = static_cast<uint32_t>(anchorPlaces_.size() + 1);
+    const auto page = static_cast<uint32_t>(pageCount_ + 1);
+    const auto [it, added] = anchorPlaces_.emplace(name, std::make_pair(page, number));
+    if (!added)
+        Fail(node.Field("name"),
+             "the anchor \"" + name + "\" is already on page " + std::to_string(it->second.first));
+    auto anchor = MakeCounted<Render::HyperlinkNode>();
+    const double x = Number(node, "x", 0), y = Number(node, "y", 0);
+    anchor->rect = {x, y, x, y};
+    anchor->anchor = number;
+    pageAnchors_.push_back({number, StringT(name)});
+    return anchor;
+}
+
+void FixedReader::ResolveAnchorLinks() {
+    for (auto& [link, where] : anchorLinks_) {
+        const auto it = anchorPlaces_.find(where.value.get<std::string>());
+        if (it == anchorPlaces_.end())
+            Fail(where, "no anchor of that name");
+        link->page = it->second.first;
+        link->anchor = it->second.second;
+    }
 }
 
 Counted<const Render::Node> FixedReader::ReadItem(const Node& node) {
@@ -514,8 +553,10 @@ Counted<const Render::Node> FixedReader::ReadItem(const Node& node) {
         return ReadGroup(node);
     if (type == "link")
         return ReadLink(node);
-    Fail(node.Field("type"),
-         "unknown item type \"" + type + "\" (text, textFrame, image, rect, path, group or link)");
+    if (type == "anchor")
+        return ReadAnchor(node);
+    Fail(node.Field("type"), "unknown item type \"" + type +
+                                 "\" (text, textFrame, image, rect, path, group, link or anchor)");
 }
 
 void FixedReader::ReadItems(const Node& node, Render::GroupNode& group) {
@@ -554,6 +595,8 @@ FixedPage FixedReader::ReadPage(const Node& node) {
     }
     page.root = MakeCounted<Render::GroupNode>();
     ReadItems(Required(node, "items"), *page.root);
+    page.anchors = std::move(pageAnchors_);
+    pageAnchors_.clear();
     return page;
 }
 
@@ -589,6 +632,7 @@ FixedDocument FixedReader::Read(const json& root) {
     for (const auto& [page, where] : pageLinks_)
         if (page > doc.pages.size())
             Fail(where, "no such page");
+    ResolveAnchorLinks();
     using CoverPage = EPub::FileExportOptions::CoverPage;
     if (doc.options->GetCoverPage() == CoverPage::DocumentPage &&
         doc.options->GetCoverPageNum() > doc.pages.size())

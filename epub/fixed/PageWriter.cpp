@@ -103,14 +103,14 @@ private:
         current_ = language;
     }
     void Link(const PageElement& e) {
-        if (e.targetPage == 0 && e.anchor.empty()) {
+        if (e.targetPage == 0 && e.anchorNumber == 0) {
             out_ << "<a href=\"" << EncodeURL(e.url.view()) << "\"";
         } else if (e.targetPage == 0) {
-            out_ << "<a id=\"" << e.anchor << "\"";
+            out_ << "<a id=\"" << publication_.AnchorId(page_.GetNumber(), e.anchorNumber) << "\"";
         } else {
             out_ << "<a href=\"page" << e.targetPage << ".xhtml";
-            if (!e.anchor.empty())
-                out_ << "#" << e.anchor;
+            if (e.anchorNumber != 0)
+                out_ << "#" << publication_.AnchorId(e.targetPage, e.anchorNumber);
             out_ << "\"";
         }
         Classes(e);

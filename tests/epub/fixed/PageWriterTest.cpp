@@ -50,7 +50,13 @@ TEST(PageWriter, ElementsNestWithIdsClassesLanguagesAndDescriptions) {
     page.Close();
     auto& link = page.Add("a");
     link.targetPage = 5;
-    link.anchor = "a3";
+    link.anchorNumber = 3; // never registered: no name
+    publication.Anchor(5, 4, "Chart 1", 5);
+    auto& named = page.Add("a");
+    named.targetPage = 5;
+    named.anchorNumber = 4;
+    publication.Anchor(12, 6, "ab", 12); // too short to be a name
+    page.Add("a").anchorNumber = 6;
     auto& img = page.Add("img");
     img.src = "image/1.png";
     auto& url = page.Add("a");
@@ -70,8 +76,9 @@ TEST(PageWriter, ElementsNestWithIdsClassesLanguagesAndDescriptions) {
     EXPECT_STREQ(s.attribute("class").value(), "s1 style1");
     EXPECT_STREQ(s.text().get(), "a < b & \"c\"\x01");
     EXPECT_NE(text.find("&#1;"), std::string::npos);
-    const auto a = html.child("body").find_child_by_attribute("a", "href", "page5.xhtml#a3");
-    EXPECT_TRUE(a);
+    EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "href", "page5.xhtml#a3"));
+    EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "href", "page5.xhtml#Chart_1"));
+    EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "id", "a6"));
     const auto image = html.child("body").child("img");
     EXPECT_STREQ(image.attribute("alt").value(), "");
     EXPECT_STREQ(image.attribute("role").value(), "presentation");

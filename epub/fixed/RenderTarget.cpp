@@ -46,16 +46,9 @@ RenderTarget::RenderTarget(Page& page, const RectT<double>& pageRect,
                            const RectT<double>& renderRect, Schema& schema, Images& images)
     : page_(page), publication_(page.GetPublication()), schema_(schema), images_(images) {
     (void)pageRect;
-    const auto& options = schema.GetOptions();
-    const double documentDpi = schema.GetDocumentResolution();
-    double dpi = documentDpi;
-    if (options && options->GetTextDPI() > 0)
-        dpi = options->GetTextDPI();
-    else if (options && options->IsUseRasteriseDpi() && options->GetRasteriseDpi() > 0)
-        dpi = options->GetRasteriseDpi();
-    SetRasteriseScale(dpi / documentDpi);
-
+    PushPageOptions();
     const double scale = schema.GetRasterScale();
+    SetRasteriseScale(scale);
     const RectT<double> device =
         Snap({0, 0, renderRect.Width() * scale, renderRect.Height() * scale}, 1e-6);
     deviceBounds_ = {static_cast<int>(device.left), static_cast<int>(device.top),
@@ -68,6 +61,39 @@ RenderTarget::RenderTarget(Page& page, const RectT<double>& pageRect,
                      AffineTransform::Translate(-renderRect.left, -renderRect.top);
     SetColourFormatAndProfiles(schema.GetColourFormat(), schema.GetProfiles());
     frames_.push_back({0, {}, 0, 0, false});
+}
+
+RenderTarget::~RenderTarget() {
+    // The schema is shared by every page; the options this page pushed go with it.
+    while (pushedOptions_ > 0)
+        PopExportOptions();
+}
+
+void RenderTarget::PushPageOptions() {
+    const auto& current = schema_.GetOptions();
+    if (!current)
+        return;
+    // The shared options stay untouched: the page draws with a copy that carries the rasterise
+    // resolution.
+    auto copy = Foundation::CountedCast<FileExportOptions>(current->Clone());
+    if (current->GetTextDPI() > 0)
+        copy->SetRasteriseDpi(current->GetTextDPI());
+    else if (!(current->IsUseRasteriseDpi() && current->GetRasteriseDpi() > 0))
+        copy->SetRasteriseDpi(schema_.GetDocumentResolution());
+    copy->SetIsUseRasteriseDpi(true);
+    PushExportOptions(copy);
+}
+
+void RenderTarget::PushExportOptions(Counted<const Render::FileExportOptions> options) {
+    schema_.PushOptions(std::move(options));
+    ++pushedOptions_;
+}
+
+void RenderTarget::PopExportOptions() {
+    if (pushedOptions_ == 0)
+        return; // never below what the page found
+    schema_.PopOptions();
+    --pushedOptions_;
 }
 
 uint32_t RenderTarget::GetRGB(const Colour& colour) const {

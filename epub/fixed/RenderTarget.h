@@ -35,6 +35,10 @@ public:
     // `pageRect` and `renderRect` in document units (points).
     RenderTarget(Page& page, const RectT<double>& pageRect, const RectT<double>& renderRect,
                  Schema& schema, Images& images);
+    // Pops whatever export options the page pushed onto the shared schema.
+    ~RenderTarget() override;
+    RenderTarget(const RenderTarget&) = delete;
+    RenderTarget& operator=(const RenderTarget&) = delete;
 
     void DrawPolyPolygon(const Render::ShapeNode& shape, const AffineTransform& world) override;
     void DrawPolyCurve(const Render::ShapeNode& shape, const AffineTransform& world) override;
@@ -55,6 +59,8 @@ public:
     void PopTagGroup() override;
     void PushLayer(bool hidden) override;
     void PopLayer() override;
+    void PushExportOptions(Counted<const Render::FileExportOptions> options) override;
+    void PopExportOptions() override;
     void PushRenderable(const Render::Node& node) override;
     void PopRenderable() override;
     bool SupportsTags() const override { return true; }
@@ -87,6 +93,8 @@ private:
         int depth = 0;
     };
 
+    // The schema's options with their rasterise resolution set from TextDPI, pushed for the page.
+    void PushPageOptions();
     uint32_t GetRGB(const Render::Colour& colour) const;
     void DrawSolid(const Render::ShapeNode& shape, const AffineTransform& world);
     void AddBackground();
@@ -111,6 +119,7 @@ private:
     size_t renderables_ = 0;
     std::vector<Counted<const Render::RenderTags>> tagGroups_;
     std::vector<bool> openedGroups_;
+    size_t pushedOptions_ = 0;
 };
 
 } // namespace EPub

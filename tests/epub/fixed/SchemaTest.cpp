@@ -1,6 +1,7 @@
 #include "epub/fixed/Schema.h"
 #include "epub/fixed/RenderTarget.h"
 
+#include "host/raster/ImageFile.h"
 #include "support/FakeZipArchive.h"
 
 #include <gtest/gtest.h>
@@ -114,20 +115,80 @@ TEST_F(TargetFixture, RotatedTextKeepsItsBaselineOriginAndHiddenTextIsTransparen
     target.DrawGlyphMetrics(run, Render::AffineTransform::Rotate(90), false);
     target.DrawGlyphMetrics(run, {}, true);
     const auto& e = page.GetElements();
-    ASSERT_EQ(e.size(), 2u);
+    // Each run: a positioned box with an id, holding the text in its font.
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[0].id, 1u);
+    EXPECT_EQ(e[1].depth, e[0].depth + 1);
+    EXPECT_EQ(e[1].text, "Hi");
     const std::string& css = page.GetStyleSheet();
-    // 20px font: ascent 16, descent 4, baseline 6px below the box top.
-    EXPECT_NE(css.find("transform-origin: 0 6px; transform: rotate(90deg)"), std::string::npos)
+    // 20px font: a 40px strut puts the baseline 20px below the box top, and the rotation turns
+    // about that point: the baseline origin (10, 20) turned to (-20, 10), in CSS pixels.
+    EXPECT_NE(css.find("line-height: 40px; left: -40px; top: 0px; transform-origin: 0 20px; "
+                       "transform: rotate(90deg) }"),
+              std::string::npos)
         << css;
+    EXPECT_NE(css.find("line-height: 40px; left: 20px; top: 20px }"), std::string::npos) << css;
     const auto& shown = publication.GetDocStyle(1).declarations;
     EXPECT_NE(shown.find("font-size: 20px"), std::string::npos) << shown;
     EXPECT_NE(shown.find("color: #ff0000"), std::string::npos);
     bool transparent = false;
     for (const auto& style : publication.GetDocStyles())
         transparent =
-            transparent || (style.name == e[1].classes[0] &&
+            transparent || (style.name == e[3].classes[0] &&
                             style.declarations.find("color: transparent") != std::string::npos);
     EXPECT_TRUE(transparent);
+}
+
+TEST_F(TargetFixture, TextDpiIsTheRasteriseResolutionWhileThePageDraws) {
+    const auto shared = schema.GetOptions();
+    {
+        EPub::RenderTarget target(page, {0, 0, 100, 50}, {0, 0, 100, 50}, schema, images);
+        ASSERT_NE(schema.GetOptions(), shared); // a copy: the shared options stay as they are
+        EXPECT_TRUE(schema.GetOptions()->IsUseRasteriseDpi());
+        EXPECT_EQ(schema.GetOptions()->GetRasteriseDpi(), 1440);
+        EXPECT_FALSE(shared->IsUseRasteriseDpi());
+        EXPECT_EQ(schema.GetRasterScale(), 20);
+        EXPECT_EQ(target.GetRasteriseScale(), 20);
+        EXPECT_EQ(schema.GetPageScale(), 0.1); // CSS pixels per rasterised pixel
+        // A pop the page did not push leaves the export's own options in place.
+        target.PopExportOptions();
+        target.PopExportOptions();
+        EXPECT_EQ(schema.GetOptions(), shared);
+    }
+    {
+        EPub::RenderTarget target(page, {0, 0, 100, 50}, {0, 0, 100, 50}, schema, images);
+        // A gradient is rasterised at that resolution: 20 pixels a point.
+        auto shape = Solid(0, 0, 3, 2, 0);
+        shape->fill = Render::FillDescriptor::MakeGradient(
+            Render::FillType::LinearGradient,
+            {{0, Render::Colour::MakeRGB(0, 0, 0)}, {1, Render::Colour::MakeRGB(9, 9, 9)}});
+        target.DrawPolyPolygon(*shape, {});
+    }
+    EXPECT_EQ(schema.GetOptions(), shared);
+    EXPECT_EQ(schema.GetRasterScale(), 1);
+    ASSERT_EQ(publication.GetImages().size(), 1u);
+    const auto* stored = zip->Find("OEBPS/" + publication.GetImages()[0].path.str());
+    ASSERT_NE(stored, nullptr);
+    auto bitmap = Raster::DecodeImage(stored->data);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->Width(), 60u);
+    EXPECT_EQ(bitmap->Height(), 40u);
+
+    // Without TextDPI the options' own rasterise resolution stays; without that, the document's.
+    auto own = Options(72);
+    own->SetTextDPI(0);
+    own->SetIsUseRasteriseDpi(true);
+    own->SetRasteriseDpi(300);
+    EPub::Schema ownSchema(own);
+    EXPECT_EQ(
+        EPub::RenderTarget(page, {0, 0, 1, 1}, {0, 0, 1, 1}, ownSchema, images).GetRasteriseScale(),
+        300.0 / 72);
+    auto none = Options(72);
+    none->SetTextDPI(0);
+    EPub::Schema noneSchema(none);
+    EXPECT_EQ(EPub::RenderTarget(page, {0, 0, 1, 1}, {0, 0, 1, 1}, noneSchema, images)
+                  .GetRasteriseScale(),
+              1);
 }
 
 TEST(Cover, SizesUnderTheLimit) {

@@ -64,6 +64,9 @@ private:
                                                    Render::GradientGeometry* geometry,
                                                    const Foundation::RectT<double>& box) const;
     void ReadStroke(const Node& node, Render::ShapeNode& shape) const;
+    static bool IsPictureFill(const Node& node);
+    Counted<const Render::FillDescriptor> ReadPictureFill(const Node& node,
+                                                          const Foundation::RectT<double>& box);
     AffineTransform ReadTransform(const Node& node) const;
     Foundation::RectT<double> ReadRect(const Node& node) const;
     double Opacity(const Node& node) const;
@@ -365,6 +368,42 @@ FixedReader::ReadFill(const Node& node, Render::GradientGeometry* geometry,
                                                 std::move(list));
 }
 
+bool FixedReader::IsPictureFill(const Node& node) {
+    return node.value.is_object() && node.Has("type") && node.value.at("type").is_string() &&
+           node.value.at("type").get<std::string>() == "image";
+}
+
+// A picture stretched over the shape's box, or repeated in tiles of a given size from its corner.
+Counted<const Render::FillDescriptor>
+FixedReader::ReadPictureFill(const Node& node, const Foundation::RectT<double>& box) {
+    CheckFields(node, {"type", "file", "tile"});
+    const Node file = Required(node, "file");
+    const LoadedImage& image = LoadImage(file);
+    if (!image.bitmap)
+        Fail(file, "a fill takes a JPEG, PNG or GIF picture");
+    Render::BitmapFill picture;
+    picture.bitmap = image.bitmap;
+    picture.encoded = image.encoded;
+    picture.fileType = image.type;
+    picture.sourceName = StringT(fs::path(String(node, "file")).filename().string());
+    double width = box.Width(), height = box.Height();
+    if (node.Has("tile")) {
+        const Node tile = node.Field("tile");
+        ExpectArray(tile);
+        if (tile.value.size() != 2 || !tile.value.at(0).is_number() ||
+            !tile.value.at(1).is_number() || tile.value.at(0).get<double>() <= 0 ||
+            tile.value.at(1).get<double>() <= 0)
+            Fail(tile, "expected [width, height] above 0");
+        width = tile.value.at(0).get<double>();
+        height = tile.value.at(1).get<double>();
+        picture.tiled = true;
+    }
+    picture.placement =
+        AffineTransform::Translate(box.left, box.top) *
+        AffineTransform::Scale(width / image.bitmap->Width(), height / image.bitmap->Height());
+    return Render::FillDescriptor::MakeBitmap(std::move(picture));
+}
+
 void FixedReader::ReadStroke(const Node& node, Render::ShapeNode& shape) const {
     CheckFields(node, {"colour", "width", "dash"});
     shape.stroke = Render::FillDescriptor::MakeSolid(Colour(Required(node, "colour")));
@@ -397,7 +436,9 @@ Counted<const Render::Node> FixedReader::ReadShape(const Node& node, bool isPath
     } else {
         shape->path = Render::Path::Rectangle(ReadRect(node));
     }
-    if (node.Has("fill"))
+    if (node.Has("fill") && IsPictureFill(node.Field("fill")))
+        shape->fill = ReadPictureFill(node.Field("fill"), shape->path.Bounds());
+    else if (node.Has("fill"))
         shape->fill = ReadFill(node.Field("fill"), &shape->gradient, shape->path.Bounds());
     if (node.Has("stroke"))
         ReadStroke(node.Field("stroke"), *shape);

@@ -2,6 +2,8 @@
 // links to named places on other pages.
 
 #include "cli/ToolFixture.h"
+#include "host/raster/ImageEncoder.h"
+#include "host/raster/ImageFile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -156,3 +158,59 @@ TEST_F(FixedTool, LinksToNamedPlacesResolveAcrossPages) {
 }
 
 } // namespace
+
+namespace {
+
+// A 4 × 2 PNG: red on the left, blue on the right.
+std::string TwoTonePng() {
+    auto bitmap = Raster::DynamicBitmap::Create(4, 2);
+    for (uint32_t y = 0; y < 2; ++y)
+        for (uint32_t x = 0; x < 4; ++x) {
+            uint8_t* p = bitmap->Row(y) + x * 4;
+            p[0] = x < 2 ? 255 : 0;
+            p[1] = 0;
+            p[2] = x < 2 ? 0 : 255;
+            p[3] = 255;
+        }
+    Foundation::MemoryOutStream out;
+    Raster::WritePNG(*bitmap, out);
+    return out.TakeData();
+}
+
+} // namespace
+
+TEST_F(FixedTool, PictureFillsBecomeTheirFileOrARasterisedTiling) {
+    const std::string png = TwoTonePng();
+    Write("tone.png", png);
+    const std::string json = FixedDocument(
+        R"({"type": "rect", "x": 10, "y": 10, "width": 80, "height": 40,
+            "fill": {"type": "image", "file": "tone.png"}},
+           {"type": "rect", "x": 10, "y": 100, "width": 80, "height": 40,
+            "fill": {"type": "image", "file": "tone.png", "tile": [20, 10]}})");
+    ASSERT_EQ(Export(json).status, 0);
+    const auto entries = Entries(dir_ / "out.epub");
+    pugi::xml_document page;
+    ASSERT_TRUE(Parse(page, entries.at("OEBPS/page1.xhtml")));
+    const auto images = page.select_nodes("//img");
+    ASSERT_EQ(images.size(), 2u);
+    // Stretched over its box: the file itself, unchanged.
+    const std::string first = images[0].node().attribute("src").value();
+    EXPECT_EQ(first, "image/tone.png");
+    EXPECT_EQ(entries.at("OEBPS/" + first), png);
+    // Tiles: drawn into a picture of their own, which repeats the two tones.
+    const std::string second = images[1].node().attribute("src").value();
+    ASSERT_NE(second, first);
+    auto tiles = Raster::DecodeImage(entries.at("OEBPS/" + second));
+    ASSERT_TRUE(tiles);
+    const uint32_t y = tiles->Height() / 2, tile = tiles->Width() / 4;
+    std::string tones;
+    for (uint32_t x = tile / 4; x < tiles->Width(); x += tile / 2)
+        tones += tiles->Row(y)[x * 4] > 128 ? 'r' : 'b';
+    EXPECT_EQ(tones, "rbrbrbrb");
+
+    Write("shape.svg", R"(<svg xmlns="http://www.w3.org/2000/svg" width="2" height="2"/>)");
+    const Result r = ExpectRefused(FixedDocument(
+        R"({"type": "rect", "x": 0, "y": 0, "width": 5, "height": 5,
+            "fill": {"type": "image", "file": "shape.svg"}})"));
+    EXPECT_NE(r.err.find("pages[0].items[0].fill.file"), std::string::npos) << r.err;
+}

@@ -54,6 +54,39 @@ TEST(Schema, WhatIsRasterised) {
     EXPECT_NE(schema.GetVectorSupport(rect), 0u);
     Render::GroupNode empty;
     EXPECT_FALSE(schema.IsPreserveGroup(empty));
+
+    // A picture fill is an image element only when it shows one upright picture over the box.
+    auto picture = [](Render::AffineTransform placement, bool tiled) {
+        Render::BitmapFill fill;
+        fill.bitmap = Raster::DynamicBitmap::Create(4, 2);
+        fill.placement = placement;
+        fill.tiled = tiled;
+        return Render::FillDescriptor::MakeBitmap(std::move(fill));
+    };
+    Render::ShapeNode framed;
+    framed.path = Render::Path::Rectangle({10, 20, 50, 40});
+    const auto placed =
+        Render::AffineTransform::Translate(10, 20) * Render::AffineTransform::Scale(10, 10);
+    framed.fill = picture(placed, false);
+    EXPECT_TRUE(schema.CanDrawAsImage(framed));
+    framed.fill = picture(placed, true); // one tile covers the box
+    EXPECT_TRUE(schema.CanDrawAsImage(framed));
+    framed.fill = picture(
+        Render::AffineTransform::Translate(10, 20) * Render::AffineTransform::Scale(5, 5), true);
+    EXPECT_FALSE(schema.CanDrawAsImage(framed)); // repeated
+    framed.fill = picture(
+        Render::AffineTransform::Translate(12, 20) * Render::AffineTransform::Scale(10, 10), false);
+    EXPECT_FALSE(schema.CanDrawAsImage(framed)); // offset
+    framed.fill = picture(placed * Render::AffineTransform::Rotate(90), false);
+    EXPECT_FALSE(schema.CanDrawAsImage(framed));
+    framed.fill = picture(placed, false);
+    framed.opacity = 0.5;
+    EXPECT_FALSE(schema.CanDrawAsImage(framed));
+    framed.opacity = 1;
+    framed.stroke = Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(0, 0, 0));
+    framed.lineStyle = MakeCounted<const Render::LineStyleDescriptor>(1.0, Render::DashKind::Solid);
+    EXPECT_FALSE(schema.CanDrawAsImage(framed));
+    EXPECT_NE(schema.GetVectorSupport(framed), 0u); // so it is rasterised
     Render::GroupNode faded;
     faded.opacity = 0.5;
     EXPECT_NE(schema.GetCompositeSupport(faded), 0u);

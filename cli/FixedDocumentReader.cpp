@@ -84,6 +84,7 @@ private:
     std::vector<std::pair<Counted<Render::HyperlinkNode>, Node>> anchorLinks_;
     std::vector<FixedAnchor> pageAnchors_; // of the page being read
     size_t pageCount_ = 0;
+    int32_t stories_ = 0; // story numbers handed out to text items and paragraphs
 };
 
 void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
@@ -212,6 +213,8 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
     const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
     const Node lines = Required(node, "lines");
     ExpectArray(lines);
+    // Each text item is a story of its own: only runs of one line of it may be joined.
+    const int32_t story = stories_++;
     auto group = MakeCounted<Render::GroupNode>();
     for (size_t i = 0; i < lines.value.size(); ++i) {
         const Node line = lines.Item(i);
@@ -225,7 +228,7 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
             auto run = setter_.SetRun(styled, x, y, error);
             if (!run)
                 Fail(line, error);
-            run->story = {static_cast<int32_t>(pageCount_), 0, static_cast<int32_t>(i)};
+            run->story = {story, 0, static_cast<int32_t>(i)};
             x += run->advance;
             group->children.push_back(run);
         }
@@ -277,8 +280,9 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     auto group = MakeCounted<Render::GroupNode>();
     group->logical = Render::LogicalGroup::Element;
     std::string error;
-    if (!setter_.SetFrame(paragraphs, rects, group->children, error))
+    if (!setter_.SetFrame(paragraphs, rects, group->children, error, stories_))
         Fail(node, error);
+    stories_ += static_cast<int32_t>(paragraphs.size());
     return group;
 }
 

@@ -36,6 +36,10 @@ std::string TransformValue(const CSSTransform& css, double scaleX = 1) {
     return out;
 }
 
+// How far apart (document units) the end of a run and the start of the next may be when they
+// share a line's box.
+constexpr double kJoinTolerance = 0.01;
+
 bool Paints(const FillDescriptor* fill) {
     return fill && fill->Type() != FillType::None;
 }
@@ -203,21 +207,23 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
     }
     const uint32_t style = publication_.AddDocStyle(Section::Text, "", declarations);
 
-    // The text sits in a box of font size 0 whose line height alone makes the line: the baseline
-    // is then half that height below the box's top, whatever ascent and descent the reading
-    // system rounds the face's metrics to.
-    const double strut = 2 * std::ceil(std::max(fontPx, 1.0));
-    const double baseline = strut / 2;
-    std::string rule =
-        "position: absolute; margin: 0; padding: 0; font-size: 0; line-height: " + Px(strut) +
-        "; left: " + Px(css.translateX) + "; top: " + Px(css.translateY - baseline);
-    const std::string transform = TransformValue(css, ratio);
-    if (!transform.empty())
-        rule += "; transform-origin: 0 " + Px(baseline) + "; transform: " + transform;
-
-    PageElement& box = page_.Add("span");
-    box.id = page_.NextElementNumber();
-    box.classes[0] = page_.AddRule(rule);
+    if (!ContinuesText(run, world, fontPx)) {
+        // The text sits in a box of font size 0 whose line height alone makes the line: the
+        // baseline is then half that height below the box's top, whatever ascent and descent the
+        // reading system rounds the face's metrics to.
+        const double strut = 2 * std::ceil(std::max(fontPx, 1.0));
+        const double baseline = strut / 2;
+        std::string rule =
+            "position: absolute; margin: 0; padding: 0; font-size: 0; line-height: " + Px(strut) +
+            "; left: " + Px(css.translateX) + "; top: " + Px(css.translateY - baseline);
+        const std::string transform = TransformValue(css, ratio);
+        if (!transform.empty())
+            rule += "; transform-origin: 0 " + Px(baseline) + "; transform: " + transform;
+        PageElement& box = page_.Add("span");
+        box.id = page_.NextElementNumber();
+        box.classes[0] = page_.AddRule(rule);
+        text_ = OpenText{world, run.story.story, run.story.line, run.origin.y, 0, strut, 0};
+    }
     page_.Open();
     PageElement& e = page_.Add("span");
     e.classes[0] = publication_.GetDocStyle(style).name;
@@ -225,6 +231,20 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
         e.language = page_.UseLanguage(run.language);
     e.text = run.text;
     page_.Close();
+    text_->endX = run.origin.x + run.advance;
+    text_->next = page_.ElementCount();
+}
+
+bool RenderTarget::ContinuesText(const GlyphRunNode& run, const AffineTransform& world,
+                                 double fontPx) const {
+    if (!text_ || text_->next != page_.ElementCount() || run.story.line < 0 ||
+        run.story.story != text_->story || run.story.line != text_->line ||
+        !(world == text_->world))
+        return false;
+    // Where the previous run ended, on its baseline, and small enough for the box's strut.
+    return std::abs(run.origin.y - text_->baselineY) <= 1e-6 &&
+           std::abs(run.origin.x - text_->endX) <= kJoinTolerance &&
+           (run.ascent - run.descent) * fontPx <= text_->strut / 2 - 1;
 }
 
 void RenderTarget::DrawBitmap(const BitmapNode& bitmap, const AffineTransform& world) {

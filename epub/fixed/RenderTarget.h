@@ -96,6 +96,10 @@ private:
     // The schema's options with their rasterise resolution set from TextDPI, pushed for the page.
     void PushPageOptions();
     uint32_t GetRGB(const Render::Colour& colour) const;
+    // Whether the run goes on the open text box's line: same story line, same transform, starting
+    // where the last run ended, and nothing else written in between.
+    bool ContinuesText(const Render::GlyphRunNode& run, const AffineTransform& world,
+                       double fontPx) const;
     void DrawSolid(const Render::ShapeNode& shape, const AffineTransform& world);
     void AddBackground();
     void AddSolid(uint32_t rgb, const RectT<double>& rect, const AffineTransform& world,
@@ -116,6 +120,17 @@ private:
     RectT<int> deviceBounds_;
     std::vector<Frame> frames_;
     std::optional<Background> background_;
+    // The text box of the last run: one box per story line, each run a span inside it.
+    struct OpenText {
+        AffineTransform world;
+        int32_t story = -1;
+        int32_t line = -1;
+        double baselineY = 0; // run coordinates
+        double endX = 0;
+        double strut = 0; // CSS pixels
+        size_t next = 0;  // the page's element count after the box's last span
+    };
+    std::optional<OpenText> text_;
     size_t renderables_ = 0;
     std::vector<Counted<const Render::RenderTags>> tagGroups_;
     std::vector<bool> openedGroups_;

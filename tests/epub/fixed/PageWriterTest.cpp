@@ -47,6 +47,13 @@ TEST(PageWriter, ElementsNestWithIdsClassesLanguagesAndDescriptions) {
     span.classes[1] = "style1";
     span.language = page.UseLanguage("fr");
     span.text = "a < b & \"c\"\x01";
+    page.Add("span").text = "after";
+    auto& box = page.Add("span");
+    box.id = page.NextElementNumber();
+    page.Open();
+    page.Add("span").text = "x";
+    page.Add("span").text = "y";
+    page.Close();
     page.Close();
     auto& link = page.Add("a");
     link.targetPage = 5;
@@ -76,6 +83,11 @@ TEST(PageWriter, ElementsNestWithIdsClassesLanguagesAndDescriptions) {
     EXPECT_STREQ(s.attribute("class").value(), "s1 style1");
     EXPECT_STREQ(s.text().get(), "a < b & \"c\"\x01");
     EXPECT_NE(text.find("&#1;"), std::string::npos);
+    // A span's children follow each other with no layout whitespace, which would be text.
+    EXPECT_NE(text.find("<span>after</span>\n\t\t\t<span id=\"span12-3\"><span>x</span><span>"
+                        "y</span></span>\n\t\t</div>"),
+              std::string::npos)
+        << text;
     EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "href", "page5.xhtml#a3"));
     EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "href", "page5.xhtml#Chart_1"));
     EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "id", "a6"));

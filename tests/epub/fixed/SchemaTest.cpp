@@ -172,6 +172,42 @@ TEST_F(TargetFixture, RotatedTextKeepsItsBaselineOriginAndHiddenTextIsTransparen
     EXPECT_TRUE(transparent);
 }
 
+TEST_F(TargetFixture, RunsOfOneLineShareABoxAndAnythingElseStartsANewOne) {
+    EPub::RenderTarget target(page, {0, 0, 100, 50}, {0, 0, 100, 50}, schema, images);
+    auto run = [](const char* text, double x, int32_t story, int32_t line) {
+        Render::GlyphRunNode r;
+        r.text = text;
+        r.size = 10;
+        r.origin = {x, 20};
+        r.advance = 10;
+        r.fill = Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(0, 0, 0));
+        r.family = "Face";
+        r.fontPath = "/nowhere/face.ttf";
+        r.story = {story, 0, line};
+        return r;
+    };
+    target.DrawGlyphMetrics(run("a", 0, 1, 0), {}, false);
+    target.DrawGlyphMetrics(run("b", 10, 1, 0), {}, false); // joins
+    target.DrawGlyphMetrics(run("c", 25, 1, 0), {}, false); // a gap
+    target.DrawGlyphMetrics(run("d", 35, 1, 1), {}, false); // the next line
+    target.DrawGlyphMetrics(run("e", 45, 2, 1), {}, false); // another story
+    target.DrawGlyphMetrics(run("f", 55, 2, 1), {}, true);  // hidden text joins too
+    target.DrawHyperlink(Render::HyperlinkNode{}, {});      // nothing written
+    Render::BitmapNode picture;
+    picture.bitmap = Raster::DynamicBitmap::Create(1, 1);
+    picture.rect = {0, 0, 1, 1};
+    target.DrawBitmap(picture, {});
+    target.DrawGlyphMetrics(run("g", 65, 2, 1), {}, false); // after a picture
+    auto big = run("h", 75, 2, 1);
+    big.size = 30; // the box's strut is too short for it
+    target.DrawGlyphMetrics(big, {}, false);
+    target.DrawGlyphMetrics(run("i", 85, 2, 1), Render::AffineTransform::Scale(1, 1.5), false);
+    std::string boxes;
+    for (const auto& e : page.GetElements())
+        boxes += e.tag == "img" ? std::string("|img") : e.text.empty() ? "|" : e.text;
+    EXPECT_EQ(boxes, "|ab|c|d|ef|img|g|h|i");
+}
+
 TEST_F(TargetFixture, TextDpiIsTheRasteriseResolutionWhileThePageDraws) {
     const auto shared = schema.GetOptions();
     {

@@ -192,8 +192,14 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
 
     const StringT family =
         publication_.UseFont({run.family, run.fontPath, run.faceIndex, run.weight, run.italic});
+    // The face's own name after the embedded one, with its weight and style: a reading system
+    // that cannot load the embedded font still finds the face, or one like it.
     std::string declarations = "white-space: pre; line-height: 0; font-family: \"" + family.str() +
-                               "\"; font-size: " + Px(fontPx);
+                               "\", \"" + run.family.str() + "\"; font-size: " + Px(fontPx);
+    if (run.weight != 400)
+        declarations += "; font-weight: " + std::to_string(run.weight);
+    if (run.italic)
+        declarations += "; font-style: italic";
     if (std::abs(run.letterSpacing) > 1e-6)
         declarations += "; letter-spacing: " + Px(run.letterSpacing * magnitude);
     if (std::abs(run.wordSpacing) > 1e-6)

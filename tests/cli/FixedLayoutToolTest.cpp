@@ -214,3 +214,20 @@ TEST_F(FixedTool, PictureFillsBecomeTheirFileOrARasterisedTiling) {
             "fill": {"type": "image", "file": "shape.svg"}})"));
     EXPECT_NE(r.err.find("pages[0].items[0].fill.file"), std::string::npos) << r.err;
 }
+
+TEST_F(FixedTool, TextNamesItsFaceSoReadingSystemsWithoutTheEmbeddedFontFindIt) {
+    ASSERT_EQ(Export(FixedDocument(R"({"type": "text", "lines": [{"x": 20, "y": 40, "runs": [
+        {"text": "plain ", "character": {"fontFamily": "DejaVu Sans", "size": 12}},
+        {"text": "bold", "character": {"fontFamily": "DejaVu Sans", "size": 12,
+                                       "fontWeight": 700}}]}]})"))
+                  .status,
+              0);
+    const std::string css = Entries(dir_ / "out.epub").at("OEBPS/css/styles.css");
+    // Each embedded face declares its weight and style, so the browser never fakes bold on it.
+    EXPECT_NE(css.find("\"DejaVu Sans 1\"; src: url(\"../font/"), std::string::npos) << css;
+    EXPECT_NE(css.find("font-weight: 700; font-style: normal; }"), std::string::npos) << css;
+    EXPECT_NE(css.find("font-family: \"DejaVu Sans 2\", \"DejaVu Sans\"; font-size: 12px; "
+                       "font-weight: 700"),
+              std::string::npos)
+        << css;
+}

@@ -31,19 +31,6 @@ std::string FixedDocument(const std::string& items, const std::string& second = 
 class FixedTool : public Tool {
 protected:
     std::string Quote(const std::string& path) { return "'" + path + "'"; }
-    // Standard output of the tool as lines; `status` receives its exit status.
-    std::vector<std::string> Lines(const std::string& args, int* status) {
-        const std::string out = dir_ / "stdout.txt";
-        const std::string cmd = Quote(EPUBEXPORT_PATH) + " " + args + " >" + Quote(out) + " 2>" +
-                                Quote(dir_ / "stderr.txt");
-        const int raw = std::system(cmd.c_str());
-        *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::istringstream in(Read(out));
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
 };
 
 TEST_F(FixedTool, OutputFollowsSymlinksStreamsAndKeepsTheOldFileOnFailure) {
@@ -94,10 +81,10 @@ TEST_F(FixedTool, OutputFollowsSymlinksStreamsAndKeepsTheOldFileOnFailure) {
 }
 
 TEST_F(FixedTool, CheckListsTextLostToRasterisingAndExitsAsForReflowable) {
-    int status = -1;
     const std::string clean = Write("clean.json", FixedDocument(kText));
-    EXPECT_TRUE(Lines("--check " + Quote(clean), &status).empty());
-    EXPECT_EQ(status, 0);
+    const ToolTest::Output nothing = Capture("--check " + Quote(clean));
+    EXPECT_TRUE(nothing.lines.empty());
+    EXPECT_EQ(nothing.status, 0);
 
     // Blending makes a picture of the caption; the plain text beside it stays text.
     const std::string blended = Write(
@@ -109,8 +96,9 @@ TEST_F(FixedTool, CheckListsTextLostToRasterisingAndExitsAsForReflowable) {
                       R"({"type": "group", "opacity": 0.5, "items": [
             {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 12},
              "lines": [{"x": 20, "y": 40, "text": "Faded"}]}]})"));
-    const auto lines = Lines("--check " + Quote(blended), &status);
-    EXPECT_EQ(status, 1);
+    const ToolTest::Output found = Capture("--check " + Quote(blended));
+    const auto& lines = found.lines;
+    EXPECT_EQ(found.status, 1);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], blended + ": page 1, text \"Under \\\"the\\\" sea second line\": Text is "
                                   "rasterised with the artwork around it (kept as invisible text)");

@@ -169,7 +169,8 @@ TEST(Renderer, PictureFillsArePaintedPlacedOrTiledAndCanBecomeImages) {
     faded->fill = FillDescriptor::MakeBitmap(picture, 0.5);
     BitmapRenderTarget half(10, 10, 1);
     half.DrawTree(*faded);
-    const uint8_t* p = half.GetBitmap()->Row(5) + 2 * 4;
+    const auto halfBitmap = half.GetBitmap();
+    const uint8_t* p = halfBitmap->Row(5) + 2 * 4;
     EXPECT_NEAR(p[0], 255, 2);
     EXPECT_NEAR(p[1], 128, 10); // half of white shows through
 

@@ -54,6 +54,8 @@ private:
     Counted<const Render::Node> ReadShape(const Node& node, bool isPath);
     Counted<const Render::Node> ReadGroup(const Node& node);
     Counted<const Render::Node> ReadLink(const Node& node);
+    Counted<const Render::Node> ReadAnchor(const Node& node);
+    void ResolveAnchorLinks();
 
     Text::GlyphAtts ReadCharacter(const Node& node, const Text::GlyphAtts& base) const;
     StyledText Styled(const Text::GlyphAtts& atts, std::string text) const;
@@ -62,6 +64,9 @@ private:
                                                    Render::GradientGeometry* geometry,
                                                    const Foundation::RectT<double>& box) const;
     void ReadStroke(const Node& node, Render::ShapeNode& shape) const;
+    static bool IsPictureFill(const Node& node);
+    Counted<const Render::FillDescriptor> ReadPictureFill(const Node& node,
+                                                          const Foundation::RectT<double>& box);
     AffineTransform ReadTransform(const Node& node) const;
     Foundation::RectT<double> ReadRect(const Node& node) const;
     double Opacity(const Node& node) const;
@@ -74,7 +79,12 @@ private:
     std::map<fs::path, LoadedImage> images_;
     // Page links are checked once every page is read: a link may point forward.
     std::vector<std::pair<uint32_t, Node>> pageLinks_;
+    // Named places: where each name is, and the links waiting for the name.
+    std::map<std::string, std::pair<uint32_t, uint32_t>> anchorPlaces_; // name -> page, number
+    std::vector<std::pair<Counted<Render::HyperlinkNode>, Node>> anchorLinks_;
+    std::vector<FixedAnchor> pageAnchors_; // of the page being read
     size_t pageCount_ = 0;
+    int32_t stories_ = 0; // story numbers handed out to text items and paragraphs
 };
 
 void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
@@ -203,6 +213,8 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
     const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
     const Node lines = Required(node, "lines");
     ExpectArray(lines);
+    // Each text item is a story of its own: only runs of one line of it may be joined.
+    const int32_t story = stories_++;
     auto group = MakeCounted<Render::GroupNode>();
     for (size_t i = 0; i < lines.value.size(); ++i) {
         const Node line = lines.Item(i);
@@ -216,7 +228,7 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
             auto run = setter_.SetRun(styled, x, y, error);
             if (!run)
                 Fail(line, error);
-            run->story = {static_cast<int32_t>(pageCount_), 0, static_cast<int32_t>(i)};
+            run->story = {story, 0, static_cast<int32_t>(i)};
             x += run->advance;
             group->children.push_back(run);
         }
@@ -268,8 +280,9 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     auto group = MakeCounted<Render::GroupNode>();
     group->logical = Render::LogicalGroup::Element;
     std::string error;
-    if (!setter_.SetFrame(paragraphs, rects, group->children, error))
+    if (!setter_.SetFrame(paragraphs, rects, group->children, error, stories_))
         Fail(node, error);
+    stories_ += static_cast<int32_t>(paragraphs.size());
     return group;
 }
 
@@ -359,6 +372,42 @@ FixedReader::ReadFill(const Node& node, Render::GradientGeometry* geometry,
                                                 std::move(list));
 }
 
+bool FixedReader::IsPictureFill(const Node& node) {
+    return node.value.is_object() && node.Has("type") && node.value.at("type").is_string() &&
+           node.value.at("type").get<std::string>() == "image";
+}
+
+// A picture stretched over the shape's box, or repeated in tiles of a given size from its corner.
+Counted<const Render::FillDescriptor>
+FixedReader::ReadPictureFill(const Node& node, const Foundation::RectT<double>& box) {
+    CheckFields(node, {"type", "file", "tile"});
+    const Node file = Required(node, "file");
+    const LoadedImage& image = LoadImage(file);
+    if (!image.bitmap)
+        Fail(file, "a fill takes a JPEG, PNG or GIF picture");
+    Render::BitmapFill picture;
+    picture.bitmap = image.bitmap;
+    picture.encoded = image.encoded;
+    picture.fileType = image.type;
+    picture.sourceName = StringT(fs::path(String(node, "file")).filename().string());
+    double width = box.Width(), height = box.Height();
+    if (node.Has("tile")) {
+        const Node tile = node.Field("tile");
+        ExpectArray(tile);
+        if (tile.value.size() != 2 || !tile.value.at(0).is_number() ||
+            !tile.value.at(1).is_number() || tile.value.at(0).get<double>() <= 0 ||
+            tile.value.at(1).get<double>() <= 0)
+            Fail(tile, "expected [width, height] above 0");
+        width = tile.value.at(0).get<double>();
+        height = tile.value.at(1).get<double>();
+        picture.tiled = true;
+    }
+    picture.placement =
+        AffineTransform::Translate(box.left, box.top) *
+        AffineTransform::Scale(width / image.bitmap->Width(), height / image.bitmap->Height());
+    return Render::FillDescriptor::MakeBitmap(std::move(picture));
+}
+
 void FixedReader::ReadStroke(const Node& node, Render::ShapeNode& shape) const {
     CheckFields(node, {"colour", "width", "dash"});
     shape.stroke = Render::FillDescriptor::MakeSolid(Colour(Required(node, "colour")));
@@ -391,7 +440,9 @@ Counted<const Render::Node> FixedReader::ReadShape(const Node& node, bool isPath
     } else {
         shape->path = Render::Path::Rectangle(ReadRect(node));
     }
-    if (node.Has("fill"))
+    if (node.Has("fill") && IsPictureFill(node.Field("fill")))
+        shape->fill = ReadPictureFill(node.Field("fill"), shape->path.Bounds());
+    else if (node.Has("fill"))
         shape->fill = ReadFill(node.Field("fill"), &shape->gradient, shape->path.Bounds());
     if (node.Has("stroke"))
         ReadStroke(node.Field("stroke"), *shape);
@@ -479,21 +530,54 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
 }
 
 Counted<const Render::Node> FixedReader::ReadLink(const Node& node) {
-    CheckFields(node, {"type", "x", "y", "width", "height", "url", "page"});
+    CheckFields(node, {"type", "x", "y", "width", "height", "url", "page", "anchor"});
     auto link = MakeCounted<Render::HyperlinkNode>();
     link->rect = ReadRect(node);
-    if (node.Has("url") == node.Has("page"))
-        Fail(node, "a link needs either \"url\" or \"page\"");
+    if (int(node.Has("url")) + int(node.Has("page")) + int(node.Has("anchor")) != 1)
+        Fail(node, "a link needs one of \"url\", \"page\" or \"anchor\"");
     if (node.Has("url")) {
         const std::string url = String(node, "url");
         if (url.find("://") == std::string::npos && !url.starts_with("mailto:"))
             Fail(node.Field("url"), "expected an absolute URL");
         link->url = StringT(url);
-    } else {
+    } else if (node.Has("page")) {
         link->page = static_cast<uint32_t>(Integer(node, "page", 1, 1, kIntMax));
         pageLinks_.emplace_back(link->page, node.Field("page"));
+    } else {
+        String(node, "anchor"); // a string, resolved once every page is read
+        anchorLinks_.emplace_back(link, node.Field("anchor"));
     }
     return link;
+}
+
+Counted<const Render::Node> FixedReader::ReadAnchor(const Node& node) {
+    CheckFields(node, {"type", "name", "x", "y"});
+    Required(node, "name");
+    const std::string name = String(node, "name");
+    if (name.empty())
+        Fail(node.Field("name"), "an anchor needs a name");
+    const auto number = static_cast<uint32_t>(anchorPlaces_.size() + 1);
+    const auto page = static_cast<uint32_t>(pageCount_ + 1);
+    const auto [it, added] = anchorPlaces_.emplace(name, std::make_pair(page, number));
+    if (!added)
+        Fail(node.Field("name"),
+             "the anchor \"" + name + "\" is already on page " + std::to_string(it->second.first));
+    auto anchor = MakeCounted<Render::HyperlinkNode>();
+    const double x = Number(node, "x", 0), y = Number(node, "y", 0);
+    anchor->rect = {x, y, x, y};
+    anchor->anchor = number;
+    pageAnchors_.push_back({number, StringT(name)});
+    return anchor;
+}
+
+void FixedReader::ResolveAnchorLinks() {
+    for (auto& [link, where] : anchorLinks_) {
+        const auto it = anchorPlaces_.find(where.value.get<std::string>());
+        if (it == anchorPlaces_.end())
+            Fail(where, "no anchor of that name");
+        link->page = it->second.first;
+        link->anchor = it->second.second;
+    }
 }
 
 Counted<const Render::Node> FixedReader::ReadItem(const Node& node) {
@@ -514,8 +598,10 @@ Counted<const Render::Node> FixedReader::ReadItem(const Node& node) {
         return ReadGroup(node);
     if (type == "link")
         return ReadLink(node);
-    Fail(node.Field("type"),
-         "unknown item type \"" + type + "\" (text, textFrame, image, rect, path, group or link)");
+    if (type == "anchor")
+        return ReadAnchor(node);
+    Fail(node.Field("type"), "unknown item type \"" + type +
+                                 "\" (text, textFrame, image, rect, path, group, link or anchor)");
 }
 
 void FixedReader::ReadItems(const Node& node, Render::GroupNode& group) {
@@ -554,6 +640,8 @@ FixedPage FixedReader::ReadPage(const Node& node) {
     }
     page.root = MakeCounted<Render::GroupNode>();
     ReadItems(Required(node, "items"), *page.root);
+    page.anchors = std::move(pageAnchors_);
+    pageAnchors_.clear();
     return page;
 }
 
@@ -589,6 +677,7 @@ FixedDocument FixedReader::Read(const json& root) {
     for (const auto& [page, where] : pageLinks_)
         if (page > doc.pages.size())
             Fail(where, "no such page");
+    ResolveAnchorLinks();
     using CoverPage = EPub::FileExportOptions::CoverPage;
     if (doc.options->GetCoverPage() == CoverPage::DocumentPage &&
         doc.options->GetCoverPageNum() > doc.pages.size())

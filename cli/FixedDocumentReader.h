@@ -19,6 +19,12 @@ namespace Cli {
 using Foundation::Counted;
 using Foundation::StringT;
 
+// A named place on a page that links can point at; numbered through the document from 1.
+struct FixedAnchor {
+    uint32_t number = 0;
+    StringT name;
+};
+
 struct FixedPage {
     double width = 0; // points
     double height = 0;
@@ -26,6 +32,7 @@ struct FixedPage {
     EPub::PageSpread spread = EPub::PageSpread::Auto;
     uint32_t landmarks = 0; // bit per landmark slot
     Counted<Render::GroupNode> root;
+    std::vector<FixedAnchor> anchors;
 };
 
 struct FixedDocument {

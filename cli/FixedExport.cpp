@@ -1,6 +1,8 @@
 #include "cli/FixedExport.h"
 
 #include "cli/ExportCommand.h"
+#include "cli/FixedCheck.h"
+#include "cli/OutputFile.h"
 #include "epub/fixed/RenderTarget.h"
 #include "epub/package/OcfContainer.h"
 #include "host/foundation/ApplicationVersion.h"
@@ -10,11 +12,8 @@
 #include "host/render/Renderer.h"
 
 #include <cmath>
-#include <fstream>
 #include <iostream>
-#include <sstream>
-#include <system_error>
-#include <unistd.h>
+#include <optional>
 
 namespace Cli {
 namespace {
@@ -23,37 +22,15 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kRoot = "OEBPS";
 
-class TempOutput {
-public:
-    explicit TempOutput(const fs::path& target)
-        : path_(target.parent_path() /
-                ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".tmp")) {}
-    TempOutput(const TempOutput&) = delete;
-    TempOutput& operator=(const TempOutput&) = delete;
-    ~TempOutput() {
-        std::error_code ignored;
-        if (!kept_)
-            fs::remove(path_, ignored);
-    }
-    const fs::path& Path() const noexcept { return path_; }
-    void MoveTo(const fs::path& target) {
-        std::error_code error;
-        fs::rename(path_, target, error);
-        if (error)
-            throw ExportError("cannot write \"" + target.string() + "\": " + error.message());
-        kept_ = true;
-    }
-
-private:
-    fs::path path_;
-    bool kept_ = false;
-};
-
 int32_t CssPixels(double points, double scale) {
     return static_cast<int32_t>(std::lround(points * scale));
 }
 
 void ExportPages(const FixedDocument& doc, EPub::Publication& publication) {
+    // Every name is known before the first page: a link may lead to a later page.
+    for (size_t i = 0; i < doc.pages.size(); ++i)
+        for (const FixedAnchor& anchor : doc.pages[i].anchors)
+            publication.Anchor(uint32_t(i + 1), anchor.number, anchor.name, i + 1);
     EPub::Schema schema(doc.options);
     EPub::Images images;
     const double scale = PageScale(doc);
@@ -107,48 +84,58 @@ void AddFileCover(const FixedDocument& doc, EPub::Publication& publication) {
         throw ExportError("the cover image could not be written");
 }
 
+void WritePublication(const FixedDocument& doc, const fs::path& target,
+                      Foundation::Counted<Foundation::ZipArchive> archive) {
+    const auto& s = *doc.settings;
+    EPub::Publication publication(kRoot, StringT(target.string()), s.identifier, s.title,
+                                  s.language);
+    publication.SetArchive(std::move(archive));
+    publication.SetSpreadSetting(1);
+    using CoverPage = EPub::FileExportOptions::CoverPage;
+    if (doc.options->GetCoverPage() == CoverPage::ImageFile)
+        AddFileCover(doc, publication);
+    else if (doc.options->GetCoverPage() == CoverPage::DocumentPage)
+        AddPageCover(doc, publication);
+    ExportPages(doc, publication);
+    const double scale = PageScale(doc);
+    EPub::FixedPackageInput in{
+        s,
+        doc.contents,
+        Foundation::ApplicationVersion::GetCurrent().ToString(),
+        [] { return Foundation::ToString(Foundation::TimeStamp::GetCurrent(), 3, true); },
+        CssPixels(doc.pages[0].width, scale),
+        CssPixels(doc.pages[0].height, scale)};
+    if (!EPub::WriteFixedPackage(publication, in))
+        throw ExportError("the package documents could not be written");
+}
+
 } // namespace
 
 void ExportFixedEPub(const FixedDocument& doc, const fs::path& target) {
-    TempOutput temp(target);
+    std::optional<OutputFile> output;
+    output.emplace(target);
     std::exception_ptr failure;
-    {
-        auto stream = Foundation::FileOutStream::Create(StringT(temp.Path().string()));
-        if (!stream)
-            throw ExportError("cannot create \"" + temp.Path().string() + "\"");
-        auto archive = Foundation::ZipArchive::Create(stream, failure);
+    try {
+        // The archive is finished when the publication lets go of it, before the output commits.
+        auto archive = Foundation::ZipArchive::Create(output->Stream(), failure);
         if (!EPub::AddMimeType(*archive))
-            throw ExportError("cannot write \"" + target.string() + "\"");
-        const auto& s = *doc.settings;
-        EPub::Publication publication(kRoot, StringT(target.string()), s.identifier, s.title,
-                                      s.language);
-        publication.SetArchive(archive);
-        publication.SetSpreadSetting(1);
-        using CoverPage = EPub::FileExportOptions::CoverPage;
-        if (doc.options->GetCoverPage() == CoverPage::ImageFile)
-            AddFileCover(doc, publication);
-        else if (doc.options->GetCoverPage() == CoverPage::DocumentPage)
-            AddPageCover(doc, publication);
-        ExportPages(doc, publication);
-        const double scale = PageScale(doc);
-        EPub::FixedPackageInput in{
-            s,
-            doc.contents,
-            Foundation::ApplicationVersion::GetCurrent().ToString(),
-            [] { return Foundation::ToString(Foundation::TimeStamp::GetCurrent(), 3, true); },
-            CssPixels(doc.pages[0].width, scale),
-            CssPixels(doc.pages[0].height, scale)};
-        if (!EPub::WriteFixedPackage(publication, in))
-            throw ExportError("the package documents could not be written");
+            throw ExportError("cannot start the publication");
+        WritePublication(doc, target, std::move(archive));
+    } catch (const std::exception& e) {
+        if (const std::string reason = output->StreamError(); !reason.empty())
+            throw ExportError("cannot write \"" + target.string() + "\": " + reason);
+        throw;
     }
     if (failure) {
         try {
             std::rethrow_exception(failure);
         } catch (const std::exception& e) {
-            throw ExportError("cannot write \"" + target.string() + "\": " + e.what());
+            const std::string reason = output->StreamError();
+            throw ExportError("cannot write \"" + target.string() +
+                              "\": " + (reason.empty() ? e.what() : reason));
         }
     }
-    temp.MoveTo(target);
+    output->Commit();
 }
 
 int RunFixedLayout(const JsonValue& root, const std::string& input,
@@ -160,8 +147,14 @@ int RunFixedLayout(const JsonValue& root, const std::string& input,
         std::cerr << "epubexport: " << e.what() << "\n";
         return 2;
     }
-    if (check)
-        return 0; // nothing a fixed-layout page cannot show: what CSS cannot say is rasterised
+    if (check) {
+        try {
+            return CheckFixedDocument(doc, input, std::cout) == 0 ? 0 : 1;
+        } catch (const std::exception& e) {
+            std::cerr << "epubexport: cannot check \"" << input << "\": " << e.what() << "\n";
+            return 2;
+        }
+    }
     if (html || !output) {
         std::cerr << "epubexport: " << input
                   << ": a fixed-layout document (\"layout\": \"fixed\") has no plain XHTML form;"

@@ -10,8 +10,8 @@
 
 namespace Cli {
 
-// Writes the publication to a temporary file beside `target` and renames it only on success.
-// Throws ExportError.
+// Writes the publication through the safe output path ("-" and FIFOs streamed, files replaced
+// only on success). Throws ExportError, or OutputError when the output itself fails.
 void ExportFixedEPub(const FixedDocument& doc, const std::filesystem::path& target);
 
 // The tool's entry for a fixed-layout document (IsFixedLayout): the exit status.

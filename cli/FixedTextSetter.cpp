@@ -144,7 +144,8 @@ struct Break {
 
 bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                                const std::vector<Foundation::RectT<double>>& columns,
-                               std::vector<Counted<const Render::Node>>& out, std::string& error) {
+                               std::vector<Counted<const Render::Node>>& out, std::string& error,
+                               int32_t firstStory) {
     if (columns.empty())
         return true;
     size_t column = 0;
@@ -284,7 +285,8 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                 auto run = SetRun(piece, x, baseline, error, wordSpacing);
                 if (!run)
                     return false;
-                run->story = {static_cast<int32_t>(p), static_cast<int64_t>(a), lineNumber};
+                run->story = {firstStory + static_cast<int32_t>(p), static_cast<int64_t>(a),
+                              lineNumber};
                 x += run->advance;
                 out.push_back(run);
                 a = b;

@@ -56,10 +56,12 @@ public:
                                          std::string& error, double wordSpacing = 0);
 
     // Lays out paragraphs into the columns (frame coordinates); the runs are appended to
-    // `out`. False when the text does not fit or a font is missing (`error` says which).
+    // `out`, paragraph P as story `firstStory` + P. False when the text does not fit or a font is
+    // missing (`error` says which).
     bool SetFrame(const std::vector<Paragraph>& paragraphs,
                   const std::vector<Foundation::RectT<double>>& columns,
-                  std::vector<Counted<const Render::Node>>& out, std::string& error);
+                  std::vector<Counted<const Render::Node>>& out, std::string& error,
+                  int32_t firstStory = 0);
 
 private:
     struct Face;

@@ -16,6 +16,8 @@ pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
 # Fixed layout: SVG drawing for covers and reference renderings, text shaping and line breaking
 # for the tool's text frames.
 pkg_check_modules(RSVG REQUIRED IMPORTED_TARGET librsvg-2.0)
+# TIFF and BMP covers: gdk-pixbuf's loaders (installed with librsvg) read them.
+pkg_check_modules(GDKPIXBUF REQUIRED IMPORTED_TARGET gdk-pixbuf-2.0)
 pkg_check_modules(HARFBUZZ REQUIRED IMPORTED_TARGET harfbuzz)
 pkg_check_modules(UNIBREAK REQUIRED IMPORTED_TARGET libunibreak)
 pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
@@ -26,5 +28,5 @@ add_library(epub_thirdparty INTERFACE)
 add_library(epub::thirdparty ALIAS epub_thirdparty)
 target_link_libraries(epub_thirdparty INTERFACE
   PkgConfig::MINIZIP ZLIB::ZLIB PNG::PNG JPEG::JPEG GIF::GIF Freetype::Freetype Fontconfig::Fontconfig
-  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::RSVG PkgConfig::HARFBUZZ PkgConfig::UNIBREAK
+  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::RSVG PkgConfig::GDKPIXBUF PkgConfig::HARFBUZZ PkgConfig::UNIBREAK
   PkgConfig::LIBDEFLATE Threads::Threads)

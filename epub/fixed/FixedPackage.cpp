@@ -204,7 +204,9 @@ std::string SharedStyleSheet(const Publication& p, const std::vector<StringT>& f
         if (fontPaths[i].empty())
             continue;
         css += "@font-face { font-family: \"" + fonts[i].family.str() + "\"; src: url(\"../" +
-               EncodeURL(fontPaths[i].view()) + "\"); }\n";
+               EncodeURL(fontPaths[i].view()) +
+               "\"); font-weight: " + std::to_string(fonts[i].weight) +
+               "; font-style: " + (fonts[i].italic ? "italic" : "normal") + "; }\n";
     }
     for (const auto& style : p.GetDocStyles())
         css += "." + style.name.str() + " { " + style.declarations + " }\n";

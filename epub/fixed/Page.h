@@ -23,10 +23,11 @@ struct PageElement {
     StringT classes[2];      // up to two class names
     int32_t description = 0; // 1-based description pair; negative: aria-hidden as well
     int32_t language = -1;   // index into the page's languages; -1: inherit
-    // Links: a URL, or a target page (with an optional anchor on it).
+    // Links: a URL, or a target page (with an optional anchor on it). An anchor without a target
+    // page makes the element that anchor.
     StringT url;
     uint32_t targetPage = 0;
-    StringT anchor;
+    uint32_t anchorNumber = 0;
     // Images: path relative to the content root, and the alternative text.
     StringT src;
     bool hasAlt = false;

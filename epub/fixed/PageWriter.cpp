@@ -34,7 +34,8 @@ public:
             const PageElement& e = elements[i];
             CloseDownTo(e.depth);
             const bool hasChildren = i + 1 < elements.size() && elements[i + 1].depth > e.depth;
-            NewLine(e.depth);
+            if (!InText())
+                NewLine(e.depth);
             Open(e);
             if (hasChildren) {
                 out_ << ">";
@@ -49,6 +50,9 @@ public:
     }
 
 private:
+    // Inside a span, layout whitespace would become part of the text (a space between two runs of
+    // one word when read aloud or copied): its children follow each other directly.
+    bool InText() const { return !open_.empty() && open_.back()->tag == "span"; }
     void NewLine(int depth) {
         if (depth >= kMaxIndentedDepth)
             return;
@@ -56,8 +60,10 @@ private:
     }
     void CloseDownTo(int depth) {
         while (!open_.empty() && open_.back()->depth >= depth) {
-            NewLine(open_.back()->depth);
-            out_ << "</" << open_.back()->tag << ">";
+            const PageElement* closing = open_.back();
+            if (closing->tag != "span")
+                NewLine(closing->depth);
+            out_ << "</" << closing->tag << ">";
             open_.pop_back();
         }
     }
@@ -103,14 +109,14 @@ private:
         current_ = language;
     }
     void Link(const PageElement& e) {
-        if (e.targetPage == 0 && e.anchor.empty()) {
+        if (e.targetPage == 0 && e.anchorNumber == 0) {
             out_ << "<a href=\"" << EncodeURL(e.url.view()) << "\"";
         } else if (e.targetPage == 0) {
-            out_ << "<a id=\"" << e.anchor << "\"";
+            out_ << "<a id=\"" << publication_.AnchorId(page_.GetNumber(), e.anchorNumber) << "\"";
         } else {
             out_ << "<a href=\"page" << e.targetPage << ".xhtml";
-            if (!e.anchor.empty())
-                out_ << "#" << e.anchor;
+            if (e.anchorNumber != 0)
+                out_ << "#" << publication_.AnchorId(e.targetPage, e.anchorNumber);
             out_ << "\"";
         }
         Classes(e);

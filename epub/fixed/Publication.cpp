@@ -292,8 +292,75 @@ StringT Publication::Anchor(NoteType type, const NotePos& pos, std::optional<Str
     return notes_[pos] = id;
 }
 
-void Publication::Anchor(uint32_t page, uint32_t number, const StringT& name, uint64_t key) {
-    anchors_.emplace(key, std::make_tuple(page, number, name));
+namespace {
+
+constexpr size_t kMinAnchorName = 3;
+constexpr size_t kMaxAnchorName = 59;
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Ids the page writer makes itself ("pg3", "a7", "span12-5", "page-2"): a name may not take one.
+bool IsGeneratedId(std::string_view id) {
+    for (const std::string_view prefix : {"pg", "a", "page-"})
+        if (id.starts_with(prefix) && AllDigits(id.substr(prefix.size())))
+            return true;
+    for (const std::string_view prefix : {"span", "div"}) {
+        if (!id.starts_with(prefix))
+            continue;
+        const std::string_view rest = id.substr(prefix.size());
+        const auto dash = rest.find('-');
+        if (dash != std::string_view::npos && AllDigits(rest.substr(0, dash)) &&
+            AllDigits(rest.substr(dash + 1)))
+            return true;
+    }
+    return false;
+}
+
+size_t CharacterCount(std::string_view utf8) {
+    return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+} // namespace
+
+std::string AnchorNameToId(std::string_view name) {
+    std::string id;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // the rest of a character already replaced
+        const bool keep = std::isalnum(byte) || byte == '-' || byte == '_' || byte == '.';
+        id += keep && byte < 0x80 ? name[i] : '_';
+    }
+    if (id.empty() || !(std::isalpha(static_cast<unsigned char>(id[0])) || id[0] == '_'))
+        id.insert(id.begin(), '_');
+    return id;
+}
+
+StringT Publication::Anchor(uint32_t page, uint32_t number, const StringT& name, uint64_t key) {
+    std::string id;
+    const size_t length = CharacterCount(name.view());
+    if (length >= kMinAnchorName && length <= kMaxAnchorName) {
+        const std::string base = AnchorNameToId(name.view());
+        id = base;
+        for (int n = 2; IsGeneratedId(id) || anchorNames_.contains(id); ++n)
+            id = base + "-" + std::to_string(n);
+        anchorNames_.insert(id);
+    }
+    anchors_.emplace(key, std::make_tuple(page, number, StringT(id)));
+    return id.empty() ? StringT("a" + std::to_string(number)) : StringT(id);
+}
+
+StringT Publication::AnchorId(uint64_t page, uint32_t number) const {
+    const auto [first, last] = anchors_.equal_range(page);
+    for (auto it = first; it != last; ++it)
+        if (std::get<1>(it->second) == number && !std::get<2>(it->second).empty())
+            return std::get<2>(it->second);
+    return StringT("a" + std::to_string(number));
 }
 
 Publication::Img Publication::StoreImage(std::optional<StringT> sourceName, MediaType type,

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -69,6 +70,10 @@ std::string_view LandmarkName(size_t slot);
 std::optional<size_t> LandmarkSlot(std::string_view name);
 // Flags a cover slot set from the page types rather than from the page's own tags.
 inline constexpr uint32_t kLandmarkFromTypes = 0x80000000;
+
+// An anchor name as an element id: an XML name, bytes other than ASCII letters, digits, "-", "_"
+// and "." becoming "_" (one per character), with "_" in front of a name that cannot start one.
+std::string AnchorNameToId(std::string_view name);
 
 // The characters a generated file name may keep: letters, digits, and "-" or "." except first.
 StringT SafeEntryName(std::string_view name);
@@ -127,8 +132,12 @@ public:
     StringT HiddenLayerClass();
     // The note anchor id for the note at `pos`: reused when already registered.
     StringT Anchor(NoteType type, const NotePos& pos, std::optional<StringT> anchor = {});
-    // A hyperlink anchor on a page, looked up by `key` when that page is added.
-    void Anchor(uint32_t page, uint32_t number, const StringT& name, uint64_t key);
+    // Registers anchor `number` of `page` under `key` (the page number, so a page finds its own).
+    // A name of 3 to 59 characters becomes the anchor's id, made an XML name and unique; other
+    // names leave the anchor unnamed. Returns the id the anchor gets.
+    StringT Anchor(uint32_t page, uint32_t number, const StringT& name, uint64_t key);
+    // The id of anchor `number` on `page`: its registered name, else "a" and the number.
+    StringT AnchorId(uint64_t page, uint32_t number) const;
 
     // Stores an image under root/image/; without a name it is numbered (or "cover").
     Img StoreImage(std::optional<StringT> sourceName, MediaType type, bool cover,
@@ -182,6 +191,7 @@ private:
     NonCounted<const Text::StyleSheet> styleSheet_;
     NonCounted<const Text::GlyphAtts> defaultAtts_;
     std::multimap<uint64_t, std::tuple<uint32_t, uint32_t, StringT>> anchors_;
+    std::set<std::string> anchorNames_;
     std::map<NotePos, StringT> notes_;
     uint32_t imageCounter_ = 0;
     StringT hiddenLayerClass_;

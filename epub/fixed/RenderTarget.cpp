@@ -36,6 +36,10 @@ std::string TransformValue(const CSSTransform& css, double scaleX = 1) {
     return out;
 }
 
+// How far apart (document units) the end of a run and the start of the next may be when they
+// share a line's box.
+constexpr double kJoinTolerance = 0.01;
+
 bool Paints(const FillDescriptor* fill) {
     return fill && fill->Type() != FillType::None;
 }
@@ -46,16 +50,9 @@ RenderTarget::RenderTarget(Page& page, const RectT<double>& pageRect,
                            const RectT<double>& renderRect, Schema& schema, Images& images)
     : page_(page), publication_(page.GetPublication()), schema_(schema), images_(images) {
     (void)pageRect;
-    const auto& options = schema.GetOptions();
-    const double documentDpi = schema.GetDocumentResolution();
-    double dpi = documentDpi;
-    if (options && options->GetTextDPI() > 0)
-        dpi = options->GetTextDPI();
-    else if (options && options->IsUseRasteriseDpi() && options->GetRasteriseDpi() > 0)
-        dpi = options->GetRasteriseDpi();
-    SetRasteriseScale(dpi / documentDpi);
-
+    PushPageOptions();
     const double scale = schema.GetRasterScale();
+    SetRasteriseScale(scale);
     const RectT<double> device =
         Snap({0, 0, renderRect.Width() * scale, renderRect.Height() * scale}, 1e-6);
     deviceBounds_ = {static_cast<int>(device.left), static_cast<int>(device.top),
@@ -68,6 +65,39 @@ RenderTarget::RenderTarget(Page& page, const RectT<double>& pageRect,
                      AffineTransform::Translate(-renderRect.left, -renderRect.top);
     SetColourFormatAndProfiles(schema.GetColourFormat(), schema.GetProfiles());
     frames_.push_back({0, {}, 0, 0, false});
+}
+
+RenderTarget::~RenderTarget() {
+    // The schema is shared by every page; the options this page pushed go with it.
+    while (pushedOptions_ > 0)
+        PopExportOptions();
+}
+
+void RenderTarget::PushPageOptions() {
+    const auto& current = schema_.GetOptions();
+    if (!current)
+        return;
+    // The shared options stay untouched: the page draws with a copy that carries the rasterise
+    // resolution.
+    auto copy = Foundation::CountedCast<FileExportOptions>(current->Clone());
+    if (current->GetTextDPI() > 0)
+        copy->SetRasteriseDpi(current->GetTextDPI());
+    else if (!(current->IsUseRasteriseDpi() && current->GetRasteriseDpi() > 0))
+        copy->SetRasteriseDpi(schema_.GetDocumentResolution());
+    copy->SetIsUseRasteriseDpi(true);
+    PushExportOptions(copy);
+}
+
+void RenderTarget::PushExportOptions(Counted<const Render::FileExportOptions> options) {
+    schema_.PushOptions(std::move(options));
+    ++pushedOptions_;
+}
+
+void RenderTarget::PopExportOptions() {
+    if (pushedOptions_ == 0)
+        return; // never below what the page found
+    schema_.PopOptions();
+    --pushedOptions_;
 }
 
 uint32_t RenderTarget::GetRGB(const Colour& colour) const {
@@ -162,9 +192,14 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
 
     const StringT family =
         publication_.UseFont({run.family, run.fontPath, run.faceIndex, run.weight, run.italic});
-    std::string declarations = "position: absolute; margin: 0; padding: 0; white-space: pre; "
-                               "line-height: 0; font-family: \"" +
-                               family.str() + "\"; font-size: " + Px(fontPx);
+    // The face's own name after the embedded one, with its weight and style: a reading system
+    // that cannot load the embedded font still finds the face, or one like it.
+    std::string declarations = "white-space: pre; line-height: 0; font-family: \"" + family.str() +
+                               "\", \"" + run.family.str() + "\"; font-size: " + Px(fontPx);
+    if (run.weight != 400)
+        declarations += "; font-weight: " + std::to_string(run.weight);
+    if (run.italic)
+        declarations += "; font-style: italic";
     if (std::abs(run.letterSpacing) > 1e-6)
         declarations += "; letter-spacing: " + Px(run.letterSpacing * magnitude);
     if (std::abs(run.wordSpacing) > 1e-6)
@@ -178,23 +213,44 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
     }
     const uint32_t style = publication_.AddDocStyle(Section::Text, "", declarations);
 
-    // With a zero line height the baseline sits half the (rounded) ascent less descent below
-    // the box's top, as browsers lay out a line.
-    const double ascent = std::round(run.ascent * fontPx);
-    const double descent = std::round(run.descent * fontPx);
-    const double baseline = (ascent - descent) / 2;
-    std::string rule = "left: " + Px(css.translateX) + "; top: " + Px(css.translateY - baseline);
-    const std::string transform = TransformValue(css, ratio);
-    if (!transform.empty())
-        rule += "; transform-origin: 0 " + Px(baseline) + "; transform: " + transform;
-
+    if (!ContinuesText(run, world, fontPx)) {
+        // The text sits in a box of font size 0 whose line height alone makes the line: the
+        // baseline is then half that height below the box's top, whatever ascent and descent the
+        // reading system rounds the face's metrics to.
+        const double strut = 2 * std::ceil(std::max(fontPx, 1.0));
+        const double baseline = strut / 2;
+        std::string rule =
+            "position: absolute; margin: 0; padding: 0; font-size: 0; line-height: " + Px(strut) +
+            "; left: " + Px(css.translateX) + "; top: " + Px(css.translateY - baseline);
+        const std::string transform = TransformValue(css, ratio);
+        if (!transform.empty())
+            rule += "; transform-origin: 0 " + Px(baseline) + "; transform: " + transform;
+        PageElement& box = page_.Add("span");
+        box.id = page_.NextElementNumber();
+        box.classes[0] = page_.AddRule(rule);
+        text_ = OpenText{world, run.story.story, run.story.line, run.origin.y, 0, strut, 0};
+    }
+    page_.Open();
     PageElement& e = page_.Add("span");
-    e.id = page_.NextElementNumber();
     e.classes[0] = publication_.GetDocStyle(style).name;
-    e.classes[1] = page_.AddRule(rule);
     if (!run.language.empty())
         e.language = page_.UseLanguage(run.language);
     e.text = run.text;
+    page_.Close();
+    text_->endX = run.origin.x + run.advance;
+    text_->next = page_.ElementCount();
+}
+
+bool RenderTarget::ContinuesText(const GlyphRunNode& run, const AffineTransform& world,
+                                 double fontPx) const {
+    if (!text_ || text_->next != page_.ElementCount() || run.story.line < 0 ||
+        run.story.story != text_->story || run.story.line != text_->line ||
+        !(world == text_->world))
+        return false;
+    // Where the previous run ended, on its baseline, and small enough for the box's strut.
+    return std::abs(run.origin.y - text_->baselineY) <= 1e-6 &&
+           std::abs(run.origin.x - text_->endX) <= kJoinTolerance &&
+           (run.ascent - run.descent) * fontPx <= text_->strut / 2 - 1;
 }
 
 void RenderTarget::DrawBitmap(const BitmapNode& bitmap, const AffineTransform& world) {
@@ -283,10 +339,22 @@ uint32_t RenderTarget::AddBlank() {
 }
 
 void RenderTarget::DrawHyperlink(const HyperlinkNode& link, const AffineTransform& world) {
+    if (link.page == 0 && link.url.empty()) {
+        if (link.anchor == 0)
+            return;
+        // A place links lead to: an empty element where it is, nothing to see or to activate.
+        const auto at = (pageTransform_ * world).Apply(link.rect.left, link.rect.top);
+        PageElement& a = page_.Add("a");
+        a.anchorNumber = link.anchor;
+        a.classes[0] =
+            page_.AddRule("position: absolute; left: " + Px(at.x) + "; top: " + Px(at.y));
+        return;
+    }
     AddBlank();
     PageElement& a = page_.Add("a");
     a.url = link.url;
     a.targetPage = link.page;
+    a.anchorNumber = link.anchor;
     a.classes[0] =
         page_.AddRule("position: absolute; display: block; " + BoxRule(link.rect, world));
     page_.Open();

@@ -35,6 +35,10 @@ public:
     // `pageRect` and `renderRect` in document units (points).
     RenderTarget(Page& page, const RectT<double>& pageRect, const RectT<double>& renderRect,
                  Schema& schema, Images& images);
+    // Pops whatever export options the page pushed onto the shared schema.
+    ~RenderTarget() override;
+    RenderTarget(const RenderTarget&) = delete;
+    RenderTarget& operator=(const RenderTarget&) = delete;
 
     void DrawPolyPolygon(const Render::ShapeNode& shape, const AffineTransform& world) override;
     void DrawPolyCurve(const Render::ShapeNode& shape, const AffineTransform& world) override;
@@ -55,6 +59,8 @@ public:
     void PopTagGroup() override;
     void PushLayer(bool hidden) override;
     void PopLayer() override;
+    void PushExportOptions(Counted<const Render::FileExportOptions> options) override;
+    void PopExportOptions() override;
     void PushRenderable(const Render::Node& node) override;
     void PopRenderable() override;
     bool SupportsTags() const override { return true; }
@@ -87,7 +93,13 @@ private:
         int depth = 0;
     };
 
+    // The schema's options with their rasterise resolution set from TextDPI, pushed for the page.
+    void PushPageOptions();
     uint32_t GetRGB(const Render::Colour& colour) const;
+    // Whether the run goes on the open text box's line: same story line, same transform, starting
+    // where the last run ended, and nothing else written in between.
+    bool ContinuesText(const Render::GlyphRunNode& run, const AffineTransform& world,
+                       double fontPx) const;
     void DrawSolid(const Render::ShapeNode& shape, const AffineTransform& world);
     void AddBackground();
     void AddSolid(uint32_t rgb, const RectT<double>& rect, const AffineTransform& world,
@@ -108,9 +120,21 @@ private:
     RectT<int> deviceBounds_;
     std::vector<Frame> frames_;
     std::optional<Background> background_;
+    // The text box of the last run: one box per story line, each run a span inside it.
+    struct OpenText {
+        AffineTransform world;
+        int32_t story = -1;
+        int32_t line = -1;
+        double baselineY = 0; // run coordinates
+        double endX = 0;
+        double strut = 0; // CSS pixels
+        size_t next = 0;  // the page's element count after the box's last span
+    };
+    std::optional<OpenText> text_;
     size_t renderables_ = 0;
     std::vector<Counted<const Render::RenderTags>> tagGroups_;
     std::vector<bool> openedGroups_;
+    size_t pushedOptions_ = 0;
 };
 
 } // namespace EPub

@@ -88,7 +88,24 @@ GraphicSupport::Type Schema::GetCompositeSupport(const GroupNode& group) const {
 }
 
 bool Schema::CanDrawAsImage(const ShapeNode& shape) const {
-    return shape.fill && shape.fill->Type() == FillType::Bitmap && shape.path.IsRectangle({});
+    const BitmapFill* picture = shape.fill ? shape.fill->GetBitmap() : nullptr;
+    if (!picture || !picture->bitmap || picture->bitmap->Width() == 0 ||
+        picture->bitmap->Height() == 0)
+        return false;
+    if (!IsOne(shape.opacity) || !IsOne(shape.fill->Opacity()) ||
+        (Paints(shape.stroke.get()) && shape.lineStyle &&
+         IsLineStyleVisible(shape.lineStyle.get())))
+        return false;
+    RectT<double> rect;
+    if (!shape.path.IsRectangle({}, &rect))
+        return false;
+    // An image element shows the picture once, upright, over its box: no rotation, and the
+    // picture placed exactly on the rectangle (a single tile is the same thing).
+    const auto& m = picture->placement.m;
+    const double w = picture->bitmap->Width(), h = picture->bitmap->Height();
+    const auto near = [](double a, double b) { return std::abs(a - b) <= 1e-6; };
+    return near(m[1], 0) && near(m[3], 0) && near(m[2], rect.left) && near(m[5], rect.top) &&
+           near(m[0] * w, rect.Width()) && near(m[4] * h, rect.Height());
 }
 
 Counted<const FillDescriptor> Schema::FilterFill(Counted<const FillDescriptor> fill) const {

@@ -25,10 +25,23 @@ FillDescriptor::MakeGradient(FillType type, std::vector<GradientStop> stops, dou
     return Foundation::MakeCounted<const FillDescriptor>(type, nullptr, std::move(stops), opacity);
 }
 
+Counted<const FillDescriptor> FillDescriptor::MakeBitmap(BitmapFill bitmap, double opacity) {
+    auto fill = Foundation::MakeCounted<FillDescriptor>(FillType::Bitmap, nullptr,
+                                                        std::vector<GradientStop>{}, opacity);
+    fill->bitmap_ = std::move(bitmap);
+    return fill;
+}
+
 bool FillDescriptor::operator==(const FillDescriptor& o) const {
     const bool sameColour =
         colour_ == o.colour_ || (colour_ && o.colour_ && *colour_ == *o.colour_);
-    return type_ == o.type_ && sameColour && stops_ == o.stops_ && opacity_ == o.opacity_;
+    // Pictures compare by identity: decoding the same file twice gives two fills.
+    const bool sameBitmap = bitmap_.has_value() == o.bitmap_.has_value() &&
+                            (!bitmap_ || (bitmap_->bitmap == o.bitmap_->bitmap &&
+                                          bitmap_->placement == o.bitmap_->placement &&
+                                          bitmap_->tiled == o.bitmap_->tiled));
+    return type_ == o.type_ && sameColour && stops_ == o.stops_ && opacity_ == o.opacity_ &&
+           sameBitmap;
 }
 
 size_t FillDescriptor::Hash() const noexcept {

@@ -1,8 +1,14 @@
 #pragma once
 // Fills: what paints text, backgrounds and strokes.
 
+#include "host/foundation/StringT.h"
+#include "host/raster/DynamicBitmap.h"
+#include "host/raster/FileType.h"
+#include "host/render/AffineTransform.h"
 #include "host/render/Colour.h"
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace Render {
@@ -15,6 +21,16 @@ struct GradientStop {
     bool operator==(const GradientStop& o) const;
 };
 
+// A picture painting a shape.
+struct BitmapFill {
+    Counted<const Raster::DynamicBitmap> bitmap;
+    std::string encoded; // the file as given: stored unchanged when the export can use it
+    Raster::FileType fileType = Raster::FileType::Unknown;
+    Foundation::StringT sourceName;
+    AffineTransform placement; // the bitmap's pixels into the shape's coordinates
+    bool tiled = false;        // repeated beyond the placed bitmap
+};
+
 // Immutable; shared by reference count. `opacity` multiplies the colour's alpha.
 class FillDescriptor final : public Foundation::Countable {
 public:
@@ -23,6 +39,7 @@ public:
                                                    double opacity = 1);
     static Counted<const FillDescriptor>
     MakeGradient(FillType type, std::vector<GradientStop> stops, double opacity = 1);
+    static Counted<const FillDescriptor> MakeBitmap(BitmapFill bitmap, double opacity = 1);
 
     FillDescriptor(FillType type, Counted<const Colour> colour, std::vector<GradientStop> stops,
                    double opacity)
@@ -34,6 +51,8 @@ public:
     const Counted<const Colour>& GetColour() const noexcept { return colour_; }
     const std::vector<GradientStop>& Stops() const noexcept { return stops_; }
     double Opacity() const noexcept { return opacity_; }
+    // The picture of a bitmap fill; null for other fill types.
+    const BitmapFill* GetBitmap() const noexcept { return bitmap_ ? &*bitmap_ : nullptr; }
 
     bool operator==(const FillDescriptor& o) const;
     size_t Hash() const noexcept;
@@ -43,6 +62,7 @@ private:
     Counted<const Colour> colour_;
     std::vector<GradientStop> stops_;
     double opacity_;
+    std::optional<BitmapFill> bitmap_;
 };
 
 // A fill paints something when it is not None and its effective opacity exceeds `tolerance`.

@@ -151,8 +151,9 @@ class HyperlinkNode final : public Node {
 public:
     HyperlinkNode() : Node(NodeKind::Hyperlink) {}
     Foundation::RectT<double> rect;
-    StringT url;       // external target
-    uint32_t page = 0; // 1-based page of the publication, 0 for a URL
+    StringT url;         // external target
+    uint32_t page = 0;   // 1-based page of the publication, 0 for a URL
+    uint32_t anchor = 0; // a numbered place on `page`; with no page and no URL, this is that place
 };
 
 // Answers about content; 0 means the target draws it natively.

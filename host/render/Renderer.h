@@ -26,6 +26,8 @@ public:
 
 private:
     void Walk(const Node& node, const AffineTransform& parent);
+    // A rectangle filled with one upright picture goes to the target as that picture.
+    bool DrawAsImage(const ShapeNode& shape, const AffineTransform& world);
     void WalkGroup(const GroupNode& group, const AffineTransform& world);
     void RasteriseInPlace(const Node& node, const AffineTransform& world);
     void DrawHiddenText(const Node& node, const AffineTransform& parent);

@@ -29,4 +29,10 @@ std::optional<std::string> EncodeJPEG(const DynamicBitmap& bitmap, int quality);
 std::optional<ImageSize> ReadGIFSize(std::string_view data);
 Foundation::Counted<DynamicBitmap> DecodeGIF(std::string_view data);
 
+// Read only: pictures of these kinds are always stored re-encoded.
+std::optional<ImageSize> ReadTIFFSize(std::string_view data);
+Foundation::Counted<DynamicBitmap> DecodeTIFF(std::string_view data);
+std::optional<ImageSize> ReadBMPSize(std::string_view data);
+Foundation::Counted<DynamicBitmap> DecodeBMP(std::string_view data);
+
 } // namespace Raster::Codecs

@@ -20,6 +20,10 @@ std::optional<ImageSize> ReadImageSize(std::string_view data) {
         return Codecs::ReadPNGSize(data);
     case FileType::GIF:
         return Codecs::ReadGIFSize(data);
+    case FileType::TIFF:
+        return Codecs::ReadTIFFSize(data);
+    case FileType::BMP:
+        return Codecs::ReadBMPSize(data);
     default:
         return std::nullopt;
     }
@@ -33,6 +37,10 @@ Foundation::Counted<DynamicBitmap> DecodeImage(std::string_view data) {
         return Codecs::DecodePNG(data);
     case FileType::GIF:
         return Codecs::DecodeGIF(data);
+    case FileType::TIFF:
+        return Codecs::DecodeTIFF(data);
+    case FileType::BMP:
+        return Codecs::DecodeBMP(data);
     default:
         return nullptr;
     }

@@ -42,6 +42,39 @@ void AddStop(cairo_pattern_t* p, double offset, const Colour& c, double opacity,
                                       rgba.a / 255.0 * opacity);
 }
 
+// The picture placed in the shape's user space; a fill of less than full opacity goes through
+// a group, as a surface pattern carries no alpha of its own.
+bool SetBitmapSource(cairo_t* cr, const BitmapFill& picture, double alpha) {
+    if (!picture.bitmap || picture.bitmap->Width() == 0 || picture.bitmap->Height() == 0)
+        return false;
+    cairo_surface_t* surface = MakeSurface(*picture.bitmap);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(surface);
+    cairo_surface_destroy(surface);
+    const AffineTransform toPixels = picture.placement.Inverse();
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, toPixels.m[0], toPixels.m[3], toPixels.m[1], toPixels.m[4], toPixels.m[2],
+                      toPixels.m[5]);
+    cairo_pattern_set_matrix(pattern, &m);
+    cairo_pattern_set_extend(pattern, picture.tiled ? CAIRO_EXTEND_REPEAT : CAIRO_EXTEND_NONE);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    if (alpha >= 1 - 1e-6) {
+        cairo_set_source(cr, pattern);
+        cairo_pattern_destroy(pattern);
+        return true;
+    }
+    // Fade the picture: paint it at `alpha` into a group that becomes the source.
+    cairo_save(cr);
+    cairo_push_group(cr);
+    cairo_set_source(cr, pattern);
+    cairo_paint_with_alpha(cr, alpha);
+    cairo_pattern_t* faded = cairo_pop_group(cr);
+    cairo_restore(cr);
+    cairo_set_source(cr, faded);
+    cairo_pattern_destroy(faded);
+    cairo_pattern_destroy(pattern);
+    return true;
+}
+
 // Sets the fill as the source; false when it paints nothing.
 bool SetSource(cairo_t* cr, const FillDescriptor* fill, const GradientGeometry& g, double opacity,
                const Raster::ICCProfileSet& profiles) {
@@ -56,6 +89,8 @@ bool SetSource(cairo_t* cr, const FillDescriptor* fill, const GradientGeometry& 
                               rgba.a / 255.0 * alpha);
         return true;
     }
+    if (const BitmapFill* picture = fill->GetBitmap())
+        return SetBitmapSource(cr, *picture, alpha);
     if (fill->Type() != FillType::LinearGradient && fill->Type() != FillType::RadialGradient)
         return false;
     cairo_pattern_t* p =

@@ -31,12 +31,29 @@ bool Renderer::NeedsRaster(const Node& node) const {
     return false;
 }
 
+bool Renderer::DrawAsImage(const ShapeNode& shape, const AffineTransform& world) {
+    if (!shape.fill || !shape.fill->GetBitmap() || !schema_.CanDrawAsImage(shape))
+        return false;
+    const BitmapFill& picture = *shape.fill->GetBitmap();
+    BitmapNode image;
+    image.bitmap = picture.bitmap;
+    image.encoded = picture.encoded;
+    image.fileType = picture.fileType;
+    image.sourceName = picture.sourceName;
+    if (!shape.path.IsRectangle({}, &image.rect) || schema_.GetBitmapSupport(image) != 0)
+        return false;
+    target_.DrawBitmap(image, world);
+    return true;
+}
+
 void Renderer::Walk(const Node& node, const AffineTransform& parent) {
     if (aborted_ || schema_.IsAborted() || target_.IsAborted()) {
         aborted_ = true;
         return;
     }
     const AffineTransform world = parent * node.transform;
+    if (node.Kind() == NodeKind::Shape && DrawAsImage(static_cast<const ShapeNode&>(node), world))
+        return;
     if (NeedsRaster(node)) {
         RasteriseInPlace(node, parent);
         return;

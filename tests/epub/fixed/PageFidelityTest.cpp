@@ -1,5 +1,6 @@
 // Each page of the fixed-layout examples, drawn by the renderer with cairo, against the exported
-// page document rendered by headless Chromium at the same size.
+// page document rendered by headless Chromium at the same size: the whole page by blurred pixel
+// difference, and every glyph run by where its ink lands, drawn alone in black on both sides.
 
 #include "cli/FixedDocumentReader.h"
 #include "cli/FixedExport.h"
@@ -11,12 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -25,6 +29,9 @@ namespace fs = std::filesystem;
 // Colour difference (largest channel, 0..255) that counts a pixel as different.
 constexpr int kTolerance = 48;
 constexpr double kMaxDifferentShare = 0.02;
+// Largest displacement of a glyph run, in pixels along either axis, and how far we look for it.
+constexpr double kMaxGlyphShift = 1.0;
+constexpr int kSearch = 6;
 
 std::string ReadBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -105,6 +112,111 @@ void WritePng(const Raster::DynamicBitmap& b, const fs::path& path) {
         Raster::WritePNG(b, *out);
 }
 
+// The page's glyph runs alone, each in black at full opacity under its full transform; hidden
+// layers are left out, as the page hides them too.
+struct GlyphPage {
+    Foundation::Counted<Render::GroupNode> root = Foundation::MakeCounted<Render::GroupNode>();
+    std::vector<Foundation::RectT<double>> bounds; // document units
+    std::vector<std::string> texts;
+};
+
+void CollectGlyphs(const Render::Node& node, const Render::AffineTransform& parent,
+                   GlyphPage& out) {
+    const Render::AffineTransform world = parent * node.transform;
+    if (node.Kind() == Render::NodeKind::Group) {
+        const auto& group = static_cast<const Render::GroupNode&>(node);
+        if (group.hidden)
+            return;
+        for (const auto& child : group.children)
+            CollectGlyphs(*child, world, out);
+        return;
+    }
+    if (node.Kind() != Render::NodeKind::GlyphRun)
+        return;
+    auto run = Foundation::MakeCounted<Render::GlyphRunNode>(
+        static_cast<const Render::GlyphRunNode&>(node));
+    run->transform = world;
+    run->fill = Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(0, 0, 0));
+    run->stroke = nullptr;
+    run->opacity = 1;
+    run->blend = Render::BlendMode::Normal;
+    out.bounds.push_back(Render::NodeBounds(*run, {}));
+    out.texts.push_back(run->text);
+    out.root->children.push_back(run);
+}
+
+// The page document with everything but its text hidden and the text in black: hidden text under
+// rasterised artwork shows too, so its placement is checked as well.
+void WriteGlyphOnlyPage(const fs::path& page, const fs::path& copy) {
+    std::string xhtml = ReadBytes(page);
+    const auto head = xhtml.find("</head>");
+    ASSERT_NE(head, std::string::npos) << page;
+    xhtml.insert(head, "<style>* { visibility: hidden !important; opacity: 1 !important; "
+                       "background: none !important; } html, body { background: #fff "
+                       "!important; } span { visibility: visible !important; color: #000 "
+                       "!important; }</style>");
+    std::ofstream(copy, std::ios::binary) << xhtml;
+}
+
+double Darkness(const Raster::DynamicBitmap& b, int x, int y) {
+    if (x < 0 || y < 0 || x >= int(b.Width()) || y >= int(b.Height()))
+        return 0;
+    const uint8_t* p = b.Row(uint32_t(y)) + x * 4;
+    return 255 - (p[0] + p[1] + p[2]) / 3.0;
+}
+
+// Where `moved` has the ink that `reference` has inside `area` (pixels): the shift minimising the
+// squared difference, refined below a pixel by a parabola through the neighbouring costs.
+std::optional<std::pair<double, double>> InkShift(const Raster::DynamicBitmap& reference,
+                                                  const Raster::DynamicBitmap& moved,
+                                                  const Foundation::RectT<int>& area) {
+    double ink = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            ink += Darkness(reference, x, y);
+    if (ink < 255 * 4) // a space, or a run too small to place
+        return std::nullopt;
+    constexpr int n = 2 * kSearch + 1;
+    std::array<std::array<double, n>, n> cost{};
+    for (int dy = -kSearch; dy <= kSearch; ++dy)
+        for (int dx = -kSearch; dx <= kSearch; ++dx) {
+            double sum = 0;
+            for (int y = area.top; y < area.bottom; ++y)
+                for (int x = area.left; x < area.right; ++x) {
+                    const double d = Darkness(reference, x, y) - Darkness(moved, x + dx, y + dy);
+                    sum += d * d;
+                }
+            cost[size_t(dy + kSearch)][size_t(dx + kSearch)] = sum;
+        }
+    size_t bx = kSearch, by = kSearch;
+    for (size_t y = 0; y < n; ++y)
+        for (size_t x = 0; x < n; ++x)
+            if (cost[y][x] < cost[by][bx])
+                std::tie(by, bx) = std::make_pair(y, x);
+    auto refine = [](double before, double at, double after) {
+        const double curve = before - 2 * at + after;
+        return curve > 0 ? 0.5 * (before - after) / curve : 0.0;
+    };
+    double sx = double(bx) - kSearch, sy = double(by) - kSearch;
+    if (bx > 0 && bx + 1 < n)
+        sx += refine(cost[by][bx - 1], cost[by][bx], cost[by][bx + 1]);
+    if (by > 0 && by + 1 < n)
+        sy += refine(cost[by - 1][bx], cost[by][bx], cost[by + 1][bx]);
+    return std::make_pair(sx, sy);
+}
+
+std::string Screenshot(const fs::path& dir, const fs::path& page, uint32_t w, uint32_t h,
+                       const fs::path& shot) {
+    const std::string command =
+        "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+        "--disable-background-networking --disable-component-update --disable-sync "
+        "--hide-scrollbars --force-device-scale-factor=1 --user-data-dir='" +
+        (dir / "profile").string() + "' --screenshot='" + shot.string() +
+        "' --window-size=" + std::to_string(w) + "," + std::to_string(h) + " 'file://" +
+        page.string() + "' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0 ? std::string() : command;
+}
+
 class PageFidelity : public testing::TestWithParam<const char*> {};
 
 TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
@@ -139,16 +251,10 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
         Render::BitmapRenderTarget target(w, h, scale);
         target.DrawTree(*page.root);
         auto reference = target.GetBitmap();
-        const fs::path shot = dir / ("page" + std::to_string(i + 1) + "-chromium.png");
-        const std::string command =
-            "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
-            "--disable-background-networking --disable-component-update --disable-sync "
-            "--hide-scrollbars --force-device-scale-factor=1 --user-data-dir='" +
-            (dir / "profile").string() + "' --screenshot='" + shot.string() +
-            "' --window-size=" + std::to_string(w) + "," + std::to_string(h) + " 'file://" +
-            (unpacked / "OEBPS" / ("page" + std::to_string(i + 1) + ".xhtml")).string() +
-            "' >/dev/null 2>&1";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const std::string name = "page" + std::to_string(i + 1);
+        const fs::path xhtml = unpacked / "OEBPS" / (name + ".xhtml");
+        const fs::path shot = dir / (name + "-chromium.png");
+        ASSERT_EQ(Screenshot(dir, xhtml, w, h, shot), "");
         auto rendered = Raster::DecodeImage(ReadBytes(shot));
         ASSERT_TRUE(rendered) << shot;
         OnWhite(*reference);
@@ -166,6 +272,44 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
             ADD_FAILURE() << GetParam() << " page " << i + 1 << ": " << c.share * 100
                           << " % of pixels differ; images kept in " << dir;
         }
+
+        // Glyph runs: each one's ink must land within a pixel of where the drawing puts it.
+        GlyphPage glyphs;
+        CollectGlyphs(*page.root, {}, glyphs);
+        if (glyphs.bounds.empty())
+            continue;
+        Render::BitmapRenderTarget textTarget(w, h, scale);
+        textTarget.DrawTree(*glyphs.root);
+        auto textReference = textTarget.GetBitmap();
+        OnWhite(*textReference);
+        const fs::path textPage = unpacked / "OEBPS" / (name + "-glyphs.xhtml");
+        WriteGlyphOnlyPage(xhtml, textPage);
+        const fs::path textShot = dir / (name + "-glyphs-chromium.png");
+        ASSERT_EQ(Screenshot(dir, textPage, w, h, textShot), "");
+        auto textRendered = Raster::DecodeImage(ReadBytes(textShot));
+        ASSERT_TRUE(textRendered) << textShot;
+        OnWhite(*textRendered);
+        double worst = 0;
+        for (size_t r = 0; r < glyphs.bounds.size(); ++r) {
+            const auto& b = glyphs.bounds[r];
+            const Foundation::RectT<int> area{
+                int(std::floor(b.left * scale)) - 2, int(std::floor(b.top * scale)) - 2,
+                int(std::ceil(b.right * scale)) + 2, int(std::ceil(b.bottom * scale)) + 2};
+            const auto shift = InkShift(*textReference, *textRendered, area);
+            if (!shift)
+                continue;
+            const double off = std::max(std::abs(shift->first), std::abs(shift->second));
+            worst = std::max(worst, off);
+            if (off > kMaxGlyphShift) {
+                allGood = false;
+                WritePng(*textReference, dir / (name + "-glyphs-reference.png"));
+                ADD_FAILURE() << GetParam() << " page " << i + 1 << ": glyph run \""
+                              << glyphs.texts[r] << "\" is displaced by (" << shift->first << ", "
+                              << shift->second << ") px; images kept in " << dir;
+            }
+        }
+        std::cout << GetParam() << " page " << i + 1 << ": glyph runs displaced by at most "
+                  << worst << " px\n";
     }
     if (allGood)
         fs::remove_all(dir);

@@ -47,10 +47,23 @@ TEST(PageWriter, ElementsNestWithIdsClassesLanguagesAndDescriptions) {
     span.classes[1] = "style1";
     span.language = page.UseLanguage("fr");
     span.text = "a < b & \"c\"\x01";
+    page.Add("span").text = "after";
+    auto& box = page.Add("span");
+    box.id = page.NextElementNumber();
+    page.Open();
+    page.Add("span").text = "x";
+    page.Add("span").text = "y";
+    page.Close();
     page.Close();
     auto& link = page.Add("a");
     link.targetPage = 5;
-    link.anchor = "a3";
+    link.anchorNumber = 3; // never registered: no name
+    publication.Anchor(5, 4, "Chart 1", 5);
+    auto& named = page.Add("a");
+    named.targetPage = 5;
+    named.anchorNumber = 4;
+    publication.Anchor(12, 6, "ab", 12); // too short to be a name
+    page.Add("a").anchorNumber = 6;
     auto& img = page.Add("img");
     img.src = "image/1.png";
     auto& url = page.Add("a");
@@ -70,8 +83,14 @@ TEST(PageWriter, ElementsNestWithIdsClassesLanguagesAndDescriptions) {
     EXPECT_STREQ(s.attribute("class").value(), "s1 style1");
     EXPECT_STREQ(s.text().get(), "a < b & \"c\"\x01");
     EXPECT_NE(text.find("&#1;"), std::string::npos);
-    const auto a = html.child("body").find_child_by_attribute("a", "href", "page5.xhtml#a3");
-    EXPECT_TRUE(a);
+    // A span's children follow each other with no layout whitespace, which would be text.
+    EXPECT_NE(text.find("<span>after</span>\n\t\t\t<span id=\"span12-3\"><span>x</span><span>"
+                        "y</span></span>\n\t\t</div>"),
+              std::string::npos)
+        << text;
+    EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "href", "page5.xhtml#a3"));
+    EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "href", "page5.xhtml#Chart_1"));
+    EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "id", "a6"));
     const auto image = html.child("body").child("img");
     EXPECT_STREQ(image.attribute("alt").value(), "");
     EXPECT_STREQ(image.attribute("role").value(), "presentation");

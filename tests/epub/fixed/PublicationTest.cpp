@@ -112,6 +112,25 @@ TEST_F(Fixture, NoteIdsAreCountedPerKind) {
     EXPECT_EQ(publication.Anchor(NoteType::Sidenote, {2, 0, 0}, StringT("given")), "given");
 }
 
+TEST_F(Fixture, AnchorNamesBecomeUniqueIdsWithinTheirLengthLimits) {
+    const std::string longest(59, 'x');
+    EXPECT_EQ(publication.Anchor(1, 1, "ab", 1), "a1");                   // too short: numbered
+    EXPECT_EQ(publication.Anchor(1, 2, StringT(longest + "x"), 1), "a2"); // too long
+    EXPECT_EQ(publication.Anchor(1, 3, StringT(longest), 1), StringT(longest));
+    EXPECT_EQ(publication.Anchor(1, 4, "fig 1", 1), "fig_1");
+    EXPECT_EQ(publication.Anchor(2, 5, "fig_1", 2), "fig_1-2"); // unique across pages
+    EXPECT_EQ(publication.Anchor(2, 6, "3rd", 2), "_3rd");      // an id cannot start so
+    EXPECT_EQ(publication.Anchor(2, 7, "caf\xc3\xa9!", 2), "caf__");
+    EXPECT_EQ(publication.Anchor(2, 8, "\xc3\xa9t\xc3\xa9", 2), "_t_"); // counted in characters
+    EXPECT_EQ(publication.Anchor(2, 9, "pg2", 2), "pg2-2"); // the page-break marker's id
+    EXPECT_EQ(publication.Anchor(2, 10, "a12", 2), "a12-2");
+    EXPECT_EQ(publication.Anchor(2, 11, "span2-1", 2), "span2-1-2");
+    // Looked up by page: the same number elsewhere is another anchor.
+    EXPECT_EQ(publication.AnchorId(2, 5), "fig_1-2");
+    EXPECT_EQ(publication.AnchorId(1, 5), "a5");
+    EXPECT_EQ(publication.AnchorId(1, 1), "a1");
+}
+
 TEST_F(Fixture, ImagesAreNamedByCounterOrSourceAndMadeUnique) {
     using EPub::MediaType;
     EXPECT_EQ(publication.StoreImage(std::nullopt, MediaType::PNG, false).path, "image/1.png");

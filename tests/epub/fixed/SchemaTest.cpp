@@ -1,6 +1,7 @@
 #include "epub/fixed/Schema.h"
 #include "epub/fixed/RenderTarget.h"
 
+#include "host/raster/ImageFile.h"
 #include "support/FakeZipArchive.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,39 @@ TEST(Schema, WhatIsRasterised) {
     EXPECT_NE(schema.GetVectorSupport(rect), 0u);
     Render::GroupNode empty;
     EXPECT_FALSE(schema.IsPreserveGroup(empty));
+
+    // A picture fill is an image element only when it shows one upright picture over the box.
+    auto picture = [](Render::AffineTransform placement, bool tiled) {
+        Render::BitmapFill fill;
+        fill.bitmap = Raster::DynamicBitmap::Create(4, 2);
+        fill.placement = placement;
+        fill.tiled = tiled;
+        return Render::FillDescriptor::MakeBitmap(std::move(fill));
+    };
+    Render::ShapeNode framed;
+    framed.path = Render::Path::Rectangle({10, 20, 50, 40});
+    const auto placed =
+        Render::AffineTransform::Translate(10, 20) * Render::AffineTransform::Scale(10, 10);
+    framed.fill = picture(placed, false);
+    EXPECT_TRUE(schema.CanDrawAsImage(framed));
+    framed.fill = picture(placed, true); // one tile covers the box
+    EXPECT_TRUE(schema.CanDrawAsImage(framed));
+    framed.fill = picture(
+        Render::AffineTransform::Translate(10, 20) * Render::AffineTransform::Scale(5, 5), true);
+    EXPECT_FALSE(schema.CanDrawAsImage(framed)); // repeated
+    framed.fill = picture(
+        Render::AffineTransform::Translate(12, 20) * Render::AffineTransform::Scale(10, 10), false);
+    EXPECT_FALSE(schema.CanDrawAsImage(framed)); // offset
+    framed.fill = picture(placed * Render::AffineTransform::Rotate(90), false);
+    EXPECT_FALSE(schema.CanDrawAsImage(framed));
+    framed.fill = picture(placed, false);
+    framed.opacity = 0.5;
+    EXPECT_FALSE(schema.CanDrawAsImage(framed));
+    framed.opacity = 1;
+    framed.stroke = Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(0, 0, 0));
+    framed.lineStyle = MakeCounted<const Render::LineStyleDescriptor>(1.0, Render::DashKind::Solid);
+    EXPECT_FALSE(schema.CanDrawAsImage(framed));
+    EXPECT_NE(schema.GetVectorSupport(framed), 0u); // so it is rasterised
     Render::GroupNode faded;
     faded.opacity = 0.5;
     EXPECT_NE(schema.GetCompositeSupport(faded), 0u);
@@ -114,20 +148,116 @@ TEST_F(TargetFixture, RotatedTextKeepsItsBaselineOriginAndHiddenTextIsTransparen
     target.DrawGlyphMetrics(run, Render::AffineTransform::Rotate(90), false);
     target.DrawGlyphMetrics(run, {}, true);
     const auto& e = page.GetElements();
-    ASSERT_EQ(e.size(), 2u);
+    // Each run: a positioned box with an id, holding the text in its font.
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[0].id, 1u);
+    EXPECT_EQ(e[1].depth, e[0].depth + 1);
+    EXPECT_EQ(e[1].text, "Hi");
     const std::string& css = page.GetStyleSheet();
-    // 20px font: ascent 16, descent 4, baseline 6px below the box top.
-    EXPECT_NE(css.find("transform-origin: 0 6px; transform: rotate(90deg)"), std::string::npos)
+    // 20px font: a 40px strut puts the baseline 20px below the box top, and the rotation turns
+    // about that point: the baseline origin (10, 20) turned to (-20, 10), in CSS pixels.
+    EXPECT_NE(css.find("line-height: 40px; left: -40px; top: 0px; transform-origin: 0 20px; "
+                       "transform: rotate(90deg) }"),
+              std::string::npos)
         << css;
+    EXPECT_NE(css.find("line-height: 40px; left: 20px; top: 20px }"), std::string::npos) << css;
     const auto& shown = publication.GetDocStyle(1).declarations;
     EXPECT_NE(shown.find("font-size: 20px"), std::string::npos) << shown;
     EXPECT_NE(shown.find("color: #ff0000"), std::string::npos);
     bool transparent = false;
     for (const auto& style : publication.GetDocStyles())
         transparent =
-            transparent || (style.name == e[1].classes[0] &&
+            transparent || (style.name == e[3].classes[0] &&
                             style.declarations.find("color: transparent") != std::string::npos);
     EXPECT_TRUE(transparent);
+}
+
+TEST_F(TargetFixture, RunsOfOneLineShareABoxAndAnythingElseStartsANewOne) {
+    EPub::RenderTarget target(page, {0, 0, 100, 50}, {0, 0, 100, 50}, schema, images);
+    auto run = [](const char* text, double x, int32_t story, int32_t line) {
+        Render::GlyphRunNode r;
+        r.text = text;
+        r.size = 10;
+        r.origin = {x, 20};
+        r.advance = 10;
+        r.fill = Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(0, 0, 0));
+        r.family = "Face";
+        r.fontPath = "/nowhere/face.ttf";
+        r.story = {story, 0, line};
+        return r;
+    };
+    target.DrawGlyphMetrics(run("a", 0, 1, 0), {}, false);
+    target.DrawGlyphMetrics(run("b", 10, 1, 0), {}, false); // joins
+    target.DrawGlyphMetrics(run("c", 25, 1, 0), {}, false); // a gap
+    target.DrawGlyphMetrics(run("d", 35, 1, 1), {}, false); // the next line
+    target.DrawGlyphMetrics(run("e", 45, 2, 1), {}, false); // another story
+    target.DrawGlyphMetrics(run("f", 55, 2, 1), {}, true);  // hidden text joins too
+    target.DrawHyperlink(Render::HyperlinkNode{}, {});      // nothing written
+    Render::BitmapNode picture;
+    picture.bitmap = Raster::DynamicBitmap::Create(1, 1);
+    picture.rect = {0, 0, 1, 1};
+    target.DrawBitmap(picture, {});
+    target.DrawGlyphMetrics(run("g", 65, 2, 1), {}, false); // after a picture
+    auto big = run("h", 75, 2, 1);
+    big.size = 30; // the box's strut is too short for it
+    target.DrawGlyphMetrics(big, {}, false);
+    target.DrawGlyphMetrics(run("i", 85, 2, 1), Render::AffineTransform::Scale(1, 1.5), false);
+    std::string boxes;
+    for (const auto& e : page.GetElements())
+        boxes += e.tag == "img" ? std::string("|img") : e.text.empty() ? "|" : e.text;
+    EXPECT_EQ(boxes, "|ab|c|d|ef|img|g|h|i");
+}
+
+TEST_F(TargetFixture, TextDpiIsTheRasteriseResolutionWhileThePageDraws) {
+    const auto shared = schema.GetOptions();
+    {
+        EPub::RenderTarget target(page, {0, 0, 100, 50}, {0, 0, 100, 50}, schema, images);
+        ASSERT_NE(schema.GetOptions(), shared); // a copy: the shared options stay as they are
+        EXPECT_TRUE(schema.GetOptions()->IsUseRasteriseDpi());
+        EXPECT_EQ(schema.GetOptions()->GetRasteriseDpi(), 1440);
+        EXPECT_FALSE(shared->IsUseRasteriseDpi());
+        EXPECT_EQ(schema.GetRasterScale(), 20);
+        EXPECT_EQ(target.GetRasteriseScale(), 20);
+        EXPECT_EQ(schema.GetPageScale(), 0.1); // CSS pixels per rasterised pixel
+        // A pop the page did not push leaves the export's own options in place.
+        target.PopExportOptions();
+        target.PopExportOptions();
+        EXPECT_EQ(schema.GetOptions(), shared);
+    }
+    {
+        EPub::RenderTarget target(page, {0, 0, 100, 50}, {0, 0, 100, 50}, schema, images);
+        // A gradient is rasterised at that resolution: 20 pixels a point.
+        auto shape = Solid(0, 0, 3, 2, 0);
+        shape->fill = Render::FillDescriptor::MakeGradient(
+            Render::FillType::LinearGradient,
+            {{0, Render::Colour::MakeRGB(0, 0, 0)}, {1, Render::Colour::MakeRGB(9, 9, 9)}});
+        target.DrawPolyPolygon(*shape, {});
+    }
+    EXPECT_EQ(schema.GetOptions(), shared);
+    EXPECT_EQ(schema.GetRasterScale(), 1);
+    ASSERT_EQ(publication.GetImages().size(), 1u);
+    const auto* stored = zip->Find("OEBPS/" + publication.GetImages()[0].path.str());
+    ASSERT_NE(stored, nullptr);
+    auto bitmap = Raster::DecodeImage(stored->data);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->Width(), 60u);
+    EXPECT_EQ(bitmap->Height(), 40u);
+
+    // Without TextDPI the options' own rasterise resolution stays; without that, the document's.
+    auto own = Options(72);
+    own->SetTextDPI(0);
+    own->SetIsUseRasteriseDpi(true);
+    own->SetRasteriseDpi(300);
+    EPub::Schema ownSchema(own);
+    EXPECT_EQ(
+        EPub::RenderTarget(page, {0, 0, 1, 1}, {0, 0, 1, 1}, ownSchema, images).GetRasteriseScale(),
+        300.0 / 72);
+    auto none = Options(72);
+    none->SetTextDPI(0);
+    EPub::Schema noneSchema(none);
+    EXPECT_EQ(EPub::RenderTarget(page, {0, 0, 1, 1}, {0, 0, 1, 1}, noneSchema, images)
+                  .GetRasteriseScale(),
+              1);
 }
 
 TEST(Cover, SizesUnderTheLimit) {

@@ -113,3 +113,72 @@ TEST(SvgPath, ParsesCommandsAndReportsWhereItFails) {
 }
 
 } // namespace
+
+namespace {
+
+// A red and a blue pixel side by side, placed at 5 × 10 units a pixel.
+Counted<ShapeNode> PictureBox(double width, bool tiled) {
+    auto bitmap = Raster::DynamicBitmap::Create(2, 1);
+    uint8_t* p = bitmap->Row(0);
+    const uint8_t pixels[8] = {255, 0, 0, 255, 0, 0, 255, 255};
+    std::copy(std::begin(pixels), std::end(pixels), p);
+    BitmapFill picture;
+    picture.bitmap = bitmap;
+    picture.placement = AffineTransform::Scale(5, 10);
+    picture.tiled = tiled;
+    auto shape = MakeCounted<ShapeNode>();
+    shape->path = Path::Rectangle({0, 0, width, 10});
+    shape->fill = FillDescriptor::MakeBitmap(std::move(picture));
+    return shape;
+}
+
+// The dominant channel of a pixel: 'r', 'b' or 'w' (white: nothing painted).
+char Tone(const Raster::DynamicBitmap& b, uint32_t x) {
+    const uint8_t* p = b.Row(5) + x * 4;
+    if (p[0] > 200 && p[1] > 200 && p[2] > 200)
+        return 'w';
+    return p[0] > p[2] ? 'r' : 'b';
+}
+
+// Takes a picture-filled rectangle as an image when asked to.
+class Images final : public RenderTree::Schema {
+public:
+    bool CanDrawAsImage(const ShapeNode&) const override { return true; }
+};
+
+} // namespace
+
+TEST(Renderer, PictureFillsArePaintedPlacedOrTiledAndCanBecomeImages) {
+    BitmapRenderTarget tiled(40, 10, 1);
+    tiled.DrawTree(*PictureBox(40, true));
+    std::string tones;
+    for (uint32_t x : {2u, 7u, 12u, 17u, 32u, 37u})
+        tones += Tone(*tiled.GetBitmap(), x);
+    EXPECT_EQ(tones, "rbrbrb");
+
+    BitmapRenderTarget once(40, 10, 1);
+    once.DrawTree(*PictureBox(40, false));
+    tones.clear();
+    for (uint32_t x : {2u, 7u, 20u, 37u})
+        tones += Tone(*once.GetBitmap(), x);
+    EXPECT_EQ(tones, "rbww"); // the shape beyond the picture stays empty
+
+    // Translucent fills fade the picture.
+    auto faded = PictureBox(10, false);
+    BitmapFill picture = *faded->fill->GetBitmap();
+    faded->fill = FillDescriptor::MakeBitmap(picture, 0.5);
+    BitmapRenderTarget half(10, 10, 1);
+    half.DrawTree(*faded);
+    const auto halfBitmap = half.GetBitmap();
+    const uint8_t* p = halfBitmap->Row(5) + 2 * 4;
+    EXPECT_NEAR(p[0], 255, 2);
+    EXPECT_NEAR(p[1], 128, 10); // half of white shows through
+
+    auto root = MakeCounted<GroupNode>();
+    root->children = {PictureBox(10, false)};
+    Images schema;
+    Recorder target;
+    ASSERT_TRUE(Renderer(schema, target).Render(*root, {0, 0, 10, 10}));
+    EXPECT_EQ(target.calls, std::vector<std::string>{"bitmap"});
+    EXPECT_EQ(target.bitmaps[0], (Foundation::RectT<double>{0, 0, 10, 10}));
+}

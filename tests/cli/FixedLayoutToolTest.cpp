@@ -1,0 +1,221 @@
+// The tool on fixed-layout documents: where the publication goes, what --check reports, and
+// links to named places on other pages.
+
+#include "cli/ToolFixture.h"
+#include "host/raster/ImageEncoder.h"
+#include "host/raster/ImageFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ToolTest::Result;
+using ToolTest::Tool;
+
+const char* kText = R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
+                        "lines": [{"x": 20, "y": 40, "text": "Plain words"}]})";
+
+std::string FixedDocument(const std::string& items, const std::string& second = "") {
+    return R"({"layout": "fixed", "options": {"cover": false},
+  "metadata": {"title": "Pages", "language": "en",
+               "identifier": "urn:uuid:11111111-2222-4333-8444-555555555555"},
+  "pages": [{"width": 200, "height": 300, "items": [)" +
+           items + R"(]}, {"width": 200, "height": 300, "items": [)" + second + "]}]}";
+}
+
+class FixedTool : public Tool {
+protected:
+    std::string Quote(const std::string& path) { return "'" + path + "'"; }
+};
+
+TEST_F(FixedTool, OutputFollowsSymlinksStreamsAndKeepsTheOldFileOnFailure) {
+    const std::string input = Write("in.json", FixedDocument(kText));
+    fs::create_directories(dir_ / "real");
+    std::ofstream(dir_ / "real/book.epub") << "previous";
+    fs::create_symlink("real/book.epub", dir_ / "link.epub");
+    Result r = Run(Quote(input) + " -o " + Quote(dir_ / "link.epub"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.epub"));
+    EXPECT_EQ(Entries(dir_ / "real/book.epub").count("OEBPS/page2.xhtml"), 1u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real"), fs::directory_iterator()), 1);
+
+    // Standard output through a pipe: a whole container, "mimetype" first.
+    const std::string piped = dir_ / "piped.epub";
+    FILE* pipe = ::popen((Quote(EPUBEXPORT_PATH) + " " + Quote(input) + " -o -").c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string data;
+    char buffer[65536];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        data.append(buffer, n);
+    ASSERT_EQ(::pclose(pipe), 0);
+    std::ofstream(piped, std::ios::binary) << data;
+    ASSERT_FALSE(FoundationTest::ReadZip(piped).empty());
+    EXPECT_EQ(FoundationTest::ReadZip(piped).front().name, "mimetype");
+    EXPECT_EQ(Entries(piped).count("OEBPS/page1.xhtml"), 1u);
+
+    // A FIFO is written in place, not replaced by a file.
+    const std::string fifo = dir_ / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string fromFifo;
+    std::thread reader([&] { fromFifo = Read(fifo); });
+    r = Run(Quote(input) + " -o " + Quote(fifo));
+    reader.join();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    std::ofstream(dir_ / "fifo.epub", std::ios::binary) << fromFifo;
+    EXPECT_EQ(Entries(dir_ / "fifo.epub").count("OEBPS/page1.xhtml"), 1u);
+
+    // A cover that is no picture fails while exporting: the old file stays, nothing is left over.
+    Write("cover.png", "not a picture");
+    std::string broken = FixedDocument(kText);
+    broken.replace(broken.find(R"("cover": false)"), 14, R"("cover": "cover.png")");
+    const Result failed = ExpectRefused(broken, 1);
+    EXPECT_NE(failed.err.find("cover.png"), std::string::npos) << failed.err;
+    for (const auto& entry : fs::directory_iterator(dir_ / "."))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+TEST_F(FixedTool, CheckListsTextLostToRasterisingAndExitsAsForReflowable) {
+    const std::string clean = Write("clean.json", FixedDocument(kText));
+    const ToolTest::Output nothing = Capture("--check " + Quote(clean));
+    EXPECT_TRUE(nothing.lines.empty());
+    EXPECT_EQ(nothing.status, 0);
+
+    // Blending makes a picture of the caption; the plain text beside it stays text.
+    const std::string blended = Write(
+        "blended.json",
+        FixedDocument(std::string(kText) + R"(, {"type": "group", "blend": "multiply", "items": [
+            {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 12},
+             "lines": [{"x": 20, "y": 90, "text": "Under \"the\" sea"},
+                       {"x": 20, "y": 110, "text": "second line"}]}]})",
+                      R"({"type": "group", "opacity": 0.5, "items": [
+            {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 12},
+             "lines": [{"x": 20, "y": 40, "text": "Faded"}]}]})"));
+    const ToolTest::Output found = Capture("--check " + Quote(blended));
+    const auto& lines = found.lines;
+    EXPECT_EQ(found.status, 1);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], blended + ": page 1, text \"Under \\\"the\\\" sea second line\": Text is "
+                                  "rasterised with the artwork around it (kept as invisible text)");
+    EXPECT_EQ(lines[1].rfind(blended + ": page 2, text \"Faded\": ", 0), 0u) << lines[1];
+
+    const std::string bad = Write("bad.json", FixedDocument(R"({"type": "circle"})"));
+    const Result r = Run("--check " + Quote(bad));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("pages[0].items[0].type"), std::string::npos) << r.err;
+}
+
+TEST_F(FixedTool, LinksToNamedPlacesResolveAcrossPages) {
+    const std::string json = FixedDocument(
+        R"({"type": "link", "x": 0, "y": 0, "width": 50, "height": 20, "anchor": "Chart 1"},
+           {"type": "link", "x": 0, "y": 30, "width": 50, "height": 20, "anchor": "tb"},
+           {"type": "anchor", "name": "Chart_1", "x": 5, "y": 5})",
+        R"({"type": "anchor", "name": "Chart 1", "x": 10, "y": 150},
+           {"type": "anchor", "name": "tb", "x": 10, "y": 20})");
+    ASSERT_EQ(Export(json).status, 0);
+    const auto entries = Entries(dir_ / "out.epub");
+    pugi::xml_document first, second;
+    ASSERT_TRUE(Parse(first, entries.at("OEBPS/page1.xhtml")));
+    ASSERT_TRUE(Parse(second, entries.at("OEBPS/page2.xhtml")));
+    std::vector<std::string> hrefs;
+    for (const auto& a : first.select_nodes("//a[@href]"))
+        hrefs.push_back(a.node().attribute("href").value());
+    ASSERT_EQ(hrefs.size(), 2u);
+    // Both names convert to "Chart_1"; the later one gets a suffix, and the link follows it.
+    EXPECT_EQ(hrefs[0], "page2.xhtml#Chart_1-2");
+    EXPECT_TRUE(first.select_node("//a[@id='Chart_1']"));
+    EXPECT_EQ(hrefs[1], "page2.xhtml#a3"); // too short for a name: numbered
+    for (const std::string& href : hrefs) {
+        const std::string id = href.substr(href.find('#') + 1);
+        EXPECT_TRUE(second.select_node(("//*[@id='" + id + "']").c_str())) << href;
+    }
+    EXPECT_EQ(EpubCheck(dir_ / "out.epub").find("ERROR"), std::string::npos);
+
+    Result r = ExpectRefused(FixedDocument(
+        R"({"type": "link", "x": 0, "y": 0, "width": 5, "height": 5, "anchor": "nowhere"})"));
+    EXPECT_NE(r.err.find("pages[0].items[0].anchor"), std::string::npos) << r.err;
+    r = ExpectRefused(FixedDocument(R"({"type": "anchor", "name": "twice"})",
+                                    R"({"type": "anchor", "name": "twice"})"));
+    EXPECT_NE(r.err.find("pages[1].items[0].name"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("already on page 1"), std::string::npos) << r.err;
+}
+
+} // namespace
+
+namespace {
+
+// A 4 × 2 PNG: red on the left, blue on the right.
+std::string TwoTonePng() {
+    auto bitmap = Raster::DynamicBitmap::Create(4, 2);
+    for (uint32_t y = 0; y < 2; ++y)
+        for (uint32_t x = 0; x < 4; ++x) {
+            uint8_t* p = bitmap->Row(y) + x * 4;
+            p[0] = x < 2 ? 255 : 0;
+            p[1] = 0;
+            p[2] = x < 2 ? 0 : 255;
+            p[3] = 255;
+        }
+    Foundation::MemoryOutStream out;
+    Raster::WritePNG(*bitmap, out);
+    return out.TakeData();
+}
+
+} // namespace
+
+TEST_F(FixedTool, PictureFillsBecomeTheirFileOrARasterisedTiling) {
+    const std::string png = TwoTonePng();
+    Write("tone.png", png);
+    const std::string json = FixedDocument(
+        R"({"type": "rect", "x": 10, "y": 10, "width": 80, "height": 40,
+            "fill": {"type": "image", "file": "tone.png"}},
+           {"type": "rect", "x": 10, "y": 100, "width": 80, "height": 40,
+            "fill": {"type": "image", "file": "tone.png", "tile": [20, 10]}})");
+    ASSERT_EQ(Export(json).status, 0);
+    const auto entries = Entries(dir_ / "out.epub");
+    pugi::xml_document page;
+    ASSERT_TRUE(Parse(page, entries.at("OEBPS/page1.xhtml")));
+    const auto images = page.select_nodes("//img");
+    ASSERT_EQ(images.size(), 2u);
+    // Stretched over its box: the file itself, unchanged.
+    const std::string first = images[0].node().attribute("src").value();
+    EXPECT_EQ(first, "image/tone.png");
+    EXPECT_EQ(entries.at("OEBPS/" + first), png);
+    // Tiles: drawn into a picture of their own, which repeats the two tones.
+    const std::string second = images[1].node().attribute("src").value();
+    ASSERT_NE(second, first);
+    auto tiles = Raster::DecodeImage(entries.at("OEBPS/" + second));
+    ASSERT_TRUE(tiles);
+    const uint32_t y = tiles->Height() / 2, tile = tiles->Width() / 4;
+    std::string tones;
+    for (uint32_t x = tile / 4; x < tiles->Width(); x += tile / 2)
+        tones += tiles->Row(y)[x * 4] > 128 ? 'r' : 'b';
+    EXPECT_EQ(tones, "rbrbrbrb");
+
+    Write("shape.svg", R"(<svg xmlns="http://www.w3.org/2000/svg" width="2" height="2"/>)");
+    const Result r = ExpectRefused(FixedDocument(
+        R"({"type": "rect", "x": 0, "y": 0, "width": 5, "height": 5,
+            "fill": {"type": "image", "file": "shape.svg"}})"));
+    EXPECT_NE(r.err.find("pages[0].items[0].fill.file"), std::string::npos) << r.err;
+}
+
+TEST_F(FixedTool, TextNamesItsFaceSoReadingSystemsWithoutTheEmbeddedFontFindIt) {
+    ASSERT_EQ(Export(FixedDocument(R"({"type": "text", "lines": [{"x": 20, "y": 40, "runs": [
+        {"text": "plain ", "character": {"fontFamily": "DejaVu Sans", "size": 12}},
+        {"text": "bold", "character": {"fontFamily": "DejaVu Sans", "size": 12,
+                                       "fontWeight": 700}}]}]})"))
+                  .status,
+              0);
+    const std::string css = Entries(dir_ / "out.epub").at("OEBPS/css/styles.css");
+    // Each embedded face declares its weight and style, so the browser never fakes bold on it.
+    EXPECT_NE(css.find("\"DejaVu Sans 1\"; src: url(\"../font/"), std::string::npos) << css;
+    EXPECT_NE(css.find("font-weight: 700; font-style: normal; }"), std::string::npos) << css;
+    EXPECT_NE(css.find("font-family: \"DejaVu Sans 2\", \"DejaVu Sans\"; font-size: 12px; "
+                       "font-weight: 700"),
+              std::string::npos)
+        << css;
+}

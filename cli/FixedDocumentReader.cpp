@@ -491,7 +491,7 @@ Counted<const Render::Node> FixedReader::ReadLink(const Node& node) {
         link->url = StringT(url);
     } else {
         link->page = static_cast<uint32_t>(Integer(node, "page", 1, 1, kIntMax));
-        pageLinks_.emplace_back(link->page, node.Field("page"));
+        pageLinks_.emplace_back(link->page, node.Field("page").Detached());
     }
     return link;
 }

@@ -28,7 +28,7 @@ Foundation::Counted<const Text::AnchorData> AnchorBook::Use(const JsonInput& inp
     input.Expect(node, JsonValue::value_t::string, "an anchor name");
     Entry& entry = Get(node.value.get<std::string>());
     if (entry.firstUse.empty())
-        entry.firstUse = node.path;
+        entry.firstUse = node.Path();
     return entry.anchor;
 }
 

@@ -146,7 +146,7 @@ void AttributeReader::ReadAttributes(const Node& node, Text::AttCategory categor
                                      Text::AttributeSet& out) const {
     in_.Expect(node, json::value_t::object, "an object");
     for (const auto& [key, value] : node.value.items()) {
-        const Node field{value, node.path + "." + key};
+        const Node field = node.Member(key, value);
         const Text::AttInfo* info = Text::FindAttInfo(category, key);
         // Style names are the style fields' business, not attributes.
         if (!info || key == "styleName" || key == "characterStyleName")
@@ -262,7 +262,7 @@ StringT AttributeReader::StyleReference(const Node& node) const {
     const std::string name = node.value.get<std::string>();
     if (name.empty())
         in_.Fail(node, "a style needs a name");
-    styleReferences_.push_back({node.path, name});
+    styleReferences_.push_back({node.Path(), name});
     return StringT(name);
 }
 
@@ -461,7 +461,7 @@ Counted<const Text::AttObject> AttributeReader::ReadOpenType(const Node& node) c
     in_.Expect(node, json::value_t::object, "an object of feature tags");
     std::vector<Text::OpenTypeFeature> features;
     for (const auto& [tag, value] : node.value.items()) {
-        const Node field{value, node.path + "." + tag};
+        const Node field = node.Member(tag, value);
         if (tag.size() != 4)
             in_.Fail(field, "an OpenType feature tag has four characters");
         features.push_back({tag, value.is_boolean() ? int32_t{value.get<bool>()}

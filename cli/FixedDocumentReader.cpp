@@ -542,10 +542,10 @@ Counted<const Render::Node> FixedReader::ReadLink(const Node& node) {
         link->url = StringT(url);
     } else if (node.Has("page")) {
         link->page = static_cast<uint32_t>(Integer(node, "page", 1, 1, kIntMax));
-        pageLinks_.emplace_back(link->page, node.Field("page"));
+        pageLinks_.emplace_back(link->page, node.Field("page").Detached());
     } else {
         String(node, "anchor"); // a string, resolved once every page is read
-        anchorLinks_.emplace_back(link, node.Field("anchor"));
+        anchorLinks_.emplace_back(link, node.Field("anchor").Detached());
     }
     return link;
 }

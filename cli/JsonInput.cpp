@@ -33,8 +33,35 @@ const char* TypeName(json::value_t type) {
 
 } // namespace
 
+Node Node::Field(std::string_view key) const {
+    std::string_view stored;
+    const JsonValue& member = value.at(key, stored);
+    // The document's own copy of the key lives as long as the value; the caller's may not.
+    return {member, this, stored, kNoIndex};
+}
+
+void Node::AppendPath(std::string& out) const {
+    if (!parent_) {
+        out += path_;
+        return;
+    }
+    parent_->AppendPath(out);
+    if (index_ == kNoIndex) {
+        out += '.';
+        out += key_;
+    } else {
+        out += '[' + std::to_string(index_) + ']';
+    }
+}
+
+std::string Node::Path() const {
+    std::string out;
+    AppendPath(out);
+    return out;
+}
+
 void JsonInput::Fail(const Node& node, const std::string& message) const {
-    throw InputError(source_ + ": " + node.path + ": " + message);
+    throw InputError(source_ + ": " + node.Path() + ": " + message);
 }
 
 void JsonInput::Expect(const Node& node, json::value_t type, const char* what) const {
@@ -52,17 +79,16 @@ void JsonInput::CheckFields(const Node& node,
     Expect(node, json::value_t::object, "an object");
     for (const auto& [key, value] : node.value.items())
         if (std::find(allowed.begin(), allowed.end(), key) == allowed.end())
-            Fail({value, node.path + "." + key}, "unknown field");
+            Fail(node.Member(key, value), "unknown field");
 }
 
-Node JsonInput::Required(const Node& node, const std::string& key) const {
+Node JsonInput::Required(const Node& node, std::string_view key) const {
     if (!node.Has(key))
-        Fail(node, "missing field \"" + key + "\"");
+        Fail(node, "missing field \"" + std::string(key) + "\"");
     return node.Field(key);
 }
 
-std::string JsonInput::String(const Node& node, const std::string& key,
-                              std::string fallback) const {
+std::string JsonInput::String(const Node& node, std::string_view key, std::string fallback) const {
     if (!node.Has(key))
         return fallback;
     const Node field = node.Field(key);
@@ -70,7 +96,7 @@ std::string JsonInput::String(const Node& node, const std::string& key,
     return field.value.get<std::string>();
 }
 
-bool JsonInput::Bool(const Node& node, const std::string& key, bool fallback) const {
+bool JsonInput::Bool(const Node& node, std::string_view key, bool fallback) const {
     if (!node.Has(key))
         return fallback;
     const Node field = node.Field(key);
@@ -78,7 +104,7 @@ bool JsonInput::Bool(const Node& node, const std::string& key, bool fallback) co
     return field.value.get<bool>();
 }
 
-double JsonInput::Number(const Node& node, const std::string& key, double fallback) const {
+double JsonInput::Number(const Node& node, std::string_view key, double fallback) const {
     if (!node.Has(key))
         return fallback;
     const Node field = node.Field(key);
@@ -94,7 +120,7 @@ double JsonInput::Length(const Node& node) const {
     return value;
 }
 
-int32_t JsonInput::Integer(const Node& node, const std::string& key, int32_t fallback, int32_t min,
+int32_t JsonInput::Integer(const Node& node, std::string_view key, int32_t fallback, int32_t min,
                            int32_t max) const {
     if (!node.Has(key))
         return fallback;
@@ -143,7 +169,7 @@ std::string JsonInput::ReadFile(const Node& node) const {
     return data.str();
 }
 
-std::string JsonInput::SafeName(const Node& node, const std::string& key) const {
+std::string JsonInput::SafeName(const Node& node, std::string_view key) const {
     const Node field = Required(node, key);
     const std::string name = String(node, key);
     if (!EPub::IsSafeDocumentName(name))

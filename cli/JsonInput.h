@@ -24,14 +24,36 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A JSON value and the path that leads to it.
-struct Node {
-    const JsonValue& value;
-    std::string path;
+// A JSON value and the path that leads to it. The path is spelt out only for a message: a node
+// keeps its parent and its own key or index, so a node must not outlive its parent (Detached
+// makes one that may).
+class Node {
+public:
+    Node(const JsonValue& v, std::string path) : value(v), path_(std::move(path)) {}
 
-    Node Field(const std::string& key) const { return {value.at(key), path + "." + key}; }
-    Node Item(size_t i) const { return {value.at(i), path + "[" + std::to_string(i) + "]"}; }
-    bool Has(const std::string& key) const { return value.is_object() && value.contains(key); }
+    const JsonValue& value;
+
+    Node Field(std::string_view key) const;
+    Node Item(size_t i) const { return {value.at(i), this, {}, i}; }
+    // A member already in hand, as met while listing an object; `key` must outlive the node.
+    Node Member(std::string_view key, const JsonValue& member) const {
+        return {member, this, key, kNoIndex};
+    }
+    bool Has(std::string_view key) const { return value.is_object() && value.contains(key); }
+
+    std::string Path() const;
+    Node Detached() const { return {value, Path()}; }
+
+private:
+    static constexpr size_t kNoIndex = static_cast<size_t>(-1);
+    Node(const JsonValue& v, const Node* parent, std::string_view key, size_t index)
+        : value(v), parent_(parent), key_(key), index_(index) {}
+    void AppendPath(std::string& out) const;
+
+    const Node* parent_ = nullptr;
+    std::string_view key_;
+    size_t index_ = kNoIndex;
+    std::string path_; // of a root or detached node
 };
 
 class JsonInput {
@@ -43,15 +65,15 @@ public:
     void Expect(const Node& node, JsonValue::value_t type, const char* what) const;
     void ExpectArray(const Node& node) const;
     void CheckFields(const Node& node, std::initializer_list<std::string_view> allowed) const;
-    Node Required(const Node& node, const std::string& key) const;
+    Node Required(const Node& node, std::string_view key) const;
 
-    std::string String(const Node& node, const std::string& key, std::string fallback = {}) const;
-    bool Bool(const Node& node, const std::string& key, bool fallback) const;
-    double Number(const Node& node, const std::string& key, double fallback) const;
+    std::string String(const Node& node, std::string_view key, std::string fallback = {}) const;
+    bool Bool(const Node& node, std::string_view key, bool fallback) const;
+    double Number(const Node& node, std::string_view key, double fallback) const;
     // The node itself as a number that is not negative.
     double Length(const Node& node) const;
     // An integer within [min, max].
-    int32_t Integer(const Node& node, const std::string& key, int32_t fallback, int32_t min,
+    int32_t Integer(const Node& node, std::string_view key, int32_t fallback, int32_t min,
                     int32_t max) const;
     // "#RRGGBB" or "#RRGGBBAA".
     Foundation::Counted<const Render::Colour> Colour(const Node& node) const;
@@ -60,7 +82,7 @@ public:
     std::filesystem::path ExistingFile(const Node& node) const;
     std::string ReadFile(const Node& node) const;
     // A document or style-sheet name that stays inside the publication.
-    std::string SafeName(const Node& node, const std::string& key) const;
+    std::string SafeName(const Node& node, std::string_view key) const;
 
     const std::string& Source() const noexcept { return source_; }
 

@@ -26,19 +26,31 @@ size_t JsonValue::size() const noexcept {
     }
 }
 
-const JsonValue* JsonValue::Find(std::string_view key) const noexcept {
+const JsonValue::Member* JsonValue::FindMember(std::string_view key) const noexcept {
     if (type_ != value_t::object)
         return nullptr;
     const Member* end = data_.members + count_;
     const Member* it = std::lower_bound(data_.members, end, key,
                                         [](const Member& m, auto k) { return m.key.View() < k; });
-    return it != end && it->key.View() == key ? &it->value : nullptr;
+    return it != end && it->key.View() == key ? it : nullptr;
+}
+
+const JsonValue* JsonValue::Find(std::string_view key) const noexcept {
+    const Member* member = FindMember(key);
+    return member ? &member->value : nullptr;
 }
 
 const JsonValue& JsonValue::at(std::string_view key) const {
-    if (const JsonValue* value = Find(key))
-        return *value;
-    throw std::out_of_range("no member \"" + std::string(key) + "\"");
+    std::string_view stored;
+    return at(key, stored);
+}
+
+const JsonValue& JsonValue::at(std::string_view key, std::string_view& storedKey) const {
+    const Member* member = FindMember(key);
+    if (!member)
+        throw std::out_of_range("no member \"" + std::string(key) + "\"");
+    storedKey = member->key.View();
+    return member->value;
 }
 
 const JsonValue& JsonValue::at(size_t index) const {

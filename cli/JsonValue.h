@@ -47,6 +47,8 @@ public:
     // Throw std::out_of_range for a missing key or index.
     const JsonValue& at(std::string_view key) const;
     const JsonValue& at(size_t index) const;
+    // As at(key), also giving the key as the document holds it, which lives as long as the value.
+    const JsonValue& at(std::string_view key, std::string_view& storedKey) const;
     // Members as (key, value) pairs, by key.
     Items items() const noexcept;
 
@@ -57,6 +59,7 @@ public:
 private:
     friend class JsonBuilder;
     const JsonValue* Find(std::string_view key) const noexcept;
+    const Member* FindMember(std::string_view key) const noexcept;
     std::string_view View() const noexcept { return {data_.text, count_}; }
 
     value_t type_;

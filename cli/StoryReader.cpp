@@ -259,7 +259,7 @@ Counted<const Text::RangeNote> StoryReader::RangeNote(const Node& node, bool bod
     if (!path.empty())
         in_.Fail(node, "range note \"" + id + "\" already has its " +
                            (body ? "body at " : "reference at ") + path);
-    path = node.path;
+    path = node.Path();
     if (!ends.note)
         ends.note =
             Text::RangeNote::Make(StringT(id), builder.MakeNoteSettings(Text::NoteKind::Endnote));
@@ -435,7 +435,7 @@ std::vector<StoryReader::CellPlace> StoryReader::PlaceCells(const Node& rows, in
                 }
             if (span.columns > 1 || span.rows > 1)
                 settings.merges.push_back({c, r, span});
-            cells.push_back({cell, c, r});
+            cells.push_back({cell.Detached(), c, r});
             c += span.columns;
         }
     }

@@ -107,6 +107,7 @@ public:
             return;
         runs_.push_back(Run{start, std::move(atts)});
     }
+    void ShrinkToFit() { runs_.shrink_to_fit(); }
 
 private:
     // Merges equal neighbours among runs lo..hi (clamped).

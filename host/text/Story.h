@@ -174,7 +174,12 @@ public:
     // Applies to every paragraph the range touches (the paragraph at its start when empty).
     void SetParagraphAtts(const StoryRange& range, const Consolidated<ParagraphAtts>& atts);
     // Gives back the room kept for growth, once a story is complete.
-    void ShrinkToFit() { codes_.ShrinkToFit(); }
+    void ShrinkToFit() {
+        codes_.ShrinkToFit();
+        objects_.shrink_to_fit();
+        glyphRuns_.ShrinkToFit();
+        paragraphRuns_.ShrinkToFit();
+    }
 
     // Index-based access for walkers that want no position objects.
     // Throws std::out_of_range past the terminator.

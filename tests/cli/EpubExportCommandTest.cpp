@@ -136,6 +136,14 @@ TEST_F(Tool, FieldMistakesNameTheJsonPath) {
         {R"({"stories": [{"file": "a.xhtml", "paragraphs": [{"runs": [{"table": {"columns": [1],
             "rows": [["a", "b"]]}}]}]}]})",
          "runs[0].table.rows[0][1]: the row has more cells than the table has columns"},
+        // Cells are read after their rows have been placed.
+        {R"({"stories": [{"file": "a.xhtml", "paragraphs": [{"runs": [{"table": {"columns": [1, 1],
+            "rows": [["a", {"text": 3}]]}}]}]}]})",
+         "$.stories[0].paragraphs[0].runs[0].table.rows[0][1].text: expected a string"},
+        {R"({"stories": [{"file": "a.xhtml", "paragraphs": [{"runs": [{"table": {"columns": [1],
+            "rows": [[{"paragraphs": [{"runs": [{"character": {"fontSizeX": 3}}]}]}]]}}]}]}]})",
+         "$.stories[0].paragraphs[0].runs[0].table.rows[0][0].paragraphs[0].runs[0].character."
+         "fontSizeX: unknown attribute"},
         {R"({"stories": [{"file": "a.xhtml", "paragraphs": [{"character": {"textFill": "red"}}]}]})",
          "character.textFill: \"red\" is not a colour"},
         {R"({"stories": [{"file": "a.xhtml", "landmark": "middlematter"}]})",

@@ -82,8 +82,4 @@ private:
     Foundation::Counted<DescriptorStream> stream_;
 };
 
-// Removes the temporary file of the export in progress when SIGINT, SIGTERM or SIGHUP ends the
-// process, then lets the signal take its course.
-void InstallInterruptCleanup();
-
 } // namespace Cli

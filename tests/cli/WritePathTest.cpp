@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -121,31 +122,76 @@ TEST_F(WritePath, MissingAndReadOnlyFoldersAreReportedWithTheSystemsReason) {
         << r.err;
 }
 
-TEST_F(WritePath, InterruptionRemovesTheTemporaryFile) {
+// Temporary files under `folder`, the hidden `.NAME.PID.tmp` the tool writes before renaming.
+std::vector<std::string> TemporariesUnder(const fs::path& folder) {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error))
+        if (it->path().filename().string().ends_with(".tmp"))
+            found.push_back(it->path().string());
+    return found;
+}
+
+// Starts the tool on `args` and returns once it has `wanted` temporary files under `folder`.
+pid_t StartWriting(std::vector<std::string> args, const fs::path& folder, size_t wanted) {
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (TemporariesUnder(folder).size() < wanted && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return pid;
+}
+
+TEST_F(WritePath, InterruptionRemovesTheTemporaryFiles) {
     const std::string input = Input(BigDocument(3000000, 300));
     const std::string output = dir_ / "out.epub";
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(signal);
-        std::ofstream(output) << "previous";
-        const char* argv[] = {EPUBEXPORT_PATH, input.c_str(), "-o", output.c_str(), nullptr};
-        pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, EPUBEXPORT_PATH, nullptr, nullptr, const_cast<char**>(argv),
-                                environ),
-                  0);
-        const std::string temp = dir_ / (".out.epub." + std::to_string(pid) + ".tmp");
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!fs::exists(temp) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        ASSERT_TRUE(fs::exists(temp)) << "the export never started writing";
-        ::kill(pid, signal);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        if (!WIFSIGNALED(status))
-            GTEST_SKIP() << "the export finished before the signal arrived";
-        EXPECT_EQ(WTERMSIG(status), signal);
-        EXPECT_FALSE(fs::exists(temp));
-        EXPECT_EQ(Read(output), "previous");
+    const std::string site = dir_ / "site";
+    fs::create_directories(site + "/sub");
+    for (const bool html : {false, true}) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            SCOPED_TRACE(std::string(html ? "--html, " : "-o, ") + strsignal(signal));
+            // What a previous export left, which an interrupted one must not touch.
+            std::ofstream(output) << "previous";
+            std::ofstream(site + "/sub/s1.xhtml") << "previous";
+            // Several files at once for --html, so the cleanup has more than one to remove.
+            const pid_t pid =
+                StartWriting({EPUBEXPORT_PATH, input, html ? "--html" : "-o", html ? site : output},
+                             dir_ / ".", html ? 3 : 1);
+            ASSERT_GT(pid, 0);
+            ::kill(pid, signal);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            if (!WIFSIGNALED(status))
+                GTEST_SKIP() << "the export finished before the signal arrived";
+            EXPECT_EQ(WTERMSIG(status), signal);
+            EXPECT_EQ(TemporariesUnder(dir_ / "."), std::vector<std::string>{});
+            EXPECT_EQ(Read(output), "previous");
+            EXPECT_EQ(Read(site + "/sub/s1.xhtml"), "previous");
+        }
     }
+}
+
+// nohup and background jobs ignore SIGHUP or SIGINT: the export goes on to the end.
+TEST_F(WritePath, AnIgnoredSignalStaysIgnored) {
+    const std::string input = Input(BigDocument(3000000, 300));
+    const std::string output = dir_ / "out.epub";
+    const pid_t pid = StartWriting({"/bin/sh", "-c", "trap '' HUP INT; exec \"$0\" \"$@\"",
+                                    EPUBEXPORT_PATH, input, "-o", output},
+                                   dir_ / ".", 1);
+    ASSERT_GT(pid, 0);
+    ::kill(pid, SIGHUP);
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Entries(output).count("OEBPS/sub/s299.xhtml"), 1u);
 }
 
 TEST_F(WritePath, AReplacedFileKeepsItsModeAndTheInputIsNeverTheOutput) {
@@ -184,6 +230,15 @@ TEST_F(WritePath, ASymlinkLeadsToTheFileThatIsReplaced) {
         EXPECT_EQ(entries.count("OEBPS/a.xhtml"), 1u);
     }
     EXPECT_EQ(FilesUnder(dir_ / "real").size(), 2u); // book.epub and new.epub, no temporary
+
+    // A loop has no file at its end: refused, and both links stay as they were.
+    fs::create_symlink("loop-b.epub", dir_ / "loop-a.epub");
+    fs::create_symlink("loop-a.epub", dir_ / "loop-b.epub");
+    const Result r = Run(Quote(input) + " -o " + Quote(dir_ / "loop-a.epub"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Too many levels of symbolic links"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir_ / "loop-a.epub"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "loop-b.epub"));
 }
 
 TEST_F(WritePath, StandardOutputAndFifosAreWrittenInPlace) {

@@ -82,6 +82,13 @@ void FolderExporter::Commit() {
         TemporaryFiles::Forget(file.temp);
         file.temp.clear();
     }
+    std::set<fs::path> folders;
+    for (const File& file : files_)
+        folders.insert(file.final.parent_path());
+    for (const fs::path& folder : folders)
+        if (!SyncFolder(folder))
+            throw OutputError("cannot sync folder \"" + folder.string() +
+                              "\": " + std::strerror(errno));
 }
 
 } // namespace Cli

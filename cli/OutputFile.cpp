@@ -39,17 +39,6 @@ bool WriteAll(int fd, const char* data, size_t size, bool seekable, uint64_t off
     return true;
 }
 
-// The folder of `path`, for syncing the rename.
-bool SyncFolder(const fs::path& folder) {
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
-    ::close(fd);
-    return ok;
-}
-
 } // namespace
 
 DescriptorStream::DescriptorStream(int fd, bool owned, bool seekable)
@@ -123,6 +112,18 @@ bool DescriptorStream::Finish(bool sync) {
         ok = Fail(errno);
     fd_ = -1;
     return ok && error_.empty();
+}
+
+bool SyncFolder(const fs::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return ok;
 }
 
 fs::path OutputFile::Resolve(const fs::path& target) {

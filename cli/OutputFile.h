@@ -82,4 +82,7 @@ private:
     Foundation::Counted<DescriptorStream> stream_;
 };
 
+// Makes the renames in `folder` durable; false with errno set when that failed.
+bool SyncFolder(const std::filesystem::path& folder);
+
 } // namespace Cli

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <thread>
 
 #include <spawn.h>
@@ -277,6 +278,66 @@ TEST_F(WritePath, StandardOutputAndFifosAreWrittenInPlace) {
     EXPECT_EQ(fromFifoEntries.at("OEBPS/sub/s1.xhtml"), entries.at("OEBPS/sub/s1.xhtml"));
     for (const auto& name : FilesUnder(dir_ / "."))
         EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+}
+
+// What the tool asked of the system, as strace saw it: open, sync and rename calls in order.
+struct SyncTrace {
+    std::vector<std::string> calls;
+    // The descriptor a successful open of a path ending in `suffix` returned, from `from` on.
+    std::string FdOf(const std::string& suffix, size_t from = 0) const {
+        const std::regex open(R"re(openat\([^,]+, "([^"]*)".*\) = (\d+))re");
+        std::smatch m;
+        for (size_t i = from; i < calls.size(); ++i)
+            if (std::regex_search(calls[i], m, open) && m[1].str().ends_with(suffix))
+                return m[2];
+        return {};
+    }
+    // Index of the first call holding `text`, from `from` on; npos when there is none.
+    size_t Find(const std::string& text, size_t from = 0) const {
+        for (size_t i = from; i < calls.size(); ++i)
+            if (calls[i].find(text) != std::string::npos)
+                return i;
+        return std::string::npos;
+    }
+};
+
+TEST_F(WritePath, FilesAreSyncedBeforeTheRenameAndFoldersAfter) {
+    if (std::system("strace -V >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs strace";
+    const std::string input = Input(R"({"stories": [{"file": "a.xhtml", "paragraphs": ["x"]},
+        {"file": "sub/b.xhtml", "paragraphs": ["y"]}]})");
+    const auto traced = [&](const std::string& args) {
+        const std::string log = dir_ / "trace.txt";
+        const Result r = Run(Quote(input) + " " + args,
+                             "strace -f -qq -e trace=openat,fsync,rename,renameat,renameat2 -o " +
+                                 Quote(log) + " ");
+        SyncTrace trace;
+        std::ifstream in(log);
+        for (std::string line; std::getline(in, line);)
+            trace.calls.push_back(line);
+        return std::make_pair(r, trace);
+    };
+    {
+        const auto [r, trace] = traced("-o " + Quote(dir_ / "out.epub"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string fd = trace.FdOf(".tmp");
+        ASSERT_FALSE(fd.empty()) << "no temporary file was opened";
+        const size_t rename = trace.Find("out.epub\")");
+        ASSERT_NE(rename, std::string::npos);
+        EXPECT_LT(trace.Find("fsync(" + fd + ")"), rename);
+        const std::string folder = trace.FdOf(fs::path(dir_ / "x").parent_path(), rename);
+        EXPECT_NE(trace.Find("fsync(" + folder + ")", rename), std::string::npos);
+    }
+    {
+        const auto [r, trace] = traced("--html " + Quote(dir_ / "site"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const size_t rename = trace.Find("sub/b.xhtml\")");
+        ASSERT_NE(rename, std::string::npos);
+        EXPECT_LT(trace.Find("fsync("), trace.Find("rename"));
+        const std::string folder = trace.FdOf("site/sub", rename);
+        ASSERT_FALSE(folder.empty()) << "the subfolder was never opened after the renames";
+        EXPECT_NE(trace.Find("fsync(" + folder + ")", rename), std::string::npos);
+    }
 }
 
 // A device node of the test's own, standing for the null device.

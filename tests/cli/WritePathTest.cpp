@@ -258,24 +258,29 @@ TEST_F(WritePath, StandardOutputAndFifosAreWrittenInPlace) {
     EXPECT_EQ(entries.count("OEBPS/sub/s2.xhtml"), 1u);
     EXPECT_EQ(FoundationTest::ReadZip(dir_ / "piped.epub").front().name, "mimetype");
 
-    // A FIFO, read as the tool writes.
+    // A FIFO, read as the tool writes; then through a symlink, as /dev/stdout is one.
     const std::string fifo = dir_ / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::string fromFifo;
-    std::thread reader([&] {
-        std::ifstream in(fifo, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        fromFifo = all.str();
-    });
-    const Result r = Run(Quote(input) + " -o " + Quote(fifo));
-    reader.join();
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(fs::is_fifo(fifo));
-    std::ofstream(dir_ / "fifo.epub", std::ios::binary) << fromFifo;
-    const auto fromFifoEntries = Entries(dir_ / "fifo.epub");
-    ASSERT_EQ(fromFifoEntries.size(), entries.size());
-    EXPECT_EQ(fromFifoEntries.at("OEBPS/sub/s1.xhtml"), entries.at("OEBPS/sub/s1.xhtml"));
+    fs::create_symlink("fifo", dir_ / "link");
+    for (const char* name : {"fifo", "link"}) {
+        SCOPED_TRACE(name);
+        std::string fromFifo;
+        std::thread reader([&] {
+            std::ifstream in(fifo, std::ios::binary);
+            std::ostringstream all;
+            all << in.rdbuf();
+            fromFifo = all.str();
+        });
+        const Result r = Run(Quote(input) + " -o " + Quote(dir_ / name));
+        reader.join();
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(fs::is_fifo(fifo));
+        EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
+        std::ofstream(dir_ / "fifo.epub", std::ios::binary) << fromFifo;
+        const auto fromFifoEntries = Entries(dir_ / "fifo.epub");
+        ASSERT_EQ(fromFifoEntries.size(), entries.size());
+        EXPECT_EQ(fromFifoEntries.at("OEBPS/sub/s1.xhtml"), entries.at("OEBPS/sub/s1.xhtml"));
+    }
     for (const auto& name : FilesUnder(dir_ / "."))
         EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 }

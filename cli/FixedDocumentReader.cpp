@@ -33,6 +33,8 @@ struct LoadedImage {
     Counted<const Raster::DynamicBitmap> bitmap;
 };
 
+constexpr size_t kMaxGroupDepth = 256;
+
 class FixedReader : public JsonInput {
 public:
     FixedReader(std::string source, fs::path baseDir)
@@ -75,6 +77,7 @@ private:
     // Page links are checked once every page is read: a link may point forward.
     std::vector<std::pair<uint32_t, Node>> pageLinks_;
     size_t pageCount_ = 0;
+    size_t groupDepth_ = 0;
 };
 
 void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
@@ -474,7 +477,11 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
         group->tags = Render::RenderTags::Make(std::move(fields));
     }
     group->hidden = Bool(node, "hidden", false);
+    // Reading and drawing recurse into groups: a hostile depth would exhaust the stack.
+    if (++groupDepth_ > kMaxGroupDepth)
+        Fail(node, "groups are nested more than " + std::to_string(kMaxGroupDepth) + " deep");
     ReadItems(Required(node, "items"), *group);
+    --groupDepth_;
     return group;
 }
 

@@ -145,4 +145,41 @@ TEST_F(InputRules, NamesThePackageWritesItselfAreRefused) {
     });
 }
 
+// Texts inside texts and groups inside groups recurse: past the limit the document is refused,
+// where a few thousand levels used to overflow the stack.
+TEST_F(InputRules, DeepNestingIsRefusedBeforeItExhaustsTheStack) {
+    const auto nest = [](const std::string& open, const std::string& inner,
+                         const std::string& close, int depth) {
+        std::string text;
+        for (int i = 0; i < depth; ++i)
+            text += open;
+        text += inner;
+        for (int i = 0; i < depth; ++i)
+            text += close;
+        return text;
+    };
+    const auto frames = [&](int depth) {
+        return WithParagraph(
+            nest(R"({"runs": [{"frame": {"width": 5, "height": 5, "paragraphs": [)", R"("x")",
+                 "]}}]}", depth));
+    };
+    const auto groups = [&](int depth) {
+        return R"({"layout": "fixed", "metadata": {"title": "T", "language": "en"},
+                   "pages": [{"width": 50, "height": 50, "items": [)" +
+               nest(
+                   R"({"type": "group", "items": [)",
+                   R"({"type": "rect", "x": 0, "y": 0, "width": 5, "height": 5, "fill": "#000000"})",
+                   "]}", depth) +
+               "]}]}";
+    };
+    EXPECT_EQ(Export(frames(32)).status, 0);
+    EXPECT_EQ(Export(groups(256)).status, 0);
+    ExpectAllRefused({
+        {frames(33), "are nested more than 32 deep"},
+        {frames(5000), "notes, frames and tables are nested more than 32 deep"},
+        {groups(257), "groups are nested more than 256 deep"},
+        {groups(100000), "groups are nested more than 256 deep"},
+    });
+}
+
 } // namespace

@@ -145,8 +145,8 @@ TEST_F(InputRules, NamesThePackageWritesItselfAreRefused) {
     });
 }
 
-// Texts inside texts and groups inside groups recurse: past the limit the document is refused,
-// where a few thousand levels used to overflow the stack.
+// Texts inside texts, groups inside groups and styles based on styles recurse: past the limit the
+// document is refused, where a few thousand levels used to overflow the stack.
 TEST_F(InputRules, DeepNestingIsRefusedBeforeItExhaustsTheStack) {
     const auto nest = [](const std::string& open, const std::string& inner,
                          const std::string& close, int depth) {
@@ -172,12 +172,24 @@ TEST_F(InputRules, DeepNestingIsRefusedBeforeItExhaustsTheStack) {
                    "]}", depth) +
                "]}]}";
     };
+    const auto styles = [](int count) {
+        std::string list = R"({"name": "S0"})";
+        for (int i = 1; i < count; ++i)
+            list += R"(, {"name": "S)" + std::to_string(i) + R"(", "base": "S)" +
+                    std::to_string(i - 1) + "\"}";
+        return R"({"styles": [)" + list + R"(], "stories": [{"file": "a.xhtml", "paragraphs": [
+                   {"style": "S)" +
+               std::to_string(count - 1) + R"(", "text": "x"}]}]})";
+    };
+    EXPECT_EQ(Export(styles(100)).status, 0);
     EXPECT_EQ(Export(frames(32)).status, 0);
     EXPECT_EQ(Export(groups(256)).status, 0);
     ExpectAllRefused({
         {frames(33), "are nested more than 32 deep"},
         {frames(5000), "notes, frames and tables are nested more than 32 deep"},
         {groups(257), "groups are nested more than 256 deep"},
+        {styles(101), "$.styles[100].base: style \"S100\" has more than 99 bases in a row"},
+        {styles(30000), "$.styles[100].base: style \"S100\" has more than 99 bases in a row"},
         {groups(100000), "groups are nested more than 256 deep"},
     });
 }

@@ -92,6 +92,9 @@ TEST_F(InputRules, ValuesOutsideTheirRangesAreRefused) {
          "runs[0].table.columns[0]: must be at most 100000"},
         {WithParagraph(R"({"runs": [{"frame": {"width": 1e308, "height": 5, "paragraphs": []}}]})"),
          "runs[0].frame: a frame needs"},
+        // The deepest list level the text model has is 15; 16 to 32 used to abort the tool.
+        {WithParagraph(R"({"paragraph": {"list": {"level": 16}}, "text": "x"})"),
+         "$.stories[0].paragraphs[0].paragraph.list.level: must be between 0 and 15"},
         {WithParagraph(R"({"page": "", "text": "x"})"),
          "$.stories[0].paragraphs[0].page: a page needs a label"},
         {R"({"stories": [{"file": "a.xhtml", "page": ""}]})",
@@ -102,6 +105,9 @@ TEST_F(InputRules, ValuesOutsideTheirRangesAreRefused) {
         {WithParagraph(R"({"character": {"textFill": {"colour": "#000000", "opacity": 2}}})"),
          "character.textFill.opacity: must be between 0 and 1"},
     });
+    const auto deepest =
+        Export(WithParagraph(R"({"paragraph": {"list": {"level": 15}}, "text": "x"})"));
+    EXPECT_EQ(deepest.status, 0) << deepest.err;
 }
 
 TEST_F(InputRules, FilesMustBeWhatTheyClaimToBe) {

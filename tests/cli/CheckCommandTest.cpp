@@ -1,60 +1,26 @@
 // Runs `epubexport --check` on small documents and checks its lines and exit status.
 
-#include "hostimpl/foundation/ZipTestSupport.h"
+#include "ToolFixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
-using FoundationTest::ScratchDir;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::vector<std::string> lines; // standard output
-    std::string err;
-};
+using Result = ToolTest::Output;
 
-class CheckTool : public ::testing::Test {
+class CheckTool : public ToolTest::Tool {
 protected:
-    std::string Write(const std::string& name, const std::string& text) {
-        const std::string path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    // Runs from the scratch folder so that findings name the input as given.
-    Result Run(const std::string& args) {
-        const std::string out = dir_ / "stdout.txt";
-        const std::string err = dir_ / "stderr.txt";
-        const std::string cmd = "cd '" + std::string(dir_ / ".") + "' && '" + EPUBEXPORT_PATH +
-                                "' " + args + " >'" + out + "' 2>'" + err + "'";
-        const int raw = std::system(cmd.c_str());
-        Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {}, Read(err)};
-        std::istringstream lines(Read(out));
-        for (std::string line; std::getline(lines, line);)
-            r.lines.push_back(line);
-        return r;
-    }
-
-    ScratchDir dir_;
+    Result Run(const std::string& args) { return Capture(args); }
 };
 
 // Every story starts with its start mark at position 0, so "ab" is at 1-2.

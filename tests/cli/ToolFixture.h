@@ -12,11 +12,19 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 namespace ToolTest {
 
 struct Result {
     int status = -1;
+    std::string err;
+};
+
+// A run whose standard output matters, split into lines.
+struct Output {
+    int status = -1;
+    std::vector<std::string> lines;
     std::string err;
 };
 
@@ -43,6 +51,21 @@ protected:
             prefix + "'" + EPUBEXPORT_PATH + "' " + args + " >/dev/null 2>'" + errFile + "'";
         const int raw = std::system(cmd.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(errFile)};
+    }
+
+    // Runs from the scratch folder, so that messages name files as given, and keeps standard
+    // output.
+    Output Capture(const std::string& args) {
+        const std::string out = dir_ / "stdout.txt";
+        const std::string err = dir_ / "stderr.txt";
+        const std::string cmd = "cd '" + std::string(dir_ / ".") + "' && '" + EPUBEXPORT_PATH +
+                                "' " + args + " >'" + out + "' 2>'" + err + "'";
+        const int raw = std::system(cmd.c_str());
+        Output r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {}, Read(err)};
+        std::istringstream lines(Read(out));
+        for (std::string line; std::getline(lines, line);)
+            r.lines.push_back(line);
+        return r;
     }
 
     // Exports `json` into "out.epub" in the scratch folder.

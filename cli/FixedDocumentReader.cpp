@@ -73,11 +73,11 @@ private:
     AnchorBook anchors_;
     AttributeReader atts_;
     FixedTextSetter setter_;
+    size_t groupDepth_ = 0;
     std::map<fs::path, LoadedImage> images_;
     // Page links are checked once every page is read: a link may point forward.
     std::vector<std::pair<uint32_t, Node>> pageLinks_;
     size_t pageCount_ = 0;
-    size_t groupDepth_ = 0;
 };
 
 void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {

@@ -72,4 +72,26 @@ void CloneStory(benchmark::State& state) {
 }
 BENCHMARK(CloneStory)->Unit(benchmark::kMillisecond);
 
+// Building a million characters run by run, as the JSON reader does; Latin text stays at a byte
+// per character, Greek needs two.
+void BuildStory(benchmark::State& state) {
+    auto sheet = StyleSheet::Make(TextDocument::Make());
+    sheet->AddStyle(Style::Make("Em", StyleKind::Character, "",
+                                Delta::Make(AttCategory::Glyph, GlyphInt::FontStyle, 1)));
+    std::string plain, styled;
+    for (int i = 0; i < 40; ++i) {
+        plain += state.range(0) ? "\u03b1\u03b2\u03b3\u03b4 " : "abcd ";
+        styled += state.range(0) ? "\u03b5\u03b6 " : "ef ";
+    }
+    int64_t size = 0;
+    for (auto _ : state) {
+        StoryBuilder b(sheet);
+        for (int p = 0; p < 2000; ++p)
+            b.Paragraph().Text(plain).Text(styled, "Em").Text(plain);
+        size = b.Build()->size();
+    }
+    state.SetItemsProcessed(state.iterations() * size);
+}
+BENCHMARK(BuildStory)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -13,6 +13,12 @@
 #include "host/raster/ImageFile.h"
 #include "host/text/Language.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
@@ -97,7 +103,8 @@ class Reader : public JsonInput {
 public:
     using JsonInput::JsonInput;
 
-    Document Read(const json& root);
+    // `itemDone` hears of each item of "stories" once nothing refers to its values any more.
+    Document Read(const json& root, const std::function<void(size_t)>& itemDone);
 
 private:
     void ReadMetadata(const Node& node, EPub::ExportSettings& settings) const;
@@ -405,7 +412,7 @@ Counted<const Text::TextDocument> MakeTextDocument(const StringT& language) {
     return document;
 }
 
-Document Reader::Read(const json& root) {
+Document Reader::Read(const json& root, const std::function<void(size_t)>& itemDone) {
     const Node top{root, "$"};
     CheckFields(top, {"metadata", "accessibility", "options", "validation", "colourProfiles",
                       "cover", "fonts", "css", "styles", "stories"});
@@ -455,6 +462,8 @@ Document Reader::Read(const json& root) {
         for (size_t k = before; k < doc.stories.size(); ++k)
             doc.stories[k].item = i;
         CheckFileName(item.Field("file"), doc.stories[before].fileName.str(), files);
+        if (itemDone)
+            itemDone(i);
     }
     anchors.CheckAllDefined(*this);
     stories.Attributes().CheckStyleReferences(*doc.styles);
@@ -464,23 +473,98 @@ Document Reader::Read(const json& root) {
 } // namespace
 
 Document ParseDocument(std::string text, const std::string& sourceName, const fs::path& baseDir) {
-    const JsonDocument root = JsonDocument::Parse(text, sourceName);
+    JsonDocument::Options options;
+    options.separateItems = "stories";
+    JsonDocument root = JsonDocument::Parse(text, sourceName, options);
     std::string().swap(text); // the tree is all the reader needs
-    return Reader(sourceName, baseDir).Read(root.Root());
+    return Reader(sourceName, baseDir).Read(root.Root(), [&root](size_t item) {
+        root.ReleaseItem(item);
+    });
 }
 
+namespace {
+
+// A regular file's text, mapped rather than copied: the pages the parser has passed can go back
+// to the system, and come back from the file should an error message need them.
+class MappedText {
+public:
+    explicit MappedText(const fs::path& file) {
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+            void* at =
+                ::mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (at != MAP_FAILED) {
+                data_ = static_cast<const char*>(at);
+                size_ = static_cast<size_t>(info.st_size);
+                ::madvise(at, size_, MADV_SEQUENTIAL);
+            }
+        }
+        ::close(fd);
+    }
+    ~MappedText() {
+        if (data_)
+            ::munmap(const_cast<char*>(data_), size_);
+    }
+    MappedText(const MappedText&) = delete;
+    MappedText& operator=(const MappedText&) = delete;
+
+    bool Mapped() const noexcept { return data_ != nullptr; }
+    std::string_view View() const noexcept { return {data_, size_}; }
+
+    // Gives back the pages before `offset`, less a margin the parser may look back into.
+    void DropBefore(size_t offset) noexcept {
+        constexpr size_t kMargin = 64 * 1024;
+        if (offset > kMargin)
+            Drop(0, offset - kMargin);
+    }
+    // Gives back the pages that [begin, end) touches; a neighbour that still needs one of them
+    // reads it back.
+    void Drop(size_t begin, size_t end) noexcept {
+        const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+        begin = begin / page * page;
+        end = std::min((end + page - 1) / page * page, (size_ + page - 1) / page * page);
+        if (end > begin)
+            ::madvise(const_cast<char*>(data_) + begin, end - begin, MADV_DONTNEED);
+    }
+
+private:
+    const char* data_ = nullptr;
+    size_t size_ = 0;
+};
+
+} // namespace
+
 JsonDocument LoadJson(const fs::path& file) {
+    // The readers give each story's values back once it is read (ReadDocument).
+    JsonDocument::Options options;
+    options.separateItems = "stories";
+    if (auto mapped = std::make_shared<MappedText>(file); mapped->Mapped()) {
+        // Strings point into the mapping; pages dropped come back from the file when read.
+        options.keepText = mapped;
+        options.progress = [&text = *mapped](size_t offset) { text.DropBefore(offset); };
+        // Items are read in order, and reading one maps pages around it: drop all before its end.
+        options.releaseText = [&text = *mapped](size_t, size_t end) { text.Drop(0, end); };
+        return JsonDocument::Parse(mapped->View(), file.string(), options);
+    }
     std::ifstream in(file, std::ios::binary);
     if (!in)
         throw InputError(file.string() + ": cannot read file");
     std::ostringstream text;
     text << in.rdbuf();
     // The text goes once parsed: the tree is all the readers need.
-    return JsonDocument::Parse(std::move(text).str(), file.string());
+    return JsonDocument::Parse(std::move(text).str(), file.string(), options);
 }
 
-Document ReadDocument(const JsonValue& root, const fs::path& file) {
-    Document doc = Reader(file.string(), file.parent_path()).Read(root);
+Document ReadDocument(JsonDocument& tree, const fs::path& file) {
+    return ReadDocument(tree.Root(), file, [&tree](size_t item) { tree.ReleaseItem(item); });
+}
+
+Document ReadDocument(const JsonValue& root, const fs::path& file,
+                      const std::function<void(size_t)>& itemDone) {
+    Document doc = Reader(file.string(), file.parent_path()).Read(root, itemDone);
     // A publication needs a title; the file's name is the author's own name for it.
     if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
         std::string_view::npos)
@@ -489,7 +573,8 @@ Document ReadDocument(const JsonValue& root, const fs::path& file) {
 }
 
 Document ReadDocument(const fs::path& file) {
-    return ReadDocument(LoadJson(file).Root(), file);
+    JsonDocument tree = LoadJson(file);
+    return ReadDocument(tree, file);
 }
 
 } // namespace Cli

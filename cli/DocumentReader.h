@@ -15,6 +15,7 @@
 #include "host/text/Style.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,11 @@ struct Document {
 // their JSON path), unknown style or anchor references, unsafe file names and unreadable files.
 Document ReadDocument(const std::filesystem::path& file);
 // The same, in two steps, for a caller that looks at the tree first (the document's layout).
+// The first form frees each story's values from the tree once read (see LoadJson).
 JsonDocument LoadJson(const std::filesystem::path& file);
-Document ReadDocument(const JsonValue& root, const std::filesystem::path& file);
+Document ReadDocument(JsonDocument& tree, const std::filesystem::path& file);
+Document ReadDocument(const JsonValue& root, const std::filesystem::path& file,
+                      const std::function<void(size_t)>& itemDone = {});
 Document ParseDocument(std::string text, const std::string& sourceName,
                        const std::filesystem::path& baseDir);
 

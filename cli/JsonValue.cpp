@@ -1,10 +1,14 @@
 #include "cli/JsonValue.h"
 
 #include "cli/JsonInput.h"
+#include "cli/JsonParser.h"
+
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <new>
 #include <numeric>
 #include <stdexcept>
 
@@ -89,37 +93,7 @@ template <> int64_t JsonValue::get<int64_t>() const {
 
 namespace {
 
-// Reads like a pointer and leaves where it is in `cursor`, so the builder knows the offset of a
-// key: nlohmann's SAX events carry no position.
-class CountingIterator {
-public:
-    using iterator_category = std::input_iterator_tag;
-    using value_type = char;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const char*;
-    using reference = const char&;
-
-    CountingIterator(const char* at, const char** cursor) noexcept : at_(at), cursor_(cursor) {}
-    reference operator*() const noexcept { return *at_; }
-    CountingIterator& operator++() noexcept {
-        *cursor_ = ++at_;
-        return *this;
-    }
-    CountingIterator operator++(int) noexcept {
-        CountingIterator before = *this;
-        ++*this;
-        return before;
-    }
-    bool operator==(const CountingIterator& other) const noexcept { return at_ == other.at_; }
-    bool operator!=(const CountingIterator& other) const noexcept { return at_ != other.at_; }
-
-private:
-    const char* at_;
-    const char** cursor_;
-};
-
-// Line and column of the character before `offset`, counting code points (nlohmann reports one
-// past the offending character).
+// Line and column of the character before `offset`, counting code points.
 std::string Position(std::string_view text, size_t offset) {
     const size_t end = std::min(offset > 0 ? offset - 1 : 0, text.size());
     size_t line = 1, column = 1;
@@ -150,19 +124,22 @@ size_t StringStart(std::string_view text, size_t end) {
 }
 
 constexpr size_t kBlockSize = 256 * 1024;
+// A separate item starts small: many items are much smaller than a block.
+constexpr size_t kFirstItemBlock = 16 * 1024;
+constexpr size_t kProgressStep = 1024 * 1024;
+constexpr size_t kPage = 4096; // block sizes are multiples of it
 
 } // namespace
 
-// Builds the tree from nlohmann's SAX events. Children wait on a stack until their container
+// Builds the tree from the parser's events. Children wait on a stack until their container
 // closes, then move into the arena in one piece.
 class JsonBuilder {
 public:
-    using json = nlohmann::json;
+    JsonBuilder(JsonDocument& doc, std::string_view text, const std::string& sourceName,
+                const JsonDocument::Options& options)
+        : doc_(doc), text_(text), sourceName_(sourceName), options_(options), cursor_(text.data()),
+          reported_(text.data()) {}
 
-    JsonBuilder(JsonDocument& doc, std::string_view text, const std::string& sourceName)
-        : doc_(doc), text_(text), sourceName_(sourceName), cursor_(text.data()) {}
-
-    const char** Cursor() noexcept { return &cursor_; }
     const std::string& Error() const noexcept { return error_; }
 
     bool null() { return Push(JsonValue()); }
@@ -171,35 +148,38 @@ public:
         v.data_.boolean = value;
         return Push(v);
     }
-    bool number_integer(json::number_integer_t value) {
+    bool number_integer(int64_t value) {
         JsonValue v = Make(JsonValue::value_t::number_integer);
         v.data_.integer = value;
         return Push(v);
     }
-    bool number_unsigned(json::number_unsigned_t value) {
+    bool number_unsigned(uint64_t value) {
         JsonValue v = Make(JsonValue::value_t::number_unsigned);
         v.data_.unsignedInteger = value;
         return Push(v);
     }
-    bool number_float(json::number_float_t value, const std::string&) {
+    bool number_float(double value) {
         JsonValue v = Make(JsonValue::value_t::number_float);
         v.data_.number = value;
         return Push(v);
     }
-    bool string(std::string& value) { return Push(MakeString(value)); }
-    bool binary(json::binary_t&) { return Push(JsonValue()); }
+    bool string(std::string_view value, bool inText) { return Push(MakeString(value, inText)); }
 
-    bool start_object(size_t) {
-        frames_.push_back({true, values_.size(), keys_.size(), {}});
+    bool start_object(size_t at) {
+        frames_.push_back({true, values_.size(), keys_.size(), {}, BeginItem(at)});
         return true;
     }
-    bool key(std::string& value) {
-        const JsonValue key = MakeString(value);
+    // `end` is just past the key's closing quote.
+    bool key(std::string_view value, bool /*inText*/, size_t end) {
+        cursor_ = text_.data() + end;
+        // Keys are copied even when they could stay in the text: every lookup reads them, and
+        // the text's pages should stay given back until a value is read.
+        const JsonValue key = MakeString(value, false);
         frames_.back().key = key.View();
         keys_.push_back({key, StringStart(text_, Offset())});
         return true;
     }
-    bool end_object() {
+    bool end_object(size_t end) {
         const Frame frame = frames_.back();
         const size_t count = values_.size() - frame.firstValue;
         std::vector<size_t> order(count);
@@ -219,32 +199,26 @@ public:
                     "the key \"" + std::string(key.key.View()) + "\" appears twice in this object");
             members[i] = {key.key, values_[frame.firstValue + order[i]]};
         }
-        return Close(frame, members, count);
+        return Close(frame, members, count, end);
     }
-    bool start_array(size_t) {
-        frames_.push_back({false, values_.size(), keys_.size(), {}});
+    bool start_array(size_t at) {
+        frames_.push_back({false, values_.size(), keys_.size(), {}, BeginItem(at)});
         return true;
     }
-    bool end_array() {
+    bool end_array(size_t end) {
         const Frame frame = frames_.back();
         const size_t count = values_.size() - frame.firstValue;
         auto* items = Allocate<JsonValue>(count);
         std::copy(values_.begin() + static_cast<std::ptrdiff_t>(frame.firstValue), values_.end(),
                   items);
-        return Close(frame, items, count);
+        return Close(frame, items, count, end);
     }
-    bool parse_error(size_t position, const std::string& token,
-                     const nlohmann::detail::exception& e) {
-        // The number's first character: the position is one past its last.
-        if (e.id == 406)
-            return Fail(position - std::min(position, token.size()) + 1, PathTo(frames_.size()),
-                        "the number " + token + " is out of range");
-        std::string what = e.what();
-        // Drop nlohmann's own "[json.exception.parse_error.101] parse error at line.." prefix.
-        if (const size_t colon = what.find(": "); colon != std::string::npos)
-            what = what.substr(colon + 2);
-        error_ = sourceName_ + ":" + Position(text_, position) + ": invalid JSON: " + what;
-        return false;
+    void number_out_of_range(size_t offset, std::string_view token) {
+        Fail(offset + 1, PathTo(frames_.size()),
+             "the number " + std::string(token) + " is out of range");
+    }
+    void syntax_error(size_t offset, const std::string& message) {
+        error_ = sourceName_ + ":" + Position(text_, offset + 1) + ": invalid JSON: " + message;
     }
 
 private:
@@ -252,7 +226,8 @@ private:
         bool object;
         size_t firstValue;
         size_t firstKey;
-        std::string_view key; // the member being read
+        std::string_view key;  // the member being read
+        bool separate = false; // an item of Options::separateItems
     };
     struct KeyRecord {
         JsonValue key;
@@ -273,31 +248,75 @@ private:
     }
 
     void* AllocateBytes(size_t bytes, size_t align) {
+        // Nothing points into a block for an empty value, so releasing one leaves no dangling
+        // pointer behind.
+        if (bytes == 0)
+            return nullptr;
         size_t start = (used_ + align - 1) / align * align;
-        if (doc_.blocks_.empty() || start + bytes > blockSize_) {
-            blockSize_ = std::max(kBlockSize, bytes);
-            doc_.blocks_.push_back(std::make_unique<char[]>(blockSize_));
+        if (doc_.blocks_.empty() || newBlock_ || start + bytes > blockSize_) {
+            blockSize_ = (std::max(nextBlock_, bytes) + kPage - 1) / kPage * kPage;
+            if (inItem_)
+                nextBlock_ = std::min(nextBlock_ * 2, kBlockSize);
+            void* block = ::mmap(nullptr, blockSize_, PROT_READ | PROT_WRITE,
+                                 MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (block == MAP_FAILED)
+                throw std::bad_alloc();
+            doc_.blocks_.emplace_back(static_cast<char*>(block), JsonDocument::Unmap{blockSize_});
             start = 0;
+            newBlock_ = false;
         }
         used_ = start + bytes;
         return doc_.blocks_.back().get() + start;
     }
 
-    JsonValue MakeString(const std::string& value) {
+    // Whether the container starting now is an item of Options::separateItems; if so, its
+    // values go into blocks of their own.
+    bool BeginItem(size_t at) {
+        const bool separate = !options_.separateItems.empty() && frames_.size() == 2 &&
+                              frames_[0].object && frames_[0].key == options_.separateItems &&
+                              !frames_[1].object;
+        if (separate) {
+            inItem_ = true;
+            newBlock_ = true;
+            nextBlock_ = kFirstItemBlock;
+            itemFirstBlock_ = doc_.blocks_.size();
+            itemTextBegin_ = at;
+        }
+        return separate;
+    }
+
+    void EndItem(size_t end) {
+        const size_t index = values_.size() - frames_[1].firstValue;
+        if (doc_.items_.size() <= index)
+            doc_.items_.resize(index + 1);
+        doc_.items_[index] = {itemFirstBlock_, doc_.blocks_.size(), itemTextBegin_, end};
+        inItem_ = false;
+        newBlock_ = true;
+        nextBlock_ = kBlockSize;
+    }
+
+    JsonValue MakeString(std::string_view value, bool inText) {
         if (value.size() > UINT32_MAX)
             throw InputError(sourceName_ + ": a string is longer than 4 GiB");
         JsonValue v = Make(JsonValue::value_t::string);
-        char* text = static_cast<char*>(AllocateBytes(value.size(), 1));
-        std::memcpy(text, value.data(), value.size());
-        v.data_.text = text;
         v.count_ = static_cast<uint32_t>(value.size());
+        if (inText && options_.keepText) {
+            v.data_.text = value.empty() ? nullptr : value.data();
+            return v;
+        }
+        char* text = static_cast<char*>(AllocateBytes(value.size(), 1));
+        if (text)
+            std::memcpy(text, value.data(), value.size());
+        v.data_.text = text;
         return v;
     }
 
-    template <class T> bool Close(const Frame& frame, const T* children, size_t count) {
+    template <class T> bool Close(const Frame& frame, const T* children, size_t count, size_t end) {
         values_.resize(frame.firstValue);
         keys_.resize(frame.firstKey);
         frames_.pop_back();
+        if (frame.separate)
+            EndItem(end);
         JsonValue v = Make(frame.object ? JsonValue::value_t::object : JsonValue::value_t::array);
         v.count_ = static_cast<uint32_t>(count);
         if constexpr (std::is_same_v<T, JsonValue>)
@@ -308,6 +327,11 @@ private:
     }
 
     bool Push(const JsonValue& value) {
+        if (options_.progress &&
+            cursor_ - reported_ >= static_cast<std::ptrdiff_t>(kProgressStep)) {
+            options_.progress(Offset());
+            reported_ = cursor_;
+        }
         if (frames_.empty())
             doc_.root_ = value;
         else
@@ -330,7 +354,7 @@ private:
         return path;
     }
 
-    // `offset` is one past the character to point at, as nlohmann counts.
+    // `offset` is one past the character to point at.
     bool Fail(size_t offset, const std::string& path, const std::string& message) {
         error_ = sourceName_ + ":" + Position(text_, offset) + ": " + path + ": " + message;
         return false;
@@ -339,20 +363,42 @@ private:
     JsonDocument& doc_;
     std::string_view text_;
     const std::string& sourceName_;
+    const JsonDocument::Options& options_;
     const char* cursor_;
+    const char* reported_; // where progress was last told
     size_t used_ = 0, blockSize_ = 0;
+    size_t nextBlock_ = kBlockSize;
+    bool newBlock_ = false; // the next value starts a block
+    bool inItem_ = false;
+    size_t itemFirstBlock_ = 0;
+    size_t itemTextBegin_ = 0;
     std::vector<Frame> frames_;
     std::vector<JsonValue> values_;
     std::vector<KeyRecord> keys_;
     std::string error_;
 };
 
-JsonDocument JsonDocument::Parse(std::string_view text, const std::string& sourceName) {
+void JsonDocument::Unmap::operator()(char* block) const noexcept {
+    ::munmap(block, size);
+}
+
+void JsonDocument::ReleaseItem(size_t index) noexcept {
+    if (index >= items_.size())
+        return;
+    const Span& item = items_[index];
+    for (size_t k = item.first; k < item.last; ++k)
+        blocks_[k].reset();
+    if (releaseText_ && item.textEnd > item.textBegin)
+        releaseText_(item.textBegin, item.textEnd);
+}
+
+JsonDocument JsonDocument::Parse(std::string_view text, const std::string& sourceName,
+                                 const Options& options) {
     JsonDocument doc;
-    JsonBuilder builder(doc, text, sourceName);
-    const CountingIterator begin(text.data(), builder.Cursor());
-    const CountingIterator end(text.data() + text.size(), builder.Cursor());
-    if (!nlohmann::json::sax_parse(begin, end, &builder))
+    doc.text_ = options.keepText;
+    doc.releaseText_ = options.releaseText;
+    JsonBuilder builder(doc, text, sourceName, options);
+    if (!JsonParser(text, builder).Parse())
         throw InputError(builder.Error());
     return doc;
 }

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -108,15 +109,48 @@ template <> int64_t JsonValue::get<int64_t>() const;
 // A parsed document: the root and the arena its values live in.
 class JsonDocument {
 public:
+    struct Options {
+        // The items of this member of the root object get arena blocks of their own, so a reader
+        // done with one can give its memory back (ReleaseItem).
+        std::string_view separateItems;
+        // Told now and then how far the parser has read: the text before that offset is needed
+        // again only for an error message.
+        std::function<void(size_t)> progress;
+        // Owns the text for as long as the document lives: strings that need no decoding then
+        // point into it instead of being copied.
+        std::shared_ptr<const void> keepText;
+        // Told the text range [begin, end) of an item ReleaseItem frees.
+        std::function<void(size_t, size_t)> releaseText;
+    };
+
     const JsonValue& Root() const noexcept { return root_; }
 
     // Throws an InputError naming `sourceName`, line and column for malformed JSON, and also the
     // JSON path for a key given twice in one object or a number beyond the range of a double.
-    static JsonDocument Parse(std::string_view text, const std::string& sourceName);
+    static JsonDocument Parse(std::string_view text, const std::string& sourceName,
+                              const Options& options = {});
+
+    // Frees item `index` of the array Options::separateItems named; its values, and anything
+    // that still refers to them, must not be used afterwards. Nothing happens for an item that
+    // was not a container or is out of range.
+    void ReleaseItem(size_t index) noexcept;
 
 private:
     friend class JsonBuilder;
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    struct Span {
+        size_t first = 0, last = 0;        // blocks [first, last)
+        size_t textBegin = 0, textEnd = 0; // where the item is in the text
+    };
+    // Blocks are mapped memory of their own, so a released item goes back to the system at
+    // once instead of staying in the heap.
+    struct Unmap {
+        size_t size = 0;
+        void operator()(char* block) const noexcept;
+    };
+    std::vector<std::unique_ptr<char[], Unmap>> blocks_;
+    std::vector<Span> items_; // of the separated array, by index
+    std::shared_ptr<const void> text_;
+    std::function<void(size_t, size_t)> releaseText_;
     JsonValue root_;
 };
 

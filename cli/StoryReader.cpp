@@ -9,6 +9,7 @@
 #include "host/text/Glyph.h"
 #include "host/text/Table.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -34,15 +35,23 @@ constexpr const char* kRunKinds[] = {"footnote",  "endnote", "sidenote", "anchor
 } // namespace
 
 void StoryMarks::Resolve(const Counted<const Text::Story>& story) {
+    if (anchors.empty())
+        return;
     std::map<const Text::AnchorData*, Mark*> wanted;
     for (Mark& mark : anchors)
         wanted[mark.anchor.get()] = &mark;
-    for (Text::StoryPos pos = story->gbegin(); pos < story->gend(); ++pos) {
-        const auto* glyph = pos.GetGlyph().As<Text::AnchorGlyph>();
-        if (!glyph)
+    // Only object glyphs can be anchors: look at the codes, not at glyphs, which would touch a
+    // reference count per character.
+    const Text::Story& text = *story;
+    for (uint32_t i = 0; i < text.size(); ++i) {
+        if (!Text::GlyphCode::IsObject(text.GetCode(i)))
             continue;
-        if (const auto it = wanted.find(glyph->GetAnchor().get()); it != wanted.end())
-            it->second->pos = pos;
+        const Text::Glyph glyph = text.GetGlyph(i);
+        const auto* anchor = glyph.As<Text::AnchorGlyph>();
+        if (!anchor)
+            continue;
+        if (const auto it = wanted.find(anchor->GetAnchor().get()); it != wanted.end())
+            it->second->pos = text.GetPos(i);
     }
 }
 
@@ -155,13 +164,18 @@ void StoryReader::ReadRun(const Node& node, Context& context) {
         return;
     }
     in_.Expect(node, json::value_t::object, "a string or an object");
+    // A run has few members: look each up among the kinds, not each kind among the members.
+    std::array<bool, std::size(kRunKinds)> present{};
+    for (const auto& member : node.value.items())
+        for (size_t i = 0; i < present.size(); ++i)
+            present[i] = present[i] || member.key == kRunKinds[i];
     std::string k;
-    for (const char* kind : kRunKinds) {
-        if (!node.Has(kind))
+    for (size_t i = 0; i < present.size(); ++i) {
+        if (!present[i])
             continue;
         if (!k.empty())
-            in_.Fail(node, "\"" + k + "\" and \"" + kind + "\" cannot stand in one run");
-        k = kind;
+            in_.Fail(node, "\"" + k + "\" and \"" + kRunKinds[i] + "\" cannot stand in one run");
+        k = kRunKinds[i];
     }
     if (k == "footnote" || k == "endnote" || k == "sidenote")
         return ReadNote(node, context);

@@ -137,12 +137,12 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     Cli::Document doc;
     try {
-        const Cli::JsonDocument tree = Cli::LoadJson(args.input);
+        Cli::JsonDocument tree = Cli::LoadJson(args.input);
         // Fixed-layout documents ("layout": "fixed") take their own path.
         if (Cli::IsFixedLayout(tree.Root()))
             return Cli::RunFixedLayout(tree.Root(), args.input, args.output, args.html.has_value(),
                                        args.check);
-        doc = Cli::ReadDocument(tree.Root(), args.input);
+        doc = Cli::ReadDocument(tree, args.input);
         if (args.check)
             Cli::CheckSplitNames(doc);
     } catch (const Cli::InputError& e) {

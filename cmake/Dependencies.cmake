@@ -12,6 +12,8 @@ find_package(Freetype REQUIRED)
 find_package(Fontconfig REQUIRED)
 find_package(nlohmann_json 3 REQUIRED)
 find_package(pugixml REQUIRED)
+# The tool's JSON reader: RapidJSON's SAX reader, header-only.
+find_path(RAPIDJSON_INCLUDE_DIR rapidjson/reader.h REQUIRED)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)

@@ -1,5 +1,7 @@
 #include "epub/content/ContentWriter.h"
 
+#include <array>
+
 #include "epub/content/AccessibilityValidator.h"
 #include "epub/content/DocumentHost.h"
 #include "epub/content/FigureWriter.h"
@@ -11,6 +13,7 @@
 #include "host/text/NoteAtt.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <utility>
@@ -351,11 +354,17 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
 
 // Tallied per attribute run: the language is a glyph attribute.
 void ContentWriter::CountLanguages(Tally& tally, const Text::StoryRange& range) {
-    for (Text::StoryPos pos = range.begin(); pos < range.end();) {
-        const Text::StoryPos runEnd = std::min(pos.GetGlyphAttsRunEnd(), range.end());
-        const auto language = pos.GetGlyphAtts()->GetLanguage();
-        const int64_t count = runEnd - pos;
-        pos = runEnd;
+    const Text::Story* story = range.GetStory().get();
+    if (!story)
+        return;
+    // By index over the runs: positions would touch the story's reference count.
+    const auto& runs = story->GetGlyphRuns();
+    const uint32_t end = range.end().GetIndex();
+    for (uint32_t at = range.begin().GetIndex(); at < end;) {
+        const uint32_t runEnd = std::min(runs.EndAt(at, story->size()), end);
+        const auto language = runs.At(at)->GetLanguage();
+        const int64_t count = runEnd - at;
+        at = runEnd;
         if (!language || language->IsNone())
             continue;
         const auto found = std::find_if(tally.begin(), tally.end(), [&](const auto& entry) {
@@ -401,10 +410,12 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
 
     // A landmark anchor outside a list opens the landmark's section here.
     if (level == 0)
-        for (Text::StoryPos pos = begin; pos < paragraph.end(); ++pos) {
-            if (!Text::GlyphCode::IsObject(pos.GetStory()->GetCode(pos.GetIndex())))
+        for (uint32_t i = begin.GetIndex(); i < paragraph.end().GetIndex(); ++i) {
+            const Text::Story& story = *begin.GetStory();
+            if (!Text::GlyphCode::IsObject(story.GetCode(i)))
                 continue;
-            const auto* glyph = pos.GetGlyph().As<Text::AnchorGlyph>();
+            const Text::Glyph object = story.GetGlyph(i);
+            const auto* glyph = object.As<Text::AnchorGlyph>();
             if (!glyph || !glyph->GetAnchor())
                 continue;
             const Landmark landmark = AnchorRegistry::LandmarkFromAnchor(*glyph->GetAnchor());
@@ -580,27 +591,38 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
     }
 
     // Characters go out in stretches; anything else, and a page marker falling due, ends one.
+    // Walks indices, not positions: a position per glyph would touch the story's reference count.
     const Text::Story& story = *first.GetStory();
-    std::string text;
+    std::array<char, 4096> buffer;
+    char* at = buffer.data();
     const auto flush = [&] {
-        if (!text.empty()) {
-            out << text;
-            text.clear();
+        if (at != buffer.data()) {
+            out << std::string_view(buffer.data(), static_cast<size_t>(at - buffer.data()));
+            at = buffer.data();
         }
     };
     const bool markers = state.pageMarkersOn && !state.nextPagePos.IsNull();
-    for (Text::StoryPos pos = first; pos < run.end(); ++pos) {
-        const uint32_t code = story.GetCode(pos.GetIndex());
+    const uint32_t terminator = story.size() - 1;
+    const uint32_t end = run.end().GetIndex();
+    for (uint32_t i = first.GetIndex(); i < end; ++i) {
+        const uint32_t code = story.GetCode(i);
         const bool plain = !Text::GlyphCode::IsObject(code) &&
                            Text::GlyphCode::GetBreak(code) == Text::BreakKind::None &&
-                           !pos.IsStoryTerminator() &&
-                           !(markers && IsPageDue(chunk.GetOriginalPos(pos), state));
+                           i != terminator &&
+                           !(markers && IsPageDue(chunk.GetOriginalPos(story.GetPos(i)), state));
         if (plain) {
-            AppendXMLChar(text, Text::Glyph::FromCode(code, nullptr).GetChar32());
+            if (at + kMaxXMLChar > buffer.data() + buffer.size())
+                flush();
+            const auto c = static_cast<char32_t>(code & Text::GlyphCode::CharMask);
+            // Most characters need neither escaping nor encoding.
+            if (c >= 0x20 && c < 0x7F && c != '<' && c != '>' && c != '&' && c != '"' && c != '\'')
+                *at++ = static_cast<char>(c);
+            else
+                at = WriteXMLChar(at, c);
             continue;
         }
         flush();
-        WriteGlyph(chunk, out, fileName, pos, state);
+        WriteGlyph(chunk, out, fileName, story.GetPos(i), state);
     }
     flush();
     out.Suspend(depth);

@@ -16,10 +16,17 @@ const Counted<const Text::RangeNote>* NoteOf(const Text::Glyph& glyph) {
 
 void RangeNotes::Register(AnchorRegistry& anchors, const StringT& fileName,
                           const std::vector<StoryChunk>& chunks, const NoteNumber& noteNumber) {
-    for (const StoryChunk& chunk : chunks)
-        for (Text::StoryPos pos = chunk.range.begin(); pos < chunk.range.end(); ++pos)
-            if (pos.GetGlyph().IsObject())
-                Add(anchors, fileName, chunk, pos, noteNumber);
+    // Codes first: only object glyphs can be notes, and a glyph per character would touch
+    // reference counts.
+    for (const StoryChunk& chunk : chunks) {
+        const Text::Story* story = chunk.range.GetStory().get();
+        if (!story)
+            continue;
+        const uint32_t end = chunk.range.end().GetIndex();
+        for (uint32_t i = chunk.range.begin().GetIndex(); i < end; ++i)
+            if (Text::GlyphCode::IsObject(story->GetCode(i)))
+                Add(anchors, fileName, chunk, story->GetPos(i), noteNumber);
+    }
 }
 
 void RangeNotes::Add(AnchorRegistry& anchors, const StringT& fileName, const StoryChunk& chunk,
@@ -61,10 +68,16 @@ const RangeNoteRecord* RangeNotes::Find(const Text::RangeNote* note) const {
 Text::StoryPos RangeNotes::FindBody(const Text::StoryPos& begin, const Text::StoryPos& end) const {
     if (records_.empty())
         return end;
-    for (Text::StoryPos pos = begin; pos < end; ++pos) {
-        const auto* body = pos.GetGlyph().As<Text::RangeNoteBodyGlyph>();
+    const Text::Story* story = begin.GetStory().get();
+    if (!story || end.GetStory().get() != story)
+        return end;
+    for (uint32_t i = begin.GetIndex(); i < end.GetIndex(); ++i) {
+        if (!Text::GlyphCode::IsObject(story->GetCode(i)))
+            continue;
+        const Text::Glyph glyph = story->GetGlyph(i);
+        const auto* body = glyph.As<Text::RangeNoteBodyGlyph>();
         if (body && Find(body->GetNote().get()))
-            return pos;
+            return story->GetPos(i);
     }
     return end;
 }

@@ -53,25 +53,32 @@ const char* Entity(char32_t c) {
 } // namespace
 
 void AppendXMLChar(std::string& out, char32_t c) {
+    char buffer[kMaxXMLChar];
+    out.append(buffer, WriteXMLChar(buffer, c));
+}
+
+char* WriteXMLChar(char* at, char32_t c) noexcept {
     if (IsXmlForbidden(c))
-        return;
+        return at;
     if (const char* entity = Entity(c)) {
-        out += entity;
+        for (; *entity; ++entity)
+            *at++ = *entity;
     } else if (c < 0x80) {
-        out += static_cast<char>(c);
+        *at++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *at++ = static_cast<char>(0xC0 | (c >> 6));
+        *at++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *at++ = static_cast<char>(0xE0 | (c >> 12));
+        *at++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *at++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *at++ = static_cast<char>(0xF0 | (c >> 18));
+        *at++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *at++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *at++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return at;
 }
 
 void AppendXMLEncoded(StringT& out, std::string_view text) {

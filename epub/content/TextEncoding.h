@@ -23,6 +23,9 @@ StringT XMLEncode(std::string_view text);
 void AppendXMLEncoded(StringT& out, std::string_view text);
 // One character of element content, escaped as XMLEncode does.
 void AppendXMLChar(std::string& out, char32_t c);
+// The same into a buffer with room for kMaxXMLChar bytes; returns the end of what it wrote.
+inline constexpr size_t kMaxXMLChar = 6;
+char* WriteXMLChar(char* at, char32_t c) noexcept;
 
 // Escapes a link path: controls, DEL, non-ASCII bytes and the characters that may not stand in a
 // URL become lower-case percent groups; "&" and "'" become entity references (the result goes

@@ -51,6 +51,13 @@ size_t SequenceLength(std::string_view s, size_t i, char32_t& out) noexcept {
 
 } // namespace
 
+char32_t NextCodePoint(std::string_view utf8, size_t& i) noexcept {
+    char32_t cp;
+    const size_t n = SequenceLength(utf8, i, cp);
+    i += n ? n : 1;
+    return n ? cp : U'\uFFFD';
+}
+
 StringT StringT::FromUTF32(std::u32string_view text) {
     StringT out;
     out.s_.reserve(text.size());
@@ -120,12 +127,8 @@ size_t StringT::FindNoCase(std::string_view what, size_t from) const noexcept {
 std::u32string StringT::ToUTF32() const {
     std::u32string out;
     out.reserve(s_.size());
-    for (size_t i = 0; i < s_.size();) {
-        char32_t cp;
-        const size_t n = SequenceLength(s_, i, cp);
-        out.push_back(n ? cp : U'\uFFFD');
-        i += n ? n : 1;
-    }
+    for (size_t i = 0; i < s_.size();)
+        out.push_back(NextCodePoint(s_, i));
     return out;
 }
 

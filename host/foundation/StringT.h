@@ -119,9 +119,7 @@ public:
         r.s_.append(b.s_);
         return r;
     }
-    friend StringT operator+(const char* a, const StringT& b) {
-        return std::string_view(a) + b;
-    }
+    friend StringT operator+(const char* a, const StringT& b) { return std::string_view(a) + b; }
     friend StringT operator+(StringT a, const StringT& b) {
         a.s_.append(b.s_);
         return a;
@@ -138,6 +136,10 @@ public:
 private:
     std::string s_;
 };
+
+// The code point starting at byte `i` of UTF-8 text, moving `i` past it; a malformed byte is
+// U+FFFD and is passed alone.
+char32_t NextCodePoint(std::string_view utf8, size_t& i) noexcept;
 
 // Integers in plain decimal; doubles in the shortest fixed-point text that reads back to the same
 // value (never an exponent: "0.00001", "1250", "-2.5"); negative zero prints as "0".

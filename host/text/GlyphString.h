@@ -53,5 +53,7 @@ private:
 
 // The glyph a character of plain text stands for (the break mapping of GlyphString::AppendText).
 Glyph GlyphFromText(char32_t c);
+// The stored codes (see GlyphCode) of UTF-8 text, mapped as GlyphString::AppendText maps it.
+void AppendTextCodes(std::string_view utf8, std::vector<uint32_t>& codes);
 
 } // namespace Text

@@ -111,8 +111,10 @@ StringT StoryRange::GetText() const {
 
 Story::Story(Key, Counted<const TextDocument> document, Consolidated<ParagraphAtts> paragraphAtts,
              Consolidated<GlyphAtts> glyphAtts)
-    : document_(std::move(document)), codes_{GlyphCode::MakeChar(U'\u2029', BreakKind::Paragraph)},
-      glyphRuns_(std::move(glyphAtts)), paragraphRuns_(std::move(paragraphAtts)) {}
+    : document_(std::move(document)), glyphRuns_(std::move(glyphAtts)),
+      paragraphRuns_(std::move(paragraphAtts)) {
+    codes_.Append(GlyphCode::MakeChar(U'\u2029', BreakKind::Paragraph));
+}
 
 Story::Story(Key, const Story& other)
     : Countable(), document_(other.document_), codes_(other.codes_), objects_(other.objects_),
@@ -153,16 +155,17 @@ Counted<Story> Story::Make(const StoryRange& range) {
     Counted<Story> story =
         Make(source->document_, source->paragraphRuns_.At(last), source->glyphRuns_.At(last));
     const uint32_t n = e - b;
-    story->codes_.reserve(size_t{n} + 1);
-    story->codes_.clear();
+    std::vector<uint32_t> codes;
+    codes.reserve(size_t{n} + 1);
     for (uint32_t i = b; i < e; ++i) {
         const uint32_t code = source->codes_[i];
-        story->codes_.push_back(
-            GlyphCode::IsObject(code)
-                ? story->ObjectCode(source->objects_[code & ~GlyphCode::ObjectFlag])
-                : code);
+        codes.push_back(GlyphCode::IsObject(code)
+                            ? story->ObjectCode(source->objects_[code & ~GlyphCode::ObjectFlag])
+                            : code);
     }
-    story->codes_.push_back(GlyphCode::MakeChar(U'\u2029', BreakKind::Paragraph));
+    codes.push_back(GlyphCode::MakeChar(U'\u2029', BreakKind::Paragraph));
+    story->codes_.Clear();
+    story->codes_.Insert(0, codes.data(), static_cast<uint32_t>(codes.size()));
     CopyRuns(source->glyphRuns_, b, e, source->size(), story->glyphRuns_);
     CopyRuns(source->paragraphRuns_, b, e, source->size(), story->paragraphRuns_);
     // The terminator keeps the attributes it was made with.
@@ -181,25 +184,22 @@ StoryPos Story::GetPos(int64_t index) const noexcept {
 
 uint32_t Story::FindParagraphBegin(uint32_t index) const noexcept {
     index = std::min(index, size());
-    while (index > 0 && !GlyphCode::IsParagraphBreak(codes_[index - 1]))
-        --index;
-    return index;
+    const uint32_t found = codes_.FindMarkedBackward(0, index, GlyphCode::IsParagraphBreak);
+    return found == index ? 0 : found + 1;
 }
 
 uint32_t Story::FindParagraphEnd(uint32_t index) const noexcept {
     const uint32_t n = size();
-    for (; index < n; ++index)
-        if (GlyphCode::IsParagraphBreak(codes_[index]))
-            return index + 1;
-    return n;
+    const uint32_t found = codes_.FindMarked(std::min(index, n), n, GlyphCode::IsParagraphBreak);
+    return found == n ? n : found + 1;
 }
 
 uint32_t Story::FindCellEnd(uint32_t index) const noexcept {
     const uint32_t n = size();
-    for (; index < n; ++index)
-        if (GlyphCode::GetBreak(codes_[index]) == BreakKind::Cell)
-            return index + 1;
-    return n;
+    const uint32_t found = codes_.FindMarked(std::min(index, n), n, [](uint32_t code) {
+        return GlyphCode::GetBreak(code) == BreakKind::Cell;
+    });
+    return found == n ? n : found + 1;
 }
 
 uint32_t Story::CheckInsertPos(const StoryPos& pos) const {
@@ -225,25 +225,36 @@ uint32_t Story::ObjectCode(const Counted<const ObjectGlyph>& object) {
 void Story::InsertText(const StoryPos& pos, const GlyphString& glyphs,
                        Consolidated<GlyphAtts> atts) {
     const uint32_t at = CheckInsertPos(pos);
-    if (glyphs.empty())
-        return;
     if (glyphs.size() > kMaxSize - size())
         throw std::length_error("a story cannot hold that many glyphs");
-    if (!atts)
-        atts = glyphRuns_.At(at > 0 ? at - 1 : 0);
-    const auto n = static_cast<uint32_t>(glyphs.size());
     std::vector<uint32_t> codes;
-    codes.reserve(n);
+    codes.reserve(glyphs.size());
     for (const Glyph& g : glyphs)
         codes.push_back(g.IsObject() ? ObjectCode(g.GetObject()) : g.GetCode());
-    codes_.insert(codes_.begin() + at, codes.begin(), codes.end());
-    glyphRuns_.Shift(at, true, n);
-    glyphRuns_.Assign(at, at + n, size(), atts);
-    paragraphRuns_.Shift(at, false, n);
+    InsertCodes(at, codes, std::move(atts));
 }
 
 void Story::InsertText(const StoryPos& pos, std::string_view utf8, Consolidated<GlyphAtts> atts) {
-    InsertText(pos, GlyphString(utf8), std::move(atts));
+    const uint32_t at = CheckInsertPos(pos);
+    // Text goes straight to codes: no glyph objects on the way.
+    std::vector<uint32_t> codes;
+    AppendTextCodes(utf8, codes);
+    if (codes.size() > kMaxSize - size())
+        throw std::length_error("a story cannot hold that many glyphs");
+    InsertCodes(at, codes, std::move(atts));
+}
+
+void Story::InsertCodes(uint32_t at, const std::vector<uint32_t>& codes,
+                        Consolidated<GlyphAtts> atts) {
+    if (codes.empty())
+        return;
+    if (!atts)
+        atts = glyphRuns_.At(at > 0 ? at - 1 : 0);
+    const auto n = static_cast<uint32_t>(codes.size());
+    codes_.Insert(at, codes.data(), n);
+    glyphRuns_.Shift(at, true, n);
+    glyphRuns_.Assign(at, at + n, size(), atts);
+    paragraphRuns_.Shift(at, false, n);
 }
 
 void Story::FormatText(const StoryRange& range, const Delta& delta) {

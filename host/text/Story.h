@@ -2,18 +2,20 @@
 // Stories: ordered runs of glyphs ending in a terminator, with glyph attributes per glyph and
 // paragraph attributes per paragraph, both stored as runs. Positions and ranges address them.
 //
-// Storage is one 32-bit code per glyph (see GlyphCode) plus a table of object glyphs, so walking
-// even a very long story allocates nothing per glyph. Stories are always reference counted
-// (made by Story::Make); positions hold their story.
+// Storage is one code per glyph (see GlyphCode), kept as narrow as the text allows (GlyphCodes),
+// plus a table of object glyphs, so walking even a very long story allocates nothing per glyph.
+// Stories are always reference counted (made by Story::Make); positions hold their story.
 
 #include "host/foundation/Counted.h"
 #include "host/text/AttRuns.h"
 #include "host/text/Glyph.h"
+#include "host/text/GlyphCodes.h"
 #include "host/text/GlyphString.h"
 #include "host/text/TextDocument.h"
 
 #include <compare>
 #include <cstdint>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -171,9 +173,12 @@ public:
     void SetGlyphAtts(const StoryRange& range, const Consolidated<GlyphAtts>& atts);
     // Applies to every paragraph the range touches (the paragraph at its start when empty).
     void SetParagraphAtts(const StoryRange& range, const Consolidated<ParagraphAtts>& atts);
+    // Gives back the room kept for growth, once a story is complete.
+    void ShrinkToFit() { codes_.ShrinkToFit(); }
 
     // Index-based access for walkers that want no position objects.
-    uint32_t GetCode(uint32_t index) const { return codes_.at(index); }
+    // Throws std::out_of_range past the terminator.
+    uint32_t GetCode(uint32_t index) const { return codes_[CheckIndex(index)]; }
     Glyph GetGlyph(uint32_t index) const;
     const AttRuns<GlyphAtts>& GetGlyphRuns() const noexcept { return glyphRuns_; }
     const AttRuns<ParagraphAtts>& GetParagraphRuns() const noexcept { return paragraphRuns_; }
@@ -185,11 +190,13 @@ private:
     friend class StoryPos;
 
     uint32_t CheckInsertPos(const StoryPos& pos) const;
+    uint32_t CheckIndex(uint32_t index) const;
     void CheckRange(const StoryRange& range) const;
     uint32_t ObjectCode(const Counted<const ObjectGlyph>& object);
+    void InsertCodes(uint32_t at, const std::vector<uint32_t>& codes, Consolidated<GlyphAtts> atts);
 
     Counted<const TextDocument> document_;
-    std::vector<uint32_t> codes_;
+    GlyphCodes codes_;
     std::vector<Counted<const ObjectGlyph>> objects_;
     AttRuns<GlyphAtts> glyphRuns_;
     AttRuns<ParagraphAtts> paragraphRuns_;
@@ -233,8 +240,14 @@ inline bool StoryPos::IsParagraphBegin() const noexcept {
                                       GlyphCode::IsParagraphBreak(story_->codes_[index_ - 1])));
 }
 
+inline uint32_t Story::CheckIndex(uint32_t index) const {
+    if (index >= codes_.size())
+        throw std::out_of_range("no glyph at that index");
+    return index;
+}
+
 inline Glyph Story::GetGlyph(uint32_t index) const {
-    const uint32_t code = codes_.at(index);
+    const uint32_t code = codes_[CheckIndex(index)];
     if (!GlyphCode::IsObject(code))
         return Glyph::FromCode(code, nullptr);
     return Glyph::FromCode(code, objects_[code & ~GlyphCode::ObjectFlag]);

@@ -57,9 +57,12 @@ StoryBuilder& StoryBuilder::Paragraph(const StringT& style, Counted<const Delta>
 
 StoryBuilder& StoryBuilder::Text(std::string_view utf8, const StringT& characterStyle,
                                  Counted<const Delta> local) {
-    const GlyphString glyphs(utf8);
-    if (!glyphs.empty())
-        Insert(glyphs, ResolveGlyphAtts(characterStyle, local));
+    if (utf8.empty())
+        return *this;
+    const Consolidated<GlyphAtts> atts = ResolveGlyphAtts(characterStyle, local);
+    story_->InsertText(story_->GetTerminator(), utf8, atts);
+    lastAtts_ = atts;
+    fresh_ = false;
     return *this;
 }
 
@@ -132,6 +135,7 @@ StoryBuilder& StoryBuilder::RangeNoteBody(Counted<const RangeNote> note) {
 Counted<Story> StoryBuilder::Build() {
     // The terminator ends the last paragraph like a break would.
     story_->SetGlyphAtts(StoryRange(story_->GetTerminator(), story_->gend()), lastAtts_);
+    story_->ShrinkToFit();
     Counted<Story> built = std::move(story_);
     Reset();
     return built;

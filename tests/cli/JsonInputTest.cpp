@@ -72,6 +72,12 @@ TEST_F(JsonInput, NumbersBeyondADoubleAreRefusedWithTheirPlaceAndPath) {
 TEST_F(JsonInput, SyntaxErrorsKeepLineAndColumn) {
     ExpectRefused("{\"stories\": [\n  {\"file\": \"a.xhtml\"\n  ]}", "in.json:3:3: invalid JSON:");
     ExpectRefused("", "in.json:1:1: invalid JSON:");
+    // Far into a large file, whose early text the parser has long given back.
+    std::string big = "{\"stories\": [{\"file\": \"a.xhtml\", \"paragraphs\": [\n";
+    for (int i = 0; i < 40000; ++i)
+        big += "  \"Line " + std::to_string(i) + " of text, long enough to fill pages.\",\n";
+    big += "  \"last\",]}]}";
+    ExpectRefused(big, "in.json:40002:10: invalid JSON:");
 }
 
 } // namespace

@@ -1,0 +1,178 @@
+#pragma once
+// Strict JSON (RFC 8259, UTF-8) read with RapidJSON's SAX reader and handed to a handler as it
+// is read: no document object is built on the way, and strings reach the handler as views.
+//
+// The handler has the methods below; any of the value methods may return false to stop.
+//   bool null(); bool boolean(bool); bool number_integer(int64_t); bool number_unsigned(uint64_t);
+//   bool number_float(double); bool string(std::string_view, bool inText);
+//   bool key(std::string_view, bool inText, size_t end);
+//   bool start_object(size_t at); bool end_object(size_t end);
+//   bool start_array(size_t at); bool end_array(size_t end);
+//   void syntax_error(size_t offset, const std::string& message);   // at text[offset]
+//   void number_out_of_range(size_t offset, std::string_view token); // token starts at offset
+// A string is `inText` when it needed no decoding: the view is then a slice of the text, which
+// the handler may keep instead of a copy. `key` also gets the offset just past the key's closing
+// quote; containers give the offset of their opening bracket and the offset past their closing
+// one.
+
+#include <rapidjson/error/error.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace Cli {
+
+// Our wording for RapidJSON's refusals, in the style of the tool's other messages.
+std::string JsonSyntaxMessage(rapidjson::ParseErrorCode code);
+
+template <class Handler> class JsonParser {
+public:
+    JsonParser(std::string_view text, Handler& handler) : text_(text), h_(handler) {}
+
+    // False when the text is not JSON or the handler stopped.
+    bool Parse() {
+        // A byte-order mark is tolerated, as most editors write one on request.
+        const size_t base = text_.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+        rapidjson::MemoryStream stream(text_.data() + base, text_.size() - base);
+        Events events{h_, text_, stream, base};
+        // Iterative: nesting depth is bounded by memory, not by the call stack.
+        constexpr unsigned kFlags = rapidjson::kParseValidateEncodingFlag |
+                                    rapidjson::kParseFullPrecisionFlag |
+                                    rapidjson::kParseIterativeFlag;
+        rapidjson::Reader reader;
+        const rapidjson::ParseResult result = reader.Parse<kFlags>(stream, events);
+        if (result)
+            return true;
+        if (events.stopped)
+            return false;
+        const size_t at = base + result.Offset();
+        if (result.Code() == rapidjson::kParseErrorNumberTooBig) {
+            h_.number_out_of_range(at, NumberAt(at));
+            return false;
+        }
+        h_.syntax_error(std::min(at, text_.size()), JsonSyntaxMessage(result.Code()));
+        return false;
+    }
+
+private:
+    // RapidJSON's handler interface, forwarded. `stopped` tells a handler's refusal from a
+    // syntax error.
+    struct Events {
+        Handler& h;
+        std::string_view text;
+        const rapidjson::MemoryStream& stream;
+        size_t base;
+        bool stopped = false;
+
+        bool Pass(bool ok) {
+            stopped = !ok;
+            return ok;
+        }
+        bool Null() { return Pass(h.null()); }
+        bool Bool(bool value) { return Pass(h.boolean(value)); }
+        bool Int(int value) { return Pass(h.number_integer(value)); }
+        bool Uint(unsigned value) { return Pass(h.number_unsigned(value)); }
+        bool Int64(int64_t value) { return Pass(h.number_integer(value)); }
+        bool Uint64(uint64_t value) { return Pass(h.number_unsigned(value)); }
+        bool Double(double value) {
+            if (std::isfinite(value))
+                return Pass(h.number_float(value));
+            // Some overflows come back as infinity rather than as an error.
+            const size_t end = base + stream.Tell();
+            size_t start = end;
+            while (start > 0 && IsNumberChar(text[start - 1]))
+                --start;
+            stopped = true;
+            h.number_out_of_range(start, text.substr(start, end - start));
+            return false;
+        }
+        bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
+        bool String(const char* str, rapidjson::SizeType length, bool) {
+            const auto [value, inText] = InText(str, length);
+            return (inText || Checked(value)) && Pass(h.string(value, inText));
+        }
+        bool Key(const char* str, rapidjson::SizeType length, bool) {
+            const auto [value, inText] = InText(str, length);
+            return (inText || Checked(value)) && Pass(h.key(value, inText, base + stream.Tell()));
+        }
+        bool StartObject() { return Pass(h.start_object(Opening('{'))); }
+        bool EndObject(rapidjson::SizeType) { return Pass(h.end_object(PastClosing('}'))); }
+        bool StartArray() { return Pass(h.start_array(Opening('['))); }
+        bool EndArray(rapidjson::SizeType) { return Pass(h.end_array(PastClosing(']'))); }
+
+        // The reader may call before or after taking the bracket, depending on its mode.
+        size_t Opening(char bracket) const {
+            const size_t at = base + stream.Tell();
+            return at < text.size() && text[at] == bracket ? at : at - 1;
+        }
+        size_t PastClosing(char bracket) const {
+            const size_t at = base + stream.Tell();
+            return at < text.size() && text[at] == bracket ? at + 1 : at;
+        }
+
+        // A slice of the text as long as the decoded string, right after a quote and free of
+        // backslashes, is the whole raw string: any escape before it would make the decoded
+        // string longer than the slice. The handler may then keep the text itself.
+        std::pair<std::string_view, bool> InText(const char* str,
+                                                 rapidjson::SizeType length) const {
+            const size_t close = base + stream.Tell() - 1; // the closing quote, just taken
+            if (close > length && text[close - length - 1] == '"' &&
+                text.substr(close - length, length).find('\\') == std::string_view::npos)
+                return {text.substr(close - length, length), true};
+            return {std::string_view(str, length), false};
+        }
+
+        // RapidJSON decodes an escaped lone low surrogate ("\udc00") into bytes that are not
+        // UTF-8; the text is refused as the raw bytes would be.
+        bool Checked(std::string_view value) {
+            for (size_t i = 0; i + 1 < value.size(); ++i) {
+                if (static_cast<unsigned char>(value[i]) == 0xED &&
+                    static_cast<unsigned char>(value[i + 1]) >= 0xA0) {
+                    stopped = true;
+                    h.syntax_error(StringStart(), "a low surrogate without its high half");
+                    return false;
+                }
+            }
+            return true;
+        }
+
+        // The opening quote of the string just read, whose closing quote is the last character
+        // taken.
+        size_t StringStart() const {
+            size_t i = base + stream.Tell();
+            i = i >= 2 ? i - 2 : 0;
+            for (; i > 0; --i) {
+                if (text[i] != '"')
+                    continue;
+                size_t slashes = 0;
+                while (slashes < i && text[i - 1 - slashes] == '\\')
+                    ++slashes;
+                if (slashes % 2 == 0)
+                    break;
+            }
+            return i;
+        }
+    };
+
+    static bool IsNumberChar(char c) {
+        return std::string_view("+-0123456789.eE").find(c) != std::string_view::npos;
+    }
+
+    std::string_view NumberAt(size_t at) const {
+        size_t end = at;
+        while (end < text_.size() && IsNumberChar(text_[end]))
+            ++end;
+        return text_.substr(at, end - at);
+    }
+
+    std::string_view text_;
+    Handler& h_;
+};
+
+} // namespace Cli

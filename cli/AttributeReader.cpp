@@ -341,7 +341,7 @@ Counted<const Text::AttObject> AttributeReader::ReadList(const Node& node) const
     Text::ListSettings s;
     s.type = static_cast<Text::ListType>(
         node.Has("type") ? Choice(node.Field("type"), {"none", "bullet", "numbered"}) : 1);
-    s.level = in_.Integer(node, "level", 0, 0, 32);
+    s.level = in_.Integer(node, "level", 0, 0, Text::ListAtt::kMaxLevel);
     if (node.Has("format"))
         s.format = static_cast<Text::NumberFormat>(
             Choice(node.Field("format"),

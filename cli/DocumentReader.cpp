@@ -32,6 +32,9 @@ namespace {
 using json = JsonValue;
 namespace fs = std::filesystem;
 
+// A style and its bases, at most.
+constexpr size_t kMaxStyleChain = 100;
+
 // Elements a paragraph or a run may be written as: each holds text directly and is valid
 // wherever the content writer puts it.
 constexpr std::string_view kParagraphElements[] = {
@@ -244,6 +247,7 @@ void Reader::ReadStyles(const Node& node, Text::StyleSheet& sheet,
                         const AttributeReader& atts) const {
     ExpectArray(node);
     std::set<std::string> names;
+    std::map<std::string, size_t> chainLengths; // a style and its bases
     for (size_t i = 0; i < node.value.size(); ++i) {
         const Node item = node.Item(i);
         CheckFields(item, {"name", "kind", "base", "paragraph", "character", "epubTag"});
@@ -270,6 +274,11 @@ void Reader::ReadStyles(const Node& node, Text::StyleSheet& sheet,
             Fail(item.Field("base"), "unknown style \"" + base + "\" (define bases first)");
         if (!base.empty() && sheet.GetStyle(StringT(base))->GetKind() != kind)
             Fail(item.Field("base"), "style \"" + base + "\" is of another kind");
+        // Styles are resolved base by base, recursively: a hostile chain would exhaust the stack.
+        const size_t chain = chainLengths[name] = base.empty() ? 1 : chainLengths[base] + 1;
+        if (chain > kMaxStyleChain)
+            Fail(item.Field("base"), "style \"" + name + "\" has more than " +
+                                         std::to_string(kMaxStyleChain - 1) + " bases in a row");
         auto delta = atts.ReadDelta(item, true);
         if (!delta)
             delta = Foundation::MakeCounted<Text::Delta>();

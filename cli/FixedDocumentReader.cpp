@@ -33,6 +33,8 @@ struct LoadedImage {
     Counted<const Raster::DynamicBitmap> bitmap;
 };
 
+constexpr size_t kMaxGroupDepth = 256;
+
 class FixedReader : public JsonInput {
 public:
     FixedReader(std::string source, fs::path baseDir)
@@ -76,6 +78,7 @@ private:
     AnchorBook anchors_;
     AttributeReader atts_;
     FixedTextSetter setter_;
+    size_t groupDepth_ = 0;
     std::map<fs::path, LoadedImage> images_;
     // Page links are checked once every page is read: a link may point forward.
     std::vector<std::pair<uint32_t, Node>> pageLinks_;
@@ -525,7 +528,11 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
         group->tags = Render::RenderTags::Make(std::move(fields));
     }
     group->hidden = Bool(node, "hidden", false);
+    // Reading and drawing recurse into groups: a hostile depth would exhaust the stack.
+    if (++groupDepth_ > kMaxGroupDepth)
+        Fail(node, "groups are nested more than " + std::to_string(kMaxGroupDepth) + " deep");
     ReadItems(Required(node, "items"), *group);
+    --groupDepth_;
     return group;
 }
 

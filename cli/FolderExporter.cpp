@@ -1,5 +1,7 @@
 #include "cli/FolderExporter.h"
 
+#include "cli/InterruptCleanup.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -18,8 +20,10 @@ FolderExporter::FolderExporter(Foundation::Counted<EPub::ExportSettings> setting
 FolderExporter::~FolderExporter() {
     for (File& file : files_) {
         file.stream.Reset();
-        if (!file.temp.empty())
+        if (!file.temp.empty()) {
             ::unlink(file.temp.c_str());
+            TemporaryFiles::Forget(file.temp);
+        }
     }
 }
 
@@ -41,9 +45,13 @@ FolderExporter::BeginStream(const Foundation::StringT& name, StreamType) {
         return fail(error.message());
     const fs::path temp = final.parent_path() / ("." + final.filename().string() + "." +
                                                  std::to_string(::getpid()) + ".tmp");
+    TemporaryFiles::Add(temp);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return fail(std::strerror(errno));
+    if (fd < 0) {
+        const int error = errno;
+        TemporaryFiles::Forget(temp);
+        return fail(std::strerror(error));
+    }
     auto stream = Foundation::MakeCounted<DescriptorStream>(fd, true, true);
     files_.push_back({temp, final, stream});
     return stream;
@@ -65,12 +73,22 @@ void FolderExporter::Commit() {
         if (!file.stream->Finish(true))
             throw OutputError("cannot write \"" + file.final.string() +
                               "\": " + file.stream->Error());
+    // An interruption waits until every file is in place.
+    const auto hold = TemporaryFiles::Hold();
     for (File& file : files_) {
         if (::rename(file.temp.c_str(), file.final.c_str()) != 0)
             throw OutputError("cannot write \"" + file.final.string() +
                               "\": " + std::strerror(errno));
+        TemporaryFiles::Forget(file.temp);
         file.temp.clear();
     }
+    std::set<fs::path> folders;
+    for (const File& file : files_)
+        folders.insert(file.final.parent_path());
+    for (const fs::path& folder : folders)
+        if (!SyncFolder(folder))
+            throw OutputError("cannot sync folder \"" + folder.string() +
+                              "\": " + std::strerror(errno));
 }
 
 } // namespace Cli

@@ -52,12 +52,27 @@ void HostServices::Install(EPub::HtmlExporter& exporter) {
     c.noteNumber = [this](const Text::Glyph& glyph, const Text::StoryPos& pos) {
         return NoteNumber(glyph, pos);
     };
-    c.numberer = [](const Text::StoryPos& pos) { return Text::Numberer::ForPosition(pos); };
+    c.numberer = [this](const Text::StoryPos& pos) { return NumbererAt(pos); };
     c.crossReferenceText = [](const Text::CrossReferenceGlyph& glyph, const Text::StoryPos&) {
         const auto& target = glyph.GetAnchorData();
         return target ? target->GetName().ToUTF32() : std::u32string();
     };
     c.localise = [](const StringT&, const Text::Language*, const StringT& text) { return text; };
+}
+
+Foundation::Counted<Text::Numberer> HostServices::NumbererAt(const Text::StoryPos& pos) {
+    if (pos.IsNull())
+        return Text::Numberer::Make();
+    if (!lists_.numbers || lists_.asked.GetStory() != pos.GetStory() || pos < lists_.asked) {
+        lists_.numbers = Text::Numberer::Make();
+        lists_.next = pos.GetStory()->gbegin();
+    }
+    for (; lists_.next < pos; lists_.next = lists_.next.GetParagraphEnd())
+        if (const auto list = lists_.next.GetParagraphAtts()->GetList())
+            lists_.numbers->Advance(*list);
+    lists_.asked = pos;
+    // The writer advances its copy as it goes.
+    return lists_.numbers->Clone();
 }
 
 StringT HostServices::NoteNumber(const Text::Glyph&, const Text::StoryPos& pos) {

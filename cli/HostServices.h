@@ -34,6 +34,7 @@ private:
     void WriteFrame(EPub::HtmlExporter& exporter, const Text::PinGlyph& pin);
     void WritePicture(EPub::HtmlExporter& exporter, const Text::AnchoredFrame& frame);
     Foundation::StringT NoteNumber(const Text::Glyph& glyph, const Text::StoryPos& pos);
+    Foundation::Counted<Text::Numberer> NumbererAt(const Text::StoryPos& pos);
 
     // Notes keep the number they got when first asked, so a note asked about twice (reference
     // and body) shows one number. Every kind shares one sequence, so a footnote and an endnote
@@ -41,6 +42,14 @@ private:
     std::map<std::pair<const void*, int64_t>, int> noteNumbers_;
     int notesSeen_ = 0;
     std::map<Foundation::StringT, Picture> pictures_;
+    // List numbers are carried forward from the last position asked about: the writer asks once
+    // per chunk and per table cell, in story order, and walking from the story's start each time
+    // made a table of 40,000 cells take a minute.
+    struct ListWalk {
+        Text::StoryPos asked;
+        Text::StoryPos next; // the first paragraph not yet counted
+        Foundation::Counted<Text::Numberer> numbers;
+    } lists_;
 };
 
 } // namespace Cli

@@ -1,9 +1,8 @@
 #include "cli/OutputFile.h"
 
-#include <array>
-#include <atomic>
+#include "cli/InterruptCleanup.h"
+
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
@@ -23,40 +22,6 @@ std::string SystemError(int error) {
     return std::strerror(error);
 }
 
-// The temporary file a signal handler removes. A handler can reach nothing else, so this is the
-// one piece of process-wide state; it is set just before the file is created and cleared once
-// the file is renamed or removed.
-struct InterruptTarget {
-    std::array<char, 4096> path{};
-    std::atomic<bool> armed{false};
-};
-
-InterruptTarget& Interrupted() {
-    static InterruptTarget target;
-    return target;
-}
-
-void Arm(const fs::path& path) {
-    InterruptTarget& t = Interrupted();
-    const std::string text = path.string();
-    if (text.size() >= t.path.size())
-        return;
-    std::memcpy(t.path.data(), text.c_str(), text.size() + 1);
-    t.armed.store(true);
-}
-
-void Disarm() {
-    Interrupted().armed.store(false);
-}
-
-void RemoveTemporaryAndRaise(int signal) {
-    InterruptTarget& t = Interrupted();
-    if (t.armed.exchange(false))
-        ::unlink(t.path.data());
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
 bool WriteAll(int fd, const char* data, size_t size, bool seekable, uint64_t offset, int& error) {
     while (size > 0) {
         const ssize_t n = seekable ? ::pwrite(fd, data, size, static_cast<off_t>(offset))
@@ -72,17 +37,6 @@ bool WriteAll(int fd, const char* data, size_t size, bool seekable, uint64_t off
         offset += static_cast<uint64_t>(n);
     }
     return true;
-}
-
-// The folder of `path`, for syncing the rename.
-bool SyncFolder(const fs::path& folder) {
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
-    ::close(fd);
-    return ok;
 }
 
 } // namespace
@@ -160,10 +114,22 @@ bool DescriptorStream::Finish(bool sync) {
     return ok && error_.empty();
 }
 
+bool SyncFolder(const fs::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return ok;
+}
+
 fs::path OutputFile::Resolve(const fs::path& target) {
     fs::path path = target;
     std::error_code error;
-    // A bounded walk: a symlink loop ends with the last link, which open then reports.
+    // A bounded walk: a symlink loop ends with one of its links, which stat then reports.
     for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
         const fs::path next = fs::read_symlink(path, error);
         if (error)
@@ -181,6 +147,9 @@ OutputFile::OutputFile(const fs::path& target) : target_(target) {
     resolved_ = Resolve(target);
     struct stat info {};
     const bool exists = ::stat(resolved_.c_str(), &info) == 0;
+    // Only a missing file is made anew: a symlink loop would otherwise be broken by the rename.
+    if (!exists && errno != ENOENT)
+        throw OutputError(Describe() + ": " + SystemError(errno));
     if (exists && S_ISDIR(info.st_mode))
         throw OutputError(Describe() + ": it is a folder");
     if (exists && !S_ISREG(info.st_mode)) {
@@ -193,11 +162,11 @@ OutputFile::OutputFile(const fs::path& target) : target_(target) {
     }
     temp_ = resolved_.parent_path() /
             ("." + resolved_.filename().string() + "." + std::to_string(::getpid()) + ".tmp");
-    Arm(temp_);
+    TemporaryFiles::Add(temp_);
     const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int error = errno;
-        Disarm();
+        TemporaryFiles::Forget(temp_);
         temp_.clear();
         throw OutputError(Describe() + ": " + SystemError(error));
     }
@@ -211,7 +180,7 @@ OutputFile::~OutputFile() {
     stream_.Reset();
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
-        Disarm();
+        TemporaryFiles::Forget(temp_);
     }
 }
 
@@ -227,17 +196,15 @@ void OutputFile::Commit() {
         throw OutputError(Describe() + ": " + stream_->Error());
     if (temp_.empty())
         return;
-    if (::rename(temp_.c_str(), resolved_.c_str()) != 0)
-        throw OutputError(Describe() + ": " + SystemError(errno));
-    temp_.clear();
-    Disarm();
+    {
+        const auto hold = TemporaryFiles::Hold();
+        if (::rename(temp_.c_str(), resolved_.c_str()) != 0)
+            throw OutputError(Describe() + ": " + SystemError(errno));
+        TemporaryFiles::Forget(temp_);
+        temp_.clear();
+    }
     if (!SyncFolder(resolved_.parent_path()))
         throw OutputError(Describe() + ": the folder could not be synced: " + SystemError(errno));
-}
-
-void InstallInterruptCleanup() {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal, RemoveTemporaryAndRaise);
 }
 
 } // namespace Cli

@@ -82,8 +82,7 @@ private:
     Foundation::Counted<DescriptorStream> stream_;
 };
 
-// Removes the temporary file of the export in progress when SIGINT, SIGTERM or SIGHUP ends the
-// process, then lets the signal take its course.
-void InstallInterruptCleanup();
+// Makes the renames in `folder` durable; false with errno set when that failed.
+bool SyncFolder(const std::filesystem::path& folder);
 
 } // namespace Cli

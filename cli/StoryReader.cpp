@@ -24,6 +24,9 @@ namespace {
 // The keys that say what a run object is; plain text runs have none of them.
 // The largest length the document may give, in document units (about 35 m at 72 per inch).
 constexpr double kMaxLength = 100000;
+// Notes, frames and table cells hold text of their own, which may hold more of them: reading and
+// writing them recurses, so a hostile depth would exhaust the stack.
+constexpr int kMaxNesting = 32;
 
 constexpr const char* kRunKinds[] = {"footnote",  "endnote", "sidenote", "anchor", "crossReference",
                                      "rangeNote", "image",   "svg",      "frame",  "table",
@@ -212,6 +215,12 @@ void StoryReader::ReadRun(const Node& node, Context& context) {
     b.Text(in_.String(node, "text"), StringT(style), attributes_.ReadDelta(node, false));
 }
 
+void StoryReader::Enter(const Node& node) {
+    if (++nested_ > kMaxNesting)
+        in_.Fail(node, "notes, frames and tables are nested more than " +
+                           std::to_string(kMaxNesting) + " deep");
+}
+
 Counted<const Text::Story> StoryReader::ReadNested(const Node& node, const std::string& style) {
     Text::StoryBuilder builder(styles_);
     if (node.value.is_string()) {
@@ -220,7 +229,7 @@ Counted<const Text::Story> StoryReader::ReadNested(const Node& node, const std::
     }
     StoryMarks marks;
     Context context{&builder, &marks, {}};
-    ++nested_;
+    Enter(node);
     ReadParagraphs(node, context);
     --nested_;
     CheckNoMarks(node, marks);
@@ -464,7 +473,7 @@ void StoryReader::ReadCell(const CellPlace& place, Text::TableBuilder& table) {
         return;
     StoryMarks marks;
     Context context{&cell, &marks, {}};
-    ++nested_;
+    Enter(node);
     ReadParagraphs(node.Field("paragraphs"), context);
     --nested_;
     CheckNoMarks(node, marks);

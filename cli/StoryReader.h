@@ -79,6 +79,8 @@ private:
                                       Text::TableSettings& settings) const;
     void ReadCell(const CellPlace& place, Text::TableBuilder& table);
     Foundation::Counted<const Text::TableFormat> ReadTableFormat(const Node& node) const;
+    // One level deeper into note, frame or cell text; refuses a depth beyond the limit.
+    void Enter(const Node& node);
     // The text of a note, frame or cell: a string, or an array of paragraphs.
     Foundation::Counted<const Text::Story> ReadNested(const Node& node, const std::string& style);
     void CheckNoMarks(const Node& node, const StoryMarks& marks) const;

@@ -4,6 +4,7 @@
 #include "cli/DocumentReader.h"
 #include "cli/ExportCommand.h"
 #include "cli/FixedExport.h"
+#include "cli/InterruptCleanup.h"
 #include "cli/OutputFile.h"
 #include "host/foundation/ApplicationVersion.h"
 
@@ -123,6 +124,8 @@ Cli::Progress MakeProgress() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // First, so every thread started later leaves the signals to its cleanup thread.
+    const Cli::InterruptCleanup cleanup;
     Arguments args;
     if (const auto status = Parse(std::vector<std::string>(argv + 1, argv + argc), args))
         return *status;
@@ -132,7 +135,6 @@ int main(int argc, char** argv) {
     }
     // A reader that goes away is a failed export, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
-    Cli::InstallInterruptCleanup();
     Cli::Document doc;
     try {
         Cli::JsonDocument tree = Cli::LoadJson(args.input);

@@ -1,5 +1,9 @@
 # Every dependency comes from a Debian package; see README for the list.
 find_package(PkgConfig REQUIRED)
+# libFuzzer and the sanitizer runtimes come with clang (Debian: clang, libclang-rt-dev).
+if(EPUB_FUZZ AND NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  message(FATAL_ERROR "EPUB_FUZZ needs clang (the `asan` preset sets it): libFuzzer is clang's")
+endif()
 find_package(ZLIB REQUIRED)
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, tests and example validation need (Debian 12, as root).
+# The sanitizer build and the fuzzers use clang; libclang-rt-dev holds libFuzzer and the sanitizer
+# runtimes (only recommended by clang, so named here), llvm the symbolizer for their reports.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
@@ -8,6 +10,7 @@ packages=(
   librsvg2-dev libgdk-pixbuf-2.0-dev libharfbuzz-dev libunibreak-dev chromium
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   epubcheck default-jre-headless unzip
+  clang libclang-rt-dev llvm
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -170,8 +170,9 @@ bool Publication::Add(const Page& page, std::string_view label, PageSpread sprea
         static_cast<char>(spreadSetting_ != 0 ? 0x3C + value : 0x3C + ((value >> 1) | 1));
     StringT marked = StringT(std::string(1, marker)) + StringT(label);
     for (const auto& [language, count] : page.GetLanguages()) {
-        auto it = std::find_if(languages_.begin(), languages_.end(),
-                               [&](const auto& entry) { return entry.first == language; });
+        auto it =
+            std::find_if(languages_.begin(), languages_.end(),
+                         [&lang = language](const auto& entry) { return entry.first == lang; });
         if (it == languages_.end())
             languages_.emplace_back(language, count);
         else

@@ -92,6 +92,9 @@ TEST_F(InputRules, ValuesOutsideTheirRangesAreRefused) {
          "runs[0].table.columns[0]: must be at most 100000"},
         {WithParagraph(R"({"runs": [{"frame": {"width": 1e308, "height": 5, "paragraphs": []}}]})"),
          "runs[0].frame: a frame needs"},
+        // The deepest list level the text model has is 15; 16 to 32 used to abort the tool.
+        {WithParagraph(R"({"paragraph": {"list": {"level": 16}}, "text": "x"})"),
+         "$.stories[0].paragraphs[0].paragraph.list.level: must be between 0 and 15"},
         {WithParagraph(R"({"page": "", "text": "x"})"),
          "$.stories[0].paragraphs[0].page: a page needs a label"},
         {R"({"stories": [{"file": "a.xhtml", "page": ""}]})",
@@ -102,6 +105,9 @@ TEST_F(InputRules, ValuesOutsideTheirRangesAreRefused) {
         {WithParagraph(R"({"character": {"textFill": {"colour": "#000000", "opacity": 2}}})"),
          "character.textFill.opacity: must be between 0 and 1"},
     });
+    const auto deepest =
+        Export(WithParagraph(R"({"paragraph": {"list": {"level": 15}}, "text": "x"})"));
+    EXPECT_EQ(deepest.status, 0) << deepest.err;
 }
 
 TEST_F(InputRules, FilesMustBeWhatTheyClaimToBe) {
@@ -162,6 +168,55 @@ TEST_F(InputRules, NamesThePackageWritesItselfAreRefused) {
             {"file": "a_2.xhtml", "paragraphs": ["z"]}]})",
          "$.stories[0].file: splitting gives a document \"a_2.xhtml\", which is also the name of "
          "story 2"},
+    });
+}
+
+// Texts inside texts, groups inside groups and styles based on styles recurse: past the limit the
+// document is refused, where a few thousand levels used to overflow the stack.
+TEST_F(InputRules, DeepNestingIsRefusedBeforeItExhaustsTheStack) {
+    const auto nest = [](const std::string& open, const std::string& inner,
+                         const std::string& close, int depth) {
+        std::string text;
+        for (int i = 0; i < depth; ++i)
+            text += open;
+        text += inner;
+        for (int i = 0; i < depth; ++i)
+            text += close;
+        return text;
+    };
+    const auto frames = [&](int depth) {
+        return WithParagraph(
+            nest(R"({"runs": [{"frame": {"width": 5, "height": 5, "paragraphs": [)", R"("x")",
+                 "]}}]}", depth));
+    };
+    const auto groups = [&](int depth) {
+        return R"({"layout": "fixed", "metadata": {"title": "T", "language": "en"},
+                   "pages": [{"width": 50, "height": 50, "items": [)" +
+               nest(
+                   R"({"type": "group", "items": [)",
+                   R"({"type": "rect", "x": 0, "y": 0, "width": 5, "height": 5, "fill": "#000000"})",
+                   "]}", depth) +
+               "]}]}";
+    };
+    const auto styles = [](int count) {
+        std::string list = R"({"name": "S0"})";
+        for (int i = 1; i < count; ++i)
+            list += R"(, {"name": "S)" + std::to_string(i) + R"(", "base": "S)" +
+                    std::to_string(i - 1) + "\"}";
+        return R"({"styles": [)" + list + R"(], "stories": [{"file": "a.xhtml", "paragraphs": [
+                   {"style": "S)" +
+               std::to_string(count - 1) + R"(", "text": "x"}]}]})";
+    };
+    EXPECT_EQ(Export(styles(100)).status, 0);
+    EXPECT_EQ(Export(frames(32)).status, 0);
+    EXPECT_EQ(Export(groups(256)).status, 0);
+    ExpectAllRefused({
+        {frames(33), "are nested more than 32 deep"},
+        {frames(5000), "notes, frames and tables are nested more than 32 deep"},
+        {groups(257), "groups are nested more than 256 deep"},
+        {styles(101), "$.styles[100].base: style \"S100\" has more than 99 bases in a row"},
+        {styles(30000), "$.styles[100].base: style \"S100\" has more than 99 bases in a row"},
+        {groups(100000), "groups are nested more than 256 deep"},
     });
 }
 

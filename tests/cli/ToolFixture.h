@@ -44,10 +44,11 @@ protected:
     }
 
     // `args` are shell words; standard output is dropped unless `args` redirects it.
-    Result Run(const std::string& args) {
+    // `prefix` goes before the tool, for a program that runs it (strace).
+    Result Run(const std::string& args, const std::string& prefix = "") {
         const std::string errFile = dir_ / "stderr.txt";
         const std::string cmd =
-            std::string("'") + EPUBEXPORT_PATH + "' " + args + " >/dev/null 2>'" + errFile + "'";
+            prefix + "'" + EPUBEXPORT_PATH + "' " + args + " >/dev/null 2>'" + errFile + "'";
         const int raw = std::system(cmd.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(errFile)};
     }

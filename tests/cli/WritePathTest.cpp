@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <thread>
 
 #include <spawn.h>
@@ -121,31 +123,76 @@ TEST_F(WritePath, MissingAndReadOnlyFoldersAreReportedWithTheSystemsReason) {
         << r.err;
 }
 
-TEST_F(WritePath, InterruptionRemovesTheTemporaryFile) {
+// Temporary files under `folder`, the hidden `.NAME.PID.tmp` the tool writes before renaming.
+std::vector<std::string> TemporariesUnder(const fs::path& folder) {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error))
+        if (it->path().filename().string().ends_with(".tmp"))
+            found.push_back(it->path().string());
+    return found;
+}
+
+// Starts the tool on `args` and returns once it has `wanted` temporary files under `folder`.
+pid_t StartWriting(std::vector<std::string> args, const fs::path& folder, size_t wanted) {
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (TemporariesUnder(folder).size() < wanted && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return pid;
+}
+
+TEST_F(WritePath, InterruptionRemovesTheTemporaryFiles) {
     const std::string input = Input(BigDocument(3000000, 300));
     const std::string output = dir_ / "out.epub";
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(signal);
-        std::ofstream(output) << "previous";
-        const char* argv[] = {EPUBEXPORT_PATH, input.c_str(), "-o", output.c_str(), nullptr};
-        pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, EPUBEXPORT_PATH, nullptr, nullptr, const_cast<char**>(argv),
-                                environ),
-                  0);
-        const std::string temp = dir_ / (".out.epub." + std::to_string(pid) + ".tmp");
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!fs::exists(temp) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        ASSERT_TRUE(fs::exists(temp)) << "the export never started writing";
-        ::kill(pid, signal);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        if (!WIFSIGNALED(status))
-            GTEST_SKIP() << "the export finished before the signal arrived";
-        EXPECT_EQ(WTERMSIG(status), signal);
-        EXPECT_FALSE(fs::exists(temp));
-        EXPECT_EQ(Read(output), "previous");
+    const std::string site = dir_ / "site";
+    fs::create_directories(site + "/sub");
+    for (const bool html : {false, true}) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            SCOPED_TRACE(std::string(html ? "--html, " : "-o, ") + strsignal(signal));
+            // What a previous export left, which an interrupted one must not touch.
+            std::ofstream(output) << "previous";
+            std::ofstream(site + "/sub/s1.xhtml") << "previous";
+            // Several files at once for --html, so the cleanup has more than one to remove.
+            const pid_t pid =
+                StartWriting({EPUBEXPORT_PATH, input, html ? "--html" : "-o", html ? site : output},
+                             dir_ / ".", html ? 3 : 1);
+            ASSERT_GT(pid, 0);
+            ::kill(pid, signal);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            if (!WIFSIGNALED(status))
+                GTEST_SKIP() << "the export finished before the signal arrived";
+            EXPECT_EQ(WTERMSIG(status), signal);
+            EXPECT_EQ(TemporariesUnder(dir_ / "."), std::vector<std::string>{});
+            EXPECT_EQ(Read(output), "previous");
+            EXPECT_EQ(Read(site + "/sub/s1.xhtml"), "previous");
+        }
     }
+}
+
+// nohup and background jobs ignore SIGHUP or SIGINT: the export goes on to the end.
+TEST_F(WritePath, AnIgnoredSignalStaysIgnored) {
+    const std::string input = Input(BigDocument(3000000, 300));
+    const std::string output = dir_ / "out.epub";
+    const pid_t pid = StartWriting({"/bin/sh", "-c", "trap '' HUP INT; exec \"$0\" \"$@\"",
+                                    EPUBEXPORT_PATH, input, "-o", output},
+                                   dir_ / ".", 1);
+    ASSERT_GT(pid, 0);
+    ::kill(pid, SIGHUP);
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Entries(output).count("OEBPS/sub/s299.xhtml"), 1u);
 }
 
 TEST_F(WritePath, AReplacedFileKeepsItsModeAndTheInputIsNeverTheOutput) {
@@ -184,6 +231,15 @@ TEST_F(WritePath, ASymlinkLeadsToTheFileThatIsReplaced) {
         EXPECT_EQ(entries.count("OEBPS/a.xhtml"), 1u);
     }
     EXPECT_EQ(FilesUnder(dir_ / "real").size(), 2u); // book.epub and new.epub, no temporary
+
+    // A loop has no file at its end: refused, and both links stay as they were.
+    fs::create_symlink("loop-b.epub", dir_ / "loop-a.epub");
+    fs::create_symlink("loop-a.epub", dir_ / "loop-b.epub");
+    const Result r = Run(Quote(input) + " -o " + Quote(dir_ / "loop-a.epub"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Too many levels of symbolic links"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir_ / "loop-a.epub"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "loop-b.epub"));
 }
 
 TEST_F(WritePath, StandardOutputAndFifosAreWrittenInPlace) {
@@ -202,26 +258,93 @@ TEST_F(WritePath, StandardOutputAndFifosAreWrittenInPlace) {
     EXPECT_EQ(entries.count("OEBPS/sub/s2.xhtml"), 1u);
     EXPECT_EQ(FoundationTest::ReadZip(dir_ / "piped.epub").front().name, "mimetype");
 
-    // A FIFO, read as the tool writes.
+    // A FIFO, read as the tool writes; then through a symlink, as /dev/stdout is one.
     const std::string fifo = dir_ / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::string fromFifo;
-    std::thread reader([&] {
-        std::ifstream in(fifo, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        fromFifo = all.str();
-    });
-    const Result r = Run(Quote(input) + " -o " + Quote(fifo));
-    reader.join();
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(fs::is_fifo(fifo));
-    std::ofstream(dir_ / "fifo.epub", std::ios::binary) << fromFifo;
-    const auto fromFifoEntries = Entries(dir_ / "fifo.epub");
-    ASSERT_EQ(fromFifoEntries.size(), entries.size());
-    EXPECT_EQ(fromFifoEntries.at("OEBPS/sub/s1.xhtml"), entries.at("OEBPS/sub/s1.xhtml"));
+    fs::create_symlink("fifo", dir_ / "link");
+    for (const char* name : {"fifo", "link"}) {
+        SCOPED_TRACE(name);
+        std::string fromFifo;
+        std::thread reader([&] {
+            std::ifstream in(fifo, std::ios::binary);
+            std::ostringstream all;
+            all << in.rdbuf();
+            fromFifo = all.str();
+        });
+        const Result r = Run(Quote(input) + " -o " + Quote(dir_ / name));
+        reader.join();
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(fs::is_fifo(fifo));
+        EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
+        std::ofstream(dir_ / "fifo.epub", std::ios::binary) << fromFifo;
+        const auto fromFifoEntries = Entries(dir_ / "fifo.epub");
+        ASSERT_EQ(fromFifoEntries.size(), entries.size());
+        EXPECT_EQ(fromFifoEntries.at("OEBPS/sub/s1.xhtml"), entries.at("OEBPS/sub/s1.xhtml"));
+    }
     for (const auto& name : FilesUnder(dir_ / "."))
         EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+}
+
+// What the tool asked of the system, as strace saw it: open, sync and rename calls in order.
+struct SyncTrace {
+    std::vector<std::string> calls;
+    // The descriptor a successful open of a path ending in `suffix` returned, from `from` on.
+    std::string FdOf(const std::string& suffix, size_t from = 0) const {
+        const std::regex open(R"re(openat\([^,]+, "([^"]*)".*\) = (\d+))re");
+        std::smatch m;
+        for (size_t i = from; i < calls.size(); ++i)
+            if (std::regex_search(calls[i], m, open) && m[1].str().ends_with(suffix))
+                return m[2];
+        return {};
+    }
+    // Index of the first call holding `text`, from `from` on; npos when there is none.
+    size_t Find(const std::string& text, size_t from = 0) const {
+        for (size_t i = from; i < calls.size(); ++i)
+            if (calls[i].find(text) != std::string::npos)
+                return i;
+        return std::string::npos;
+    }
+};
+
+TEST_F(WritePath, FilesAreSyncedBeforeTheRenameAndFoldersAfter) {
+    if (std::system("strace -V >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs strace";
+    const std::string input = Input(R"({"stories": [{"file": "a.xhtml", "paragraphs": ["x"]},
+        {"file": "sub/b.xhtml", "paragraphs": ["y"]}]})");
+    const auto traced = [&](const std::string& args) {
+        const std::string log = dir_ / "trace.txt";
+        // The leak checker of a sanitizer build cannot run under ptrace.
+        const Result r =
+            Run(Quote(input) + " " + args, "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -e "
+                                           "trace=openat,fsync,rename,renameat,renameat2 -o " +
+                                               Quote(log) + " ");
+        SyncTrace trace;
+        std::ifstream in(log);
+        for (std::string line; std::getline(in, line);)
+            trace.calls.push_back(line);
+        return std::make_pair(r, trace);
+    };
+    {
+        const auto [r, trace] = traced("-o " + Quote(dir_ / "out.epub"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string fd = trace.FdOf(".tmp");
+        ASSERT_FALSE(fd.empty()) << "no temporary file was opened";
+        const size_t rename = trace.Find("out.epub\")");
+        ASSERT_NE(rename, std::string::npos);
+        EXPECT_LT(trace.Find("fsync(" + fd + ")"), rename);
+        const std::string folder = trace.FdOf(fs::path(dir_ / "x").parent_path(), rename);
+        EXPECT_NE(trace.Find("fsync(" + folder + ")", rename), std::string::npos);
+    }
+    {
+        const auto [r, trace] = traced("--html " + Quote(dir_ / "site"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const size_t rename = trace.Find("sub/b.xhtml\")");
+        ASSERT_NE(rename, std::string::npos);
+        EXPECT_LT(trace.Find("fsync("), trace.Find("rename"));
+        const std::string folder = trace.FdOf("site/sub", rename);
+        ASSERT_FALSE(folder.empty()) << "the subfolder was never opened after the renames";
+        EXPECT_NE(trace.Find("fsync(" + folder + ")", rename), std::string::npos);
+    }
 }
 
 // A device node of the test's own, standing for the null device.

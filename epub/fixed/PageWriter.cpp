@@ -25,7 +25,8 @@ std::string Hex(unsigned char c) {
 
 class ElementWriter {
 public:
-    ElementWriter(Foundation::OutStream& out, const Page& page) : out_(out), page_(page) {}
+    ElementWriter(Foundation::OutStream& out, const Publication& publication, const Page& page)
+        : out_(out), publication_(publication), page_(page) {}
 
     void WriteAll() {
         const auto& elements = page_.GetElements();
@@ -153,6 +154,7 @@ private:
     }
 
     Foundation::OutStream& out_;
+    const Publication& publication_;
     const Page& page_;
     std::vector<const PageElement*> open_;
     StringT current_;
@@ -251,7 +253,7 @@ void WritePageDocument(Foundation::OutStream& out, const Publication& publicatio
     const std::string escaped = EncodeText(label);
     out << "\n\t\t<span epub:type=\"pagebreak\" id=\"pg" << n << "\" title=\"" << escaped
         << "\" role=\"doc-pagebreak\" aria-label=\"" << escaped << "\" />";
-    ElementWriter(out, page).WriteAll();
+    ElementWriter(out, publication, page).WriteAll();
     out << "\n\t</body>\n</html>\n";
 }
 

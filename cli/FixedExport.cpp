@@ -11,6 +11,7 @@
 #include "host/raster/ImageEncoder.h"
 #include "host/render/Renderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <optional>
@@ -57,7 +58,10 @@ void ExportPages(const FixedDocument& doc, EPub::Publication& publication) {
 // A document page as the cover image: the page drawn whole into a bitmap.
 void AddPageCover(const FixedDocument& doc, EPub::Publication& publication) {
     const FixedPage& page = doc.pages.at(doc.options->GetCoverPageNum() - 1);
-    const double scale = PageScale(doc) * 2;
+    // Twice the page's resolution for a sharp thumbnail, but never past what reading systems
+    // take for a JPEG: a poster-sized page would otherwise need gigabytes of bitmap.
+    const double longest = std::max(page.width, page.height);
+    const double scale = std::min(PageScale(doc) * 2, EPub::kJPEGMaxDimension / longest);
     Render::BitmapRenderTarget target(static_cast<uint32_t>(std::lround(page.width * scale)),
                                       static_cast<uint32_t>(std::lround(page.height * scale)),
                                       scale);

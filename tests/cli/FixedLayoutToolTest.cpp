@@ -5,6 +5,7 @@
 #include "host/raster/ImageEncoder.h"
 #include "host/raster/ImageFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
@@ -218,4 +219,31 @@ TEST_F(FixedTool, TextNamesItsFaceSoReadingSystemsWithoutTheEmbeddedFontFindIt) 
                        "font-weight: 700"),
               std::string::npos)
         << css;
+}
+
+// A poster-sized page as the cover: drawn no larger than a reading system takes a JPEG.
+TEST_F(FixedTool, APosterPageCoverIsDrawnWithinTheJpegLimit) {
+    std::string json = FixedDocument(kText);
+    json.replace(json.find(R"("cover": false)"), 14, R"("pageDPI": 96, "cover": 1)");
+    for (const char* size :
+         {R"("width": 14400, "height": 7200)", R"("width": 5000, "height": 300)"}) {
+        std::string poster = json;
+        const std::string page = R"("width": 200, "height": 300)";
+        poster.replace(poster.find(page), page.size(), size);
+        const Result r = Export(poster);
+        ASSERT_EQ(r.status, 0) << size << ": " << r.err;
+        const auto entries = Entries(dir_ / "out.epub");
+        const auto cover = std::find_if(entries.begin(), entries.end(), [](const auto& e) {
+            return e.first.ends_with("cover.jpg");
+        });
+        ASSERT_NE(cover, entries.end());
+        // Baseline JPEG frame header: marker, length, precision, then height and width.
+        const std::string& jpeg = cover->second;
+        const size_t sof = jpeg.find("\xFF\xC0");
+        ASSERT_NE(sof, std::string::npos);
+        const auto at = [&](size_t i) { return static_cast<unsigned>(uint8_t(jpeg[sof + i])); };
+        const unsigned height = at(5) << 8 | at(6), width = at(7) << 8 | at(8);
+        EXPECT_LE(std::max(width, height), 4096u) << size;
+        EXPECT_GE(std::max(width, height), 4095u) << size;
+    }
 }

@@ -5,6 +5,9 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
 #include <memory>
 
 namespace Raster::Codecs {
@@ -76,6 +79,32 @@ std::optional<ImageSize> Size(const char* type, std::string_view data) {
     return ImageSize{bitmap->Width(), bitmap->Height()};
 }
 
+uint32_t LittleEndian(std::string_view data, size_t at, size_t bytes) {
+    uint32_t value = 0;
+    for (size_t i = bytes; i-- > 0;)
+        value = value << 8 | static_cast<uint8_t>(data[at + i]);
+    return value;
+}
+
+// gdk-pixbuf's BMP loader trusts the header: it allocates whatever header size and picture
+// size the file claims, 4 GB for a few bytes of garbage. The header is checked first.
+bool IsPlausibleBMP(std::string_view data) {
+    constexpr size_t kFileHeader = 14;
+    if (data.size() < kFileHeader + 12 || !data.starts_with("BM"))
+        return false;
+    const uint32_t infoSize = LittleEndian(data, kFileHeader, 4);
+    constexpr uint32_t kInfoSizes[] = {12, 16, 40, 52, 56, 64, 108, 124};
+    if (std::find(std::begin(kInfoSizes), std::end(kInfoSizes), infoSize) == std::end(kInfoSizes) ||
+        data.size() < kFileHeader + infoSize)
+        return false;
+    if (infoSize == 12)
+        return IsAcceptableSize(LittleEndian(data, 18, 2), LittleEndian(data, 20, 2));
+    const auto width = static_cast<int32_t>(LittleEndian(data, 18, 4));
+    const auto height = static_cast<int32_t>(LittleEndian(data, 22, 4)); // negative: top-down
+    return width > 0 && height != 0 && height != INT32_MIN &&
+           IsAcceptableSize(uint64_t(width), uint64_t(height < 0 ? -int64_t(height) : height));
+}
+
 } // namespace
 
 std::optional<ImageSize> ReadTIFFSize(std::string_view data) {
@@ -87,10 +116,14 @@ Foundation::Counted<DynamicBitmap> DecodeTIFF(std::string_view data) {
 }
 
 std::optional<ImageSize> ReadBMPSize(std::string_view data) {
+    if (!IsPlausibleBMP(data))
+        return std::nullopt;
     return Size("bmp", data);
 }
 
 Foundation::Counted<DynamicBitmap> DecodeBMP(std::string_view data) {
+    if (!IsPlausibleBMP(data))
+        return nullptr;
     return Decode("bmp", data);
 }
 

@@ -179,6 +179,15 @@ TEST_F(CoverTest, TiffAndBmpAreStoredAsPngWithTheirPixels) {
     const auto broken = File("broken.bmp", "BM" + std::string(40, '\x7f'));
     EXPECT_FALSE(EPub::RenderTarget::IsCover(broken));
     EXPECT_FALSE(Add(broken, &result));
+    // Headers claiming a 4 GB header or a picture of 2^30 pixels a side are refused unread (the
+    // fuzz seed corpus holds the first: the loader used to allocate what it claimed).
+    const std::string huge =
+        "BM" + std::string(12, '\0') + "\xF7\xF7\xF7\xF7" + std::string(40, '\0');
+    EXPECT_FALSE(EPub::RenderTarget::IsCover(File("huge-header.bmp", huge)));
+    std::string giant = "BM" + std::string(12, '\0') + std::string("\x28\0\0\0", 4) +
+                        std::string("\0\0\0\x40", 4) + std::string("\0\0\0\x40", 4) +
+                        std::string(40, '\0');
+    EXPECT_FALSE(EPub::RenderTarget::IsCover(File("huge-picture.bmp", giant)));
 }
 
 } // namespace

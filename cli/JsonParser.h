@@ -28,6 +28,21 @@
 
 namespace Cli {
 
+// The opening quote of the string whose closing quote ends before `end`.
+inline size_t JsonOpeningQuote(std::string_view text, size_t end) {
+    size_t i = end >= 2 ? end - 2 : 0;
+    for (; i > 0; --i) {
+        if (text[i] != '"')
+            continue;
+        size_t slashes = 0;
+        while (slashes < i && text[i - 1 - slashes] == '\\')
+            ++slashes;
+        if (slashes % 2 == 0)
+            break;
+    }
+    return i;
+}
+
 // Our wording for RapidJSON's refusals, in the style of the tool's other messages.
 std::string JsonSyntaxMessage(rapidjson::ParseErrorCode code);
 
@@ -142,22 +157,7 @@ private:
             return true;
         }
 
-        // The opening quote of the string just read, whose closing quote is the last character
-        // taken.
-        size_t StringStart() const {
-            size_t i = base + stream.Tell();
-            i = i >= 2 ? i - 2 : 0;
-            for (; i > 0; --i) {
-                if (text[i] != '"')
-                    continue;
-                size_t slashes = 0;
-                while (slashes < i && text[i - 1 - slashes] == '\\')
-                    ++slashes;
-                if (slashes % 2 == 0)
-                    break;
-            }
-            return i;
-        }
+        size_t StringStart() const { return JsonOpeningQuote(text, base + stream.Tell()); }
     };
 
     static bool IsNumberChar(char c) {

@@ -120,21 +120,6 @@ std::string Position(std::string_view text, size_t offset) {
     return std::to_string(line) + ":" + std::to_string(column);
 }
 
-// Offset one past the opening quote of the string whose closing quote ends before `end`.
-size_t StringStart(std::string_view text, size_t end) {
-    size_t i = end >= 2 ? end - 2 : 0;
-    for (; i > 0; --i) {
-        if (text[i] != '"')
-            continue;
-        size_t slashes = 0;
-        while (slashes < i && text[i - 1 - slashes] == '\\')
-            ++slashes;
-        if (slashes % 2 == 0)
-            break;
-    }
-    return i + 1;
-}
-
 constexpr size_t kBlockSize = 256 * 1024;
 // A separate item starts small: many items are much smaller than a block.
 constexpr size_t kFirstItemBlock = 16 * 1024;
@@ -188,7 +173,7 @@ public:
         // the text's pages should stay given back until a value is read.
         const JsonValue key = MakeString(value, false);
         frames_.back().key = key.View();
-        keys_.push_back({key, StringStart(text_, Offset())});
+        keys_.push_back({key, JsonOpeningQuote(text_, Offset()) + 1});
         return true;
     }
     bool end_object(size_t end) {

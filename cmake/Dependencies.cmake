@@ -17,11 +17,12 @@ find_path(RAPIDJSON_INCLUDE_DIR rapidjson/reader.h REQUIRED)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
-# Fixed layout: SVG drawing for covers and reference renderings, text shaping and line breaking
-# for the tool's text frames.
-pkg_check_modules(RSVG REQUIRED IMPORTED_TARGET librsvg-2.0)
-# TIFF and BMP covers: gdk-pixbuf's loaders (installed with librsvg) read them.
-pkg_check_modules(GDKPIXBUF REQUIRED IMPORTED_TARGET gdk-pixbuf-2.0)
+# Fixed layout: SVG drawing for covers and reference renderings (librsvg), TIFF and BMP covers
+# (gdk-pixbuf's loaders, installed with librsvg). Both are opened at run time on first use, so
+# only their headers are needed here: linked, they would be resident in every run (about 5 MB).
+pkg_check_modules(RSVG REQUIRED librsvg-2.0)
+pkg_check_modules(GDKPIXBUF REQUIRED gdk-pixbuf-2.0)
+# Text shaping and line breaking for the tool's text frames.
 pkg_check_modules(HARFBUZZ REQUIRED IMPORTED_TARGET harfbuzz)
 pkg_check_modules(UNIBREAK REQUIRED IMPORTED_TARGET libunibreak)
 pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
@@ -32,5 +33,5 @@ add_library(epub_thirdparty INTERFACE)
 add_library(epub::thirdparty ALIAS epub_thirdparty)
 target_link_libraries(epub_thirdparty INTERFACE
   PkgConfig::MINIZIP ZLIB::ZLIB PNG::PNG JPEG::JPEG GIF::GIF Freetype::Freetype Fontconfig::Fontconfig
-  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::RSVG PkgConfig::GDKPIXBUF PkgConfig::HARFBUZZ PkgConfig::UNIBREAK
-  PkgConfig::LIBDEFLATE Threads::Threads)
+  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::HARFBUZZ PkgConfig::UNIBREAK
+  PkgConfig::LIBDEFLATE Threads::Threads ${CMAKE_DL_LIBS})

@@ -187,6 +187,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME epubexport)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS fonts-dejavu-core)
+# Opened at run time, so dpkg-shlibdeps cannot see them; what it finds is added to these.
+set(epub_runtime_opened "librsvg2-2, libgdk-pixbuf-2.0-0")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "${epub_runtime_opened}")
 # First line: the package summary.
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
     "command-line tool exporting JSON document descriptions to EPUB 3
@@ -211,7 +214,7 @@ if(DPKG_QUERY)
     endif()
   endforeach()
 endif()
-list(APPEND epub_dev_packages pkg-config)
+list(APPEND epub_dev_packages pkg-config ${epub_runtime_opened})
 list(REMOVE_DUPLICATES epub_dev_packages)
 list(JOIN epub_dev_packages ", " epub_dev_depends)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libepubexport-dev)

@@ -2,8 +2,7 @@
 // re-encoded, so reading is all that is needed.
 
 #include "hostimpl/raster/Codecs.h"
-
-#include <gdk-pixbuf/gdk-pixbuf.h>
+#include "hostimpl/raster/PixbufLibrary.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -14,41 +13,35 @@ namespace Raster::Codecs {
 namespace {
 
 struct Unref {
-    void operator()(void* object) const { g_object_unref(object); }
+    void operator()(void* object) const { PixbufLibrary::Get().unref(object); }
 };
 using Loader = std::unique_ptr<GdkPixbufLoader, Unref>;
 
 // The loaded picture, still owned by the loader; null when the data is not a readable picture
 // of `type`.
-GdkPixbuf* Load(GdkPixbufLoader* loader, std::string_view data) {
+GdkPixbuf* Load(const PixbufLibrary& api, GdkPixbufLoader* loader, std::string_view data) {
     GError* error = nullptr;
-    const bool written =
-        gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(data.data()), data.size(),
-                                &error) &&
-        gdk_pixbuf_loader_close(loader, &error);
+    const bool written = api.loaderWrite(loader, reinterpret_cast<const guchar*>(data.data()),
+                                         data.size(), &error) &&
+                         api.loaderClose(loader, &error);
     if (error)
-        g_error_free(error);
+        api.errorFree(error);
     if (!written) {
-        gdk_pixbuf_loader_close(loader, nullptr); // a loader must be closed before it goes
+        api.loaderClose(loader, nullptr); // a loader must be closed before it goes
         return nullptr;
     }
-    return gdk_pixbuf_loader_get_pixbuf(loader);
+    return api.loaderGetPixbuf(loader);
 }
 
-Loader MakeLoader(const char* type) {
-    return Loader(gdk_pixbuf_loader_new_with_type(type, nullptr));
-}
-
-Foundation::Counted<DynamicBitmap> ToBitmap(const GdkPixbuf* pixbuf) {
-    const int width = gdk_pixbuf_get_width(pixbuf), height = gdk_pixbuf_get_height(pixbuf);
+Foundation::Counted<DynamicBitmap> ToBitmap(const PixbufLibrary& api, const GdkPixbuf* pixbuf) {
+    const int width = api.width(pixbuf), height = api.height(pixbuf);
     if (!IsAcceptableSize(uint64_t(width), uint64_t(height)) ||
-        gdk_pixbuf_get_colorspace(pixbuf) != GDK_COLORSPACE_RGB ||
-        gdk_pixbuf_get_bits_per_sample(pixbuf) != 8)
+        api.colorspace(pixbuf) != GDK_COLORSPACE_RGB || api.bitsPerSample(pixbuf) != 8)
         return nullptr;
-    const int channels = gdk_pixbuf_get_n_channels(pixbuf);
-    const bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
-    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
-    const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
+    const int channels = api.channels(pixbuf);
+    const bool alpha = api.hasAlpha(pixbuf);
+    const int stride = api.rowstride(pixbuf);
+    const guchar* pixels = api.readPixels(pixbuf);
     auto bitmap = DynamicBitmap::Create(uint32_t(width), uint32_t(height));
     for (int y = 0; y < height; ++y) {
         const guchar* in = pixels + ptrdiff_t(y) * stride;
@@ -64,11 +57,14 @@ Foundation::Counted<DynamicBitmap> ToBitmap(const GdkPixbuf* pixbuf) {
 }
 
 Foundation::Counted<DynamicBitmap> Decode(const char* type, std::string_view data) {
-    const Loader loader = MakeLoader(type);
+    const PixbufLibrary& api = PixbufLibrary::Get();
+    if (!api.IsLoaded())
+        return nullptr;
+    const Loader loader(api.loaderNewWithType(type, nullptr));
     if (!loader)
         return nullptr;
-    const GdkPixbuf* pixbuf = Load(loader.get(), data);
-    return pixbuf ? ToBitmap(pixbuf) : nullptr;
+    const GdkPixbuf* pixbuf = Load(api, loader.get(), data);
+    return pixbuf ? ToBitmap(api, pixbuf) : nullptr;
 }
 
 std::optional<ImageSize> Size(const char* type, std::string_view data) {

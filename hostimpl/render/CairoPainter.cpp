@@ -1,8 +1,9 @@
 #include "hostimpl/render/CairoPainter.h"
 
+#include "hostimpl/render/RsvgLibrary.h"
+
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
-#include <librsvg/rsvg.h>
 
 #include <cmath>
 #include <memory>
@@ -260,14 +261,16 @@ void Paint(cairo_t* cr, const Node& node, const AffineTransform& parent,
 
 namespace {
 struct SvgHandle {
+    const RsvgLibrary& rsvg = RsvgLibrary::Get();
     RsvgHandle* handle = nullptr;
     explicit SvgHandle(std::string_view svg) {
-        handle = rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(svg.data()), svg.size(),
-                                           nullptr);
+        if (rsvg.IsLoaded())
+            handle =
+                rsvg.newFromData(reinterpret_cast<const guint8*>(svg.data()), svg.size(), nullptr);
     }
     ~SvgHandle() {
         if (handle)
-            g_object_unref(handle);
+            rsvg.unref(handle);
     }
 };
 } // namespace
@@ -277,11 +280,11 @@ std::optional<Foundation::SizeT<double>> SvgSize(std::string_view svg) {
     if (!h.handle)
         return std::nullopt;
     double w = 0, hgt = 0;
-    if (!rsvg_handle_get_intrinsic_size_in_pixels(h.handle, &w, &hgt) || w <= 0 || hgt <= 0) {
+    if (!h.rsvg.intrinsicSizeInPixels(h.handle, &w, &hgt) || w <= 0 || hgt <= 0) {
         RsvgRectangle viewbox;
         gboolean hasViewbox = false;
-        rsvg_handle_get_intrinsic_dimensions(h.handle, nullptr, nullptr, nullptr, nullptr,
-                                             &hasViewbox, &viewbox);
+        h.rsvg.intrinsicDimensions(h.handle, nullptr, nullptr, nullptr, nullptr, &hasViewbox,
+                                   &viewbox);
         if (!hasViewbox)
             return Foundation::SizeT<double>{100, 100};
         w = viewbox.width;
@@ -298,7 +301,7 @@ bool PaintSvg(cairo_t* cr, std::string_view svg, const Foundation::RectT<double>
     cairo_save(cr);
     SetMatrix(cr, parent);
     const RsvgRectangle viewport{rect.left, rect.top, rect.Width(), rect.Height()};
-    const bool ok = rsvg_handle_render_document(h.handle, cr, &viewport, nullptr);
+    const bool ok = h.rsvg.renderDocument(h.handle, cr, &viewport, nullptr);
     cairo_restore(cr);
     return ok;
 }

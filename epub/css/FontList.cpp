@@ -7,6 +7,8 @@ namespace EPub {
 
 namespace {
 
+constexpr size_t kStreamBuffer = 64 * 1024;
+
 StringT FamilyFromNameTable(const Foundation::FontHandle& handle) {
     StringT family = handle.GetNameTable().GetFamilyName();
     if (const size_t bar = family.Find('|'); bar != StringT::npos)
@@ -67,12 +69,21 @@ StringT FontList::RegisterFont(const Foundation::Font& font) {
 size_t FontList::Embed(const Entry& entry, ZipArchive& archive, std::string_view contentRoot) {
     if (!entry.handle || !entry.handle->CanEmbed())
         return 0;
-    const auto in = entry.handle->OpenData();
+    // Streamed unless it is a collection: a whole font in memory (and the host's 1 MB read
+    // buffer) would come on top of everything the export holds at its end.
+    const auto in = entry.handle->OpenData(kStreamBuffer);
     if (!in)
         return 0;
+    std::string tag(4, '\0');
+    tag.resize(in->Read(tag.data(), tag.size()));
+    if (!in->Rewind())
+        return 0;
+    const StringT name = entry.handle->GetFileName();
+    const auto modified = entry.handle->GetModifiedTime();
+    if (!Foundation::IsFontCollection(tag))
+        return WriteFontFile(archive, contentRoot, {name, *in, modified, {}}, key_, records_);
     Foundation::MemoryInStream face(FaceData(*in, entry.family));
-    const FontFile file{entry.handle->GetFileName(), face, entry.handle->GetModifiedTime(), {}};
-    return WriteFontFile(archive, contentRoot, file, key_, records_);
+    return WriteFontFile(archive, contentRoot, {name, face, modified, {}}, key_, records_);
 }
 
 void FontList::WriteFontFaces(Foundation::OutStream& css, ZipArchive& archive,

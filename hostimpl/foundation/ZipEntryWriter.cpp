@@ -9,7 +9,7 @@ namespace {
 // Entries this large get a zip64 local header, since deflate may not shrink them below 4 GiB.
 constexpr uint64_t kZip64Threshold = 0xF0000000u;
 // Enough for a few documents in flight; beyond it the producer waits for deflate.
-constexpr size_t kMaxQueuedBytes = 1024 * 1024;
+constexpr size_t kMaxQueuedBytes = 256 * 1024;
 
 const char* const kOutputFailed = "the output stream failed (closed, full or not writable)";
 

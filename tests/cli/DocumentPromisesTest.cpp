@@ -106,6 +106,23 @@ TEST_F(Promises, FontsAreObfuscatedWithTheGeneratedIdentifier) {
     EXPECT_TRUE(data == original);
 }
 
+// A collection is not a font a reading system can load: the family's face is stored alone.
+TEST_F(Promises, ACollectionIsEmbeddedAsTheFaceInUse) {
+    const char* font = "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
+    if (!std::filesystem::exists(font))
+        GTEST_SKIP() << "WenQuanYi Zen Hei is not installed";
+    std::filesystem::copy_file(font, dir_ / "zh.ttc");
+    auto e = ExportOk(R"({"fonts": ["zh.ttc"], "metadata": {"identifier": "urn:uuid:x"},
+        "styles": [{"name": "Z", "character": {"fontFamily": "WenQuanYi Zen Hei"}}],
+        "stories": [{"file": "a.xhtml", "paragraphs": [{"style": "Z", "text": "z"}]}]})");
+    ASSERT_TRUE(e.contains("OEBPS/font/zh.ttc")) << "no font entry";
+    std::string data = e["OEBPS/font/zh.ttc"];
+    EPub::ObfuscateFont(std::span(reinterpret_cast<uint8_t*>(data.data()), data.size()),
+                        EPub::MakeFontKey("urn:uuid:x"));
+    EXPECT_EQ(data.substr(0, 4), std::string("\0\1\0\0", 4));
+    EXPECT_LT(data.size(), std::filesystem::file_size(font));
+}
+
 TEST_F(Promises, ChapterPageLinksResolveIntoOtherDocuments) {
     auto e = ExportOk(R"({"stories": [
         {"file": "one.xhtml", "page": "i", "paragraphs": [

@@ -1,8 +1,8 @@
 #include "cli/FixedTextSetter.h"
 
+#include "cli/HarfBuzzLibrary.h"
 #include "host/foundation/FontHandle.h"
 
-#include <hb.h>
 #include <linebreak.h>
 
 #include <algorithm>
@@ -23,12 +23,13 @@ struct FixedTextSetter::Face {
     hb_face_t* face = nullptr;
     hb_font_t* font = nullptr;
     ~Face() {
+        const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
         if (font)
-            hb_font_destroy(font);
+            hb.fontDestroy(font);
         if (face)
-            hb_face_destroy(face);
+            hb.faceDestroy(face);
         if (blob)
-            hb_blob_destroy(blob);
+            hb.blobDestroy(blob);
     }
 };
 
@@ -53,6 +54,11 @@ const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& want
         return it->second.get();
     const Foundation::Font font(family, {}, wanted.weight,
                                 static_cast<Foundation::FontSlant>(wanted.style));
+    const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
+    if (!hb.IsLoaded()) {
+        error = "text cannot be set: " + hb.error;
+        return nullptr;
+    }
     auto handle = Foundation::FontHandle::Make(font);
     if (!handle || handle->GetFilePath().empty()) {
         error = "font \"" + family.str() + "\" is not installed";
@@ -64,13 +70,13 @@ const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& want
     face->family = handle->GetFont().GetFamilyName();
     face->weight = handle->GetFont().GetWeight();
     face->italic = handle->GetFont().IsItalic();
-    face->blob = hb_blob_create_from_file(face->path.c_str());
-    face->face = hb_face_create(face->blob, face->index);
-    face->font = hb_font_create(face->face);
-    face->upem = std::max(1u, hb_face_get_upem(face->face));
-    hb_font_set_scale(face->font, int(face->upem), int(face->upem));
+    face->blob = hb.blobCreateFromFile(face->path.c_str());
+    face->face = hb.faceCreate(face->blob, face->index);
+    face->font = hb.fontCreate(face->face);
+    face->upem = std::max(1u, hb.faceGetUpem(face->face));
+    hb.fontSetScale(face->font, int(face->upem), int(face->upem));
     hb_font_extents_t extents{};
-    if (hb_font_get_h_extents(face->font, &extents)) {
+    if (hb.fontGetHExtents(face->font, &extents)) {
         face->ascent = double(extents.ascender) / face->upem;
         face->descent = -double(extents.descender) / face->upem;
     }
@@ -79,14 +85,15 @@ const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& want
 
 double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::string_view text,
                               std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing) {
-    hb_buffer_t* buffer = hb_buffer_create();
-    hb_buffer_add_utf8(buffer, text.data(), static_cast<int>(text.size()), 0,
-                       static_cast<int>(text.size()));
-    hb_buffer_guess_segment_properties(buffer);
-    hb_shape(face.font, buffer, nullptr, 0);
+    const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
+    hb_buffer_t* buffer = hb.bufferCreate();
+    hb.bufferAddUtf8(buffer, text.data(), static_cast<int>(text.size()), 0,
+                     static_cast<int>(text.size()));
+    hb.bufferGuessSegmentProperties(buffer);
+    hb.shape(face.font, buffer, nullptr, 0);
     unsigned count = 0;
-    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
-    const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
+    const hb_glyph_info_t* info = hb.bufferGetGlyphInfos(buffer, &count);
+    const hb_glyph_position_t* pos = hb.bufferGetGlyphPositions(buffer, &count);
     const double unit = style.size / face.upem;
     const double tracking = style.tracking * style.size;
     double pen = 0;
@@ -100,7 +107,7 @@ double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::st
         if (lastOfCluster)
             pen += tracking + (text[info[i].cluster] == ' ' ? wordSpacing : 0);
     }
-    hb_buffer_destroy(buffer);
+    hb.bufferDestroy(buffer);
     return pen;
 }
 

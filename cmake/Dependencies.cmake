@@ -22,8 +22,9 @@ pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
 # only their headers are needed here: linked, they would be resident in every run (about 5 MB).
 pkg_check_modules(RSVG REQUIRED librsvg-2.0)
 pkg_check_modules(GDKPIXBUF REQUIRED gdk-pixbuf-2.0)
-# Text shaping and line breaking for the tool's text frames.
-pkg_check_modules(HARFBUZZ REQUIRED IMPORTED_TARGET harfbuzz)
+# Text shaping and line breaking for the tool's text frames. HarfBuzz is opened when the first
+# frame is set, for the same reason: it brings GLib and graphite2 (about 1 MB resident).
+pkg_check_modules(HARFBUZZ REQUIRED harfbuzz)
 pkg_check_modules(UNIBREAK REQUIRED IMPORTED_TARGET libunibreak)
 pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
 set(THREADS_PREFER_PTHREAD_FLAG ON)
@@ -33,5 +34,5 @@ add_library(epub_thirdparty INTERFACE)
 add_library(epub::thirdparty ALIAS epub_thirdparty)
 target_link_libraries(epub_thirdparty INTERFACE
   PkgConfig::MINIZIP ZLIB::ZLIB PNG::PNG JPEG::JPEG GIF::GIF Freetype::Freetype Fontconfig::Fontconfig
-  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::HARFBUZZ PkgConfig::UNIBREAK
+  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::UNIBREAK
   PkgConfig::LIBDEFLATE Threads::Threads ${CMAKE_DL_LIBS})

@@ -188,7 +188,7 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME epubexport)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS fonts-dejavu-core)
 # Opened at run time, so dpkg-shlibdeps cannot see them; what it finds is added to these.
-set(epub_runtime_opened "librsvg2-2, libgdk-pixbuf-2.0-0")
+set(epub_runtime_opened "librsvg2-2, libgdk-pixbuf-2.0-0, libharfbuzz0b")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "${epub_runtime_opened}")
 # First line: the package summary.
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION

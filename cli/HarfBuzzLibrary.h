@@ -1,0 +1,36 @@
+#pragma once
+// HarfBuzz, opened when the first fixed-layout text frame is set: reflowable documents never
+// shape text, and linked it would load GLib and graphite2 along with it into every run.
+
+#include <hb.h>
+
+#include <string>
+
+namespace Cli {
+
+struct HarfBuzzLibrary {
+    decltype(&hb_blob_create_from_file) blobCreateFromFile = nullptr;
+    decltype(&hb_blob_destroy) blobDestroy = nullptr;
+    decltype(&hb_face_create) faceCreate = nullptr;
+    decltype(&hb_face_destroy) faceDestroy = nullptr;
+    decltype(&hb_face_get_upem) faceGetUpem = nullptr;
+    decltype(&hb_font_create) fontCreate = nullptr;
+    decltype(&hb_font_destroy) fontDestroy = nullptr;
+    decltype(&hb_font_set_scale) fontSetScale = nullptr;
+    decltype(&hb_font_get_h_extents) fontGetHExtents = nullptr;
+    decltype(&hb_buffer_create) bufferCreate = nullptr;
+    decltype(&hb_buffer_destroy) bufferDestroy = nullptr;
+    decltype(&hb_buffer_add_utf8) bufferAddUtf8 = nullptr;
+    decltype(&hb_buffer_guess_segment_properties) bufferGuessSegmentProperties = nullptr;
+    decltype(&hb_buffer_get_glyph_infos) bufferGetGlyphInfos = nullptr;
+    decltype(&hb_buffer_get_glyph_positions) bufferGetGlyphPositions = nullptr;
+    decltype(&hb_shape) shape = nullptr;
+    std::string error; // why the functions are missing
+
+    bool IsLoaded() const noexcept { return error.empty(); }
+
+    // Loaded once, then kept for the life of the process.
+    static const HarfBuzzLibrary& Get();
+};
+
+} // namespace Cli

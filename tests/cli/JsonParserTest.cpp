@@ -67,6 +67,9 @@ TEST(JsonParser, AcceptsWhatTheReferenceAcceptsWithTheSameValues) {
         " \t\r\n[{}, [], {\"\": \"\"}, [[[[]]]]] \n",
         R"("just a string")",
         "42",
+        // Past the first eight ASCII bytes, and the highest code point.
+        "[\"0123456789abcdef\xF4\x8F\xBF\xBF\", \"01234567\xEF\xBF\xBD\xC3\xA9"
+        "abcdefgh\"]",
     };
     for (const std::string& text : texts) {
         SCOPED_TRACE(text);
@@ -108,6 +111,12 @@ TEST(JsonParser, RefusesWhatTheReferenceRefuses) {
         "\"\xF5\x80\x80\x80\"",
         "\"\xE2\x82\"",
         "\"\x80\"",
+        // The same faults after runs of ASCII, and a sequence cut off by the end of the text.
+        "[\"0123456789abcdef\", \"\xED\xBF\xBF\"]",
+        "\"abcdefgh\xF4\x90\x80\x80\"",
+        "\"0123456789abcdef\xE2\x82\"",
+        "\"01234567\xC1\xBF\"",
+        "\"0123456789abcdef\xE2",
         "[1e400]",
         "{\"a\": [}",
         "]",
@@ -133,6 +142,9 @@ TEST(JsonParser, RefusalsPointAtTheOffendingCharacter) {
     // Columns count characters, not bytes.
     EXPECT_EQ(message("[\"\xC3\xA9\xC3\xA9\", ?]").rfind("in.json:1:8: ", 0), 0u);
     EXPECT_EQ(message("[1").rfind("in.json:1:3: invalid JSON: ", 0), 0u) << message("[1");
+    // Bad UTF-8 is reported in the string that holds it, not at the start of the text.
+    EXPECT_EQ(message("[\"fine\",\n \"ab\xFF\"]").rfind("in.json:2:", 0), 0u)
+        << message("[\"fine\",\n \"ab\xFF\"]");
 }
 
 } // namespace

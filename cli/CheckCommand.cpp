@@ -53,9 +53,8 @@ public:
         while (!pending.empty()) {
             const Text::Story* story = pending.front();
             pending.pop_front();
-            for (uint32_t i = 0; i < story->size(); ++i) {
-                if (!Text::GlyphCode::IsObject(story->GetCode(i)))
-                    continue;
+            for (uint32_t i = story->FindObject(0, story->size()); i < story->size();
+                 i = story->FindObject(i + 1, story->size())) {
                 const Text::Glyph glyph = story->GetGlyph(i);
                 const auto* pin = glyph.As<Text::PinGlyph>();
                 const auto [inner, kind] = Inner(pin);

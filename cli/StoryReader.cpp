@@ -40,12 +40,10 @@ void StoryMarks::Resolve(const Counted<const Text::Story>& story) {
     std::map<const Text::AnchorData*, Mark*> wanted;
     for (Mark& mark : anchors)
         wanted[mark.anchor.get()] = &mark;
-    // Only object glyphs can be anchors: look at the codes, not at glyphs, which would touch a
-    // reference count per character.
+    // Only object glyphs can be anchors.
     const Text::Story& text = *story;
-    for (uint32_t i = 0; i < text.size(); ++i) {
-        if (!Text::GlyphCode::IsObject(text.GetCode(i)))
-            continue;
+    for (uint32_t i = text.FindObject(0, text.size()); i < text.size();
+         i = text.FindObject(i + 1, text.size())) {
         const Text::Glyph glyph = text.GetGlyph(i);
         const auto* anchor = glyph.As<Text::AnchorGlyph>();
         if (!anchor)

@@ -169,9 +169,8 @@ void AccessibilityValidator::ValidateText(const Text::Story& story,
 void AccessibilityValidator::ValidatePictures(
     const Counted<const Text::Story>& story, std::vector<StoryError>& errors,
     std::vector<Counted<const Text::Story>>& inner) const {
-    for (uint32_t i = 0; i < story->size(); ++i) {
-        if (!Text::GlyphCode::IsObject(story->GetCode(i)))
-            continue;
+    for (uint32_t i = story->FindObject(0, story->size()); i < story->size();
+         i = story->FindObject(i + 1, story->size())) {
         const Text::Glyph glyph = story->GetGlyph(i);
         const auto* pin = glyph.As<Text::PinGlyph>();
         if (!pin)

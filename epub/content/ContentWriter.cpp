@@ -420,11 +420,11 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
         host_.GetAccessibilityProfile().AddHeading();
 
     // A landmark anchor outside a list opens the landmark's section here.
-    if (level == 0)
-        for (uint32_t i = begin.GetIndex(); i < paragraph.end().GetIndex(); ++i) {
-            const Text::Story& story = *begin.GetStory();
-            if (!Text::GlyphCode::IsObject(story.GetCode(i)))
-                continue;
+    if (level == 0) {
+        const Text::Story& story = *begin.GetStory();
+        const uint32_t end = paragraph.end().GetIndex();
+        for (uint32_t i = story.FindObject(begin.GetIndex(), end); i < end;
+             i = story.FindObject(i + 1, end)) {
             const Text::Glyph object = story.GetGlyph(i);
             const auto* glyph = object.As<Text::AnchorGlyph>();
             if (!glyph || !glyph->GetAnchor())
@@ -435,6 +435,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                 break;
             }
         }
+    }
 
     state.lists.MoveTo(out, params->listElement, level);
     // A nested item sits inside its outer item, whose size and formatting it inherits.

@@ -16,16 +16,15 @@ const Counted<const Text::RangeNote>* NoteOf(const Text::Glyph& glyph) {
 
 void RangeNotes::Register(AnchorRegistry& anchors, const StringT& fileName,
                           const std::vector<StoryChunk>& chunks, const NoteNumber& noteNumber) {
-    // Codes first: only object glyphs can be notes, and a glyph per character would touch
-    // reference counts.
+    // Only object glyphs can be notes.
     for (const StoryChunk& chunk : chunks) {
         const Text::Story* story = chunk.range.GetStory().get();
         if (!story)
             continue;
         const uint32_t end = chunk.range.end().GetIndex();
-        for (uint32_t i = chunk.range.begin().GetIndex(); i < end; ++i)
-            if (Text::GlyphCode::IsObject(story->GetCode(i)))
-                Add(anchors, fileName, chunk, story->GetPos(i), noteNumber);
+        for (uint32_t i = story->FindObject(chunk.range.begin().GetIndex(), end); i < end;
+             i = story->FindObject(i + 1, end))
+            Add(anchors, fileName, chunk, story->GetPos(i), noteNumber);
     }
 }
 
@@ -71,9 +70,9 @@ Text::StoryPos RangeNotes::FindBody(const Text::StoryPos& begin, const Text::Sto
     const Text::Story* story = begin.GetStory().get();
     if (!story || end.GetStory().get() != story)
         return end;
-    for (uint32_t i = begin.GetIndex(); i < end.GetIndex(); ++i) {
-        if (!Text::GlyphCode::IsObject(story->GetCode(i)))
-            continue;
+    const uint32_t last = end.GetIndex();
+    for (uint32_t i = story->FindObject(begin.GetIndex(), last); i < last;
+         i = story->FindObject(i + 1, last)) {
         const Text::Glyph glyph = story->GetGlyph(i);
         const auto* body = glyph.As<Text::RangeNoteBodyGlyph>();
         if (body && Find(body->GetNote().get()))

@@ -150,9 +150,8 @@ private:
         for (const ValidationMessage& m : GlyphMessages(atts, paragraphStyle))
             open.Attach(m, begin, end, errors_);
         const Story& story = *begin.GetStory();
-        for (uint32_t i = begin.GetIndex(); i < end.GetIndex(); ++i) {
-            if (!GlyphCode::IsObject(story.GetCode(i)))
-                continue;
+        for (uint32_t i = story.FindObject(begin.GetIndex(), end.GetIndex()); i < end.GetIndex();
+             i = story.FindObject(i + 1, end.GetIndex())) {
             const Glyph glyph = story.GetGlyph(i);
             if (const auto* pin = glyph.As<PinGlyph>())
                 ValidatePin(*pin, StoryPos(begin.GetStory(), i));

@@ -194,6 +194,11 @@ uint32_t Story::FindParagraphEnd(uint32_t index) const noexcept {
     return found == n ? n : found + 1;
 }
 
+uint32_t Story::FindObject(uint32_t from, uint32_t to) const noexcept {
+    to = std::min(to, size());
+    return from >= to ? to : codes_.FindMarked(from, to, GlyphCode::IsObject);
+}
+
 uint32_t Story::FindCellEnd(uint32_t index) const noexcept {
     const uint32_t n = size();
     const uint32_t found = codes_.FindMarked(std::min(index, n), n, [](uint32_t code) {

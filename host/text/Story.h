@@ -190,6 +190,9 @@ public:
     uint32_t FindParagraphBegin(uint32_t index) const noexcept;
     uint32_t FindParagraphEnd(uint32_t index) const noexcept;
     uint32_t FindCellEnd(uint32_t index) const noexcept;
+    // The first object glyph (a note, picture, anchor...) in [from, to), or `to`: only the few
+    // codes standing aside are looked at, not every character.
+    uint32_t FindObject(uint32_t from, uint32_t to) const noexcept;
 
 private:
     friend class StoryPos;

@@ -235,3 +235,25 @@ TEST_F(StoryTest, BreaksEndParagraphsButLineBreaksDoNot) {
     EXPECT_EQ(story->GetPos(4).GetParagraphEnd().GetStoryIndex(), 6);
     EXPECT_EQ(story->GetClientAll().GetText(), "a\u2028b\nc\nd");
 }
+
+// Objects are found among narrow and wide text alike, and nothing past `to` is reported.
+TEST_F(StoryTest, FindObjectSkipsCharactersOfEveryWidth) {
+    for (const char* text : {"plain", "caf\xC3\xA9 \xE2\x82\xAC", "\xF0\x9F\x98\x80 wide"}) {
+        SCOPED_TRACE(text);
+        StoryBuilder b(sheet);
+        b.Paragraph("Body").Text(text).Anchor(doc->MakeAnchor("a")).Text(text);
+        b.Anchor(doc->MakeAnchor("b"));
+        const Counted<Story> story = b.Build();
+        std::vector<uint32_t> found;
+        for (uint32_t i = story->FindObject(0, story->size()); i < story->size();
+             i = story->FindObject(i + 1, story->size()))
+            found.push_back(i);
+        ASSERT_EQ(found.size(), 2u);
+        EXPECT_EQ(story->GetGlyph(found[0]).GetType(), GlyphType::Anchor);
+        EXPECT_EQ(story->GetGlyph(found[1]).GetType(), GlyphType::Anchor);
+        EXPECT_EQ(found[1], 2 * found[0] + 1);
+        EXPECT_EQ(story->FindObject(0, found[0]), found[0]);
+        EXPECT_EQ(story->FindObject(found[1] + 1, 1000), story->size());
+        EXPECT_EQ(story->FindObject(5, 2), 2u);
+    }
+}

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <malloc.h>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -124,6 +125,10 @@ Cli::Progress MakeProgress() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Documents are built in buffers of tens of kilobytes that live for one chapter. From the
+    // system directly, they go back the moment they are freed instead of keeping the heap at its
+    // high-water mark; left to itself, glibc raises this threshold after the first such free.
+    ::mallopt(M_MMAP_THRESHOLD, 32 * 1024);
     // First, so every thread started later leaves the signals to its cleanup thread.
     const Cli::InterruptCleanup cleanup;
     Arguments args;

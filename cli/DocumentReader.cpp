@@ -1,5 +1,7 @@
 #include "cli/DocumentReader.h"
 
+#include "cli/MappedInput.h"
+
 #include "cli/AccessibilityReader.h"
 
 #include "cli/NameRules.h"
@@ -482,72 +484,25 @@ Document ParseDocument(std::string text, const std::string& sourceName, const fs
     });
 }
 
-namespace {
-
-// A regular file's text, mapped rather than copied: the pages the parser has passed can go back
-// to the system, and come back from the file should an error message need them.
-class MappedText {
-public:
-    explicit MappedText(const fs::path& file) {
-        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return;
-        struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-            void* at =
-                ::mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-            if (at != MAP_FAILED) {
-                data_ = static_cast<const char*>(at);
-                size_ = static_cast<size_t>(info.st_size);
-                ::madvise(at, size_, MADV_SEQUENTIAL);
-            }
-        }
-        ::close(fd);
-    }
-    ~MappedText() {
-        if (data_)
-            ::munmap(const_cast<char*>(data_), size_);
-    }
-    MappedText(const MappedText&) = delete;
-    MappedText& operator=(const MappedText&) = delete;
-
-    bool Mapped() const noexcept { return data_ != nullptr; }
-    std::string_view View() const noexcept { return {data_, size_}; }
-
-    // Gives back the pages before `offset`, less a margin the parser may look back into.
-    void DropBefore(size_t offset) noexcept {
-        constexpr size_t kMargin = 64 * 1024;
-        if (offset > kMargin)
-            Drop(0, offset - kMargin);
-    }
-    // Gives back the pages that [begin, end) touches; a neighbour that still needs one of them
-    // reads it back.
-    void Drop(size_t begin, size_t end) noexcept {
-        const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-        begin = begin / page * page;
-        end = std::min((end + page - 1) / page * page, (size_ + page - 1) / page * page);
-        if (end > begin)
-            ::madvise(const_cast<char*>(data_) + begin, end - begin, MADV_DONTNEED);
-    }
-
-private:
-    const char* data_ = nullptr;
-    size_t size_ = 0;
-};
-
-} // namespace
-
 JsonDocument LoadJson(const fs::path& file) {
     // The readers give each story's values back once it is read (ReadDocument).
     JsonDocument::Options options;
     options.separateItems = "stories";
-    if (auto mapped = std::make_shared<MappedText>(file); mapped->Mapped()) {
+    if (auto mapped = std::make_shared<MappedInput>(file); mapped->Mapped()) {
         // Strings point into the mapping; pages dropped come back from the file when read.
         options.keepText = mapped;
         options.progress = [&text = *mapped](size_t offset) { text.DropBefore(offset); };
         // Items are read in order, and reading one maps pages around it: drop all before its end.
         options.releaseText = [&text = *mapped](size_t, size_t end) { text.Drop(0, end); };
-        return JsonDocument::Parse(mapped->View(), file.string(), options);
+        options.textChanged = [&text = *mapped] { return text.Changed(); };
+        try {
+            return JsonDocument::Parse(mapped->View(), file.string(), options);
+        } catch (const InputError&) {
+            // A syntax error in a file cut short under us is not the author's.
+            if (mapped->Changed())
+                throw InputError(ChangedWhileRead(file));
+            throw;
+        }
     }
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -559,7 +514,22 @@ JsonDocument LoadJson(const fs::path& file) {
 }
 
 Document ReadDocument(JsonDocument& tree, const fs::path& file) {
-    return ReadDocument(tree.Root(), file, [&tree](size_t item) { tree.ReleaseItem(item); });
+    // Whatever was wrong with a file that changed under the reader may not be in the file.
+    try {
+        Document doc =
+            ReadDocument(tree.Root(), file, [&tree](size_t item) { tree.ReleaseItem(item); });
+        if (tree.TextChanged())
+            throw InputError(ChangedWhileRead(file));
+        return doc;
+    } catch (const InputError&) {
+        if (tree.TextChanged())
+            throw InputError(ChangedWhileRead(file));
+        throw;
+    }
+}
+
+std::string ChangedWhileRead(const fs::path& file) {
+    return file.string() + ": the file changed while it was being read; export it again";
 }
 
 Document ReadDocument(const JsonValue& root, const fs::path& file,

@@ -60,6 +60,8 @@ Document ReadDocument(const std::filesystem::path& file);
 // The same, in two steps, for a caller that looks at the tree first (the document's layout).
 // The first form frees each story's values from the tree once read (see LoadJson).
 JsonDocument LoadJson(const std::filesystem::path& file);
+// The message for an input that changed on disk while it was read (JsonDocument::TextChanged).
+std::string ChangedWhileRead(const std::filesystem::path& file);
 Document ReadDocument(JsonDocument& tree, const std::filesystem::path& file);
 Document ReadDocument(const JsonValue& root, const std::filesystem::path& file,
                       const std::function<void(size_t)>& itemDone = {});

@@ -1,5 +1,6 @@
 #include "cli/FixedExport.h"
 
+#include "cli/DocumentReader.h"
 #include "cli/ExportCommand.h"
 #include "cli/FixedCheck.h"
 #include "cli/OutputFile.h"
@@ -142,13 +143,17 @@ void ExportFixedEPub(const FixedDocument& doc, const fs::path& target) {
     output->Commit();
 }
 
-int RunFixedLayout(const JsonValue& root, const std::string& input,
+int RunFixedLayout(const JsonDocument& tree, const std::string& input,
                    const std::optional<std::string>& output, bool html, bool check) {
     FixedDocument doc;
     try {
-        doc = ReadFixedDocument(root, input);
+        doc = ReadFixedDocument(tree.Root(), input);
+        if (tree.TextChanged())
+            throw InputError(ChangedWhileRead(input));
     } catch (const InputError& e) {
-        std::cerr << "epubexport: " << e.what() << "\n";
+        // Whatever was wrong with a file that changed under the reader may not be in the file.
+        std::cerr << "epubexport: " << (tree.TextChanged() ? ChangedWhileRead(input) : e.what())
+                  << "\n";
         return 2;
     }
     if (check) {

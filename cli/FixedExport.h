@@ -15,7 +15,7 @@ namespace Cli {
 void ExportFixedEPub(const FixedDocument& doc, const std::filesystem::path& target);
 
 // The tool's entry for a fixed-layout document (IsFixedLayout): the exit status.
-int RunFixedLayout(const JsonValue& root, const std::string& input,
+int RunFixedLayout(const JsonDocument& tree, const std::string& input,
                    const std::optional<std::string>& output, bool html, bool check);
 
 } // namespace Cli

@@ -394,6 +394,7 @@ JsonDocument JsonDocument::Parse(std::string_view text, const std::string& sourc
     JsonDocument doc;
     doc.text_ = options.keepText;
     doc.releaseText_ = options.releaseText;
+    doc.textChanged_ = options.textChanged;
     JsonBuilder builder(doc, text, sourceName, options);
     if (!JsonParser(text, builder).Parse())
         throw InputError(builder.Error());

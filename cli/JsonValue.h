@@ -124,6 +124,8 @@ public:
         std::shared_ptr<const void> keepText;
         // Told the text range [begin, end) of an item ReleaseItem frees.
         std::function<void(size_t, size_t)> releaseText;
+        // Whether the text kept changed on disk since it was read (TextChanged).
+        std::function<bool()> textChanged;
     };
 
     const JsonValue& Root() const noexcept { return root_; }
@@ -137,6 +139,10 @@ public:
     // that still refers to them, must not be used afterwards. Nothing happens for an item that
     // was not a container or is out of range.
     void ReleaseItem(size_t index) noexcept;
+
+    // Whether the text the values came from changed while they were read, so that some of them
+    // may not be what the file holds now nor what it held when parsed.
+    bool TextChanged() const { return textChanged_ && textChanged_(); }
 
 private:
     friend class JsonBuilder;
@@ -154,6 +160,7 @@ private:
     std::vector<Span> items_; // of the separated array, by index
     std::shared_ptr<const void> text_;
     std::function<void(size_t, size_t)> releaseText_;
+    std::function<bool()> textChanged_;
     JsonValue root_;
 };
 

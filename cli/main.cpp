@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         Cli::JsonDocument tree = Cli::LoadJson(args.input);
         // Fixed-layout documents ("layout": "fixed") take their own path.
         if (Cli::IsFixedLayout(tree.Root()))
-            return Cli::RunFixedLayout(tree.Root(), args.input, args.output, args.html.has_value(),
+            return Cli::RunFixedLayout(tree, args.input, args.output, args.html.has_value(),
                                        args.check);
         doc = Cli::ReadDocument(tree, args.input);
         if (args.check)

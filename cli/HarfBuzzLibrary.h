@@ -2,13 +2,15 @@
 // HarfBuzz, opened when the first fixed-layout text frame is set: reflowable documents never
 // shape text, and linked it would load GLib and graphite2 along with it into every run.
 
-#include <hb.h>
+#include "hostimpl/foundation/SharedLibrary.h"
 
-#include <string>
+#include <hb.h>
 
 namespace Cli {
 
-struct HarfBuzzLibrary {
+struct HarfBuzzLibrary : Foundation::LibraryFunctions {
+    static constexpr const char* kSoname = "libharfbuzz.so.0";
+
     decltype(&hb_blob_create_from_file) blobCreateFromFile = nullptr;
     decltype(&hb_blob_destroy) blobDestroy = nullptr;
     decltype(&hb_face_create) faceCreate = nullptr;
@@ -25,12 +27,9 @@ struct HarfBuzzLibrary {
     decltype(&hb_buffer_get_glyph_infos) bufferGetGlyphInfos = nullptr;
     decltype(&hb_buffer_get_glyph_positions) bufferGetGlyphPositions = nullptr;
     decltype(&hb_shape) shape = nullptr;
-    std::string error; // why the functions are missing
 
-    bool IsLoaded() const noexcept { return error.empty(); }
-
-    // Loaded once, then kept for the life of the process.
-    static const HarfBuzzLibrary& Get();
+    void Bind(Foundation::SharedLibrary& library);
+    static const HarfBuzzLibrary& Get() { return Foundation::LoadOnce<HarfBuzzLibrary>(); }
 };
 
 } // namespace Cli

@@ -37,4 +37,24 @@ private:
     std::string error_;
 };
 
+// A table of functions from one library: `Functions` derives from this, names its library in
+// `kSoname` and fills its members in `Bind(SharedLibrary&)`.
+struct LibraryFunctions {
+    std::string error; // why the functions are missing
+
+    bool IsLoaded() const noexcept { return error.empty(); }
+};
+
+// The table, filled on first use and kept for the life of the process.
+template <class Functions> const Functions& LoadOnce() {
+    static const Functions functions = [] {
+        SharedLibrary library(Functions::kSoname);
+        Functions loaded;
+        loaded.Bind(library);
+        loaded.error = library.Error();
+        return loaded;
+    }();
+    return functions;
+}
+
 } // namespace Foundation

@@ -1,13 +1,15 @@
 #pragma once
 // gdk-pixbuf, opened on the first TIFF or BMP picture read: most documents have none.
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
+#include "hostimpl/foundation/SharedLibrary.h"
 
-#include <string>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 
 namespace Raster::Codecs {
 
-struct PixbufLibrary {
+struct PixbufLibrary : Foundation::LibraryFunctions {
+    static constexpr const char* kSoname = "libgdk_pixbuf-2.0.so.0";
+
     decltype(&gdk_pixbuf_loader_new_with_type) loaderNewWithType = nullptr;
     decltype(&gdk_pixbuf_loader_write) loaderWrite = nullptr;
     decltype(&gdk_pixbuf_loader_close) loaderClose = nullptr;
@@ -22,12 +24,9 @@ struct PixbufLibrary {
     decltype(&gdk_pixbuf_read_pixels) readPixels = nullptr;
     decltype(&g_object_unref) unref = nullptr;
     decltype(&g_error_free) errorFree = nullptr;
-    std::string error; // why the functions are missing
 
-    bool IsLoaded() const noexcept { return error.empty(); }
-
-    // Loaded once, then kept for the life of the process.
-    static const PixbufLibrary& Get();
+    void Bind(Foundation::SharedLibrary& library);
+    static const PixbufLibrary& Get() { return Foundation::LoadOnce<PixbufLibrary>(); }
 };
 
 } // namespace Raster::Codecs

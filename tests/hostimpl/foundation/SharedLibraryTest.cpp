@@ -39,3 +39,32 @@ TEST(SharedLibrary, SaysWhatIsMissing) {
 }
 
 } // namespace
+
+namespace {
+
+struct MathFunctions : Foundation::LibraryFunctions {
+    static constexpr const char* kSoname = "libm.so.6";
+    double (*cosine)(double) = nullptr;
+    void Bind(SharedLibrary& library) { library.Bind(cosine, "cos"); }
+};
+
+struct AbsentFunctions : Foundation::LibraryFunctions {
+    static constexpr const char* kSoname = "libnot-installed-anywhere.so.9";
+    void (*anything)() = nullptr;
+    void Bind(SharedLibrary& library) { library.Bind(anything, "anything"); }
+};
+
+TEST(SharedLibrary, TablesAreFilledOnceAndSayWhyTheyAreEmpty) {
+    const MathFunctions& math = Foundation::LoadOnce<MathFunctions>();
+    ASSERT_TRUE(math.IsLoaded()) << math.error;
+    EXPECT_DOUBLE_EQ(math.cosine(0.0), 1.0);
+    EXPECT_EQ(&Foundation::LoadOnce<MathFunctions>(), &math);
+
+    const AbsentFunctions& absent = Foundation::LoadOnce<AbsentFunctions>();
+    EXPECT_FALSE(absent.IsLoaded());
+    EXPECT_EQ(absent.anything, nullptr);
+    EXPECT_NE(absent.error.find("libnot-installed-anywhere.so.9"), std::string::npos)
+        << absent.error;
+}
+
+} // namespace

@@ -188,8 +188,9 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME epubexport)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS fonts-dejavu-core)
 # Opened at run time, so dpkg-shlibdeps cannot see them; what it finds is added to these.
-set(epub_runtime_opened "librsvg2-2, libgdk-pixbuf-2.0-0, libharfbuzz0b")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "${epub_runtime_opened}")
+# HarfBuzz only for the tool's text frames; the library opens the other two itself.
+set(epub_library_opened "librsvg2-2, libgdk-pixbuf-2.0-0")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "${epub_library_opened}, libharfbuzz0b")
 # First line: the package summary.
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
     "command-line tool exporting JSON document descriptions to EPUB 3
@@ -214,7 +215,7 @@ if(DPKG_QUERY)
     endif()
   endforeach()
 endif()
-list(APPEND epub_dev_packages pkg-config ${epub_runtime_opened})
+list(APPEND epub_dev_packages pkg-config ${epub_library_opened})
 list(REMOVE_DUPLICATES epub_dev_packages)
 list(JOIN epub_dev_packages ", " epub_dev_depends)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libepubexport-dev)

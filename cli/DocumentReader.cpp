@@ -514,18 +514,9 @@ JsonDocument LoadJson(const fs::path& file) {
 }
 
 Document ReadDocument(JsonDocument& tree, const fs::path& file) {
-    // Whatever was wrong with a file that changed under the reader may not be in the file.
-    try {
-        Document doc =
-            ReadDocument(tree.Root(), file, [&tree](size_t item) { tree.ReleaseItem(item); });
-        if (tree.TextChanged())
-            throw InputError(ChangedWhileRead(file));
-        return doc;
-    } catch (const InputError&) {
-        if (tree.TextChanged())
-            throw InputError(ChangedWhileRead(file));
-        throw;
-    }
+    return ReadUnchanged(tree, file, [&] {
+        return ReadDocument(tree.Root(), file, [&tree](size_t item) { tree.ReleaseItem(item); });
+    });
 }
 
 std::string ChangedWhileRead(const fs::path& file) {

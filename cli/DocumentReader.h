@@ -62,6 +62,21 @@ Document ReadDocument(const std::filesystem::path& file);
 JsonDocument LoadJson(const std::filesystem::path& file);
 // The message for an input that changed on disk while it was read (JsonDocument::TextChanged).
 std::string ChangedWhileRead(const std::filesystem::path& file);
+
+// What `read()` makes of `tree`, unless the file changed on disk meanwhile: then whatever was read,
+// or found wrong, may not be in the file, and one InputError says so instead.
+template <class Read>
+auto ReadUnchanged(const JsonDocument& tree, const std::filesystem::path& file, Read read) {
+    try {
+        auto result = read();
+        if (!tree.TextChanged())
+            return result;
+    } catch (const InputError&) {
+        if (!tree.TextChanged())
+            throw;
+    }
+    throw InputError(ChangedWhileRead(file));
+}
 Document ReadDocument(JsonDocument& tree, const std::filesystem::path& file);
 Document ReadDocument(const JsonValue& root, const std::filesystem::path& file,
                       const std::function<void(size_t)>& itemDone = {});

@@ -147,13 +147,9 @@ int RunFixedLayout(const JsonDocument& tree, const std::string& input,
                    const std::optional<std::string>& output, bool html, bool check) {
     FixedDocument doc;
     try {
-        doc = ReadFixedDocument(tree.Root(), input);
-        if (tree.TextChanged())
-            throw InputError(ChangedWhileRead(input));
+        doc = ReadUnchanged(tree, input, [&] { return ReadFixedDocument(tree.Root(), input); });
     } catch (const InputError& e) {
-        // Whatever was wrong with a file that changed under the reader may not be in the file.
-        std::cerr << "epubexport: " << (tree.TextChanged() ? ChangedWhileRead(input) : e.what())
-                  << "\n";
+        std::cerr << "epubexport: " << e.what() << "\n";
         return 2;
     }
     if (check) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -66,6 +67,22 @@ protected:
         for (std::string line; std::getline(lines, line);)
             r.lines.push_back(line);
         return r;
+    }
+
+    // Exports `input` to standard output through a pipe and saves what came through as `saved`:
+    // the exit status, as pclose gives it.
+    int ExportPiped(const std::string& input, const std::string& saved) {
+        const std::string cmd = "'" + std::string(EPUBEXPORT_PATH) + "' '" + input + "' -o -";
+        FILE* pipe = ::popen(cmd.c_str(), "r");
+        if (!pipe)
+            return -1;
+        std::string data;
+        char buffer[65536];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            data.append(buffer, n);
+        const int status = ::pclose(pipe);
+        std::ofstream(saved, std::ios::binary) << data;
+        return status;
     }
 
     // Exports `json` into "out.epub" in the scratch folder.

@@ -13,6 +13,7 @@
 #include "host/text/AnchorData.h"
 #include "host/text/Story.h"
 #include "host/text/Style.h"
+#include "readers/common/ReaderDocument.h"
 
 #include <filesystem>
 #include <functional>
@@ -24,35 +25,9 @@ namespace Cli {
 using Foundation::Counted;
 using Foundation::StringT;
 
-struct StoryEntry {
-    Counted<const Text::Story> story;
-    StringT fileName;
-    StringT title;
-    // Where the story starts; its table-of-contents entry points here.
-    Counted<const Text::AnchorData> startAnchor;
-    StringT tocText; // empty: no entry
-    // Anchors to register (the start anchor first), sub-entries of the contents, page starts.
-    StoryMarks marks;
-    int article = -1; // index into Document::articles for the parts of an article
-    size_t item = 0;  // index into the document's "stories"
-};
-
-// Several stories written one after the other into one document.
-struct ArticleEntry {
-    StringT fileName;
-    StringT title;
-};
-
-struct Document {
-    Counted<EPub::ExportSettings> settings;
-    Counted<EPub::FlowingEPubOptions> options;
-    Counted<Text::StyleSheet> styles;
-    Counted<Foundation::MemoryFontRegistry> fonts; // null: installed fonts only
-    std::vector<Counted<const EPub::CSSFile>> cssFiles;
-    std::vector<StoryEntry> stories; // in reading order; an article's parts are consecutive
-    std::vector<ArticleEntry> articles;
-    std::string sourceName; // the input file, for messages
-};
+using Readers::ArticleEntry;
+using Readers::Document;
+using Readers::StoryEntry;
 
 // Throws InputError for malformed JSON (with line and column), wrong or unknown fields (with
 // their JSON path), unknown style or anchor references, unsafe file names and unreadable files.

@@ -6,6 +6,7 @@
 #include "host/render/Colour.h"
 
 #include "cli/JsonValue.h"
+#include "readers/common/ReaderDocument.h"
 
 #include <filesystem>
 #include <initializer_list>
@@ -19,10 +20,7 @@ namespace Cli {
 // The largest value an integer field may take.
 inline constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
 
-class InputError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+using InputError = Readers::InputError;
 
 // A JSON value and the path that leads to it. The path is spelt out only for a message: a node
 // keeps its parent and its own key or index, so a node must not outlive its parent (Detached

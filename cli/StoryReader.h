@@ -6,35 +6,14 @@
 #include "cli/AttributeReader.h"
 #include "cli/JsonInput.h"
 #include "hostimpl/text/StoryBuilder.h"
+#include "readers/common/ReaderDocument.h"
 
 #include <map>
 #include <vector>
 
 namespace Cli {
 
-// What a story adds to the export besides its text; positions are filled in by Resolve.
-struct StoryMarks {
-    struct Mark {
-        Foundation::Counted<const Text::AnchorData> anchor;
-        Text::StoryPos pos;
-    };
-    struct TocChild {
-        Foundation::Counted<const Text::AnchorData> anchor;
-        Foundation::StringT text;
-    };
-    struct Page {
-        Foundation::Counted<const Text::AnchorData> anchor;
-        Foundation::StringT label;
-    };
-
-    std::vector<Mark> anchors; // every anchor to register
-    std::vector<TocChild> toc;
-    std::vector<Page> pages;
-
-    // Finds where each anchor ended up in `story`.
-    void Resolve(const Foundation::Counted<const Text::Story>& story);
-    Text::StoryPos PositionOf(const Text::AnchorData& anchor) const;
-};
+using StoryMarks = Readers::StoryMarks;
 
 class StoryReader {
 public:

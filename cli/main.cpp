@@ -4,6 +4,7 @@
 #include "cli/DocumentReader.h"
 #include "cli/ExportCommand.h"
 #include "cli/FixedExport.h"
+#include "cli/InputFile.h"
 #include "cli/InterruptCleanup.h"
 #include "cli/OutputFile.h"
 #include "host/foundation/ApplicationVersion.h"
@@ -142,12 +143,16 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     Cli::Document doc;
     try {
-        Cli::JsonDocument tree = Cli::LoadJson(args.input);
-        // Fixed-layout documents ("layout": "fixed") take their own path.
-        if (Cli::IsFixedLayout(tree.Root()))
-            return Cli::RunFixedLayout(tree, args.input, args.output, args.html.has_value(),
-                                       args.check);
-        doc = Cli::ReadDocument(tree, args.input);
+        if (const auto kind = Cli::DetectFileKind(args.input); kind != Readers::InputKind::Json) {
+            doc = Cli::ReadOtherInput(kind, args.input);
+        } else {
+            Cli::JsonDocument tree = Cli::LoadJson(args.input);
+            // Fixed-layout documents ("layout": "fixed") take their own path.
+            if (Cli::IsFixedLayout(tree.Root()))
+                return Cli::RunFixedLayout(tree, args.input, args.output, args.html.has_value(),
+                                           args.check);
+            doc = Cli::ReadDocument(tree, args.input);
+        }
         if (args.check)
             Cli::CheckSplitNames(doc);
     } catch (const Cli::InputError& e) {

@@ -1,0 +1,84 @@
+#pragma once
+// What every document reader hands the exporter: settings, options, text styles, fonts, style
+// sheets and stories in reading order. The JSON, Word, OpenDocument and Markdown readers all
+// build one of these; the tool and an embedder export it the same way.
+
+#include "epub/options/CSSFile.h"
+#include "epub/options/ExportSettings.h"
+#include "epub/options/FlowingEPubOptions.h"
+#include "host/foundation/MemoryFont.h"
+#include "host/text/AnchorData.h"
+#include "host/text/Story.h"
+#include "host/text/Style.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace Readers {
+
+using Foundation::Counted;
+using Foundation::StringT;
+
+// A mistake in the input document. The message names the file and where in it (a JSON path, a
+// part and line of a package, a line and column of a text file).
+class InputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What a story adds to the export besides its text; positions are filled in by Resolve.
+struct StoryMarks {
+    struct Mark {
+        Counted<const Text::AnchorData> anchor;
+        Text::StoryPos pos;
+    };
+    struct TocChild {
+        Counted<const Text::AnchorData> anchor;
+        StringT text;
+    };
+    struct Page {
+        Counted<const Text::AnchorData> anchor;
+        StringT label;
+    };
+
+    std::vector<Mark> anchors; // every anchor to register
+    std::vector<TocChild> toc;
+    std::vector<Page> pages;
+
+    // Finds where each anchor ended up in `story`.
+    void Resolve(const Counted<const Text::Story>& story);
+    Text::StoryPos PositionOf(const Text::AnchorData& anchor) const;
+};
+
+struct StoryEntry {
+    Counted<const Text::Story> story;
+    StringT fileName;
+    StringT title;
+    // Where the story starts; its table-of-contents entry points here.
+    Counted<const Text::AnchorData> startAnchor;
+    StringT tocText; // empty: no entry
+    // Anchors to register (the start anchor first), sub-entries of the contents, page starts.
+    StoryMarks marks;
+    int article = -1; // index into Document::articles for the parts of an article
+    size_t item = 0;  // index into the source's own list of stories, for messages
+};
+
+// Several stories written one after the other into one document.
+struct ArticleEntry {
+    StringT fileName;
+    StringT title;
+};
+
+struct Document {
+    Counted<EPub::ExportSettings> settings;
+    Counted<EPub::FlowingEPubOptions> options;
+    Counted<Text::StyleSheet> styles;
+    Counted<Foundation::MemoryFontRegistry> fonts; // null: installed fonts only
+    std::vector<Counted<const EPub::CSSFile>> cssFiles;
+    std::vector<StoryEntry> stories; // in reading order; an article's parts are consecutive
+    std::vector<ArticleEntry> articles;
+    std::string sourceName; // the input file, for messages
+};
+
+} // namespace Readers

@@ -113,6 +113,11 @@ size_t CheckDocument(const Document& doc, const std::string& sourceName, std::os
     std::vector<Counted<const Text::Style>> validated;
     const AccessibilityCheck accessibility(doc, exporter);
     size_t lines = 0;
+    for (const Readers::ReaderFinding& finding : doc.findings) {
+        out << Escape(sourceName, false) << ": " << Escape(finding.where, false) << ": "
+            << Escape(finding.message, false) << '\n';
+        ++lines;
+    }
     for (size_t i = 0; i < doc.stories.size(); ++i) {
         const StoryEntry& entry = doc.stories[i];
         std::vector<EPub::StoryError> errors;

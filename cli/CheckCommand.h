@@ -18,7 +18,11 @@ namespace Cli {
 // N counts the stories from 1; A-B are character indices from 0, B excluded. Text inside a note,
 // table or frame adds where it is pinned, as in `story 1 ("a.xhtml"), note at character 12,
 // characters 0-5: ...`; those indices count in the note's own text. A style is reported once,
-// where it is first used. Returns the number of lines written.
+// where it is first used. What the document's reader found comes first:
+//
+//   SOURCE: WHERE: MESSAGE
+//
+// Returns the number of lines written.
 size_t CheckDocument(const Document& doc, const std::string& sourceName, std::ostream& out);
 
 } // namespace Cli

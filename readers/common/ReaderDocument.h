@@ -64,6 +64,13 @@ struct StoryEntry {
     size_t item = 0;  // index into the source's own list of stories, for messages
 };
 
+// Something a reader met that the publication will not show as the source does, although the
+// export goes on: a picture it skipped, an equation kept as text, a part it could not use.
+struct ReaderFinding {
+    std::string where;   // a part of the package, a line of the text ("word/media/a.emf", "line 12")
+    std::string message; // one line, no trailing full stop
+};
+
 // Several stories written one after the other into one document.
 struct ArticleEntry {
     StringT fileName;
@@ -79,6 +86,7 @@ struct Document {
     std::vector<StoryEntry> stories; // in reading order; an article's parts are consecutive
     std::vector<ArticleEntry> articles;
     std::string sourceName; // the input file, for messages
+    std::vector<ReaderFinding> findings;
 };
 
 } // namespace Readers

@@ -27,8 +27,10 @@ Foundation::Counted<const Text::AnchorData> AnchorBook::Use(const JsonInput& inp
                                                             const Node& node) {
     input.Expect(node, JsonValue::value_t::string, "an anchor name");
     Entry& entry = Get(node.value.get<std::string>());
-    if (entry.firstUse.empty())
+    if (entry.firstUse.empty()) {
         entry.firstUse = node.Path();
+        entry.firstUseAt = input.Offset(node);
+    }
     return entry.anchor;
 }
 
@@ -65,8 +67,7 @@ int32_t AnchorBook::PageNumber(const JsonInput& input, const Node& node, int32_t
 void AnchorBook::CheckAllDefined(const JsonInput& input) const {
     for (const auto& [name, entry] : entries_)
         if (!entry.defined)
-            throw InputError(input.Source() + ": " + entry.firstUse + ": unknown anchor \"" + name +
-                             "\"");
+            input.FailAt(entry.firstUseAt, entry.firstUse, "unknown anchor \"" + name + "\"");
 }
 
 } // namespace Cli

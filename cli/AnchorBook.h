@@ -7,6 +7,7 @@
 #include "host/text/TextDocument.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,8 @@ private:
     struct Entry {
         Foundation::Counted<Text::AnchorData> anchor;
         bool defined = false;
-        std::string firstUse;
+        std::string firstUse; // the path of the first reference, and where it is
+        std::optional<size_t> firstUseAt;
     };
 
     Entry& Get(const std::string& name);

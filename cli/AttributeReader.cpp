@@ -262,7 +262,7 @@ StringT AttributeReader::StyleReference(const Node& node) const {
     const std::string name = node.value.get<std::string>();
     if (name.empty())
         in_.Fail(node, "a style needs a name");
-    styleReferences_.push_back({node.Path(), name});
+    styleReferences_.push_back({node.Path(), name, in_.Offset(node)});
     return StringT(name);
 }
 
@@ -270,11 +270,9 @@ void AttributeReader::CheckStyleReferences(const Text::StyleSheet& styles) const
     for (const StyleReferenceAt& ref : styleReferences_) {
         const auto style = styles.GetStyle(StringT(ref.name));
         if (!style)
-            throw InputError(in_.Source() + ": " + ref.path + ": unknown style \"" + ref.name +
-                             "\"");
+            in_.FailAt(ref.offset, ref.path, "unknown style \"" + ref.name + "\"");
         if (style->GetKind() != Text::StyleKind::Character)
-            throw InputError(in_.Source() + ": " + ref.path + ": style \"" + ref.name +
-                             "\" is not a character style");
+            in_.FailAt(ref.offset, ref.path, "style \"" + ref.name + "\" is not a character style");
     }
 }
 

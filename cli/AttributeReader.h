@@ -12,6 +12,7 @@
 #include "host/text/Style.h"
 #include "host/text/Table.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,7 @@ private:
     struct StyleReferenceAt {
         std::string path;
         std::string name;
+        std::optional<size_t> offset; // in the text
     };
 
     const JsonInput& in_;

@@ -21,6 +21,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
@@ -56,16 +58,6 @@ bool LooksLikeIccProfile(const std::string& data, std::string_view space) {
     };
     const uint32_t declared = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
     return declared >= 132 && declared <= data.size() && data.compare(16, 4, space) == 0;
-}
-
-// Style sheets are text: valid UTF-8 without NUL or other control characters.
-bool IsStyleSheetText(const std::string& text) {
-    if (!StringT(text).IsValidUTF8())
-        return false;
-    return std::none_of(text.begin(), text.end(), [](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return (b < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || b == 0x7F;
-    });
 }
 
 // How many pages start in each item of `stories`, counted the way the reader registers them:
@@ -107,6 +99,8 @@ public:
 
     // `itemDone` hears of each item of "stories" once nothing refers to its values any more.
     Document Read(const json& root, const std::function<void(size_t)>& itemDone);
+    // Changes the metadata once read, before the text is built in the publication's language.
+    void AdjustMetadata(MetadataAdjustment adjust) { adjust_ = std::move(adjust); }
 
 private:
     void ReadMetadata(const Node& node, EPub::ExportSettings& settings) const;
@@ -123,6 +117,8 @@ private:
     void CheckFileName(const Node& field, const std::string& name,
                        std::map<std::string, std::string>& taken) const;
     StoryEntry StartEntry(const Node& node, const std::string& fileName, AnchorBook& anchors) const;
+
+    MetadataAdjustment adjust_;
 };
 
 void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
@@ -430,6 +426,8 @@ Document Reader::Read(const json& root, const std::function<void(size_t)>& itemD
         ReadMetadata(top.Field("metadata"), *doc.settings);
         EPub::SetPageSource(*doc.options, String(top.Field("metadata"), "pageSource"));
     }
+    if (adjust_)
+        adjust_(*doc.settings);
     doc.styles = Text::StyleSheet::Make(MakeTextDocument(doc.settings->language));
     AnchorBook anchors(doc.styles->GetDocument());
     StoryReader stories(*this, anchors, doc.styles);
@@ -474,17 +472,39 @@ Document Reader::Read(const json& root, const std::function<void(size_t)>& itemD
 
 } // namespace
 
-Document ParseDocument(std::string text, const std::string& sourceName, const fs::path& baseDir) {
-    JsonDocument::Options options;
-    options.separateItems = "stories";
-    JsonDocument root = JsonDocument::Parse(text, sourceName, options);
-    std::string().swap(text); // the tree is all the reader needs
-    return Reader(sourceName, baseDir).Read(root.Root(), [&root](size_t item) {
-        root.ReleaseItem(item);
+// A publication needs a title; the file's name is the author's own name for it.
+void NameUntitled(Document& doc, const fs::path& file) {
+    if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
+        std::string_view::npos)
+        doc.settings->title = StringT(file.stem().string());
+}
+
+bool IsStyleSheetText(const std::string& text) {
+    if (!StringT(text).IsValidUTF8())
+        return false;
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || b == 0x7F;
     });
 }
 
+Document ParseDocument(std::string text, const std::string& sourceName, const fs::path& baseDir) {
+    JsonDocument::Options options;
+    options.separateItems = "stories";
+    // Kept for messages, which give the line and column of a mistake.
+    const auto kept = std::make_shared<const std::string>(std::move(text));
+    options.keepText = kept;
+    JsonDocument root = JsonDocument::Parse(*kept, sourceName, options);
+    Reader reader(sourceName, baseDir);
+    reader.Locate(&root);
+    return reader.Read(root.Root(), [&root](size_t item) { root.ReleaseItem(item); });
+}
+
 JsonDocument LoadJson(const fs::path& file) {
+    return LoadJson(file, file.string());
+}
+
+JsonDocument LoadJson(const fs::path& file, const std::string& sourceName) {
     // The readers give each story's values back once it is read (ReadDocument).
     JsonDocument::Options options;
     options.separateItems = "stories";
@@ -496,40 +516,49 @@ JsonDocument LoadJson(const fs::path& file) {
         options.releaseText = [&text = *mapped](size_t, size_t end) { text.Drop(0, end); };
         options.textChanged = [&text = *mapped] { return text.Changed(); };
         try {
-            return JsonDocument::Parse(mapped->View(), file.string(), options);
+            return JsonDocument::Parse(mapped->View(), sourceName, options);
         } catch (const InputError&) {
             // A syntax error in a file cut short under us is not the author's.
             if (mapped->Changed())
-                throw InputError(ChangedWhileRead(file));
+                throw InputError(ChangedWhileRead(sourceName));
             throw;
         }
     }
     std::ifstream in(file, std::ios::binary);
     if (!in)
-        throw InputError(file.string() + ": cannot read file");
+        throw InputError("cannot read \"" + sourceName + "\": " + std::strerror(errno));
     std::ostringstream text;
     text << in.rdbuf();
-    // The text goes once parsed: the tree is all the readers need.
-    return JsonDocument::Parse(std::move(text).str(), file.string(), options);
+    // Kept for messages, which give the line and column of a mistake.
+    const auto kept = std::make_shared<const std::string>(std::move(text).str());
+    options.keepText = kept;
+    return JsonDocument::Parse(*kept, sourceName, options);
 }
 
 Document ReadDocument(JsonDocument& tree, const fs::path& file) {
-    return ReadUnchanged(tree, file, [&] {
-        return ReadDocument(tree.Root(), file, [&tree](size_t item) { tree.ReleaseItem(item); });
+    return ReadDocument(tree, file, file.string(), file.parent_path());
+}
+
+Document ReadDocument(JsonDocument& tree, const fs::path& file, const std::string& sourceName,
+                      const fs::path& baseDir, const MetadataAdjustment& adjust) {
+    return ReadUnchanged(tree, sourceName, [&] {
+        Reader reader(sourceName, baseDir);
+        reader.Locate(&tree);
+        reader.AdjustMetadata(adjust);
+        Document doc = reader.Read(tree.Root(), [&tree](size_t item) { tree.ReleaseItem(item); });
+        NameUntitled(doc, file);
+        return doc;
     });
 }
 
-std::string ChangedWhileRead(const fs::path& file) {
-    return file.string() + ": the file changed while it was being read; export it again";
+std::string ChangedWhileRead(const std::string& sourceName) {
+    return sourceName + ": the file changed while it was being read; export it again";
 }
 
 Document ReadDocument(const JsonValue& root, const fs::path& file,
                       const std::function<void(size_t)>& itemDone) {
     Document doc = Reader(file.string(), file.parent_path()).Read(root, itemDone);
-    // A publication needs a title; the file's name is the author's own name for it.
-    if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
-        std::string_view::npos)
-        doc.settings->title = StringT(file.stem().string());
+    NameUntitled(doc, file);
     return doc;
 }
 

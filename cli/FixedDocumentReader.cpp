@@ -549,10 +549,10 @@ Counted<const Render::Node> FixedReader::ReadLink(const Node& node) {
         link->url = StringT(url);
     } else if (node.Has("page")) {
         link->page = static_cast<uint32_t>(Integer(node, "page", 1, 1, kIntMax));
-        pageLinks_.emplace_back(link->page, node.Field("page").Detached());
+        pageLinks_.emplace_back(link->page, Detach(node.Field("page")));
     } else {
         String(node, "anchor"); // a string, resolved once every page is read
-        anchorLinks_.emplace_back(link, node.Field("anchor").Detached());
+        anchorLinks_.emplace_back(link, Detach(node.Field("anchor")));
     }
     return link;
 }
@@ -705,14 +705,25 @@ FixedDocument ReadFixedDocument(const JsonValue& root, const fs::path& file) {
     return FixedReader(file.string(), file.parent_path()).Read(root);
 }
 
+FixedDocument ReadFixedDocument(const JsonDocument& tree, const std::string& sourceName,
+                                const fs::path& baseDir) {
+    FixedReader reader(sourceName, baseDir);
+    reader.Locate(&tree);
+    return reader.Read(tree.Root());
+}
+
 FixedDocument ParseFixedDocument(const std::string& text, const std::string& sourceName,
                                  const fs::path& baseDir) {
-    const JsonDocument root = JsonDocument::Parse(text, sourceName);
-    return FixedReader(sourceName, baseDir).Read(root.Root());
+    // The text outlives the tree, so the tree may point into it without owning it.
+    JsonDocument::Options options;
+    options.keepText = std::shared_ptr<const void>(std::shared_ptr<void>(), text.data());
+    const JsonDocument root = JsonDocument::Parse(text, sourceName, options);
+    return ReadFixedDocument(root, sourceName, baseDir);
 }
 
 FixedDocument ReadFixedDocument(const fs::path& file) {
-    return ReadFixedDocument(LoadJson(file).Root(), file);
+    const JsonDocument tree = LoadJson(file);
+    return ReadFixedDocument(tree, file.string(), file.parent_path());
 }
 
 double PageScale(const FixedDocument& doc) {

@@ -50,6 +50,10 @@ FixedDocument ParseFixedDocument(const std::string& text, const std::string& sou
                                  const std::filesystem::path& baseDir);
 FixedDocument ReadFixedDocument(const std::filesystem::path& file);
 FixedDocument ReadFixedDocument(const JsonValue& root, const std::filesystem::path& file);
+// Messages say `sourceName`; file names in the document are taken from `baseDir`.
+// Messages give the line and column of a mistake in the tree's text.
+FixedDocument ReadFixedDocument(const JsonDocument& tree, const std::string& sourceName,
+                                const std::filesystem::path& baseDir);
 
 // CSS pixels per point of the document's pages.
 double PageScale(const FixedDocument& doc);

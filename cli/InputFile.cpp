@@ -1,6 +1,7 @@
 #include "cli/InputFile.h"
 
 #include "cli/MappedInput.h"
+#include "cli/SystemFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -17,9 +18,8 @@ std::string Quoted(const std::filesystem::path& file) {
 } // namespace
 
 Readers::InputKind DetectFileKind(const std::filesystem::path& file) {
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error))
-        throw InputError(Quoted(file) + ": is a folder, not a document");
+    // A missing, unreadable or folder input is told with the system's reason.
+    CheckReadable(file);
     const MappedInput input(file);
     if (!input.Mapped()) {
         // The JSON reader has the detailed messages for missing, empty and unreadable files.

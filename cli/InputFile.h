@@ -11,7 +11,7 @@ namespace Cli {
 
 // What `file` holds, told from its content. A text file named *.json is always read as JSON, so
 // a broken description is reported as such rather than exported as Markdown. Throws InputError
-// when the file cannot be read.
+// with the system's reason when the file cannot be read, and for a folder.
 Readers::InputKind DetectFileKind(const std::filesystem::path& file);
 
 // Reads a non-JSON input into a document. Throws InputError for a kind no reader takes.

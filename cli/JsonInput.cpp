@@ -1,11 +1,10 @@
 #include "cli/JsonInput.h"
 
+#include "cli/SystemFile.h"
 #include "epub/package/FlowingEPubExporter.h"
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 namespace Cli {
 
@@ -61,7 +60,19 @@ std::string Node::Path() const {
 }
 
 void JsonInput::Fail(const Node& node, const std::string& message) const {
-    throw InputError(source_ + ": " + node.Path() + ": " + message);
+    FailAt(Offset(node), node.Path(), message);
+}
+
+void JsonInput::FailAt(std::optional<size_t> offset, const std::string& path,
+                       const std::string& message) const {
+    const std::string where = document_ && offset ? ":" + document_->Position(*offset) : "";
+    throw InputError(source_ + where + ": " + path + ": " + message);
+}
+
+std::optional<size_t> JsonInput::Offset(const Node& node) const noexcept {
+    if (node.DetachedOffset())
+        return node.DetachedOffset();
+    return document_ ? document_->Offset(node.value) : std::nullopt;
 }
 
 void JsonInput::Expect(const Node& node, json::value_t type, const char* what) const {
@@ -153,20 +164,21 @@ Foundation::Counted<const Render::Colour> JsonInput::Colour(const Node& node) co
 fs::path JsonInput::ExistingFile(const Node& node) const {
     Expect(node, json::value_t::string, "a file name");
     const fs::path path = baseDir_ / node.value.get<std::string>();
-    std::error_code error;
-    if (!fs::is_regular_file(path, error))
-        Fail(node, "cannot read file \"" + path.string() + "\"");
+    try {
+        CheckReadable(path);
+    } catch (const InputError& e) {
+        Fail(node, e.what());
+    }
     return path;
 }
 
 std::string JsonInput::ReadFile(const Node& node) const {
     const fs::path path = ExistingFile(node);
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream data;
-    data << in.rdbuf();
-    if (!in)
-        Fail(node, "cannot read file \"" + path.string() + "\"");
-    return data.str();
+    try {
+        return ReadSystemFile(path);
+    } catch (const InputError& e) {
+        Fail(node, e.what());
+    }
 }
 
 std::string JsonInput::SafeName(const Node& node, std::string_view key) const {

@@ -1,6 +1,7 @@
 #pragma once
 // Reading checked values out of a JSON document: every mistake becomes an InputError that names
-// the file and the JSON path of the offending value.
+// the file, the line and column of the offending value, and its JSON path:
+//   FILE:LINE:COLUMN: $.stories[2].file: MESSAGE
 
 #include "host/foundation/Counted.h"
 #include "host/render/Colour.h"
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,7 +42,15 @@ public:
     bool Has(std::string_view key) const { return value.is_object() && value.contains(key); }
 
     std::string Path() const;
-    Node Detached() const { return {value, Path()}; }
+    // A node that may outlive its parent and value: it keeps the path and `offset`, where the
+    // value is in the text (JsonInput::Detach fills it in).
+    Node Detached(std::optional<size_t> offset) const {
+        Node node{value, Path()};
+        node.offset_ = offset;
+        return node;
+    }
+    // Where a detached node's value was.
+    std::optional<size_t> DetachedOffset() const noexcept { return offset_; }
 
 private:
     static constexpr size_t kNoIndex = static_cast<size_t>(-1);
@@ -52,6 +62,7 @@ private:
     std::string_view key_;
     size_t index_ = kNoIndex;
     std::string path_; // of a root or detached node
+    std::optional<size_t> offset_;
 };
 
 class JsonInput {
@@ -59,7 +70,17 @@ public:
     JsonInput(std::string source, std::filesystem::path baseDir)
         : source_(std::move(source)), baseDir_(std::move(baseDir)) {}
 
+    // Values are found in the text of `document` from now on, for messages; without it messages
+    // give the JSON path alone.
+    void Locate(const JsonDocument* document) noexcept { document_ = document; }
+
     [[noreturn]] void Fail(const Node& node, const std::string& message) const;
+    // As Fail, for a value met earlier: `offset` from Offset, `path` from Node::Path.
+    [[noreturn]] void FailAt(std::optional<size_t> offset, const std::string& path,
+                             const std::string& message) const;
+    // Where the node's value is in the text, if known; cheap enough to keep for every use.
+    std::optional<size_t> Offset(const Node& node) const noexcept;
+    Node Detach(const Node& node) const { return node.Detached(Offset(node)); }
     void Expect(const Node& node, JsonValue::value_t type, const char* what) const;
     void ExpectArray(const Node& node) const;
     void CheckFields(const Node& node, std::initializer_list<std::string_view> allowed) const;
@@ -87,6 +108,7 @@ public:
 private:
     std::string source_;
     std::filesystem::path baseDir_;
+    const JsonDocument* document_ = nullptr;
 };
 
 } // namespace Cli

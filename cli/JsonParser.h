@@ -3,13 +3,15 @@
 // is read: no document object is built on the way, and strings reach the handler as views.
 //
 // The handler has the methods below; any of the value methods may return false to stop.
-//   bool null(); bool boolean(bool); bool number_integer(int64_t); bool number_unsigned(uint64_t);
-//   bool number_float(double); bool string(std::string_view, bool inText);
+//   bool null(size_t end); bool boolean(bool, size_t end);
+//   bool number_integer(int64_t, size_t end); bool number_unsigned(uint64_t, size_t end);
+//   bool number_float(double, size_t end); bool string(std::string_view, bool inText, size_t end);
 //   bool key(std::string_view, bool inText, size_t end);
 //   bool start_object(size_t at); bool end_object(size_t end);
 //   bool start_array(size_t at); bool end_array(size_t end);
 //   void syntax_error(size_t offset, const std::string& message);   // at text[offset]
 //   void number_out_of_range(size_t offset, std::string_view token); // token starts at offset
+// Scalars and strings give the offset just past their last character (a string's closing quote).
 // A string is `inText` when it needed no decoding: the view is then a slice of the text, which
 // the handler may keep instead of a copy. `key` also gets the offset just past the key's closing
 // quote; containers give the offset of their opening bracket and the offset past their closing
@@ -42,6 +44,11 @@ inline size_t JsonOpeningQuote(std::string_view text, size_t end) {
             break;
     }
     return i;
+}
+
+// A character a JSON number may contain.
+inline bool IsJsonNumberChar(char c) {
+    return std::string_view("+-0123456789.eE").find(c) != std::string_view::npos;
 }
 
 // Whether `text` is UTF-8 throughout. ASCII goes by eight bytes at a time; every other sequence
@@ -120,19 +127,19 @@ private:
             stopped = !ok;
             return ok;
         }
-        bool Null() { return Pass(h.null()); }
-        bool Bool(bool value) { return Pass(h.boolean(value)); }
-        bool Int(int value) { return Pass(h.number_integer(value)); }
-        bool Uint(unsigned value) { return Pass(h.number_unsigned(value)); }
-        bool Int64(int64_t value) { return Pass(h.number_integer(value)); }
-        bool Uint64(uint64_t value) { return Pass(h.number_unsigned(value)); }
+        bool Null() { return Pass(h.null(End())); }
+        bool Bool(bool value) { return Pass(h.boolean(value, End())); }
+        bool Int(int value) { return Pass(h.number_integer(value, End())); }
+        bool Uint(unsigned value) { return Pass(h.number_unsigned(value, End())); }
+        bool Int64(int64_t value) { return Pass(h.number_integer(value, End())); }
+        bool Uint64(uint64_t value) { return Pass(h.number_unsigned(value, End())); }
         bool Double(double value) {
             if (std::isfinite(value))
-                return Pass(h.number_float(value));
+                return Pass(h.number_float(value, End()));
             // Some overflows come back as infinity rather than as an error.
             const size_t end = base + stream.Tell();
             size_t start = end;
-            while (start > 0 && IsNumberChar(text[start - 1]))
+            while (start > 0 && IsJsonNumberChar(text[start - 1]))
                 --start;
             stopped = true;
             h.number_out_of_range(start, text.substr(start, end - start));
@@ -141,7 +148,7 @@ private:
         bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
         bool String(const char* str, rapidjson::SizeType length, bool) {
             const auto [value, inText] = InText(str, length);
-            return (inText || Checked(value)) && Pass(h.string(value, inText));
+            return (inText || Checked(value)) && Pass(h.string(value, inText, End()));
         }
         bool Key(const char* str, rapidjson::SizeType length, bool) {
             const auto [value, inText] = InText(str, length);
@@ -151,6 +158,8 @@ private:
         bool EndObject(rapidjson::SizeType) { return Pass(h.end_object(PastClosing('}'))); }
         bool StartArray() { return Pass(h.start_array(Opening('['))); }
         bool EndArray(rapidjson::SizeType) { return Pass(h.end_array(PastClosing(']'))); }
+
+        size_t End() const { return base + stream.Tell(); }
 
         // The reader may call before or after taking the bracket, depending on its mode.
         size_t Opening(char bracket) const {
@@ -191,13 +200,9 @@ private:
         size_t StringStart() const { return JsonOpeningQuote(text, base + stream.Tell()); }
     };
 
-    static bool IsNumberChar(char c) {
-        return std::string_view("+-0123456789.eE").find(c) != std::string_view::npos;
-    }
-
     std::string_view NumberAt(size_t at) const {
         size_t end = at;
-        while (end < text_.size() && IsNumberChar(text_[end]))
+        while (end < text_.size() && IsJsonNumberChar(text_[end]))
             ++end;
         return text_.substr(at, end - at);
     }

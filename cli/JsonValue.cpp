@@ -135,35 +135,37 @@ public:
     JsonBuilder(JsonDocument& doc, std::string_view text, const std::string& sourceName,
                 const JsonDocument::Options& options)
         : doc_(doc), text_(text), sourceName_(sourceName), options_(options), cursor_(text.data()),
-          reported_(text.data()) {}
+          reported_(text.data()), located_(options.keepText != nullptr) {}
 
     const std::string& Error() const noexcept { return error_; }
 
-    bool null() { return Push(JsonValue()); }
-    bool boolean(bool value) {
-        JsonValue v = Make(JsonValue::value_t::boolean);
+    bool null(size_t end) { return Push(MakeScalar(JsonValue::value_t::null, end)); }
+    bool boolean(bool value, size_t end) {
+        JsonValue v = MakeScalar(JsonValue::value_t::boolean, end);
         v.data_.boolean = value;
         return Push(v);
     }
-    bool number_integer(int64_t value) {
-        JsonValue v = Make(JsonValue::value_t::number_integer);
+    bool number_integer(int64_t value, size_t end) {
+        JsonValue v = MakeScalar(JsonValue::value_t::number_integer, end);
         v.data_.integer = value;
         return Push(v);
     }
-    bool number_unsigned(uint64_t value) {
-        JsonValue v = Make(JsonValue::value_t::number_unsigned);
+    bool number_unsigned(uint64_t value, size_t end) {
+        JsonValue v = MakeScalar(JsonValue::value_t::number_unsigned, end);
         v.data_.unsignedInteger = value;
         return Push(v);
     }
-    bool number_float(double value) {
-        JsonValue v = Make(JsonValue::value_t::number_float);
+    bool number_float(double value, size_t end) {
+        JsonValue v = MakeScalar(JsonValue::value_t::number_float, end);
         v.data_.number = value;
         return Push(v);
     }
-    bool string(std::string_view value, bool inText) { return Push(MakeString(value, inText)); }
+    bool string(std::string_view value, bool inText, size_t end) {
+        return Push(MakeString(value, inText, end));
+    }
 
     bool start_object(size_t at) {
-        frames_.push_back({true, values_.size(), keys_.size(), {}, BeginItem(at)});
+        frames_.push_back({true, values_.size(), keys_.size(), {}, BeginItem(at), at});
         return true;
     }
     // `end` is just past the key's closing quote.
@@ -171,7 +173,7 @@ public:
         cursor_ = text_.data() + end;
         // Keys are copied even when they could stay in the text: every lookup reads them, and
         // the text's pages should stay given back until a value is read.
-        const JsonValue key = MakeString(value, false);
+        const JsonValue key = MakeString(value, false, kUnlocated);
         frames_.back().key = key.View();
         keys_.push_back({key, JsonOpeningQuote(text_, Offset()) + 1});
         return true;
@@ -187,7 +189,7 @@ public:
             const auto byKey = ka.key.View() <=> kb.key.View();
             return byKey != 0 ? byKey < 0 : ka.offset < kb.offset;
         });
-        auto* members = Allocate<JsonValue::Member>(count);
+        auto* members = Located<JsonValue::Member>(count, true, frame.start);
         for (size_t i = 0; i < count; ++i) {
             const KeyRecord& key = keys_[frame.firstKey + order[i]];
             if (i > 0 && members[i - 1].key.View() == key.key.View())
@@ -199,13 +201,14 @@ public:
         return Close(frame, members, count, end);
     }
     bool start_array(size_t at) {
-        frames_.push_back({false, values_.size(), keys_.size(), {}, BeginItem(at)});
+        frames_.push_back({false, values_.size(), keys_.size(), {}, BeginItem(at), at});
         return true;
     }
     bool end_array(size_t end) {
         const Frame frame = frames_.back();
         const size_t count = values_.size() - frame.firstValue;
-        auto* items = Allocate<JsonValue>(count);
+        // A non-empty array starts just before its first item.
+        auto* items = Located<JsonValue>(count, count == 0, frame.start);
         std::copy(values_.begin() + static_cast<std::ptrdiff_t>(frame.firstValue), values_.end(),
                   items);
         return Close(frame, items, count, end);
@@ -225,6 +228,7 @@ private:
         size_t firstKey;
         std::string_view key;  // the member being read
         bool separate = false; // an item of Options::separateItems
+        size_t start = 0;      // of the opening bracket
     };
     struct KeyRecord {
         JsonValue key;
@@ -235,6 +239,26 @@ private:
         JsonValue v;
         v.type_ = type;
         return v;
+    }
+
+    static JsonValue MakeScalar(JsonValue::value_t type, size_t end) {
+        JsonValue v = Make(type);
+        v.count_ = static_cast<uint32_t>(end);
+        v.endHigh_ = static_cast<uint8_t>(static_cast<uint64_t>(end) >> 32);
+        return v;
+    }
+
+    // `count` children with, when the document keeps its text and `withOffset`, the offset
+    // `at` just before them (JsonDocument::Offset reads it there).
+    template <class T> T* Located(size_t count, bool withOffset, size_t at) {
+        if (!located_ || !withOffset)
+            return Allocate<T>(count);
+        static_assert(alignof(T) <= sizeof(uint64_t));
+        char* block = static_cast<char*>(
+            AllocateBytes(sizeof(uint64_t) + count * sizeof(T), alignof(uint64_t)));
+        const uint64_t offset = at;
+        std::memcpy(block, &offset, sizeof offset);
+        return reinterpret_cast<T*>(block + sizeof(uint64_t));
     }
 
     size_t Offset() const noexcept { return static_cast<size_t>(cursor_ - text_.data()); }
@@ -292,13 +316,21 @@ private:
         nextBlock_ = kBlockSize;
     }
 
-    JsonValue MakeString(std::string_view value, bool inText) {
+    // `end` is past the closing quote; kUnlocated for a key, whose place nobody asks.
+    JsonValue MakeString(std::string_view value, bool inText, size_t end) {
         if (value.size() > UINT32_MAX)
             throw InputError(sourceName_ + ": a string is longer than 4 GiB");
         JsonValue v = Make(JsonValue::value_t::string);
         v.count_ = static_cast<uint32_t>(value.size());
         if (inText && options_.keepText) {
-            v.data_.text = value.empty() ? nullptr : value.data();
+            // Even an empty one points into the text, which tells where it is.
+            v.data_.text = value.data();
+            return v;
+        }
+        if (located_ && end != kUnlocated) {
+            char* text = Located<char>(value.size(), true, end);
+            std::memcpy(text, value.data(), value.size());
+            v.data_.text = text;
             return v;
         }
         char* text = static_cast<char*>(AllocateBytes(value.size(), 1));
@@ -357,12 +389,15 @@ private:
         return false;
     }
 
+    static constexpr size_t kUnlocated = static_cast<size_t>(-1);
+
     JsonDocument& doc_;
     std::string_view text_;
     const std::string& sourceName_;
     const JsonDocument::Options& options_;
     const char* cursor_;
     const char* reported_; // where progress was last told
+    bool located_;         // values remember where they are
     size_t used_ = 0, blockSize_ = 0;
     size_t nextBlock_ = kBlockSize;
     bool newBlock_ = false; // the next value starts a block
@@ -389,10 +424,67 @@ void JsonDocument::ReleaseItem(size_t index) noexcept {
         releaseText_(item.textBegin, item.textEnd);
 }
 
+std::optional<size_t> JsonDocument::Offset(const JsonValue& value) const noexcept {
+    if (!text_)
+        return std::nullopt;
+    using value_t = JsonValue::value_t;
+    const std::string_view text = textView_;
+    // A non-empty array starts before its first item, so go down to a value that knows.
+    size_t arrays = 0;
+    const JsonValue* v = &value;
+    for (; v->type_ == value_t::array && v->count_ > 0; v = v->data_.items)
+        ++arrays;
+    const auto before = [](const void* data) {
+        uint64_t at;
+        std::memcpy(&at, static_cast<const char*>(data) - sizeof at, sizeof at);
+        return static_cast<size_t>(at);
+    };
+    size_t at = 0;
+    switch (v->type_) {
+    case value_t::object:
+        at = before(v->data_.members);
+        break;
+    case value_t::array:
+        at = before(v->data_.items);
+        break;
+    case value_t::string: {
+        const auto address = reinterpret_cast<uintptr_t>(v->data_.text);
+        const auto first = reinterpret_cast<uintptr_t>(text.data());
+        if (address >= first && address <= first + text.size())
+            at = address - first - 1; // the opening quote
+        else
+            at = JsonOpeningQuote(text, before(v->data_.text));
+        break;
+    }
+    default: {
+        const size_t end = static_cast<size_t>(v->endHigh_) << 32 | v->count_;
+        at = end;
+        if (v->type_ == value_t::null || v->type_ == value_t::boolean)
+            at -= v->type_ == value_t::boolean && !v->data_.boolean ? 5 : 4;
+        else
+            while (at > 0 && IsJsonNumberChar(text[at - 1]))
+                --at;
+    }
+    }
+    for (; arrays > 0 && at > 0; --arrays) {
+        while (at > 0 && std::string_view(" \t\r\n").find(text[at - 1]) != std::string_view::npos)
+            --at;
+        if (at > 0)
+            --at; // the bracket
+    }
+    return at;
+}
+
+std::string JsonDocument::Position(size_t offset) const {
+    return Cli::Position(textView_, offset + 1);
+}
+
 JsonDocument JsonDocument::Parse(std::string_view text, const std::string& sourceName,
                                  const Options& options) {
     JsonDocument doc;
     doc.text_ = options.keepText;
+    if (options.keepText)
+        doc.textView_ = text;
     doc.releaseText_ = options.releaseText;
     doc.textChanged_ = options.textChanged;
     JsonBuilder builder(doc, text, sourceName, options);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,11 +59,17 @@ public:
 
 private:
     friend class JsonBuilder;
+    friend class JsonDocument;
     const JsonValue* Find(std::string_view key) const noexcept;
     const Member* FindMember(std::string_view key) const noexcept;
     std::string_view View() const noexcept { return {data_.text, count_}; }
 
     value_t type_;
+    // Where a value is in the text, when the document keeps it (JsonDocument::Offset): a scalar
+    // keeps the offset past its end in these bits and count_; an object, an empty array and a
+    // string copied out of the text keep theirs just before their arena data; a string left in
+    // the text and a non-empty array are found from their data.
+    uint8_t endHigh_ = 0;
     uint32_t count_ = 0; // bytes of a string, members or items of a container
     union Data {
         bool boolean;
@@ -74,6 +81,8 @@ private:
         const Member* members;
     } data_{};
 };
+
+static_assert(sizeof(JsonValue) == 16, "a value stays two words: documents hold millions");
 
 struct JsonValue::Member {
     JsonValue key;
@@ -144,6 +153,12 @@ public:
     // may not be what the file holds now nor what it held when parsed.
     bool TextChanged() const { return textChanged_ && textChanged_(); }
 
+    // Where `value`, one of this document's values still held, starts in the text: nothing when
+    // the document does not keep its text (Options::keepText).
+    std::optional<size_t> Offset(const JsonValue& value) const noexcept;
+    // "LINE:COLUMN" of the text at `offset`, counting code points from 1.
+    std::string Position(size_t offset) const;
+
 private:
     friend class JsonBuilder;
     struct Span {
@@ -159,6 +174,7 @@ private:
     std::vector<std::unique_ptr<char[], Unmap>> blocks_;
     std::vector<Span> items_; // of the separated array, by index
     std::shared_ptr<const void> text_;
+    std::string_view textView_; // the text parsed, when kept
     std::function<void(size_t, size_t)> releaseText_;
     std::function<bool()> textChanged_;
     JsonValue root_;

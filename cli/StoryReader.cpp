@@ -416,7 +416,7 @@ std::vector<StoryReader::CellPlace> StoryReader::PlaceCells(const Node& rows, in
                 }
             if (span.columns > 1 || span.rows > 1)
                 settings.merges.push_back({c, r, span});
-            cells.push_back({cell.Detached(), c, r});
+            cells.push_back({in_.Detach(cell), c, r});
             c += span.columns;
         }
     }

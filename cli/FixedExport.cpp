@@ -2,7 +2,6 @@
 
 #include "cli/DocumentReader.h"
 #include "cli/ExportCommand.h"
-#include "cli/FixedCheck.h"
 #include "cli/OutputFile.h"
 #include "epub/fixed/RenderTarget.h"
 #include "epub/package/OcfContainer.h"
@@ -14,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <optional>
 
 namespace Cli {
@@ -28,7 +26,8 @@ int32_t CssPixels(double points, double scale) {
     return static_cast<int32_t>(std::lround(points * scale));
 }
 
-void ExportPages(const FixedDocument& doc, EPub::Publication& publication) {
+void ExportPages(const FixedDocument& doc, EPub::Publication& publication,
+                 const Progress& progress) {
     // Every name is known before the first page: a link may lead to a later page.
     for (size_t i = 0; i < doc.pages.size(); ++i)
         for (const FixedAnchor& anchor : doc.pages[i].anchors)
@@ -53,6 +52,8 @@ void ExportPages(const FixedDocument& doc, EPub::Publication& publication) {
             landmarks |= 1u;
         if (!publication.Add(page, fp.label.view(), fp.spread, landmarks))
             throw ExportError("page " + std::to_string(i + 1) + " could not be written");
+        if (progress)
+            progress(i + 1, doc.pages.size());
     }
 }
 
@@ -90,7 +91,8 @@ void AddFileCover(const FixedDocument& doc, EPub::Publication& publication) {
 }
 
 void WritePublication(const FixedDocument& doc, const fs::path& target,
-                      Foundation::Counted<Foundation::ZipArchive> archive) {
+                      Foundation::Counted<Foundation::ZipArchive> archive,
+                      const Progress& progress) {
     const auto& s = *doc.settings;
     EPub::Publication publication(kRoot, StringT(target.string()), s.identifier, s.title,
                                   s.language);
@@ -101,7 +103,7 @@ void WritePublication(const FixedDocument& doc, const fs::path& target,
         AddFileCover(doc, publication);
     else if (doc.options->GetCoverPage() == CoverPage::DocumentPage)
         AddPageCover(doc, publication);
-    ExportPages(doc, publication);
+    ExportPages(doc, publication, progress);
     const double scale = PageScale(doc);
     EPub::FixedPackageInput in{
         s,
@@ -116,7 +118,7 @@ void WritePublication(const FixedDocument& doc, const fs::path& target,
 
 } // namespace
 
-void ExportFixedEPub(const FixedDocument& doc, const fs::path& target) {
+void ExportFixedEPub(const FixedDocument& doc, const fs::path& target, const Progress& progress) {
     std::optional<OutputFile> output;
     output.emplace(target);
     std::exception_ptr failure;
@@ -125,7 +127,7 @@ void ExportFixedEPub(const FixedDocument& doc, const fs::path& target) {
         auto archive = Foundation::ZipArchive::Create(output->Stream(), failure);
         if (!EPub::AddMimeType(*archive))
             throw ExportError("cannot start the publication");
-        WritePublication(doc, target, std::move(archive));
+        WritePublication(doc, target, std::move(archive), progress);
     } catch (const std::exception& e) {
         if (const std::string reason = output->StreamError(); !reason.empty())
             throw ExportError("cannot write \"" + target.string() + "\": " + reason);
@@ -141,38 +143,6 @@ void ExportFixedEPub(const FixedDocument& doc, const fs::path& target) {
         }
     }
     output->Commit();
-}
-
-int RunFixedLayout(const JsonDocument& tree, const std::string& input,
-                   const std::optional<std::string>& output, bool html, bool check) {
-    FixedDocument doc;
-    try {
-        doc = ReadUnchanged(tree, input, [&] { return ReadFixedDocument(tree.Root(), input); });
-    } catch (const InputError& e) {
-        std::cerr << "epubexport: " << e.what() << "\n";
-        return 2;
-    }
-    if (check) {
-        try {
-            return CheckFixedDocument(doc, input, std::cout) == 0 ? 0 : 1;
-        } catch (const std::exception& e) {
-            std::cerr << "epubexport: cannot check \"" << input << "\": " << e.what() << "\n";
-            return 2;
-        }
-    }
-    if (html || !output) {
-        std::cerr << "epubexport: " << input
-                  << ": a fixed-layout document (\"layout\": \"fixed\") has no plain XHTML form;"
-                     " export it with -o FILE.epub\n";
-        return 2;
-    }
-    try {
-        ExportFixedEPub(doc, *output);
-    } catch (const std::exception& e) {
-        std::cerr << "epubexport: " << e.what() << "\n";
-        return 1;
-    }
-    return 0;
 }
 
 } // namespace Cli

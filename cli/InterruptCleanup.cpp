@@ -1,6 +1,7 @@
 #include "cli/InterruptCleanup.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <set>
 
@@ -47,8 +48,10 @@ std::unique_lock<std::recursive_mutex> TemporaryFiles::Hold() {
 void TemporaryFiles::RemoveAll() {
     Registry& r = TheRegistry();
     const std::lock_guard lock(r.mutex);
-    for (const fs::path& file : r.files)
-        ::unlink(file.c_str());
+    // Backwards, so a folder's files go before the folder itself.
+    for (auto it = r.files.rbegin(); it != r.files.rend(); ++it)
+        if (::unlink(it->c_str()) != 0 && errno == EISDIR)
+            ::rmdir(it->c_str());
     r.files.clear();
 }
 

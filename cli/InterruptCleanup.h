@@ -12,8 +12,8 @@
 
 namespace Cli {
 
-// The process's temporary files. Register a file before creating it and forget it once it has
-// been renamed or removed.
+// The process's temporary files and folders. Register a file before creating it and forget it once
+// it has been renamed or removed.
 class TemporaryFiles {
 public:
     static void Add(const std::filesystem::path& path);

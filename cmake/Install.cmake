@@ -170,7 +170,13 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/epubexport.1.gz
 add_custom_target(epubexport_manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/epubexport.1.gz)
 install(FILES ${CMAKE_BINARY_DIR}/epubexport.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT Runtime)
-install(FILES docs/document-format.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT Runtime)
+install(FILES docs/document-format.md LICENSE CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        COMPONENT Runtime)
+# Shell completion: what `epubexport --print-completion bash|zsh` prints (tests/cli checks so).
+install(FILES cli/completions/epubexport.bash RENAME epubexport
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT Runtime)
+install(FILES cli/completions/_epubexport
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions COMPONENT Runtime)
 
 # --- Debian packages: `cpack -G DEB` in the build folder gives epubexport (the tool) and
 # libepubexport-dev (archive, headers, CMake and pkg-config files).

@@ -70,7 +70,7 @@ protected:
         return meta;
     }
 
-    std::vector<std::string> Check(const std::string& json, int status = 1) {
+    std::vector<std::string> Check(const std::string& json, int status = 3) {
         WriteFileBytes(dir_ / "book.json", json);
         std::vector<std::string> lines;
         EXPECT_EQ(Run("--check book.json", &lines), status) << ReadFileBytes(dir_ / "stderr.txt");

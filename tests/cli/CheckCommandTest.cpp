@@ -46,7 +46,7 @@ const char* const WithFindings = R"({
 TEST_F(CheckTool, ListsEachProblemOnceOnItsOwnLine) {
     Write("book.json", WithFindings);
     const Result r = Run("--check book.json");
-    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.status, 3) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_THAT(
         r.lines,
@@ -122,7 +122,7 @@ TEST_F(CheckTool, EveryUnsupportedFeatureIsFoundOnce) {
  ]}]}
 )JSON");
     const Result r = Run("--check all.json");
-    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.status, 3) << r.err;
     std::vector<std::string> messages;
     for (const std::string& line : r.lines)
         messages.push_back(line.substr(line.rfind(": ") + 2));

@@ -92,7 +92,7 @@ TEST_F(FixedTool, CheckListsTextLostToRasterisingAndExitsAsForReflowable) {
              "lines": [{"x": 20, "y": 40, "text": "Faded"}]}]})"));
     const ToolTest::Output found = Capture("--check " + Quote(blended));
     const auto& lines = found.lines;
-    EXPECT_EQ(found.status, 1);
+    EXPECT_EQ(found.status, 3);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], blended + ": page 1, text \"Under \\\"the\\\" sea second line\": Text is "
                                   "rasterised with the artwork around it (kept as invisible text)");

@@ -85,6 +85,18 @@ TEST_F(Conventions, StandardInputToStandardOutputForEveryLayout) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
+TEST_F(Conventions, AnInterruptionRemovesTheCopyOfStandardInput) {
+    // Standard input stays open (the shell holds the FIFO's other end) until the copy is
+    // there; then SIGTERM.
+    const ToolTest::Result r =
+        Shell("mkfifo in && exec 3<>in && { TOOL - -o out.epub <in & pid=$!; } && "
+              "for i in $(seq 400); do [ -n \"$(ls tmp)\" ] && break; sleep 0.05; done; "
+              "ls tmp >seen; kill -TERM $pid; wait $pid; echo $? >status; exec 3>&-");
+    EXPECT_NE(Read(dir_ / "seen"), "") << r.err;
+    EXPECT_EQ(Read(dir_ / "status"), "143\n"); // ended by the signal, as without the cleanup
+    EXPECT_TRUE(TemporaryFolderEmpty());
+}
+
 TEST_F(Conventions, EachOutcomeHasItsOwnExitStatus) {
     Write("book.json", kBook);
     Write("lossy.json", R"({"stories": [{"file": "a.xhtml", "paragraphs": [

@@ -7,6 +7,7 @@
 
 namespace {
 
+using ToolTest::Result;
 using ToolTest::Tool;
 
 class LibraryBehaviour : public Tool {

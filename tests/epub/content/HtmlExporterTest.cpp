@@ -65,13 +65,13 @@ TEST(HtmlExporter, AnEmbedderRunsTheAccessibilityCheckItself) {
     HtmlExporter exporter(book.settings, book.options);
     const auto story = book.Story("No heading here.");
     std::vector<StoryError> errors;
-    AccessibilityCheck(exporter, *book.styles, {{story}}).AddFindings(0, errors);
+    AccessibilityCheck(exporter, *book.styles, {{story, false, {}}}).AddFindings(0, errors);
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.front().messages.front(), NoHeadingsMessage());
 
     book.settings->reportAccessibility = false;
     errors.clear();
-    AccessibilityCheck(exporter, *book.styles, {{story}}).AddFindings(0, errors);
+    AccessibilityCheck(exporter, *book.styles, {{story, false, {}}}).AddFindings(0, errors);
     EXPECT_TRUE(errors.empty());
 }
 

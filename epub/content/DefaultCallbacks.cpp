@@ -1,6 +1,7 @@
 #include "epub/content/DefaultCallbacks.h"
 
 #include "epub/content/HtmlExporter.h"
+#include "epub/package/EntryName.h"
 
 #include "host/foundation/DataSource.h"
 #include "host/text/NoteAtt.h"
@@ -20,16 +21,6 @@ bool IsPicture(Raster::FileType type) {
     using Raster::FileType;
     return type == FileType::JPEG || type == FileType::PNG || type == FileType::GIF ||
            type == FileType::SVG;
-}
-
-// "pictures/Cat photo.jpg" gives "Cat photo": the image store adds its own extension.
-StringT FileStem(std::string_view path) {
-    const size_t slash = path.find_last_of("/\\");
-    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string_view::npos && dot > 0)
-        name = name.substr(0, dot);
-    return StringT(name);
 }
 
 } // namespace

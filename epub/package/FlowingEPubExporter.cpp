@@ -6,6 +6,7 @@
 #include "epub/content/TextEncoding.h"
 #include "epub/package/CoverDocument.h"
 #include "epub/package/CoverImage.h"
+#include "epub/package/EntryName.h"
 #include "epub/package/PackageDocument.h"
 #include "epub/package/PackageText.h"
 #include "host/foundation/ApplicationVersion.h"
@@ -22,16 +23,6 @@ namespace {
 
 constexpr std::string_view kNavHead = "<?xml version='1.0' encoding='utf-8' standalone='yes'?>\n";
 constexpr int kCoverJPEGQuality = 90;
-
-// "pictures/Cat photo.jpg" gives "Cat photo".
-StringT FileStem(std::string_view path) {
-    const size_t slash = path.find_last_of("/\\");
-    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string_view::npos && dot > 0)
-        name = name.substr(0, dot);
-    return StringT(name);
-}
 
 // The identifier is the font key's source too, so it is settled before the style sheet part
 // computes the key.

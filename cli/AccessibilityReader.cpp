@@ -1,6 +1,6 @@
 #include "cli/AccessibilityReader.h"
 
-#include "cli/NameRules.h"
+#include "epub/package/NameRules.h"
 
 #include <algorithm>
 #include <iterator>
@@ -8,6 +8,9 @@
 #include <string_view>
 
 namespace Cli {
+
+using EPub::FoldCase;
+using EPub::IsAbsoluteUrl;
 namespace {
 
 using Foundation::Counted;
@@ -60,10 +63,14 @@ Counted<EPub::AccessibilityMetadata> ReadAccessibility(const JsonInput& in, cons
         static constexpr std::string_view levels[] = {
             "none", "WCAG20A", "WCAG20AA", "WCAG20AAA", "WCAG21A", "WCAG21AA", "WCAG21AAA"};
         const std::string level = in.String(node, "conformance");
+        if (level == "derive") {
+            metadata->SetConformanceDerived(true);
+            return metadata;
+        }
         const auto* found = std::find(std::begin(levels), std::end(levels), level);
         if (found == std::end(levels))
             in.Fail(node.Field("conformance"),
-                    "unknown level \"" + level + "\" (WCAG20A ... WCAG21AAA, or none)");
+                    "unknown level \"" + level + "\" (WCAG20A ... WCAG21AAA, derive or none)");
         metadata->SetConformance(
             static_cast<EPub::AccessibilityConformance>(found - std::begin(levels)));
     }

@@ -1,6 +1,6 @@
 #include "cli/AttributeReader.h"
 
-#include "cli/NameRules.h"
+#include "epub/package/NameRules.h"
 #include "host/text/AnchorData.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/Language.h"
@@ -10,6 +10,9 @@
 #include <map>
 
 namespace Cli {
+
+using EPub::IsFollowableUrl;
+using EPub::IsLanguageTag;
 
 using Foundation::Counted;
 using Foundation::StringT;

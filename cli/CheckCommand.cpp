@@ -1,7 +1,6 @@
 #include "cli/CheckCommand.h"
 
-#include "cli/AccessibilityCheck.h"
-#include "cli/HostServices.h"
+#include "epub/content/AccessibilityCheck.h"
 #include "epub/content/HtmlExporter.h"
 #include "host/text/AnchoredFrame.h"
 #include "host/text/NoteAtt.h"
@@ -106,12 +105,17 @@ std::string Locate(const EPub::StoryError& error, const StoryLocations& location
 
 size_t CheckDocument(const Document& doc, const std::string& sourceName, std::ostream& out) {
     EPub::HtmlExporter exporter(doc.settings, doc.options);
-    HostServices host;
-    host.Install(exporter);
 
     // Shared across stories, so that a style is reported where it is first used only.
     std::vector<Counted<const Text::Style>> validated;
-    const AccessibilityCheck accessibility(doc, exporter);
+    std::vector<EPub::AccessibilityCheck::CheckedStory> checked;
+    for (const StoryEntry& entry : doc.stories) {
+        const bool pages = !entry.marks.pages.empty();
+        checked.push_back(
+            {entry.story, pages,
+             pages ? entry.marks.PositionOf(*entry.marks.pages.front().anchor) : Text::StoryPos()});
+    }
+    const EPub::AccessibilityCheck accessibility(exporter, *doc.styles, std::move(checked));
     size_t lines = 0;
     for (const Readers::ReaderFinding& finding : doc.findings) {
         out << Escape(sourceName, false) << ": " << Escape(finding.where, false) << ": "

@@ -4,11 +4,11 @@
 
 #include "cli/AccessibilityReader.h"
 
-#include "cli/NameRules.h"
 #include "epub/content/Landmark.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/PageSource.h"
 #include "epub/package/FlowingEPubExporter.h"
+#include "epub/package/NameRules.h"
 #include "epub/package/PackageText.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/DynamicBitmap.h"
@@ -31,6 +31,10 @@
 #include <string_view>
 
 namespace Cli {
+
+using EPub::FoldCase;
+using EPub::IsLanguageTag;
+using EPub::IsPlainCssIdentifier;
 namespace {
 
 using json = JsonValue;
@@ -142,7 +146,7 @@ void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
 void Reader::ReadOptions(const Node& node, Document& doc) const {
     CheckFields(node, {"generateCSS", "preserveLocalOverrides", "removeLineBreaks",
                        "convertBulletLists", "convertNumberedLists", "excludeTocPageNumbers",
-                       "includePageList", "splitStories", "resolution"});
+                       "includePageList", "splitStories", "allNotesInline", "resolution"});
     auto& o = *doc.options;
     o.SetGenerateCSS(Bool(node, "generateCSS", o.IsGenerateCSS()));
     o.SetPreserveLocalOverrides(Bool(node, "preserveLocalOverrides", o.IsPreserveLocalOverrides()));
@@ -154,6 +158,7 @@ void Reader::ReadOptions(const Node& node, Document& doc) const {
     auto& s = *doc.settings;
     s.includePageList = Bool(node, "includePageList", s.includePageList);
     s.splitStories = Bool(node, "splitStories", s.splitStories);
+    s.allNotesInline = Bool(node, "allNotesInline", s.allNotesInline);
     const double dpi = Number(node, "resolution", 72.0);
     if (!(dpi >= 1 && dpi <= 100000))
         Fail(node.Field("resolution"), "must be between 1 and 100000");
@@ -202,13 +207,15 @@ void Reader::ReadProfiles(const Node& node, Raster::ICCProfileSet& profiles) con
 void Reader::ReadCover(const Node& node, Document& doc) const {
     CheckFields(node, {"image", "altText"});
     const Node image = Required(node, "image");
-    auto bitmap = Raster::DecodeImage(ReadFile(image));
-    if (!bitmap)
+    const fs::path path = ExistingFile(image);
+    if (!Raster::DecodeImage(ReadFile(image)))
         Fail(image, "\"" + String(node, "image") + "\" is not a JPEG, PNG or GIF image");
-    doc.settings->coverImage = std::move(bitmap);
-    doc.settings->coverImageName = "Cover";
+    // The library copies the file's own bytes and takes its name.
+    doc.settings->coverSource =
+        Foundation::MakeCounted<Foundation::FileDataSource>(StringT(path.string()));
     doc.options->SetCoverPageType(EPub::CoverPageType::Image);
-    doc.options->SetCoverPageAltText(String(node, "altText", "Cover"));
+    // Without one, the library names the picture in the publication's language.
+    doc.options->SetCoverPageAltText(StringT(String(node, "altText")));
 }
 
 void Reader::ReadFonts(const Node& node, Document& doc) const {

@@ -1,12 +1,10 @@
 #include "cli/ExportCommand.h"
 
 #include "cli/FolderExporter.h"
-#include "cli/HostServices.h"
-#include "cli/NameRules.h"
 #include "cli/OutputFile.h"
 #include "epub/content/Article.h"
-#include "epub/package/EntryName.h"
 #include "epub/package/FlowingEPubExporter.h"
+#include "epub/package/NameRules.h"
 #include "host/foundation/FontCache.h"
 
 #include <map>
@@ -15,6 +13,8 @@
 #include <system_error>
 
 namespace Cli {
+
+using EPub::FoldCase;
 namespace {
 
 namespace fs = std::filesystem;
@@ -51,35 +51,17 @@ EPub::Article MakeArticle(const Document& doc, const Unit& unit) {
     return article;
 }
 
-// A story's name as an entry: readers and checkers expect content documents to end in ".xhtml".
-StringT StoredStoryName(const StringT& name) {
-    StringT stored = EPub::EntryName(name.view());
-    if (!stored.EndsWith(".xhtml"))
-        stored += ".xhtml";
-    return stored;
-}
-
-// The document with the names its stories take in the container: what an entry name cannot
-// hold becomes "_", ".xhtml" is added where it is missing, and a name that then meets another
-// story's or one the package writes itself (ASCII case ignored) is numbered ("a_b-2.xhtml").
-// Names that need no change keep theirs, whatever their order.
+// The document with the names its stories take in the container (the library's rules).
 Document WithEntryNames(const Document& doc) {
     Document mapped = doc;
-    std::set<std::string> taken{"toc.xhtml", "cover.xhtml", "package.opf"};
+    std::vector<StringT> given;
     for (const StoryEntry& entry : doc.stories)
-        if (StoredStoryName(entry.fileName) == entry.fileName)
-            taken.insert(FoldCase(entry.fileName.view()));
+        given.push_back(entry.fileName);
+    const std::vector<StringT> stored = EPub::StoredDocumentNames(given);
     std::map<std::string, StringT> renamed; // an article's parts share their name
-    for (StoryEntry& entry : mapped.stories) {
-        const StringT name = StoredStoryName(entry.fileName);
-        if (name == entry.fileName)
-            continue;
-        auto [it, added] = renamed.emplace(entry.fileName.str(), name);
-        if (added) {
-            for (int n = 2; !taken.insert(FoldCase(it->second.view())).second; ++n)
-                it->second = EPub::NumberedName(name.view(), n);
-        }
-        entry.fileName = it->second;
+    for (size_t i = 0; i < stored.size(); ++i) {
+        renamed.emplace(mapped.stories[i].fileName.str(), stored[i]);
+        mapped.stories[i].fileName = stored[i];
     }
     for (ArticleEntry& article : mapped.articles)
         if (const auto it = renamed.find(article.fileName.str()); it != renamed.end())
@@ -116,7 +98,7 @@ void CheckDocumentNames(const Document& doc, const std::vector<Unit>& units,
             const std::string name = chunk.name.str();
             const bool reserved =
                 epub ? EPub::IsReservedDocumentName(name, EPub::StreamType::Content)
-                     : FoldCase(name) == "styles.css" || FoldCase(name) == "images.css";
+                     : EPub::IsReservedHtmlName(name, EPub::StreamType::Content);
             if (reserved)
                 throw InputError(where + "the document name \"" + name +
                                  "\" is taken by the output itself");
@@ -203,7 +185,9 @@ void RunEPub(EPub::FlowingEPubExporter& exporter, const Document& doc,
     AddTableOfContents(exporter, doc);
     ExportUnits(exporter, doc, progress, [&] { return exporter.GetLastError(); });
     if (!exporter.End())
-        throw ExportError("cannot finish the publication");
+        throw ExportError("cannot finish the publication" +
+                          (exporter.GetLastError().empty() ? std::string()
+                                                           : ": " + exporter.GetLastError().str()));
 }
 
 void UseFonts(EPub::HtmlExporter& exporter, const Document& doc) {
@@ -216,8 +200,6 @@ void UseFonts(EPub::HtmlExporter& exporter, const Document& doc) {
 void CheckSplitNames(const Document& original) {
     const Document doc = WithEntryNames(original);
     EPub::HtmlExporter exporter(doc.settings, doc.options);
-    HostServices host;
-    host.Install(exporter);
     const std::vector<Unit> units = Units(doc);
     std::vector<std::vector<EPub::StoryChunk>> chunks;
     for (const Unit& unit : units)
@@ -230,8 +212,6 @@ void ExportEPub(const Document& original, const fs::path& target, const Progress
     std::optional<OutputFile> output;
     {
         EPub::FlowingEPubExporter exporter(doc.settings, doc.options);
-        HostServices host;
-        host.Install(exporter);
         UseFonts(exporter, doc);
         Register(exporter, doc, true);
         output.emplace(target);
@@ -260,8 +240,6 @@ void ExportHtml(const Document& doc, const fs::path& dir, const Progress& progre
     if (error)
         throw ExportError("cannot create folder \"" + dir.string() + "\": " + error.message());
     FolderExporter exporter(doc.settings, doc.options, dir);
-    HostServices host;
-    host.Install(exporter);
     UseFonts(exporter, doc);
     Register(exporter, doc, false);
     try {

@@ -111,7 +111,8 @@ void WritePublication(const FixedDocument& doc, const fs::path& target,
         Foundation::ApplicationVersion::GetCurrent().ToString(),
         [] { return Foundation::ToString(Foundation::TimeStamp::GetCurrent(), 3, true); },
         CssPixels(doc.pages[0].width, scale),
-        CssPixels(doc.pages[0].height, scale)};
+        CssPixels(doc.pages[0].height, scale),
+        {}};
     if (!EPub::WriteFixedPackage(publication, in))
         throw ExportError("the package documents could not be written");
 }

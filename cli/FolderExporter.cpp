@@ -28,17 +28,16 @@ FolderExporter::~FolderExporter() {
 }
 
 Foundation::Counted<Foundation::OutStream>
-FolderExporter::BeginStream(const Foundation::StringT& name, StreamType) {
+FolderExporter::BeginStream(const Foundation::StringT& name, StreamType type) {
     const fs::path final = folder_ / name.str();
     const auto fail = [&](const std::string& why) -> Foundation::Counted<Foundation::OutStream> {
         if (failure_.empty())
             failure_ = "cannot write \"" + final.string() + "\": " + why;
         return nullptr;
     };
-    if (!EPub::IsSafeDocumentName(name.view()))
-        return fail("the name leaves the folder");
-    if (!names_.insert(name.str()).second)
-        return fail("it is written twice");
+    // The library's own rules, as for any embedder.
+    if (!AcceptStreamName(name, type))
+        return fail(GetLastError().str());
     std::error_code error;
     fs::create_directories(final.parent_path(), error);
     if (error)

@@ -40,7 +40,6 @@ private:
 
     std::filesystem::path folder_;
     std::vector<File> files_;
-    std::set<std::string> names_;
     std::string failure_; // the first file that could not be opened
 };
 

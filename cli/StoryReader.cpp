@@ -1,7 +1,7 @@
 #include "cli/StoryReader.h"
 
-#include "cli/NameRules.h"
 #include "cli/SvgCheck.h"
+#include "epub/package/NameRules.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/raster/ImageFile.h"
 #include "host/render/RenderTags.h"
@@ -14,6 +14,8 @@
 #include <limits>
 
 namespace Cli {
+
+using EPub::IsPlainCssIdentifier;
 
 using Foundation::Counted;
 using Foundation::StringT;

@@ -14,6 +14,9 @@ set(EPUB_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/${EPUB_PACKAGE_NAME})
 set(EPUB_PUBLIC_HEADERS
     epub/package/FlowingEPubExporter.h
     epub/content/Article.h
+    epub/content/AccessibilityCheck.h
+    epub/content/GeneratedTexts.h
+    epub/package/NameRules.h
     epub/options/ExportSettings.h
     epub/options/FlowingEPubOptions.h
     epub/options/AccessibilityMetadata.h

@@ -242,6 +242,7 @@ bool ContentWriter::ExportStoryChunk(const Counted<const Text::Story>& story,
                                      const StoryChunk& chunk, OutStream& out,
                                      const StringT& fileName, bool nested) {
     ExportState state;
+    state.nested = nested;
     const Text::StoryPos begin = chunk.range.begin();
     if (host_.Callbacks().numberer)
         state.numberer = host_.Callbacks().numberer(chunk.GetOriginalPos(begin));
@@ -255,10 +256,18 @@ bool ContentWriter::ExportStoryChunk(const Counted<const Text::Story>& story,
         ok = ExportRun(chunk, out, fileName, pos, state, landmark);
     OpenLandmark(out, state, landmark, Landmark::None);
     state.lists.CloseAll(out);
+    FlushInlineNotes(out, state);
     // Notes of nested text (cells, frames, notes) follow the story that holds it.
     if (ok && !nested && chunk.range.end() >= story->GetTerminator())
         notes_->FlushEndnotes(out, story.get(), chunk.name);
     return ok;
+}
+
+// With all notes inline, the notes of a paragraph follow it, at the first place outside any list
+// (a list may hold nothing but its items); nested text leaves them to the block that holds it.
+void ContentWriter::FlushInlineNotes(OutStream& out, const ExportState& state) {
+    if (notes_->AllNotesInline() && !state.nested && !state.lists.IsOpen())
+        notes_->FlushFootnotes(out);
 }
 
 // The landmark the run's table-of-contents or index mark asks for.
@@ -351,6 +360,7 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
         }
         state.previousParagraphAtts = state.paragraphAtts;
         pos = paraEnd;
+        FlushInlineNotes(out, state);
     }
     if (div) {
         // A section opened inside the wrapper ends with it.
@@ -456,9 +466,8 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     if (!SameLanguage(language, chunkLanguage))
         open += " xml:lang=\"" + std::string(XMLEncode(language->GetId().view()).view()) + "\"";
     const RangeNotes& ranges = notes_->Ranges();
-    const Text::StoryPos noteBody = notes_->AllNotesInline() || ranges.IsEmpty()
-                                        ? paragraph.end()
-                                        : ranges.FindBody(begin, paragraph.end());
+    const Text::StoryPos noteBody =
+        ranges.IsEmpty() ? paragraph.end() : ranges.FindBody(begin, paragraph.end());
     const RangeNoteRecord* bodyNote =
         noteBody < paragraph.end()
             ? ranges.Find(noteBody.GetGlyph().As<Text::RangeNoteBodyGlyph>()->GetNote().get())

@@ -81,6 +81,7 @@ private:
     bool ExportRun(const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,
                    Text::StoryPos& pos, ExportState& state, Landmark& openLandmark);
     Landmark RunLandmark(const Text::ParagraphAtts& atts) const;
+    void FlushInlineNotes(Foundation::OutStream& out, const ExportState& state);
     void OpenLandmark(Foundation::OutStream& out, ExportState& state, Landmark& open,
                       Landmark landmark);
     bool ExportParagraph(const StoryChunk& chunk, Foundation::OutStream& out,

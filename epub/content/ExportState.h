@@ -20,6 +20,7 @@ struct ExportState {
     Foundation::Counted<Text::Numberer> numberer;
     Text::StoryPos nextPagePos;
     bool pageMarkersOn = false; // off for nested content: cells, notes
+    bool nested = false;        // cells, frames and notes
     int currentPage = -1;
     int lastPage = -1;
     // The decoration wrapper around the current run of paragraphs (empty: none), and the

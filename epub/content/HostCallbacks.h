@@ -18,8 +18,9 @@ namespace EPub {
 using Foundation::Counted;
 using Foundation::StringT;
 
-// What the exporter asks of the host; set them before an export. Calling one that is empty
-// throws std::bad_function_call.
+// What the exporter asks of the host. An exporter starts with every callback set to its default
+// (DefaultCallbacks.h; docs/library.md lists them); replace those the application answers
+// differently. One left or set empty means its default, never a skipped question.
 struct HostCallbacks {
     // Writes an anchored frame (usually through HtmlExporter::ExportFrame).
     std::function<void(const Text::PinGlyph&, const Text::StoryPos&)> writeFrame;
@@ -38,7 +39,8 @@ struct HostCallbacks {
     // The text of a cross reference.
     std::function<std::u32string(const Text::CrossReferenceGlyph&, const Text::StoryPos&)>
         crossReferenceText;
-    // (key, language, default text) -> the text to show.
+    // (key, language, text) -> the text to show: `text` is the library's own, already in
+    // `language` when its table knows it (GeneratedTexts.h).
     std::function<StringT(const StringT&, const Text::Language*, const StringT&)> localise;
 };
 

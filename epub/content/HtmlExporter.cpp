@@ -3,14 +3,19 @@
 #include "epub/content/PageMarkers.h"
 
 #include "epub/content/ContentWriter.h"
+#include "epub/content/DefaultCallbacks.h"
 #include "epub/content/FigureWriter.h"
+#include "epub/content/GeneratedTexts.h"
 #include "epub/content/TableWriter.h"
 #include "epub/content/TextEncoding.h"
+#include "epub/package/NameRules.h"
 #include "epub/package/PackageText.h"
 #include "host/foundation/FileStream.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace EPub {
 
@@ -80,13 +85,38 @@ private:
 
 HtmlExporter::HtmlExporter(Counted<ExportSettings> settings,
                            Counted<const FlowingEPubOptions> options)
-    : StyleSheet(std::move(settings), std::move(options)) {}
+    : StyleSheet(std::move(settings), std::move(options)),
+      defaults_(std::make_unique<DefaultCallbacks>()) {
+    defaultCallbacks_ = defaults_->Make(*this);
+    callbacks_ = defaultCallbacks_;
+}
 
 HtmlExporter::~HtmlExporter() = default;
 
+// A callback the host emptied means the default, wherever the writer looks.
+void HtmlExporter::FillEmptyCallbacks() {
+    auto fill = [](auto& callback, const auto& fallback) {
+        if (!callback)
+            callback = fallback;
+    };
+    HostCallbacks& c = callbacks_;
+    const HostCallbacks& d = defaultCallbacks_;
+    fill(c.writeFrame, d.writeFrame);
+    fill(c.isFrameImage, d.isFrameImage);
+    fill(c.writeItem, d.writeItem);
+    fill(c.isItemImage, d.isItemImage);
+    fill(c.validateFrame, d.validateFrame);
+    fill(c.noteNumber, d.noteNumber);
+    fill(c.numberer, d.numberer);
+    fill(c.crossReferenceText, d.crossReferenceText);
+    fill(c.localise, d.localise);
+}
+
 ContentWriter& HtmlExporter::Writer() {
+    FillEmptyCallbacks();
     if (!writer_)
         writer_ = std::make_unique<ContentWriter>(*this);
+    writer_->SetAllNotesInline(settings_->allNotesInline);
     return *writer_;
 }
 
@@ -102,9 +132,46 @@ bool HtmlExporter::Start(const StringT&, Counted<Foundation::OutStreamSeekable>)
     return true;
 }
 
-Counted<Foundation::OutStream> HtmlExporter::BeginStream(const StringT& name, StreamType) {
-    return Foundation::FastFileOutStream::Create(DirectoryOf(rootFilename_) + name,
-                                                 kFileBufferSize);
+Counted<Foundation::OutStream> HtmlExporter::BeginStream(const StringT& name, StreamType type) {
+    if (!AcceptStreamName(name, type))
+        return nullptr;
+    const std::filesystem::path target =
+        std::filesystem::path(DirectoryOf(rootFilename_).str()) / name.str();
+    // Names may hold subfolders ("sub/b.xhtml").
+    std::error_code error;
+    if (target.has_parent_path())
+        std::filesystem::create_directories(target.parent_path(), error);
+    if (error) {
+        lastError_ = StringT::Format("cannot create folder \"%1\": %2",
+                                     target.parent_path().string(), error.message());
+        return nullptr;
+    }
+    auto out = Foundation::FastFileOutStream::Create(StringT(target.string()), kFileBufferSize);
+    if (!out)
+        lastError_ = StringT::Format("cannot write \"%1\"", target.string());
+    return out;
+}
+
+bool HtmlExporter::AcceptStreamName(const StringT& name, StreamType type) {
+    if (!IsSafeDocumentName(name.view())) {
+        lastError_ =
+            StringT::Format("document name \"%1\" would leave the output's content folder", name);
+        return false;
+    }
+    if (IsReservedName(name.view(), type)) {
+        lastError_ = StringT::Format("document name \"%1\" is taken by the output itself", name);
+        return false;
+    }
+    // Names that differ only in ASCII case are one file on many file systems and zip readers.
+    if (!streamNames_.insert(FoldCase(name.view())).second) {
+        lastError_ = StringT::Format("document \"%1\" is written twice", name);
+        return false;
+    }
+    return true;
+}
+
+bool HtmlExporter::IsReservedName(std::string_view name, StreamType type) const {
+    return IsReservedHtmlName(name, type);
 }
 
 bool HtmlExporter::WriteStyleSheet(const Counted<Foundation::OutStream>& stream) {
@@ -193,7 +260,7 @@ void HtmlExporter::EndSection(Foundation::OutStream& stream) {
     if (!section.labelId.empty() && !section.labelUsed) {
         const LandmarkInfo& info = GetLandmarkInfo(section.landmark);
         stream << "<span id=\"" << section.labelId << "\" hidden=\"hidden\">"
-               << XMLEncode(Localise(StringT(info.styleName), StringT(info.displayName)).view())
+               << XmlText(Localise(StringT(info.styleName), StringT(info.displayName)).view())
                << "</span>\n";
     }
     if (!section.labelId.empty())
@@ -228,7 +295,15 @@ void HtmlExporter::AddLanguageCounts(
 
 StringT HtmlExporter::Localise(const StringT& key, const StringT& defaultText) const {
     const Counted<const Text::Language> language = GetPublicationLanguage();
-    return callbacks_.localise(key, language.get(), defaultText);
+    return LocaliseIn(language.get(), key, defaultText);
+}
+
+StringT HtmlExporter::LocaliseIn(const Text::Language* language, const StringT& key,
+                                 const StringT& defaultText) const {
+    StringT text = GeneratedText(key.view(), language ? language->GetId().view() : "");
+    if (text.empty())
+        text = defaultText;
+    return callbacks_.localise ? callbacks_.localise(key, language, text) : text;
 }
 
 Counted<const Text::Language> HtmlExporter::GetPublicationLanguage() const {

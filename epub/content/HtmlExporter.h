@@ -25,11 +25,14 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace EPub {
 
 class ContentWriter;
+class DefaultCallbacks;
 struct Article;
 struct StoryError;
 struct ExportState;
@@ -61,7 +64,12 @@ public:
     virtual bool Start(const StringT& path, Counted<Foundation::OutStreamSeekable> stream);
     virtual bool End();
     virtual void Abort() {}
+    // Plain XHTML: the file `name` beside the root file, subfolders created. Refuses (null, and
+    // GetLastError says why) a name that leaves that folder, one the output writes itself and
+    // one already written, ASCII case ignored.
     virtual Counted<Foundation::OutStream> BeginStream(const StringT& name, StreamType type);
+    // Why the last document, picture or style sheet could not be written; empty when none failed.
+    const StringT& GetLastError() const noexcept { return lastError_; }
     virtual StringT GetInternalCssPath() const { return "styles.css"; }
     virtual StringT GetImageCssPath() const { return "images.css"; }
     virtual std::vector<StringT> GetAllCssPaths() const { return {"styles.css", "images.css"}; }
@@ -131,7 +139,11 @@ public:
                          const Consolidated<Text::GlyphAtts>& atts) const;
     StringT RegisterTextStyleClass(const StringT& styleName) override;
 
+    // The library's text for `key` in the publication's language (or `language`'s), as the
+    // host's localise callback, when set, changes it; `defaultText` for a key it does not know.
     StringT Localise(const StringT& key, const StringT& defaultText) const override;
+    StringT LocaliseIn(const Text::Language* language, const StringT& key,
+                       const StringT& defaultText) const;
     Counted<const Text::Language> GetPublicationLanguage() const override;
 
     // Validation: formatting of a story that the XHTML and CSS cannot express, appended to
@@ -160,6 +172,15 @@ public:
 
 protected:
     ContentWriter& Writer();
+    // The checks BeginStream applies to every name, for exporters that write elsewhere; false,
+    // with the reason in GetLastError, for a name that may not be written.
+    bool AcceptStreamName(const StringT& name, StreamType type);
+    // Names the output writes itself, which a document of `type` may not take.
+    virtual bool IsReservedName(std::string_view name, StreamType type) const;
+
+    StringT lastError_;
+    // Puts the default back into every callback the host left empty.
+    void FillEmptyCallbacks();
 
 private:
     struct SectionEntry {
@@ -169,6 +190,8 @@ private:
         Landmark landmark = Landmark::None;
     };
 
+    std::unique_ptr<DefaultCallbacks> defaults_;
+    HostCallbacks defaultCallbacks_;
     HostCallbacks callbacks_;
     StringT rootFilename_;
     std::deque<SectionEntry> sections_;
@@ -178,6 +201,7 @@ private:
     LanguageCounts languageCounts_;
     AccessibilityProfile accessibilityProfile_;
     std::unique_ptr<ContentWriter> writer_;
+    std::set<std::string> streamNames_; // case-folded
 };
 
 } // namespace EPub

@@ -83,10 +83,9 @@ void NoteWriter::HandleNote(const Text::PinGlyph& pin, const Text::StoryPos& pos
     const Text::Note* note = pin.GetNote();
     if (!note || !note->GetNoteAtt())
         return;
-    if (note->GetKind() != Text::NoteKind::Footnote && allInline_)
-        return;
     const StringT number = NextNumber(pos.GetGlyph(), chunk.GetOriginalPos(pos));
-    if (note->GetKind() == Text::NoteKind::Footnote)
+    // Inline, every note is written as a footnote is, and its body follows its paragraph.
+    if (note->GetKind() == Text::NoteKind::Footnote || allInline_)
         ExportFootnote(*note, pos, number, chunk, out, fileName, paragraph);
     else
         ExportEndnote(*note, pos, number, chunk, out, fileName, paragraph);
@@ -192,8 +191,6 @@ void NoteWriter::ExportEndnote(const Text::Note& note, const Text::StoryPos& pos
 
 void NoteWriter::RegisterRangeNotes(const StringT& fileName,
                                     const std::vector<StoryChunk>& chunks) {
-    if (allInline_)
-        return;
     rangeNotes_.Register(host_.Anchors(), fileName, chunks,
                          [this](const Text::Glyph& glyph, const Text::StoryPos& pos, int32_t) {
                              return ParseNumber(NextNumber(glyph, pos), noteCounter_);
@@ -203,8 +200,6 @@ void NoteWriter::RegisterRangeNotes(const StringT& fileName,
 // The reference links to the body paragraph; the body glyph is the mark its run links back with.
 void NoteWriter::WriteRangeNoteGlyph(OutStream& out, const Text::Glyph& glyph,
                                      const ParaParams* paragraph) {
-    if (allInline_)
-        return;
     if (const auto* body = glyph.As<Text::RangeNoteBodyGlyph>()) {
         if (const RangeNoteRecord* note = rangeNotes_.Find(body->GetNote().get()))
             out << Encoded(ToU32(note->settings->MakeBody(note->number)));

@@ -1,8 +1,11 @@
 #include "epub/content/StoryChunker.h"
 
+#include "host/text/AnchoredFrame.h"
 #include "host/text/AttributeIds.h"
 #include "host/text/GlyphString.h"
+#include "host/text/NoteAtt.h"
 #include "host/text/ParagraphAtts.h"
+#include "host/text/Table.h"
 
 #include <algorithm>
 
@@ -26,6 +29,41 @@ bool HasImageBullet(const Text::ParagraphAtts& atts) {
     for (size_t i = 0; i < bullet.size(); ++i)
         if (bullet[i].GetType() == Text::GlyphType::ImageBullet)
             return true;
+    return false;
+}
+
+bool StoryHasImages(const Text::Story& story, const ChunkingRules& rules, int depth);
+
+// A picture, or text holding one: a table's cells, a text frame and a note are written into the
+// document of the text they are pinned in, which must then link the image styles.
+bool PinHasImages(const Text::PinGlyph& pin, const ChunkingRules& rules, int depth) {
+    if (pin.GetPinned() && rules.isFrameImage && rules.isFrameImage(*pin.GetPinned()))
+        return true;
+    // Nesting this deep is a damaged document, not a reason to recurse further.
+    if (depth > 16)
+        return false;
+    Counted<const Text::Story> nested;
+    if (const Text::Note* note = pin.GetNote())
+        nested = note->GetContent();
+    else if (const Text::TableFrame* table = pin.GetTableFrame())
+        nested = table->GetTable() ? table->GetTable()->GetStory() : nullptr;
+    else if (const Text::AnchoredFrame* frame = pin.GetFrame())
+        nested = frame->GetStory();
+    return nested && StoryHasImages(*nested, rules, depth + 1);
+}
+
+bool StoryHasImages(const Text::Story& story, const ChunkingRules& rules, int depth) {
+    for (Text::StoryPos pos = story.gbegin(); pos < story.GetTerminator(); ++pos) {
+        if (pos.IsParagraphBegin() && rules.bulletListsAsText &&
+            HasImageBullet(*pos.GetParagraphAtts()))
+            return true;
+        const Text::Glyph glyph = pos.GetGlyph();
+        if (glyph.GetType() == Text::GlyphType::ImageBullet)
+            return true;
+        if (glyph.GetType() == Text::GlyphType::Pin &&
+            PinHasImages(*glyph.As<Text::PinGlyph>(), rules, depth))
+            return true;
+    }
     return false;
 }
 
@@ -80,9 +118,8 @@ private:
     void WalkParagraph(Text::StoryPos pos, const Text::StoryPos& paraEnd) {
         for (; pos < paraEnd; ++pos) {
             const Text::Glyph glyph = pos.GetGlyph();
-            if (glyph.GetType() == Text::GlyphType::Pin && rules_.isFrameImage) {
-                const auto* pin = glyph.As<Text::PinGlyph>();
-                if (pin->GetPinned() && rules_.isFrameImage(*pin->GetPinned()))
+            if (glyph.GetType() == Text::GlyphType::Pin) {
+                if (!hasImages_ && PinHasImages(*glyph.As<Text::PinGlyph>(), rules_, 0))
                     hasImages_ = true;
             } else if (glyph.GetType() == Text::GlyphType::ImageBullet) {
                 hasImages_ = true;

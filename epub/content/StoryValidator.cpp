@@ -213,6 +213,7 @@ void HtmlExporter::ValidateStory(const Counted<const Story>& story, std::vector<
 
 void HtmlExporter::ValidateStory(const Counted<const Story>& story, std::vector<StoryError>& errors,
                                  bool checkLocal, StyleList& validated) {
+    FillEmptyCallbacks();
     StoryValidator validator(
         *this, [this](const StringT& name) { return GetStyle(name); }, checkLocal, validated,
         errors);

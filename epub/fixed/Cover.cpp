@@ -3,12 +3,8 @@
 
 #include "epub/fixed/RenderTarget.h"
 
-#include "host/raster/BitmapDrawing.h"
-#include "host/raster/ImageEncoder.h"
+#include "epub/package/CoverImage.h"
 #include "host/raster/ImageFile.h"
-
-#include <algorithm>
-#include <cmath>
 
 namespace EPub {
 
@@ -39,17 +35,6 @@ bool IsRaster(const std::string& data) {
 }
 
 } // namespace
-
-Foundation::SizeT<uint32_t> CoverSize(uint32_t width, uint32_t height, uint32_t limit) {
-    const uint32_t larger = std::max(width, height);
-    if (larger <= limit || larger == 0)
-        return {width, height};
-    const double factor = double(limit) / larger;
-    auto side = [factor](uint32_t v) {
-        return std::max<uint32_t>(1, static_cast<uint32_t>(std::lround(v * factor)));
-    };
-    return {side(width), side(height)};
-}
 
 bool RenderTarget::IsCover(const Foundation::DataSource& source) {
     const auto s = Read(source);
@@ -83,41 +68,13 @@ bool RenderTarget::AddCover(Publication& publication, const Foundation::DataSour
     }
     if (!raster)
         return false;
-    const auto type = Raster::DetectFileType(s->data);
-    const auto pixels = *Raster::ReadImageSize(s->data);
-    MediaType media = MediaType::PNG;
-    uint32_t limit = kPNGMaxDimension;
-    if (type == Raster::FileType::JPEG) {
-        media = MediaType::JPEG;
-        limit = kJPEGMaxDimension;
-    } else if (type == Raster::FileType::GIF) {
-        media = MediaType::GIF;
-    }
-    const auto size = CoverSize(pixels.width, pixels.height, limit);
-    const bool fits = size.width == pixels.width && size.height == pixels.height;
-    std::string bytes;
-    if (fits && (type == Raster::FileType::JPEG || type == Raster::FileType::PNG ||
-                 type == Raster::FileType::GIF)) {
-        bytes = s->data;
-    } else {
-        auto bitmap = Raster::DecodeImage(s->data);
-        if (bitmap && !fits)
-            bitmap = Raster::ScaleBitmap(*bitmap, size.width, size.height);
-        if (!bitmap)
-            return false;
-        // There is no GIF encoder: a scaled GIF becomes a PNG.
-        if (media == MediaType::GIF)
-            media = MediaType::PNG;
-        Foundation::MemoryOutStream out;
-        const bool ok = media == MediaType::JPEG ? Raster::WriteJPEG(*bitmap, out, quality)
-                                                 : Raster::WritePNG(*bitmap, out);
-        if (!ok) {
-            if (result)
-                *result = false;
-            return true;
-        }
-        bytes = out.TakeData();
-    }
+    const auto cover = PrepareCover(s->data, quality);
+    if (!cover)
+        return false;
+    const MediaType media = cover->type == Raster::FileType::JPEG  ? MediaType::JPEG
+                            : cover->type == Raster::FileType::GIF ? MediaType::GIF
+                                                                   : MediaType::PNG;
+    const std::string& bytes = cover->bytes;
     auto img = publication.StoreImage(name, media, true, source.GetModifiedTime());
     const bool written = img.out && img.out->Write(bytes);
     if (result)

@@ -1,11 +1,13 @@
 #include "epub/fixed/FixedPackage.h"
 
+#include "epub/content/Landmark.h"
 #include "epub/content/TextEncoding.h"
 #include "epub/fixed/PageWriter.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/package/FontWriter.h"
 #include "epub/package/OcfContainer.h"
+#include "epub/package/PackageText.h"
 #include "host/foundation/FontHandle.h"
 
 namespace EPub {
@@ -13,6 +15,8 @@ namespace EPub {
 namespace {
 
 using Foundation::OutStream;
+
+static_assert(kLandmarkSlots == kLandmarkCount);
 
 std::string PageSpreadProperty(const StringT& markedLabel) {
     if (markedLabel.empty())
@@ -111,6 +115,12 @@ void WritePackage(OutStream& out, const Publication& p, const FixedPackageInput&
     out << "</spine>\n</package>\n";
 }
 
+// A text the library writes, in the publication's language, as the host changes it.
+StringT NavigationText(std::string_view key, const Publication& p, const FixedPackageInput& in) {
+    const StringT text = GeneratedText(key, p.GetLanguage().view());
+    return in.localise ? in.localise(key, text) : text;
+}
+
 void WriteNavigation(OutStream& out, const Publication& p, const FixedPackageInput& in) {
     const auto& pages = p.GetPages();
     auto href = [&](uint32_t ordinal) {
@@ -123,8 +133,8 @@ void WriteNavigation(OutStream& out, const Publication& p, const FixedPackageInp
         << XMLEncode(p.GetLanguage()) << "\" xml:lang=\"" << XMLEncode(p.GetLanguage())
         << "\">\n<head>\n<meta charset=\"utf-8\" />\n<title>" << XMLEncode(p.GetTitle())
         << "</title>\n</head>\n<body>\n";
-    out << "<nav epub:type=\"toc\" id=\"toc\" role=\"doc-toc\">\n<h1>" << XMLEncode(p.GetTitle())
-        << "</h1>\n<ol>\n";
+    out << "<nav epub:type=\"toc\" id=\"toc\" role=\"doc-toc\">\n<h1>"
+        << XmlText(NavigationText(TextKey::kTableOfContents, p, in).view()) << "</h1>\n<ol>\n";
     std::vector<ContentsEntry> contents = in.contents;
     if (contents.empty() && !pages.empty())
         contents.push_back({p.GetTitle(), 1, 0});
@@ -154,7 +164,8 @@ void WriteNavigation(OutStream& out, const Publication& p, const FixedPackageInp
         out << "</li>\n";
     out << "</ol>\n</nav>\n";
     if (!pages.empty()) {
-        out << "<nav epub:type=\"page-list\" id=\"page-list\" hidden=\"hidden\">\n<ol>\n";
+        out << "<nav epub:type=\"page-list\" id=\"page-list\" hidden=\"hidden\">\n<h2>"
+            << XmlText(NavigationText(TextKey::kPageList, p, in).view()) << "</h2>\n<ol>\n";
         for (size_t i = 0; i < pages.size(); ++i) {
             const std::string label = pages[i].markedLabel.view().substr(1).empty()
                                           ? std::to_string(i + 1)
@@ -168,20 +179,16 @@ void WriteNavigation(OutStream& out, const Publication& p, const FixedPackageInp
     for (size_t slot = 0; slot < kLandmarkSlots; ++slot)
         any = any || p.GetLandmarks()[slot] != 0;
     if (any) {
-        out << "<nav epub:type=\"landmarks\" id=\"landmarks\" hidden=\"hidden\">\n<ol>\n";
+        out << "<nav epub:type=\"landmarks\" id=\"landmarks\" hidden=\"hidden\">\n<h2>"
+            << XmlText(NavigationText(TextKey::kLandmarks, p, in).view()) << "</h2>\n<ol>\n";
         for (size_t slot = 0; slot < kLandmarkSlots; ++slot) {
             const uint32_t ordinal = p.GetLandmarks()[slot] & ~kLandmarkFromTypes;
             if (ordinal == 0)
                 continue;
-            std::string name(LandmarkName(slot));
-            std::string text = name;
-            for (char& c : text)
-                if (c == '-')
-                    c = ' ';
-            if (!text.empty())
-                text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-            out << "<li><a epub:type=\"" << name << "\" href=\"" << href(ordinal) << "\">" << text
-                << "</a></li>\n";
+            // Slots follow the landmark enumeration, which starts at 1.
+            const LandmarkInfo& info = GetLandmarkInfo(static_cast<Landmark>(slot + 1));
+            out << "<li><a epub:type=\"" << LandmarkName(slot) << "\" href=\"" << href(ordinal)
+                << "\">" << XmlText(NavigationText(info.styleName, p, in).view()) << "</a></li>\n";
         }
         out << "</ol>\n</nav>\n";
     }

@@ -2,6 +2,7 @@
 // What the container needs around the page documents of a fixed-layout publication: the shared
 // style sheet with its embedded fonts, the package and navigation documents and the OCF files.
 
+#include "epub/content/GeneratedTexts.h"
 #include "epub/fixed/Publication.h"
 
 #include <functional>
@@ -26,6 +27,9 @@ struct FixedPackageInput {
     // Viewport of the publication: the first page's size in CSS pixels.
     int32_t width = 0;
     int32_t height = 0;
+    // Changes the navigation texts the library writes in the publication's language; may be
+    // empty.
+    TextLocaliser localise;
 };
 
 // Writes css/styles.css (fonts embedded and obfuscated), package.opf, nav.xhtml,

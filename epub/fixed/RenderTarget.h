@@ -7,6 +7,7 @@
 #include "epub/fixed/PageGeometry.h"
 #include "epub/fixed/Publication.h"
 #include "epub/fixed/Schema.h"
+#include "epub/package/CoverImage.h"
 #include "host/render/BitmapRenderTarget.h"
 #include "host/render/RenderTarget.h"
 
@@ -16,19 +17,11 @@
 
 namespace EPub {
 
-// Largest side of a cover image stored as JPEG, and as PNG or GIF.
-inline constexpr uint32_t kJPEGMaxDimension = 4096;
-inline constexpr uint32_t kPNGMaxDimension = 2048;
-
 enum class ResamplerType : int32_t { Bilinear = 0 };
 
 // Draws a vector cover (the stream) into the bitmap target; false when it cannot.
 using CoverRenderCallback =
     std::function<bool(Foundation::InStreamSeekable&, Render::BitmapRenderTarget&)>;
-
-// The size an image of `width` × `height` is stored at under `limit`: unchanged when it fits,
-// else scaled so the larger side is the limit, sides rounded and at least 1.
-Foundation::SizeT<uint32_t> CoverSize(uint32_t width, uint32_t height, uint32_t limit);
 
 class RenderTarget final : public Render::RenderTarget {
 public:

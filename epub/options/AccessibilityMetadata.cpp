@@ -21,6 +21,7 @@ constexpr uint32_t kAccessModesTag = FourCC("amod");
 constexpr uint32_t kSufficientModesTag = FourCC("amds");
 constexpr uint32_t kSummaryTag = FourCC("acsm");
 constexpr uint32_t kConformanceTag = FourCC("cnfm");
+constexpr uint32_t kDeriveConformanceTag = FourCC("cnfd");
 constexpr uint32_t kCertifiedByTag = FourCC("cfby");
 constexpr uint32_t kCredentialsTag = FourCC("cfcd");
 constexpr uint32_t kReportLinkTag = FourCC("cfrl");
@@ -212,9 +213,9 @@ bool AccessibilityMetadata::IsFeatureNoneOrUnknown() const {
 bool AccessibilityMetadata::Matches(const AccessibilityMetadata& other) const {
     return features_ == other.features_ && hazards_ == other.hazards_ &&
            accessModes_ == other.accessModes_ && sufficientModes_ == other.sufficientModes_ &&
-           conformance_ == other.conformance_ && summary_ == other.summary_ &&
-           certifiedBy_ == other.certifiedBy_ && credentials_ == other.credentials_ &&
-           reportLink_ == other.reportLink_;
+           conformance_ == other.conformance_ && deriveConformance_ == other.deriveConformance_ &&
+           summary_ == other.summary_ && certifiedBy_ == other.certifiedBy_ &&
+           credentials_ == other.credentials_ && reportLink_ == other.reportLink_;
 }
 
 void AccessibilityMetadata::Save(OutSerialiser& out) const {
@@ -224,6 +225,7 @@ void AccessibilityMetadata::Save(OutSerialiser& out) const {
     out.SaveEnumsI(kSufficientModesTag, sufficientModes_, AccessModeEnumSerialiser::GetInstance());
     out.SaveType(kSummaryTag, summary_);
     out.SaveEnumI(kConformanceTag, conformance_, ConformanceEnumSerialiser::GetInstance());
+    out.SaveType(kDeriveConformanceTag, deriveConformance_);
     out.SaveType(kCertifiedByTag, certifiedBy_);
     out.SaveType(kCredentialsTag, credentials_);
     out.SaveType(kReportLinkTag, reportLink_);
@@ -236,6 +238,7 @@ bool AccessibilityMetadata::Load(const InSerialiser& in, FileStore&, uint32_t) {
     in.LoadEnumsI(kSufficientModesTag, sufficientModes_, AccessModeEnumSerialiser::GetInstance());
     in.LoadType(kSummaryTag, summary_);
     in.LoadEnumI(kConformanceTag, conformance_, ConformanceEnumSerialiser::GetInstance());
+    in.LoadType(kDeriveConformanceTag, deriveConformance_);
     in.LoadType(kCertifiedByTag, certifiedBy_);
     in.LoadType(kCredentialsTag, credentials_);
     in.LoadType(kReportLinkTag, reportLink_);
@@ -253,15 +256,16 @@ bool AccessibilityMetadata::Describe(std::string_view indent, OutStream& out) co
         line(StringT::Format("<meta property=\"%1\">", property).view(), value, "</meta>\n");
     };
 
-    if (conformance_ != AccessibilityConformance::None)
+    if (conformance_ != AccessibilityConformance::None) {
         meta("dcterms:conformsTo", GetVocabularyText(conformance_));
-    if (!certifiedBy_.empty())
-        meta("a11y:certifiedBy", XMLEncode(certifiedBy_).view());
-    if (!credentials_.empty())
-        meta("a11y:certifierCredential", XMLEncode(credentials_).view());
-    if (!reportLink_.empty())
-        line("<link rel=\"a11y:certifierReport\" href=\"", XMLEncode(reportLink_).view(),
-             "\" />\n");
+        if (!certifiedBy_.empty())
+            meta("a11y:certifiedBy", XMLEncode(certifiedBy_).view());
+        if (!credentials_.empty())
+            meta("a11y:certifierCredential", XMLEncode(credentials_).view());
+        if (!reportLink_.empty())
+            line("<link rel=\"a11y:certifierReport\" href=\"", XMLEncode(reportLink_).view(),
+                 "\" />\n");
+    }
     for (const AccessibilityFeature value : features_)
         meta("schema:accessibilityFeature", GetVocabularyText(value));
     for (const AccessibilityHazard value : hazards_)

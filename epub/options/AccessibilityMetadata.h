@@ -163,6 +163,10 @@ public:
     void SetReportLink(StringT link) { reportLink_ = std::move(link); }
     AccessibilityConformance GetConformance() const noexcept { return conformance_; }
     void SetConformance(AccessibilityConformance value) noexcept { conformance_ = value; }
+    // Leaves the conformance claim to the exporter: WCAG 2.1 AA when its automatic checks find
+    // nothing against it, no claim otherwise. Off, a conformance of None claims nothing.
+    bool IsConformanceDerived() const noexcept { return deriveConformance_; }
+    void SetConformanceDerived(bool on) noexcept { deriveConformance_ = on; }
 
     bool Matches(const AccessibilityMetadata& other) const;
 
@@ -171,7 +175,7 @@ public:
     const ClassProperties& GetObjectSharedClassProperties() const override;
 
     // Writes the package-document metadata lines, each after `indent`; false when the stream
-    // failed.
+    // failed. Certification is written only with a conformance claim: it certifies that claim.
     bool Describe(std::string_view indent, OutStream& out) const;
 
 private:
@@ -181,6 +185,7 @@ private:
     std::set<AccessModeSufficient> sufficientModes_;
     StringT summary_;
     AccessibilityConformance conformance_ = AccessibilityConformance::None;
+    bool deriveConformance_ = false;
     StringT certifiedBy_;
     StringT credentials_;
     StringT reportLink_;

@@ -1,6 +1,7 @@
 #include "epub/options/ExportSettings.h"
 
 #include "epub/options/AccessibilityMetadata.h"
+#include "host/foundation/DataSource.h"
 #include "host/raster/DynamicBitmap.h"
 #include "host/render/Colour.h"
 #include "host/text/GlyphAtts.h"

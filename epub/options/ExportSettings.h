@@ -11,6 +11,9 @@
 #include <cstdint>
 #include <vector>
 
+namespace Foundation {
+class DataSource;
+}
 namespace Raster {
 class DynamicBitmap;
 }
@@ -58,10 +61,19 @@ public:
     std::vector<Counted<const Render::Colour>> colours;
     Counted<Foundation::Countable> reserved2;
     Counted<Foundation::Countable> reserved3;
+    // The cover: its file, or a picture drawn by the host. A JPEG, PNG or GIF file within the size
+    // limit is stored byte for byte, a larger one scaled and re-encoded (a JPEG stays JPEG); a
+    // bitmap is stored as PNG. The file wins when both are set.
     Counted<Raster::DynamicBitmap> coverImage;
+    Counted<const Foundation::DataSource> coverSource;
+    // The cover picture's entry name without extension ("images/<name>.jpg"); empty: the stem
+    // of coverSource's file name, else "Cover".
     StringT coverImageName;
     Counted<Foundation::Countable> reserved4;
     bool splitStories = false;
+    // Every footnote and endnote written where it is referenced, as an aside in the text, rather
+    // than collected at the end of its document.
+    bool allNotesInline = false;
     bool includePageList = true;
     // Scale of the frame being written (width: horizontal, height: vertical).
     Foundation::SizeT<double> frameScale{1.0, 1.0};

@@ -1,25 +1,11 @@
 #include "epub/package/AccessibilityProfile.h"
 
+#include "epub/content/GeneratedTexts.h"
 #include "epub/css/TextContrast.h"
 
 #include <string>
-#include <vector>
 
 namespace EPub {
-
-namespace {
-
-std::string JoinPhrases(const std::vector<std::string>& phrases) {
-    std::string out;
-    for (size_t i = 0; i < phrases.size(); ++i) {
-        if (i > 0)
-            out += i + 1 == phrases.size() ? (phrases.size() > 2 ? ", and " : " and ") : ", ";
-        out += phrases[i];
-    }
-    return out;
-}
-
-} // namespace
 
 void AccessibilityProfile::AddPicture(const Render::RenderTags* tags) {
     if (!tags)
@@ -48,7 +34,8 @@ bool AccessibilityProfile::AllowsConformance(const Publication& publication) con
 }
 
 Counted<AccessibilityMetadata> AccessibilityProfile::Derive(const AccessibilityMetadata* given,
-                                                            const Publication& publication) const {
+                                                            const Publication& publication,
+                                                            const Sentences& sentences) const {
     auto out = given ? given->Clone() : Foundation::MakeCounted<AccessibilityMetadata>();
     if (!out->IsAnyAccessModeSet()) {
         out->Set(AccessMode::Textual, true);
@@ -69,41 +56,53 @@ Counted<AccessibilityMetadata> AccessibilityProfile::Derive(const AccessibilityM
     }
     if (out->IsHazardEmpty())
         out->Set(AccessibilityHazard::None, true);
-    if (out->GetConformance() == AccessibilityConformance::None && AllowsConformance(publication))
-        out->SetConformance(AccessibilityConformance::WCAG21AA);
+    if (out->IsConformanceDerived()) {
+        out->SetConformance(AllowsConformance(publication) ? AccessibilityConformance::WCAG21AA
+                                                           : AccessibilityConformance::None);
+        out->SetConformanceDerived(false);
+    }
     if (out->GetSummary().empty())
-        out->SetSummary(Summary(*out));
+        out->SetSummary(Summary(*out, sentences));
     return out;
 }
 
-StringT AccessibilityProfile::Summary(const AccessibilityMetadata& metadata) const {
+StringT AccessibilityProfile::Summary(const AccessibilityMetadata& metadata,
+                                      const Sentences& sentences) const {
     using F = AccessibilityFeature;
-    std::vector<std::string> has;
+    StringT text;
+    const auto add = [&](std::string_view key) {
+        const StringT sentence = sentences ? sentences(key) : GeneratedText(key, "en");
+        if (sentence.empty())
+            return;
+        if (!text.empty())
+            text += ' ';
+        text += sentence;
+    };
     if (metadata.IsSet(F::TableOfContents))
-        has.emplace_back("a table of contents");
+        add(TextKey::kSummaryTableOfContents);
     if (metadata.IsSet(F::StructuralNavigation))
-        has.emplace_back("headings to navigate by");
+        add(TextKey::kSummaryHeadings);
     if (metadata.IsSet(F::PageNavigation))
-        has.emplace_back("the page numbers of the print edition");
-    if (metadata.IsSet(F::AlternativeText))
-        has.emplace_back("text alternatives for its pictures");
+        add(TextKey::kSummaryPageNumbers);
+    if (metadata.IsSet(F::AlternativeText) && withoutText_ == 0)
+        add(TextKey::kSummaryAltText);
     if (metadata.IsSet(F::LongDescription))
-        has.emplace_back("long descriptions of complex pictures");
-    std::string text;
-    if (!has.empty())
-        text = "This publication has " + JoinPhrases(has) + ". ";
+        add(TextKey::kSummaryLongDescriptions);
     if (metadata.IsSet(F::ReadingOrder) || metadata.IsSet(F::DisplayTransformability))
-        text += "Its text follows a logical reading order and can be resized and restyled. ";
+        add(TextKey::kSummaryReadingOrder);
     if (withoutText_ > 0)
-        text += "Some pictures have no text alternative. ";
+        add(TextKey::kSummaryMissingAltText);
     if (metadata.GetHazards() == std::set{AccessibilityHazard::None})
-        text += "It has no known hazards. ";
-    if (metadata.GetConformance() != AccessibilityConformance::None)
-        text += "It is meant to meet " + std::string(GetVocabularyText(metadata.GetConformance())) +
-                ".";
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return StringT(text);
+        add(TextKey::kSummaryNoHazards);
+    if (metadata.GetConformance() != AccessibilityConformance::None) {
+        const std::string_view key = TextKey::kSummaryConformance;
+        const StringT sentence = sentences ? sentences(key) : GeneratedText(key, "en");
+        if (!text.empty())
+            text += ' ';
+        text += StringT::Format(sentence.view(), GetVocabularyText(metadata.GetConformance()));
+    }
+    add(TextKey::kSummaryChecked);
+    return text;
 }
 
 } // namespace EPub

@@ -9,7 +9,9 @@
 #include "host/render/RenderTags.h"
 #include "host/text/GlyphAtts.h"
 
+#include <functional>
 #include <set>
+#include <string_view>
 
 namespace EPub {
 
@@ -35,15 +37,22 @@ public:
     int Headings() const noexcept { return headings_; }
     int LowContrastTexts() const noexcept { return lowContrast_; }
 
+    // The summary's sentences by their keys (GeneratedTexts.h), in the publication's language.
+    // Empty: English.
+    using Sentences = std::function<StringT(std::string_view key)>;
+
     // Nothing stands in the way of WCAG 2.1 AA as far as the content can tell.
     bool AllowsConformance(const Publication& publication) const;
     // `given`, with each part it leaves empty derived from the content: access modes, sufficient
-    // modes, features, hazards ("none"), summary and conformance. Certification is never made
-    // up. `given` may be null.
+    // modes, features, hazards ("none") and summary. Conformance is claimed only when `given`
+    // leaves it to the exporter (IsConformanceDerived) and the checks allow it; certification is
+    // never made up. `given` may be null.
     Counted<AccessibilityMetadata> Derive(const AccessibilityMetadata* given,
-                                          const Publication& publication) const;
-    // A sentence or two naming the features, for readers choosing a book.
-    StringT Summary(const AccessibilityMetadata& metadata) const;
+                                          const Publication& publication,
+                                          const Sentences& sentences = {}) const;
+    // A few sentences naming the features and what was checked automatically, for readers
+    // choosing a book.
+    StringT Summary(const AccessibilityMetadata& metadata, const Sentences& sentences = {}) const;
 
 private:
     int pictures_ = 0;

@@ -43,10 +43,6 @@ void WriteCoverDocument(Foundation::OutStream& out, const CoverDocumentInput& in
            "</figure>\n</body>\n</html>\n";
 }
 
-StringT CoverImageName(std::string_view sourceName) {
-    return StringT("Cover") + Extension(sourceName);
-}
-
 StringT SafeStyleSheetBaseName(std::string_view fileName) {
     const std::string_view ext = Extension(fileName);
     std::string_view stem = fileName.substr(0, fileName.size() - ext.size());

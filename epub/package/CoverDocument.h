@@ -20,9 +20,6 @@ struct CoverDocumentInput {
 
 void WriteCoverDocument(Foundation::OutStream& out, const CoverDocumentInput& in);
 
-// The name under which a cover image is stored: "Cover" with the extension of `sourceName`.
-StringT CoverImageName(std::string_view sourceName);
-
 // A user style sheet's base name made safe for a file name and a manifest id: the name without
 // its extension, a leading non-letter and every non-alphanumeric byte replaced by "_" ("x" when
 // empty).

@@ -47,4 +47,13 @@ StringT NumberedName(std::string_view name, int number) {
     return StringT::Format("%1-%2%3", stem, number, extension);
 }
 
+StringT FileStem(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string_view::npos && dot > 0)
+        name = name.substr(0, dot);
+    return StringT(name);
+}
+
 } // namespace EPub

@@ -15,6 +15,10 @@ using Foundation::StringT;
 // Folder separators and other non-ASCII letters stay.
 StringT EntryName(std::string_view name);
 
+// The file name of `path` without folders and extension: "pictures/Cat photo.jpg" gives
+// "Cat photo", the name a stored picture is given before EntryName makes it safe.
+StringT FileStem(std::string_view path);
+
 // "stem-N.ext" for `name` "stem.ext" (the extension of its last path component only).
 StringT NumberedName(std::string_view name, int number);
 

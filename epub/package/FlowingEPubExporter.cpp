@@ -2,8 +2,11 @@
 
 #include "epub/content/AccessibilityValidator.h"
 #include "epub/content/ExportState.h"
+#include "epub/content/GeneratedTexts.h"
 #include "epub/content/TextEncoding.h"
 #include "epub/package/CoverDocument.h"
+#include "epub/package/CoverImage.h"
+#include "epub/package/EntryName.h"
 #include "epub/package/PackageDocument.h"
 #include "epub/package/PackageText.h"
 #include "host/foundation/ApplicationVersion.h"
@@ -19,46 +22,7 @@ namespace EPub {
 namespace {
 
 constexpr std::string_view kNavHead = "<?xml version='1.0' encoding='utf-8' standalone='yes'?>\n";
-
-} // namespace
-
-bool IsSafeDocumentName(std::string_view name) {
-    if (name.empty() || name.front() == '/' || name.find('\\') != std::string_view::npos ||
-        name.find(':') != std::string_view::npos)
-        return false;
-    size_t start = 0;
-    while (start <= name.size()) {
-        const size_t slash = std::min(name.find('/', start), name.size());
-        const std::string_view part = name.substr(start, slash - start);
-        if (part.empty() || part == "." || part == "..")
-            return false;
-        start = slash + 1;
-    }
-    return true;
-}
-
-std::string FoldCase(std::string_view name) {
-    std::string folded(name);
-    std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return folded;
-}
-
-bool IsReservedDocumentName(std::string_view name, StreamType type) {
-    const std::string folded = FoldCase(name);
-    if (folded == "toc.xhtml" || folded == "package.opf" || folded.starts_with("font/"))
-        return true;
-    if (folded == "cover.xhtml")
-        return type != StreamType::Cover;
-    if (folded.starts_with("css/"))
-        return type != StreamType::StyleSheet;
-    if (folded.starts_with("images/"))
-        return type < StreamType::JPEG || type > StreamType::SVG;
-    return false;
-}
-
-namespace {
+constexpr int kCoverJPEGQuality = 90;
 
 // The identifier is the font key's source too, so it is settled before the style sheet part
 // computes the key.
@@ -98,25 +62,18 @@ bool FlowingEPubExporter::ExportStory(const Counted<const Text::Story>& story,
     return HtmlExporter::ExportStory(story, end, fileName, title);
 }
 
+bool FlowingEPubExporter::IsReservedName(std::string_view name, StreamType type) const {
+    return IsReservedDocumentName(name, type);
+}
+
 Counted<Foundation::OutStream> FlowingEPubExporter::BeginStream(const StringT& name,
                                                                 StreamType type) {
     if (!container_) {
         lastError_ = StringT::Format("document \"%1\" opened before Start or after End", name);
         return nullptr;
     }
-    if (!IsSafeDocumentName(name.view())) {
-        lastError_ = StringT::Format(
-            "document name \"%1\" would leave the publication's content folder", name);
+    if (!AcceptStreamName(name, type))
         return nullptr;
-    }
-    if (IsReservedDocumentName(name.view(), type)) {
-        lastError_ = StringT::Format("document name \"%1\" is taken by the package itself", name);
-        return nullptr;
-    }
-    if (!caseFoldedNames_.insert(FoldCase(name.view())).second) {
-        lastError_ = StringT::Format("document \"%1\" is written twice", name);
-        return nullptr;
-    }
     if (!manifest_.Record(name, type))
         return AddEntry(*container_, StringT());
     return AddEntry(*container_, contentRoot_ + name);
@@ -197,7 +154,7 @@ void FlowingEPubExporter::ChooseDominantLanguage() {
 
 StringT FlowingEPubExporter::LocaliseDominant(const StringT& key,
                                               const StringT& defaultText) const {
-    return Callbacks().localise(key, dominantLanguage_.get(), defaultText);
+    return LocaliseIn(dominantLanguage_.get(), key, defaultText);
 }
 
 bool FlowingEPubExporter::End() {
@@ -212,7 +169,7 @@ bool FlowingEPubExporter::End() {
         if (out)
             EndChunk(out);
     }
-    AddCover();
+    const bool cover = AddCover();
     AddOpf();
     AddContainer(*container_, "OEBPS", packageName_.view());
     AddToc();
@@ -220,7 +177,7 @@ bool FlowingEPubExporter::End() {
     Release();
     if (failure_)
         std::rethrow_exception(std::exchange(failure_, nullptr));
-    return true;
+    return cover;
 }
 
 void FlowingEPubExporter::Abort() {
@@ -237,25 +194,50 @@ void FlowingEPubExporter::Release() {
     output_.Reset();
 }
 
-void FlowingEPubExporter::AddCover() {
+StringT FlowingEPubExporter::StoreCoverImage() {
     const ExportSettings& s = *settings_;
-    if (!s.coverImage)
-        return;
-    const StringT path = StoreBitmap(*s.coverImage, "Cover");
+    StringT name = s.coverImageName;
+    if (name.empty() && s.coverSource)
+        name = FileStem(s.coverSource->GetFilename().view());
+    if (name.empty())
+        name = "Cover";
+    if (s.coverSource) {
+        const auto in = s.coverSource->Open();
+        const auto cover =
+            in ? PrepareCover(Foundation::ReadAll(*in), kCoverJPEGQuality) : std::nullopt;
+        if (!cover) {
+            lastError_ = StringT::Format("the cover image \"%1\" cannot be read",
+                                         s.coverSource->GetDisplayPath());
+            return {};
+        }
+        // Copied bytes go through the image store, so a cover also shown in the text is one file.
+        return cover->copied ? StoreImage(nullptr, s.coverSource, name)
+                             : StoreEncoded(cover->bytes, name);
+    }
+    return s.coverImage ? StoreBitmap(*s.coverImage, name) : StringT();
+}
+
+bool FlowingEPubExporter::AddCover() {
+    const StringT path = StoreCoverImage();
     if (path.empty())
-        return;
+        return !settings_->coverSource && !settings_->coverImage;
     manifest_.coverImageName = path;
     manifest_.coverImageId = "cover_image";
-    if (options_->GetCoverPageAltText().empty())
-        return;
+    // A cover picture asked for without a text alternative is named as a cover.
+    StringT altText = options_->GetCoverPageAltText();
+    if (altText.empty() && options_->GetCoverPageType() == CoverPageType::Image)
+        altText = LocaliseDominant(StringT(TextKey::kCoverAltText), "Cover");
+    if (altText.empty())
+        return true;
     const auto out = BeginStream("cover.xhtml", StreamType::Cover);
     if (!out)
-        return;
-    WriteCoverDocument(*out, {LocaliseDominant("EPUB:CoverTitle", "Cover"),
-                              dominantLanguage_->GetId(), path, options_->GetCoverPageAltText()});
+        return false;
+    WriteCoverDocument(*out, {LocaliseDominant(StringT(TextKey::kCoverTitle), "Cover"),
+                              dominantLanguage_->GetId(), path, altText});
     Render::RenderTags::Fields cover;
-    cover.altText = options_->GetCoverPageAltText();
+    cover.altText = altText;
     GetAccessibilityProfile().AddPicture(Render::RenderTags::Make(std::move(cover)).get());
+    return true;
 }
 
 void FlowingEPubExporter::AddOpf() {
@@ -273,8 +255,10 @@ void FlowingEPubExporter::AddOpf() {
     publication.languageKnown =
         !dominantLanguage_->IsNone() && IsKnownLanguage(dominantLanguage_->GetId().view());
     const Counted<ExportSettings> settings = settings_->Clone();
-    settings->accessibility =
-        GetAccessibilityProfile().Derive(settings_->accessibility.get(), publication);
+    settings->accessibility = GetAccessibilityProfile().Derive(
+        settings_->accessibility.get(), publication, [this](std::string_view key) {
+            return LocaliseDominant(StringT(key), GeneratedText(key, "en"));
+        });
 
     PackageDocumentInput in{*settings, *options_, manifest_, {}, {}, {}, {}, false, {}, {}, {}, {}};
     for (const size_t number : GetFontList().GetRecordNumbers())
@@ -345,7 +329,7 @@ void FlowingEPubExporter::AddToc() {
         anyPage = anyPage || !pages.empty();
     if (settings_->includePageList && anyPage) {
         *out << "<nav epub:type=\"page-list\" role=\"doc-pagelist\">\n<h2>"
-             << LocaliseDominant("EPUB:Page List", "Page List") << "</h2>\n<ol>\n";
+             << XmlText(LocaliseDominant("EPUB:Page List", "Page List").view()) << "</h2>\n<ol>\n";
         for (size_t source = 0; source < pageRegistry_.size(); ++source) {
             for (const auto& [page, document] : pageRegistry_[source]) {
                 const AnchorLocation& location =
@@ -361,7 +345,8 @@ void FlowingEPubExporter::AddToc() {
 
     const LandmarkInfo& tocInfo = GetLandmarkInfo(Landmark::TableOfContents);
     *out << "<nav id=\"toc\" epub:type=\"toc\" role=\"doc-toc\">\n<h2>"
-         << LocaliseDominant(StringT(tocInfo.styleName), StringT(tocInfo.displayName))
+         << XmlText(
+                LocaliseDominant(StringT(tocInfo.styleName), StringT(tocInfo.displayName)).view())
          << "</h2>\n<ol>\n";
     for (const TocEntry& entry : toc_)
         WriteTocEntry(*out, entry);
@@ -371,7 +356,7 @@ void FlowingEPubExporter::AddToc() {
     *out << "</ol>\n</nav>\n";
 
     *out << "<nav epub:type=\"landmarks\" role=\"navigation\">\n<h2>"
-         << LocaliseDominant("EPUB:Landmarks", "Landmarks") << "</h2>\n<ol>\n";
+         << XmlText(LocaliseDominant("EPUB:Landmarks", "Landmarks").view()) << "</h2>\n<ol>\n";
     for (const LandmarkInfo& info : LandmarkTable()) {
         StringT href;
         const AnchorLocation& location = GetLandmark(info.landmark);
@@ -394,7 +379,8 @@ void FlowingEPubExporter::AddToc() {
         *out << "<li><a" << href;
         if (!info.shortName.empty())
             *out << " epub:type=\"" << info.shortName << "\"";
-        *out << ">" << LocaliseDominant(StringT(info.styleName), StringT(info.displayName))
+        *out << ">"
+             << XmlText(LocaliseDominant(StringT(info.styleName), StringT(info.displayName)).view())
              << "</a></li>\n";
     }
     *out << "</ol>\n</nav>\n</body>\n</html>\n";

@@ -4,6 +4,7 @@
 
 #include "epub/content/HtmlExporter.h"
 #include "epub/options/CSSFile.h"
+#include "epub/package/NameRules.h"
 #include "epub/package/OcfContainer.h"
 
 #include <exception>
@@ -47,9 +48,9 @@ public:
     void Abort() override;
 
     // Why the last document or style sheet was refused; empty when none was.
-    const StringT& GetLastError() const noexcept { return lastError_; }
 
     Counted<Foundation::OutStream> BeginStream(const StringT& name, StreamType type) override;
+    bool IsReservedName(std::string_view name, StreamType type) const override;
     StringT GetImagePath() const override { return "images/"; }
     StringT GetInternalCssPath() const override { return "css/styles.css"; }
     StringT GetImageCssPath() const override { return "css/images.css"; }
@@ -69,7 +70,9 @@ public:
 
 private:
     void ChooseDominantLanguage();
-    void AddCover();
+    StringT StoreCoverImage();
+    // False when the cover was asked for but could not be stored (GetLastError says why).
+    bool AddCover();
     void AddOpf();
     void AddToc();
     void WriteTocEntry(Foundation::OutStream& out, const TocEntry& entry) const;
@@ -85,19 +88,9 @@ private:
     std::list<TocEntry> toc_;
     std::vector<std::map<int, StringT>> pageRegistry_;
     Counted<const Text::Language> dominantLanguage_;
-    StringT lastError_;
-    std::set<std::string> caseFoldedNames_; // OCF wants names unique ignoring case
     const StringT contentRoot_ = "OEBPS/";
     const StringT navigationName_ = "toc.xhtml";
     const StringT packageName_ = "package.opf";
 };
-
-// True when `name` stays inside the content folder: relative, no "..", no backslash, no empty
-// path component.
-bool IsSafeDocumentName(std::string_view name);
-// True when a document of `type` may not take `name` because the package writes an entry of that
-// name or folder itself ("toc.xhtml", "package.opf", "cover.xhtml", "css/", "images/",
-// "font/"), compared ignoring ASCII case.
-bool IsReservedDocumentName(std::string_view name, StreamType type);
 
 } // namespace EPub

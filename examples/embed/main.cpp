@@ -97,35 +97,20 @@ ExportedNote BuildStory(const Note& note, size_t number, const Counted<Text::Sty
     return {builder.Build(), anchor, StringT("note" + std::to_string(number) + ".xhtml")};
 }
 
-// What the exporter asks the application while it writes.
+// What the exporter asks the application while it writes. Every callback has a default (note
+// numbers in order, list numbers, cross-reference texts, texts in the book's language); this
+// notebook only renames two of the texts the library writes.
 class Host {
 public:
     void Install(EPub::FlowingEPubExporter& exporter) {
-        auto& c = exporter.Callbacks();
-        // This notebook has no frames, pictures or articles.
-        c.writeFrame = [](const Text::PinGlyph&, const Text::StoryPos&) {};
-        c.isFrameImage = [](const Text::PinnedObject&) { return false; };
-        c.writeItem = [](int32_t) {};
-        c.isItemImage = [](int32_t) { return false; };
-        c.validateFrame = [](const Text::AnchoredFrame&, const Text::StoryPos&,
-                             std::vector<EPub::StoryError>&) {};
-        c.noteNumber = [this](const Text::Glyph&, const Text::StoryPos&) {
-            return StringT(std::to_string(++notes_));
-        };
-        c.numberer = [](const Text::StoryPos& pos) { return Text::Numberer::ForPosition(pos); };
-        c.crossReferenceText = [](const Text::CrossReferenceGlyph& glyph, const Text::StoryPos&) {
-            const auto& target = glyph.GetAnchorData();
-            return target ? target->GetName().ToUTF32() : std::u32string();
-        };
-        // Texts the library generates (navigation titles, landmarks) in the user's language.
-        c.localise = [this](const StringT& key, const Text::Language*, const StringT& text) {
+        exporter.Callbacks().localise = [this](const StringT& key, const Text::Language*,
+                                               const StringT& text) {
             const auto found = translations_.find(key.str());
             return found == translations_.end() ? text : StringT(found->second);
         };
     }
 
 private:
-    int notes_ = 0;
     std::map<std::string, std::string> translations_{{"EPUB:Table of Contents", "Notes"},
                                                      {"EPUB:Start of Content", "First note"}};
 };
@@ -166,7 +151,8 @@ bool Export(const Notebook& notebook, const std::filesystem::path& path) {
             return false;
         }
     if (!exporter.End()) {
-        std::cerr << "harbour-notes: cannot finish the publication\n";
+        std::cerr << "harbour-notes: cannot finish the publication: "
+                  << exporter.GetLastError().str() << "\n";
         return false;
     }
     return true;

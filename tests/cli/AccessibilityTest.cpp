@@ -89,8 +89,12 @@ const char* const PlainText = R"({
   "stories": [{"file": "a.xhtml", "toc": "Start", "paragraphs": ["Hello.", "Bye."]}]
 })";
 
-std::string Rich(const std::string& metadataExtra, const std::string& pictureExtra) {
+// The claim is left to the exporter, as a publisher who trusts its checks would.
+std::string Rich(const std::string& metadataExtra, const std::string& pictureExtra,
+                 const std::string& conformance = "derive") {
     return R"({
+  "accessibility": {"conformance": ")" +
+           conformance + R"("},
   "metadata": {"title": "Rich", "language": "en")" +
            metadataExtra + R"(},
   "styles": [)" +
@@ -114,6 +118,7 @@ TEST_F(Accessibility, TextOnlyPublicationGetsTextualMetadataWithoutConformance) 
     EXPECT_THAT(meta["schema:accessibilityHazard"], ElementsAre("none"));
     ASSERT_EQ(meta["schema:accessibilitySummary"].size(), 1u);
     EXPECT_THAT(meta["schema:accessibilitySummary"][0], HasSubstr("a table of contents"));
+    EXPECT_THAT(meta["schema:accessibilitySummary"][0], HasSubstr("Checked automatically"));
     // Without tagged headings there is no structure to navigate by: no claim.
     EXPECT_EQ(meta.count("dcterms:conformsTo"), 0u);
     EXPECT_EQ(meta.count("pageBreakSource"), 0u);
@@ -161,6 +166,32 @@ TEST_F(Accessibility, OtherPageSourcesAreWrittenAsGiven) {
     EXPECT_THAT(meta["dc:source"], ElementsAre("Harbour Press & Co, 1911"));
     EXPECT_THAT(meta["dcterms:conformsTo"],
                 ElementsAre("EPUB Accessibility 1.1 - WCAG 2.1 Level AA"));
+}
+
+TEST_F(Accessibility, NoClaimIsMadeUnlessTheDocumentLeavesItToTheExporter) {
+    const std::string good = R"(, "pageSource": "978-0-00-000000-2")";
+    // Nothing stands against a claim, yet the document did not ask for one.
+    std::string json = Rich(good, R"(, "alt": "A harbour")");
+    json.erase(json.find(R"("accessibility")"),
+               json.find(R"("metadata")") - json.find(R"("accessibility")"));
+    Metadata meta = Export(json);
+    EXPECT_EQ(meta.count("dcterms:conformsTo"), 0u);
+    EXPECT_THAT(meta["schema:accessibilitySummary"][0], Not(HasSubstr("WCAG")));
+
+    // An explicit "none" holds, and certification of a claim not made is left out.
+    json = Rich(good, R"(, "alt": "A harbour")", "none");
+    json.replace(json.find(R"("none"})"), 7,
+                 R"("none", "certifiedBy": "Checkers Ltd", "credentials": "Gold",
+                    "reportLink": "https://example.org/report"})");
+    meta = Export(json);
+    EXPECT_EQ(meta.count("dcterms:conformsTo"), 0u);
+    EXPECT_EQ(meta.count("a11y:certifiedBy"), 0u);
+    EXPECT_EQ(meta.count("a11y:certifierCredential"), 0u);
+    EXPECT_EQ(ReadFileBytes(dir_ / "stderr.txt").find("certif"), std::string::npos);
+
+    // "derive" claims only what the checks allow.
+    meta = Export(Rich(good, R"(, "class": "pic")"));
+    EXPECT_EQ(meta.count("dcterms:conformsTo"), 0u);
 }
 
 TEST_F(Accessibility, WhatTheDocumentGivesWins) {

@@ -70,6 +70,13 @@ TEST(AccessibilityMetadata, DescribesEveryMemberInPackageOrder) {
         EXPECT_EQ(actual[i], expected[i]) << "line " << i;
 }
 
+TEST(AccessibilityMetadata, CertificationIsWrittenOnlyWithAClaim) {
+    AccessibilityMetadata m = Populated();
+    m.SetConformance(AccessibilityConformance::None);
+    for (const std::string& line : Lines(m, ""))
+        EXPECT_EQ(line.find("a11y:"), std::string::npos) << line;
+}
+
 TEST(AccessibilityMetadata, DefaultDescribesNothingAndUnknownValuesAreEmpty) {
     EXPECT_TRUE(Lines(AccessibilityMetadata(), "\t").empty());
 
@@ -125,8 +132,8 @@ TEST(AccessibilityMetadata, SetsAndPredicates) {
 TEST(AccessibilityMetadata, RoundTripsAndEveryMemberTakesPartInMatches) {
     const AccessibilityMetadata original = Populated();
     const std::string data = SerialiseObject(original);
-    EXPECT_TRUE(TagsInOrder(
-        data, {"McAE", "taef", "dzah", "doma", "sdma", "msca", "mfnc", "ybfc", "dcfc", "lrfc"}));
+    EXPECT_TRUE(TagsInOrder(data, {"McAE", "taef", "dzah", "doma", "sdma", "msca", "mfnc", "dfnc",
+                                   "ybfc", "dcfc", "lrfc"}));
     const auto loaded = LoadStream<AccessibilityMetadata>(data);
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(loaded->Matches(original));
@@ -139,6 +146,7 @@ TEST(AccessibilityMetadata, RoundTripsAndEveryMemberTakesPartInMatches) {
         [](auto& m) { m.Set(AccessModeSufficient::Visual, false); },
         [](auto& m) { m.SetSummary(m.GetSummary() + " "); },
         [](auto& m) { m.SetConformance(AccessibilityConformance::WCAG21A); },
+        [](auto& m) { m.SetConformanceDerived(true); },
         [](auto& m) { m.SetCertifiedBy("Lab \"B\""); },
         [](auto& m) { m.SetCredentials(""); },
         [](auto& m) { m.SetReportLink("https://example.org/"); },

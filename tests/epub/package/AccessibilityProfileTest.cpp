@@ -1,6 +1,7 @@
 // The accessibility metadata derived from what the content writer recorded.
 
 #include "epub/package/AccessibilityProfile.h"
+#include "epub/content/GeneratedTexts.h"
 #include "host/render/Fill.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/TextDocument.h"
@@ -73,6 +74,7 @@ TEST(AccessibilityProfile, GivenPartsWinAndTheRestIsDerived) {
     AccessibilityMetadata given;
     given.Set(AccessibilityHazard::FlashingHazard, true);
     given.SetCertifiedBy("Checkers Ltd");
+    given.SetConformanceDerived(true);
     const auto derived = profile.Derive(&given, Complete());
     EXPECT_EQ(derived->GetHazards(), std::set{AccessibilityHazard::FlashingHazard});
     EXPECT_EQ(derived->GetCertifiedBy(), "Checkers Ltd");
@@ -88,9 +90,56 @@ TEST(AccessibilityProfile, GivenPartsWinAndTheRestIsDerived) {
     // The host's object is left as it was.
     EXPECT_TRUE(given.GetFeatures().empty());
 
+    EXPECT_FALSE(derived->IsConformanceDerived());
+
     const auto fromNothing = profile.Derive(nullptr, Complete());
     EXPECT_EQ(fromNothing->GetHazards(), std::set{AccessibilityHazard::None});
     EXPECT_TRUE(fromNothing->GetCertifiedBy().empty());
+}
+
+TEST(AccessibilityProfile, ConformanceIsClaimedOnlyWhenLeftToTheExporter) {
+    AccessibilityProfile clean;
+    clean.AddHeading();
+    ASSERT_TRUE(clean.AllowsConformance(Complete()));
+    // Not asked: no claim, however clean the content.
+    EXPECT_EQ(clean.Derive(nullptr, Complete())->GetConformance(), AccessibilityConformance::None);
+    AccessibilityMetadata none;
+    none.SetCertifiedBy("Checkers Ltd");
+    EXPECT_EQ(clean.Derive(&none, Complete())->GetConformance(), AccessibilityConformance::None);
+    // A level the host states is kept as it is, even where the checks would not allow it.
+    AccessibilityMetadata stated;
+    stated.SetConformance(AccessibilityConformance::WCAG20A);
+    AccessibilityProfile barred;
+    EXPECT_EQ(barred.Derive(&stated, Complete())->GetConformance(),
+              AccessibilityConformance::WCAG20A);
+    // Left to the exporter: what the checks allow.
+    AccessibilityMetadata derive;
+    derive.SetConformanceDerived(true);
+    EXPECT_EQ(clean.Derive(&derive, Complete())->GetConformance(),
+              AccessibilityConformance::WCAG21AA);
+    EXPECT_EQ(barred.Derive(&derive, Complete())->GetConformance(), AccessibilityConformance::None);
+}
+
+TEST(AccessibilityProfile, SummaryIsWrittenInTheLanguageItIsGivenAndNamesTheChecks) {
+    AccessibilityProfile profile;
+    profile.AddHeading();
+    profile.AddPicture(Tags("A boat").get());
+    profile.AddPicture(Tags("").get());
+    AccessibilityMetadata derive;
+    derive.SetConformanceDerived(true);
+    const auto english = profile.Derive(&derive, Complete())->GetSummary().str();
+    EXPECT_NE(english.find("Checked automatically"), std::string::npos) << english;
+    // A picture without text: the summary says so and does not claim the opposite.
+    EXPECT_NE(english.find("Some pictures have no text alternative."), std::string::npos);
+    EXPECT_EQ(english.find("Pictures have text alternatives."), std::string::npos) << english;
+
+    const auto french = profile
+                            .Derive(&derive, Complete(),
+                                    [](std::string_view key) { return GeneratedText(key, "fr"); })
+                            ->GetSummary()
+                            .str();
+    EXPECT_NE(french.find("Vérifié automatiquement"), std::string::npos) << french;
+    EXPECT_EQ(french.find("Checked"), std::string::npos) << french;
 }
 
 } // namespace

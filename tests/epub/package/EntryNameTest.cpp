@@ -7,6 +7,7 @@
 namespace {
 
 using EPub::EntryName;
+using EPub::FileStem;
 using EPub::NumberedName;
 
 TEST(EntryName, WhiteSpaceAndForbiddenCharactersBecomeUnderscores) {
@@ -37,6 +38,15 @@ TEST(EntryName, NumbersGoBeforeTheExtensionOfTheLastComponent) {
     EXPECT_EQ(NumberedName("v1.0/notes", 3), "v1.0/notes-3");
     EXPECT_EQ(NumberedName("sub/.hidden", 2), "sub/.hidden-2");
     EXPECT_EQ(NumberedName("My.Font.otf", 1), "My.Font-1.otf");
+}
+
+// The name a cover or picture is stored under comes from the file, whichever separator it uses.
+TEST(EntryName, FileStemDropsFoldersAndTheLastExtension) {
+    EXPECT_EQ(FileStem("pictures/Cat photo.jpg"), "Cat photo");
+    EXPECT_EQ(FileStem("C:\\scans\\front.cover.jpeg"), "front.cover");
+    EXPECT_EQ(FileStem(".hidden"), ".hidden");
+    EXPECT_EQ(FileStem("v1.0/notes"), "notes");
+    EXPECT_EQ(FileStem(""), "");
 }
 
 } // namespace

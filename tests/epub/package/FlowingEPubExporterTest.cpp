@@ -1,8 +1,11 @@
 #include "epub/package/FlowingEPubExporter.h"
 #include "epub/options/AccessibilityMetadata.h"
+#include "epub/package/CoverImage.h"
 #include "host/foundation/DataSource.h"
 #include "host/foundation/FileStream.h"
 #include "host/raster/DynamicBitmap.h"
+#include "host/raster/ImageEncoder.h"
+#include "host/raster/ImageFile.h"
 #include "hostimpl/text/StoryBuilder.h"
 #include "tests/hostimpl/foundation/ZipTestSupport.h"
 
@@ -332,4 +335,165 @@ TEST(FlowingEPubExporter, APublicationWithoutIdentifierGetsAUuid) {
     const auto opf = Parse(Find(ReadZip(out.path), "OEBPS/package.opf"));
     EXPECT_EQ(std::string(opf.select_node("//*[local-name()='identifier']").node().child_value()),
               settings->identifier.str());
+}
+
+namespace {
+
+Counted<const Foundation::DataSource> FileSource(const std::string& path) {
+    return Foundation::MakeCounted<Foundation::FileDataSource>(StringT(path));
+}
+
+std::string JpegOf(uint32_t width, uint32_t height) {
+    Foundation::MemoryOutStream out;
+    EXPECT_TRUE(Raster::WriteJPEG(*Raster::DynamicBitmap::Create(width, height), out));
+    return out.TakeData();
+}
+
+pugi::xml_document ExportNavigation(const char* language, HostCallbacks callbacks = {}) {
+    Book book;
+    Exported out;
+    auto settings = MakeSettings(book);
+    settings->language = language;
+    FlowingEPubExporter exporter(settings, MakeOptions());
+    if (callbacks.localise)
+        exporter.Callbacks().localise = callbacks.localise;
+    exporter.Start(StringT(out.path));
+    auto story = book.Builder().Text("Texte").Build();
+    EXPECT_TRUE(exporter.ExportStory(story, story->gend(), "a.xhtml"));
+    EXPECT_TRUE(exporter.End());
+    const auto records = ReadZip(out.path);
+    const ZipRecord* nav = Find(records, "OEBPS/toc.xhtml");
+    pugi::xml_document doc;
+    EXPECT_NE(nav, nullptr);
+    if (nav) {
+        EXPECT_TRUE(doc.load_string(nav->data.c_str())) << nav->data;
+    }
+    return doc;
+}
+
+std::string NavHeading(const pugi::xml_document& nav, const char* type) {
+    return nav
+        .select_node((std::string("//*[@epub:type='") + type + "']/*[local-name()='h2']").c_str())
+        .node()
+        .child_value();
+}
+
+} // namespace
+
+TEST(FlowingEPubExporter, NavigationTextsFollowThePublicationsLanguage) {
+    EXPECT_EQ(NavHeading(ExportNavigation("fr"), "toc"), "Table des matières");
+    EXPECT_EQ(NavHeading(ExportNavigation("ja-JP"), "landmarks"), "ランドマーク");
+    EXPECT_EQ(NavHeading(ExportNavigation("xx"), "toc"), "Table of Contents");
+}
+
+// A translation may hold any character: the navigation document stays well-formed.
+TEST(FlowingEPubExporter, HostTextsInTheNavigationAreEscaped) {
+    HostCallbacks callbacks;
+    callbacks.localise = [](const StringT& key, const Text::Language*, const StringT& text) {
+        return key == "EPUB:Table of Contents" ? StringT("R&D <\"Inhalt\">\x02")
+                                               : text + StringT(" & co");
+    };
+    const auto nav = ExportNavigation("de", callbacks);
+    EXPECT_EQ(NavHeading(nav, "toc"), "R&D <\"Inhalt\">");
+    EXPECT_EQ(NavHeading(nav, "landmarks"), "Orientierungspunkte & co");
+    EXPECT_STREQ(
+        nav.select_node("//*[local-name()='a'][@epub:type='bodymatter']").node().child_value(),
+        "Beginn des Inhalts & co");
+}
+
+TEST(FlowingEPubExporter, AJpegCoverKeepsItsBytesAndItsName) {
+    Book book;
+    ScratchDir dir;
+    const std::string small = JpegOf(30, 40);
+    FoundationTest::WriteFileBytes(dir / "Front Photo.jpg", small);
+    // Larger than a reader is asked to handle: scaled, and still a JPEG.
+    FoundationTest::WriteFileBytes(dir / "huge.jpeg", JpegOf(kJPEGMaxDimension * 2, 8));
+    for (const char* file : {"Front Photo.jpg", "huge.jpeg"}) {
+        Exported out;
+        auto settings = MakeSettings(book);
+        settings->coverSource = FileSource(dir / file);
+        auto options = MakeOptions();
+        options->SetCoverPageType(CoverPageType::Image);
+        FlowingEPubExporter exporter(settings, options);
+        exporter.Start(StringT(out.path));
+        ASSERT_TRUE(exporter.End()) << exporter.GetLastError().str();
+        const auto records = ReadZip(out.path);
+        const auto opf = Parse(Find(records, "OEBPS/package.opf"));
+        const auto item = opf.select_node("//*[@properties='cover-image']").node();
+        EXPECT_STREQ(item.attribute("media-type").value(), "image/jpeg");
+        const std::string href = item.attribute("href").value();
+        const ZipRecord* image = Find(records, "OEBPS/" + href);
+        ASSERT_NE(image, nullptr) << href;
+        if (file == std::string("huge.jpeg")) {
+            EXPECT_EQ(href, "images/huge.jpg");
+            const auto size = Raster::ReadImageSize(image->data);
+            ASSERT_TRUE(size);
+            EXPECT_EQ(size->width, kJPEGMaxDimension);
+            EXPECT_EQ(Raster::DetectFileType(image->data), Raster::FileType::JPEG);
+        } else {
+            EXPECT_EQ(href, "images/Front_Photo.jpg");
+            EXPECT_EQ(image->data, small);
+        }
+    }
+}
+
+TEST(FlowingEPubExporter, AnUnreadableCoverFailsTheExportWithItsName) {
+    Book book;
+    ScratchDir dir;
+    FoundationTest::WriteFileBytes(dir / "cover.jpg", "not a picture");
+    Exported out;
+    auto settings = MakeSettings(book);
+    settings->coverSource = FileSource(dir / "cover.jpg");
+    FlowingEPubExporter exporter(settings, MakeOptions());
+    exporter.Start(StringT(out.path));
+    EXPECT_FALSE(exporter.End());
+    EXPECT_NE(exporter.GetLastError().Find("cover.jpg"), StringT::npos);
+}
+
+// An embedder that sets no callback at all still gets numbered notes, cross-reference texts and
+// localised texts: every callback has its default, and an emptied one means the default too.
+TEST(FlowingEPubExporter, EmptyCallbacksMeanTheirDefaults) {
+    Book book;
+    Exported out;
+    auto settings = MakeSettings(book);
+    settings->language = "es";
+    FlowingEPubExporter exporter(settings, MakeOptions());
+    exporter.Callbacks() = HostCallbacks{};
+    exporter.Start(StringT(out.path));
+    const auto target = book.Document()->MakeAnchor("Harbour");
+    auto note = book.Builder().Text("A note.").Build();
+    auto story = book.Builder()
+                     .Anchor(target)
+                     .Text("See ")
+                     .CrossReference(target)
+                     .Note(Text::NoteKind::Footnote, note)
+                     .Build();
+    ASSERT_TRUE(exporter.ExportStory(story, story->gend(), "a.xhtml"));
+    ASSERT_TRUE(exporter.End());
+    const auto records = ReadZip(out.path);
+    const ZipRecord* doc = Find(records, "OEBPS/a.xhtml");
+    ASSERT_NE(doc, nullptr);
+    EXPECT_NE(doc->data.find("See Harbour"), std::string::npos) << doc->data;
+    EXPECT_NE(doc->data.find("A note."), std::string::npos) << doc->data;
+    EXPECT_EQ(NavHeading(Parse(Find(records, "OEBPS/toc.xhtml")), "toc"), "Índice");
+}
+
+TEST(FlowingEPubExporter, StoredDocumentNamesAreTheToolsOwn) {
+    const std::vector<StringT> given = {"a b",          "a_b.xhtml", "Toc.xhtml", "toc",
+                                        "part#1.xhtml", "a b",       "styles.css"};
+    EXPECT_EQ(StoredDocumentNames(given),
+              (std::vector<StringT>{"a_b-2.xhtml", "a_b.xhtml", "Toc.xhtml", "toc-2.xhtml",
+                                    "part_1.xhtml", "a_b-2.xhtml", "styles.css.xhtml"}));
+    // A publication refuses what its own entries take, as for the tool.
+    Book book;
+    Exported out;
+    FlowingEPubExporter exporter(MakeSettings(book), MakeOptions());
+    exporter.Start(StringT(out.path));
+    auto story = book.Builder().Text("x").Build();
+    EXPECT_FALSE(exporter.ExportStory(story, story->gend(), "package.opf"));
+    EXPECT_NE(exporter.GetLastError().Find("taken by the output"), StringT::npos);
+    EXPECT_TRUE(exporter.ExportStory(story, story->gend(), "A.xhtml"));
+    EXPECT_FALSE(exporter.ExportStory(story, story->gend(), "a.xhtml"));
+    EXPECT_NE(exporter.GetLastError().Find("written twice"), StringT::npos);
+    exporter.Abort();
 }

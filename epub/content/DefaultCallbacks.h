@@ -1,9 +1,9 @@
 #pragma once
-// The host side of an export: what the exporter asks the application for (note numbers, list
-// numbering, cross-reference texts, localised texts, anchored frames), answered from the document
-// alone.
+// What the exporter does for a host callback the application leaves unset: each question
+// (note numbers, list numbering, cross-reference texts, localised texts, anchored frames)
+// answered from the document alone. The export tool relies on these too.
 
-#include "epub/content/HtmlExporter.h"
+#include "epub/content/HostCallbacks.h"
 #include "host/raster/FileType.h"
 #include "host/raster/ImageFile.h"
 
@@ -13,12 +13,14 @@
 #include <memory>
 #include <utility>
 
-namespace Cli {
+namespace EPub {
 
-class HostServices {
+class HtmlExporter;
+
+class DefaultCallbacks {
 public:
-    // Installs every callback on `exporter`; this object must outlive the export.
-    void Install(EPub::HtmlExporter& exporter);
+    // Every callback, answering for `exporter`; this object must outlive their use.
+    HostCallbacks Make(HtmlExporter& exporter);
 
     // A picture frame: no text of its own, and a JPEG, PNG, GIF or SVG file as its content.
     bool IsPictureFrame(const Text::AnchoredFrame& frame);
@@ -31,8 +33,8 @@ private:
 
     // Read once per file: the chunker asks about every frame before it is written.
     const Picture& LookAt(const Foundation::StringT& path);
-    void WriteFrame(EPub::HtmlExporter& exporter, const Text::PinGlyph& pin);
-    void WritePicture(EPub::HtmlExporter& exporter, const Text::AnchoredFrame& frame);
+    void WriteFrame(HtmlExporter& exporter, const Text::PinGlyph& pin);
+    void WritePicture(HtmlExporter& exporter, const Text::AnchoredFrame& frame);
     Foundation::StringT NoteNumber(const Text::Glyph& glyph, const Text::StoryPos& pos);
     Foundation::Counted<Text::Numberer> NumbererAt(const Text::StoryPos& pos);
 
@@ -52,4 +54,4 @@ private:
     } lists_;
 };
 
-} // namespace Cli
+} // namespace EPub

@@ -1,11 +1,14 @@
-#include "cli/HostServices.h"
+#include "epub/content/DefaultCallbacks.h"
+
+#include "epub/content/HtmlExporter.h"
+#include "epub/package/EntryName.h"
 
 #include "host/foundation/DataSource.h"
 #include "host/text/NoteAtt.h"
 
 #include <cmath>
 
-namespace Cli {
+namespace EPub {
 
 using Foundation::StringT;
 
@@ -20,20 +23,10 @@ bool IsPicture(Raster::FileType type) {
            type == FileType::SVG;
 }
 
-// "pictures/Cat photo.jpg" gives "Cat photo": the image store adds its own extension.
-StringT FileStem(std::string_view path) {
-    const size_t slash = path.find_last_of("/\\");
-    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string_view::npos && dot > 0)
-        name = name.substr(0, dot);
-    return StringT(name);
-}
-
 } // namespace
 
-void HostServices::Install(EPub::HtmlExporter& exporter) {
-    auto& c = exporter.Callbacks();
+HostCallbacks DefaultCallbacks::Make(HtmlExporter& exporter) {
+    HostCallbacks c;
     c.writeFrame = [this, &exporter](const Text::PinGlyph& pin, const Text::StoryPos&) {
         WriteFrame(exporter, pin);
     };
@@ -45,7 +38,7 @@ void HostServices::Install(EPub::HtmlExporter& exporter) {
     c.isItemImage = [](int32_t) { return false; };
     // Frames are checked with the formatting the text model gives them.
     c.validateFrame = [&exporter](const Text::AnchoredFrame& frame, const Text::StoryPos& pos,
-                                  std::vector<EPub::StoryError>& errors) {
+                                  std::vector<StoryError>& errors) {
         exporter.ValidateFrame(frame, pos, pos.GetStory(), errors, frame.GetBackground(),
                                frame.GetStrokeFill(), frame.GetStroke());
     };
@@ -57,10 +50,12 @@ void HostServices::Install(EPub::HtmlExporter& exporter) {
         const auto& target = glyph.GetAnchorData();
         return target ? target->GetName().ToUTF32() : std::u32string();
     };
+    // The library's own table (GeneratedTexts.h) has already chosen the text.
     c.localise = [](const StringT&, const Text::Language*, const StringT& text) { return text; };
+    return c;
 }
 
-Foundation::Counted<Text::Numberer> HostServices::NumbererAt(const Text::StoryPos& pos) {
+Foundation::Counted<Text::Numberer> DefaultCallbacks::NumbererAt(const Text::StoryPos& pos) {
     if (pos.IsNull())
         return Text::Numberer::Make();
     if (!lists_.numbers || lists_.asked.GetStory() != pos.GetStory() || pos < lists_.asked) {
@@ -75,7 +70,7 @@ Foundation::Counted<Text::Numberer> HostServices::NumbererAt(const Text::StoryPo
     return lists_.numbers->Clone();
 }
 
-StringT HostServices::NoteNumber(const Text::Glyph&, const Text::StoryPos& pos) {
+StringT DefaultCallbacks::NoteNumber(const Text::Glyph&, const Text::StoryPos& pos) {
     const auto key = std::make_pair(static_cast<const void*>(pos.GetStory().get()), pos.GetIndex());
     auto [it, added] = noteNumbers_.try_emplace(key, 0);
     if (added)
@@ -83,11 +78,11 @@ StringT HostServices::NoteNumber(const Text::Glyph&, const Text::StoryPos& pos) 
     return StringT(std::to_string(it->second));
 }
 
-} // namespace Cli
+} // namespace EPub
 
-namespace Cli {
+namespace EPub {
 
-const HostServices::Picture& HostServices::LookAt(const StringT& path) {
+const DefaultCallbacks::Picture& DefaultCallbacks::LookAt(const StringT& path) {
     if (const auto found = pictures_.find(path); found != pictures_.end())
         return found->second;
     Picture picture;
@@ -100,12 +95,12 @@ const HostServices::Picture& HostServices::LookAt(const StringT& path) {
     return pictures_.emplace(path, picture).first->second;
 }
 
-bool HostServices::IsPictureFrame(const Text::AnchoredFrame& frame) {
+bool DefaultCallbacks::IsPictureFrame(const Text::AnchoredFrame& frame) {
     return !frame.GetStory() && !frame.GetContentPath().empty() &&
            IsPicture(LookAt(frame.GetContentPath()).type);
 }
 
-void HostServices::WriteFrame(EPub::HtmlExporter& exporter, const Text::PinGlyph& pin) {
+void DefaultCallbacks::WriteFrame(HtmlExporter& exporter, const Text::PinGlyph& pin) {
     // Tables and notes are the content writer's own.
     const Text::AnchoredFrame* frame = pin.GetFrame();
     if (!frame)
@@ -116,7 +111,7 @@ void HostServices::WriteFrame(EPub::HtmlExporter& exporter, const Text::PinGlyph
         WritePicture(exporter, *frame);
 }
 
-void HostServices::WritePicture(EPub::HtmlExporter& exporter, const Text::AnchoredFrame& frame) {
+void DefaultCallbacks::WritePicture(HtmlExporter& exporter, const Text::AnchoredFrame& frame) {
     const StringT& path = frame.GetContentPath();
     const Picture& picture = LookAt(path);
     const double resolution = exporter.GetSettings()->GetResolution();
@@ -136,4 +131,4 @@ void HostServices::WritePicture(EPub::HtmlExporter& exporter, const Text::Anchor
         exporter.ExportImage(nullptr, source, name, picture.type, size, frame.GetTags(), false);
 }
 
-} // namespace Cli
+} // namespace EPub

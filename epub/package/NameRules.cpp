@@ -1,6 +1,11 @@
-#include "cli/NameRules.h"
+#include "epub/package/NameRules.h"
 
-namespace Cli {
+#include "epub/package/EntryName.h"
+
+#include <map>
+#include <set>
+
+namespace EPub {
 
 namespace {
 
@@ -89,4 +94,73 @@ std::string FoldCase(std::string_view name) {
     return folded;
 }
 
-} // namespace Cli
+bool IsSafeDocumentName(std::string_view name) {
+    if (name.empty() || name.front() == '/' || name.find('\\') != std::string_view::npos ||
+        name.find(':') != std::string_view::npos)
+        return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        const size_t slash = std::min(name.find('/', start), name.size());
+        const std::string_view part = name.substr(start, slash - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        start = slash + 1;
+    }
+    return true;
+}
+
+bool IsReservedDocumentName(std::string_view name, StreamType type) {
+    const std::string folded = FoldCase(name);
+    if (folded == "toc.xhtml" || folded == "package.opf" || folded.starts_with("font/"))
+        return true;
+    if (folded == "cover.xhtml")
+        return type != StreamType::Cover;
+    if (folded.starts_with("css/"))
+        return type != StreamType::StyleSheet;
+    if (folded.starts_with("images/"))
+        return type < StreamType::JPEG || type > StreamType::SVG;
+    return false;
+}
+
+bool IsReservedHtmlName(std::string_view name, StreamType type) {
+    const std::string folded = FoldCase(name);
+    return (folded == "styles.css" || folded == "images.css") && type != StreamType::StyleSheet;
+}
+
+namespace {
+
+// Readers and checkers expect content documents to end in ".xhtml".
+StringT StoredName(const StringT& name) {
+    StringT stored = EntryName(name.view());
+    if (!stored.EndsWith(".xhtml"))
+        stored += ".xhtml";
+    return stored;
+}
+
+} // namespace
+
+std::vector<StringT> StoredDocumentNames(std::span<const StringT> given) {
+    std::set<std::string> taken{"toc.xhtml", "cover.xhtml", "package.opf", "styles.css",
+                                "images.css"};
+    for (const StringT& name : given)
+        if (StoredName(name) == name)
+            taken.insert(FoldCase(name.view()));
+    std::map<std::string, StringT> renamed;
+    std::vector<StringT> out;
+    out.reserve(given.size());
+    for (const StringT& name : given) {
+        const StringT stored = StoredName(name);
+        if (stored == name) {
+            out.push_back(name);
+            continue;
+        }
+        auto [it, added] = renamed.emplace(name.str(), stored);
+        if (added)
+            for (int n = 2; !taken.insert(FoldCase(it->second.view())).second; ++n)
+                it->second = NumberedName(stored.view(), n);
+        out.push_back(it->second);
+    }
+    return out;
+}
+
+} // namespace EPub

@@ -1,0 +1,89 @@
+// The navigation document of a fixed-layout publication: its headings and landmark names in the
+// publication's language, and well-formed whatever text a host puts there.
+
+#include "epub/fixed/FixedPackage.h"
+
+#include "epub/fixed/Page.h"
+#include "epub/options/ExportSettings.h"
+#include "support/FakeZipArchive.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+namespace {
+
+using Foundation::StringT;
+
+constexpr uint32_t kBodyMatter = 1u << 2;
+constexpr uint32_t kTitlePage = 1u << 3;
+
+struct Navigation {
+    std::string text;
+    pugi::xml_document doc;
+};
+
+// Two pages, a title page and the start of the text, written in `language`.
+void Write(const char* language, EPub::TextLocaliser localise, Navigation& nav) {
+    auto zip = Foundation::MakeCounted<Testing::FakeZipArchive>();
+    EPub::Publication publication("OEBPS", "/books/Livre.indd", "id", "Livre", language);
+    publication.SetArchive(zip);
+    EPub::Page first(publication, 1, 100, 100);
+    publication.Add(first, "1", EPub::PageSpread::Auto, kTitlePage);
+    EPub::Page second(publication, 2, 100, 100);
+    publication.Add(second, "2", EPub::PageSpread::Auto, kBodyMatter);
+    const auto settings = Foundation::MakeCounted<EPub::ExportSettings>();
+    EPub::FixedPackageInput in{
+        *settings,          {}, "test", [] { return StringT("2026-01-01T00:00:00Z"); }, 100, 100,
+        std::move(localise)};
+    ASSERT_TRUE(EPub::WriteFixedPackage(publication, in));
+    const auto* entry = zip->Find("OEBPS/nav.xhtml");
+    ASSERT_NE(entry, nullptr);
+    nav.text = entry->data;
+    ASSERT_TRUE(nav.doc.load_string(nav.text.c_str())) << nav.text;
+}
+
+std::string Heading(const Navigation& nav, const char* type) {
+    return nav.doc
+        .select_node((std::string("//*[local-name()='nav'][@epub:type='") + type +
+                      "']/*[local-name()='h1' or local-name()='h2']")
+                         .c_str())
+        .node()
+        .child_value();
+}
+
+std::string Landmark(const Navigation& nav, const char* type) {
+    return nav.doc
+        .select_node((std::string("//*[local-name()='a'][@epub:type='") + type + "']").c_str())
+        .node()
+        .child_value();
+}
+
+TEST(FixedPackage, NavigationSpeaksThePublicationsLanguage) {
+    Navigation fr;
+    Write("fr-CA", {}, fr);
+    EXPECT_EQ(Heading(fr, "toc"), "Table des matières");
+    EXPECT_EQ(Heading(fr, "landmarks"), "Repères");
+    EXPECT_EQ(Landmark(fr, "title-page"), "Page de titre");
+    EXPECT_EQ(Landmark(fr, "bodymatter"), "Début du contenu");
+
+    Navigation unknown;
+    Write("tlh", {}, unknown);
+    EXPECT_EQ(Heading(unknown, "toc"), "Table of Contents");
+    EXPECT_EQ(Landmark(unknown, "title-page"), "Title Page");
+}
+
+TEST(FixedPackage, HostTextsAreEscapedAndCleaned) {
+    Navigation nav;
+    Write(
+        "de",
+        [](std::string_view key, const StringT& text) {
+            return key == "EPUB:Title Page" ? StringT("Titel & <\"Seite\">\x01")
+                                            : StringT("Über ") + text;
+        },
+        nav);
+    EXPECT_EQ(Landmark(nav, "title-page"), "Titel & <\"Seite\">");
+    // The host sees the table's text and builds on it.
+    EXPECT_EQ(Heading(nav, "toc"), "Über Inhaltsverzeichnis");
+}
+
+} // namespace

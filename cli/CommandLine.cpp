@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/Completion.h"
-#include "cli/NameRules.h"
+#include "epub/package/NameRules.h"
 #include "host/foundation/ApplicationVersion.h"
 #include "host/foundation/StringT.h"
 
@@ -226,7 +226,7 @@ private:
         if (value.find_first_not_of(' ') == std::string::npos &&
             (key == "title" || key == "language" || key == "identifier" || key == "author"))
             return "the value must not be empty";
-        if (key == "language" && !IsLanguageTag(value))
+        if (key == "language" && !EPub::IsLanguageTag(value))
             return "\"" + value + "\" is not a language tag such as \"en\" or \"de-CH\"";
         return {};
     }

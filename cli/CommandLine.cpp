@@ -36,7 +36,7 @@ constexpr std::array kOptions{
     OptionSpec{"metadata", 'M', ValueKind::Text, "KEY=VALUE",
                "set a metadata field, replacing the document's; KEY is one\n"
                "of title, author, illustrator, language, identifier,\n"
-               "publisher, description, subject, rights; author may be\n"
+               "publisher, description, subject, rights, date; author may be\n"
                "given again to add authors",
                {},
                true},
@@ -67,9 +67,9 @@ constexpr std::array kOptions{
 // getopt_long's codes for options without a letter: past any character.
 constexpr int kLongOnly = 256;
 
-constexpr std::array<std::string_view, 9> kMetadataKeys{"title",       "author",     "illustrator",
-                                                        "language",    "identifier", "publisher",
-                                                        "description", "subject",    "rights"};
+constexpr std::array<std::string_view, 10> kMetadataKeys{
+    "title",     "author",      "illustrator", "language", "identifier",
+    "publisher", "description", "subject",     "rights",   "date"};
 
 constexpr std::string_view kUsage = R"(Usage: epubexport [OPTION]... INPUT -o OUTPUT.epub
        epubexport [OPTION]... INPUT --html DIR
@@ -228,6 +228,9 @@ private:
             return "the value must not be empty";
         if (key == "language" && !EPub::IsLanguageTag(value))
             return "\"" + value + "\" is not a language tag such as \"en\" or \"de-CH\"";
+        if (key == "date" && !EPub::IsPublicationDate(value))
+            return "\"" + value + "\" is not a date such as \"2024\", \"2024-05-17\" or " +
+                   "\"2024-05-17T09:30:00Z\"";
         return {};
     }
 

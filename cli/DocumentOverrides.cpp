@@ -15,11 +15,9 @@ namespace {
 
 using Readers::InputError;
 
-Foundation::Counted<Raster::DynamicBitmap> ReadCover(const std::string& file) {
-    auto bitmap = Raster::DecodeImage(ReadSystemFile(file));
-    if (!bitmap)
+void ReadCover(const std::string& file) {
+    if (!Raster::DecodeImage(ReadSystemFile(file)))
         throw InputError("\"" + file + "\" is not a JPEG, PNG or GIF image");
-    return bitmap;
 }
 
 Foundation::Counted<const EPub::CSSFile> ReadStyleSheet(const std::string& file) {
@@ -62,6 +60,8 @@ void ApplyMetadata(const std::vector<std::pair<std::string, std::string>>& metad
             settings.subject = text;
         } else if (key == "rights") {
             settings.rights = text;
+        } else if (key == "date") {
+            settings.date = text;
         }
     }
 }
@@ -69,10 +69,12 @@ void ApplyMetadata(const std::vector<std::pair<std::string, std::string>>& metad
 void ApplyOverrides(const CommandLine& line, Readers::Document& doc) {
     ApplyMetadata(line.metadata, *doc.settings);
     if (line.cover) {
-        doc.settings->coverImage = ReadCover(*line.cover);
-        doc.settings->coverImageName = "Cover";
-        if (doc.options->GetCoverPageAltText().empty())
-            doc.options->SetCoverPageAltText("Cover");
+        // Checked here so a bad picture is a usage error; the library copies the file's own bytes.
+        ReadCover(*line.cover);
+        doc.settings->coverImage = nullptr;
+        doc.settings->coverSource =
+            Foundation::MakeCounted<Foundation::FileDataSource>(StringT(*line.cover));
+        doc.settings->coverImageName = StringT();
         doc.options->SetCoverPageType(EPub::CoverPageType::Image);
     }
     for (const std::string& file : line.css)

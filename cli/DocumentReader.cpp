@@ -127,7 +127,7 @@ private:
 
 void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
     CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
-                       "publisher", "language", "identifier", "isbn", "pageSource"});
+                       "publisher", "language", "identifier", "isbn", "pageSource", "date"});
     s.title = String(node, "title");
     s.author = String(node, "author");
     s.illustrator = String(node, "illustrator");
@@ -141,6 +141,11 @@ void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
              "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
     s.identifier = String(node, "identifier");
     s.identifierType = Bool(node, "isbn", false) ? 2 : 0;
+    s.date = String(node, "date");
+    if (!s.date.empty() && !EPub::IsPublicationDate(s.date.view()))
+        Fail(node.Field("date"), "\"" + s.date.str() +
+                                     "\" is not a date such as \"2024\", \"2024-05-17\" or "
+                                     "\"2024-05-17T09:30:00Z\"");
 }
 
 void Reader::ReadOptions(const Node& node, Document& doc) const {

@@ -64,7 +64,7 @@ void WriteMetadata(OutStream& out, const Publication& p, const FixedPackageInput
         out << "<dc:rights>" << XMLEncode(s.rights) << "</dc:rights>\n";
     if (!s.subject.empty())
         out << "<dc:subject>" << XMLEncode(s.subject) << "</dc:subject>\n";
-    out << "<dc:date>" << now << "</dc:date>\n";
+    out << "<dc:date>" << (s.date.empty() ? now : XMLEncode(s.date)) << "</dc:date>\n";
     out << "<meta property=\"dcterms:modified\">" << now << "</meta>\n";
     if (s.accessibility)
         s.accessibility->Describe("", out);

@@ -86,6 +86,9 @@ public:
     StringT publisher;
     StringT language;
     StringT identifier;
+    // When the work was published, as "2024", "2024-05", "2024-05-17" or a full UTC time stamp
+    // (IsPublicationDate); empty: the time of the export.
+    StringT date;
     StringT iBooksVersion;
     uint32_t identifierType = 0; // 2: an ISBN
 

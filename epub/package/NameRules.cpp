@@ -32,6 +32,55 @@ bool IsPlainCssIdentifier(std::string_view name) {
     return true;
 }
 
+namespace {
+
+// `count` digits at `at` whose value lies in [low, high].
+bool Digits(std::string_view s, size_t at, size_t count, int low, int high) {
+    if (at + count > s.size())
+        return false;
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (s[i] < '0' || s[i] > '9')
+            return false;
+        value = value * 10 + (s[i] - '0');
+    }
+    return value >= low && value <= high;
+}
+
+bool TimeOfDay(std::string_view t) {
+    if (!Digits(t, 0, 2, 0, 23) || t.size() < 5 || t[2] != ':' || !Digits(t, 3, 2, 0, 59))
+        return false;
+    size_t at = 5;
+    if (at < t.size() && t[at] == ':') {
+        if (!Digits(t, at + 1, 2, 0, 59))
+            return false;
+        at += 3;
+    }
+    const std::string_view zone = t.substr(at);
+    if (zone == "Z")
+        return true;
+    return zone.size() == 6 && (zone[0] == '+' || zone[0] == '-') && Digits(zone, 1, 2, 0, 14) &&
+           zone[3] == ':' && Digits(zone, 4, 2, 0, 59);
+}
+
+} // namespace
+
+bool IsPublicationDate(std::string_view date) {
+    if (!Digits(date, 0, 4, 1, 9999))
+        return false;
+    if (date.size() == 4)
+        return true;
+    if (date[4] != '-' || !Digits(date, 5, 2, 1, 12))
+        return false;
+    if (date.size() == 7)
+        return true;
+    if (date.size() < 10 || date[7] != '-' || !Digits(date, 8, 2, 1, 31))
+        return false;
+    if (date.size() == 10)
+        return true;
+    return date[10] == 'T' && TimeOfDay(date.substr(11));
+}
+
 bool IsLanguageTag(std::string_view tag) {
     size_t start = 0;
     for (bool first = true;; first = false) {

@@ -18,6 +18,9 @@ bool IsPlainCssIdentifier(std::string_view name);
 // A language tag of the BCP 47 shape: letters, then subtags of 1 to 8 letters or digits after
 // hyphens ("en", "de-CH", "zh-Hant-TW").
 bool IsLanguageTag(std::string_view tag);
+// A date EPUB readers understand: "YYYY", "YYYY-MM", "YYYY-MM-DD", or a full time stamp
+// "YYYY-MM-DDThh:mm[:ss]Z" (or with an offset such as "+02:00").
+bool IsPublicationDate(std::string_view date);
 // An absolute URL such as "https://example.org/report" or "mailto:a@example.org": a scheme, ":"
 // and the rest, with no white space, controls or characters a URL must escape ("<>\"{}|\\^`).
 bool IsAbsoluteUrl(std::string_view url);

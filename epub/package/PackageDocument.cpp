@@ -62,7 +62,10 @@ void WriteMetadata(OutStream& out, const PackageDocumentInput& in) {
         out << "<meta refines=\"#pub-id\" property=\"identifier-type\" "
                "scheme=\"onix:codelist5\">15</meta>\n";
     WriteElement(out, "<dc:title>", s.title, "</dc:title>\n");
-    out << "<dc:date>" << in.currentTime() << "</dc:date>\n";
+    if (s.date.empty())
+        out << "<dc:date>" << in.currentTime() << "</dc:date>\n";
+    else
+        WriteElement(out, "<dc:date>", s.date, "</dc:date>\n");
     if (s.accessibility)
         s.accessibility->Describe("", out);
     out << "<meta property=\"dcterms:modified\">" << in.currentTime() << "</meta>\n";

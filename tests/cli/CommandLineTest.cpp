@@ -114,6 +114,7 @@ TEST(CommandLine, MistakesAreUsageErrorsThatNameTheProblem) {
         {{"in.json", "-o", "x", "--metadata", "colour=red"}, "unknown metadata key \"colour\""},
         {{"in.json", "-o", "x", "-M", "title"}, "--metadata takes KEY=VALUE"},
         {{"in.json", "-o", "x", "--language", "en_GB"}, "\"en_GB\" is not a language tag"},
+        {{"in.json", "-o", "x", "-M", "date=2019-13-01"}, "\"2019-13-01\" is not a date"},
         {{"in.json", "-o", "x", "--title", " "}, "must not be empty"},
         {{"in.json", "-o", "x", "--title", "a\tb"}, "without control characters"},
         {{"in.json", "-o", "x", "--author", "\xFF"}, "UTF-8"},

@@ -157,12 +157,12 @@ TEST_F(Conventions, FileErrorsGiveTheSystemsReason) {
 
 TEST_F(Conventions, MetadataCoverAndStyleSheetsFromTheCommandLine) {
     Write("book.json", kBook);
-    fs::copy_file(std::string(EPUB_SOURCE_DIR) + "/examples/cover.png", dir_ / "cover.png");
+    fs::copy_file(std::string(EPUB_SOURCE_DIR) + "/examples/cover.jpg", dir_ / "photo.jpg");
     Write("late.css", "p { margin-top: 0.7em; }\n");
     const ToolTest::Result r =
         Shell("TOOL book.json -o out.epub --title 'Other & title' --author A -M author=B "
               "--language fr --identifier urn:uuid:11111111-2222-4333-8444-555555555555 "
-              "-M publisher=P --cover cover.png --css late.css");
+              "-M publisher=P -M date=2019-03 --cover photo.jpg --css late.css");
     ASSERT_EQ(r.status, 0) << r.err;
     auto entries = Entries(dir_ / "out.epub");
     const std::string& opf = entries["OEBPS/package.opf"];
@@ -171,7 +171,12 @@ TEST_F(Conventions, MetadataCoverAndStyleSheetsFromTheCommandLine) {
     EXPECT_THAT(opf, HasSubstr("<dc:language>fr</dc:language>"));
     EXPECT_THAT(opf, HasSubstr(">urn:uuid:11111111-2222-4333-8444-555555555555</dc:identifier>"));
     EXPECT_THAT(opf, HasSubstr("<dc:publisher>P</dc:publisher>"));
+    EXPECT_THAT(opf, HasSubstr("<dc:date>2019-03</dc:date>"));
     EXPECT_THAT(opf, HasSubstr("cover-image"));
+    // A photograph given as the cover is stored as it is, under its own name.
+    std::ifstream photo(dir_ / "photo.jpg", std::ios::binary);
+    const std::string jpeg{std::istreambuf_iterator<char>(photo), {}};
+    EXPECT_EQ(entries["OEBPS/images/photo.jpg"], jpeg);
     // The text is in the language given, not only the package.
     EXPECT_THAT(entries["OEBPS/one.xhtml"], HasSubstr("xml:lang=\"fr\""));
     // The command line's sheet comes after the document's, so its rules win.

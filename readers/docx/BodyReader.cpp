@@ -297,7 +297,8 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     properties_.Paragraph(pPr, para);
     // Page starts are the reader's to decide, by splitting stories.
     para.Set(Text::ParaInt::StartPosition, Text::StartPosition::Anywhere);
-    if (std::any_of(fields_.begin(), fields_.end(), [](const Field& f) { return f.contents; }))
+    if (StartsContents(p) ||
+        std::any_of(fields_.begin(), fields_.end(), [](const Field& f) { return f.contents; }))
         para.Set(Text::ParaObject::TableOfContents, AsObject(Text::TocAtt::Make(1)));
     sink.builder->Paragraph(StringT(style),
                             MakeCounted<Text::Delta>(std::move(para), Text::AttributeSet()));
@@ -335,6 +336,24 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     }
     if (const pugi::xml_node sectPr = Child(pPr, "sectPr"); sectPr && isMain)
         sectionBreak_ = ChildVal(sectPr, "type").value_or("nextPage") != "continuous";
+}
+
+// A contents field starting in the paragraph makes it a contents paragraph already; its runs come
+// after the paragraph is formatted.
+bool BodyReader::StartsContents(pugi::xml_node p) {
+    const auto isContents = [](std::string_view instruction) {
+        const std::vector<std::string> words = FieldWords(instruction);
+        return !words.empty() && (words[0] == "TOC" || words[0] == "toc");
+    };
+    for (pugi::xml_node c = p.first_child(); c; c = c.next_sibling()) {
+        if (Is(c, "fldSimple") && isContents(AttrText(c, "instr")))
+            return true;
+        if (Is(c, "r"))
+            if (const pugi::xml_node instruction = Child(c, "instrText"))
+                if (isContents(instruction.text().get()))
+                    return true;
+    }
+    return false;
 }
 
 Counted<const Text::AttObject> BodyReader::LinkTo(std::string_view bookmark) {
@@ -797,6 +816,16 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
     }
     if (!bitmap && type != Raster::FileType::SVG) {
         const std::string_view name = rel->target;
+        const auto extension = [&](std::string_view ext) {
+            return name.size() > ext.size() &&
+                   std::equal(ext.rbegin(), ext.rend(), name.rbegin(), [](char a, char b) {
+                       return a == std::tolower(static_cast<unsigned char>(b));
+                   });
+        };
+        if (extension(".png") || extension(".jpg") || extension(".jpeg") || extension(".gif")) {
+            findings_.push_back({rel->target, "a damaged picture was skipped"});
+            return false;
+        }
         const std::string kind = type == Raster::FileType::TIFF                     ? "TIFF"
                                  : type == Raster::FileType::BMP                    ? "BMP"
                                  : name.ends_with(".emf") || name.ends_with(".EMF") ? "EMF"

@@ -65,6 +65,7 @@ private:
 
     void Blocks(pugi::xml_node parent, Sink& sink);
     void Paragraph(pugi::xml_node p, Sink& sink);
+    static bool StartsContents(pugi::xml_node p);
     void Inlines(pugi::xml_node parent, Sink& sink);
     // A run's formatting, resolved when its first text is written.
     struct RunFormat {

@@ -106,41 +106,24 @@ void BodyReader::Enter(pugi::xml_node where) {
                       "elements nested more than " + std::to_string(options_.maxNesting) + " deep");
 }
 
-void BodyReader::Read(const XmlPart& document, const Relationships& links,
+void BodyReader::Read(BodyStream& document, const Relationships& links,
                       std::vector<StoryEntry>& out) {
     part_ = &document;
     links_ = &links;
     out_ = &out;
-    const pugi::xml_node body = Child(document.Root(), "body");
-    if (!body)
-        package_.Fail(document.Name(), "the main document has no body");
-    CollectBookmarks(body);
+    bookmarks_ = document.Values("bookmarkStart", "name");
     NewStory(out);
-    Blocks(body, *main_);
+    if (!document.ForEachBlock([&](pugi::xml_node block) { Block(block, *main_); }))
+        package_.Fail(document.Name(), "the main document has no body");
     FlushBookmarks(*main_);
-    CloseStory(out);
-}
-
-void BodyReader::CollectBookmarks(pugi::xml_node root) {
-    // Iterative: the walk that follows refuses deep nesting with a clear message, this must not
-    // overflow the stack before it.
-    std::vector<pugi::xml_node> stack{root};
-    while (!stack.empty()) {
-        const pugi::xml_node node = stack.back();
-        stack.pop_back();
-        for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling()) {
-            if (c.type() != pugi::node_element)
-                continue;
-            const std::string_view name = LocalName(c);
-            if (name == "bookmarkStart")
-                bookmarks_.emplace(AttrText(c, "name"));
-            else if (name == "AlternateContent")
-                stack.push_back(Choose(c));
-            else if (name != "tbl" && name != "del" && name != "moveFrom" && name != "drawing" &&
-                     name != "pict" && name != "rPr" && name != "pPr" && name != "t")
-                stack.push_back(c);
+    // Links may lead to a bookmark whose text was left out (deleted, hidden): they land at the
+    // end rather than nowhere.
+    for (const auto& [name, anchor] : anchors_)
+        if (!placed_.count(name)) {
+            builder_->Anchor(anchor);
+            entry_.marks.anchors.push_back({anchor, {}});
         }
-    }
+    CloseStory(out);
 }
 
 void BodyReader::NewStory(std::vector<StoryEntry>& out) {
@@ -207,30 +190,32 @@ pugi::xml_node BodyReader::Choose(pugi::xml_node alternate) const {
 
 void BodyReader::Blocks(pugi::xml_node parent, Sink& sink) {
     Enter(parent);
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element)
-            continue;
-        const std::string_view name = LocalName(c);
-        if (name == "p")
-            Paragraph(c, sink);
-        else if (name == "tbl")
-            Table(c, sink);
-        else if (name == "sdt")
-            Blocks(Child(c, "sdtContent"), sink);
-        else if (name == "customXml" || name == "ins" || name == "moveTo" || name == "smartTag")
-            Blocks(c, sink);
-        else if (name == "AlternateContent")
-            Blocks(Choose(c), sink);
-        else if (name == "bookmarkStart")
-            sink.pendingBookmarks.push_back(c); // it marks the paragraph that follows
-        else if (name == "oMathPara" || name == "oMath") {
-            sink.builder->Paragraph(StringT(styles_.ParagraphStyle({})));
-            FlushBookmarks(sink);
-            Equation(c, sink, {});
-        } else if (name == "altChunk")
-            Finding(c, "embedded foreign content (altChunk) is not converted");
-    }
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element)
+            Block(c, sink);
     Leave();
+}
+
+void BodyReader::Block(pugi::xml_node c, Sink& sink) {
+    const std::string_view name = LocalName(c);
+    if (name == "p")
+        Paragraph(c, sink);
+    else if (name == "tbl")
+        Table(c, sink);
+    else if (name == "sdt")
+        Blocks(Child(c, "sdtContent"), sink);
+    else if (name == "customXml" || name == "ins" || name == "moveTo" || name == "smartTag")
+        Blocks(c, sink);
+    else if (name == "AlternateContent")
+        Blocks(Choose(c), sink);
+    else if (name == "bookmarkStart")
+        sink.pendingBookmarks.emplace_back(AttrText(c, "name")); // it marks the next paragraph
+    else if (name == "oMathPara" || name == "oMath") {
+        sink.builder->Paragraph(StringT(styles_.ParagraphStyle({})));
+        FlushBookmarks(sink);
+        Equation(c, sink, {});
+    } else if (name == "altChunk")
+        Finding(c, "embedded foreign content (altChunk) is not converted");
 }
 
 Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sink,
@@ -365,21 +350,23 @@ Counted<const Text::AttObject> BodyReader::LinkTo(std::string_view bookmark) {
     return AsObject(Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeAnchor(anchor)));
 }
 
-void BodyReader::Bookmark(pugi::xml_node start, Sink& sink) {
-    const std::string_view name = AttrText(start, "name");
-    if (&sink != main_.get() || !bookmarks_.count(name) || placed_.count(name))
+void BodyReader::Bookmark(std::string_view name) {
+    if (!bookmarks_.count(name) || placed_.count(name))
         return;
     auto& anchor = anchors_[std::string(name)];
     if (!anchor)
         anchor = sheet_->GetDocument()->MakeAnchor(StringT(name));
     placed_.emplace(name);
-    sink.builder->Anchor(anchor);
-    sink.marks->anchors.push_back({anchor, {}});
+    // Links find anchors in the main text only: one in a note, cell or frame goes where that
+    // object stands.
+    Sink& main = *main_;
+    main.builder->Anchor(anchor);
+    main.marks->anchors.push_back({anchor, {}});
 }
 
 void BodyReader::FlushBookmarks(Sink& sink) {
-    for (const pugi::xml_node start : sink.pendingBookmarks)
-        Bookmark(start, sink);
+    for (const std::string& name : sink.pendingBookmarks)
+        Bookmark(name);
     sink.pendingBookmarks.clear();
 }
 
@@ -412,7 +399,7 @@ void BodyReader::Inlines(pugi::xml_node parent, Sink& sink) {
         } else if (name == "sdt") {
             Inlines(Child(c, "sdtContent"), sink);
         } else if (name == "bookmarkStart") {
-            Bookmark(c, sink);
+            Bookmark(AttrText(c, "name"));
         } else if (name == "oMath" || name == "oMathPara") {
             Equation(c, sink, {});
         } else if (name == "AlternateContent") {
@@ -662,7 +649,7 @@ void BodyReader::Comment(pugi::xml_node reference, Sink& sink) {
     sink.builder->Note(Text::NoteKind::Sidenote, builder.Build());
 }
 
-BodyReader::Nested::Nested(BodyReader& reader, const XmlPart* part, const Relationships* links)
+BodyReader::Nested::Nested(BodyReader& reader, const PartText* part, const Relationships* links)
     : reader_(reader), part_(std::exchange(reader.part_, part)),
       links_(std::exchange(reader.links_, links)), fields_(std::exchange(reader.fields_, {})),
       link_(std::exchange(reader.link_, nullptr)),

@@ -64,9 +64,15 @@ TEST(DocxBadInput, DocumentTypeDeclarationsAreRefusedBeforeAnyEntityIsRead) {
 
 TEST(DocxBadInput, MalformedXmlNamesPartAndLine) {
     const std::string broken =
-        "<?xml version=\"1.0\"?>\n<w:document xmlns:w=\"x\">\n<w:body>\n<w:p></w:r>";
+        "<?xml version=\"1.0\"?>\n<w:document "
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">\n<w:body>\n"
+        "<w:p></w:r>";
     const std::string message = ErrorOf(Zip({{"word/document.xml", broken}}));
     EXPECT_EQ(message.rfind("test.docx: /word/document.xml:4: malformed XML: ", 0), 0u) << message;
+    // Cut short inside the body.
+    const std::string cut = broken.substr(0, broken.size() - 11) + "<w:p><w:r>";
+    EXPECT_EQ(ErrorOf(Zip({{"word/document.xml", cut}})),
+              "test.docx: /word/document.xml:4: malformed XML: the part ends inside an element");
 }
 
 TEST(DocxBadInput, ZipBombsHitTheCapsBeforeInflating) {

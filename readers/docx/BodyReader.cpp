@@ -240,19 +240,24 @@ Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sin
     s.type = label->type;
     s.level = std::min(label->level, Text::ListAtt::kMaxLevel);
     s.format = label->format;
-    s.startAt = label->number;
     s.bullet = Text::GlyphString(label->bullet);
     s.prefix = Text::GlyphString(label->prefix);
     s.suffix = Text::GlyphString(label->suffix);
-    auto att = Text::ListAtt::Make(s);
-    if (s.type == Text::ListType::Numbered) {
-        // The host counts on by itself; restart it only where Word's number differs.
+    // The host counts on by itself: the items of a list share one attribute, which starts at 1
+    // where it can, at Word's number where it must, and restarts only where Word's number
+    // differs from the host's count.
+    Counted<const Text::ListAtt> att;
+    for (const auto& [start, restart] :
+         {std::pair{1, false}, std::pair{label->number, false}, std::pair{label->number, true}}) {
+        s.startAt = start;
+        s.restart = restart;
+        att = Text::ListAtt::Make(s);
+        if (s.type != Text::ListType::Numbered)
+            break;
         const auto next = sink.numbers->Clone();
         next->Advance(*att);
-        if (next->GetNumber(s.level) != label->number) {
-            s.restart = true;
-            att = Text::ListAtt::Make(s);
-        }
+        if (next->GetNumber(s.level) == label->number)
+            break;
     }
     sink.numbers->Advance(*att);
     return AsObject(att);
@@ -285,8 +290,7 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     if (StartsContents(p) ||
         std::any_of(fields_.begin(), fields_.end(), [](const Field& f) { return f.contents; }))
         para.Set(Text::ParaObject::TableOfContents, AsObject(Text::TocAtt::Make(1)));
-    sink.builder->Paragraph(StringT(style),
-                            MakeCounted<Text::Delta>(std::move(para), Text::AttributeSet()));
+    sink.builder->Paragraph(StringT(style), Intern(std::move(para), Text::AttributeSet()));
     if (isMain && pendingTop_)
         sink.builder->Anchor(std::exchange(pendingTop_, nullptr));
     FlushBookmarks(sink);
@@ -364,6 +368,20 @@ void BodyReader::Bookmark(std::string_view name) {
     main.marks->anchors.push_back({anchor, {}});
 }
 
+// The builder caches attributes per delta object: equal formatting must be one object, or every
+// run and paragraph adds a cache entry of its own.
+Counted<const Text::Delta> BodyReader::Intern(Text::AttributeSet paragraph,
+                                              Text::AttributeSet glyph) {
+    size_t hash = paragraph.Hash();
+    Text::HashCombine(hash, glyph.Hash());
+    auto& bucket = deltas_[hash];
+    for (const auto& delta : bucket)
+        if (delta->GetParagraph() == paragraph && delta->GetGlyph() == glyph)
+            return delta;
+    bucket.push_back(MakeCounted<const Text::Delta>(std::move(paragraph), std::move(glyph)));
+    return bucket.back();
+}
+
 void BodyReader::FlushBookmarks(Sink& sink) {
     for (const std::string& name : sink.pendingBookmarks)
         Bookmark(name);
@@ -425,7 +443,7 @@ Counted<const Text::Delta> BodyReader::RunDelta(pugi::xml_node rPr, const Sink& 
         glyph.Set(Text::GlyphObject::Hyperlink, link);
     if (glyph.empty())
         return {};
-    return MakeCounted<Text::Delta>(Text::AttributeSet(), std::move(glyph));
+    return Intern(Text::AttributeSet(), std::move(glyph));
 }
 
 void BodyReader::Run(pugi::xml_node r, Sink& sink) {

@@ -17,6 +17,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Readers::Docx {
@@ -118,6 +119,8 @@ private:
     // The chosen branch of mc:AlternateContent.
     pugi::xml_node Choose(pugi::xml_node alternate) const;
     Foundation::Counted<const Text::Delta> RunDelta(pugi::xml_node rPr, const Sink& sink);
+    Foundation::Counted<const Text::Delta> Intern(Text::AttributeSet paragraph,
+                                                  Text::AttributeSet glyph);
     Foundation::Counted<const Text::AttObject> ListFor(pugi::xml_node pPr, Sink& sink,
                                                        Text::AttributeSet& para);
     Foundation::Counted<const Text::AttObject> LinkTo(std::string_view bookmark);
@@ -147,6 +150,7 @@ private:
     size_t droppedFields_ = 0;                        // nested beyond the limit
     Foundation::Counted<const Text::AttObject> link_; // of the w:hyperlink being read
     std::map<std::string, std::shared_ptr<const std::string>> pictures_;
+    std::unordered_map<size_t, std::vector<Foundation::Counted<const Text::Delta>>> deltas_;
     int depth_ = 0;
     std::string firstHeading_;
 

@@ -48,16 +48,29 @@ struct Label {
     std::string text; // prefix, number and suffix, or the bullet
 };
 
+// The label as a reader sees it: the host's count up to the paragraph, in its format.
 Label LabelOf(const Readers::Document& doc, const char* text) {
-    const auto list = Find(doc.stories.at(0).story, text).GetParagraphAtts()->GetList();
-    if (!list)
-        return {Text::ListType::None, 0, {}};
-    return {list->GetType(), list->GetLevel(),
-            list->GetType() == Text::ListType::Bullet
-                ? list->GetBulletString().ToText().str()
-                : list->GetPrefix().ToText().str() +
-                      Text::FormatNumber(list->GetStartAt(), list->GetNumberFormat()).str() +
-                      list->GetSuffix().ToText().str()};
+    const auto& story = doc.stories.at(0).story;
+    const auto target = Find(story, text);
+    auto numberer = Text::Numberer::Make();
+    for (auto pos = story->gbegin(); pos < story->gend(); pos = pos.GetParagraphEnd()) {
+        const auto list = pos.GetParagraphAtts()->GetList();
+        if (list)
+            numberer->Advance(*list);
+        if (pos.GetParagraphEnd() <= target)
+            continue;
+        if (!list)
+            return {Text::ListType::None, 0, {}};
+        if (list->GetType() == Text::ListType::Bullet)
+            return {list->GetType(), list->GetLevel(), list->GetBulletString().ToText().str()};
+        return {
+            list->GetType(), list->GetLevel(),
+            list->GetPrefix().ToText().str() +
+                Text::FormatNumber(numberer->GetNumber(list->GetLevel()), list->GetNumberFormat())
+                    .str() +
+                list->GetSuffix().ToText().str()};
+    }
+    return {Text::ListType::None, 0, {}};
 }
 
 } // namespace

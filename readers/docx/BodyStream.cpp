@@ -3,6 +3,7 @@
 #include "readers/common/ReaderDocument.h"
 #include "readers/docx/Package.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Readers::Docx {
@@ -104,8 +105,15 @@ std::string Unescape(std::string_view value) {
 } // namespace
 
 BodyStream::BodyStream(Package& package, std::string part)
-    : package_(package), part_(std::move(part)), text_(package.Read(part_)) {
-    CheckProlog(package, part_, text_);
+    : package_(package), part_(std::move(part)), pages_(package.ReadPages(part_)),
+      text_(pages_.View()) {
+    if (IsUtf16(text_)) {
+        converted_ = std::string(text_);
+        pages_ = PageBuffer();
+        CheckProlog(package, part_, converted_);
+        text_ = converted_;
+    }
+    CheckDoctype(package, part_, text_);
     for (size_t at = 0;;) {
         const Tag tag = NextTag(text_, at);
         if (tag.kind == TagKind::End || tag.kind == TagKind::Close)
@@ -115,12 +123,12 @@ BodyStream::BodyStream(Package& package, std::string part)
             continue;
         }
         // The start tag alone, closed, tells the root's name and namespaces.
-        std::string alone = text_.substr(tag.start, tag.end - tag.start);
+        std::string alone(text_.substr(tag.start, tag.end - tag.start));
         if (tag.kind == TagKind::Open)
             alone.insert(alone.size() - 1, "/");
         const pugi::xml_parse_result result = root_.load_string(alone.c_str(), kParseOptions);
         if (!result)
-            package.Fail(part_ + ":" + std::to_string(LineAt(text_, tag.start)),
+            package.Fail(part_ + ":" + std::to_string(Line(tag.start)),
                          std::string("malformed XML: ") + result.description());
         rootEnd_ = tag.kind == TagKind::Open ? tag.end : std::string::npos;
         return;
@@ -131,7 +139,23 @@ std::string BodyStream::Where(pugi::xml_node node) const {
     const ptrdiff_t offset = node.offset_debug();
     if (offset < 0)
         return part_;
-    return part_ + ":" + std::to_string(LineAt(text_, blockStart_ + static_cast<size_t>(offset)));
+    return part_ + ":" + std::to_string(Line(blockStart_ + static_cast<size_t>(offset)));
+}
+
+size_t BodyStream::Line(size_t at) const {
+    at = std::clamp(at, released_, text_.size());
+    return linesBefore_ + 1 +
+           static_cast<size_t>(std::count(text_.begin() + static_cast<ptrdiff_t>(released_),
+                                          text_.begin() + static_cast<ptrdiff_t>(at), '\n'));
+}
+
+void BodyStream::Release(size_t end) {
+    // In steps of a megabyte: each is a system call.
+    if (!pages_.Data() || end < released_ + (size_t{1} << 20))
+        return;
+    linesBefore_ = Line(end) - 1;
+    released_ = end;
+    pages_.Release(end);
 }
 
 std::set<std::string, std::less<>> BodyStream::Values(std::string_view element,
@@ -175,7 +199,7 @@ bool BodyStream::ForEachBlock(const std::function<void(pugi::xml_node)>& visit) 
     bool inBody = false, sawBody = false;
     size_t blockAt = 0;
     const auto fail = [&](size_t at, const char* problem) {
-        package_.Fail(part_ + ":" + std::to_string(LineAt(text, at)),
+        package_.Fail(part_ + ":" + std::to_string(Line(at)),
                       std::string("malformed XML: ") + problem);
     };
     for (size_t at = rootEnd_;;) {
@@ -205,16 +229,20 @@ bool BodyStream::ForEachBlock(const std::function<void(pugi::xml_node)>& visit) 
             blockAt = tag.start;
         // A block ends where the depth comes back to the body's.
         if (depth == 2 && (tag.kind == TagKind::Close || tag.kind == TagKind::Empty)) {
-            pugi::xml_document block;
-            blockStart_ = blockAt;
-            const pugi::xml_parse_result result = block.load_buffer_inplace(
-                text_.data() + blockAt, tag.end - blockAt, kParseOptions, pugi::encoding_utf8);
-            if (!result)
-                fail(blockAt + static_cast<size_t>(result.offset), result.description());
-            for (pugi::xml_node n = block.first_child(); n; n = n.next_sibling())
-                if (n.type() == pugi::node_doctype)
-                    fail(blockAt, "a document type declaration inside the body");
-            visit(block.document_element());
+            {
+                pugi::xml_document block;
+                blockStart_ = blockAt;
+                const pugi::xml_parse_result result = block.load_buffer_inplace(
+                    const_cast<char*>(text_.data()) + blockAt, tag.end - blockAt, kParseOptions,
+                    pugi::encoding_utf8);
+                if (!result)
+                    fail(blockAt + static_cast<size_t>(result.offset), result.description());
+                for (pugi::xml_node n = block.first_child(); n; n = n.next_sibling())
+                    if (n.type() == pugi::node_doctype)
+                        fail(blockAt, "a document type declaration inside the body");
+                visit(block.document_element());
+            }
+            Release(tag.end);
         }
         if (depth == 1)
             inBody = false;

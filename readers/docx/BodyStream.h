@@ -3,6 +3,7 @@
 // each paragraph or table is parsed on its own, so a long document never holds the tree of
 // all its markup at once.
 
+#include "readers/docx/Package.h"
 #include "readers/docx/XmlPart.h"
 
 #include <functional>
@@ -29,10 +30,19 @@ public:
     bool ForEachBlock(const std::function<void(pugi::xml_node)>& visit);
 
 private:
+    // The line of byte `at`, counted from 1.
+    size_t Line(size_t at) const;
+    // Gives back the text before `end`, once nothing points into it.
+    void Release(size_t end);
+
     Package& package_;
     std::string part_;
-    std::string text_;
-    size_t rootEnd_ = 0; // where the root's start tag ends
+    PageBuffer pages_;
+    std::string converted_; // UTF-16 parts, as UTF-8
+    std::string_view text_;
+    size_t released_ = 0;    // text before this is given back
+    size_t linesBefore_ = 0; // line breaks in it
+    size_t rootEnd_ = 0;     // where the root's start tag ends
     pugi::xml_document root_;
     size_t blockStart_ = 0; // of the block being visited
 };

@@ -82,6 +82,14 @@ void CheckProlog(Package& package, const std::string& part, std::string& text) {
         }
         text = Foundation::StringT::FromUTF32(chars).str();
     }
+    CheckDoctype(package, part, text);
+}
+
+bool IsUtf16(std::string_view text) {
+    return LooksUtf16(text);
+}
+
+void CheckDoctype(Package& package, const std::string& part, std::string_view text) {
     if (HasDoctype(text))
         package.Fail(part, "XML with a document type declaration (DTD) is refused: its "
                            "entities are never resolved");

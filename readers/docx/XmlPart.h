@@ -50,6 +50,8 @@ inline constexpr unsigned kParseOptions =
 // Refuses a document type declaration before the root element, and XML that is not UTF-8 or
 // UTF-16. UTF-16 text is turned into UTF-8.
 void CheckProlog(Package& package, const std::string& part, std::string& text);
+bool IsUtf16(std::string_view text);
+void CheckDoctype(Package& package, const std::string& part, std::string_view text);
 // The line of byte `offset`, counted from 1.
 size_t LineAt(std::string_view text, size_t offset);
 

@@ -5,6 +5,7 @@
 #include "host/text/AnchoredFrame.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/Table.h"
+#include "readers/docx/MathText.h"
 #include "readers/docx/PictureSource.h"
 #include "readers/docx/TableReader.h"
 #include "readers/docx/TextRules.h"
@@ -554,24 +555,12 @@ void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
 }
 
 void BodyReader::Equation(pugi::xml_node math, Sink& sink, pugi::xml_node rPr) {
-    std::string text;
-    std::vector<pugi::xml_node> stack{math};
-    while (!stack.empty()) {
-        const pugi::xml_node n = stack.back();
-        stack.pop_back();
-        if (Is(n, "t")) {
-            text += n.text().get();
-            continue;
-        }
-        for (pugi::xml_node c = n.last_child(); c; c = c.previous_sibling())
-            if (c.type() == pugi::node_element)
-                stack.push_back(c);
-    }
+    const std::string text = LinearMath(math);
     if (text.empty())
         return;
     RunFormat format{rPr, {}, {}, false, false};
     Text(text, sink, format);
-    Finding(math, "equation written as text");
+    Finding(math, "equation written as linear text");
 }
 
 void BodyReader::StartField(Field& field) {

@@ -238,15 +238,20 @@ TEST(DocxContent, PicturesComeFromThePackageWithTheirAltText) {
             "skipped"}));
 }
 
-TEST(DocxContent, EquationsAreKeptAsTextAndReported) {
+TEST(DocxContent, EquationsAreKeptAsLinearTextAndReported) {
+    const auto run = [](const std::string& text) { return "<m:r><m:t>" + text + "</m:t></m:r>"; };
     Parts parts;
-    parts.body =
-        "<w:p><w:r><w:t xml:space=\"preserve\">so </w:t></w:r><m:oMath><m:r><m:t>x</m:t></m:r>"
-        "<m:r><m:t>=2</m:t></m:r></m:oMath></w:p>";
+    parts.body = "<w:p><w:r><w:t xml:space=\"preserve\">so </w:t></w:r><m:oMath><m:sSup><m:e>" +
+                 run("x") + "</m:e><m:sup>" + run("2") + "</m:sup></m:sSup>" + run("+") +
+                 "<m:f><m:num>" + run("a+b") + "</m:num><m:den>" + run("2") +
+                 "</m:den></m:f></m:oMath></w:p><w:p><m:oMathPara><m:oMath><m:nary><m:naryPr>"
+                 "<m:chr m:val=\"∑\"/></m:naryPr><m:sub>" +
+                 run("i=1") + "</m:sub><m:sup>" + run("n") + "</m:sup><m:e>" + run("i") +
+                 "</m:e></m:nary></m:oMath></m:oMathPara></w:p>";
     const auto doc = Read(parts);
-    EXPECT_EQ(Plain(doc), "so x=2");
-    ASSERT_EQ(doc.findings.size(), 1u);
-    EXPECT_EQ(doc.findings[0].message, "equation written as text");
+    EXPECT_EQ(Plain(doc), "so x^2+(a+b)/2\n∑_(i=1)^n i");
+    ASSERT_EQ(doc.findings.size(), 2u);
+    EXPECT_EQ(doc.findings[0].message, "equation written as linear text");
 }
 
 TEST(DocxContent, MetadataComesFromThePropertiesOrTheText) {

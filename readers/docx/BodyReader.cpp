@@ -5,6 +5,7 @@
 #include "host/text/AnchoredFrame.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/Table.h"
+#include "hostimpl/raster/Codecs.h"
 #include "readers/docx/MathText.h"
 #include "readers/docx/PictureSource.h"
 #include "readers/docx/TableReader.h"
@@ -771,6 +772,18 @@ void BodyReader::Vml(pugi::xml_node pict, Sink& sink) {
     }
 }
 
+// TIFF and BMP pictures are no EPUB core media types: they are stored as PNG.
+std::string BodyReader::Publishable(std::string data) {
+    const Raster::FileType type = Raster::DetectFileType(data);
+    if (type != Raster::FileType::TIFF && type != Raster::FileType::BMP)
+        return data;
+    const auto bitmap = type == Raster::FileType::TIFF ? Raster::Codecs::DecodeTIFF(data)
+                                                       : Raster::Codecs::DecodeBMP(data);
+    if (!bitmap)
+        return data;
+    return Raster::Codecs::EncodePNG(*bitmap).value_or(std::move(data));
+}
+
 bool BodyReader::Picture(std::string_view id, double width, double height,
                          pugi::xml_node properties, Sink& sink, pugi::xml_node where) {
     const Relationship* rel = links_->Find(id);
@@ -790,7 +803,7 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
             return false;
         }
         try {
-            data = std::make_shared<const std::string>(package_.Read(rel->target));
+            data = std::make_shared<const std::string>(Publishable(package_.Read(rel->target)));
         } catch (const InputError&) {
             Finding(where, "the picture " + rel->target + " is damaged and was skipped");
             return false;

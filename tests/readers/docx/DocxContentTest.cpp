@@ -3,6 +3,7 @@
 
 #include "readers/docx/DocxPackage.h"
 
+#include "host/foundation/DataSource.h"
 #include "host/text/AnchoredFrame.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/NoteAtt.h"
@@ -236,6 +237,25 @@ TEST(DocxContent, PicturesComeFromThePackageWithTheirAltText) {
             "/word/document.xml:2: a picture whose relationship \"rOut\" is missing was skipped",
             "/word/document.xml:2: a picture whose relationship \"rNone\" is missing was "
             "skipped"}));
+}
+
+TEST(DocxContent, BmpPicturesAreStoredAsPng) {
+    // One blue pixel: file header, information header, a row padded to four bytes.
+    std::string bmp("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0"
+                    "\0\0\0\0\x04\0\0\0\x13\x0B\0\0\x13\x0B\0\0\0\0\0\0\0\0\0\0\xFF\0\0\0",
+                    58);
+    Parts parts;
+    parts.extraFiles = {{"word/media/image1.bmp", bmp}};
+    parts.extraRelationships = Relationship("rBmp", "image", "media/image1.bmp");
+    parts.body = "<w:p>" + Picture("rBmp", "Blue") + "</w:p>";
+    const auto doc = Read(parts);
+    EXPECT_TRUE(doc.findings.empty());
+    const auto frames = Pinned<Text::AnchoredFrame>(doc.stories.at(0).story);
+    ASSERT_EQ(frames.size(), 1u);
+    const auto* source = dynamic_cast<const Foundation::DataSource*>(frames[0]->GetContent().get());
+    ASSERT_TRUE(source);
+    const std::string stored = Foundation::ReadAll(*source->Open());
+    EXPECT_EQ(stored.substr(1, 3), "PNG");
 }
 
 TEST(DocxContent, EquationsAreKeptAsLinearTextAndReported) {

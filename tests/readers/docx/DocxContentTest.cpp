@@ -239,6 +239,17 @@ TEST(DocxContent, PicturesComeFromThePackageWithTheirAltText) {
             "skipped"}));
 }
 
+TEST(DocxContent, SpecialCharactersAndBreaksBecomeTheirUnicode) {
+    Parts parts;
+    parts.body = "<w:p><w:r><w:t>a</w:t><w:tab/><w:t>b</w:t><w:br/><w:t>c</w:t>"
+                 "<w:noBreakHyphen/><w:t>d</w:t><w:softHyphen/><w:t>e</w:t>"
+                 "<w:sym w:font=\"Symbol\" w:char=\"F061\"/><w:sym w:font=\"Wingdings\" "
+                 "w:char=\"F0FC\"/><w:sym w:font=\"Arial\" w:char=\"00A9\"/>"
+                 "<w:br w:type=\"column\"/><w:t>f</w:t></w:r>"
+                 "<w:r><w:t>line\nfeed</w:t></w:r></w:p>";
+    EXPECT_EQ(Plain(Read(parts)), "a\tb\u2028c\u2011d\u00ADe\u03B1\u2713\u00A9fline feed");
+}
+
 TEST(DocxContent, BmpPicturesAreStoredAsPng) {
     // One blue pixel: file header, information header, a row padded to four bytes.
     std::string bmp("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0"

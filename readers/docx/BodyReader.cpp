@@ -505,6 +505,8 @@ void BodyReader::RunContent(pugi::xml_node r, Sink& sink, RunFormat& format, boo
         } else if (name == "pict" || name == "object") {
             if (!Suppressed())
                 Vml(c, sink);
+        } else if (name == "footnoteRef" || name == "endnoteRef") {
+            sink.afterNoteMark = true;
         } else if (name == "footnoteReference" || name == "endnoteReference") {
             format.skipMark = AttrText(c, "customMarkFollows") == "1" ||
                               AttrText(c, "customMarkFollows") == "true";
@@ -534,6 +536,13 @@ bool BodyReader::Suppressed() const {
 void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
     if (text.empty() || Suppressed())
         return;
+    // The space Word puts between a note's own mark and its text.
+    if (sink.afterNoteMark) {
+        text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+        if (text.empty())
+            return;
+        sink.afterNoteMark = false;
+    }
     if (!format.resolved) {
         format.delta = RunDelta(format.rPr, sink);
         format.characterStyle =

@@ -73,7 +73,7 @@ TEST(DocxContent, NotesCarryTheirBodiesAndDropCustomMarks) {
     const auto notes = Pinned<Text::Note>(story);
     ASSERT_EQ(notes.size(), 2u);
     EXPECT_EQ(notes[0]->GetKind(), Text::NoteKind::Footnote);
-    EXPECT_EQ(Plain(notes[0]->GetContent()), " Minus twelve.");
+    EXPECT_EQ(Plain(notes[0]->GetContent()), "Minus twelve."); // the space after the mark goes
     EXPECT_EQ(notes[1]->GetKind(), Text::NoteKind::Endnote);
     EXPECT_EQ(Plain(notes[1]->GetContent()), "An endnote.");
     ASSERT_EQ(doc.findings.size(), 1u);

@@ -400,13 +400,17 @@ void BodyReader::Inlines(pugi::xml_node parent, Sink& sink) {
             Run(c, sink);
         } else if (name == "hyperlink") {
             Counted<const Text::AttObject> link;
-            if (const std::string_view anchor = AttrText(c, "anchor"); !anchor.empty()) {
-                link = LinkTo(anchor);
-            } else if (const Relationship* rel = links_->Find(AttrText(c, "id"))) {
-                if (const std::string url = FollowableUrl(rel->target);
-                    rel->external && !url.empty())
+            const std::string_view anchor = AttrText(c, "anchor");
+            const Relationship* rel = links_->Find(AttrText(c, "id"));
+            if (rel && rel->external) {
+                // With both, the anchor is the fragment of the address.
+                const std::string target =
+                    anchor.empty() ? rel->target : rel->target + "#" + std::string(anchor);
+                if (const std::string url = FollowableUrl(target); !url.empty())
                     link = AsObject(
                         Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeURL(StringT(url))));
+            } else if (!anchor.empty()) {
+                link = LinkTo(anchor);
             }
             const auto saved = std::exchange(link_, link ? link : link_);
             Inlines(c, sink);

@@ -130,6 +130,8 @@ TEST(DocxContent, LinksAndFieldsPointWhereWordDoes) {
                  "inside</w:t></w:r></w:hyperlink>"
                  "<w:hyperlink w:anchor=\"nowhere\"><w:r><w:t xml:space=\"preserve\"> "
                  "lost</w:t></w:r></w:hyperlink>"
+                 "<w:hyperlink r:id=\"rLink\" w:anchor=\"part\"><w:r><w:t "
+                 "xml:space=\"preserve\"> part</w:t></w:r></w:hyperlink>"
                  "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText "
                  "xml:space=\"preserve\"> REF target \\h </w:instrText></w:r>"
                  "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t "
@@ -144,7 +146,7 @@ TEST(DocxContent, LinksAndFieldsPointWhereWordDoes) {
                  "</w:p>";
     const auto doc = Read(parts);
     const auto& story = doc.stories.at(0).story;
-    EXPECT_EQ(Plain(story), "Target\nweb file inside lost see Target simple");
+    EXPECT_EQ(Plain(story), "Target\nweb file inside lost part see Target simple");
     const auto link = [&](const char* text) -> const Text::HyperlinkData* {
         const auto att = Find(story, text).GetGlyphAtts()->GetHyperlink();
         return att ? att->GetData().get() : nullptr;
@@ -156,6 +158,7 @@ TEST(DocxContent, LinksAndFieldsPointWhereWordDoes) {
     const auto target = link(" inside")->GetAnchor();
     EXPECT_EQ(link(" see")->GetAnchor(), target);
     EXPECT_FALSE(link(" lost"));
+    EXPECT_EQ(link(" part")->GetPath(), "https://example.com/a%20b#part");
     EXPECT_EQ(link(" simple")->GetPath(), "http://example.org/");
     // The bookmark is registered where its paragraph starts.
     const auto& anchors = doc.stories[0].marks.anchors;

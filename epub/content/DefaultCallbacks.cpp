@@ -82,11 +82,19 @@ StringT DefaultCallbacks::NoteNumber(const Text::Glyph&, const Text::StoryPos& p
 
 namespace EPub {
 
-const DefaultCallbacks::Picture& DefaultCallbacks::LookAt(const StringT& path) {
+Foundation::Counted<const Foundation::DataSource>
+DefaultCallbacks::SourceOf(const Text::AnchoredFrame& frame) {
+    if (auto held = Foundation::CountedCast<const Foundation::DataSource>(frame.GetContent()))
+        return held;
+    return Foundation::MakeCounted<Foundation::FileDataSource>(frame.GetContentPath());
+}
+
+const DefaultCallbacks::Picture& DefaultCallbacks::LookAt(const Text::AnchoredFrame& frame) {
+    const StringT& path = frame.GetContentPath();
     if (const auto found = pictures_.find(path); found != pictures_.end())
         return found->second;
     Picture picture;
-    if (const auto in = Foundation::FileDataSource(path).Open()) {
+    if (const auto in = SourceOf(frame)->Open()) {
         std::string head(kHeaderBytes, '\0');
         head.resize(in->Read(head.data(), head.size()));
         picture.type = Raster::DetectFileType(head);
@@ -96,8 +104,7 @@ const DefaultCallbacks::Picture& DefaultCallbacks::LookAt(const StringT& path) {
 }
 
 bool DefaultCallbacks::IsPictureFrame(const Text::AnchoredFrame& frame) {
-    return !frame.GetStory() && !frame.GetContentPath().empty() &&
-           IsPicture(LookAt(frame.GetContentPath()).type);
+    return !frame.GetStory() && !frame.GetContentPath().empty() && IsPicture(LookAt(frame).type);
 }
 
 void DefaultCallbacks::WriteFrame(HtmlExporter& exporter, const Text::PinGlyph& pin) {
@@ -113,7 +120,7 @@ void DefaultCallbacks::WriteFrame(HtmlExporter& exporter, const Text::PinGlyph& 
 
 void DefaultCallbacks::WritePicture(HtmlExporter& exporter, const Text::AnchoredFrame& frame) {
     const StringT& path = frame.GetContentPath();
-    const Picture& picture = LookAt(path);
+    const Picture& picture = LookAt(frame);
     const double resolution = exporter.GetSettings()->GetResolution();
     Foundation::SizeT<double> size{frame.GetWidth(), frame.GetHeight()};
     // A frame without a size shows its picture at one point per pixel.
@@ -121,8 +128,7 @@ void DefaultCallbacks::WritePicture(HtmlExporter& exporter, const Text::Anchored
         size = {picture.pixels->width * resolution / 72.0,
                 picture.pixels->height * resolution / 72.0};
     const StringT name = frame.GetName().empty() ? FileStem(path.view()) : frame.GetName();
-    const Foundation::Counted<const Foundation::DataSource> source =
-        Foundation::MakeCounted<Foundation::FileDataSource>(path);
+    const Foundation::Counted<const Foundation::DataSource> source = SourceOf(frame);
     // Pictures stay inline in their paragraph: a class goes on the picture itself.
     if (picture.type == Raster::FileType::SVG)
         exporter.ExportSVG(source, size, static_cast<int>(std::lround(resolution)), name, size, {},

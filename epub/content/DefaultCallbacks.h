@@ -4,6 +4,7 @@
 // answered from the document alone. The export tool relies on these too.
 
 #include "epub/content/HostCallbacks.h"
+#include "host/foundation/DataSource.h"
 #include "host/raster/FileType.h"
 #include "host/raster/ImageFile.h"
 
@@ -32,7 +33,10 @@ private:
     };
 
     // Read once per file: the chunker asks about every frame before it is written.
-    const Picture& LookAt(const Foundation::StringT& path);
+    const Picture& LookAt(const Text::AnchoredFrame& frame);
+    // The picture's bytes: held by the frame (a reader's in-memory picture) or a file.
+    static Foundation::Counted<const Foundation::DataSource>
+    SourceOf(const Text::AnchoredFrame& frame);
     void WriteFrame(HtmlExporter& exporter, const Text::PinGlyph& pin);
     void WritePicture(HtmlExporter& exporter, const Text::AnchoredFrame& frame);
     Foundation::StringT NoteNumber(const Text::Glyph& glyph, const Text::StoryPos& pos);

@@ -1,6 +1,7 @@
 #include "cli/InputFile.h"
 
 #include "cli/MappedInput.h"
+#include "readers/markdown/MarkdownReader.h"
 
 #include <cerrno>
 #include <cstring>
@@ -44,6 +45,8 @@ Document ReadOtherInput(Readers::InputKind kind, const std::filesystem::path& fi
         throw InputError(
             Quoted(file) +
             ": a zip archive that is neither a Word nor an OpenDocument text document");
+    case InputKind::Markdown:
+        return Readers::Markdown::ReadMarkdown(file);
     case InputKind::Binary:
         throw InputError(Quoted(file) + ": not a document this tool reads (JSON, DOCX, ODT, "
                                         "FODT or Markdown)");

@@ -244,7 +244,7 @@ bool CarriesInlineHtml(cmark_node* container) {
         case HtmlTag::Kind::Comment:
             break;
         case HtmlTag::Kind::Empty:
-            if (!InlineElementStyle(tag.name))
+            if (!IsVoidElement(tag.name) && !InlineElementStyle(tag.name))
                 return false;
             break;
         case HtmlTag::Kind::Open:

@@ -367,7 +367,7 @@ void MarkdownConverter::Finding(cmark_node* node, std::string message) {
 // Headings get their anchors before any text is written, so links may point forwards; notes are
 // numbered in the order of their definitions at the end of the tree.
 void MarkdownConverter::Prepare(cmark_node* root) {
-    std::map<std::string, int> used;
+    notes_.clear();
     Iter iter = MakeIter(root);
     for (cmark_event_type ev; (ev = cmark_iter_next(iter.get())) != CMARK_EVENT_DONE;) {
         if (ev != CMARK_EVENT_ENTER)
@@ -385,11 +385,17 @@ void MarkdownConverter::Prepare(cmark_node* root) {
         std::string slug = Slug(text);
         if (slug.empty())
             slug = "section";
-        if (const int count = used[slug]++; count > 0)
-            slug += "-" + std::to_string(count);
-        while (slugs_.contains(slug))
-            slug += "-" + std::to_string(used[slug]++);
-        auto anchor = doc_.styles->GetDocument()->MakeAnchor(StringT(slug));
+        Counted<Text::AnchorData> anchor;
+        if (const auto wanted = pending_.find(slug); wanted != pending_.end()) {
+            anchor = wanted->second;
+            pending_.erase(wanted);
+        } else {
+            if (const int count = slugUses_[slug]++; count > 0)
+                slug += "-" + std::to_string(count);
+            while (slugs_.contains(slug))
+                slug += "-" + std::to_string(slugUses_[slug]++);
+            anchor = doc_.styles->GetDocument()->MakeAnchor(StringT(slug));
+        }
         slugs_[slug] = anchor;
         headingAnchors_[n] = anchor;
         headingTexts_[n] = std::move(text);
@@ -398,13 +404,46 @@ void MarkdownConverter::Prepare(cmark_node* root) {
 }
 
 void MarkdownConverter::Convert(cmark_node* root) {
-    Prepare(root);
     StartStory(settings_.title, {});
+    Prepare(root);
     Flow flow;
     flow.builder = &builder_;
     flow.marks = &entry_.marks;
     flow.main = true;
     WriteBlocks(root, flow);
+    Finish();
+}
+
+void MarkdownConverter::Begin() {
+    pieces_ = true;
+    StartStory(settings_.title, {});
+}
+
+void MarkdownConverter::Add(cmark_node* root, int firstLine) {
+    settings_.firstLine = firstLine;
+    Prepare(root);
+    Flow flow;
+    flow.builder = &builder_;
+    flow.marks = &entry_.marks;
+    flow.main = true;
+    WriteBlocks(root, flow);
+}
+
+void MarkdownConverter::Finish() {
+    if (!pending_.empty()) {
+        Flow flow;
+        flow.builder = &builder_;
+        flow.main = true;
+        if (!storyHasText_)
+            OpenParagraph(flow, StyleName::Body, false);
+        for (const auto& [name, anchor] : pending_) {
+            builder_.Anchor(anchor);
+            entry_.marks.anchors.push_back({anchor, {}});
+            doc_.findings.push_back(
+                {"end", "links to \"#" + name + "\" name no heading; they lead to the end"});
+        }
+        pending_.clear();
+    }
     FinishStory();
     if (doc_.stories.empty()) {
         // An empty document still makes a publication, with one empty page.
@@ -794,6 +833,14 @@ Counted<const Text::AttObject> MarkdownConverter::Link(cmark_node* node) {
             slugs_.find(Slug(url.substr(1)) == url.substr(1) ? url.substr(1) : Slug(url.substr(1)));
         if (it != slugs_.end())
             return Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeAnchor(it->second));
+        if (pieces_ && url.size() > 1) {
+            // The heading may be in a piece still to come.
+            const std::string name = Slug(url.substr(1));
+            auto& anchor = pending_[name];
+            if (!anchor)
+                anchor = doc_.styles->GetDocument()->MakeAnchor(StringT(name));
+            return Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeAnchor(anchor));
+        }
         Finding(node, "the link to \"" + url + "\" names no heading; kept as text");
         return {};
     }

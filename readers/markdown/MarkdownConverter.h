@@ -39,6 +39,11 @@ public:
 
     // Writes the stories of `root` into the document.
     void Convert(cmark_node* root);
+    // The same for a text parsed in pieces, one after the other: links may point to headings of
+    // pieces not yet seen; any that never come are placed at the end, with a finding.
+    void Begin();
+    void Add(cmark_node* root, int firstLine);
+    void Finish();
 
 private:
     struct ListFrame {
@@ -93,6 +98,10 @@ private:
     std::map<cmark_node*, Foundation::Counted<Text::AnchorData>> headingAnchors_;
     std::map<cmark_node*, std::string> headingTexts_;
     std::map<std::string, Foundation::Counted<Text::AnchorData>> slugs_;
+    std::map<std::string, int> slugUses_;
+    bool pieces_ = false;
+    // Anchors links asked for before their heading was seen, by name.
+    std::map<std::string, Foundation::Counted<Text::AnchorData>> pending_;
     std::vector<cmark_node*> notes_; // definitions, in the order of their numbers
     // Local formatting of nested character styles, by the styles outside the innermost.
     std::map<std::string, Foundation::Counted<const Text::Delta>> localCache_;

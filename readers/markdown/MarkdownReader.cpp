@@ -3,14 +3,16 @@
 #include "host/foundation/DataSource.h"
 #include "host/raster/ImageFile.h"
 #include "host/text/Language.h"
+#include "readers/markdown/ChapterChunks.h"
 #include "readers/markdown/FrontMatter.h"
 #include "readers/markdown/HouseStyle.h"
+#include "readers/markdown/MappedText.h"
 #include "readers/markdown/MarkdownConverter.h"
 #include "readers/markdown/MarkdownTree.h"
 #include "readers/markdown/Picture.h"
 
 #include <array>
-#include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -148,6 +150,8 @@ public:
         if (text.starts_with("\xEF\xBB\xBF"))
             text.remove_prefix(3);
         CheckUtf8(text, source_);
+        if (done)
+            done(text.data() + text.size());
         const FrontMatter front = ReadFrontMatter(text, source_);
         Document doc;
         doc.sourceName = source_;
@@ -170,22 +174,52 @@ public:
             doc.findings.push_back({"line " + std::to_string(key.line),
                                     "front matter key \"" + key.value + "\" is not used"});
 
-        const MarkdownTree tree(text.substr(front.bodyOffset));
-        if (doc.settings->title.empty())
-            doc.settings->title = StringT(MarkdownConverter::FirstHeadingText(tree.Root()));
-        if (doc.settings->title.view().find_first_not_of(" \t") == std::string_view::npos)
-            doc.settings->title = StringT(fs::path(source_).stem().string());
         ConverterSettings settings;
         settings.sourceName = source_;
         settings.baseDir = base_;
         settings.chapterLevel = front.chapterLevel.value_or(std::clamp(options.chapterLevel, 0, 6));
         settings.firstLine = front.bodyLine;
+        const std::string_view body = text.substr(front.bodyOffset);
+        const std::vector<Chunk> chunks = SplitChapters(body, settings.chapterLevel);
+        if (chunks.size() == 1) {
+            const MarkdownTree tree(body);
+            SetTitle(doc, MarkdownConverter::FirstHeadingText(tree.Root()));
+            settings.title = doc.settings->title.str();
+            MarkdownConverter(doc, std::move(settings)).Convert(tree.Root());
+            return doc;
+        }
+        // A long text, chapter by chapter: each piece's tree goes before the next is made.
+        SetTitle(doc,
+                 MarkdownConverter::FirstHeadingText(
+                     MarkdownTree(body.substr(0, std::min(body.size(), kChunkThreshold))).Root()));
         settings.title = doc.settings->title.str();
-        MarkdownConverter(doc, std::move(settings)).Convert(tree.Root());
+        const int firstLine = settings.firstLine;
+        MarkdownConverter converter(doc, std::move(settings));
+        converter.Begin();
+        for (const Chunk& chunk : chunks) {
+            std::string piece(body.substr(chunk.begin, chunk.end - chunk.begin));
+            piece += chunk.extra;
+            if (done)
+                done(body.data() + chunk.end);
+            const MarkdownTree tree(piece);
+            std::string().swap(piece);
+            converter.Add(tree.Root(), firstLine + chunk.firstLine - 1);
+        }
+        converter.Finish();
         return doc;
     }
 
+    // Called with how far the text has been read, so the caller may give those pages back.
+    std::function<void(const char*)> done;
+
 private:
+    void SetTitle(Document& doc, const std::string& firstHeading) const {
+        if (doc.settings->title.empty())
+            doc.settings->title = StringT(firstHeading);
+        if (doc.settings->title.view().find_first_not_of(" \t") == std::string_view::npos)
+            doc.settings->title = StringT(fs::path(source_).stem().string());
+    }
+
     void ReadMetadata(const FrontMatter& front, EPub::ExportSettings& s) const {
         s.title = StringT(front.title ? front.title->value : "");
         std::string authors;
@@ -247,7 +281,7 @@ private:
         }
     }
 
-    const std::string& source_;
+    std::string source_;
     fs::path base_;
 };
 
@@ -263,19 +297,15 @@ Document ReadMarkdown(std::string_view text, const std::string& sourceName, cons
 }
 
 Document ReadMarkdown(const fs::path& file, const MarkdownOptions& options) {
-    std::error_code error;
-    const auto size = fs::file_size(file, error);
-    if (error)
-        throw InputError(file.string() + ":1:1: cannot read file: " + error.message());
-    if (size > kMaxMarkdownBytes)
-        Fail(file.string(), 1, 1,
-             "larger than " + std::to_string(kMaxMarkdownBytes >> 20) + " MB of Markdown");
-    std::ifstream in(file, std::ios::binary);
-    std::string text(size, '\0');
-    if (!in.read(text.data(), static_cast<std::streamsize>(size)) ||
-        static_cast<size_t>(in.gcount()) != size)
-        throw InputError(file.string() + ":1:1: cannot read file");
-    return ReadMarkdown(text, file.string(), file.parent_path(), options);
+    const MappedText mapped(file);
+    Reader reader(file.string(), file.parent_path());
+    // What has been read is given back as the reading goes on.
+    reader.done = [&mapped](const char* end) { mapped.DropBefore(end); };
+    try {
+        return reader.Read(mapped.View(), options);
+    } catch (const std::bad_alloc&) {
+        throw InputError(file.string() + ":1:1: too large to read in the memory available");
+    }
 }
 
 } // namespace Readers::Markdown

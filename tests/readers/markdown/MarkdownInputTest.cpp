@@ -162,3 +162,54 @@ TEST_F(MarkdownReading, FilesThatCannotBeReadAreInputErrors) {
 }
 
 } // namespace
+
+namespace {
+
+// A long book is read chapter by chapter; what crosses chapters must survive that.
+TEST_F(MarkdownReading, LongBooksReadInPiecesKeepDefinitionsAndLinksAcrossChapters) {
+    std::string book = "# First\n\nSee [the last](#last-one), [ref] and a note[^far].\n\n"
+                       "```\n# not a chapter\n```\n\n[^early]: Defined early.\n\n";
+    const std::string filler(200, 'w');
+    for (int chapter = 0; chapter < 60; ++chapter) {
+        book += "# Chapter " + std::to_string(chapter) + "\n\n";
+        for (int p = 0; p < 100; ++p)
+            book += filler + " " + std::to_string(p) + "\n\n";
+    }
+    book += "# Last One\n\nBack to [the first](#first), an early note[^early] and [nowhere](#gone)."
+            "\n\n[^far]: Defined far away.\n\n[ref]: https://example.com/ref\n";
+    ASSERT_GT(book.size(), size_t{1} << 20);
+    Write("long.md", book);
+    const auto doc = Readers::Markdown::ReadMarkdown(Path("long.md"));
+    EXPECT_EQ(doc.stories.size(), 62u);
+    ASSERT_EQ(doc.findings.size(), 1u);
+    EXPECT_NE(doc.findings[0].message.find("#gone"), std::string::npos);
+    const auto out = Export(doc);
+    const std::string notes = [&] {
+        std::string text;
+        for (const auto& [name, d] : out.documents)
+            for (const auto& hit : d->select_nodes("//*[@epub:type='footnote']"))
+                text += MarkdownTest::Exported::Collect(hit.node());
+        return text;
+    }();
+    EXPECT_NE(notes.find("Defined far away."), std::string::npos);
+    EXPECT_NE(notes.find("Defined early."), std::string::npos);
+    EXPECT_STREQ(out.Find("//*[local-name()='a'][.='ref']").attribute("href").value(),
+                 "https://example.com/ref");
+    for (const char* link : {"the last", "the first"}) {
+        const std::string href = out.Find("//*[local-name()='a'][.='" + std::string(link) + "']")
+                                     .attribute("href")
+                                     .value();
+        const std::string id = href.substr(href.find('#') + 1);
+        ASSERT_TRUE(out.documents.contains(href.substr(0, href.find('#')))) << href;
+        EXPECT_STREQ(out.documents.at(href.substr(0, href.find('#')))
+                         ->select_node(("//*[@id='" + id + "']").c_str())
+                         .node()
+                         .parent()
+                         .name(),
+                     "h1")
+            << link;
+    }
+    EXPECT_STREQ(out.Find("//*[local-name()='pre']").text().get(), "# not a chapter");
+}
+
+} // namespace

@@ -367,7 +367,10 @@ void MarkdownConverter::Finding(cmark_node* node, std::string message) {
 // Headings get their anchors before any text is written, so links may point forwards; notes are
 // numbered in the order of their definitions at the end of the tree.
 void MarkdownConverter::Prepare(cmark_node* root) {
+    // A piece's nodes are freed with it: their addresses may come back in the next one.
     notes_.clear();
+    headingAnchors_.clear();
+    headingTexts_.clear();
     Iter iter = MakeIter(root);
     for (cmark_event_type ev; (ev = cmark_iter_next(iter.get())) != CMARK_EVENT_DONE;) {
         if (ev != CMARK_EVENT_ENTER)

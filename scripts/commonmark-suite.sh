@@ -2,7 +2,8 @@
 # Exports every example of the CommonMark test suite (tests/readers/markdown/commonmark-examples.json)
 # to an EPUB of its own, runs EPUBCheck over all of them in one Java process and checks that each
 # kept the text of the reference rendering. Exit 1 when any example fails either check.
-# The tool is $EPUBEXPORT, or build/epubexport of this checkout.
+# The tool is $EPUBEXPORT, or build/epubexport of this checkout. The examples are those of the
+# CommonMark test suite, version 0.29 (the one cmark-gfm follows), by John MacFarlane, CC BY-SA 4.0.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 tool=${EPUBEXPORT:-$root/build/epubexport}

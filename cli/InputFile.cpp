@@ -3,6 +3,7 @@
 #include "cli/MappedInput.h"
 #include "cli/SystemFile.h"
 #include "readers/docx/DocxReader.h"
+#include "readers/markdown/MarkdownReader.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,8 +13,8 @@ namespace Cli {
 
 namespace {
 
-std::string Quoted(const std::filesystem::path& file) {
-    return "\"" + file.string() + "\"";
+std::string Quoted(const std::string& name) {
+    return "\"" + name + "\"";
 }
 
 } // namespace
@@ -32,28 +33,32 @@ Readers::InputKind DetectFileKind(const std::filesystem::path& file) {
     return kind;
 }
 
-Document ReadOtherInput(Readers::InputKind kind, const std::filesystem::path& file) {
+Document ReadOtherInput(Readers::InputKind kind, const std::filesystem::path& file,
+                        const std::string& name, const std::filesystem::path& baseDir) {
     using Readers::InputKind;
     switch (kind) {
     case InputKind::Docx:
-        return Readers::Docx::ReadDocx(file);
+        return Readers::Docx::ReadDocxFile(file, name);
     case InputKind::LegacyWord:
         throw InputError(
-            Quoted(file) +
+            Quoted(name) +
             ": legacy binary Word documents (.doc) are not supported; save it as .docx");
     case InputKind::Encrypted:
-        throw InputError(Quoted(file) + ": encrypted documents are not supported");
+        throw InputError(Quoted(name) + ": encrypted documents are not supported");
     case InputKind::OtherZip:
         throw InputError(
-            Quoted(file) +
+            Quoted(name) +
             ": a zip archive that is neither a Word nor an OpenDocument text document");
+    case InputKind::Markdown:
+        return Readers::Markdown::ReadMarkdownFile(file, name, baseDir);
     case InputKind::Binary:
-        throw InputError(Quoted(file) + ": not a document this tool reads (JSON, DOCX, ODT, "
-                                        "FODT or Markdown)");
+        throw InputError(Quoted(name) +
+                         ": not a document this tool reads (a JSON description, a Word .docx "
+                         "file or Markdown text)");
     default:
         break;
     }
-    throw InputError(Quoted(file) + ": " + Readers::InputKindName(kind) +
+    throw InputError(Quoted(name) + ": " + Readers::InputKindName(kind) +
                      " input is not supported yet");
 }
 

@@ -14,7 +14,9 @@ namespace Cli {
 // with the system's reason when the file cannot be read, and for a folder.
 Readers::InputKind DetectFileKind(const std::filesystem::path& file);
 
-// Reads a non-JSON input into a document. Throws InputError for a kind no reader takes.
-Document ReadOtherInput(Readers::InputKind kind, const std::filesystem::path& file);
+// Reads a non-JSON input into a document; messages call it `name`, and the names of files it
+// refers to start from `baseDir`. Throws InputError for a kind no reader takes.
+Document ReadOtherInput(Readers::InputKind kind, const std::filesystem::path& file,
+                        const std::string& name, const std::filesystem::path& baseDir);
 
 } // namespace Cli

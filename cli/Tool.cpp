@@ -54,7 +54,7 @@ public:
             const Readers::InputKind kind = DetectFileKind(input_.file);
             Say("reading " + input_.name + " (" + Readers::InputKindName(kind) + ")");
             if (kind != Readers::InputKind::Json)
-                return Reflowable(ReadOtherInput(kind, input_.file));
+                return Reflowable(ReadOtherInput(kind, input_.file, input_.name, input_.baseDir));
             JsonDocument tree = LoadJson(input_.file, input_.name);
             // Fixed-layout documents ("layout": "fixed") take their own path.
             if (IsFixedLayout(tree.Root()))

@@ -9,6 +9,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libgif-dev libcairo2-dev liblcms2-dev nlohmann-json3-dev rapidjson-dev libdeflate-dev
   librsvg2-dev libgdk-pixbuf-2.0-dev libharfbuzz-dev libunibreak-dev chromium
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
+  libcmark-gfm-dev libcmark-gfm-extensions-dev libyaml-cpp-dev
   epubcheck default-jre-headless unzip
   clang libclang-rt-dev llvm
 )

@@ -195,12 +195,17 @@ Document ReadDocx(std::string_view bytes, const std::string& sourceName,
 }
 
 Document ReadDocx(const std::filesystem::path& file, const DocxOptions& options) {
+    return ReadDocxFile(file, file.string(), options);
+}
+
+Document ReadDocxFile(const std::filesystem::path& file, const std::string& sourceName,
+                      const DocxOptions& options) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
-        throw InputError(file.string() + ": cannot read the file");
+        throw InputError(sourceName + ": cannot read the file");
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    return ReadDocx(bytes.str(), file.string(), options);
+    return ReadDocx(bytes.str(), sourceName, options);
 }
 
 } // namespace Readers::Docx

@@ -27,5 +27,8 @@ struct DocxOptions {
 Readers::Document ReadDocx(std::string_view bytes, const std::string& sourceName,
                            const DocxOptions& options = {});
 Readers::Document ReadDocx(const std::filesystem::path& file, const DocxOptions& options = {});
+// The same for a file that messages call `sourceName` (a copy of standard input, say).
+Readers::Document ReadDocxFile(const std::filesystem::path& file, const std::string& sourceName,
+                               const DocxOptions& options = {});
 
 } // namespace Readers::Docx

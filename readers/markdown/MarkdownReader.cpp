@@ -1,0 +1,316 @@
+#include "readers/markdown/MarkdownReader.h"
+
+#include "host/foundation/DataSource.h"
+#include "host/raster/ImageFile.h"
+#include "host/text/Language.h"
+#include "readers/markdown/ChapterChunks.h"
+#include "readers/markdown/FrontMatter.h"
+#include "readers/markdown/HouseStyle.h"
+#include "readers/markdown/MappedText.h"
+#include "readers/markdown/MarkdownConverter.h"
+#include "readers/markdown/MarkdownTree.h"
+#include "readers/markdown/Picture.h"
+
+#include <array>
+#include <functional>
+#include <random>
+#include <sstream>
+
+namespace Readers::Markdown {
+
+namespace fs = std::filesystem;
+using Foundation::Counted;
+using Foundation::MakeCounted;
+using Foundation::StringT;
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& source, int line, int column,
+                       const std::string& problem) {
+    throw InputError(source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " +
+                     problem);
+}
+
+// Length of the UTF-8 sequence at `i`, or 0 when it is not a valid one (overlong forms,
+// surrogates and code points beyond U+10FFFF included).
+size_t SequenceLength(std::string_view text, size_t i) {
+    const auto at = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char b = at(i);
+    if (b < 0x80)
+        return 1;
+    size_t n = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        low = b == 0xE0 ? 0xA0 : 0x80;
+        high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        low = b == 0xF0 ? 0x90 : 0x80;
+        high = b == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + n > text.size() || at(i + 1) < low || at(i + 1) > high)
+        return 0;
+    for (size_t k = 2; k < n; ++k)
+        if (at(i + k) < 0x80 || at(i + k) > 0xBF)
+            return 0;
+    return n;
+}
+
+void CheckUtf8(std::string_view text, const std::string& source) {
+    int line = 1, column = 1;
+    for (size_t i = 0; i < text.size();) {
+        // Runs of ASCII are the common case.
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            if (text[i] == '\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+            ++i;
+            continue;
+        }
+        const size_t n = SequenceLength(text, i);
+        if (n == 0)
+            Fail(source, line, column, "not valid UTF-8 text (save the file as UTF-8)");
+        i += n;
+        ++column;
+    }
+}
+
+bool IsLanguageTag(std::string_view tag) {
+    size_t part = 0;
+    while (!tag.empty()) {
+        const size_t end = std::min(tag.find('-'), tag.size());
+        const std::string_view sub = tag.substr(0, end);
+        if (sub.empty() || sub.size() > 8)
+            return false;
+        for (const char c : sub) {
+            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            if (!letter && !(part > 0 && c >= '0' && c <= '9'))
+                return false;
+        }
+        if (part == 0 && sub.size() < 2)
+            return false;
+        ++part;
+        if (end == tag.size())
+            return true;
+        tag.remove_prefix(end + 1);
+        if (tag.empty())
+            return false;
+    }
+    return false;
+}
+
+std::string NewUuid() {
+    std::random_device device;
+    std::array<uint8_t, 16> bytes{};
+    for (size_t i = 0; i < bytes.size(); i += 4) {
+        const uint32_t word = device();
+        for (size_t k = 0; k < 4; ++k)
+            bytes[i + k] = static_cast<uint8_t>(word >> (8 * k));
+    }
+    bytes[6] = static_cast<uint8_t>((bytes[6] & 0x0F) | 0x40); // version 4
+    bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out = "urn:uuid:";
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            out += '-';
+        out += kHex[bytes[i] >> 4];
+        out += kHex[bytes[i] & 15];
+    }
+    return out;
+}
+
+// Text is in the publication's language unless marked otherwise.
+Counted<const Text::TextDocument> MakeTextDocument(const StringT& language) {
+    auto document = Text::TextDocument::Make();
+    const auto& defaults = document->GetDefaultGlyphAtts();
+    document->SetDefaults(
+        defaults->With(Text::GlyphObject::Language,
+                       Counted<const Text::AttObject>(Text::Language::Make(language.view()))),
+        *document->GetDefaultParagraphAtts());
+    return document;
+}
+
+class Reader {
+public:
+    Reader(const std::string& source, const fs::path& baseDir) : source_(source), base_(baseDir) {}
+
+    Document Read(std::string_view text, const MarkdownOptions& options) {
+        if (text.size() > kMaxMarkdownBytes)
+            Fail(source_, 1, 1,
+                 "larger than " + std::to_string(kMaxMarkdownBytes >> 20) + " MB of Markdown");
+        if (text.starts_with("\xEF\xBB\xBF"))
+            text.remove_prefix(3);
+        CheckUtf8(text, source_);
+        if (done)
+            done(text.data() + text.size());
+        const FrontMatter front = ReadFrontMatter(text, source_);
+        Document doc;
+        doc.sourceName = source_;
+        doc.settings = MakeCounted<EPub::ExportSettings>();
+        doc.options = MakeCounted<EPub::FlowingEPubOptions>(
+            Render::FileExportOptionsVector::Preset::Standard);
+        // Hard line breaks are the author's: keep them.
+        doc.options->SetRemoveLineBreaks(false);
+        // Numbers as text: an ordered list may start anywhere and go on after a paragraph of
+        // its item, which list elements alone would number again from 1.
+        doc.options->SetConvertNumberedListsToText(true);
+        ReadMetadata(front, *doc.settings);
+        doc.styles = Text::StyleSheet::Make(MakeTextDocument(doc.settings->language));
+        AddHouseStyles(*doc.styles);
+        doc.settings->styles = doc.styles;
+        doc.settings->defaultGlyphAtts = doc.styles->GetDocument()->GetDefaultGlyphAtts();
+        ReadCover(front, doc);
+        ReadCss(front, doc);
+        for (const Located& key : front.unknownKeys)
+            doc.findings.push_back({"line " + std::to_string(key.line),
+                                    "front matter key \"" + key.value + "\" is not used"});
+
+        ConverterSettings settings;
+        settings.sourceName = source_;
+        settings.baseDir = base_;
+        settings.chapterLevel = front.chapterLevel.value_or(std::clamp(options.chapterLevel, 0, 6));
+        settings.firstLine = front.bodyLine;
+        const std::string_view body = text.substr(front.bodyOffset);
+        const std::vector<Chunk> chunks = SplitChapters(body, settings.chapterLevel);
+        if (chunks.size() == 1) {
+            const MarkdownTree tree(body);
+            SetTitle(doc, MarkdownConverter::FirstHeadingText(tree.Root()));
+            settings.title = doc.settings->title.str();
+            MarkdownConverter(doc, std::move(settings)).Convert(tree.Root());
+            return doc;
+        }
+        // A long text, chapter by chapter: each piece's tree goes before the next is made.
+        SetTitle(doc,
+                 MarkdownConverter::FirstHeadingText(
+                     MarkdownTree(body.substr(0, std::min(body.size(), kChunkThreshold))).Root()));
+        settings.title = doc.settings->title.str();
+        const int firstLine = settings.firstLine;
+        MarkdownConverter converter(doc, std::move(settings));
+        converter.Begin();
+        for (const Chunk& chunk : chunks) {
+            std::string piece(body.substr(chunk.begin, chunk.end - chunk.begin));
+            piece += chunk.extra;
+            if (done)
+                done(body.data() + chunk.end);
+            const MarkdownTree tree(piece);
+            std::string().swap(piece);
+            converter.Add(tree.Root(), firstLine + chunk.firstLine - 1);
+        }
+        converter.Finish();
+        return doc;
+    }
+
+    // Called with how far the text has been read, so the caller may give those pages back.
+    std::function<void(const char*)> done;
+
+private:
+    void SetTitle(Document& doc, const std::string& firstHeading) const {
+        if (doc.settings->title.empty())
+            doc.settings->title = StringT(firstHeading);
+        if (doc.settings->title.view().find_first_not_of(" \t") == std::string_view::npos)
+            doc.settings->title = StringT(fs::path(source_).stem().string());
+    }
+
+    void ReadMetadata(const FrontMatter& front, EPub::ExportSettings& s) const {
+        s.title = StringT(front.title ? front.title->value : "");
+        std::string authors;
+        for (const std::string& author : front.authors)
+            authors += (authors.empty() ? "" : ", ") + author;
+        s.author = StringT(authors);
+        s.description = StringT(front.description ? front.description->value : "");
+        s.rights = StringT(front.rights ? front.rights->value : "");
+        s.language = "en";
+        if (front.language) {
+            if (!IsLanguageTag(front.language->value))
+                Fail(source_, front.language->line, front.language->column,
+                     "front matter: \"" + front.language->value +
+                         "\" is not a language tag such as \"en\" or \"de-CH\"");
+            s.language = StringT(front.language->value);
+        }
+        s.identifier =
+            StringT(front.identifier && !front.identifier->value.empty() ? front.identifier->value
+                                                                         : NewUuid());
+    }
+
+    void ReadCover(const FrontMatter& front, Document& doc) const {
+        if (!front.cover)
+            return;
+        fs::path path;
+        std::string problem;
+        const std::string data = ReadLocalFile(base_, front.cover->value, path, problem);
+        auto bitmap = problem.empty() ? Raster::DecodeImage(data) : nullptr;
+        if (!bitmap) {
+            doc.findings.push_back(
+                {"line " + std::to_string(front.cover->line),
+                 "cover skipped: " + (problem.empty() ? "\"" + front.cover->value +
+                                                            "\" is not a JPEG, PNG or GIF "
+                                                            "image"
+                                                      : problem)});
+            return;
+        }
+        doc.settings->coverImage = std::move(bitmap);
+        doc.settings->coverImageName = "Cover";
+        doc.options->SetCoverPageType(EPub::CoverPageType::Image);
+        doc.options->SetCoverPageAltText(StringT("Cover"));
+    }
+
+    // The user's style sheets come after the generated one, so their rules win.
+    void ReadCss(const FrontMatter& front, Document& doc) const {
+        for (const Located& name : front.css) {
+            fs::path path;
+            std::string problem;
+            std::string text = ReadLocalFile(base_, name.value, path, problem);
+            if (!problem.empty())
+                Fail(source_, name.line, name.column, "front matter: style sheet " + problem);
+            if (!StringT(text).IsValidUTF8() || text.find('\0') != std::string::npos)
+                Fail(source_, name.line, name.column,
+                     "front matter: \"" + name.value + "\" is not a UTF-8 text style sheet");
+            auto data = MakeCounted<Foundation::FileDataSource>(StringT(path.string()));
+            const auto modified = data->GetModifiedTime().value_or(Foundation::TimeStamp());
+            doc.cssFiles.push_back(MakeCounted<const EPub::CSSFile>(std::move(data), modified,
+                                                                    StringT(std::move(text))));
+        }
+    }
+
+    std::string source_;
+    fs::path base_;
+};
+
+} // namespace
+
+Document ReadMarkdown(std::string_view text, const std::string& sourceName, const fs::path& baseDir,
+                      const MarkdownOptions& options) {
+    try {
+        return Reader(sourceName, baseDir).Read(text, options);
+    } catch (const std::bad_alloc&) {
+        throw InputError(sourceName + ":1:1: too large to read in the memory available");
+    }
+}
+
+Document ReadMarkdown(const fs::path& file, const MarkdownOptions& options) {
+    return ReadMarkdownFile(file, file.string(), file.parent_path(), options);
+}
+
+Document ReadMarkdownFile(const fs::path& file, const std::string& sourceName,
+                          const fs::path& baseDir, const MarkdownOptions& options) {
+    const MappedText mapped(file);
+    Reader reader(sourceName, baseDir);
+    // What has been read is given back as the reading goes on.
+    reader.done = [&mapped](const char* end) { mapped.DropBefore(end); };
+    try {
+        return reader.Read(mapped.View(), options);
+    } catch (const std::bad_alloc&) {
+        throw InputError(sourceName + ":1:1: too large to read in the memory available");
+    }
+}
+
+} // namespace Readers::Markdown

@@ -1,0 +1,36 @@
+#pragma once
+// Reads Markdown (CommonMark with the GitHub extensions: tables, strikethrough, task lists,
+// autolinks, footnotes) and its YAML front matter into the document every reader builds,
+// written with the house styles (HouseStyle.h).
+
+#include "readers/common/ReaderDocument.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace Readers::Markdown {
+
+struct MarkdownOptions {
+    // Headings of this level and above start a new content document; 0: one document. The
+    // front matter's "chapter-level" wins over this.
+    int chapterLevel = 1;
+};
+
+// The largest Markdown text read.
+inline constexpr size_t kMaxMarkdownBytes = size_t{256} << 20;
+
+// Throws Readers::InputError whose message is one line "FILE:LINE:COLUMN: problem"; never
+// crashes. Pictures, style sheets and the cover are named relative to `baseDir`.
+Readers::Document ReadMarkdown(std::string_view text, const std::string& sourceName,
+                               const std::filesystem::path& baseDir,
+                               const MarkdownOptions& options = {});
+Readers::Document ReadMarkdown(const std::filesystem::path& file,
+                               const MarkdownOptions& options = {});
+// The same for a file that messages call `sourceName` and whose names start from `baseDir` (a
+// copy of standard input, say).
+Readers::Document ReadMarkdownFile(const std::filesystem::path& file, const std::string& sourceName,
+                                   const std::filesystem::path& baseDir,
+                                   const MarkdownOptions& options = {});
+
+} // namespace Readers::Markdown

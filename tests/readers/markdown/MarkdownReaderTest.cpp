@@ -1,0 +1,253 @@
+// What a reader of a publication made from Markdown gets: structure, numbers, notes, tables,
+// pictures, links, metadata and chapters, looked at in the exported XHTML and its CSS.
+
+#include "MarkdownFixture.h"
+
+#include "readers/markdown/HouseStyle.h"
+
+#include <regex>
+
+namespace {
+
+using MarkdownTest::MarkdownReading;
+using Readers::Markdown::MarkdownOptions;
+
+std::string Paragraphs(const MarkdownTest::Exported& out, const std::string& xpath) {
+    std::string text;
+    for (const auto& [name, doc] : out.documents)
+        for (const auto& hit : doc->select_nodes(xpath.c_str()))
+            text += MarkdownTest::Exported::Collect(hit.node()) + "|";
+    return text;
+}
+
+TEST_F(MarkdownReading, HeadingsAreTaggedByLevelAndSizedByTheHouseStyle) {
+    const auto out = Export("# One\n\nBody text.\n\n## Two\n\n### Three\n\n###### Six\n");
+    const auto h1 = out.Find("//*[local-name()='h1']");
+    const auto h2 = out.Find("//*[local-name()='h2']");
+    const auto h3 = out.Find("//*[local-name()='h3']");
+    const auto p = out.Find("//*[local-name()='p']");
+    ASSERT_TRUE(h1 && h2 && h3 && p);
+    EXPECT_STREQ(h1.text().get(), "One");
+    EXPECT_NEAR(out.css.FontSizePt(h1), 24, 0.05);
+    EXPECT_NEAR(out.css.FontSizePt(h2), 19, 0.05);
+    EXPECT_NEAR(out.css.FontSizePt(h3), 15.5, 0.05);
+    EXPECT_NEAR(out.css.FontSizePt(p), 11, 0.05);
+    EXPECT_EQ(out.css.Inherited(h2, "font-weight"), "bold");
+    EXPECT_EQ(out.Count("//*[local-name()='h6']"), 1u);
+}
+
+TEST_F(MarkdownReading, InlineFormattingBecomesElementsAndNestsWithoutLosingEither) {
+    const auto out = Export("Plain *em* **strong** ~~gone~~ `code` ***both*** x<sub>2</sub>.\n");
+    EXPECT_STREQ(out.Find("//*[local-name()='em']").text().get(), "em");
+    EXPECT_STREQ(out.Find("//*[local-name()='strong']").text().get(), "strong");
+    EXPECT_STREQ(out.Find("//*[local-name()='del']").text().get(), "gone");
+    EXPECT_STREQ(out.Find("//*[local-name()='code']").text().get(), "code");
+    EXPECT_STREQ(out.Find("//*[local-name()='sub']").text().get(), "2");
+    // Strong inside emphasis: the run is both bold and italic.
+    const auto both = out.Find("//text()[.='both']").parent();
+    EXPECT_EQ(out.css.Inherited(both, "font-weight"), "bold");
+    EXPECT_EQ(out.css.Inherited(both, "font-style"), "italic");
+}
+
+TEST_F(MarkdownReading, ListsKeepTheirNumbersStartsLevelsAndTaskStates) {
+    const auto out = Export("3. three\n4. four\n\n"
+                            "   more of four\n"
+                            "5. five\n"
+                            "   1) inner\n"
+                            "   2) inner two\n\n"
+                            "text\n\n"
+                            "- [x] done\n- [ ] open\n  - deeper\n");
+    const std::string numbered =
+        Paragraphs(out, "//*[contains(concat(' ', @class, ' '), ' Numbered_List ')]");
+    EXPECT_EQ(numbered, "3.\tthree|4.\tfour|5.\tfive|1)\tinner|2)\tinner two|");
+    EXPECT_EQ(Paragraphs(out, "//*[local-name()='li']"), "\u2611 done|\u2610 opendeeper|deeper|");
+    // The nested bullet list is a list inside the item, as readers expect.
+    EXPECT_TRUE(out.Find("//*[local-name()='li']/*[local-name()='ul']/*[local-name()='li']"));
+    EXPECT_NE(out.Text().find("more of four"), std::string::npos);
+}
+
+TEST_F(MarkdownReading, FootnotesBecomeNotesWhereReferredTo) {
+    const auto out = Export("First[^a] and second[^b] and again[^a]; unknown[^zz].\n\n"
+                            "[^b]: Note *B*.\n"
+                            "[^a]: Note A.\n\n"
+                            "    with code\n");
+    EXPECT_EQ(out.Count("//*[@epub:type='noteref']"), 3u);
+    const std::string notes = Paragraphs(out, "//*[@epub:type='footnote']");
+    EXPECT_NE(notes.find("Note A."), std::string::npos);
+    EXPECT_NE(notes.find("Note B."), std::string::npos);
+    EXPECT_NE(notes.find("with code"), std::string::npos);
+    EXPECT_NE(out.Text().find("unknown[^zz]"), std::string::npos);
+}
+
+TEST_F(MarkdownReading, TablesHaveHeaderCellsAndTheirColumnsAlignment) {
+    const auto out = Export("| L | C | R |\n|:--|:-:|--:|\n| a | b | c |\n| d |\n");
+    EXPECT_EQ(out.Count("//*[local-name()='th']"), 3u);
+    EXPECT_EQ(out.Count("//*[local-name()='td']"), 6u);
+    const auto centre = out.Find("//*[local-name()='td']/*[.='b']");
+    const auto right = out.Find("//*[local-name()='td']/*[.='c']");
+    ASSERT_TRUE(centre && right);
+    EXPECT_EQ(out.css.Inherited(centre, "text-align"), "center");
+    EXPECT_EQ(out.css.Inherited(right, "text-align"), "right");
+}
+
+TEST_F(MarkdownReading, PicturesKeepAltTextAndMissingOnesAreFindingsNotErrors) {
+    std::filesystem::copy_file(std::filesystem::path(EPUB_SOURCE_DIR) / "examples/cover.png",
+                               Path("pic.png"));
+    Write("broken.png", "not a picture");
+    const auto doc = Read("![A harbour](pic.png)\n\n![Gone](missing.png) ![Bad](broken.png) "
+                          "![Far](https://example.com/x.png) ![Up](/etc/x.png)\n");
+    ASSERT_EQ(doc.findings.size(), 4u);
+    for (const auto& finding : doc.findings) {
+        EXPECT_EQ(finding.where, "line 3");
+        EXPECT_NE(finding.message.find("picture skipped"), std::string::npos) << finding.message;
+    }
+    const auto out = Export(doc);
+    const auto img = out.Find("//*[local-name()='img']");
+    ASSERT_TRUE(img);
+    EXPECT_STREQ(img.attribute("alt").value(), "A harbour");
+    EXPECT_EQ(out.Count("//*[local-name()='img']"), 1u);
+    // The skipped pictures still say what they were.
+    EXPECT_NE(out.Text().find("Gone Bad Far Up"), std::string::npos);
+}
+
+TEST_F(MarkdownReading, LinksGoOutToTheWebAndInToHeadingsOfOtherChapters) {
+    const auto doc =
+        Read("# Start\n\nSee [later](#the-end-part-2), [web](<https://example.org/a b>), "
+             "[nowhere](#nothing) and [file](other.md).\n\n# The End, Part 2!\n");
+    ASSERT_EQ(doc.findings.size(), 2u);
+    EXPECT_NE(doc.findings[0].message.find("#nothing"), std::string::npos);
+    EXPECT_NE(doc.findings[1].message.find("other.md"), std::string::npos);
+    const auto out = Export(doc);
+    const auto later = out.Find("//*[local-name()='a'][.='later']");
+    ASSERT_TRUE(later);
+    const std::string href = later.attribute("href").value();
+    ASSERT_NE(href.find('#'), std::string::npos);
+    const std::string file = href.substr(0, href.find('#'));
+    const std::string id = href.substr(href.find('#') + 1);
+    ASSERT_TRUE(out.documents.contains(file)) << href;
+    const auto target = out.documents.at(file)->select_node(("//*[@id='" + id + "']").c_str());
+    ASSERT_TRUE(target);
+    EXPECT_STREQ(target.node().parent().name(), "h1");
+    EXPECT_STREQ(out.Find("//*[local-name()='a'][.='web']").attribute("href").value(),
+                 "https://example.org/a%20b");
+    EXPECT_FALSE(out.Find("//*[local-name()='a'][.='nowhere']"));
+}
+
+TEST_F(MarkdownReading, FrontMatterSetsTheMetadataAndItsMistakesNameTheirPlace) {
+    const auto doc = Read("---\ntitle: The Book\nauthors: [Ann, Bob]\nlang: de-CH\n"
+                          "identifier: urn:isbn:123\ndescription: About it\nrights: Mine\n"
+                          "tags: [x]\n---\n# Chapter\n");
+    EXPECT_EQ(doc.settings->title.str(), "The Book");
+    EXPECT_EQ(doc.settings->author.str(), "Ann, Bob");
+    EXPECT_EQ(doc.settings->language.str(), "de-CH");
+    EXPECT_EQ(doc.settings->identifier.str(), "urn:isbn:123");
+    EXPECT_EQ(doc.settings->description.str(), "About it");
+    EXPECT_EQ(doc.settings->rights.str(), "Mine");
+    ASSERT_EQ(doc.findings.size(), 1u);
+    EXPECT_EQ(doc.findings[0].where, "line 8");
+
+    // Without them: a fresh identifier, the first heading as title, else the file's name.
+    const auto bare = Read("Intro\n\n## A *Heading*\n");
+    EXPECT_TRUE(std::regex_match(bare.settings->identifier.str(),
+                                 std::regex("urn:uuid:[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-"
+                                            "[89ab][0-9a-f]{3}-[0-9a-f]{12}")));
+    EXPECT_NE(bare.settings->identifier.str(), Read("x").settings->identifier.str());
+    EXPECT_EQ(bare.settings->title.str(), "A Heading");
+    EXPECT_EQ(Read("just text").settings->title.str(), "book");
+
+    EXPECT_EQ(ErrorOf("---\ntitle: [unclosed\n---\n"), "book.md:3:1: front matter: end of "
+                                                       "sequence flow not found");
+    EXPECT_EQ(ErrorOf("---\ntitle: T\nlang: not a tag\n---\n"),
+              "book.md:3:7: front matter: \"not a tag\" is not a language tag such as \"en\" or "
+              "\"de-CH\"");
+    EXPECT_EQ(ErrorOf("---\ntitle:\n  a: b\n---\n"),
+              "book.md:3:3: front matter: \"title\" must be a single value");
+    EXPECT_EQ(ErrorOf("---\nchapter-level: 9\n---\n"),
+              "book.md:2:16: front matter: \"chapter-level\" must be a number from 0 to 6");
+    // Two rules around a heading are Markdown, not front matter.
+    EXPECT_EQ(Read("---\nNot metadata\n---\n").settings->title.str(), "Not metadata");
+}
+
+TEST_F(MarkdownReading, HeadingsSplitChaptersAtTheChosenLevel) {
+    const std::string text = "Preface.\n\n# One\n\n## One.A\n\n## One.B\n\n# Two\n\n> # Quoted\n";
+    const auto byLevel = [&](int level) {
+        MarkdownOptions options;
+        options.chapterLevel = level;
+        return Read(text, options);
+    };
+    const auto one = byLevel(1);
+    ASSERT_EQ(one.stories.size(), 3u);
+    EXPECT_EQ(one.stories[1].tocText.str(), "One");
+    ASSERT_EQ(one.stories[1].marks.toc.size(), 2u);
+    EXPECT_EQ(one.stories[1].marks.toc[1].text.str(), "One.B");
+    EXPECT_EQ(byLevel(2).stories.size(), 5u);
+    const auto whole = byLevel(0);
+    ASSERT_EQ(whole.stories.size(), 1u);
+    EXPECT_EQ(whole.stories[0].marks.toc.size(), 5u);
+    EXPECT_EQ(Read("---\nchapter-level: 2\n---\n" + text).stories.size(), 5u);
+    // Every chapter comes out as a document of its own.
+    EXPECT_EQ(Export(one).documents.size(), 3u);
+}
+
+TEST_F(MarkdownReading, RawHtmlIsKeptWhenWellFormedAndShownAsTextOtherwise) {
+    const auto doc = Read("<div>\n<p>A <em>kept</em> block</p>\n</div>\n\n"
+                          "<div><p>broken</div>\n\n"
+                          "Inline <b>bold</b> and <br> break.\n\n"
+                          "Inline <span>open\n\n<script>alert(1)</script>\n");
+    ASSERT_EQ(doc.findings.size(), 3u);
+    EXPECT_EQ(doc.findings[0].where, "line 5");
+    EXPECT_EQ(doc.findings[1].where, "line 9");
+    EXPECT_EQ(doc.findings[2].where, "line 11");
+    const auto out = Export(doc);
+    EXPECT_STREQ(out.Find("//*[local-name()='em']").text().get(), "kept");
+    EXPECT_STREQ(out.Find("//*[local-name()='strong']").text().get(), "bold");
+    EXPECT_TRUE(out.Find("//*[local-name()='br']"));
+    EXPECT_FALSE(out.Find("//*[local-name()='script']"));
+    const std::string text = out.Text();
+    EXPECT_NE(text.find("<div><p>broken</div>"), std::string::npos);
+    EXPECT_NE(text.find("<script>alert(1)</script>"), std::string::npos);
+}
+
+TEST_F(MarkdownReading, UserStyleSheetsComeAfterTheHouseStyle) {
+    Write("mine.css", ".Body { font-size: 2em; }\n");
+    const auto doc = Read("---\ncss: mine.css\n---\nText\n");
+    ASSERT_EQ(doc.cssFiles.size(), 1u);
+    // Style sheets of the user's own go into the EPUB, linked after the generated ones.
+    const std::string epub = Path("book.epub").string();
+    Cli::ExportEPub(doc, epub, {});
+    std::map<std::string, std::string> entries;
+    for (auto& record : FoundationTest::ReadZip(epub))
+        entries.emplace(record.name, std::move(record.data));
+    const auto chapter = entries.find("OEBPS/chapter-001.xhtml");
+    ASSERT_NE(chapter, entries.end());
+    pugi::xml_document xhtml;
+    ASSERT_TRUE(xhtml.load_string(chapter->second.c_str()));
+    TestSupport::CssCascade css;
+    int sheets = 0;
+    for (const auto& link : xhtml.select_nodes("//*[local-name()='link']")) {
+        const auto sheet =
+            entries.find("OEBPS/" + std::string(link.node().attribute("href").value()));
+        ASSERT_NE(sheet, entries.end());
+        css.AddSheet(sheet->second);
+        ++sheets;
+    }
+    EXPECT_EQ(sheets, 2);
+    EXPECT_NEAR(css.FontSizePt(xhtml.select_node("//*[local-name()='p']").node()), 24, 0.05);
+    EXPECT_EQ(ErrorOf("---\ncss: [missing.css]\n---\n"),
+              "book.md:2:7: front matter: style sheet \"missing.css\" cannot be read");
+}
+
+TEST_F(MarkdownReading, QuotesAndCodeKeepTheirBlocksAndLines) {
+    const auto out = Export("> quoted\n>\n> > deeper\n\n```\nline 1\n  line 2\n```\n");
+    EXPECT_EQ(out.Count("//*[local-name()='blockquote']"), 2u);
+    const auto pre = out.Find("//*[local-name()='pre']");
+    ASSERT_TRUE(pre);
+    EXPECT_EQ(MarkdownTest::Exported::Collect(pre), "line 1  line 2");
+    EXPECT_EQ(pre.select_nodes("*[local-name()='br']").size(), 1u);
+    // The deeper quote is indented further than the outer one.
+    const auto outer = out.Find("//*[local-name()='blockquote'][.='quoted']");
+    const auto inner = out.Find("//*[local-name()='blockquote'][.='deeper']");
+    EXPECT_NE(out.css.Cascaded(outer, "margin-left"), out.css.Cascaded(inner, "margin-left"));
+}
+
+} // namespace

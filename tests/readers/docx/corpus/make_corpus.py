@@ -1445,12 +1445,6 @@ def not_a_zip(path):
 
 
 @bad
-def empty_file(path):
-    """Zero bytes."""
-    open(path, "wb").close()
-
-
-@bad
 def truncated_zip(path):
     """The first half of a valid package: local headers, no central directory."""
     full = os.path.join(os.path.dirname(path), "..", "styles_cascade.docx")
@@ -1608,6 +1602,19 @@ def huge_grid(path):
     zip_write(path, minimal_parts(HEAD + DOC_OPEN + t + DOC_CLOSE))
 
 
+# Seeds for the fuzz_docx harness: small corpus files with their parts stored, not deflated, so
+# that mutations reach the XML rather than the compressed stream.
+FUZZ_SEEDS = ["minimal", "styles_cascade", "lists_restart", "notes", "tables_spans", "pictures_formats",
+              "hyperlinks", "fields", "text_boxes", "tracked_changes", "equations"]
+
+
+def write_fuzz_seeds(out):
+    os.makedirs(out, exist_ok=True)
+    makers = {fn.__name__: fn for fn in GOOD}
+    for name in FUZZ_SEEDS:
+        zip_write(os.path.join(out, name + ".docx"), makers[name]().files(), zipfile.ZIP_STORED)
+
+
 def docstring(fn):
     return " ".join(fn.__doc__.split())
 
@@ -1643,6 +1650,8 @@ def main():
         lines.append(f"| `{name}` | {docstring(fn)} |")
     with open(os.path.join(out, "README.md"), "w") as f:
         f.write("\n".join(lines) + "\n")
+    if out == HERE:
+        write_fuzz_seeds(os.path.join(ROOT, "tests", "fuzz", "corpus", "docx"))
 
 
 if __name__ == "__main__":

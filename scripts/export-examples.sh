@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Exports examples/*.json with the built tool and validates each EPUB with EPUBCheck.
+# Exports examples/*.json and examples/*.docx with the built tool and validates each EPUB with
+# EPUBCheck.
 # Any EPUBCheck error or warning fails, except the OPF-027 report about the pageBreakSource
 # property, which EPUBCheck 4.2.6 does not know yet.
 set -euo pipefail
@@ -7,14 +8,15 @@ cd "$(dirname "$0")/.."
 tool=build/epubexport
 mkdir -p out/examples
 shopt -s nullglob
-docs=(examples/*.json)
+docs=(examples/*.json examples/*.docx)
 if [[ ! -x $tool || ${#docs[@]} -eq 0 ]]; then
   echo "No example documents to export yet."
   exit 0
 fi
 status=0
 for doc in "${docs[@]}"; do
-  name=$(basename "$doc" .json)
+  name=$(basename "$doc")
+  name=${name%.*}
   epub=out/examples/$name.epub
   "$tool" "$doc" -o "$epub"
   report=$(java -jar /usr/share/java/epubcheck.jar "$epub" 2>&1 || true)

@@ -1602,6 +1602,112 @@ def huge_grid(path):
     zip_write(path, minimal_parts(HEAD + DOC_OPEN + t + DOC_CLOSE))
 
 
+def example_report():
+    """examples/report.docx: a few pages as an author would write them, with the styles, a list,
+    a table, a footnote, a picture with alt text and a link."""
+    styles = (DEFAULTS.replace("Liberation Serif", "DejaVu Serif") + NORMAL + HEADINGS
+              + style("paragraph", "Subtitle", "Subtitle", "Normal",
+                      ppr='<w:jc w:val="center"/><w:spacing w:after="480"/>',
+                      rpr='<w:i/><w:color w:val="1F3864"/><w:sz w:val="30"/>')
+              + style("paragraph", "BodyText", "Body Text", "Normal",
+                      ppr='<w:spacing w:after="160" w:line="300" w:lineRule="auto"/><w:jc w:val="both"/>',
+                      rpr='<w:sz w:val="23"/>')
+              + style("paragraph", "BodyTextFirst", "Body Text First Indent", "BodyText",
+                      ppr='<w:ind w:firstLine="340"/>')
+              + style("paragraph", "Quote", "Quote", "BodyText",
+                      ppr='<w:ind w:left="864" w:right="864"/><w:jc w:val="left"/>',
+                      rpr='<w:i/><w:color w:val="404040"/>')
+              + style("paragraph", "ListBullet", "List Bullet", "BodyText",
+                      ppr='<w:numPr><w:numId w:val="1"/></w:numPr><w:spacing w:after="60"/>')
+              + style("paragraph", "ListNumber", "List Number", "BodyText",
+                      ppr='<w:numPr><w:numId w:val="2"/></w:numPr><w:spacing w:after="60"/>')
+              + style("paragraph", "Caption", "caption", "Normal",
+                      ppr='<w:jc w:val="center"/>', rpr='<w:i/><w:sz w:val="18"/>')
+              + style("paragraph", "FootnoteText", "footnote text", "Normal", rpr='<w:sz w:val="18"/>')
+              + style("character", "FootnoteReference", "footnote reference",
+                      rpr='<w:vertAlign w:val="superscript"/>')
+              + style("character", "Hyperlink", "Hyperlink", rpr='<w:color w:val="0563C1"/><w:u w:val="single"/>')
+              + style("character", "Strong", "Strong", rpr="<w:b/>")
+              + style("table", "ReportTable", "Report Table",
+                      extra='<w:tblPr><w:tblBorders><w:top w:val="single" w:sz="8" w:space="0" w:color="1F3864"/>'
+                            '<w:bottom w:val="single" w:sz="8" w:space="0" w:color="1F3864"/><w:insideH '
+                            'w:val="single" w:sz="4" w:space="0" w:color="8EAADB"/></w:tblBorders>'
+                            '<w:tblCellMar><w:left w:w="100" w:type="dxa"/><w:right w:w="100" w:type="dxa"/>'
+                            '</w:tblCellMar></w:tblPr><w:tblStylePr w:type="firstRow"><w:rPr><w:b/></w:rPr>'
+                            '<w:tcPr><w:shd w:val="clear" w:color="auto" w:fill="D9E2F3"/></w:tcPr></w:tblStylePr>'))
+    sentences = [
+        "The harbour keeps its own records, and most of them agree with one another.",
+        "Tides were read twice a day from the gauge at the end of the north pier.",
+        "Where two readings disagree, the later one is kept and the earlier noted.",
+        "The survey team walked the quays each morning before the first ferry left.",
+        "Repairs were planned for the quieter months, when fewer ships call.",
+        "Every figure in this report can be traced to a page of the ledger.",
+        "Fishing boats outnumbered cargo ships by three to one during the summer.",
+        "The old lighthouse still serves as a landmark, although its lamp is electric now.",
+    ]
+
+    def prose(n, first=False):
+        text = " ".join(sentences[(n + i) % len(sentences)] for i in range(5))
+        return p(text, style="BodyText" if first else "BodyTextFirst")
+
+    ref = '<w:r><w:rPr><w:rStyle w:val="FootnoteReference"/></w:rPr><w:footnoteReference w:id="1"/></w:r>'
+    rows = [row(cell("Month"), cell("Ships"), cell("Mean tide (m)"), trpr="<w:tblHeader/>")]
+    for month, ships, tide in (("April", "212", "3.1"), ("May", "248", "3.3"), ("June", "301", "3.4"),
+                               ("July", "336", "3.2")):
+        rows.append(row(cell(month), cell(p(ships, ppr='<w:jc w:val="right"/>')),
+                        cell(p(tide, ppr='<w:jc w:val="right"/>'))))
+    body = [p("The Harbour Survey", style="Title"), p("A report on one season at the north quay",
+                                                      style="Subtitle"),
+            p("Introduction", style="Heading1"), prose(0, True), prose(1),
+            p(r("This season the survey counted every ship that called"), ref,
+              r(", and the count is set out below. The full ledger is kept at "),
+              '<w:hyperlink r:id="rIdL1">' + r("the harbour archive", '<w:rStyle w:val="Hyperlink"/>')
+              + "</w:hyperlink>", r("."), style="BodyTextFirst"),
+            p("The quay is the harbour; everything else is weather.", style="Quote"),
+            p("What was measured", style="Heading1"), prose(2, True),
+            p("Tides", style="Heading2"), prose(3, True), prose(4),
+            p("Ships", style="Heading2"), prose(5, True),
+            table([2600, 2000, 2400], *rows, tblpr='<w:tblStyle w:val="ReportTable"/><w:jc w:val="center"/>'
+                  '<w:tblLook w:val="0420" w:firstRow="1" w:lastRow="0" w:firstColumn="0" w:lastColumn="0" '
+                  'w:noHBand="1" w:noVBand="1"/>'),
+            p("Table 1: ships and tides by month", style="Caption"),
+            p("Method", style="Heading1"), prose(6, True),
+            p("The survey followed the same steps every morning:", style="BodyText"),
+            p("Read the gauge at the pier.", style="ListNumber"),
+            p("Walk the quays from north to south.", style="ListNumber"),
+            p("Enter each ship in the ledger.", style="ListNumber"),
+            p("Things the team carried:", style="BodyText"),
+            p("a tide table", style="ListBullet"), p("the ledger", style="ListBullet"),
+            p("a good coat", style="ListBullet"),
+            p(inline_picture("rIdI1", 1, 1371600, 1371600, descr="The north quay seen from the lighthouse",
+                             title="North quay"), ppr='<w:jc w:val="center"/>'),
+            p("Figure 1: the north quay", style="Caption"),
+            p("Findings", style="Heading1", ppr='<w:pageBreakBefore/>'), prose(7, True), prose(0), prose(2),
+            p("Conclusion", style="Heading1"), prose(4, True),
+            p(r("The harbour is busier than it was, and "), r("its records are sound", '<w:rStyle w:val="Strong"/>'),
+              r("."), style="BodyTextFirst")]
+    pkg = Package(body, styles)
+    pkg.image("rIdI1", "quay.png", open(os.path.join(ROOT, "examples", "cover.png"), "rb").read())
+    pkg.link("rIdL1", "https://example.org/harbour/ledger")
+    sep = ('<w:footnote w:type="separator" w:id="-1"><w:p><w:r><w:separator/></w:r></w:p></w:footnote>'
+           '<w:footnote w:type="continuationSeparator" w:id="0"><w:p><w:r><w:continuationSeparator/>'
+           '</w:r></w:p></w:footnote>')
+    pkg.part("footnotes.xml", "footnotes", "footnotes", sep + '<w:footnote w:id="1">'
+             + p('<w:r><w:rPr><w:rStyle w:val="FootnoteReference"/></w:rPr><w:footnoteRef/></w:r>',
+                 r(" Ships that called twice on one day are counted once."), style="FootnoteText")
+             + "</w:footnote>")
+    pkg.part("numbering.xml", "numbering", "numbering", numbering(
+        {0: [level(0, "bullet", "\u2022")], 1: [level(0, "decimal", "%1.")]}, {1: (0, ""), 2: (1, "")}))
+    pkg.parts["theme/theme1.xml"] = ("application/vnd.openxmlformats-officedocument.theme+xml",
+                                     REL + "theme", THEME)
+    pkg.part("settings.xml", "settings", "settings", '<w:defaultTabStop w:val="720"/>')
+    pkg.core = dict(title="The Harbour Survey", creator="Harbour Survey Team", subject="Harbour records",
+                    description="One season of ships and tides at the north quay.",
+                    keywords="harbour, survey, tides", language="en-GB",
+                    created="2024-01-02T03:04:05Z", modified="2024-01-02T03:04:05Z")
+    return pkg
+
+
 # Seeds for the fuzz_docx harness: small corpus files with their parts stored, not deflated, so
 # that mutations reach the XML rather than the compressed stream.
 FUZZ_SEEDS = ["minimal", "styles_cascade", "lists_restart", "notes", "tables_spans", "pictures_formats",
@@ -1651,6 +1757,7 @@ def main():
     with open(os.path.join(out, "README.md"), "w") as f:
         f.write("\n".join(lines) + "\n")
     if out == HERE:
+        example_report().write(os.path.join(ROOT, "examples", "report.docx"))
         write_fuzz_seeds(os.path.join(ROOT, "tests", "fuzz", "corpus", "docx"))
 
 

@@ -87,11 +87,19 @@ StringT HostServices::NoteNumber(const Text::Glyph&, const Text::StoryPos& pos) 
 
 namespace Cli {
 
-const HostServices::Picture& HostServices::LookAt(const StringT& path) {
+Foundation::Counted<const Foundation::DataSource>
+HostServices::SourceOf(const Text::AnchoredFrame& frame) {
+    if (auto held = Foundation::CountedCast<const Foundation::DataSource>(frame.GetContent()))
+        return held;
+    return Foundation::MakeCounted<Foundation::FileDataSource>(frame.GetContentPath());
+}
+
+const HostServices::Picture& HostServices::LookAt(const Text::AnchoredFrame& frame) {
+    const StringT& path = frame.GetContentPath();
     if (const auto found = pictures_.find(path); found != pictures_.end())
         return found->second;
     Picture picture;
-    if (const auto in = Foundation::FileDataSource(path).Open()) {
+    if (const auto in = SourceOf(frame)->Open()) {
         std::string head(kHeaderBytes, '\0');
         head.resize(in->Read(head.data(), head.size()));
         picture.type = Raster::DetectFileType(head);
@@ -101,8 +109,7 @@ const HostServices::Picture& HostServices::LookAt(const StringT& path) {
 }
 
 bool HostServices::IsPictureFrame(const Text::AnchoredFrame& frame) {
-    return !frame.GetStory() && !frame.GetContentPath().empty() &&
-           IsPicture(LookAt(frame.GetContentPath()).type);
+    return !frame.GetStory() && !frame.GetContentPath().empty() && IsPicture(LookAt(frame).type);
 }
 
 void HostServices::WriteFrame(EPub::HtmlExporter& exporter, const Text::PinGlyph& pin) {
@@ -118,7 +125,7 @@ void HostServices::WriteFrame(EPub::HtmlExporter& exporter, const Text::PinGlyph
 
 void HostServices::WritePicture(EPub::HtmlExporter& exporter, const Text::AnchoredFrame& frame) {
     const StringT& path = frame.GetContentPath();
-    const Picture& picture = LookAt(path);
+    const Picture& picture = LookAt(frame);
     const double resolution = exporter.GetSettings()->GetResolution();
     Foundation::SizeT<double> size{frame.GetWidth(), frame.GetHeight()};
     // A frame without a size shows its picture at one point per pixel.
@@ -126,8 +133,7 @@ void HostServices::WritePicture(EPub::HtmlExporter& exporter, const Text::Anchor
         size = {picture.pixels->width * resolution / 72.0,
                 picture.pixels->height * resolution / 72.0};
     const StringT name = frame.GetName().empty() ? FileStem(path.view()) : frame.GetName();
-    const Foundation::Counted<const Foundation::DataSource> source =
-        Foundation::MakeCounted<Foundation::FileDataSource>(path);
+    const Foundation::Counted<const Foundation::DataSource> source = SourceOf(frame);
     // Pictures stay inline in their paragraph: a class goes on the picture itself.
     if (picture.type == Raster::FileType::SVG)
         exporter.ExportSVG(source, size, static_cast<int>(std::lround(resolution)), name, size, {},

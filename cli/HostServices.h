@@ -30,7 +30,10 @@ private:
     };
 
     // Read once per file: the chunker asks about every frame before it is written.
-    const Picture& LookAt(const Foundation::StringT& path);
+    const Picture& LookAt(const Text::AnchoredFrame& frame);
+    // The picture's bytes: held by the frame (a reader's in-memory picture) or a file.
+    static Foundation::Counted<const Foundation::DataSource>
+    SourceOf(const Text::AnchoredFrame& frame);
     void WriteFrame(EPub::HtmlExporter& exporter, const Text::PinGlyph& pin);
     void WritePicture(EPub::HtmlExporter& exporter, const Text::AnchoredFrame& frame);
     Foundation::StringT NoteNumber(const Text::Glyph& glyph, const Text::StoryPos& pos);

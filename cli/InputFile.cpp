@@ -1,6 +1,7 @@
 #include "cli/InputFile.h"
 
 #include "cli/MappedInput.h"
+#include "readers/docx/DocxReader.h"
 
 #include <cerrno>
 #include <cstring>
@@ -34,6 +35,8 @@ Readers::InputKind DetectFileKind(const std::filesystem::path& file) {
 Document ReadOtherInput(Readers::InputKind kind, const std::filesystem::path& file) {
     using Readers::InputKind;
     switch (kind) {
+    case InputKind::Docx:
+        return Readers::Docx::ReadDocx(file);
     case InputKind::LegacyWord:
         throw InputError(
             Quoted(file) +

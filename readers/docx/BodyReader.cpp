@@ -1,0 +1,853 @@
+#include "readers/docx/BodyReader.h"
+
+#include "host/raster/ImageFile.h"
+#include "host/render/RenderTags.h"
+#include "host/text/AnchoredFrame.h"
+#include "host/text/AttributeObjects.h"
+#include "host/text/Table.h"
+#include "readers/docx/PictureSource.h"
+#include "readers/docx/TableReader.h"
+#include "readers/docx/TextRules.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Readers::Docx {
+
+using Foundation::Counted;
+using Foundation::MakeCounted;
+using Foundation::StringT;
+
+namespace {
+
+// English Metric Units per point, the unit of DrawingML sizes.
+constexpr double kEmuPerPoint = 12700;
+constexpr double kMaxLength = 100000;
+constexpr size_t kMaxOpenFields = 256;
+
+template <class T> Counted<const Text::AttObject> AsObject(Counted<const T> object) {
+    return Counted<const Text::AttObject>(std::move(object));
+}
+
+std::string Trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t\u00A0");
+    if (first == std::string_view::npos)
+        return {};
+    const size_t last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+double Clamp(double points) {
+    return std::clamp(points, 0.0, kMaxLength);
+}
+
+// The first element below `root`, in document order, with this local name.
+pugi::xml_node Descendant(pugi::xml_node root, std::string_view local) {
+    for (pugi::xml_node n = root.first_child(); n;) {
+        if (Is(n, local))
+            return n;
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && !n.next_sibling() && n != root)
+            n = n.parent();
+        if (!n || n == root)
+            break;
+        n = n.next_sibling();
+    }
+    return {};
+}
+
+// "width:120pt;height:3in" from a VML style.
+double StyleLength(std::string_view style, std::string_view property) {
+    for (size_t at = 0; at < style.size();) {
+        const size_t end = std::min(style.find(';', at), style.size());
+        std::string_view item = style.substr(at, end - at);
+        at = end + 1;
+        const size_t colon = item.find(':');
+        if (colon == std::string_view::npos || Trimmed(item.substr(0, colon)) != property)
+            continue;
+        std::string value = Trimmed(item.substr(colon + 1));
+        if (value.ends_with("px"))
+            return Number(value.substr(0, value.size() - 2)).value_or(0) * 0.75;
+        return Number(value, 1).value_or(0);
+    }
+    return 0;
+}
+
+} // namespace
+
+BodyReader::BodyReader(Package& package, const StyleTable& styles, Numbering& numbering,
+                       const Properties& properties, Counted<const Text::StyleSheet> sheet,
+                       NoteParts& notes, BodyOptions options, std::vector<ReaderFinding>& findings)
+    : package_(package), styles_(styles), numbering_(numbering), properties_(properties),
+      sheet_(std::move(sheet)), notes_(notes), options_(options), findings_(findings) {
+    const auto index = [](const std::unique_ptr<XmlPart>& part, std::string_view element,
+                          std::map<std::string, pugi::xml_node, std::less<>>& out) {
+        if (!part)
+            return;
+        for (pugi::xml_node n = part->Root().first_child(); n; n = n.next_sibling())
+            if (Is(n, element))
+                out.emplace(std::string(AttrText(n, "id")), n);
+    };
+    index(notes_.footnotes, "footnote", footnotes_);
+    index(notes_.endnotes, "endnote", endnotes_);
+    index(notes_.comments, "comment", comments_);
+}
+
+void BodyReader::Finding(pugi::xml_node where, std::string message) {
+    findings_.push_back({part_ ? part_->Where(where) : std::string(), std::move(message)});
+}
+
+void BodyReader::Enter(pugi::xml_node where) {
+    if (++depth_ > options_.maxNesting)
+        package_.Fail(part_->Where(where),
+                      "elements nested more than " + std::to_string(options_.maxNesting) + " deep");
+}
+
+void BodyReader::Read(const XmlPart& document, const Relationships& links,
+                      std::vector<StoryEntry>& out) {
+    part_ = &document;
+    links_ = &links;
+    out_ = &out;
+    const pugi::xml_node body = Child(document.Root(), "body");
+    if (!body)
+        package_.Fail(document.Name(), "the main document has no body");
+    CollectBookmarks(body);
+    NewStory(out);
+    Blocks(body, *main_);
+    FlushBookmarks(*main_);
+    CloseStory(out);
+}
+
+void BodyReader::CollectBookmarks(pugi::xml_node root) {
+    // Iterative: the walk that follows refuses deep nesting with a clear message, this must not
+    // overflow the stack before it.
+    std::vector<pugi::xml_node> stack{root};
+    while (!stack.empty()) {
+        const pugi::xml_node node = stack.back();
+        stack.pop_back();
+        for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling()) {
+            if (c.type() != pugi::node_element)
+                continue;
+            const std::string_view name = LocalName(c);
+            if (name == "bookmarkStart")
+                bookmarks_.emplace(AttrText(c, "name"));
+            else if (name == "AlternateContent")
+                stack.push_back(Choose(c));
+            else if (name != "tbl" && name != "del" && name != "moveFrom" && name != "drawing" &&
+                     name != "pict" && name != "rPr" && name != "pPr" && name != "t")
+                stack.push_back(c);
+        }
+    }
+}
+
+void BodyReader::NewStory(std::vector<StoryEntry>& out) {
+    if (builder_)
+        CloseStory(out);
+    entry_ = StoryEntry{};
+    entry_.fileName = StringT("section-" + std::to_string(out.size() + 1) + ".xhtml");
+    auto start = sheet_->GetDocument()->MakeAnchor(entry_.fileName);
+    entry_.startAnchor = start;
+    entry_.marks.anchors.push_back({start, {}});
+    entry_.item = out.size();
+    builder_ = std::make_unique<Text::StoryBuilder>(sheet_);
+    // The walk holds on to the main sink: it stays, and writes into the new story.
+    if (!main_)
+        main_ = std::make_unique<Sink>();
+    main_->builder = builder_.get();
+    main_->marks = &entry_.marks;
+    main_->numbers = Text::Numberer::Make();
+    pendingTop_ = start;
+    storyEmpty_ = true;
+    tocEntrySet_ = false;
+}
+
+void BodyReader::CloseStory(std::vector<StoryEntry>& out) {
+    if (pendingTop_)
+        builder_->Anchor(std::exchange(pendingTop_, nullptr));
+    Counted<const Text::Story> story = builder_->Build();
+    entry_.story = story;
+    entry_.marks.Resolve(story);
+    out.push_back(std::move(entry_));
+    builder_.reset();
+}
+
+pugi::xml_node BodyReader::Choose(pugi::xml_node alternate) const {
+    static constexpr std::string_view understood[] = {"wps", "wpg",   "wpc", "wp14", "w14", "w15",
+                                                      "w16", "w16se", "a14", "v",    "pic", "m"};
+    pugi::xml_node fallback;
+    for (pugi::xml_node c = alternate.first_child(); c; c = c.next_sibling()) {
+        if (Is(c, "Fallback")) {
+            fallback = c;
+            continue;
+        }
+        if (!Is(c, "Choice"))
+            continue;
+        std::string_view requires_ = AttrText(c, "Requires");
+        bool known = true;
+        while (!requires_.empty()) {
+            const size_t space = requires_.find(' ');
+            const std::string_view prefix = requires_.substr(0, space);
+            known = known && std::find(std::begin(understood), std::end(understood), prefix) !=
+                                 std::end(understood);
+            requires_ =
+                space == std::string_view::npos ? std::string_view() : requires_.substr(space + 1);
+        }
+        // Charts and diagrams show through their fallback picture.
+        const pugi::xml_node data = Descendant(c, "graphicData");
+        const std::string_view uri = AttrText(data, "uri");
+        if (known && uri.find("chart") == std::string_view::npos &&
+            uri.find("diagram") == std::string_view::npos)
+            return c;
+    }
+    return fallback;
+}
+
+void BodyReader::Blocks(pugi::xml_node parent, Sink& sink) {
+    Enter(parent);
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element)
+            continue;
+        const std::string_view name = LocalName(c);
+        if (name == "p")
+            Paragraph(c, sink);
+        else if (name == "tbl")
+            Table(c, sink);
+        else if (name == "sdt")
+            Blocks(Child(c, "sdtContent"), sink);
+        else if (name == "customXml" || name == "ins" || name == "moveTo" || name == "smartTag")
+            Blocks(c, sink);
+        else if (name == "AlternateContent")
+            Blocks(Choose(c), sink);
+        else if (name == "bookmarkStart")
+            sink.pendingBookmarks.push_back(c); // it marks the paragraph that follows
+        else if (name == "oMathPara" || name == "oMath") {
+            sink.builder->Paragraph(StringT(styles_.ParagraphStyle({})));
+            FlushBookmarks(sink);
+            Equation(c, sink, {});
+        } else if (name == "altChunk")
+            Finding(c, "embedded foreign content (altChunk) is not converted");
+    }
+    Leave();
+}
+
+Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sink,
+                                                   Text::AttributeSet& para) {
+    const pugi::xml_node numPr = Child(pPr, "numPr");
+    std::optional<ListRef> ref = styles_.List(sink.paragraphStyleId);
+    if (numPr) {
+        const auto numId = ChildVal(numPr, "numId");
+        const auto level = NumberAttr(Child(numPr, "ilvl"), "val");
+        if (numId)
+            ref = ListRef{std::string(*numId), 0};
+        if (ref && level)
+            ref->level = static_cast<int>(std::clamp(*level, 0.0, 8.0));
+    }
+    if (!ref)
+        return {};
+    const std::optional<ListLabel> label = numbering_.Next(ref->numId, ref->level);
+    if (!label)
+        return {};
+    properties_.Paragraph(label->paragraphProperties, para);
+    Text::ListSettings s;
+    s.type = label->type;
+    s.level = std::min(label->level, Text::ListAtt::kMaxLevel);
+    s.format = label->format;
+    s.startAt = label->number;
+    s.bullet = Text::GlyphString(label->bullet);
+    s.prefix = Text::GlyphString(label->prefix);
+    s.suffix = Text::GlyphString(label->suffix);
+    auto att = Text::ListAtt::Make(s);
+    if (s.type == Text::ListType::Numbered) {
+        // The host counts on by itself; restart it only where Word's number differs.
+        const auto next = sink.numbers->Clone();
+        next->Advance(*att);
+        if (next->GetNumber(s.level) != label->number) {
+            s.restart = true;
+            att = Text::ListAtt::Make(s);
+        }
+    }
+    sink.numbers->Advance(*att);
+    return AsObject(att);
+}
+
+void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
+    const pugi::xml_node pPr = Child(p, "pPr");
+    sink.paragraphStyleId = ChildVal(pPr, "pStyle").value_or("");
+    const std::string style = styles_.ParagraphStyle(sink.paragraphStyleId);
+    std::optional<int> heading = styles_.HeadingLevel(sink.paragraphStyleId);
+    if (Child(pPr, "outlineLvl"))
+        heading = Properties::OutlineLevel(pPr);
+    const bool isMain = &sink == main_.get();
+    if (isMain) {
+        const bool pageBefore =
+            heading == 0 && (pageBreak_ || OnOff(pPr, "pageBreakBefore").value_or(false) ||
+                             Text::StartPosition::IsPageLevel(
+                                 sheet_->ResolveParagraphAtts(StringT(style)).GetStartPosition()));
+        if (options_.splitAtSections && !storyEmpty_ && (sectionBreak_ || pageBefore))
+            NewStory(*out_);
+        sectionBreak_ = pageBreak_ = false;
+    }
+
+    Text::AttributeSet para;
+    if (const auto list = ListFor(pPr, sink, para))
+        para.Set(Text::ParaObject::List, list);
+    properties_.Paragraph(pPr, para);
+    // Page starts are the reader's to decide, by splitting stories.
+    para.Set(Text::ParaInt::StartPosition, Text::StartPosition::Anywhere);
+    if (std::any_of(fields_.begin(), fields_.end(), [](const Field& f) { return f.contents; }))
+        para.Set(Text::ParaObject::TableOfContents, AsObject(Text::TocAtt::Make(1)));
+    sink.builder->Paragraph(StringT(style),
+                            MakeCounted<Text::Delta>(std::move(para), Text::AttributeSet()));
+    if (isMain && pendingTop_)
+        sink.builder->Anchor(std::exchange(pendingTop_, nullptr));
+    FlushBookmarks(sink);
+    const bool first = isMain && storyEmpty_;
+    if (isMain)
+        storyEmpty_ = false;
+
+    Counted<Text::AnchorData> tocAnchor;
+    const bool title = sink.paragraphStyleId == "Title";
+    sink.keepText = heading.has_value() || title;
+    sink.text.clear();
+    if (isMain && heading && *heading <= 1 && !first) {
+        tocAnchor = sheet_->GetDocument()->MakeAnchor(StringT("toc"));
+        sink.builder->Anchor(tocAnchor);
+        sink.marks->anchors.push_back({tocAnchor, {}});
+    }
+    Inlines(p, sink);
+    if (sink.keepText) {
+        const std::string text = Trimmed(sink.text);
+        if (firstHeading_.empty() && (title || heading == 0))
+            firstHeading_ = text;
+        if (isMain && !text.empty() && heading && *heading <= 1) {
+            if (*heading == 0 && !tocEntrySet_ && first) {
+                entry_.tocText = StringT(text);
+                entry_.title = StringT(text);
+                tocEntrySet_ = true;
+            } else if (tocAnchor) {
+                sink.marks->toc.push_back({tocAnchor, StringT(text)});
+            }
+        }
+        sink.keepText = false;
+    }
+    if (const pugi::xml_node sectPr = Child(pPr, "sectPr"); sectPr && isMain)
+        sectionBreak_ = ChildVal(sectPr, "type").value_or("nextPage") != "continuous";
+}
+
+Counted<const Text::AttObject> BodyReader::LinkTo(std::string_view bookmark) {
+    if (!bookmarks_.count(bookmark))
+        return {};
+    auto& anchor = anchors_[std::string(bookmark)];
+    if (!anchor)
+        anchor = sheet_->GetDocument()->MakeAnchor(StringT(bookmark));
+    return AsObject(Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeAnchor(anchor)));
+}
+
+void BodyReader::Bookmark(pugi::xml_node start, Sink& sink) {
+    const std::string_view name = AttrText(start, "name");
+    if (&sink != main_.get() || !bookmarks_.count(name) || placed_.count(name))
+        return;
+    auto& anchor = anchors_[std::string(name)];
+    if (!anchor)
+        anchor = sheet_->GetDocument()->MakeAnchor(StringT(name));
+    placed_.emplace(name);
+    sink.builder->Anchor(anchor);
+    sink.marks->anchors.push_back({anchor, {}});
+}
+
+void BodyReader::FlushBookmarks(Sink& sink) {
+    for (const pugi::xml_node start : sink.pendingBookmarks)
+        Bookmark(start, sink);
+    sink.pendingBookmarks.clear();
+}
+
+void BodyReader::Inlines(pugi::xml_node parent, Sink& sink) {
+    Enter(parent);
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element)
+            continue;
+        const std::string_view name = LocalName(c);
+        if (name == "r") {
+            Run(c, sink);
+        } else if (name == "hyperlink") {
+            Counted<const Text::AttObject> link;
+            if (const std::string_view anchor = AttrText(c, "anchor"); !anchor.empty()) {
+                link = LinkTo(anchor);
+            } else if (const Relationship* rel = links_->Find(AttrText(c, "id"))) {
+                if (const std::string url = FollowableUrl(rel->target);
+                    rel->external && !url.empty())
+                    link = AsObject(
+                        Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeURL(StringT(url))));
+            }
+            const auto saved = std::exchange(link_, link ? link : link_);
+            Inlines(c, sink);
+            link_ = saved;
+        } else if (name == "fldSimple") {
+            SimpleField(c, sink);
+        } else if (name == "ins" || name == "moveTo" || name == "smartTag" || name == "customXml" ||
+                   name == "dir" || name == "bdo" || name == "sdtContent") {
+            Inlines(c, sink);
+        } else if (name == "sdt") {
+            Inlines(Child(c, "sdtContent"), sink);
+        } else if (name == "bookmarkStart") {
+            Bookmark(c, sink);
+        } else if (name == "oMath" || name == "oMathPara") {
+            Equation(c, sink, {});
+        } else if (name == "AlternateContent") {
+            Inlines(Choose(c), sink);
+        }
+    }
+    Leave();
+}
+
+Counted<const Text::Delta> BodyReader::RunDelta(pugi::xml_node rPr, const Sink& sink) {
+    Counted<const Text::AttObject> link = link_;
+    for (const Field& f : fields_)
+        if (f.inResult && f.link)
+            link = f.link;
+    if (!rPr && !link)
+        return {};
+    Text::AttributeSet glyph;
+    double size = 0;
+    if (Child(rPr, "spacing"))
+        size = Properties::Size(rPr).value_or(styles_.FontSize(sink.paragraphStyleId));
+    properties_.Run(rPr, glyph, size);
+    if (link)
+        glyph.Set(Text::GlyphObject::Hyperlink, link);
+    if (glyph.empty())
+        return {};
+    return MakeCounted<Text::Delta>(Text::AttributeSet(), std::move(glyph));
+}
+
+void BodyReader::Run(pugi::xml_node r, Sink& sink) {
+    const pugi::xml_node rPr = Child(r, "rPr");
+    const std::string_view characterId = ChildVal(rPr, "rStyle").value_or("");
+    const bool hidden =
+        Properties::Hidden(rPr).value_or(styles_.Hidden(sink.paragraphStyleId, characterId));
+    RunFormat format{rPr, {}, {}, false, false};
+    RunContent(r, sink, format, hidden);
+}
+
+void BodyReader::RunContent(pugi::xml_node r, Sink& sink, RunFormat& format, bool hidden) {
+    Enter(r);
+    for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element)
+            continue;
+        const std::string_view name = LocalName(c);
+        if (name == "fldChar") {
+            FieldChar(c, sink);
+            continue;
+        }
+        if (name == "instrText") {
+            if (!fields_.empty() && !fields_.back().inResult)
+                fields_.back().instruction += c.text().get();
+            continue;
+        }
+        if (hidden)
+            continue;
+        if (name == "t") {
+            if (format.skipMark) {
+                format.skipMark = false;
+                continue;
+            }
+            Text(c.text().get(), sink, format);
+        } else if (name == "tab" || name == "ptab") {
+            Text("\t", sink, format);
+        } else if (name == "br") {
+            const std::string_view type = AttrText(c, "type");
+            if (type == "page") {
+                if (&sink == main_.get())
+                    pageBreak_ = true;
+            } else if (type != "column" && !Suppressed()) {
+                sink.builder->Break(Text::BreakKind::Line);
+            }
+        } else if (name == "cr") {
+            if (!Suppressed())
+                sink.builder->Break(Text::BreakKind::Line);
+        } else if (name == "noBreakHyphen") {
+            Text("\u2011", sink, format);
+        } else if (name == "softHyphen") {
+            Text("\u00AD", sink, format);
+        } else if (name == "sym") {
+            Text(SymbolText(AttrText(c, "font"), AttrText(c, "char")), sink, format);
+        } else if (name == "drawing") {
+            if (!Suppressed())
+                Drawing(c, sink);
+        } else if (name == "pict" || name == "object") {
+            if (!Suppressed())
+                Vml(c, sink);
+        } else if (name == "footnoteReference" || name == "endnoteReference") {
+            format.skipMark = AttrText(c, "customMarkFollows") == "1" ||
+                              AttrText(c, "customMarkFollows") == "true";
+            Note(c, sink,
+                 name == "footnoteReference" ? Text::NoteKind::Footnote : Text::NoteKind::Endnote);
+        } else if (name == "commentReference") {
+            if (options_.keepComments)
+                Comment(c, sink);
+        } else if (name == "AlternateContent") {
+            RunContent(Choose(c), sink, format, hidden);
+        } else if (name == "ruby") {
+            Inlines(Child(c, "rubyBase"), sink);
+        } else if (name == "oMath" || name == "oMathPara") {
+            Equation(c, sink, format.rPr);
+        }
+    }
+    Leave();
+}
+
+bool BodyReader::Suppressed() const {
+    if (fields_.empty())
+        return false;
+    const Field& f = fields_.back();
+    return !f.inResult || f.dropResult;
+}
+
+void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
+    if (text.empty() || Suppressed())
+        return;
+    if (!format.resolved) {
+        format.delta = RunDelta(format.rPr, sink);
+        format.characterStyle =
+            StringT(styles_.CharacterStyle(ChildVal(format.rPr, "rStyle").value_or("")));
+        format.resolved = true;
+    }
+    // A line feed would start a paragraph and a vertical tab break the line; in Word's text they
+    // are white space.
+    if (text.find_first_of("\n\r\v\f") == std::string_view::npos) {
+        sink.builder->Text(text, format.characterStyle, format.delta);
+    } else {
+        std::string copy(text);
+        std::replace_if(
+            copy.begin(), copy.end(),
+            [](char c) { return c == '\n' || c == '\r' || c == '\v' || c == '\f'; }, ' ');
+        sink.builder->Text(copy, format.characterStyle, format.delta);
+    }
+    if (sink.keepText && sink.text.size() < 1000)
+        sink.text += text;
+}
+
+void BodyReader::Equation(pugi::xml_node math, Sink& sink, pugi::xml_node rPr) {
+    std::string text;
+    std::vector<pugi::xml_node> stack{math};
+    while (!stack.empty()) {
+        const pugi::xml_node n = stack.back();
+        stack.pop_back();
+        if (Is(n, "t")) {
+            text += n.text().get();
+            continue;
+        }
+        for (pugi::xml_node c = n.last_child(); c; c = c.previous_sibling())
+            if (c.type() == pugi::node_element)
+                stack.push_back(c);
+    }
+    if (text.empty())
+        return;
+    RunFormat format{rPr, {}, {}, false, false};
+    Text(text, sink, format);
+    Finding(math, "equation written as text");
+}
+
+void BodyReader::StartField(Field& field) {
+    field.inResult = true;
+    const std::vector<std::string> words = FieldWords(field.instruction);
+    if (words.empty())
+        return;
+    std::string kind = words[0];
+    std::transform(kind.begin(), kind.end(), kind.begin(), [](char c) {
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    });
+    if (kind == "HYPERLINK") {
+        std::string target, anchor;
+        for (size_t i = 1; i < words.size(); ++i) {
+            if (words[i] == "\\l" && i + 1 < words.size())
+                anchor = words[++i];
+            else if (words[i].starts_with("\\") && words[i].size() == 2)
+                i += words[i] == "\\o" || words[i] == "\\t" ? 1 : 0;
+            else if (target.empty())
+                target = words[i];
+        }
+        if (!anchor.empty())
+            field.link = LinkTo(anchor);
+        else if (const std::string url = FollowableUrl(target); !url.empty())
+            field.link =
+                AsObject(Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeURL(StringT(url))));
+    } else if ((kind == "REF" || kind == "PAGEREF" || kind == "NOTEREF") && words.size() > 1) {
+        field.link = LinkTo(words[1]);
+        field.dropResult = kind == "PAGEREF";
+    } else if (kind == "TOC") {
+        field.contents = true;
+    } else if (kind == "PAGE" || kind == "NUMPAGES" || kind == "SECTIONPAGES") {
+        field.dropResult = true;
+    }
+}
+
+void BodyReader::FieldChar(pugi::xml_node fldChar, Sink&) {
+    const std::string_view type = AttrText(fldChar, "fldCharType");
+    if (type == "begin") {
+        if (fields_.size() < kMaxOpenFields)
+            fields_.emplace_back();
+        else
+            ++droppedFields_;
+    } else if (type == "separate") {
+        if (!fields_.empty() && !droppedFields_ && !fields_.back().inResult)
+            StartField(fields_.back());
+    } else if (type == "end") {
+        if (droppedFields_)
+            --droppedFields_;
+        else if (!fields_.empty())
+            fields_.pop_back();
+    }
+}
+
+void BodyReader::SimpleField(pugi::xml_node fld, Sink& sink) {
+    if (fields_.size() >= kMaxOpenFields)
+        return Inlines(fld, sink);
+    Field field;
+    field.instruction = AttrText(fld, "instr");
+    StartField(field);
+    fields_.push_back(std::move(field));
+    Inlines(fld, sink);
+    fields_.pop_back();
+}
+
+void BodyReader::Note(pugi::xml_node reference, Sink& sink, Text::NoteKind kind) {
+    const bool foot = kind == Text::NoteKind::Footnote;
+    const auto& bodies = foot ? footnotes_ : endnotes_;
+    const auto it = bodies.find(AttrText(reference, "id"));
+    if (it == bodies.end()) {
+        Finding(reference, std::string(foot ? "footnote" : "endnote") + " " +
+                               std::string(AttrText(reference, "id")) + " is missing");
+        return;
+    }
+    Nested nested(*this, foot ? notes_.footnotes.get() : notes_.endnotes.get(),
+                  foot ? &notes_.footnoteLinks : &notes_.endnoteLinks);
+    Text::StoryBuilder builder(sheet_);
+    Sink body;
+    body.builder = &builder;
+    Blocks(it->second, body);
+    sink.builder->Note(kind, builder.Build());
+}
+
+void BodyReader::Comment(pugi::xml_node reference, Sink& sink) {
+    const auto it = comments_.find(AttrText(reference, "id"));
+    if (it == comments_.end())
+        return;
+    Nested nested(*this, notes_.comments.get(), &notes_.commentLinks);
+    Text::StoryBuilder builder(sheet_);
+    Sink body;
+    body.builder = &builder;
+    Blocks(it->second, body);
+    sink.builder->Note(Text::NoteKind::Sidenote, builder.Build());
+}
+
+BodyReader::Nested::Nested(BodyReader& reader, const XmlPart* part, const Relationships* links)
+    : reader_(reader), part_(std::exchange(reader.part_, part)),
+      links_(std::exchange(reader.links_, links)), fields_(std::exchange(reader.fields_, {})),
+      link_(std::exchange(reader.link_, nullptr)),
+      dropped_(std::exchange(reader.droppedFields_, 0)) {}
+
+BodyReader::Nested::~Nested() {
+    reader_.part_ = part_;
+    reader_.links_ = links_;
+    reader_.fields_ = std::move(fields_);
+    reader_.link_ = std::move(link_);
+    reader_.droppedFields_ = dropped_;
+}
+
+void BodyReader::Table(pugi::xml_node tbl, Sink& sink) {
+    Enter(tbl);
+    TableLayout layout = LayoutTable(tbl, styles_, properties_);
+    if (layout.columns == 0 || layout.rows == 0) {
+        Leave();
+        return;
+    }
+    if (static_cast<int64_t>(layout.columns) * layout.rows > Text::Table::kMaxCells)
+        package_.Fail(part_->Where(tbl), "a table of " + std::to_string(layout.columns) + " x " +
+                                             std::to_string(layout.rows) + " cells is too large");
+    // A table stands between paragraphs; the text model anchors it in one of its own.
+    sink.builder->Paragraph(StringT(styles_.ParagraphStyle({})));
+    if (&sink == main_.get()) {
+        if (pendingTop_)
+            sink.builder->Anchor(std::exchange(pendingTop_, nullptr));
+        storyEmpty_ = false;
+    }
+    FlushBookmarks(sink);
+    try {
+        Text::TableBuilder table(sheet_, layout.columns, layout.rows);
+        table.Settings() = std::move(layout.settings);
+        for (const TableCell& cell : layout.cells) {
+            Sink cellSink;
+            cellSink.builder = &table.Cell(cell.column, cell.row);
+            Blocks(cell.node, cellSink);
+        }
+        sink.builder->Table(table.Build());
+    } catch (const std::invalid_argument& e) {
+        package_.Fail(part_->Where(tbl), std::string("unusable table: ") + e.what());
+    }
+    Leave();
+}
+
+void BodyReader::Drawing(pugi::xml_node drawing, Sink& sink) {
+    const pugi::xml_node container = drawing.first_child();
+    const pugi::xml_node extent = Child(container, "extent");
+    const double width = NumberAttr(extent, "cx", 1).value_or(0) / kEmuPerPoint;
+    const double height = NumberAttr(extent, "cy", 1).value_or(0) / kEmuPerPoint;
+    const pugi::xml_node docPr = Child(container, "docPr");
+    const pugi::xml_node data = Child(Child(container, "graphic"), "graphicData");
+    const std::string_view uri = AttrText(data, "uri");
+    if (const pugi::xml_node pic = Child(data, "pic")) {
+        const pugi::xml_node blip = Child(Child(pic, "blipFill"), "blip");
+        const pugi::xml_node svg = Descendant(blip, "svgBlip");
+        std::string_view id = AttrText(svg, "embed");
+        if (id.empty() || !links_->Find(id))
+            id = AttrText(blip, "embed");
+        if (id.empty()) {
+            Finding(drawing, "a linked picture (not in the document) was skipped");
+            return;
+        }
+        Picture(id, width, height, docPr, sink, drawing);
+        return;
+    }
+    if (const pugi::xml_node content = Descendant(data, "txbxContent")) {
+        TextFrame(content, width, height, sink);
+        return;
+    }
+    if (uri.find("chart") != std::string_view::npos ||
+        uri.find("diagram") != std::string_view::npos) {
+        Finding(drawing, "a chart or diagram without a fallback picture was skipped");
+        return;
+    }
+    // Groups and canvases: their pictures one after the other.
+    if (Descendant(data, "pic") || Descendant(data, "wsp")) {
+        std::vector<pugi::xml_node> stack{data};
+        while (!stack.empty()) {
+            const pugi::xml_node n = stack.back();
+            stack.pop_back();
+            if (Is(n, "pic")) {
+                const pugi::xml_node ext = Descendant(Child(n, "spPr"), "ext");
+                Picture(AttrText(Descendant(n, "blip"), "embed"),
+                        NumberAttr(ext, "cx", 1).value_or(0) / kEmuPerPoint,
+                        NumberAttr(ext, "cy", 1).value_or(0) / kEmuPerPoint, docPr, sink, n);
+                continue;
+            }
+            if (Is(n, "txbxContent")) {
+                TextFrame(n, width, height, sink);
+                continue;
+            }
+            for (pugi::xml_node c = n.last_child(); c; c = c.previous_sibling())
+                if (c.type() == pugi::node_element)
+                    stack.push_back(c);
+        }
+    }
+}
+
+void BodyReader::Vml(pugi::xml_node pict, Sink& sink) {
+    if (const pugi::xml_node image = Descendant(pict, "imagedata")) {
+        const pugi::xml_node shape = image.parent();
+        const std::string_view style = AttrText(shape, "style");
+        std::string_view id = AttrText(image, "id");
+        Picture(id, StyleLength(style, "width"), StyleLength(style, "height"), shape, sink, pict);
+        return;
+    }
+    if (const pugi::xml_node content = Descendant(pict, "txbxContent")) {
+        const std::string_view style = AttrText(content.parent().parent(), "style");
+        TextFrame(content, StyleLength(style, "width"), StyleLength(style, "height"), sink);
+    }
+}
+
+bool BodyReader::Picture(std::string_view id, double width, double height,
+                         pugi::xml_node properties, Sink& sink, pugi::xml_node where) {
+    const Relationship* rel = links_->Find(id);
+    if (!rel || rel->target.empty()) {
+        Finding(where,
+                "a picture whose relationship \"" + std::string(id) + "\" is missing was skipped");
+        return false;
+    }
+    if (rel->external) {
+        Finding(where, "a linked picture (not in the document) was skipped");
+        return false;
+    }
+    auto& data = pictures_[rel->target];
+    if (!data) {
+        if (!package_.Has(rel->target)) {
+            Finding(where, "the picture " + rel->target + " is missing from the package");
+            return false;
+        }
+        try {
+            data = std::make_shared<const std::string>(package_.Read(rel->target));
+        } catch (const InputError&) {
+            Finding(where, "the picture " + rel->target + " is damaged and was skipped");
+            return false;
+        }
+    }
+    const Raster::FileType type = Raster::DetectFileType(*data);
+    const auto pixels = Raster::ReadImageSize(*data);
+    const bool bitmap = type == Raster::FileType::JPEG || type == Raster::FileType::PNG ||
+                        type == Raster::FileType::GIF;
+    if (bitmap && !pixels) {
+        findings_.push_back({rel->target, "a damaged picture was skipped"});
+        return false;
+    }
+    if (type == Raster::FileType::SVG && !IsHarmlessSvg(*data)) {
+        findings_.push_back({rel->target, "an SVG picture with scripts was skipped"});
+        return false;
+    }
+    if (!bitmap && type != Raster::FileType::SVG) {
+        const std::string_view name = rel->target;
+        const std::string kind = type == Raster::FileType::TIFF                     ? "TIFF"
+                                 : type == Raster::FileType::BMP                    ? "BMP"
+                                 : name.ends_with(".emf") || name.ends_with(".EMF") ? "EMF"
+                                 : name.ends_with(".wmf") || name.ends_with(".WMF") ? "WMF"
+                                                                                    : "unknown";
+        findings_.push_back({rel->target, "a picture in " + kind +
+                                              " format without a bitmap fallback was skipped"});
+        return false;
+    }
+    if (!(width > 0 && height > 0)) {
+        width = pixels ? pixels->width * 0.75 : 100;
+        height = pixels ? pixels->height * 0.75 : 100;
+    }
+    Text::FrameSettings frame;
+    const std::string_view name = rel->target;
+    const std::string_view file = name.substr(name.rfind('/') + 1);
+    frame.name = StringT(file.substr(0, file.rfind('.')));
+    frame.width = std::max(Clamp(width), 0.1);
+    frame.height = std::max(Clamp(height), 0.1);
+    frame.content = MakeCounted<PictureSource>(rel->target, data);
+    frame.contentPath = StringT(rel->target);
+    std::string alt(AttrText(properties, "descr"));
+    if (alt.empty())
+        alt = AttrText(properties, "title");
+    if (alt.empty())
+        alt = AttrText(properties, "alt");
+    const pugi::xml_node decorative = Descendant(properties, "decorative");
+    const bool isDecorative =
+        decorative && AttrText(decorative, "val") != "0" && AttrText(decorative, "val") != "false";
+    alt = Trimmed(alt);
+    if (!isDecorative && !alt.empty()) {
+        Render::RenderTags::Fields tags;
+        tags.altText = StringT(alt);
+        frame.tags = Render::RenderTags::Make(std::move(tags));
+    }
+    sink.builder->Frame(std::move(frame));
+    return true;
+}
+
+void BodyReader::TextFrame(pugi::xml_node content, double width, double height, Sink& sink) {
+    Enter(content);
+    Text::StoryBuilder builder(sheet_);
+    Sink inner;
+    inner.builder = &builder;
+    Blocks(content, inner);
+    Text::FrameSettings frame;
+    frame.width = width > 0 ? Clamp(width) : 200;
+    frame.height = height > 0 ? Clamp(height) : 50;
+    frame.story = builder.Build();
+    sink.builder->Frame(std::move(frame));
+    Leave();
+}
+
+} // namespace Readers::Docx

@@ -1483,8 +1483,9 @@ DOC_CLOSE = "</w:body></w:document>"
 
 @bad
 def zip_bomb(path):
-    """A document part that inflates about a thousand times: 40 MB from 40 KB (the ratio cap)."""
-    filler = "<w:p/>" * (40 * 1024 * 1024 // 6)
+    """A document part that inflates as much as deflate allows, 1,028 times: 40 MB of white space
+    from 40 KB (the ratio cap)."""
+    filler = " " * (40 * 1024 * 1024)
     zip_write(path, minimal_parts(HEAD + DOC_OPEN + p("Bomb.") + filler + DOC_CLOSE))
 
 

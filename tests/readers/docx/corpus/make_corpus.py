@@ -265,7 +265,16 @@ class Package:
                ("word/_rels/" + self.main_name + ".rels", rels_xml(rels))]
         out += [("word/" + name, data) for name, (_, _, data) in sorted(self.parts.items())]
         out += [("word/media/" + name, data) for name, data in self.media.items()]
-        return out + extra
+        for name, ctype, data in self.loose:
+            overrides["/word/" + name] = ctype
+            out.append(("word/" + name, data))
+        if self.fonts:
+            out.append(("word/_rels/fontTable.xml.rels", rels_xml(
+                [(f"rId{n}", REL + "font", "fonts/" + name) for n, (name, _) in enumerate(self.fonts, 1)])))
+            out += [("word/fonts/" + name, data) for name, data in self.fonts]
+        # The content types list is written last, after every part added its override.
+        out[0] = ("[Content_Types].xml", types_xml(defaults, overrides))
+        return out + extra + self.extra_files
 
     def write(self, path):
         zip_write(path, self.files())
@@ -533,7 +542,9 @@ def paragraph_indents():
 def paragraph_spacing():
     """Spacing before/after, line spacing auto (1.5 lines), exact and at-least, auto spacing and
     contextual spacing."""
+    # Space before the first paragraph of a page may be dropped; the sample comes second.
     body = [
+        p("Opening paragraph."),
         p("Spacing before twelve points sample.", ppr='<w:spacing w:before="240" w:after="0"/>'),
         p("Line spacing one and a half sample text.", ppr='<w:spacing w:line="360" w:lineRule="auto"/>'),
         p("Exact line spacing sample text.", ppr='<w:spacing w:line="300" w:lineRule="exact"/>'),
@@ -1224,11 +1235,11 @@ def embedded_font():
     """A font table entry with an embedded regular face (.odttf, obfuscated with its font key),
     used by a run."""
     font = open(os.path.join(ROOT, "tests", "fuzz", "corpus", "font", "tiny.ttf"), "rb").read()
-    pkg = Package([p(r("Embedded font sample.", '<w:rFonts w:ascii="Corpus Tiny" w:hAnsi="Corpus Tiny"/>'))])
+    pkg = Package([p(r("Embedded font sample.", '<w:rFonts w:ascii="Fuzz Sans" w:hAnsi="Fuzz Sans"/>'))])
     pkg.parts["fontTable.xml"] = (
         CT + "fontTable+xml", REL + "fontTable",
         '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
-        f'<w:fonts {ns_decl(["w", "r"])}><w:font w:name="Corpus Tiny"><w:family w:val="swiss"/>'
+        f'<w:fonts {ns_decl(["w", "r"])}><w:font w:name="Fuzz Sans"><w:family w:val="swiss"/>'
         f'<w:embedRegular r:id="rId1" w:fontKey="{FONT_KEY}"/></w:font></w:fonts>')
     pkg.fonts = [("font1.odttf", odttf(font))]
     return pkg

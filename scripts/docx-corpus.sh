@@ -38,9 +38,10 @@ import xml.etree.ElementTree as ET
 
 W = "{http://schemas.openxmlformats.org/wordprocessingml/2006/main}"
 MC = "{http://schemas.openxmlformats.org/markup-compatibility/2006}"
-SKIP = {W + "del", W + "moveFrom", MC + "Fallback", W + "instrText", W + "delText",
-        W + "hdr", W + "ftr", W + "comment"}
+SKIP = {W + "del", W + "moveFrom", W + "instrText", W + "delText", W + "comment"}
 BREAKS = {W + "tab", W + "br", W + "cr", W + "p", W + "tc"}
+# Markup-compatibility choices a Word reader is expected to understand; others fall back.
+KNOWN = {"w14", "w15", "w16se", "w16cid", "w16", "wps", "wpg", "wp14", "wpc", "a14", "m", "v", "o"}
 
 def hidden(run):
     props = run.find(W + "rPr")
@@ -49,18 +50,55 @@ def hidden(run):
     vanish = props.find(W + "vanish")
     return vanish is not None and vanish.get(W + "val", "true") not in ("0", "false", "off")
 
-def words_of(node, out):
-    if node.tag in SKIP or (node.tag == W + "r" and hidden(node)):
-        return
-    if node.tag in BREAKS:
-        out.append(" ")
-    if node.tag == W + "t" and node.text:
-        out.append(node.text)
-    # Fields show their result: the instruction text is skipped above.
-    for child in node:
-        words_of(child, out)
-    if node.tag == W + "p":
-        out.append(" ")
+class Reader:
+    """Document-order walk: complex fields show their result, page numbers excepted."""
+    def __init__(self):
+        self.out = []
+        self.fields = []  # per open field: [instruction, in result]
+
+    def visible(self):
+        return all(result and not instr.lstrip().upper().startswith(("PAGEREF", "PAGE"))
+                   for instr, result in self.fields)
+
+    def walk(self, node):
+        tag = node.tag
+        if tag in SKIP or (tag == W + "r" and hidden(node)):
+            if tag == W + "instrText" and self.fields:
+                self.fields[-1][0] += node.text or ""
+            return
+        if tag == MC + "AlternateContent":
+            chosen = None
+            for child in node:
+                if child.tag == MC + "Choice" and set(child.get("Requires", "").split()) <= KNOWN:
+                    chosen = child
+                    break
+                if child.tag == MC + "Fallback":
+                    chosen = child
+            for child in chosen if chosen is not None else []:
+                self.walk(child)
+            return
+        if tag == W + "fldChar":
+            kind = node.get(W + "fldCharType")
+            if kind == "begin":
+                self.fields.append(["", False])
+            elif kind == "separate" and self.fields:
+                self.fields[-1][1] = True
+            elif kind == "end" and self.fields:
+                self.fields.pop()
+            return
+        if tag == W + "fldSimple" and node.get(W + "instr", "").lstrip().upper().startswith("PAGE"):
+            return
+        if tag in BREAKS:
+            self.out.append(" ")
+        if self.visible():
+            if tag == W + "t" and node.text:
+                self.out.append(node.text)
+            elif tag == W + "noBreakHyphen":
+                self.out.append("-")
+        for child in node:
+            self.walk(child)
+        if tag == W + "p":
+            self.out.append(" ")
 
 def tokens(text):
     return [t for t in re.split(r"[\s\u00a0\u200b]+", text) if re.search(r"\w", t)]
@@ -68,10 +106,10 @@ def tokens(text):
 def docx_words(path):
     z = zipfile.ZipFile(path)
     parts = [n for n in z.namelist() if re.fullmatch(r"word/(document|footnotes|endnotes)\d*\.xml", n)]
-    out = []
+    reader = Reader()
     for name in parts:
-        words_of(ET.fromstring(z.read(name)), out)
-    return tokens("".join(out))
+        reader.walk(ET.fromstring(z.read(name)))
+    return tokens("".join(reader.out))
 
 def epub_words(path):
     z = zipfile.ZipFile(path)
@@ -83,9 +121,12 @@ def epub_words(path):
         if 'epub:type="toc"' in text and "<nav" in text:
             continue
         body = text[text.find("<body"):]
+        # Inline elements join the text around them; other elements separate it.
+        body = re.sub(r"</?(span|a|sup|sub|em|strong|b|i|u|s|small|code|abbr|cite|q|bdi|bdo|mark|"
+                      r"var|kbd|samp|dfn|time|data|wbr)\b[^>]*>", "", body)
         out.append(re.sub(r"<[^>]+>", " ", body))
     from html import unescape
-    return tokens(unescape(" ".join(out)))
+    return tokens(unescape(" ".join(out)).replace("\u00ad", "").replace("\u2011", "-"))
 
 def strip(word):
     return re.sub(r"^\W+|\W+$", "", word).lower()

@@ -21,7 +21,10 @@ set(EPUB_PUBLIC_HEADERS
     host/foundation/ApplicationVersion.h
     host/foundation/FileStream.h
     host/foundation/FontCache.h
-    hostimpl/text/StoryBuilder.h)
+    hostimpl/text/StoryBuilder.h
+    readers/common/ReaderDocument.h
+    readers/common/InputKind.h
+    readers/docx/DocxReader.h)
 
 # --- The library: one archive holding the exporter, the host surface and the bundled host
 # services, so a consumer links one file and the static libraries' mutual references resolve
@@ -60,12 +63,18 @@ function(epub_static_closure target out)
 endfunction()
 
 epub_static_closure(epub epub_objects)
+# The document readers go into the same archive, so an embedder reads Word files with it too.
+foreach(reader epub_reader_common ${EPUB_READERS})
+  epub_static_closure(${reader} reader_objects)
+  list(APPEND epub_objects ${reader_objects})
+endforeach()
+list(REMOVE_DUPLICATES epub_objects)
 add_library(epubexport_lib STATIC ${epub_objects})
 set_target_properties(epubexport_lib PROPERTIES OUTPUT_NAME epubexport EXPORT_NAME EPubExport
                                                 LINKER_LANGUAGE CXX)
 target_include_directories(epubexport_lib INTERFACE $<INSTALL_INTERFACE:${EPUB_INCLUDE_DIR}>)
 target_compile_features(epubexport_lib INTERFACE cxx_std_20)
-target_link_libraries(epubexport_lib INTERFACE epub_thirdparty)
+target_link_libraries(epubexport_lib INTERFACE epub_thirdparty pugixml::pugixml)
 set_target_properties(epub_thirdparty PROPERTIES EXPORT_NAME ThirdParty)
 
 install(TARGETS epubexport_lib epub_thirdparty EXPORT EPubExportTargets
@@ -132,6 +141,9 @@ foreach(dep IN LISTS epub_deps)
     list(APPEND EPUB_PC_REQUIRES ${module})
   endif()
 endforeach()
+# The readers parse XML with pugixml.
+string(APPEND EPUB_FIND_DEPENDENCIES "find_dependency(pugixml)\n")
+list(APPEND EPUB_PC_REQUIRES pugixml)
 list(JOIN EPUB_PC_REQUIRES " " EPUB_PC_REQUIRES_TEXT)
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/EPubExportConfig.cmake.in

@@ -5,6 +5,7 @@
 #include "host/text/AnchoredFrame.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/Table.h"
+#include "readers/docx/MathText.h"
 #include "readers/docx/PictureSource.h"
 #include "readers/docx/TableReader.h"
 #include "readers/docx/TextRules.h"
@@ -106,41 +107,24 @@ void BodyReader::Enter(pugi::xml_node where) {
                       "elements nested more than " + std::to_string(options_.maxNesting) + " deep");
 }
 
-void BodyReader::Read(const XmlPart& document, const Relationships& links,
+void BodyReader::Read(BodyStream& document, const Relationships& links,
                       std::vector<StoryEntry>& out) {
     part_ = &document;
     links_ = &links;
     out_ = &out;
-    const pugi::xml_node body = Child(document.Root(), "body");
-    if (!body)
-        package_.Fail(document.Name(), "the main document has no body");
-    CollectBookmarks(body);
+    bookmarks_ = document.Values("bookmarkStart", "name");
     NewStory(out);
-    Blocks(body, *main_);
+    if (!document.ForEachBlock([&](pugi::xml_node block) { Block(block, *main_); }))
+        package_.Fail(document.Name(), "the main document has no body");
     FlushBookmarks(*main_);
-    CloseStory(out);
-}
-
-void BodyReader::CollectBookmarks(pugi::xml_node root) {
-    // Iterative: the walk that follows refuses deep nesting with a clear message, this must not
-    // overflow the stack before it.
-    std::vector<pugi::xml_node> stack{root};
-    while (!stack.empty()) {
-        const pugi::xml_node node = stack.back();
-        stack.pop_back();
-        for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling()) {
-            if (c.type() != pugi::node_element)
-                continue;
-            const std::string_view name = LocalName(c);
-            if (name == "bookmarkStart")
-                bookmarks_.emplace(AttrText(c, "name"));
-            else if (name == "AlternateContent")
-                stack.push_back(Choose(c));
-            else if (name != "tbl" && name != "del" && name != "moveFrom" && name != "drawing" &&
-                     name != "pict" && name != "rPr" && name != "pPr" && name != "t")
-                stack.push_back(c);
+    // Links may lead to a bookmark whose text was left out (deleted, hidden): they land at the
+    // end rather than nowhere.
+    for (const auto& [name, anchor] : anchors_)
+        if (!placed_.count(name)) {
+            builder_->Anchor(anchor);
+            entry_.marks.anchors.push_back({anchor, {}});
         }
-    }
+    CloseStory(out);
 }
 
 void BodyReader::NewStory(std::vector<StoryEntry>& out) {
@@ -207,30 +191,32 @@ pugi::xml_node BodyReader::Choose(pugi::xml_node alternate) const {
 
 void BodyReader::Blocks(pugi::xml_node parent, Sink& sink) {
     Enter(parent);
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element)
-            continue;
-        const std::string_view name = LocalName(c);
-        if (name == "p")
-            Paragraph(c, sink);
-        else if (name == "tbl")
-            Table(c, sink);
-        else if (name == "sdt")
-            Blocks(Child(c, "sdtContent"), sink);
-        else if (name == "customXml" || name == "ins" || name == "moveTo" || name == "smartTag")
-            Blocks(c, sink);
-        else if (name == "AlternateContent")
-            Blocks(Choose(c), sink);
-        else if (name == "bookmarkStart")
-            sink.pendingBookmarks.push_back(c); // it marks the paragraph that follows
-        else if (name == "oMathPara" || name == "oMath") {
-            sink.builder->Paragraph(StringT(styles_.ParagraphStyle({})));
-            FlushBookmarks(sink);
-            Equation(c, sink, {});
-        } else if (name == "altChunk")
-            Finding(c, "embedded foreign content (altChunk) is not converted");
-    }
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element)
+            Block(c, sink);
     Leave();
+}
+
+void BodyReader::Block(pugi::xml_node c, Sink& sink) {
+    const std::string_view name = LocalName(c);
+    if (name == "p")
+        Paragraph(c, sink);
+    else if (name == "tbl")
+        Table(c, sink);
+    else if (name == "sdt")
+        Blocks(Child(c, "sdtContent"), sink);
+    else if (name == "customXml" || name == "ins" || name == "moveTo" || name == "smartTag")
+        Blocks(c, sink);
+    else if (name == "AlternateContent")
+        Blocks(Choose(c), sink);
+    else if (name == "bookmarkStart")
+        sink.pendingBookmarks.emplace_back(AttrText(c, "name")); // it marks the next paragraph
+    else if (name == "oMathPara" || name == "oMath") {
+        sink.builder->Paragraph(StringT(styles_.ParagraphStyle({})));
+        FlushBookmarks(sink);
+        Equation(c, sink, {});
+    } else if (name == "altChunk")
+        Finding(c, "embedded foreign content (altChunk) is not converted");
 }
 
 Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sink,
@@ -255,19 +241,24 @@ Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sin
     s.type = label->type;
     s.level = std::min(label->level, Text::ListAtt::kMaxLevel);
     s.format = label->format;
-    s.startAt = label->number;
     s.bullet = Text::GlyphString(label->bullet);
     s.prefix = Text::GlyphString(label->prefix);
     s.suffix = Text::GlyphString(label->suffix);
-    auto att = Text::ListAtt::Make(s);
-    if (s.type == Text::ListType::Numbered) {
-        // The host counts on by itself; restart it only where Word's number differs.
+    // The host counts on by itself: the items of a list share one attribute, which starts at 1
+    // where it can, at Word's number where it must, and restarts only where Word's number
+    // differs from the host's count.
+    Counted<const Text::ListAtt> att;
+    for (const auto& [start, restart] :
+         {std::pair{1, false}, std::pair{label->number, false}, std::pair{label->number, true}}) {
+        s.startAt = start;
+        s.restart = restart;
+        att = Text::ListAtt::Make(s);
+        if (s.type != Text::ListType::Numbered)
+            break;
         const auto next = sink.numbers->Clone();
         next->Advance(*att);
-        if (next->GetNumber(s.level) != label->number) {
-            s.restart = true;
-            att = Text::ListAtt::Make(s);
-        }
+        if (next->GetNumber(s.level) == label->number)
+            break;
     }
     sink.numbers->Advance(*att);
     return AsObject(att);
@@ -297,10 +288,10 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     properties_.Paragraph(pPr, para);
     // Page starts are the reader's to decide, by splitting stories.
     para.Set(Text::ParaInt::StartPosition, Text::StartPosition::Anywhere);
-    if (std::any_of(fields_.begin(), fields_.end(), [](const Field& f) { return f.contents; }))
+    if (StartsContents(p) ||
+        std::any_of(fields_.begin(), fields_.end(), [](const Field& f) { return f.contents; }))
         para.Set(Text::ParaObject::TableOfContents, AsObject(Text::TocAtt::Make(1)));
-    sink.builder->Paragraph(StringT(style),
-                            MakeCounted<Text::Delta>(std::move(para), Text::AttributeSet()));
+    sink.builder->Paragraph(StringT(style), Intern(std::move(para), Text::AttributeSet()));
     if (isMain && pendingTop_)
         sink.builder->Anchor(std::exchange(pendingTop_, nullptr));
     FlushBookmarks(sink);
@@ -337,6 +328,24 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
         sectionBreak_ = ChildVal(sectPr, "type").value_or("nextPage") != "continuous";
 }
 
+// A contents field starting in the paragraph makes it a contents paragraph already; its runs come
+// after the paragraph is formatted.
+bool BodyReader::StartsContents(pugi::xml_node p) {
+    const auto isContents = [](std::string_view instruction) {
+        const std::vector<std::string> words = FieldWords(instruction);
+        return !words.empty() && (words[0] == "TOC" || words[0] == "toc");
+    };
+    for (pugi::xml_node c = p.first_child(); c; c = c.next_sibling()) {
+        if (Is(c, "fldSimple") && isContents(AttrText(c, "instr")))
+            return true;
+        if (Is(c, "r"))
+            if (const pugi::xml_node instruction = Child(c, "instrText"))
+                if (isContents(instruction.text().get()))
+                    return true;
+    }
+    return false;
+}
+
 Counted<const Text::AttObject> BodyReader::LinkTo(std::string_view bookmark) {
     if (!bookmarks_.count(bookmark))
         return {};
@@ -346,21 +355,37 @@ Counted<const Text::AttObject> BodyReader::LinkTo(std::string_view bookmark) {
     return AsObject(Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeAnchor(anchor)));
 }
 
-void BodyReader::Bookmark(pugi::xml_node start, Sink& sink) {
-    const std::string_view name = AttrText(start, "name");
-    if (&sink != main_.get() || !bookmarks_.count(name) || placed_.count(name))
+void BodyReader::Bookmark(std::string_view name) {
+    if (!bookmarks_.count(name) || placed_.count(name))
         return;
     auto& anchor = anchors_[std::string(name)];
     if (!anchor)
         anchor = sheet_->GetDocument()->MakeAnchor(StringT(name));
     placed_.emplace(name);
-    sink.builder->Anchor(anchor);
-    sink.marks->anchors.push_back({anchor, {}});
+    // Links find anchors in the main text only: one in a note, cell or frame goes where that
+    // object stands.
+    Sink& main = *main_;
+    main.builder->Anchor(anchor);
+    main.marks->anchors.push_back({anchor, {}});
+}
+
+// The builder caches attributes per delta object: equal formatting must be one object, or every
+// run and paragraph adds a cache entry of its own.
+Counted<const Text::Delta> BodyReader::Intern(Text::AttributeSet paragraph,
+                                              Text::AttributeSet glyph) {
+    size_t hash = paragraph.Hash();
+    Text::HashCombine(hash, glyph.Hash());
+    auto& bucket = deltas_[hash];
+    for (const auto& delta : bucket)
+        if (delta->GetParagraph() == paragraph && delta->GetGlyph() == glyph)
+            return delta;
+    bucket.push_back(MakeCounted<const Text::Delta>(std::move(paragraph), std::move(glyph)));
+    return bucket.back();
 }
 
 void BodyReader::FlushBookmarks(Sink& sink) {
-    for (const pugi::xml_node start : sink.pendingBookmarks)
-        Bookmark(start, sink);
+    for (const std::string& name : sink.pendingBookmarks)
+        Bookmark(name);
     sink.pendingBookmarks.clear();
 }
 
@@ -393,7 +418,7 @@ void BodyReader::Inlines(pugi::xml_node parent, Sink& sink) {
         } else if (name == "sdt") {
             Inlines(Child(c, "sdtContent"), sink);
         } else if (name == "bookmarkStart") {
-            Bookmark(c, sink);
+            Bookmark(AttrText(c, "name"));
         } else if (name == "oMath" || name == "oMathPara") {
             Equation(c, sink, {});
         } else if (name == "AlternateContent") {
@@ -419,7 +444,7 @@ Counted<const Text::Delta> BodyReader::RunDelta(pugi::xml_node rPr, const Sink& 
         glyph.Set(Text::GlyphObject::Hyperlink, link);
     if (glyph.empty())
         return {};
-    return MakeCounted<Text::Delta>(Text::AttributeSet(), std::move(glyph));
+    return Intern(Text::AttributeSet(), std::move(glyph));
 }
 
 void BodyReader::Run(pugi::xml_node r, Sink& sink) {
@@ -530,24 +555,12 @@ void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
 }
 
 void BodyReader::Equation(pugi::xml_node math, Sink& sink, pugi::xml_node rPr) {
-    std::string text;
-    std::vector<pugi::xml_node> stack{math};
-    while (!stack.empty()) {
-        const pugi::xml_node n = stack.back();
-        stack.pop_back();
-        if (Is(n, "t")) {
-            text += n.text().get();
-            continue;
-        }
-        for (pugi::xml_node c = n.last_child(); c; c = c.previous_sibling())
-            if (c.type() == pugi::node_element)
-                stack.push_back(c);
-    }
+    const std::string text = LinearMath(math);
     if (text.empty())
         return;
     RunFormat format{rPr, {}, {}, false, false};
     Text(text, sink, format);
-    Finding(math, "equation written as text");
+    Finding(math, "equation written as linear text");
 }
 
 void BodyReader::StartField(Field& field) {
@@ -643,7 +656,7 @@ void BodyReader::Comment(pugi::xml_node reference, Sink& sink) {
     sink.builder->Note(Text::NoteKind::Sidenote, builder.Build());
 }
 
-BodyReader::Nested::Nested(BodyReader& reader, const XmlPart* part, const Relationships* links)
+BodyReader::Nested::Nested(BodyReader& reader, const PartText* part, const Relationships* links)
     : reader_(reader), part_(std::exchange(reader.part_, part)),
       links_(std::exchange(reader.links_, links)), fields_(std::exchange(reader.fields_, {})),
       link_(std::exchange(reader.link_, nullptr)),
@@ -797,6 +810,16 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
     }
     if (!bitmap && type != Raster::FileType::SVG) {
         const std::string_view name = rel->target;
+        const auto extension = [&](std::string_view ext) {
+            return name.size() > ext.size() &&
+                   std::equal(ext.rbegin(), ext.rend(), name.rbegin(), [](char a, char b) {
+                       return a == std::tolower(static_cast<unsigned char>(b));
+                   });
+        };
+        if (extension(".png") || extension(".jpg") || extension(".jpeg") || extension(".gif")) {
+            findings_.push_back({rel->target, "a damaged picture was skipped"});
+            return false;
+        }
         const std::string kind = type == Raster::FileType::TIFF                     ? "TIFF"
                                  : type == Raster::FileType::BMP                    ? "BMP"
                                  : name.ends_with(".emf") || name.ends_with(".EMF") ? "EMF"

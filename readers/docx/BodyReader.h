@@ -5,6 +5,7 @@
 
 #include "hostimpl/text/StoryBuilder.h"
 #include "readers/common/ReaderDocument.h"
+#include "readers/docx/BodyStream.h"
 #include "readers/docx/Numbering.h"
 #include "readers/docx/Package.h"
 #include "readers/docx/Properties.h"
@@ -16,6 +17,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Readers::Docx {
@@ -39,7 +41,7 @@ public:
                NoteParts& notes, BodyOptions options, std::vector<ReaderFinding>& findings);
 
     // Reads the body of `document` into stories, appended to `out`.
-    void Read(const XmlPart& document, const Relationships& links, std::vector<StoryEntry>& out);
+    void Read(BodyStream& document, const Relationships& links, std::vector<StoryEntry>& out);
     // The text of the first Title or top heading, for a title the metadata lacks.
     const std::string& FirstHeading() const noexcept { return firstHeading_; }
 
@@ -60,11 +62,13 @@ private:
         bool hiddenParagraph = false;
         std::string text; // of the paragraph, kept for headings only
         bool keepText = false;
-        std::vector<pugi::xml_node> pendingBookmarks; // between paragraphs
+        std::vector<std::string> pendingBookmarks; // names, between paragraphs
     };
 
     void Blocks(pugi::xml_node parent, Sink& sink);
+    void Block(pugi::xml_node block, Sink& sink);
     void Paragraph(pugi::xml_node p, Sink& sink);
+    static bool StartsContents(pugi::xml_node p);
     void Inlines(pugi::xml_node parent, Sink& sink);
     // A run's formatting, resolved when its first text is written.
     struct RunFormat {
@@ -77,14 +81,14 @@ private:
     // Swaps in the part a note or comment comes from, and a fresh field state.
     class Nested {
     public:
-        Nested(BodyReader& reader, const XmlPart* part, const Relationships* links);
+        Nested(BodyReader& reader, const PartText* part, const Relationships* links);
         ~Nested();
         Nested(const Nested&) = delete;
         Nested& operator=(const Nested&) = delete;
 
     private:
         BodyReader& reader_;
-        const XmlPart* part_;
+        const PartText* part_;
         const Relationships* links_;
         std::vector<Field> fields_;
         size_t droppedFields_ = 0; // nested beyond the limit
@@ -103,7 +107,7 @@ private:
     void Drawing(pugi::xml_node drawing, Sink& sink);
     void Vml(pugi::xml_node pict, Sink& sink);
     void Equation(pugi::xml_node math, Sink& sink, pugi::xml_node rPr);
-    void Bookmark(pugi::xml_node start, Sink& sink);
+    void Bookmark(std::string_view name);
     void FlushBookmarks(Sink& sink);
     void FieldChar(pugi::xml_node fldChar, Sink& sink);
     void SimpleField(pugi::xml_node fld, Sink& sink);
@@ -115,13 +119,14 @@ private:
     // The chosen branch of mc:AlternateContent.
     pugi::xml_node Choose(pugi::xml_node alternate) const;
     Foundation::Counted<const Text::Delta> RunDelta(pugi::xml_node rPr, const Sink& sink);
+    Foundation::Counted<const Text::Delta> Intern(Text::AttributeSet paragraph,
+                                                  Text::AttributeSet glyph);
     Foundation::Counted<const Text::AttObject> ListFor(pugi::xml_node pPr, Sink& sink,
                                                        Text::AttributeSet& para);
     Foundation::Counted<const Text::AttObject> LinkTo(std::string_view bookmark);
     void Enter(pugi::xml_node where);
     void Leave() { --depth_; }
     void Finding(pugi::xml_node where, std::string message);
-    void CollectBookmarks(pugi::xml_node root);
     // Ends the current story and opens the next one.
     void NewStory(std::vector<StoryEntry>& out);
     void CloseStory(std::vector<StoryEntry>& out);
@@ -135,16 +140,17 @@ private:
     BodyOptions options_;
     std::vector<ReaderFinding>& findings_;
 
-    const XmlPart* part_ = nullptr;        // being read
+    const PartText* part_ = nullptr;       // being read
     const Relationships* links_ = nullptr; // of that part
     std::map<std::string, pugi::xml_node, std::less<>> footnotes_, endnotes_, comments_;
-    std::set<std::string, std::less<>> bookmarks_; // defined in the main text
+    std::set<std::string, std::less<>> bookmarks_; // defined anywhere in the body
     std::map<std::string, Foundation::Counted<Text::AnchorData>, std::less<>> anchors_;
     std::set<std::string, std::less<>> placed_;
     std::vector<Field> fields_;
     size_t droppedFields_ = 0;                        // nested beyond the limit
     Foundation::Counted<const Text::AttObject> link_; // of the w:hyperlink being read
     std::map<std::string, std::shared_ptr<const std::string>> pictures_;
+    std::unordered_map<size_t, std::vector<Foundation::Counted<const Text::Delta>>> deltas_;
     int depth_ = 0;
     std::string firstHeading_;
 

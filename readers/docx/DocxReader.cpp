@@ -6,6 +6,7 @@
 #include "host/text/AttributeIds.h"
 #include "readers/common/InputKind.h"
 #include "readers/docx/BodyReader.h"
+#include "readers/docx/BodyStream.h"
 #include "readers/docx/FontTable.h"
 #include "readers/docx/Metadata.h"
 #include "readers/docx/Numbering.h"
@@ -96,7 +97,7 @@ Document Reader::Read() {
         main = "/word/document.xml";
     if (!package_.Has(main))
         package_.Fail(main, "the main document part is missing");
-    const XmlPart document(package_, main);
+    BodyStream document(package_, main);
     const std::string_view ns = RootNamespace(document.Root());
     if (!Is(document.Root(), "document") || (ns != kTransitional && ns != kStrict))
         package_.Fail(main, "not a WordprocessingML document (its root is <" +

@@ -89,9 +89,11 @@ Numbering::Numbering(std::unique_ptr<XmlPart> part) : part_(std::move(part)) {
             for (pugi::xml_node o = n.first_child(); o; o = o.next_sibling()) {
                 if (!Is(o, "lvlOverride"))
                     continue;
-                const int level = static_cast<int>(NumberAttr(o, "ilvl").value_or(0));
+                const int level =
+                    static_cast<int>(std::clamp(NumberAttr(o, "ilvl").value_or(0), -1.0, 9.0));
                 if (const auto start = NumberAttr(Child(o, "startOverride"), "val"))
-                    instance.startOverrides[level] = static_cast<int>(*start);
+                    instance.startOverrides[level] =
+                        static_cast<int>(std::clamp(*start, -1e9, 1e9));
                 if (const pugi::xml_node lvl = Child(o, "lvl"))
                     instance.levelOverrides[level] = lvl;
             }
@@ -124,7 +126,7 @@ Numbering::Level Numbering::LevelOf(const Instance& instance, int level) const {
     out.suffix = ChildVal(node, "suff").value_or("tab");
     out.font = AttrText(Child(Child(node, "rPr"), "rFonts"), "ascii");
     if (const auto restart = NumberAttr(Child(node, "lvlRestart"), "val"))
-        out.restartAfter = static_cast<int>(*restart);
+        out.restartAfter = static_cast<int>(std::clamp(*restart, -1.0, 10.0));
     out.legal = OnOff(node, "isLgl").value_or(false);
     return out;
 }

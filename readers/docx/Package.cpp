@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <memory>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace Readers::Docx {
 
 namespace {
@@ -174,6 +177,24 @@ std::vector<std::string> Package::PartNames() const {
 }
 
 std::string Package::Read(std::string_view part) {
+    std::string out;
+    Read(part, [&out](size_t size) {
+        out.resize(size);
+        return out.data();
+    });
+    return out;
+}
+
+PageBuffer Package::ReadPages(std::string_view part) {
+    PageBuffer out;
+    Read(part, [&out](size_t size) {
+        out = PageBuffer(size);
+        return out.Data();
+    });
+    return out;
+}
+
+void Package::Read(std::string_view part, const std::function<char*(size_t)>& allocate) {
     const Entry* e = Find(part);
     if (!e)
         Fail(part, "missing from the package");
@@ -194,30 +215,60 @@ std::string Package::Read(std::string_view part) {
     if (e->size > kRatioFloor && e->size / std::max<uint64_t>(e->storedSize, 1) > limits_.maxRatio)
         Fail(name,
              "compressed more than " + std::to_string(limits_.maxRatio) + " to 1 (a zip bomb)");
+    if (e->method != 0 && e->method != 8)
+        Fail(name,
+             "compressed with a method other than deflate (" + std::to_string(e->method) + ")");
+    if (e->method == 0 && e->storedSize != e->size)
+        Fail(name, "damaged zip entry (stored sizes disagree)");
     inflated_ += e->size;
     const std::string_view stored = b.Slice(data, e->storedSize);
-    std::string out;
+    const size_t size = static_cast<size_t>(e->size);
+    char* out = allocate(size);
     if (e->method == 0) {
-        if (e->storedSize != e->size)
-            Fail(name, "damaged zip entry (stored sizes disagree)");
-        out.assign(stored);
-    } else if (e->method == 8) {
-        out.resize(e->size);
+        std::copy(stored.begin(), stored.end(), out);
+    } else {
         const Decompressor inflater;
         if (!inflater.d)
             throw std::bad_alloc();
         size_t produced = 0;
-        if (libdeflate_deflate_decompress(inflater.d, stored.data(), stored.size(), out.data(),
-                                          out.size(), &produced) != LIBDEFLATE_SUCCESS ||
-            produced != out.size())
+        if (libdeflate_deflate_decompress(inflater.d, stored.data(), stored.size(), out, size,
+                                          &produced) != LIBDEFLATE_SUCCESS ||
+            produced != size)
             Fail(name, "damaged zip entry (the compressed data is broken)");
-    } else {
-        Fail(name,
-             "compressed with a method other than deflate (" + std::to_string(e->method) + ")");
     }
-    if (libdeflate_crc32(0, out.data(), out.size()) != e->crc)
+    if (libdeflate_crc32(0, out, size) != e->crc)
         Fail(name, "damaged zip entry (checksum mismatch)");
-    return out;
+}
+
+PageBuffer::PageBuffer(size_t size) : size_(size) {
+    if (size == 0)
+        return;
+    void* pages = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED)
+        throw std::bad_alloc();
+    data_ = static_cast<char*>(pages);
+}
+
+PageBuffer::~PageBuffer() {
+    if (data_)
+        ::munmap(data_, size_);
+}
+
+PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
+    if (this != &other) {
+        if (data_)
+            ::munmap(data_, size_);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+void PageBuffer::Release(size_t end) {
+    const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    end = std::min(end, size_) / page * page;
+    if (data_ && end > 0)
+        ::madvise(data_, end, MADV_DONTNEED);
 }
 
 } // namespace Readers::Docx

@@ -3,12 +3,35 @@
 // parts inflated on demand within the caps that keep a small hostile file from taking gigabytes.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace Readers::Docx {
+
+// Inflated text in pages of its own, which can be given back to the system once read: a long
+// part need not stay in memory whole while it is walked.
+class PageBuffer {
+public:
+    PageBuffer() = default;
+    explicit PageBuffer(size_t size);
+    ~PageBuffer();
+    PageBuffer(PageBuffer&& other) noexcept { *this = std::move(other); }
+    PageBuffer& operator=(PageBuffer&& other) noexcept;
+    PageBuffer(const PageBuffer&) = delete;
+    PageBuffer& operator=(const PageBuffer&) = delete;
+
+    char* Data() noexcept { return data_; }
+    std::string_view View() const noexcept { return {data_, size_}; }
+    // Gives back the whole pages before `end`; they read as zeros afterwards.
+    void Release(size_t end);
+
+private:
+    char* data_ = nullptr;
+    size_t size_ = 0;
+};
 
 struct PackageLimits {
     uint64_t maxInflatedBytes; // all parts read, together
@@ -25,6 +48,7 @@ public:
     bool Has(std::string_view part) const;
     // The inflated part. Throws InputError for a missing, damaged or oversized part.
     std::string Read(std::string_view part);
+    PageBuffer ReadPages(std::string_view part);
     std::vector<std::string> PartNames() const;
 
     // "FILE: PART: problem".
@@ -43,6 +67,8 @@ private:
     };
 
     void ReadDirectory();
+    // Checks the entry and the caps, then inflates into what `allocate` gives for its size.
+    void Read(std::string_view part, const std::function<char*(size_t)>& allocate);
     const Entry* Find(std::string_view part) const;
 
     std::string_view bytes_;

@@ -68,13 +68,13 @@ std::optional<uint32_t> Properties::ColourOf(pugi::xml_node element,
                                              std::string_view valueName) const {
     if (!element)
         return std::nullopt;
-    if (const auto rgb = HexColour(AttrText(element, valueName)))
-        return rgb;
-    if (AttrText(element, valueName) == "auto")
-        return std::nullopt;
+    // A theme colour wins; the value beside it is what older readers show.
     const std::string_view theme =
         valueName == "fill" ? AttrText(element, "themeFill") : AttrText(element, "themeColor");
-    return theme.empty() ? std::nullopt : theme_.Colour(theme);
+    if (!theme.empty())
+        if (const auto rgb = theme_.Colour(theme))
+            return rgb;
+    return HexColour(AttrText(element, valueName));
 }
 
 std::optional<double> Properties::Size(pugi::xml_node rPr) {

@@ -217,7 +217,8 @@ std::optional<ListRef> StyleTable::List(std::string_view paragraphId) const {
             continue;
         ListRef ref;
         ref.numId = ChildVal(numPr, "numId").value_or("");
-        ref.level = static_cast<int>(NumberAttr(Child(numPr, "ilvl"), "val").value_or(0));
+        ref.level = static_cast<int>(
+            std::clamp(NumberAttr(Child(numPr, "ilvl"), "val").value_or(0), 0.0, 8.0));
         return ref;
     }
     return std::nullopt;

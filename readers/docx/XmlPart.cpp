@@ -1,5 +1,6 @@
 #include "readers/docx/XmlPart.h"
 
+#include "host/foundation/StringT.h"
 #include "readers/common/ReaderDocument.h"
 #include "readers/docx/Package.h"
 
@@ -49,6 +50,8 @@ bool LooksUtf16(std::string_view text) {
            ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'));
 }
 
+} // namespace
+
 size_t LineAt(std::string_view text, size_t offset) {
     offset = std::min(offset, text.size());
     return static_cast<size_t>(
@@ -56,25 +59,52 @@ size_t LineAt(std::string_view text, size_t offset) {
            1;
 }
 
-} // namespace
+void CheckProlog(Package& package, const std::string& part, std::string& text) {
+    if (LooksUtf16(text)) {
+        // Word writes UTF-8; the odd UTF-16 part is turned into it so one path reads both.
+        const bool little = text[0] == '\xFF';
+        std::u32string chars;
+        for (size_t i = 2; i + 1 < text.size(); i += 2) {
+            const auto unit = [&](size_t at) -> char32_t {
+                const auto a = static_cast<uint8_t>(text[at]),
+                           b = static_cast<uint8_t>(text[at + 1]);
+                return little ? char32_t(a | b << 8) : char32_t(b | a << 8);
+            };
+            char32_t c = unit(i);
+            if (c >= 0xD800 && c < 0xDC00 && i + 3 < text.size()) {
+                const char32_t low = unit(i + 2);
+                if (low >= 0xDC00 && low < 0xE000) {
+                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                    i += 2;
+                }
+            }
+            chars += c >= 0xD800 && c < 0xE000 ? U'\uFFFD' : c;
+        }
+        text = Foundation::StringT::FromUTF32(chars).str();
+    }
+    CheckDoctype(package, part, text);
+}
+
+bool IsUtf16(std::string_view text) {
+    return LooksUtf16(text);
+}
+
+void CheckDoctype(Package& package, const std::string& part, std::string_view text) {
+    if (HasDoctype(text))
+        package.Fail(part, "XML with a document type declaration (DTD) is refused: its "
+                           "entities are never resolved");
+}
 
 XmlPart::XmlPart(Package& package, std::string part)
     : part_(std::move(part)), text_(package.Read(part_)),
       document_(std::make_unique<pugi::xml_document>()) {
-    const bool utf16 = LooksUtf16(text_);
-    if (!utf16 && HasDoctype(text_))
-        package.Fail(part_, "XML with a document type declaration (DTD) is refused: its "
-                            "entities are never resolved");
-    // Whitespace-only text counts: a run of one space is a word space.
-    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_doctype;
-    const pugi::xml_parse_result result =
-        document_->load_buffer_inplace(text_.data(), text_.size(), options);
-    if (!result) {
-        const std::string where =
-            utf16 ? part_
-                  : part_ + ":" + std::to_string(LineAt(text_, static_cast<size_t>(result.offset)));
-        package.Fail(where, std::string("malformed XML: ") + result.description());
-    }
+    CheckProlog(package, part_, text_);
+    const pugi::xml_parse_result result = document_->load_buffer_inplace(
+        text_.data(), text_.size(), kParseOptions, pugi::encoding_utf8);
+    if (!result)
+        package.Fail(part_ + ":" +
+                         std::to_string(LineAt(text_, static_cast<size_t>(result.offset))),
+                     std::string("malformed XML: ") + result.description());
     for (pugi::xml_node node = document_->first_child(); node; node = node.next_sibling())
         if (node.type() == pugi::node_doctype)
             package.Fail(part_, "XML with a document type declaration (DTD) is refused: its "
@@ -83,16 +113,10 @@ XmlPart::XmlPart(Package& package, std::string part)
         package.Fail(part_, "an XML part without a root element");
 }
 
-size_t XmlPart::LineOf(pugi::xml_node node) const {
-    const ptrdiff_t offset = node.offset_debug();
-    if (offset < 0)
-        return 0;
-    return LineAt(text_, static_cast<size_t>(offset));
-}
-
 std::string XmlPart::Where(pugi::xml_node node) const {
-    const size_t line = LineOf(node);
-    return line ? part_ + ":" + std::to_string(line) : part_;
+    const ptrdiff_t offset = node.offset_debug();
+    return offset < 0 ? part_
+                      : part_ + ":" + std::to_string(LineAt(text_, static_cast<size_t>(offset)));
 }
 
 pugi::xml_node Child(pugi::xml_node node, std::string_view local) {

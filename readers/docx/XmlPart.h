@@ -16,7 +16,16 @@ namespace Readers::Docx {
 
 class Package;
 
-class XmlPart {
+// Where in a part a node sits, for messages.
+class PartText {
+public:
+    virtual ~PartText() = default;
+    virtual const std::string& Name() const noexcept = 0;
+    // "PART:LINE".
+    virtual std::string Where(pugi::xml_node node) const = 0;
+};
+
+class XmlPart final : public PartText {
 public:
     // Reads and parses `part`; throws InputError ("FILE: PART:LINE: problem").
     XmlPart(Package& package, std::string part);
@@ -24,17 +33,27 @@ public:
     XmlPart& operator=(XmlPart&&) = default;
 
     pugi::xml_node Root() const { return document_->document_element(); }
-    const std::string& Name() const noexcept { return part_; }
-    // The line of `node`, counted from 1.
-    size_t LineOf(pugi::xml_node node) const;
-    // "PART:LINE" for messages.
-    std::string Where(pugi::xml_node node) const;
+    const std::string& Name() const noexcept override { return part_; }
+    std::string Where(pugi::xml_node node) const override;
 
 private:
     std::string part_;
     std::string text_; // the parsed tree points into it
     std::unique_ptr<pugi::xml_document> document_;
 };
+
+// Whitespace-only text counts: a run of one space is a word space. Document type declarations
+// are kept as nodes, so one that slips past the prolog check is still seen.
+inline constexpr unsigned kParseOptions =
+    pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_doctype;
+
+// Refuses a document type declaration before the root element, and XML that is not UTF-8 or
+// UTF-16. UTF-16 text is turned into UTF-8.
+void CheckProlog(Package& package, const std::string& part, std::string& text);
+bool IsUtf16(std::string_view text);
+void CheckDoctype(Package& package, const std::string& part, std::string_view text);
+// The line of byte `offset`, counted from 1.
+size_t LineAt(std::string_view text, size_t offset);
 
 // The name without its prefix: "p" for "w:p".
 inline std::string_view LocalName(const char* name) {

@@ -917,7 +917,10 @@ TEST_F(DocxCorpus, BadInputIsRefusedInOneLine) {
         const ToolTest::Result r = Run("'" + input + "' -o '" + output + "'");
         EXPECT_EQ(r.status, 2) << r.err;
         EXPECT_TRUE(Read(output) == "previous") << "the output was replaced";
-        ASSERT_FALSE(r.err.empty());
+        if (r.err.empty()) {
+            ADD_FAILURE() << "refused without a message, or not refused";
+            continue;
+        }
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "more than one line: " << r.err;
         EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
         EXPECT_TRUE(std::regex_search(r.err, std::regex(problems.at(name), std::regex::icase)))

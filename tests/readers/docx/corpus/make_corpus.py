@@ -525,8 +525,7 @@ def paragraph_alignment():
 
 @good
 def paragraph_indents():
-    """Indents in twips: left, right, first line, hanging, start/end, and a list-style hanging
-    indent; plus contextual spacing between same-style paragraphs."""
+    """Indents in twips: left, right, first line, hanging (with a left indent) and start/end."""
     body = [
         p("Left indent one inch sample.", ppr='<w:ind w:left="1440"/>'),
         p("Right indent half inch sample.", ppr='<w:ind w:right="720"/>'),

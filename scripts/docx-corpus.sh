@@ -121,7 +121,9 @@ def epub_words(path):
         if 'epub:type="toc"' in text and "<nav" in text:
             continue
         body = text[text.find("<body"):]
-        # Inline elements join the text around them; other elements separate it.
+        # Note marks are no words of the document; inline elements join the text around them,
+        # other elements separate it.
+        body = re.sub(r"<a\b[^>]*noteref[^>]*>.*?</a>", " ", body)
         body = re.sub(r"</?(span|a|sup|sub|em|strong|b|i|u|s|small|code|abbr|cite|q|bdi|bdo|mark|"
                       r"var|kbd|samp|dfn|time|data|wbr)\b[^>]*>", "", body)
         out.append(re.sub(r"<[^>]+>", " ", body))

@@ -101,6 +101,8 @@ class Reader:
             self.out.append(" ")
 
 def tokens(text):
+    # Soft hyphens vanish and non-breaking ones are hyphens, wherever they come from.
+    text = text.replace("\u00ad", "").replace("\u2011", "-")
     return [t for t in re.split(r"[\s\u00a0\u200b]+", text) if re.search(r"\w", t)]
 
 def docx_words(path):
@@ -128,7 +130,7 @@ def epub_words(path):
                       r"var|kbd|samp|dfn|time|data|wbr)\b[^>]*>", "", body)
         out.append(re.sub(r"<[^>]+>", " ", body))
     from html import unescape
-    return tokens(unescape(" ".join(out)).replace("\u00ad", "").replace("\u2011", "-"))
+    return tokens(unescape(" ".join(out)))
 
 def strip(word):
     return re.sub(r"^\W+|\W+$", "", word).lower()

@@ -5,6 +5,7 @@
 #include "host/text/AnchoredFrame.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/Table.h"
+#include "hostimpl/raster/Codecs.h"
 #include "readers/docx/MathText.h"
 #include "readers/docx/PictureSource.h"
 #include "readers/docx/TableReader.h"
@@ -399,13 +400,17 @@ void BodyReader::Inlines(pugi::xml_node parent, Sink& sink) {
             Run(c, sink);
         } else if (name == "hyperlink") {
             Counted<const Text::AttObject> link;
-            if (const std::string_view anchor = AttrText(c, "anchor"); !anchor.empty()) {
-                link = LinkTo(anchor);
-            } else if (const Relationship* rel = links_->Find(AttrText(c, "id"))) {
-                if (const std::string url = FollowableUrl(rel->target);
-                    rel->external && !url.empty())
+            const std::string_view anchor = AttrText(c, "anchor");
+            const Relationship* rel = links_->Find(AttrText(c, "id"));
+            if (rel && rel->external) {
+                // With both, the anchor is the fragment of the address.
+                const std::string target =
+                    anchor.empty() ? rel->target : rel->target + "#" + std::string(anchor);
+                if (const std::string url = FollowableUrl(target); !url.empty())
                     link = AsObject(
                         Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeURL(StringT(url))));
+            } else if (!anchor.empty()) {
+                link = LinkTo(anchor);
             }
             const auto saved = std::exchange(link_, link ? link : link_);
             Inlines(c, sink);
@@ -504,6 +509,8 @@ void BodyReader::RunContent(pugi::xml_node r, Sink& sink, RunFormat& format, boo
         } else if (name == "pict" || name == "object") {
             if (!Suppressed())
                 Vml(c, sink);
+        } else if (name == "footnoteRef" || name == "endnoteRef") {
+            sink.afterNoteMark = true;
         } else if (name == "footnoteReference" || name == "endnoteReference") {
             format.skipMark = AttrText(c, "customMarkFollows") == "1" ||
                               AttrText(c, "customMarkFollows") == "true";
@@ -533,6 +540,13 @@ bool BodyReader::Suppressed() const {
 void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
     if (text.empty() || Suppressed())
         return;
+    // The space Word puts between a note's own mark and its text.
+    if (sink.afterNoteMark) {
+        text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+        if (text.empty())
+            return;
+        sink.afterNoteMark = false;
+    }
     if (!format.resolved) {
         format.delta = RunDelta(format.rPr, sink);
         format.characterStyle =
@@ -771,6 +785,18 @@ void BodyReader::Vml(pugi::xml_node pict, Sink& sink) {
     }
 }
 
+// TIFF and BMP pictures are no EPUB core media types: they are stored as PNG.
+std::string BodyReader::Publishable(std::string data) {
+    const Raster::FileType type = Raster::DetectFileType(data);
+    if (type != Raster::FileType::TIFF && type != Raster::FileType::BMP)
+        return data;
+    const auto bitmap = type == Raster::FileType::TIFF ? Raster::Codecs::DecodeTIFF(data)
+                                                       : Raster::Codecs::DecodeBMP(data);
+    if (!bitmap)
+        return data;
+    return Raster::Codecs::EncodePNG(*bitmap).value_or(std::move(data));
+}
+
 bool BodyReader::Picture(std::string_view id, double width, double height,
                          pugi::xml_node properties, Sink& sink, pugi::xml_node where) {
     const Relationship* rel = links_->Find(id);
@@ -790,7 +816,7 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
             return false;
         }
         try {
-            data = std::make_shared<const std::string>(package_.Read(rel->target));
+            data = std::make_shared<const std::string>(Publishable(package_.Read(rel->target)));
         } catch (const InputError&) {
             Finding(where, "the picture " + rel->target + " is damaged and was skipped");
             return false;

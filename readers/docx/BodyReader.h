@@ -62,6 +62,7 @@ private:
         bool hiddenParagraph = false;
         std::string text; // of the paragraph, kept for headings only
         bool keepText = false;
+        bool afterNoteMark = false;                // the next text follows a note's own mark
         std::vector<std::string> pendingBookmarks; // names, between paragraphs
     };
 
@@ -116,6 +117,7 @@ private:
     bool Picture(std::string_view id, double width, double height, pugi::xml_node properties,
                  Sink& sink, pugi::xml_node where);
     void TextFrame(pugi::xml_node content, double width, double height, Sink& sink);
+    static std::string Publishable(std::string picture);
     // The chosen branch of mc:AlternateContent.
     pugi::xml_node Choose(pugi::xml_node alternate) const;
     Foundation::Counted<const Text::Delta> RunDelta(pugi::xml_node rPr, const Sink& sink);

@@ -123,8 +123,8 @@ Document Reader::Read() {
 
     Text::AttributeSet defaults;
     ReadSettings(links, defaults);
-    doc.styles = Text::StyleSheet::Make(styles.MakeTextDocument(language, defaults));
-    styles.AddTo(*doc.styles);
+    doc.styles = Text::StyleSheet::Make(styles.MakeTextDocument(language));
+    styles.AddTo(*doc.styles, defaults);
 
     NoteParts notes;
     notes.footnotes = Optional(links.TargetOfType("footnotes"));

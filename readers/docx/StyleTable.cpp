@@ -85,6 +85,17 @@ StyleTable::StyleTable(std::unique_ptr<XmlPart> part, const Properties& properti
         const auto [it, added] = byId_.emplace(e.id, std::move(e));
         order_.push_back(&it->second);
     }
+    if (defaultParagraph_.empty()) {
+        // Paragraphs without a style still take the document defaults, through a style of
+        // their own.
+        Entry e;
+        e.id = " default"; // no style id has a space
+        e.type = "paragraph";
+        e.name = names.count("Normal") ? "Normal (default)" : "Normal";
+        defaultParagraph_ = e.id;
+        const auto [it, added] = byId_.emplace(e.id, std::move(e));
+        order_.push_back(&it->second);
+    }
     if (const pugi::xml_node fonts = Child(defaultRun_, "rFonts")) {
         Text::AttributeSet set;
         properties_.Run(defaultRun_, set, defaultSize_);
@@ -112,19 +123,14 @@ std::vector<const StyleTable::Entry*> StyleTable::Chain(std::string_view id,
     return chain;
 }
 
-Counted<Text::TextDocument> StyleTable::MakeTextDocument(const std::string& language,
-                                                         const Text::AttributeSet& settings) const {
+Counted<Text::TextDocument> StyleTable::MakeTextDocument(const std::string& language) const {
     auto document = Text::TextDocument::Make();
-    Text::AttributeSet glyph, paragraph;
-    glyph.Set(Text::GlyphDouble::Size, defaultSize_);
-    properties_.Run(defaultRun_, glyph, defaultSize_);
-    if (!language.empty())
-        glyph.Set(Text::GlyphObject::Language,
-                  Counted<const Text::AttObject>(Text::Language::Make(language)));
-    paragraph.Apply(settings, Text::AttCategory::Paragraph);
-    properties_.Paragraph(defaultParagraphProps_, paragraph);
-    document->SetDefaults(document->GetDefaultGlyphAtts()->With(glyph),
-                          document->GetDefaultParagraphAtts()->With(paragraph));
+    if (language.empty())
+        return document;
+    document->SetDefaults(document->GetDefaultGlyphAtts()->With(
+                              Text::GlyphObject::Language,
+                              Counted<const Text::AttObject>(Text::Language::Make(language))),
+                          *document->GetDefaultParagraphAtts());
     return document;
 }
 
@@ -146,7 +152,19 @@ Counted<const Text::EPubTag> StyleTable::TagFor(const Entry& entry) const {
     return {};
 }
 
-void StyleTable::AddTo(Text::StyleSheet& sheet) const {
+void StyleTable::AddTo(Text::StyleSheet& sheet, const Text::AttributeSet& settings) const {
+    // The document defaults go into the paragraph styles without a base rather than into the
+    // text document's defaults: the style sheet then says them once, in the classes, instead of
+    // an override on every paragraph.
+    Text::AttributeSet rootParagraph = settings, rootGlyph;
+    properties_.Paragraph(defaultParagraphProps_, rootParagraph);
+    rootGlyph.Set(Text::GlyphDouble::Size, defaultSize_);
+    properties_.Run(defaultRun_, rootGlyph, defaultSize_);
+    const auto over = [](Text::AttributeSet base, const Text::AttributeSet& own) {
+        for (const Text::AttEntry& entry : own)
+            base.Set(entry.id, entry.value);
+        return base;
+    };
     for (const Entry* e : order_) {
         const bool paragraph = e->type == "paragraph";
         if (!paragraph && e->type != "character")
@@ -157,6 +175,10 @@ void StyleTable::AddTo(Text::StyleSheet& sheet) const {
         properties_.Run(Child(e->node, "rPr"), glyph, paragraph ? FontSize(e->id) : defaultSize_);
         const auto chain = Chain(e->id, e->type);
         const Entry* base = chain.size() > 1 && chain.size() < kMaxChain ? chain[1] : nullptr;
+        if (paragraph && !base) {
+            para = over(rootParagraph, para);
+            glyph = over(rootGlyph, glyph);
+        }
         sheet.AddStyle(Text::Style::Make(
             StringT(e->name), paragraph ? Text::StyleKind::Paragraph : Text::StyleKind::Character,
             base ? StringT(base->name) : StringT(),

@@ -23,12 +23,11 @@ public:
     // `part` may be null: a package without styles.
     StyleTable(std::unique_ptr<XmlPart> part, const Properties& properties);
 
-    // A text document whose defaults are the document defaults with `settings` (from the
-    // document settings) laid over; text is in `language` unless marked otherwise.
-    Foundation::Counted<Text::TextDocument>
-    MakeTextDocument(const std::string& language, const Text::AttributeSet& settings) const;
-    // Adds a host style for every paragraph and character style.
-    void AddTo(Text::StyleSheet& sheet) const;
+    // A text document whose text is in `language` unless marked otherwise.
+    Foundation::Counted<Text::TextDocument> MakeTextDocument(const std::string& language) const;
+    // Adds a host style for every paragraph and character style; the document defaults and
+    // `settings` (from the document settings) go into the paragraph styles without a base.
+    void AddTo(Text::StyleSheet& sheet, const Text::AttributeSet& settings) const;
 
     // Host style name of a paragraph or character style id; empty when there is none. An unknown
     // paragraph style id gives the default paragraph style.

@@ -150,3 +150,50 @@ TEST(DocxBadInput, RandomDamageNeverEscapesAsAnythingButInputError) {
         }
     }
 }
+
+TEST(DocxBadInput, DamagedMarkupInsideIntactPackagesNeverEscapesAsAnythingButInputError) {
+    const std::string body =
+        "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/><w:numPr><w:ilvl w:val=\"1\"/><w:numId "
+        "w:val=\"1\"/></w:numPr></w:pPr><w:bookmarkStart w:id=\"0\" w:name=\"b\"/><w:r><w:rPr>"
+        "<w:b/><w:sz w:val=\"30\"/></w:rPr><w:t>Head</w:t></w:r></w:p><w:p><w:hyperlink "
+        "w:anchor=\"b\"><w:r><w:t>link</w:t></w:r></w:hyperlink><w:r><w:fldChar "
+        "w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>REF b</w:instrText></w:r><w:r><w:fldChar "
+        "w:fldCharType=\"separate\"/></w:r><w:r><w:t>ref</w:t></w:r><w:r><w:fldChar "
+        "w:fldCharType=\"end\"/></w:r><w:r><w:footnoteReference w:id=\"1\"/></w:r></w:p><w:tbl>"
+        "<w:tblGrid><w:gridCol w:w=\"100\"/><w:gridCol "
+        "w:w=\"100\"/></w:tblGrid><w:tr><w:tc><w:tcPr>"
+        "<w:gridSpan w:val=\"2\"/></w:tcPr><w:p/></w:tc></w:tr><w:tr><w:tc><w:tcPr><w:vMerge "
+        "w:val=\"restart\"/></w:tcPr><w:p/></w:tc><w:tc><w:p/></w:tc></w:tr><w:tr><w:tc><w:tcPr>"
+        "<w:vMerge/></w:tcPr><w:p/></w:tc></w:tr></w:tbl><w:p><m:oMath><m:f><m:num><m:r><m:t>1"
+        "</m:t></m:r></m:num><m:den><m:r><m:t>2</m:t></m:r></m:den></m:f></m:oMath></w:p>";
+    std::mt19937 random(11);
+    const std::string alphabet = "<>/=\"' &;:wxp0123456789-";
+    for (int round = 0; round < 1500; ++round) {
+        std::string damaged = body;
+        for (int edits = 0; edits < 1 + round % 5; ++edits) {
+            const size_t at = random() % damaged.size();
+            switch (random() % 3) {
+            case 0:
+                damaged[at] = alphabet[random() % alphabet.size()];
+                break;
+            case 1:
+                damaged.erase(at, 1 + random() % 8);
+                break;
+            default:
+                damaged.insert(at, damaged.substr(random() % damaged.size(), 1 + random() % 40));
+            }
+        }
+        Parts parts;
+        parts.body = damaged;
+        parts.numbering =
+            "<w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"1\"><w:numFmt "
+            "w:val=\"lowerRoman\"/><w:lvlText w:val=\"%1.%2\"/></w:lvl></w:abstractNum>"
+            "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num>";
+        parts.footnotes = "<w:footnote w:id=\"1\">" + Para("note") + "</w:footnote>";
+        try {
+            Readers::Docx::ReadDocx(parts.Build(), "test.docx");
+        } catch (const Readers::InputError& e) {
+            EXPECT_TRUE(OneLine(e.what())) << e.what();
+        }
+    }
+}

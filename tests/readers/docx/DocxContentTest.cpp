@@ -3,6 +3,7 @@
 
 #include "readers/docx/DocxPackage.h"
 
+#include "host/foundation/DataSource.h"
 #include "host/text/AnchoredFrame.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/NoteAtt.h"
@@ -72,7 +73,7 @@ TEST(DocxContent, NotesCarryTheirBodiesAndDropCustomMarks) {
     const auto notes = Pinned<Text::Note>(story);
     ASSERT_EQ(notes.size(), 2u);
     EXPECT_EQ(notes[0]->GetKind(), Text::NoteKind::Footnote);
-    EXPECT_EQ(Plain(notes[0]->GetContent()), " Minus twelve.");
+    EXPECT_EQ(Plain(notes[0]->GetContent()), "Minus twelve."); // the space after the mark goes
     EXPECT_EQ(notes[1]->GetKind(), Text::NoteKind::Endnote);
     EXPECT_EQ(Plain(notes[1]->GetContent()), "An endnote.");
     ASSERT_EQ(doc.findings.size(), 1u);
@@ -129,6 +130,8 @@ TEST(DocxContent, LinksAndFieldsPointWhereWordDoes) {
                  "inside</w:t></w:r></w:hyperlink>"
                  "<w:hyperlink w:anchor=\"nowhere\"><w:r><w:t xml:space=\"preserve\"> "
                  "lost</w:t></w:r></w:hyperlink>"
+                 "<w:hyperlink r:id=\"rLink\" w:anchor=\"part\"><w:r><w:t "
+                 "xml:space=\"preserve\"> part</w:t></w:r></w:hyperlink>"
                  "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText "
                  "xml:space=\"preserve\"> REF target \\h </w:instrText></w:r>"
                  "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t "
@@ -143,7 +146,7 @@ TEST(DocxContent, LinksAndFieldsPointWhereWordDoes) {
                  "</w:p>";
     const auto doc = Read(parts);
     const auto& story = doc.stories.at(0).story;
-    EXPECT_EQ(Plain(story), "Target\nweb file inside lost see Target simple");
+    EXPECT_EQ(Plain(story), "Target\nweb file inside lost part see Target simple");
     const auto link = [&](const char* text) -> const Text::HyperlinkData* {
         const auto att = Find(story, text).GetGlyphAtts()->GetHyperlink();
         return att ? att->GetData().get() : nullptr;
@@ -155,6 +158,7 @@ TEST(DocxContent, LinksAndFieldsPointWhereWordDoes) {
     const auto target = link(" inside")->GetAnchor();
     EXPECT_EQ(link(" see")->GetAnchor(), target);
     EXPECT_FALSE(link(" lost"));
+    EXPECT_EQ(link(" part")->GetPath(), "https://example.com/a%20b#part");
     EXPECT_EQ(link(" simple")->GetPath(), "http://example.org/");
     // The bookmark is registered where its paragraph starts.
     const auto& anchors = doc.stories[0].marks.anchors;
@@ -236,6 +240,36 @@ TEST(DocxContent, PicturesComeFromThePackageWithTheirAltText) {
             "/word/document.xml:2: a picture whose relationship \"rOut\" is missing was skipped",
             "/word/document.xml:2: a picture whose relationship \"rNone\" is missing was "
             "skipped"}));
+}
+
+TEST(DocxContent, SpecialCharactersAndBreaksBecomeTheirUnicode) {
+    Parts parts;
+    parts.body = "<w:p><w:r><w:t>a</w:t><w:tab/><w:t>b</w:t><w:br/><w:t>c</w:t>"
+                 "<w:noBreakHyphen/><w:t>d</w:t><w:softHyphen/><w:t>e</w:t>"
+                 "<w:sym w:font=\"Symbol\" w:char=\"F061\"/><w:sym w:font=\"Wingdings\" "
+                 "w:char=\"F0FC\"/><w:sym w:font=\"Arial\" w:char=\"00A9\"/>"
+                 "<w:br w:type=\"column\"/><w:t>f</w:t></w:r>"
+                 "<w:r><w:t>line\nfeed</w:t></w:r></w:p>";
+    EXPECT_EQ(Plain(Read(parts)), "a\tb\u2028c\u2011d\u00ADe\u03B1\u2713\u00A9fline feed");
+}
+
+TEST(DocxContent, BmpPicturesAreStoredAsPng) {
+    // One blue pixel: file header, information header, a row padded to four bytes.
+    std::string bmp("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0"
+                    "\0\0\0\0\x04\0\0\0\x13\x0B\0\0\x13\x0B\0\0\0\0\0\0\0\0\0\0\xFF\0\0\0",
+                    58);
+    Parts parts;
+    parts.extraFiles = {{"word/media/image1.bmp", bmp}};
+    parts.extraRelationships = Relationship("rBmp", "image", "media/image1.bmp");
+    parts.body = "<w:p>" + Picture("rBmp", "Blue") + "</w:p>";
+    const auto doc = Read(parts);
+    EXPECT_TRUE(doc.findings.empty());
+    const auto frames = Pinned<Text::AnchoredFrame>(doc.stories.at(0).story);
+    ASSERT_EQ(frames.size(), 1u);
+    const auto* source = dynamic_cast<const Foundation::DataSource*>(frames[0]->GetContent().get());
+    ASSERT_TRUE(source);
+    const std::string stored = Foundation::ReadAll(*source->Open());
+    EXPECT_EQ(stored.substr(1, 3), "PNG");
 }
 
 TEST(DocxContent, EquationsAreKeptAsLinearTextAndReported) {

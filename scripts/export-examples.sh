@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Exports examples/*.json and examples/*.md with the built tool and validates each EPUB with EPUBCheck.
+# Exports examples/*.json, *.md and *.docx with the built tool and validates each EPUB with
+# EPUBCheck.
 # Any EPUBCheck error or warning fails, except the OPF-027 report about the pageBreakSource
 # property, which EPUBCheck 4.2.6 does not know yet.
 set -euo pipefail
@@ -7,7 +8,7 @@ cd "$(dirname "$0")/.."
 tool=build/epubexport
 mkdir -p out/examples
 shopt -s nullglob
-docs=(examples/*.json examples/*.md)
+docs=(examples/*.json examples/*.md examples/*.docx)
 if [[ ! -x $tool || ${#docs[@]} -eq 0 ]]; then
   echo "No example documents to export yet."
   exit 0

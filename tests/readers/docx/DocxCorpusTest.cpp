@@ -1,0 +1,936 @@
+// Word documents of the corpus (tests/readers/docx/corpus) through the built tool, checked as a
+// reader of the EPUB would see them: the generated CSS applied to the text, list numbers, notes,
+// table spans, pictures, links and metadata; and every bad input refused in one line.
+
+#include "epub/package/FontObfuscation.h"
+#include "tests/cli/ToolFixture.h"
+#include "tests/support/CssCascade.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <set>
+#include <span>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using TestSupport::CssCascade;
+
+const fs::path kCorpus = fs::path(EPUB_SOURCE_DIR) / "tests/readers/docx/corpus";
+
+// One content document of an exported book with the style sheets it links.
+struct Page {
+    std::string name; // entry name in the container
+    std::unique_ptr<pugi::xml_document> doc = std::make_unique<pugi::xml_document>();
+    CssCascade css;
+};
+
+struct Found {
+    const Page* page = nullptr;
+    pugi::xml_node node;
+    explicit operator bool() const { return page != nullptr; }
+};
+
+// An exported EPUB, read back: metadata, spine documents in reading order, all entries.
+struct Book {
+    std::map<std::string, std::string> entries;
+    pugi::xml_document opf;
+    std::string opfName;
+    std::vector<Page> pages;
+
+    // The innermost element holding `text` in one of its own text nodes.
+    Found Find(const std::string& text) const {
+        const std::string query = "//body//*[text()[contains(., '" + text + "')]]";
+        for (const Page& page : pages)
+            if (const auto hit = page.doc->select_node(query.c_str()))
+                return {&page, hit.node()};
+        return {};
+    }
+
+    std::string AllText() const {
+        std::string out;
+        for (const Page& page : pages)
+            for (const auto& node : page.doc->select_nodes("//text()"))
+                out += std::string(node.node().value()) + " ";
+        return out;
+    }
+
+    std::vector<std::string> Metadata(const std::string& element) const {
+        std::vector<std::string> values;
+        const std::string query = "//*[local-name()='metadata']/*[name()='" + element + "']";
+        for (const auto& node : opf.select_nodes(query.c_str()))
+            values.emplace_back(node.node().text().get());
+        return values;
+    }
+};
+
+// "1.5em" on `element` in points; nullopt for what has no fixed length.
+std::optional<double> Points(const CssCascade& css, const pugi::xml_node& element,
+                             const std::string& value) {
+    static const std::regex length(R"(\s*(-?[0-9.]+)\s*(pt|px|em|rem|in|cm|mm|pc)?\s*)");
+    std::smatch m;
+    if (!std::regex_match(value, m, length))
+        return std::nullopt;
+    const double number = std::stod(m[1]);
+    const std::string unit = m[2];
+    if (unit.empty())
+        return number == 0 ? std::optional<double>(0) : std::nullopt;
+    const std::map<std::string, double> scale{{"pt", 1},  {"px", 0.75},      {"rem", 12},
+                                              {"in", 72}, {"cm", 72 / 2.54}, {"mm", 7.2 / 2.54},
+                                              {"pc", 12}};
+    if (unit == "em")
+        return number * css.FontSizePt(element);
+    return number * scale.at(unit);
+}
+
+// The length a reader applies from the rules of `element` and the blocks around it up to the
+// body, for properties whose effect adds up (margins, padding).
+double Accumulated(const CssCascade& css, pugi::xml_node element,
+                   std::initializer_list<const char*> properties) {
+    double total = 0;
+    for (; element && std::string(element.name()) != "body"; element = element.parent())
+        for (const char* property : properties)
+            if (const auto value = css.Cascaded(element, property))
+                total += Points(css, element, *value).value_or(0);
+    return total;
+}
+
+bool IsBold(const CssCascade& css, const pugi::xml_node& element) {
+    for (auto node = element; node && node.type() == pugi::node_element; node = node.parent()) {
+        const std::string name = node.name();
+        if (const auto weight = css.Cascaded(node, "font-weight"))
+            return *weight == "bold" || *weight == "bolder" || std::atoi(weight->c_str()) >= 600;
+        if (name == "b" || name == "strong" ||
+            (name.size() == 2 && name[0] == 'h' &&
+             std::isdigit(static_cast<unsigned char>(name[1]))))
+            return true;
+    }
+    return false;
+}
+
+bool IsItalic(const CssCascade& css, const pugi::xml_node& element) {
+    for (auto node = element; node && node.type() == pugi::node_element; node = node.parent()) {
+        const std::string name = node.name();
+        if (const auto style = css.Cascaded(node, "font-style"))
+            return *style == "italic" || *style == "oblique";
+        if (name == "i" || name == "em" || name == "cite")
+            return true;
+    }
+    return false;
+}
+
+// Whether `property` (or its longhand "-line") of the element or a parent contains `word`:
+// decorations do not inherit but paint over the text of the children.
+bool Decorated(const CssCascade& css, pugi::xml_node element, const std::string& property,
+               const std::string& word) {
+    for (; element && element.type() == pugi::node_element; element = element.parent())
+        for (const std::string& name : {property, property + "-line"})
+            if (const auto value = css.Cascaded(element, name);
+                value && value->find(word) != std::string::npos)
+                return true;
+    return false;
+}
+
+std::string Roman(int n) {
+    const std::vector<std::pair<int, std::string>> parts{
+        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+    std::string out;
+    for (const auto& [value, text] : parts)
+        for (; n >= value; n -= value)
+            out += text;
+    return out;
+}
+
+std::string Trim(const std::string& text) {
+    const size_t begin = text.find_first_not_of(" \t\r\n\u00a0");
+    const size_t end = text.find_last_not_of(" \t\r\n");
+    return begin == std::string::npos ? "" : text.substr(begin, end - begin + 1);
+}
+
+// Every text node below `node`, joined.
+std::string TextOf(const pugi::xml_node& node) {
+    std::string out;
+    for (const auto& text : node.select_nodes(".//text()"))
+        out += text.node().value();
+    return out;
+}
+
+class DocxCorpus : public ToolTest::Tool {
+protected:
+    // Copies the corpus file into the scratch folder, so the tool only ever sees paths there.
+    std::string Input(const std::string& name) {
+        const std::string copy = dir_ / fs::path(name).filename().string();
+        fs::copy_file(kCorpus / name, copy, fs::copy_options::overwrite_existing);
+        return copy;
+    }
+
+    // Exports a corpus file and reads the EPUB back; fails the test when the export fails.
+    Book Export(const std::string& name) {
+        const std::string input = Input(name);
+        const std::string epub = dir_ / (fs::path(name).stem().string() + ".epub");
+        const ToolTest::Result r = Run("'" + input + "' -o '" + epub + "'");
+        EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+        Book book;
+        if (r.status != 0)
+            return book;
+        book.entries = Entries(epub);
+        for (const auto& [entry, data] : book.entries)
+            if (entry.size() > 4 && entry.substr(entry.size() - 4) == ".opf")
+                book.opfName = entry;
+        EXPECT_TRUE(Parse(book.opf, book.entries[book.opfName])) << name;
+        std::map<std::string, std::string> hrefs;
+        for (const auto& item : book.opf.select_nodes("//*[local-name()='item']"))
+            hrefs[item.node().attribute("id").value()] = item.node().attribute("href").value();
+        for (const auto& ref : book.opf.select_nodes("//*[local-name()='itemref']")) {
+            Page page;
+            page.name =
+                ToolTest::ResolveHref(book.opfName, hrefs[ref.node().attribute("idref").value()]);
+            EXPECT_TRUE(Parse(*page.doc, book.entries[page.name])) << page.name;
+            for (const auto& link : page.doc->select_nodes("//link[@rel='stylesheet']")) {
+                const std::string sheet =
+                    ToolTest::ResolveHref(page.name, link.node().attribute("href").value());
+                page.css.AddSheet(book.entries[sheet]);
+            }
+            book.pages.push_back(std::move(page));
+        }
+        return book;
+    }
+
+    // The element `href` (written in `from`) points at: the document itself without a fragment.
+    static Found Target(const Book& book, const Page& from, const std::string& href) {
+        const size_t hash = href.find('#');
+        const std::string file = href.substr(0, hash);
+        const std::string name = file.empty() ? from.name : ToolTest::ResolveHref(from.name, file);
+        for (const Page& page : book.pages) {
+            if (page.name != name)
+                continue;
+            if (hash == std::string::npos)
+                return {&page, page.doc->document_element()};
+            const std::string query = "//*[@id='" + href.substr(hash + 1) + "']";
+            if (const auto hit = page.doc->select_node(query.c_str()))
+                return {&page, hit.node()};
+        }
+        return {};
+    }
+
+    // Text of `target` and what follows it in its document, enough to recognise the place.
+    static std::string TextFrom(const Found& target) {
+        std::string out = TextOf(target.node);
+        for (auto node = target.node; node && out.size() < 200; node = node.parent())
+            for (auto next = node.next_sibling(); next && out.size() < 200;
+                 next = next.next_sibling())
+                out += TextOf(next) + std::string(next.value());
+        return out;
+    }
+};
+
+// What a reader sees of styled text: the size, weight, style and indents the CSS gives it.
+TEST_F(DocxCorpus, StyleChainsAndDirectFormattingReachTheText) {
+    const Book book = Export("styles_cascade.docx");
+    struct Expect {
+        const char* text;
+        double sizePt;
+        bool bold;
+        bool italic;
+    };
+    for (const Expect& e : {Expect{"Plain body sample", 12, false, false},
+                            Expect{"Quoted sample in the quote style", 12, false, true},
+                            Expect{"then bigger words", 16, false, true},
+                            Expect{"strong emphasis style", 12, true, false},
+                            Expect{"quote character style", 12, false, true},
+                            Expect{"Normal paragraph with the default size", 11, false, false},
+                            Expect{"Caption sample", 9, true, false}}) {
+        SCOPED_TRACE(e.text);
+        const Found found = book.Find(e.text);
+        ASSERT_TRUE(found);
+        EXPECT_NEAR(found.page->css.FontSizePt(found.node), e.sizePt, 0.05);
+        EXPECT_EQ(IsBold(found.page->css, found.node), e.bold);
+        EXPECT_EQ(IsItalic(found.page->css, found.node), e.italic);
+    }
+    // Body Text indents 0.5 in, Quote (based on it) 1 in on both sides; a direct first-line
+    // indent of a quarter inch comes on top of the style's.
+    const Found body = book.Find("Plain body sample");
+    const Found quote = book.Find("Quoted sample in the quote style");
+    const Found first = book.Find("Indented first line sample");
+    ASSERT_TRUE(body && quote && first);
+    EXPECT_NEAR(Accumulated(body.page->css, body.node, {"margin-left", "padding-left"}), 36, 0.5);
+    EXPECT_NEAR(Accumulated(quote.page->css, quote.node, {"margin-left", "padding-left"}), 72, 0.5);
+    EXPECT_NEAR(Accumulated(quote.page->css, quote.node, {"margin-right", "padding-right"}), 72,
+                0.5);
+    EXPECT_EQ(quote.page->css.Inherited(quote.node, "text-align").value_or(""), "center");
+    const auto indent = first.page->css.Inherited(first.node, "text-indent");
+    ASSERT_TRUE(indent);
+    EXPECT_NEAR(Points(first.page->css, first.node, *indent).value_or(-1), 18, 0.5);
+    EXPECT_NEAR(Accumulated(first.page->css, first.node, {"margin-left", "padding-left"}), 36, 0.5);
+}
+
+TEST_F(DocxCorpus, EachStyleIsOneClassNamedAfterIt) {
+    const Book book = Export("styles_cascade.docx");
+    for (const char* text : {"Plain body sample", "Indented first line sample"}) {
+        const Found found = book.Find(text);
+        ASSERT_TRUE(found) << text;
+        // The paragraph, or the block it sits in, carries the style's class.
+        const std::string classes = std::string(found.node.attribute("class").value()) + " " +
+                                    found.node.parent().attribute("class").value();
+        EXPECT_NE(classes.find("Body"), std::string::npos) << text << ": " << classes;
+    }
+    // Ordinary prose with one direct change: at most one span in the paragraph.
+    const Found quote = book.Find("then bigger words");
+    ASSERT_TRUE(quote);
+    auto paragraph = quote.node;
+    while (paragraph && std::string(paragraph.name()) == "span")
+        paragraph = paragraph.parent();
+    EXPECT_LE(paragraph.select_nodes(".//span").size(), 1u);
+}
+
+TEST_F(DocxCorpus, RunPropertiesShowAsAReaderExpects) {
+    const Book book = Export("run_basic.docx");
+    const Found bold = book.Find("Bold sample");
+    const Found italic = book.Find("italic sample");
+    const Found notBold = book.Find("not bold words");
+    const Found inBoldStyle = book.Find("Bold style paragraph with");
+    const Found large = book.Find("Eighteen point sample");
+    const Found small = book.Find("eight point sample");
+    const Found red = book.Find("Red colour sample");
+    ASSERT_TRUE(bold && italic && notBold && inBoldStyle && large && small && red);
+    EXPECT_TRUE(IsBold(bold.page->css, bold.node));
+    EXPECT_FALSE(IsItalic(bold.page->css, bold.node));
+    EXPECT_TRUE(IsItalic(italic.page->css, italic.node));
+    // A run switching bold off inside a bold paragraph style.
+    EXPECT_TRUE(IsBold(inBoldStyle.page->css, inBoldStyle.node));
+    EXPECT_FALSE(IsBold(notBold.page->css, notBold.node));
+    EXPECT_NEAR(large.page->css.FontSizePt(large.node), 18, 0.05);
+    EXPECT_NEAR(small.page->css.FontSizePt(small.node), 8, 0.05);
+    const std::string colour = red.page->css.Inherited(red.node, "color").value_or("");
+    EXPECT_TRUE(std::regex_search(
+        colour, std::regex("#f00\\b|#ff0000|rgb\\(255, ?0, ?0\\)|red", std::regex::icase)))
+        << colour;
+
+    const Book decoration = Export("run_decoration.docx");
+    const Found struck = decoration.Find("struck out sample");
+    const Found underlined = decoration.Find("underline single");
+    const Found caps = decoration.Find("all caps sample");
+    const Found smallCaps = decoration.Find("Small Caps Sample");
+    ASSERT_TRUE(struck && underlined && caps && smallCaps);
+    EXPECT_TRUE(Decorated(struck.page->css, struck.node, "text-decoration", "line-through"));
+    EXPECT_TRUE(Decorated(underlined.page->css, underlined.node, "text-decoration", "underline"));
+    EXPECT_EQ(caps.page->css.Inherited(caps.node, "text-transform").value_or(""), "uppercase");
+    const std::string variant =
+        smallCaps.page->css.Inherited(smallCaps.node, "font-variant")
+            .value_or(
+                smallCaps.page->css.Inherited(smallCaps.node, "font-variant-caps").value_or(""));
+    EXPECT_NE(variant.find("small-caps"), std::string::npos) << variant;
+
+    const Book position = Export("run_position.docx");
+    const Found mc = position.Find("E = mc");
+    ASSERT_TRUE(mc);
+    // The "2" after "E = mc" is raised: a sup element or vertical-align on its span.
+    const auto raised = mc.node.find_child([](const pugi::xml_node& n) {
+        return n.type() == pugi::node_element && std::string(n.text().get()) == "2";
+    });
+    ASSERT_TRUE(raised) << "no element of its own for the superscript";
+    EXPECT_TRUE(std::string(raised.name()) == "sup" ||
+                mc.page->css.Cascaded(raised, "vertical-align").value_or("") == "super");
+}
+
+TEST_F(DocxCorpus, ParagraphAlignmentAndSpacing) {
+    const Book book = Export("paragraph_alignment.docx");
+    for (const auto& [word, align] :
+         std::vector<std::pair<std::string, std::string>>{{"left", "left"},
+                                                          {"center", "center"},
+                                                          {"right", "right"},
+                                                          {"both", "justify"},
+                                                          {"distribute", "justify"}}) {
+        const Found found = book.Find("Aligned " + word + " sample");
+        ASSERT_TRUE(found) << word;
+        const std::string value =
+            found.page->css.Inherited(found.node, "text-align").value_or("left");
+        EXPECT_TRUE(value == align || (align == "left" && value == "start"))
+            << word << ": " << value;
+    }
+    const Book spacing = Export("paragraph_spacing.docx");
+    const Found before = spacing.Find("Spacing before twelve points");
+    ASSERT_TRUE(before);
+    const auto top = before.page->css.Cascaded(before.node, "margin-top");
+    ASSERT_TRUE(top);
+    EXPECT_NEAR(Points(before.page->css, before.node, *top).value_or(-1), 12, 0.5);
+    const Found lines = spacing.Find("Line spacing one and a half");
+    ASSERT_TRUE(lines);
+    const std::string height = lines.page->css.Inherited(lines.node, "line-height").value_or("");
+    // 1.5 lines of a single-spaced 11-point line; "1.5", "150%" or a length near 1.5 x 1.15 x 11.
+    EXPECT_FALSE(height.empty());
+
+    const Book indents = Export("paragraph_indents.docx");
+    const Found left = indents.Find("Left indent one inch sample");
+    const Found hanging = indents.Find("Hanging indent sample");
+    ASSERT_TRUE(left && hanging);
+    EXPECT_NEAR(Accumulated(left.page->css, left.node, {"margin-left", "padding-left"}), 72, 0.5);
+    const auto hang = hanging.page->css.Inherited(hanging.node, "text-indent");
+    ASSERT_TRUE(hang);
+    EXPECT_NEAR(Points(hanging.page->css, hanging.node, *hang).value_or(0), -18, 0.5);
+    EXPECT_NEAR(Accumulated(hanging.page->css, hanging.node, {"margin-left", "padding-left"}), 36,
+                0.5);
+}
+
+TEST_F(DocxCorpus, HeadingsBecomeHeadingElementsOfTheirLevel) {
+    const Book book = Export("headings.docx");
+    std::vector<std::pair<std::string, std::string>> expected{
+        {"The Corpus Title", "h1"},
+        {"Outline level three by style", "h3"},
+        {"Outline level two by direct formatting", "h2"}};
+    for (int n = 1; n <= 6; ++n)
+        expected.emplace_back("Level " + std::to_string(n) + " heading text",
+                              "h" + std::to_string(n));
+    for (const auto& [text, element] : expected) {
+        const Found found = book.Find(text);
+        ASSERT_TRUE(found) << text;
+        auto node = found.node;
+        while (node && std::string(node.name()) == "span")
+            node = node.parent();
+        EXPECT_EQ(std::string(node.name()), element) << text;
+    }
+    const Found body = book.Find("Body under level 2");
+    ASSERT_TRUE(body);
+    EXPECT_EQ(std::string(body.node.name()), "p");
+}
+
+// A list item's number as a reader sees it: text the exporter wrote in front of it, else the
+// list's own numbering (start, value and list-style-type).
+std::string ListNumber(const Found& found) {
+    auto item = found.node;
+    while (item && std::string(item.name()) != "li" && std::string(item.name()) != "body")
+        item = item.parent();
+    const std::string own = Trim(TextOf(std::string(item.name()) == "li" ? item : found.node));
+    static const std::regex label(
+        R"(^([0-9]+(\.[0-9]+)*|[ivxlcdm]+|[IVXLCDM]+|[a-zA-Z])(?:[.)]\s*|\s+))");
+    std::smatch m;
+    if (std::regex_search(own, m, label))
+        return m[1];
+    if (std::string(item.name()) != "li")
+        return "";
+    const auto list = item.parent();
+    int number = list.attribute("start").as_int(1) - 1;
+    for (auto li = list.child("li"); li; li = li.next_sibling("li")) {
+        number = li.attribute("value") ? li.attribute("value").as_int() : number + 1;
+        if (li == item)
+            break;
+    }
+    const std::string type = found.page->css.Inherited(item, "list-style-type").value_or("decimal");
+    if (type == "lower-roman")
+        return Roman(number);
+    if (type == "upper-roman") {
+        std::string upper = Roman(number);
+        for (char& c : upper)
+            c = char(std::toupper(c));
+        return upper;
+    }
+    if (type == "lower-alpha" || type == "lower-latin")
+        return std::string(1, char('a' + number - 1));
+    if (type == "upper-alpha" || type == "upper-latin")
+        return std::string(1, char('A' + number - 1));
+    if (type == "decimal-leading-zero")
+        return (number < 10 ? "0" : "") + std::to_string(number);
+    return std::to_string(number);
+}
+
+TEST_F(DocxCorpus, ListNumbersFollowFormatsLevelsAndRestarts) {
+    const Book formats = Export("lists_formats.docx");
+    for (const auto& [text, number] :
+         std::vector<std::pair<std::string, std::string>>{{"Decimal one", "1"},
+                                                          {"Decimal two", "2"},
+                                                          {"Nested two point one", "2.1"},
+                                                          {"Nested two point two", "2.2"},
+                                                          {"Decimal three", "3"},
+                                                          {"Upper roman third", "III"},
+                                                          {"Lower roman second", "ii"},
+                                                          {"Upper letter third", "C"},
+                                                          {"Zero padded first", "01"}}) {
+        const Found found = formats.Find(text);
+        ASSERT_TRUE(found) << text;
+        EXPECT_EQ(ListNumber(found), number) << text;
+    }
+
+    const Book restart = Export("lists_restart.docx");
+    for (const auto& [text, number] :
+         std::vector<std::pair<std::string, std::string>>{{"Alpha one", "1"},
+                                                          {"Alpha three continues", "3"},
+                                                          {"Beta one restarted", "1"},
+                                                          {"Beta two", "2"},
+                                                          {"Gamma five", "5"},
+                                                          {"Gamma six", "6"},
+                                                          {"Delta two by style", "B"}}) {
+        const Found found = restart.Find(text);
+        ASSERT_TRUE(found) << text;
+        EXPECT_EQ(ListNumber(found), number) << text;
+    }
+    const Found between = restart.Find("An ordinary paragraph between");
+    ASSERT_TRUE(between);
+    EXPECT_EQ(ListNumber(between), "");
+}
+
+TEST_F(DocxCorpus, BulletsComeOutAsUnicodeNotPrivateUseCharacters) {
+    const Book book = Export("lists_bullets.docx");
+    const Found bread = book.Find("Bread bullet");
+    ASSERT_TRUE(bread);
+    const std::string all = book.AllText();
+    // Symbol and Wingdings bullets live in the private use area, U+F000-U+F0FF (EF 80-83 xx).
+    EXPECT_EQ(all.find("\xEF\x80"), std::string::npos);
+    EXPECT_EQ(all.find("\xEF\x81"), std::string::npos);
+    EXPECT_EQ(all.find("\xEF\x82"), std::string::npos);
+    EXPECT_EQ(all.find("\xEF\x83"), std::string::npos);
+    // Nested bullets sit deeper than their parents.
+    const Found nested = book.Find("Nested square bullet");
+    ASSERT_TRUE(nested);
+    auto depth = [](pugi::xml_node n) {
+        int lists = 0;
+        for (; n; n = n.parent())
+            lists += std::string(n.name()) == "ul" || std::string(n.name()) == "ol";
+        return lists;
+    };
+    const double breadIndent =
+        Accumulated(bread.page->css, bread.node, {"margin-left", "padding-left"});
+    const double nestedIndent =
+        Accumulated(nested.page->css, nested.node, {"margin-left", "padding-left"});
+    EXPECT_TRUE(depth(nested.node) > depth(bread.node) || nestedIndent > breadIndent);
+}
+
+TEST_F(DocxCorpus, NotesAreLinkedToTheirTextWithTheirMarks) {
+    const Book book = Export("notes.docx");
+    std::vector<std::pair<Found, std::string>> refs;
+    for (const Page& page : book.pages)
+        for (const auto& a :
+             page.doc->select_nodes("//a[@epub:type='noteref' or @role='doc-noteref']"))
+            refs.emplace_back(Found{&page, a.node()}, Trim(TextOf(a.node())));
+    ASSERT_EQ(refs.size(), 3u);
+    const std::vector<std::string> noteTexts{"Footnote source text sample.",
+                                             "Custom mark footnote text.", "Endnote text sample."};
+    for (size_t i = 0; i < refs.size(); ++i) {
+        const auto& [ref, mark] = refs[i];
+        const Found target = Target(book, *ref.page, ref.node.attribute("href").value());
+        ASSERT_TRUE(target) << ref.node.attribute("href").value();
+        EXPECT_NE(TextFrom(target).find(noteTexts[i]), std::string::npos) << TextFrom(target);
+    }
+    EXPECT_EQ(refs[1].second, "*");
+    EXPECT_NE(refs[0].second, refs[2].second) << "the first footnote and the endnote share a mark";
+    // Both paragraphs of the first note are in the note, and no note text stays in the prose.
+    const Found second = book.Find("Second paragraph of the first footnote.");
+    ASSERT_TRUE(second);
+    bool inNote = false;
+    for (auto n = second.node; n; n = n.parent())
+        inNote = inNote || std::string(n.name()) == "aside" ||
+                 std::string(n.attribute("epub:type").value()).find("note") != std::string::npos;
+    EXPECT_TRUE(inNote);
+    const Found claim = book.Find("A claim that needs a source");
+    ASSERT_TRUE(claim);
+    EXPECT_EQ(TextOf(claim.node).find("Footnote source"), std::string::npos);
+}
+
+TEST_F(DocxCorpus, TableSpansAndHeaderRows) {
+    const Book book = Export("tables_spans.docx");
+    auto cellOf = [](const Found& found) {
+        auto node = found.node;
+        while (node && std::string(node.name()) != "td" && std::string(node.name()) != "th")
+            node = node.parent();
+        return node;
+    };
+    const Found wide = book.Find("Wide header spanning two");
+    const Found tall = book.Find("Tall cell three rows");
+    const Found both = book.Find("Both B4 C4");
+    ASSERT_TRUE(wide && tall && both);
+    EXPECT_EQ(cellOf(wide).attribute("colspan").as_int(1), 2);
+    EXPECT_EQ(cellOf(tall).attribute("rowspan").as_int(1), 3);
+    EXPECT_EQ(cellOf(both).attribute("colspan").as_int(1), 2);
+    // The merged-away cells are gone: four rows of 2, 3, 2 and 1 cells.
+    const auto table = cellOf(tall).parent().parent();
+    std::vector<size_t> cells;
+    for (const auto& tr : table.parent().select_nodes(".//tr"))
+        cells.push_back(tr.node().select_nodes("td|th").size());
+    EXPECT_EQ(cells, (std::vector<size_t>{2, 3, 2, 1}));
+
+    const Book basic = Export("tables_basic.docx");
+    const Found fruit = basic.Find("Fruit");
+    ASSERT_TRUE(fruit);
+    const auto head = cellOf(fruit);
+    EXPECT_TRUE(std::string(head.name()) == "th" ||
+                std::string(head.parent().parent().name()) == "thead")
+        << "the repeated header row is not marked as a header";
+
+    const Book nested = Export("tables_nested.docx");
+    const Found innermost = nested.Find("Innermost cell");
+    ASSERT_TRUE(innermost);
+    int tables = 0;
+    for (auto n = innermost.node; n; n = n.parent())
+        tables += std::string(n.name()) == "table";
+    EXPECT_EQ(tables, 3);
+}
+
+TEST_F(DocxCorpus, PicturesKeepAltTextAndBecomeEpubImages) {
+    const std::set<std::string> core{"image/png", "image/jpeg", "image/gif", "image/svg+xml",
+                                     "image/webp"};
+    for (const char* file : {"pictures_inline.docx", "pictures_formats.docx", "pictures_vml.docx",
+                             "pictures_metafiles.docx", "chart_fallback.docx"}) {
+        SCOPED_TRACE(file);
+        const Book book = Export(file);
+        std::map<std::string, std::string> types;
+        for (const auto& item : book.opf.select_nodes("//*[local-name()='item']"))
+            types[ToolTest::ResolveHref(book.opfName, item.node().attribute("href").value())] =
+                item.node().attribute("media-type").value();
+        std::vector<std::string> alts;
+        for (const Page& page : book.pages)
+            for (const auto& img : page.doc->select_nodes("//img")) {
+                const auto node = img.node();
+                ASSERT_TRUE(node.attribute("alt")) << "an img without alt";
+                alts.emplace_back(node.attribute("alt").value());
+                const std::string src =
+                    ToolTest::ResolveHref(page.name, node.attribute("src").value());
+                EXPECT_TRUE(book.entries.count(src)) << src;
+                EXPECT_TRUE(core.count(types[src])) << src << " is " << types[src];
+            }
+        // An SVG may come as an object, labelled instead of an alt text.
+        for (const Page& page : book.pages)
+            for (const auto& object : page.doc->select_nodes("//object[@type='image/svg+xml']"))
+                alts.emplace_back(object.node().attribute("aria-label").value());
+        const std::string file_name = file;
+        const std::multiset<std::string> got(alts.begin(), alts.end());
+        if (file_name == "pictures_inline.docx") {
+            EXPECT_EQ(alts.size(), 5u);
+            EXPECT_TRUE(got.count("A blue rectangle"));
+            EXPECT_TRUE(got.count("A floating photograph"));
+            EXPECT_TRUE(got.count("Cropped green square"));
+        } else if (file_name == "pictures_formats.docx") {
+            EXPECT_EQ(
+                got, (std::multiset<std::string>{"PNG sample picture", "JPEG sample picture",
+                                                 "GIF sample picture", "BMP sample picture",
+                                                 "TIFF sample picture", "SVG sample picture", ""}));
+        } else if (file_name == "pictures_vml.docx") {
+            EXPECT_EQ(alts, (std::vector<std::string>{"Legacy VML picture"}));
+        } else if (file_name == "pictures_metafiles.docx") {
+            // The EMF through its bitmap fallback; the WMF has none and is left out.
+            EXPECT_EQ(alts, (std::vector<std::string>{"EMF drawing"}));
+            EXPECT_TRUE(book.Find("text after the metafile"));
+        } else {
+            EXPECT_EQ(got,
+                      (std::multiset<std::string>{"Sales by quarter chart", "Process diagram"}));
+        }
+    }
+}
+
+TEST_F(DocxCorpus, FloatsAndSizesOfPictures) {
+    const Book book = Export("pictures_inline.docx");
+    std::map<std::string, pugi::xml_node> byAlt;
+    const Page* page = nullptr;
+    for (const Page& p : book.pages)
+        for (const auto& img : p.doc->select_nodes("//img")) {
+            byAlt[img.node().attribute("alt").value()] = img.node();
+            page = &p;
+        }
+    ASSERT_TRUE(page && byAlt.count("A floating photograph") && byAlt.count("A right float"));
+    auto floatOf = [&](pugi::xml_node n) {
+        for (; n && std::string(n.name()) != "body"; n = n.parent())
+            if (const auto value = page->css.Cascaded(n, "float"))
+                return *value;
+        return std::string("none");
+    };
+    EXPECT_EQ(floatOf(byAlt["A floating photograph"]), "left");
+    EXPECT_EQ(floatOf(byAlt["A right float"]), "right");
+    // 914400 EMUs are one inch: the blue rectangle is 72 x 36 points wide, whatever unit says so.
+    const auto blue = byAlt["A blue rectangle"];
+    std::optional<double> width;
+    for (auto n = blue; n && !width && std::string(n.name()) != "p"; n = n.parent())
+        if (const auto value = page->css.Cascaded(n, "width"))
+            width = Points(page->css, n, *value);
+    if (!width && blue.attribute("width"))
+        width = blue.attribute("width").as_double() * 0.75;
+    ASSERT_TRUE(width) << "no width for a picture sized in the document";
+    EXPECT_NEAR(*width, 72, 1);
+}
+
+TEST_F(DocxCorpus, LinksResolve) {
+    const Book book = Export("hyperlinks.docx");
+    std::map<std::string, std::pair<const Page*, std::string>> links; // text -> page, href
+    for (const Page& page : book.pages)
+        for (const auto& a : page.doc->select_nodes("//a[@href]"))
+            links[Trim(TextOf(a.node()))] = {&page, a.node().attribute("href").value()};
+    ASSERT_TRUE(links.count("the example site"));
+    EXPECT_EQ(links["the example site"].second, "https://example.com/corpus");
+    ASSERT_TRUE(links.count("write to us"));
+    EXPECT_EQ(links["write to us"].second, "mailto:corpus@example.com");
+    ASSERT_TRUE(links.count("the target section"));
+    const auto& [page, href] = links["the target section"];
+    const Found target = Target(book, *page, href);
+    ASSERT_TRUE(target) << href;
+    EXPECT_NE(TextFrom(target).find("The target section text."), std::string::npos);
+
+    const Book fields = Export("fields.docx");
+    links.clear();
+    for (const Page& p : fields.pages)
+        for (const auto& a : p.doc->select_nodes("//a[@href]"))
+            links[Trim(TextOf(a.node()))] = {&p, a.node().attribute("href").value()};
+    ASSERT_TRUE(links.count("the field site"));
+    EXPECT_EQ(links["the field site"].second, "https://example.org/field");
+    // REF and PAGEREF become cross references to the bookmarked caption.
+    ASSERT_TRUE(links.count("Figure 1"));
+    const Found caption = Target(fields, *links["Figure 1"].first, links["Figure 1"].second);
+    ASSERT_TRUE(caption);
+    EXPECT_NE(TextFrom(caption).find("the referenced caption"), std::string::npos);
+    // Other fields show their result.
+    EXPECT_TRUE(fields.Find("Ada Corpus"));
+    EXPECT_TRUE(fields.Find("2 January 2024"));
+    EXPECT_TRUE(fields.Find("nested result yes"));
+}
+
+// Marker words the corpus hides, deletes or comments: none reaches the EPUB; their neighbours do.
+TEST_F(DocxCorpus, DroppedAndKeptContent) {
+    const std::vector<std::tuple<std::string, std::vector<std::string>, std::vector<std::string>>>
+        cases{
+            {"run_language_hidden.docx", {"HIDDENWORDS"}, {"Visible words", "stay visible."}},
+            {"tracked_changes.docx",
+             {"DELETEDWORDS", "MOVEDFROM", "DELETEDPARAGRAPH"},
+             {"INSERTEDWORDS here", "MOVEDTO new place", "Middle sentence."}},
+            {"comments.docx", {"COMMENTTEXT"}, {"Commented words stay.", "More text."}},
+            {"sections.docx", {"HEADERTEXT", "FOOTERTEXT"}, {"Third section body text."}},
+            {"alternate_content.docx",
+             {"FALLBACKTEXT", "UNKNOWNCHOICE"},
+             {"CHOICETEXT kept", "FALLBACKWORDS used", "Ignorable attributes."}},
+            {"chart_fallback.docx", {"DIAGRAMCHOICE"}, {"After the graphics."}},
+            {"wrappers.docx",
+             {},
+             {"Block content control text.", "control words", "Amsterdam", "XML words",
+              "Editable range text."}},
+            {"text_boxes.docx",
+             {},
+             {"Text box first paragraph.", "Text box second paragraph.", "Boxed table cell",
+              "Body text after the box."}},
+            {"pictures_vml.docx", {}, {"VML text box words."}},
+            {"content_breaks.docx", {}, {"after page break.", "after column break.", "returned."}},
+            {"equations.docx", {}, {"in running text."}},
+        };
+    for (const auto& [file, gone, kept] : cases) {
+        SCOPED_TRACE(file);
+        const Book book = Export(file);
+        const std::string all = book.AllText();
+        for (const std::string& word : gone)
+            EXPECT_EQ(all.find(word), std::string::npos) << word;
+        for (const std::string& words : kept)
+            EXPECT_NE(all.find(words), std::string::npos) << words;
+    }
+}
+
+TEST_F(DocxCorpus, TextBoxAppearsOnce) {
+    // Word writes a text box twice, as DrawingML and as its VML fallback.
+    const Book book = Export("text_boxes.docx");
+    const std::string all = book.AllText();
+    const size_t first = all.find("Text box first paragraph.");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(all.find("Text box first paragraph.", first + 1), std::string::npos);
+}
+
+TEST_F(DocxCorpus, EquationsBecomeMathMLOrText) {
+    const Book book = Export("equations.docx");
+    size_t math = 0;
+    for (const Page& page : book.pages)
+        math += page.doc->select_nodes("//*[local-name()='math']").size();
+    const std::string all = book.AllText();
+    // Either MathML for all three, or their linear text ("a/b" or a fraction's parts in order).
+    EXPECT_TRUE(math == 3 ||
+                (all.find('a') != std::string::npos && all.find("x") != std::string::npos))
+        << all;
+    if (math == 3) {
+        const std::string manifest = book.entries.at(book.opfName);
+        EXPECT_NE(manifest.find("mathml"), std::string::npos) << "MathML documents must say so";
+    }
+}
+
+TEST_F(DocxCorpus, MetadataFromPropertiesOrTheText) {
+    const Book full = Export("metadata_full.docx");
+    EXPECT_EQ(full.Metadata("dc:title"), (std::vector<std::string>{"The Harbour Ledger"}));
+    std::string creators;
+    for (const std::string& c : full.Metadata("dc:creator"))
+        creators += c + "|";
+    EXPECT_NE(creators.find("Ada Lovelace"), std::string::npos) << creators;
+    EXPECT_NE(creators.find("Charles Babbage"), std::string::npos) << creators;
+    EXPECT_EQ(full.Metadata("dc:language"), (std::vector<std::string>{"en-GB"}));
+    std::string subjects;
+    for (const std::string& subject : full.Metadata("dc:subject"))
+        subjects += subject + "|";
+    EXPECT_NE(subjects.find("Harbour records"), std::string::npos) << subjects;
+    EXPECT_EQ(full.Metadata("dc:description"),
+              (std::vector<std::string>{"A sample with every core property."}));
+
+    const Book fallback = Export("metadata_fallback.docx");
+    EXPECT_EQ(fallback.Metadata("dc:title"), (std::vector<std::string>{"Die Titelzeile"}));
+    EXPECT_EQ(fallback.Metadata("dc:language"), (std::vector<std::string>{"de-DE"}));
+    ASSERT_EQ(fallback.Metadata("dc:identifier").size(), 1u);
+    EXPECT_FALSE(Trim(fallback.Metadata("dc:identifier")[0]).empty());
+
+    EXPECT_EQ(Export("metadata_heading_title.docx").Metadata("dc:title"),
+              (std::vector<std::string>{"First Heading Becomes Title"}));
+    EXPECT_EQ(Export("minimal.docx").Metadata("dc:title"), (std::vector<std::string>{"minimal"}));
+}
+
+TEST_F(DocxCorpus, SectionsStartNewDocuments) {
+    const Book book = Export("sections.docx");
+    const Found one = book.Find("Section one heading");
+    const Found two = book.Find("Section two heading");
+    const Found three = book.Find("Section three heading");
+    ASSERT_TRUE(one && two && three);
+    // The last section starts on an odd page: a new document whatever the split rule.
+    EXPECT_NE(two.page, three.page);
+    EXPECT_NE(one.page, three.page);
+}
+
+// Word stores the face obfuscated with its font key; the EPUB must hold the face itself, under
+// the publication's own obfuscation.
+TEST_F(DocxCorpus, EmbeddedFontIsDeobfuscatedAndEmbedded) {
+    const Book book = Export("embedded_font.docx");
+    bool face = false;
+    for (const auto& [name, data] : book.entries)
+        face = face || (name.find(".css") != std::string::npos &&
+                        data.find("@font-face") != std::string::npos &&
+                        data.find("Fuzz Sans") != std::string::npos);
+    EXPECT_TRUE(face) << "no @font-face for the embedded font";
+    const std::string original = Read((kCorpus / "../../../fuzz/corpus/font/tiny.ttf").string());
+    const auto ids = book.Metadata("dc:identifier");
+    ASSERT_EQ(ids.size(), 1u);
+    bool same = false;
+    for (const auto& item : book.opf.select_nodes("//*[local-name()='item']")) {
+        const std::string type = item.node().attribute("media-type").value();
+        if (type.find("font") == std::string::npos)
+            continue;
+        std::string data = book.entries.at(
+            ToolTest::ResolveHref(book.opfName, item.node().attribute("href").value()));
+        if (data.size() != original.size())
+            continue;
+        EPub::ObfuscateFont(std::span(reinterpret_cast<uint8_t*>(data.data()), data.size()),
+                            EPub::MakeFontKey(ids[0]));
+        same = same || data == original;
+    }
+    EXPECT_TRUE(same) << "the embedded face is not the document's font";
+}
+
+TEST_F(DocxCorpus, StrictPackagesAreReadOrRefusedClearly) {
+    const std::string input = Input("strict_namespaces.docx");
+    const ToolTest::Result r = Run("'" + input + "' -o '" + (dir_ / "strict.epub") + "'");
+    if (r.status == 0) {
+        const Book book = Export("strict_namespaces.docx");
+        EXPECT_TRUE(book.Find("Strict namespace paragraph."));
+        return;
+    }
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(std::regex_search(r.err, std::regex("strict", std::regex::icase))) << r.err;
+}
+
+// Damaged pictures cost the picture, not the export; --check names each one.
+TEST_F(DocxCorpus, BrokenAndUnusablePicturesAreFindings) {
+    for (const auto& [file, parts] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"broken_images.docx", {"garbage.png", "nowhere.png", "truncated.png"}},
+             {"pictures_metafiles.docx", {"clipart.wmf"}},
+             {"external_image.docx", {"linked"}}}) {
+        SCOPED_TRACE(file);
+        const Book book = Export(file);
+        EXPECT_FALSE(book.pages.empty());
+        Input(file);
+        const ToolTest::Output check = Capture("--check '" + file + "'");
+        EXPECT_EQ(check.status, 1) << check.err;
+        for (const std::string& part : parts) {
+            bool named = false;
+            for (const std::string& line : check.lines)
+                named = named || (line.rfind(file, 0) == 0 && line.find(part) != std::string::npos);
+            EXPECT_TRUE(named) << part << " not in --check output";
+        }
+    }
+    const Book broken = Export("broken_images.docx");
+    for (const char* text : {"text after garbage.", "text after missing.", "text after truncated."})
+        EXPECT_TRUE(broken.Find(text)) << text;
+}
+
+// Every good document of the corpus exports, quietly, to well-formed documents.
+TEST_F(DocxCorpus, EveryCorpusDocumentExports) {
+    size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(kCorpus)) {
+        if (entry.path().extension() != ".docx" || entry.path().stem() == "strict_namespaces")
+            continue;
+        ++count;
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        const std::string input = Input(name);
+        const std::string epub = dir_ / "every.epub";
+        const ToolTest::Result r = Run("'" + input + "' -o '" + epub + "'");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        if (r.status != 0)
+            continue;
+        for (const auto& [part, data] : Entries(epub)) {
+            if (part.find(".xhtml") == std::string::npos)
+                continue;
+            pugi::xml_document doc;
+            EXPECT_TRUE(Parse(doc, data)) << part;
+        }
+        fs::remove(input);
+    }
+    EXPECT_GE(count, 40u);
+}
+
+// Bad input: exit status 2, one line naming the file and what is wrong, nothing written.
+TEST_F(DocxCorpus, BadInputIsRefusedInOneLine) {
+    const std::map<std::string, std::string> problems{
+        {"not_a_zip.docx", "not a document"},
+        {"truncated_zip.docx", "zip|truncat|damaged|central directory"},
+        {"legacy_word.doc", "legacy|\\.doc\\b"},
+        {"encrypted.docx", "encrypted documents are not supported"},
+        {"zip_bomb.docx", "inflat|ratio|compress|bomb|too large|limit"},
+        {"zip_lying_sizes.docx", "size|damaged|corrupt|length|crc"},
+        {"dtd_entities.docx", "DTD|document type|entit"},
+        {"external_entity.docx", "DTD|document type|entit"},
+        {"malformed_xml.docx", "word/document\\.xml"},
+        {"missing_main_part.docx", "document\\.xml"},
+        {"no_main_relationship.docx", "main|officeDocument"},
+        {"relationship_outside.docx", "outside"},
+        {"main_outside.docx", "outside"},
+        {"relationship_missing_part.docx", "nostyles\\.xml"},
+        {"deep_nesting.docx", "nest|deep|depth"},
+        {"deep_xml.docx", "nest|deep|depth"},
+        {"absurd_sizes.docx", "size|large|span|column|extent|absurd"},
+        {"huge_grid.docx", "column|grid|large|too many"},
+    };
+    size_t seen = 0;
+    for (const auto& entry : fs::directory_iterator(kCorpus / "bad")) {
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(problems.count(name)) << "no expectation for " << name;
+        ++seen;
+        const std::string input = Input("bad/" + name);
+        const std::string output = Write("out.epub", "previous");
+        const ToolTest::Result r = Run("'" + input + "' -o '" + output + "'");
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_TRUE(Read(output) == "previous") << "the output was replaced";
+        if (r.err.empty()) {
+            ADD_FAILURE() << "refused without a message, or not refused";
+            continue;
+        }
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "more than one line: " << r.err;
+        EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+        EXPECT_TRUE(std::regex_search(r.err, std::regex(problems.at(name), std::regex::icase)))
+            << r.err;
+        // --check refuses the same way.
+        const ToolTest::Result check = Run("--check '" + input + "'");
+        EXPECT_EQ(check.status, 2) << check.err;
+        fs::remove(input);
+    }
+    EXPECT_EQ(seen, problems.size());
+}
+
+} // namespace

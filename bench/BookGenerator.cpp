@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BookGenerator.h"
 
 #include "hostimpl/text/StoryBuilder.h"

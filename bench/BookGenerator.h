@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A synthetic book for export benchmarks: chapters of styled prose with local overrides,
 // footnotes and a table each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole reflowable export of about 10 MB of text in 200 chapters, with wall time, peak memory
 // and output size as counters.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A generated fixed-layout document exported whole: each page has three text frames, an image
 // and five shapes (two of them rasterised). Counters: pages, output size and the peak memory
 // growth, which should not depend on the page count since pages are written as they are added.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool's JSON layer on a generated document of about 14 MB, shaped like a book: parsing into
 // the compact tree alone, and the whole reader up to a text model.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole export of one large table: the content writer asks for list numbers once per cell, so
 // anything it does per cell from the story's start shows here as quadratic time.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Walking a story of ten million characters: by attribute runs, and glyph by glyph.
 
 #include "hostimpl/text/StoryBuilder.h"

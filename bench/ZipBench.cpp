@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Compression alone: whole-buffer deflate with libdeflate against zlib's streaming deflate at the
 // same level, and the ordered zip archive writing a book's worth of documents.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # compare.sh [SIZE_MB] -- epubexport against pandoc on the same generated book, in one run:
 # wall time, peak RSS and output size for both, and the ratios. Default size 10 MB.
 # The tool is $EPUBEXPORT, or build/epubexport of this checkout.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """gen_book.py SIZE_MB OUT_BASE [SEED] -- one synthetic book, twice: OUT_BASE.md for pandoc and
 OUT_BASE.json for epubexport, with the same text and structure.
 

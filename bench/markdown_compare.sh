@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # markdown_compare.sh [SIZE_MB] -- epubexport against pandoc (-f gfm) on the same generated
 # Markdown book, in one run: wall time and peak RSS (GNU time -v) for both, the ratios, and
 # epubexport's peak RSS against the size of its input. Default size 10 MB.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # scaling.sh [SIZES_MB...] -- epubexport on generated books of several sizes (default 1 5 10 20):
 # wall time, CPU time (user + system, less sensitive to a busy machine), peak RSS and output size
 # per size, and wall time per MB.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The document's "accessibility" object, shared by the reflowable and the fixed-layout readers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The document's named anchors. Links and cross references may name an anchor defined later, so
 // a name gets its anchor object on first mention and must be defined by the end of the input.

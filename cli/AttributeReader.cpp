@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/AttributeReader.h"
 
 #include "epub/package/NameRules.h"

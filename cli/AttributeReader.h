@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Paragraph and character attributes of the JSON document: numbers, named values and the
 // attribute objects (lists, drop caps, fills, links...), into text-model attribute sets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/CheckCommand.h"
 
 #include "epub/content/AccessibilityCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Lists the formatting of a read document that a reflowable EPUB cannot express, one line per
 // problem, without exporting anything.

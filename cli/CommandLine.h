@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The tool's command line: one table of options, from which the parser, the help text and the
 // shell completions are all made, so none of them can forget an option the others know.

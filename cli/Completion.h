@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shell completion scripts for the tool, written from its option table: the installed scripts
 // are this output (cli/completions/), so a new option reaches them by regenerating.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/DocumentOverrides.h"
 
 #include "cli/DocumentReader.h"

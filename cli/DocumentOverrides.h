@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the command line says about the book besides where it comes from and goes: metadata, a
 // cover picture and style sheets. Applied after reading, whatever the input kind, so they win

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/DocumentReader.h"
 
 #include "cli/MappedInput.h"

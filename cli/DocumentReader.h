@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads a JSON document description into what an export needs: settings, options, text styles,
 // fonts, style sheets and stories. Every mistake in the input is an InputError naming the file

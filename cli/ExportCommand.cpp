@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/ExportCommand.h"
 
 #include "cli/FolderExporter.h"

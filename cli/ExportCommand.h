@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs one export of a read document, to an EPUB file or to plain XHTML files in a folder.
 

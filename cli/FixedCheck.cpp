@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/FixedCheck.h"
 
 #include "epub/fixed/Schema.h"

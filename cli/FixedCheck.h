@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Lists what a fixed-layout document loses on its pages, one line per problem, without
 // exporting anything.

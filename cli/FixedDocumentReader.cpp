@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/FixedDocumentReader.h"
 
 #include "cli/DocumentReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads a fixed-layout document description ("layout": "fixed"): pages of positioned text,
 // text frames, images, shapes, groups and links, into one render tree per page.

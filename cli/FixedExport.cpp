@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/FixedExport.h"
 
 #include "cli/DocumentReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Exports a fixed-layout document: each page drawn through the page render target into the
 // publication, then the package around the pages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/FixedTextSetter.h"
 
 #include "cli/HarfBuzzLibrary.h"

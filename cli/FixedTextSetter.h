@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Sets text for fixed-layout pages: finds the faces, shapes runs with HarfBuzz and breaks
 // paragraphs into lines at the opportunities libunibreak finds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The --html export: documents, style sheets and pictures as files in a folder. Each file is
 // written to a hidden temporary file and put in place only when the whole export succeeded, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/HarfBuzzLibrary.h"
 
 namespace Cli {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // HarfBuzz, opened when the first fixed-layout text frame is set: reflowable documents never
 // shape text, and linked it would load GLib and graphite2 along with it into every run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/InputFile.h"
 
 #include "cli/MappedInput.h"

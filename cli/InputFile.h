@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Picks the reader an input file needs and reads it: JSON descriptions take the tool's own
 // reader (fixed layout included), the other kinds their reader library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Temporary files that SIGINT, SIGTERM or SIGHUP must not leave behind. The signals are taken by
 // a thread of their own (sigwait) rather than a handler, so the cleanup may lock, allocate and

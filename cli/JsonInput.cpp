@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/JsonInput.h"
 
 #include "cli/SystemFile.h"

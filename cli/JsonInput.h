@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading checked values out of a JSON document: every mistake becomes an InputError that names
 // the file, the line and column of the offending value, and its JSON path:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Strict JSON (RFC 8259, UTF-8) read with RapidJSON's SAX reader and handed to a handler as it
 // is read: no document object is built on the way, and strings reach the handler as views.

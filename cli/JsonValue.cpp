@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/JsonValue.h"
 
 #include "cli/JsonInput.h"

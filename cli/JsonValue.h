@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A compact, read-only JSON tree with the accessors the readers use. Values take 16 bytes;
 // strings, arrays and objects live in one arena owned by JsonDocument, so a parsed document costs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A regular file's text, mapped rather than copied: the pages the parser has passed can go back
 // to the system, and come back from the file should a reader or an error message need them.

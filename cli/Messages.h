@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the tool says on standard error, as -q and -v ask: errors always, warnings unless quiet
 // (counted either way, for --fail-on-warnings), the account of what was done only when verbose.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/OutputFile.h"
 
 #include "cli/InterruptCleanup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where an export's bytes go. A regular file (or a new one) is written to a hidden temporary file
 // beside it, made durable and renamed over it only when the export succeeded; a symlink is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // "stories 12 of 40" on standard error while an export runs, rewritten in place and wiped at the
 // end, so a terminal shows where a long export is and keeps nothing of it afterwards.

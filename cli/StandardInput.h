@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Standard input as a file: copied into a private temporary folder (mode 0700) so that every
 // reader, which maps or unzips its input, reads a file. The copy goes with the object, and with

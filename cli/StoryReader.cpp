@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/StoryReader.h"
 
 #include "cli/SvgCheck.h"

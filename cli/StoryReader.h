@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Stories of the JSON document: paragraphs, runs and the objects that stand in the text (notes,
 // anchors, cross references, pictures, frames, tables, picture bullets, breaks).

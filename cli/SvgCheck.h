@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What makes an SVG drawing unfit for a publication: reading systems parse it as XML and must
 // not run anything in it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/SystemFile.h"
 
 #include "readers/common/ReaderDocument.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Files named on the command line, read whole, with the system's reason when that fails.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/Tool.h"
 
 #include "cli/CheckCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the tool does with a parsed command line: read the input, whatever its kind and wherever
 // it comes from, apply the command line's metadata, cover and style sheets, then check or export.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // epubexport: turns a document (a JSON description, or a document another reader takes) into an
 // EPUB 3 publication.
 

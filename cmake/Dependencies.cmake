@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Every dependency comes from a Debian package; see README for the list.
 find_package(PkgConfig REQUIRED)
 # libFuzzer and the sanitizer runtimes come with clang (Debian: clang, libclang-rt-dev).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Install rules, the exported CMake package, the pkg-config file and the Debian packages.
 # Included last from CMakeLists.txt, once every target exists. docs/library.md explains the
 # choices (one static archive, which headers are public).

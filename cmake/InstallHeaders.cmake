@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs at install time: installs the public headers and every project header they include,
 # transitively, keeping their paths under `destination`. Computed here rather than listed so the
 # installed set follows the headers as they change; a header no public one reaches stays private.

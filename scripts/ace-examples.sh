@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks every exported example (out/examples/*.epub, made by scripts/export-examples.sh) with
 # Ace by DAISY and fails on any critical or serious violation. Moderate and minor ones are shown
 # but pass. Reports go to a temporary folder, removed afterwards unless ACE_KEEP_REPORTS is set.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the project into a temporary prefix and uses it as an embedder would: each public
 # header compiles on its own, examples/embed builds with find_package(EPubExport) and links with
 # pkg-config, and its EPUB passes EPUBCheck (only OPF-027 about pageBreakSource is accepted).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Exports every example of the CommonMark test suite (tests/readers/markdown/commonmark-examples.json)
 # to an EPUB of its own, runs EPUBCheck over all of them in one Java process and checks that each
 # kept the text of the reference rendering. Exit 1 when any example fails either check.

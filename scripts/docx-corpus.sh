@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # docx-corpus.sh [--no-ace] [DIR...] -- exports every DOCX of the corpus (tests/readers/docx/corpus
 # and its bad/ folder) and of any DIR given, checks each EPUB with EPUBCheck and Ace, and prints
 # one line per file and the clean counts:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Exports examples/*.json, *.md and *.docx with the built tool and validates each EPUB with
 # EPUBCheck.
 # Any EPUBCheck error or warning fails, except the OPF-027 report about the pageBreakSource

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer harnesses (in the clang sanitizer build, preset `asan`) and runs each for
 # SECONDS (default 60), starting from tests/fuzz/corpus. Fails when any harness meets a crash, a
 # sanitizer report, a leak, a timeout or running out of memory; the input that did it is kept in

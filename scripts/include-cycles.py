@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Reports include cycles among the project's headers and sources under the given folders.
 
 Headers are graph nodes, edges follow quoted includes. A source file is merged into its header

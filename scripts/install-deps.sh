@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the build, tests and example validation need (Debian 12, as root).
 # The sanitizer build and the fuzzers use clang; libclang-rt-dev holds libFuzzer and the sanitizer
 # runtimes (only recommended by clang, so named here), llvm the symbolizer for their reports.

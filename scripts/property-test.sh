@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Random valid documents through the tool, as many as you like (ctest runs 30):
 #   scripts/property-test.sh [SEEDS [FIRST]]        default: 1000 seeds from 1
 # Builds the default preset, exports each generated document, checks it (well-formed XML,

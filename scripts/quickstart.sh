@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and exports every example document to out/examples/*.epub.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds and runs every test. Pass "asan" to use the sanitizer build instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/AccessibilityCheck.h"
 
 #include "epub/content/HtmlExporter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The accessibility findings of a publication before it is written: per story (pictures,
 // contrast, languages of text) and for the whole publication (headings, its language, the page

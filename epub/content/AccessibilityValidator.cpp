@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/AccessibilityValidator.h"
 
 #include "epub/css/TextContrast.h"

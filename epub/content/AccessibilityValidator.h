@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Finds what keeps a publication from being accessible: pictures without a text alternative,
 // text too faint against its background, missing heading structure and unusable languages.

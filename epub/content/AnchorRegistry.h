@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Everything a link can point at: the text's anchors, the structural landmarks and the pages of
 // each pagination source, each with a stable element id and the content document holding it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Stories (and host items between them) written as one run of content documents.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes stories into content documents: chunking, paragraphs and runs, lists, notes and
 // articles.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/DefaultCallbacks.h"
 
 #include "epub/content/HtmlExporter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the exporter does for a host callback the application leaves unset: each question
 // (note numbers, list numbering, cross-reference texts, localised texts, anchored frames)

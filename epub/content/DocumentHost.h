@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the content writers need from the exporter that owns them: the documents they write
 // into, the registries they fill and the settings they follow. Through it they stay independent

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The stream a paragraph is written through. Opening tags wait until something is written inside
 // them, so an element that block content (a table, a figure) interrupts at its end, or a link

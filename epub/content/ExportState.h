@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the writer of one chunk carries from paragraph to paragraph.
 

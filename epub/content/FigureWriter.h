@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes pictures, SVG drawings and picture bullets into the paragraph being written: stores the
 // data through the image store, registers the sizing rules of the image style sheet and writes

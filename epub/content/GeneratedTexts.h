@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The texts the library writes itself (navigation headings, landmark names, the cover's title,
 // the accessibility summary) in the languages it knows, so that a French book does not open its

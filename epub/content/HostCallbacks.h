@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The host's share of an export: what only the application embedding the exporter can answer.
 

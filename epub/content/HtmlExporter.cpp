@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/HtmlExporter.h"
 
 #include "epub/content/PageMarkers.h"

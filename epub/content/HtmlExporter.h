@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns stories into XHTML content documents and style sheets. Used alone it writes plain files
 // next to a root file; FlowingEPubExporter routes every document into an EPUB container.

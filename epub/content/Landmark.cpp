@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/Landmark.h"
 
 #include <algorithm>

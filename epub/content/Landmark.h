@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // EPUB landmarks and their vocabulary: the epub:type value (also the anchor name that marks the
 // landmark in a document), the short and style-name forms, the display name and the ARIA role.

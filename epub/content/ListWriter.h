@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Opens and closes list and item elements as paragraphs move between list levels.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/NoteWriter.h"
 
 #include "epub/content/ContentWriter.h"

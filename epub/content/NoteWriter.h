@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Footnotes, endnotes and sidenotes: the reference where the note stands, the body as an aside
 // at the end of the document (footnotes) or after the story (endnotes, sidenotes).

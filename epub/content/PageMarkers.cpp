@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/PageMarkers.h"
 
 #include "epub/content/TextEncoding.h"

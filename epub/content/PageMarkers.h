@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Page-break markers written as the text passes the start of each printed page.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Endnotes whose body is a range of the main text. Both ends are registered before any document
 // is written, so the body paragraph can carry the note's id and the reference can link to it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/StoryChunk.h"
 
 namespace EPub {

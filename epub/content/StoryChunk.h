@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One content document's share of a story, and the frame scales in force inside it.
 

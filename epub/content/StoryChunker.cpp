@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/StoryChunker.h"
 
 #include "host/text/AnchoredFrame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One problem the validation pass found in a story, for the host to list with the text it
 // affects.

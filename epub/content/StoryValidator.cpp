@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exporter's half of the validation pass: walking stories, with their notes, tables and
 // frames, and validating the styles they use.
 

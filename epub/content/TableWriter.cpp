@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/TableWriter.h"
 
 #include "epub/content/ContentWriter.h"

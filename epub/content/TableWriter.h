@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes a table anchored in the text as an XHTML table: row groups, merged cells, header cells,
 // and the size and format classes of every cell.

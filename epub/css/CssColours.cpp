@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/css/CssColours.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The CSS named colours, in the order text colours are matched against them.
 

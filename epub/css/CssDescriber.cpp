@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/css/CssDescriber.h"
 
 #include "epub/css/FontPalettes.h"

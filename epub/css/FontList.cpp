@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/css/FontList.h"
 
 #include "epub/package/FontWriter.h"

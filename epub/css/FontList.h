@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The fonts the generated CSS names: their family names, which of them are embedded, and the
 // @font-face rules that point at the embedded files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/css/FontPalettes.h"
 
 #include <array>

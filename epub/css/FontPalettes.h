@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Font colour palettes as CSS: the palette declarations the exporter writes into its own
 // @font-palette-values rules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The CSS generator: registers every style, override, table, frame and image format the content
 // refers to under a class name, and writes them out as the publication's style sheets.

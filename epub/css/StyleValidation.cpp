@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The style sheet's half of the validation pass: attribute sets, styles, tables and frame formats.
 
 #include "epub/css/StyleSheet.h"

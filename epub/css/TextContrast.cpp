@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/css/TextContrast.h"
 
 #include "host/render/Fill.h"

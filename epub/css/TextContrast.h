@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Colour contrast of text against what it is drawn on, as readers with low vision perceive it:
 // relative luminance of sRGB colours and the ratio (L1 + 0.05) / (L2 + 0.05).

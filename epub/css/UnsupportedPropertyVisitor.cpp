@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/css/UnsupportedPropertyVisitor.h"
 
 #include "epub/css/CssDescriber.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Finds the formatting in an attribute delta that the generated XHTML and CSS cannot express, for
 // the validation pass the host runs before an export.

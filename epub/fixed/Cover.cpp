@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cover images for fixed-layout publications: kept as they are when the format allows, else
 // scaled down or re-encoded.
 

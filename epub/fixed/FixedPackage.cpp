@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/fixed/FixedPackage.h"
 
 #include "epub/content/Landmark.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the container needs around the page documents of a fixed-layout publication: the shared
 // style sheet with its embedded fonts, the package and navigation documents and the OCF files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The images stored so far in one export, by content, so a picture used on many pages is
 // stored once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/fixed/Page.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One fixed-layout page while it is filled: its size, languages, described groups and the tree
 // of elements that the page document writer turns into XHTML.

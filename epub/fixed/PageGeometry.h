@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Geometry of fixed-layout pages: snapping rectangles to whole pixels, splitting transforms into
 // what CSS can say, style-value quantising and reading-order keys.

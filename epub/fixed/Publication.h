@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A fixed-layout EPUB under construction: pages are written into the container as they are
 // added; what the package and navigation documents need is recorded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The surface a fixed-layout page is drawn into: text runs become positioned spans, solid
 // rectangles boxes, bitmaps and rasterised artwork images, hyperlinks links and tag groups

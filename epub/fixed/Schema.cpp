@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/fixed/Schema.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a fixed-layout page can express natively: text, plain rectangles and storable images.
 // Everything else is rasterised by the renderer at the export's rasterise resolution.

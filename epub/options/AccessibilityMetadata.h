@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The EPUB Accessibility 1.1 metadata of a publication, described into the package document.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/options/CSSFile.h"
 
 #include "host/foundation/FileSystem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A user style sheet added to a reflowable publication: its source file and, when the document
 // holds it, its text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/options/ExportSettings.h"
 
 #include "epub/options/AccessibilityMetadata.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The publication's description for one reflowable export: metadata, cover, resolution and the
 // validation switches. The host fills the fields directly.

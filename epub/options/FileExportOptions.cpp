@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/options/FileExportOptions.h"
 
 #include "host/foundation/HashAccumulator.h"

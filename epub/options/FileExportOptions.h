@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The settings of fixed-layout EPUB export: the cover choice and the two resolutions of the
 // page documents, on top of the render library's vector-export options.

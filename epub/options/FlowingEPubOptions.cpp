@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/options/FlowingEPubOptions.h"
 
 #include "host/foundation/HashAccumulator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The user's choices for a reflowable EPUB export, stored with documents and presets.
 

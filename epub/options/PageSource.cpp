@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/options/PageSource.h"
 
 namespace EPub {

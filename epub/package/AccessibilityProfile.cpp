@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/AccessibilityProfile.h"
 
 #include "epub/content/GeneratedTexts.h"

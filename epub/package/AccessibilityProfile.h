@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the written content shows about its accessibility (pictures and their text alternatives,
 // headings, text contrast), collected while the content is written, and the accessibility

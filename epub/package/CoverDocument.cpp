@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/CoverDocument.h"
 
 #include "epub/package/PackageText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/CoverImage.h"
 
 #include "host/foundation/Stream.h"

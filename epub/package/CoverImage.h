@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A cover picture as it goes into a publication: the file's own bytes whenever they can be, so a
 // photograph stays the JPEG it was; scaled and re-encoded only when it is too large.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/EntryName.h"
 
 namespace EPub {

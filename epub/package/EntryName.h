@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Names of container entries made from names a document gives (stories, their folders, fonts):
 // those may hold characters that links must escape and EPUB checkers warn about or reject.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/FlowingEPubExporter.h"
 
 #include "epub/content/AccessibilityValidator.h"

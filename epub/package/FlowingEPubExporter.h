@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The reflowable EPUB exporter: every document goes into an OCF container, and the package,
 // navigation, cover and encryption documents are written around them at End.

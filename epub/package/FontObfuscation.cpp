@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/FontObfuscation.h"
 
 #include <algorithm>

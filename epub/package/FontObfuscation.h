@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // IDPF font obfuscation (the 2008 "embedding" method): the leading bytes of a font file are
 // XORed with a key derived from the publication's unique identifier, so that a font copied out

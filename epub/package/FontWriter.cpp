@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/FontWriter.h"
 
 #include "epub/package/EntryName.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Font files in the container: named under "<content root>/font/", obfuscated, recorded for the
 // manifest and "META-INF/encryption.xml".

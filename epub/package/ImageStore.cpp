@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/ImageStore.h"
 
 #include <cctype>

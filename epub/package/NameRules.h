@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the names a document gives must look like to be written into XHTML, CSS and the
 // container: the checks and the sanitising every exporter applies, whoever embeds it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/OcfContainer.h"
 
 #include "epub/content/TextEncoding.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The fixed entries of an OCF container: "mimetype", "META-INF/container.xml" and
 // "META-INF/encryption.xml", and the one way this library adds an ordinary entry.

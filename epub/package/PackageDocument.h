@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The EPUB 3 package document (package.opf): metadata, manifest, spine and guide.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text and paths as they go into generated markup: whatever a host passes in, the result is
 // well-formed XML and a link that resolves.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the reflowable exporter has written into the container, in opening order: the record
 // the package document's manifest and spine are made from.

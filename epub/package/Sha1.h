@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // SHA-1 message digest (FIPS 180-4). Used only to derive the font-obfuscation key, where the
 // algorithm is fixed by the IDPF; it is not meant for anything that needs collision resistance.

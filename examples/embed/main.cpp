@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Harbour Notes: a small application with a document model of its own (notebooks of titled
 // notes) that exports a notebook as an EPUB 3 publication through the embedded library.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws the small procedural pictures of the fixed-layout examples (run from this folder)."""
 import math, struct, zlib
 

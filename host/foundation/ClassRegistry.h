@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The process-wide table of serialisable classes by class tag. Classes add themselves through a
 // namespace-scope ClassRegistration in their own source file, so the table is complete before

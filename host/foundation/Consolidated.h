@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Interned immutable values: equal values share one object, so identity stands for equality and
 // caches can key on the pointer.

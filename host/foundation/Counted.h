@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Intrusive reference counting: the ownership model of every shared host and library object.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Readable resources that documents refer to (linked style sheets, cover images): where they
 // are, whether they are still there and unchanged, and their bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The set of values an enumeration may take when it is loaded. A stored value outside the set
 // (a newer writer's value, or a damaged stream) is refused, so the member keeps its value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/FileStore.h"
 
 namespace Foundation {

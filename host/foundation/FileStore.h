@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a load needs to know about the document it reads from: where the document lives, so
 // that references stored relative to it find their files again.

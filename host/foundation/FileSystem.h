@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Questions about files by path. None of them changes anything on disk.
 

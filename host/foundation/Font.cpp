@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/Font.h"
 
 #include <functional>

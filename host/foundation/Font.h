@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A font as the text model names it: family, style and the numeric axes that pick a face.
 

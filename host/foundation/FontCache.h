@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Font lookup: which face the host would use for a requested font.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TrueType collections: one file holding several faces that share tables. A publication embeds
 // single faces, so a collection face is rebuilt as a standalone font first.

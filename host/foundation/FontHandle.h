@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An opened face: where its data lives and what its tables say about naming and embedding.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The naming table of a face, decoded to UTF-8.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Sizes, points and rectangles of the host's geometry library.
 

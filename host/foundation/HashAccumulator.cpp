@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/HashAccumulator.h"
 
 #include "host/foundation/StringT.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A stable 64-bit hash (FNV-1a) of option objects. Values are fed little-endian whatever the
 // machine, so a hash stored with a preset means the same on every host.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A user-visible message. The text is the English original and the key to any translation; the
 // context groups one feature's messages so that the same words can be translated differently

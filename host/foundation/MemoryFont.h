@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Fonts held in memory (document-embedded fonts), found by the same names as installed ones.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The PANOSE classification of a face: ten digits from the OS/2 table. The meaning of digits 2
 // to 10 depends on the family kind (digit 1).

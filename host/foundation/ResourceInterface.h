@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The state of an external resource (a linked file) that a document refers to.
 

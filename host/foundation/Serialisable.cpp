@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/Serialisable.h"
 
 #include "host/foundation/ClassRegistry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Objects that documents and presets store: each class is known to the class registry under a
 // four-character tag and saves and loads its members by four-character member tags.

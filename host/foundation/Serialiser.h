@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Saving and loading serialisable objects by member tag.
 //

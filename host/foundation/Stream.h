@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Byte streams. Every document, style sheet, image and font is written to an OutStream.
 

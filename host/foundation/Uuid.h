@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Random (version 4) universally unique identifiers, as used for publication identifiers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Drawing bitmaps into bitmaps, for pictures that must be rasterised at a given scale.
 

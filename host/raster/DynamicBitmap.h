@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An 8-bit RGBA bitmap (non-premultiplied, rows top to bottom, no padding).
 

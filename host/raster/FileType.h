@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Image file types of the raster library; the numbers are the library's own codes.
 

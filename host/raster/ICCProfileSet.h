@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The colour profiles of a document: how its RGB, CMYK and gray colours become screen RGB.
 

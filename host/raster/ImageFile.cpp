@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/raster/ImageFile.h"
 
 namespace Raster {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Image files as bytes: recognising their type, reading their size and decoding them.
 

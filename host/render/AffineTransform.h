@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Affine transforms of drawn content: x' = m0·x + m1·y + m2, y' = m3·x + m4·y + m5.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A render target that paints pixels: reference renderings of pages and SVG covers.
 

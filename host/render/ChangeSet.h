@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which members of an export-options object a merge takes over, one bit per member.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/render/Colour.h"
 
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Colours of the render library: a colour model, its components and an alpha.
 

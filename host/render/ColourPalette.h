@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The colour palette chosen for a colour font: one of the font's own palettes, optionally with
 // some of its entries overridden.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/render/FileExportOptions.h"
 
 #include "host/foundation/HashAccumulator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The render library's export-option base classes: what every export format's options share,
 // and the generic settings of vector exports.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Fills: what paints text, backgrounds and strokes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/render/LineStyle.h"
 
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Line styles: stroke weight and dash pattern of borders, rules and frame strokes.
 

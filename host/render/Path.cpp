@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/render/Path.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Vector outlines: sub-paths of lines and cubic curves, in the units of the node that holds them.
 

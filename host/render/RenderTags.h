@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Accessibility text attached to a graphic: what a reading system says or shows for it.
 

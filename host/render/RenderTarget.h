@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a renderer draws into. A renderer calls the pushes and pops strictly nested; content the
 // schema marked unsupported arrives already rasterised, as a bitmap.

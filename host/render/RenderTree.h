@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The render tree of one page: groups, vector shapes, glyph runs, bitmaps and hyperlink areas,
 // and the schema through which an export target says what it can draw natively.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Draws a page's render tree into a target, asking the schema about every node: what it
 // supports goes to the target's drawing calls, the rest is rasterised in place.

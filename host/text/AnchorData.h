@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Anchors (named places in the text that links and cross references point at) and hyperlinks.
 

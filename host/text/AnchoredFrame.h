@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A frame anchored in the text and flowing with it: a text frame or a picture.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Attribute runs of a story: the start of each run with its consolidated set. Runs cover the
 // story from index 0 without gaps; adjacent runs always differ, so a run end is the first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The attribute catalogue of the text model: every paragraph and glyph attribute, its identifier,
 // its name and its default. Identifiers are counted per category and kind, so paragraph integer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text/AttributeObjects.h"
 
 #include "host/text/Story.h"

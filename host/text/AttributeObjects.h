@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Structured attribute values: fills and strokes, OpenType features, tab stops, paragraph
 // decorations, drop caps, automatic formatting, table-of-contents marks, colour palettes and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Attribute values and the sorted set that stores them. Full attribute sets (GlyphAtts,
 // ParagraphAtts) and deltas share this storage: in a full set an absent entry means the catalogue

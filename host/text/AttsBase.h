@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What glyph and paragraph attribute sets have in common: typed lookup by identifier with the
 // catalogue default for anything not set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Deltas: sparse attribute changes, a paragraph part and a glyph part. A delta made against a base
 // holds only what differs from that base. Iterating a delta visits its paragraph attributes, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The font a run asks for, by name and style. Matching it to an installed font is the font
 // cache's business.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text/Glyph.h"
 
 #include "host/text/AnchorData.h"

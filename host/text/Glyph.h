@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Glyphs: one per character or inline object of a story. A `Glyph` is a small value handle; only
 // object glyphs (pins, anchors, cross references, image bullets, range-note marks) are objects.

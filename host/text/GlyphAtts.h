@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The attributes of one glyph: a full, immutable set. Stories hold them consolidated (one shared
 // object per distinct set, see TextDocument), so identity stands for equality.

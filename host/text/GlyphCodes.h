@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The glyph codes of a story, stored as narrow as the text allows: one byte per glyph while every
 // character is below U+00FF, two below U+FFFF, four otherwise. Codes that do not fit the width

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A short sequence of glyphs without attributes: bullet strings, note marks, list numbers. Text
 // with attributes lives in stories.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Languages, named by language tags. Equal tags share one object, so maps and caches can key on
 // the pointer and a language compares by identity.

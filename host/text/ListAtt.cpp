@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text/ListAtt.h"
 
 #include "host/text/ParagraphAtts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Lists: the list paragraph attribute, number formats and the numbering state that walks a story.
 

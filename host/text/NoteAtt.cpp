@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text/NoteAtt.h"
 
 #include "host/text/Story.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Notes: footnotes, endnotes and sidenotes. A note is pinned in the text by a pin glyph and its
 // body is a story of its own; a range note's body is instead a paragraph of the main text,

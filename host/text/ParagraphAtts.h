@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The attributes of one paragraph: a full, immutable set, consolidated like GlyphAtts.
 

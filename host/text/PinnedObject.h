@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Objects that a pin glyph anchors in the text: frames, tables and notes.
 

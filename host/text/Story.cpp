@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text/Story.h"
 
 #include "host/text/Delta.h"

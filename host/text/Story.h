@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Stories: ordered runs of glyphs ending in a terminator, with glyph attributes per glyph and
 // paragraph attributes per paragraph, both stored as runs. Positions and ranges address them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Named text styles. A paragraph style sets paragraph attributes and the character attributes of
 // its text; a character style sets character attributes only. Each style is a delta over its base

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Tables anchored in text. A table's cells are consecutive ranges of one story, in row order,
 // each ending with a cell-end glyph (BreakKind::Cell); cells covered by a merged cell have no

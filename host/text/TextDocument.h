@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the stories of one document share: the consolidation pools of their attribute sets, the
 // document defaults and the numbering of anchors. Stories and style sheets hold it by reference.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Installed fonts through fontconfig; registered memory fonts take precedence.
 #include "host/foundation/FontCache.h"
 #include "host/foundation/FontHandle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/foundation/FontFreeType.h"
 
 #include <ft2build.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // FreeType plumbing shared by the font services: owned library and face handles and the readers
 // that turn a face's tables into host values.

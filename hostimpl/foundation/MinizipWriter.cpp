@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/foundation/MinizipWriter.h"
 
 #include <minizip/zip.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // minizip's zip writer driven through an OutStreamSeekable instead of a file. One entry at a
 // time; the caller orders them. Every call answers false once the stream has failed.

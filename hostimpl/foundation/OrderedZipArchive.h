@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The zip archive behind ZipArchive::Create. Entries reach the file in the order of Add: each is
 // held (in memory, or in a temporary file past `spillThreshold` bytes) until it and every entry

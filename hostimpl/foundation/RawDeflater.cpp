@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/foundation/RawDeflater.h"
 
 #include <libdeflate.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whole-buffer raw deflate through libdeflate: the zlib level-6 ratio or better in about half the
 // time. One instance per thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/foundation/SharedLibrary.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A library opened at run time. For dependencies few documents need (SVG drawing, TIFF and BMP
 // reading): linked, they and everything they pull in would load into every run and stay

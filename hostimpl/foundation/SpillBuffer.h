@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Bytes held back until they can be written in order: kept in memory while small, moved to an
 // anonymous temporary file once they pass a limit, so a large entry waiting behind an open one

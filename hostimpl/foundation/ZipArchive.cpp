@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/ZipArchive.h"
 
 #include "hostimpl/foundation/OrderedZipArchive.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Hands complete entries to the zip writer in the order they arrive, on a worker thread when one
 // can be started, so deflating one document overlaps with producing the next. Small entries are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Per-format readers and writers behind the raster library's image-file functions.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/raster/ICCProfileSet.h"
 
 #include <lcms2.h>

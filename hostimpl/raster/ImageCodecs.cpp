@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The raster library's image-file entry points, dispatched by file type.
 #include "host/raster/ImageEncoder.h"
 #include "host/raster/ImageFile.h"

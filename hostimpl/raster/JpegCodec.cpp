@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/raster/Codecs.h"
 
 #include <csetjmp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TIFF and BMP pictures, read through gdk-pixbuf's loaders: only covers take them, and always
 // re-encoded, so reading is all that is needed.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/raster/PixbufLibrary.h"
 
 namespace Raster::Codecs {

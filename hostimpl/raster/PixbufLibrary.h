@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // gdk-pixbuf, opened on the first TIFF or BMP picture read: most documents have none.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/render/CairoPainter.h"
 
 #include "hostimpl/render/RsvgLibrary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Painting render-tree nodes with cairo: the one drawing engine behind rasterising, reference
 // renderings and SVG covers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/render/RsvgLibrary.h"
 
 namespace Render::Cairo {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // librsvg, opened on the first SVG drawn: most documents have none.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/text/StoryBuilder.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Builds stories and tables paragraph by paragraph and run by run, resolving styles against a
 // style sheet: for tests, tools and the JSON story reader.

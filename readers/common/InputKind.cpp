@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/common/InputKind.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which reader a document needs, told from its first bytes rather than its file name: a Word
 // file saved as ".txt" or a JSON description without an extension still reads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/common/ReaderDocument.h"
 
 #include "host/text/Glyph.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What every document reader hands the exporter: settings, options, text styles, fonts, style
 // sheets and stories in reading order. The JSON, Word, OpenDocument and Markdown readers all

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/BodyReader.h"
 
 #include "host/raster/ImageFile.h"

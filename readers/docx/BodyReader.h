@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Walks the main document part into stories: paragraphs and runs with their styles and direct
 // formatting, lists, fields, links, bookmarks, notes, tables, pictures and text boxes. Tracked

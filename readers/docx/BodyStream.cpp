@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/BodyStream.h"
 
 #include "readers/common/ReaderDocument.h"

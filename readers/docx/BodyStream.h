@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main document part, read one block of the body at a time: the text is inflated once and
 // each paragraph or table is parsed on its own, so a long document never holds the tree of

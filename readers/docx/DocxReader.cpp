@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/DocxReader.h"
 
 #include "epub/options/ExportSettings.h"

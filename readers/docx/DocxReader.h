@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Word documents (DOCX, transitional and strict Office Open XML) into the document every reader
 // builds: styles named as in Word, direct formatting as local overrides, lists, notes, tables,

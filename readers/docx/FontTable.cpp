@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/FontTable.h"
 
 #include "readers/docx/Package.h"

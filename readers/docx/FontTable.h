@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Fonts embedded in the document (word/fonts/*.odttf): de-obfuscated with the key the font table
 // gives and registered, so the exporter embeds them again with the publication's own

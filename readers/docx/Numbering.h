@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // List numbering: the definitions (abstract numberings, their levels, the numbering instances
 // with overrides) and the counters that run through the document, so every list paragraph gets

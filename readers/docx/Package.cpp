@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/Package.h"
 
 #include "readers/common/ReaderDocument.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The zip container of a Word document: its central directory read straight from the bytes, and
 // parts inflated on demand within the caps that keep a small hostile file from taking gigabytes.

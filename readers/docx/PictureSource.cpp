@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/PictureSource.h"
 
 #include "host/foundation/HashAccumulator.h"

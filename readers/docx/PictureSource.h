@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A picture held in memory (inflated from the package), handed to the exporter like a file.
 

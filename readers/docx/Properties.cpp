@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/Properties.h"
 
 #include "host/render/Colour.h"

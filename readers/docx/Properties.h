@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Paragraph (pPr) and run (rPr) properties of a Word document as text-model attributes, in
 // points: what styles define and what direct formatting lays over them.

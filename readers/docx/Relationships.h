@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The relationships of one part: what its r:id attributes point at, inside the package or out.
 

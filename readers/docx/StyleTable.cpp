@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/StyleTable.h"
 
 #include "host/text/AttributeIds.h"

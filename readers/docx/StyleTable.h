@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The document's styles: defaults, paragraph, character and table styles with their basedOn
 // chains. Each paragraph and character style becomes a host style of the same name, so the style

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/TableReader.h"
 
 #include "host/render/LineStyle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Lays a Word table out on its grid: column widths, cells with their column and row spans
 // (gridSpan, vMerge), header rows, and the fills and borders of the table, its style and its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/TextRules.h"
 
 #include "host/foundation/StringT.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Small text rules of Word content: field instructions, link targets, symbol characters and
 // embedded SVG pictures.

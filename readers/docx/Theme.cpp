@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/Theme.h"
 
 #include "readers/docx/XmlPart.h"

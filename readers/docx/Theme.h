@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The theme's fonts and colours, which styles and runs name instead of giving them.
 

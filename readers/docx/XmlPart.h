@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One XML part of the package, parsed once in place. A document type declaration is refused
 // before parsing, so no entity is ever declared, let alone resolved. Elements and attributes are

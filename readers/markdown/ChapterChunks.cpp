@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/markdown/ChapterChunks.h"
 
 #include <algorithm>

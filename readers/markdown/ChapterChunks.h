@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Splits a long Markdown text at its chapter headings, so each chapter is parsed, converted and
 // freed before the next: the parsed tree of a whole book is many times the size of its text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/markdown/FrontMatter.h"
 
 #include <yaml-cpp/yaml.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // YAML front matter: the metadata block between "---" lines at the very start of a Markdown file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/markdown/HouseStyle.h"
 
 #include "host/render/Colour.h"

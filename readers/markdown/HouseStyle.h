@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The named styles every Markdown document is written with: a readable default typography that a
 // reader's settings and a user's style sheet can still override. Names are the CSS classes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/markdown/MappedText.h"
 
 #include "readers/common/ReaderDocument.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A text file mapped into memory, read in place. Pages already read can be given back, so a long
 // file never needs to be resident all at once.

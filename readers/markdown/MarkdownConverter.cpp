@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/markdown/MarkdownConverter.h"
 
 #include "host/render/Colour.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns a parsed Markdown tree into stories: blocks into styled paragraphs, inlines into runs,
 // chapters into content documents. The tree is walked with an explicit stack, so nesting depth

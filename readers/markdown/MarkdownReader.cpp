@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/markdown/MarkdownReader.h"
 
 #include "host/foundation/DataSource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads Markdown (CommonMark with the GitHub extensions: tables, strikethrough, task lists,
 // autolinks, footnotes) and its YAML front matter into the document every reader builds,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/markdown/MarkdownTree.h"
 
 #include <cmark-gfm-core-extensions.h>

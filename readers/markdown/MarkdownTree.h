@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A parsed Markdown document: cmark-gfm's tree with the GitHub extensions (tables,
 // strikethrough, task lists, autolinks) and footnotes, freed with its owner.

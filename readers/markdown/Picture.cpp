@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/markdown/Picture.h"
 
 #include "host/raster/ImageFile.h"

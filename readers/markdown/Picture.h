@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Pictures a Markdown document names by relative path: read, checked and sized for a frame.
 

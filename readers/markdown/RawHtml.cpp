@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/markdown/RawHtml.h"
 
 #include "readers/markdown/HouseStyle.h"

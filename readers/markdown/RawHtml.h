@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Raw HTML in Markdown. What is well-formed XHTML made of elements the text model can carry
 // (emphasis, code, line breaks, headings, quotes...) is kept as styled text; anything else is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs EPUBCheck on many EPUBs in one Java process (a process per file would spend most of its
 // time starting Java). Prints "FILE: clean" or the file's messages; exits 1 when any file has
 // an error or a warning.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks that each exported example kept the text CommonMark's reference rendering shows.
 
 Usage: text_kept.py EXAMPLES.json OUTDIR   (OUTDIR holds example-N.epub)

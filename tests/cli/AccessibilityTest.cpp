@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Accessibility of exported publications: the metadata derived from what was written, the print
 // page source, and the accessibility findings of `--check`.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs `epubexport --check` on small documents and checks its lines and exit status.
 
 #include "ToolFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line as parsed: the usual conventions (attached or separate values, options after
 // the input, "-" and "--"), metadata in the order given, every mistake a usage error naming it;
 // then what the tool says on standard error and its progress line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the format reference promises about a document's output: line breaks, titles, split
 // documents, identifiers, page links and the publication's language.
 

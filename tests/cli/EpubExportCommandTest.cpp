@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the built tool on small documents and checks its exit status, its messages and that a
 // failed export never touches an existing output.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool on fixed-layout documents: where the publication goes, what --check reports, and
 // links to named places on other pages.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every id is written once, and every link or label that names one finds it, even where block
 // content cuts a paragraph that carries an id into several elements or landmark sections meet
 // decoration wrappers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Documents the format reference does not allow are refused with exit status 2 and the JSON path
 // of the mistake, in an export and in --check, before anything is written.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tree's separate items: a reader can free a story's values without touching the others.
 
 #include "cli/JsonInput.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The JSON layer of the tool: mistakes that nlohmann alone would accept or abort on are input
 // errors with the file, line, column and JSON path, in export and in --check alike.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tree parser against nlohmann::json, the reference the tool used to parse with: the same
 // texts are accepted and give the same values, and refusals point at the offending character.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where values are in the text: every kind of value finds its first character again, and the
 // readers' messages give file, line and column before the JSON path, also for mistakes found
 // only after the story that holds them was read and freed.

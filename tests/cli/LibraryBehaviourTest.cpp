@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a reader of the tool's EPUBs notices of the library's work: texts in the book's language,
 // the cover as given, style sheets a split document needs, and notes kept beside their text.
 

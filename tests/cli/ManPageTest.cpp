@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual page and `epubexport --help` describe the same command: every option and exit
 // status of one is in the other, and the page carries the tool's version.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An input file that changes on disk while it is read: no crash, and the reader is told.
 
 #include "cli/MappedInput.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every name the format reference accepts gives a package a reader can open: entry names without
 // spaces, manifest ids, percent-encoded hrefs that resolve to entries, links from and into
 // subfolders, titles without characters XML cannot hold.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool as a shell user meets it: standard input and output, the exit statuses, the system's
 // reasons for unreadable files, metadata, cover and style sheets from the command line, -q and
 // -v, the progress line on a terminal, and shell completion generated from the option table.

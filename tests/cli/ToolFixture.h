@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs the built tool in a scratch folder of its own and reads what it wrote.
 

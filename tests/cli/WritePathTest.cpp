@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the tool's output goes and what a failure leaves: full disks, missing and read-only
 // folders, signals, kept permissions, symlinks, standard output and FIFOs. Everything happens in
 // the test's own scratch folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A user style sheet with arbitrary bytes, held in the document and linked from a file, copied
 // into an in-memory container; and the same sheet after a save and load.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A JSON document through the whole tool: reading, --check and an EPUB export, for reflowable
 // and fixed-layout documents alike. Files the document names are looked up in the examples
 // folder, so images, style sheets and fonts of the seed corpus load. An input error is the

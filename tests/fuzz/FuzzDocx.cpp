@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A Word package through the DOCX reader and, when it reads, --check and an EPUB export, as the
 // tool runs them. An input error is the expected answer to most inputs; an exception escaping
 // the reader, a crash, a sanitizer report or a runaway allocation is a fault.

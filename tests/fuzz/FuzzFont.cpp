@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Font bytes as a document's `fonts` entry: registration of every face, name tables, and the
 // collection face extraction used before embedding.
 

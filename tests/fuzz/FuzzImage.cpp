@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Image bytes from anywhere: type detection, size reading, decoding and re-encoding, and the same
 // bytes taken as an ICC profile for every colour model.
 

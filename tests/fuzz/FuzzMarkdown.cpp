@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Markdown through the reader, --check and an EPUB export. Pictures and style sheets the text
 // names are looked up in the examples folder, so the seeds' pictures load. An input error is a
 // fine answer; an exception escaping the reader, a crash or a sanitizer report is a fault.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Serialised option objects from a damaged or hostile stream: every registered class loads from
 // it, directly and through the class registry, and saves again.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A folder of the harness's own, made once per fuzzing process and removed at its end, for the
 // files the code under test insists on reading or writing by path.

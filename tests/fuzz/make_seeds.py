@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the generated part of the seed corpus: serialised option objects, a tiny TrueType font
 and a collection of it. Run from anywhere; rerun after a wire-format change."""
 

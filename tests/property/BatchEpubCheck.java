@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks many EPUBs in one JVM: starting EPUBCheck costs seconds, checking a small book does not.
 //   java -cp epubcheck.jar BatchEpubCheck.java FILE.epub...   checks the files given
 //   java -cp epubcheck.jar BatchEpubCheck.java                checks each path read from stdin

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Root causes of check.py failures, recognised by their messages, with the area that owns each.
 
 A failure can match several rules; a message that matches none is counted as "other". Used by

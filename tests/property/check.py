@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Exports random valid documents and checks what a reader would get.
 
     check.py --tool EPUBEXPORT [--seeds N] [--first S] [--jobs J] [--plain] [--keep DIR]

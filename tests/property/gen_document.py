@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes a random document that docs/document-format.md accepts, and every file it names.
 
     gen_document.py SEED OUTDIR [--plain]

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Shrinks a failing generated document to a small one that still fails the same way.
 
     reduce.py --tool EPUBEXPORT SEED_DIR CAUSE OUT.json

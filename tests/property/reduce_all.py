@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """One small reproducer per root cause from a check.py run.
 
     reduce_all.py --tool EPUBEXPORT RESULTS.json KEPT_DIR OUT_DIR [CAUSE...]

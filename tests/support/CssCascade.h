@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small CSS reader for tests: parses generated style sheets, applies them to a parsed XHTML
 // document the way a reading system would, and reports what it could not read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // In-memory ZipArchive for tests: keeps every entry's arguments and bytes, and can be told to
 // refuse entries or to cut writes short.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Language tags and heading styles as the accessibility findings judge them.
 
 #include "epub/content/AccessibilityValidator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/AnchorRegistry.h"
 
 #include "host/text/Story.h"

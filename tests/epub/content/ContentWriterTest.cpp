@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/ContentWriter.h"
 #include "epub/content/Article.h"
 #include "epub/content/HtmlExporter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The structure of written content documents as a reader or an XML parser meets it: links,
 // notes, lists, drop caps, landmark sections and names taken from the document.
 #include "epub/content/HtmlExporter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The size a reader sees: every text node's font size worked out from the generated style
 // sheet along its ancestors, against the size its styles and local formatting give it.
 #include "host/text/AttributeIds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/FigureWriter.h"
 #include "epub/content/Article.h"
 #include "epub/package/FlowingEPubExporter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's own texts: every language complete, tags matched by their primary subtag.
 
 #include "epub/content/GeneratedTexts.h"

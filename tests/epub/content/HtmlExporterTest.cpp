@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plain XHTML output through the library alone: the same name rules and errors as the tool's
 // folder export, and an accessibility check an embedder can run itself.
 

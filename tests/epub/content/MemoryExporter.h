@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An exporter that keeps every document in memory, and a fixture around it for tests that write
 // stories and read the documents back as XML.

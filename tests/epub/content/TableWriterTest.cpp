@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/content/TableWriter.h"
 #include "host/text/AttributeIds.h"
 #include "tests/epub/content/MemoryExporter.h"

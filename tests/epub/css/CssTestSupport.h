@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A style sheet over a small text document, with helpers to build attribute sets and styles.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a reader sees: styled text exported through the content writer, its generated CSS
 // applied to the documents, and the resulting sizes and values compared with the styles.
 

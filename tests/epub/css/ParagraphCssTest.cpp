@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/epub/css/CssTestSupport.h"
 
 #include <cmath>

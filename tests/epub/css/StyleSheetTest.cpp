@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/css/StyleSheet.h"
 
 #include "tests/epub/css/CssTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Contrast of text against its background, as the accessibility findings and the derived
 // conformance judge it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The validation pass: which formatting is reported, under which switch, over which text.
 
 #include "epub/content/HtmlExporter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/fixed/RenderTarget.h"
 
 #include "host/raster/ImageEncoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The navigation document of a fixed-layout publication: its headings and landmark names in the
 // publication's language, and well-formed whatever text a host puts there.
 

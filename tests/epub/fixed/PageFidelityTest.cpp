@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Each page of the fixed-layout examples, drawn by the renderer with cairo, against the exported
 // page document rendered by headless Chromium at the same size: the whole page by blurred pixel
 // difference, and every glyph run by where its ink lands, drawn alone in black on both sides.

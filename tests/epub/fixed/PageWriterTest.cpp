@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/fixed/PageWriter.h"
 
 #include "epub/fixed/Publication.h"

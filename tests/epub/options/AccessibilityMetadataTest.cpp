@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/options/AccessibilityMetadata.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Damaged option streams load or fail, never crash (run under the sanitizer build).
 
 #include "epub/options/AccessibilityMetadata.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Streams as other writers leave them (older versions, newer ones, damaged ones) and round
 // trips, for the option tests.

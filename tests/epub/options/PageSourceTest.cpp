@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which kind of print edition a page source names.
 
 #include "epub/options/PageSource.h"

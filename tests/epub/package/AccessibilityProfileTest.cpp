@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The accessibility metadata derived from what the content writer recorded.
 
 #include "epub/package/AccessibilityProfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry names made from the names a document gives: nothing a link must escape as white space,
 // nothing OCF forbids, folders and letters kept.
 #include "epub/package/EntryName.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/NameRules.h"
 
 #include <gtest/gtest.h>

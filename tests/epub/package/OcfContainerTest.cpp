@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/OcfContainer.h"
 
 #include "tests/support/FakeZipArchive.h"

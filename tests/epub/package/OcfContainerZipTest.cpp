@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a container through the real zip archive and reads it back with minizip.
 #include "epub/package/FontWriter.h"
 #include "epub/package/OcfContainer.h"

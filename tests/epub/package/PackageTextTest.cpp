@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Names and text as the package writes them: valid XML, resolvable links, unique ids.
 
 #include "epub/package/PackageText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "epub/package/Sha1.h"
 
 #include <gtest/gtest.h>

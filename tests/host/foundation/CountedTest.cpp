@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/Counted.h"
 #include "host/foundation/Consolidated.h"
 

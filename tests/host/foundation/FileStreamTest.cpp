@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/FileStream.h"
 
 #include "tests/hostimpl/foundation/ZipTestSupport.h"

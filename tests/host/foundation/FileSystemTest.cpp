@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/FileSystem.h"
 
 #include "host/foundation/ResourceInterface.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/Serialiser.h"
 #include "host/foundation/ClassRegistry.h"
 #include "host/foundation/FileStore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/Uuid.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/ZipArchive.h"
 
 #include "host/foundation/FileStream.h"

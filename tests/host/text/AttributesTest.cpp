@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text/Delta.h"
 #include "host/text/TextDocument.h"
 #include "hostimpl/text/StoryBuilder.h"

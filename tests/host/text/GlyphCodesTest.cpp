@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text/GlyphCodes.h"
 
 #include "host/text/Glyph.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text/Table.h"
 
 #include "hostimpl/text/StoryBuilder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/FontCache.h"
 #include "host/foundation/FontHandle.h"
 #include "host/foundation/Stream.h"

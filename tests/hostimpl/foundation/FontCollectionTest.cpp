@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/FontCollection.h"
 #include "host/foundation/FontNameTable.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Fonts the font tests rely on: Debian's fonts-dejavu-core and fonts-wqy-zenhei.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hostimpl/foundation/OrderedZipArchive.h"
 
 #include "host/foundation/FileStream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading written archives back with minizip's reader, scratch folders and a stream that gives
 // out after a set number of bytes.

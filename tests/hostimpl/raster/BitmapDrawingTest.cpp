@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/raster/BitmapDrawing.h"
 
 #include <gtest/gtest.h>

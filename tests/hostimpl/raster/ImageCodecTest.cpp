@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/foundation/Stream.h"
 #include "host/raster/ImageEncoder.h"
 #include "host/raster/ImageFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/render/Renderer.h"
 #include "host/render/BitmapRenderTarget.h"
 

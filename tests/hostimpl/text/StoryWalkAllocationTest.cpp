@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Walking a story must not allocate per glyph or per run: this binary counts every operator new.
 
 #include "hostimpl/text/StoryBuilder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every damaged or hostile package gives one InputError naming the file and the part, never a
 // crash and never a half-read document.
 

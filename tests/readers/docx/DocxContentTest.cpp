@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What stands in the text besides runs: notes, tables, links and fields, pictures, equations,
 // and where the text is split into content documents; and the metadata around it.
 

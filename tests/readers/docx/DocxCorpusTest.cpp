@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Word documents of the corpus (tests/readers/docx/corpus) through the built tool, checked as a
 // reader of the EPUB would see them: the generated CSS applied to the text, list numbers, notes,
 // table spans, pictures, links and metadata; and every bad input refused in one line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A Word document through the reader and the exporter, looked at as a reading system sees the
 // publication: the elements, the classes named after Word's styles and what those classes say.
 

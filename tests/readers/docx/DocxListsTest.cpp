@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // List paragraphs carry the label Word shows: numbers counted through overrides, restarts and
 // other paragraphs, parent numbers in multi-level labels, bullets from symbol fonts.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readers/docx/DocxPackage.h"
 
 #include <libdeflate.h>

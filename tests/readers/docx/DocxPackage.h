@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Word packages built in memory for the reader's tests: the parts are written here as XML and
 // zipped, stored or deflated.

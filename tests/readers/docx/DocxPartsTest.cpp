@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts around the text: theme fonts and colours, embedded fonts, strict and UTF-16 parts.
 
 #include "readers/docx/DocxPackage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Word styles become host styles of the same name with their bases and elements; direct
 // formatting becomes local attributes; hidden, deleted and commented text stays out.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads Markdown written into a scratch folder and exports it as plain XHTML there, so a test
 // can look at what a reader of the publication gets: elements, text and the computed CSS.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Markdown the reader must survive: every example of the CommonMark test suite, text that is not
 // UTF-8, hostile nesting. Each either reads into a publication that loses no text or is refused
 // with one line naming the file and the place.

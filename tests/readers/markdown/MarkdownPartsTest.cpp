@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader's parts where a slip would go unnoticed in whole exports: where front matter ends,
 // where a long text is cut, which definitions a piece borrows, and how pictures are sized.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a reader of a publication made from Markdown gets: structure, numbers, notes, tables,
 // pictures, links, metadata and chapters, looked at in the exported XHTML and its CSS.
 

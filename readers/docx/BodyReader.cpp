@@ -220,6 +220,15 @@ void BodyReader::Block(pugi::xml_node c, Sink& sink) {
         Finding(c, "embedded foreign content (altChunk) is not converted");
 }
 
+Indents BodyReader::Inherited(const Sink& sink, const Text::AttributeSet& so_far) const {
+    Text::AttributeSet atts =
+        sheet_->ResolveParagraphAtts(StringT(styles_.ParagraphStyle(sink.paragraphStyleId)))
+            .GetSet();
+    for (const Text::AttEntry& entry : so_far)
+        atts.Set(entry.id, entry.value);
+    return Properties::IndentsOf(atts);
+}
+
 Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sink,
                                                    Text::AttributeSet& para) {
     const pugi::xml_node numPr = Child(pPr, "numPr");
@@ -237,7 +246,7 @@ Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sin
     const std::optional<ListLabel> label = numbering_.Next(ref->numId, ref->level);
     if (!label)
         return {};
-    properties_.Paragraph(label->paragraphProperties, para);
+    properties_.Paragraph(label->paragraphProperties, para, Inherited(sink, para));
     Text::ListSettings s;
     s.type = label->type;
     s.level = std::min(label->level, Text::ListAtt::kMaxLevel);
@@ -286,7 +295,7 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     Text::AttributeSet para;
     if (const auto list = ListFor(pPr, sink, para))
         para.Set(Text::ParaObject::List, list);
-    properties_.Paragraph(pPr, para);
+    properties_.Paragraph(pPr, para, Inherited(sink, para));
     // Page starts are the reader's to decide, by splitting stories.
     para.Set(Text::ParaInt::StartPosition, Text::StartPosition::Anywhere);
     if (StartsContents(p) ||

@@ -123,6 +123,8 @@ private:
     Foundation::Counted<const Text::Delta> RunDelta(pugi::xml_node rPr, const Sink& sink);
     Foundation::Counted<const Text::Delta> Intern(Text::AttributeSet paragraph,
                                                   Text::AttributeSet glyph);
+    // The indents a paragraph of the sink's style has with `so_far` laid over them.
+    Indents Inherited(const Sink& sink, const Text::AttributeSet& so_far) const;
     Foundation::Counted<const Text::AttObject> ListFor(pugi::xml_node pPr, Sink& sink,
                                                        Text::AttributeSet& para);
     Foundation::Counted<const Text::AttObject> LinkTo(std::string_view bookmark);

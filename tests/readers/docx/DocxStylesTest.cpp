@@ -94,7 +94,8 @@ TEST(DocxStyles, DirectFormattingBecomesLocalAttributes) {
     const auto& para = *plain.GetParagraphAtts();
     EXPECT_EQ(para.GetAlignment(), Text::Alignment::Centre);
     EXPECT_DOUBLE_EQ(para.GetDouble(Text::ParaDouble::LeftIndent), 36);
-    EXPECT_DOUBLE_EQ(para.GetDouble(Text::ParaDouble::FirstLineIndent), -18);
+    // The host measures the first line from the frame edge: a hanging 18 under 36 starts at 18.
+    EXPECT_DOUBLE_EQ(para.GetDouble(Text::ParaDouble::FirstLineIndent), 18);
     EXPECT_EQ(para.GetInt(Text::ParaInt::LeadingMode), Text::LeadingMode::Proportional);
     EXPECT_DOUBLE_EQ(para.GetDouble(Text::ParaDouble::LineSpacing), 1.5);
     EXPECT_EQ(para.GetInt(Text::ParaInt::KeepWithNext), 1);

@@ -114,6 +114,8 @@ void BodyReader::Read(BodyStream& document, const Relationships& links,
     links_ = &links;
     out_ = &out;
     bookmarks_ = document.Values("bookmarkStart", "name");
+    sectionStarts_ = document.SectionStarts();
+    sectionsEnded_ = 0;
     NewStory(out);
     if (!document.ForEachBlock([&](pugi::xml_node block) { Block(block, *main_); }))
         package_.Fail(document.Name(), "the main document has no body");
@@ -334,8 +336,11 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
         }
         sink.keepText = false;
     }
-    if (const pugi::xml_node sectPr = Child(pPr, "sectPr"); sectPr && isMain)
-        sectionBreak_ = ChildVal(sectPr, "type").value_or("nextPage") != "continuous";
+    if (Child(pPr, "sectPr") && isMain) {
+        ++sectionsEnded_;
+        sectionBreak_ = sectionsEnded_ >= sectionStarts_.size() ||
+                        sectionStarts_[sectionsEnded_] != "continuous";
+    }
 }
 
 // A contents field starting in the paragraph makes it a contents paragraph already; its runs come

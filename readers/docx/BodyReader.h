@@ -165,6 +165,10 @@ private:
     std::vector<StoryEntry>* out_ = nullptr;
     bool storyEmpty_ = true;
     bool sectionBreak_ = false; // before the next paragraph
+    // How each section starts; a paragraph's w:sectPr ends a section, so the next entry says
+    // whether the break after it starts a page.
+    std::vector<std::string> sectionStarts_;
+    size_t sectionsEnded_ = 0;
     bool pageBreak_ = false;
     bool tocEntrySet_ = false;
     Foundation::Counted<const Text::AnchorData> pendingTop_; // a heading's anchor

@@ -188,11 +188,13 @@ TEST(DocxContent, ContentsFieldsMarkTheirParagraphs) {
 TEST(DocxContent, SectionBreaksAndPageBreaksBeforeTopHeadingsStartDocuments) {
     Parts parts;
     parts.styles = kHeadingStyle;
+    // A section's w:type says how that section starts: the break a paragraph's w:sectPr makes
+    // is the next section's, and the body's own w:sectPr gives the last one.
     parts.body = Para("front") + "<w:p><w:pPr><w:sectPr/></w:pPr></w:p>" + Heading("One") +
                  Para("text") + "<w:p><w:r><w:br w:type=\"page\"/></w:r></w:p>" + Heading("Two") +
                  Para("more") + "<w:p><w:r><w:br w:type=\"page\"/></w:r></w:p>" + Para("same") +
-                 "<w:p><w:pPr><w:sectPr><w:type w:val=\"continuous\"/></w:sectPr></w:pPr></w:p>" +
-                 Para("still");
+                 "<w:p><w:pPr><w:sectPr/></w:pPr></w:p>" + Para("still") +
+                 "<w:sectPr><w:type w:val=\"continuous\"/></w:sectPr>";
     const auto doc = Read(parts);
     ASSERT_EQ(doc.stories.size(), 3u);
     EXPECT_EQ(doc.stories[0].fileName, "section-1.xhtml");

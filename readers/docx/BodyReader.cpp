@@ -315,6 +315,7 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     const bool title = sink.paragraphStyleId == "Title";
     sink.keepText = heading.has_value() || title;
     sink.text.clear();
+    sink.paragraphText = false;
     if (isMain && heading && *heading <= 1 && !first) {
         tocAnchor = sheet_->GetDocument()->MakeAnchor(StringT("toc"));
         sink.builder->Anchor(tocAnchor);
@@ -502,11 +503,13 @@ void BodyReader::RunContent(pugi::xml_node r, Sink& sink, RunFormat& format, boo
             Text("\t", sink, format);
         } else if (name == "br") {
             const std::string_view type = AttrText(c, "type");
-            if (type == "page") {
-                if (&sink == main_.get())
-                    pageBreak_ = true;
-            } else if (type != "column" && !Suppressed()) {
-                sink.builder->Break(Text::BreakKind::Line);
+            // A page or column break after text keeps the words apart as a line break; one
+            // before any text moves the paragraph, which only a new document can do.
+            if ((type != "page" && type != "column") || sink.paragraphText) {
+                if (!Suppressed())
+                    sink.builder->Break(Text::BreakKind::Line);
+            } else if (type == "page" && &sink == main_.get()) {
+                pageBreak_ = true;
             }
         } else if (name == "cr") {
             if (!Suppressed())
@@ -569,6 +572,7 @@ void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
     }
     // A line feed would start a paragraph and a vertical tab break the line; in Word's text they
     // are white space.
+    sink.paragraphText = true;
     if (text.find_first_of("\n\r\v\f") == std::string_view::npos) {
         sink.builder->Text(text, format.characterStyle, format.delta);
     } else {

@@ -62,6 +62,7 @@ private:
         bool hiddenParagraph = false;
         std::string text; // of the paragraph, kept for headings only
         bool keepText = false;
+        bool paragraphText = false;                // the paragraph being read has text so far
         bool afterNoteMark = false;                // the next text follows a note's own mark
         std::vector<std::string> pendingBookmarks; // names, between paragraphs
     };

@@ -715,7 +715,9 @@ TEST_F(DocxCorpus, DroppedAndKeptContent) {
              {"Text box first paragraph.", "Text box second paragraph.", "Boxed table cell",
               "Body text after the box."}},
             {"pictures_vml.docx", {}, {"VML text box words."}},
-            {"content_breaks.docx", {}, {"after page break.", "after column break.", "returned."}},
+            {"content_breaks.docx",
+             {"breakafter"},
+             {"after page break.", "after column break.", "returned."}},
             {"equations.docx", {}, {"in running text."}},
         };
     for (const auto& [file, gone, kept] : cases) {

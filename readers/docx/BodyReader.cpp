@@ -548,10 +548,10 @@ void BodyReader::RunContent(pugi::xml_node r, Sink& sink, RunFormat& format, boo
 }
 
 bool BodyReader::Suppressed() const {
-    if (fields_.empty())
-        return false;
-    const Field& f = fields_.back();
-    return !f.inResult || f.dropResult;
+    // A field nested in another's instruction (an IF's condition) shows nothing: its result is
+    // part of the instruction.
+    return std::any_of(fields_.begin(), fields_.end(),
+                       [](const Field& f) { return !f.inResult || f.dropResult; });
 }
 
 void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {

@@ -171,6 +171,9 @@ Document Reader::Read() {
     doc.options =
         MakeCounted<EPub::FlowingEPubOptions>(Render::FileExportOptionsVector::Preset::Standard);
     doc.options->SetRemoveLineBreaks(false);
+    // Word's labels as text: list elements number from 1, show no parent numbers ("2.1.") and
+    // start again after every paragraph between two items.
+    doc.options->SetConvertNumberedListsToText(true);
     if (!doc.stories.empty() && doc.stories.front().tocText.empty())
         doc.stories.front().tocText = s.title;
     doc.findings = std::move(findings_);

@@ -81,7 +81,7 @@ double StyleLength(std::string_view style, std::string_view property) {
 } // namespace
 
 BodyReader::BodyReader(Package& package, const StyleTable& styles, Numbering& numbering,
-                       const Properties& properties, Counted<const Text::StyleSheet> sheet,
+                       const Properties& properties, Counted<Text::StyleSheet> sheet,
                        NoteParts& notes, BodyOptions options, std::vector<ReaderFinding>& findings)
     : package_(package), styles_(styles), numbering_(numbering), properties_(properties),
       sheet_(std::move(sheet)), notes_(notes), options_(options), findings_(findings) {
@@ -222,6 +222,19 @@ void BodyReader::Block(pugi::xml_node c, Sink& sink) {
         Finding(c, "embedded foreign content (altChunk) is not converted");
 }
 
+std::string BodyReader::OutlineStyle(const std::string& style, std::optional<int> level) {
+    // A style of its own, adding nothing but the element: the host tags paragraphs by style.
+    const std::string element = level ? "h" + std::to_string(std::min(*level, 5) + 1) : "p";
+    const std::string name = style + " (" + element + ")";
+    if (!sheet_->GetStyle(StringT(name)))
+        sheet_->AddStyle(Text::Style::Make(
+            StringT(name), Text::StyleKind::Paragraph, StringT(style),
+            Foundation::MakeCounted<Text::Delta>(),
+            Text::EPubTag::Make(Text::EPubTag::ElementSet | Text::EPubTag::ClassSet,
+                                StringT(element), StringT("outline-" + element))));
+    return name;
+}
+
 Indents BodyReader::Inherited(const Sink& sink, const Text::AttributeSet& so_far) const {
     Text::AttributeSet atts =
         sheet_->ResolveParagraphAtts(StringT(styles_.ParagraphStyle(sink.paragraphStyleId)))
@@ -279,10 +292,14 @@ Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sin
 void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     const pugi::xml_node pPr = Child(p, "pPr");
     sink.paragraphStyleId = ChildVal(pPr, "pStyle").value_or("");
-    const std::string style = styles_.ParagraphStyle(sink.paragraphStyleId);
+    std::string style = styles_.ParagraphStyle(sink.paragraphStyleId);
     std::optional<int> heading = styles_.HeadingLevel(sink.paragraphStyleId);
-    if (Child(pPr, "outlineLvl"))
-        heading = Properties::OutlineLevel(pPr);
+    if (Child(pPr, "outlineLvl")) {
+        const std::optional<int> own = Properties::OutlineLevel(pPr);
+        if (own != heading)
+            style = OutlineStyle(style, own);
+        heading = own;
+    }
     const bool isMain = &sink == main_.get();
     if (isMain) {
         const bool pageBefore =

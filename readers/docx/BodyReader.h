@@ -37,7 +37,7 @@ struct NoteParts {
 class BodyReader {
 public:
     BodyReader(Package& package, const StyleTable& styles, Numbering& numbering,
-               const Properties& properties, Foundation::Counted<const Text::StyleSheet> sheet,
+               const Properties& properties, Foundation::Counted<Text::StyleSheet> sheet,
                NoteParts& notes, BodyOptions options, std::vector<ReaderFinding>& findings);
 
     // Reads the body of `document` into stories, appended to `out`.
@@ -124,6 +124,9 @@ private:
     Foundation::Counted<const Text::Delta> RunDelta(pugi::xml_node rPr, const Sink& sink);
     Foundation::Counted<const Text::Delta> Intern(Text::AttributeSet paragraph,
                                                   Text::AttributeSet glyph);
+    // `style` shown as the element of outline level `level` (nullopt: body text), for a level
+    // set on the paragraph itself.
+    std::string OutlineStyle(const std::string& style, std::optional<int> level);
     // The indents a paragraph of the sink's style has with `so_far` laid over them.
     Indents Inherited(const Sink& sink, const Text::AttributeSet& so_far) const;
     Foundation::Counted<const Text::AttObject> ListFor(pugi::xml_node pPr, Sink& sink,
@@ -140,7 +143,7 @@ private:
     const StyleTable& styles_;
     Numbering& numbering_;
     const Properties& properties_;
-    Foundation::Counted<const Text::StyleSheet> sheet_;
+    Foundation::Counted<Text::StyleSheet> sheet_;
     NoteParts& notes_;
     BodyOptions options_;
     std::vector<ReaderFinding>& findings_;

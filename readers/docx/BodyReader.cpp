@@ -341,7 +341,10 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     Inlines(p, sink);
     if (sink.keepText) {
         const std::string text = Trimmed(sink.text);
-        if (firstHeading_.empty() && (title || heading == 0))
+        // A Title paragraph names the book; failing one, the first heading of any level.
+        if (title && firstTitle_.empty())
+            firstTitle_ = text;
+        else if (heading && firstHeading_.empty())
             firstHeading_ = text;
         if (isMain && !text.empty() && heading && *heading <= 1) {
             if (*heading == 0 && !tocEntrySet_ && first) {

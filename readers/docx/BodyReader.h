@@ -43,7 +43,9 @@ public:
     // Reads the body of `document` into stories, appended to `out`.
     void Read(BodyStream& document, const Relationships& links, std::vector<StoryEntry>& out);
     // The text of the first Title or top heading, for a title the metadata lacks.
-    const std::string& FirstHeading() const noexcept { return firstHeading_; }
+    const std::string& FirstHeading() const noexcept {
+        return firstTitle_.empty() ? firstHeading_ : firstTitle_;
+    }
 
 private:
     struct Field {
@@ -160,7 +162,7 @@ private:
     std::map<std::string, std::shared_ptr<const std::string>> pictures_;
     std::unordered_map<size_t, std::vector<Foundation::Counted<const Text::Delta>>> deltas_;
     int depth_ = 0;
-    std::string firstHeading_;
+    std::string firstTitle_, firstHeading_;
 
     // The story being built and where it goes.
     std::unique_ptr<Text::StoryBuilder> builder_;

@@ -165,11 +165,10 @@ pugi::xml_node BodyReader::Choose(pugi::xml_node alternate) const {
     static constexpr std::string_view understood[] = {"wps", "wpg",   "wpc", "wp14", "w14", "w15",
                                                       "w16", "w16se", "a14", "v",    "pic", "m"};
     pugi::xml_node fallback;
-    for (pugi::xml_node c = alternate.first_child(); c; c = c.next_sibling()) {
-        if (Is(c, "Fallback")) {
+    for (pugi::xml_node c = alternate.first_child(); c; c = c.next_sibling())
+        if (Is(c, "Fallback"))
             fallback = c;
-            continue;
-        }
+    for (pugi::xml_node c = alternate.first_child(); c; c = c.next_sibling()) {
         if (!Is(c, "Choice"))
             continue;
         std::string_view requires_ = AttrText(c, "Requires");
@@ -186,10 +185,63 @@ pugi::xml_node BodyReader::Choose(pugi::xml_node alternate) const {
         const pugi::xml_node data = Descendant(c, "graphicData");
         const std::string_view uri = AttrText(data, "uri");
         if (known && uri.find("chart") == std::string_view::npos &&
-            uri.find("diagram") == std::string_view::npos)
+            uri.find("diagram") == std::string_view::npos && !(fallback && OnlyMetafiles(c)))
             return c;
     }
     return fallback;
+}
+
+bool BodyReader::OnlyMetafiles(pugi::xml_node choice) const {
+    // A metafile drawing's fallback is usually its bitmap.
+    bool any = false;
+    std::vector<pugi::xml_node> stack{choice};
+    while (!stack.empty()) {
+        const pugi::xml_node n = stack.back();
+        stack.pop_back();
+        if (Is(n, "blip")) {
+            if (!IsMetafile(BestPicture(n)))
+                return false;
+            any = true;
+            continue;
+        }
+        for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element)
+                stack.push_back(c);
+    }
+    return any;
+}
+
+bool BodyReader::IsMetafile(std::string_view id) const {
+    const Relationship* rel = links_ ? links_->Find(id) : nullptr;
+    if (!rel || rel->external)
+        return false;
+    std::string name = rel->target.substr(rel->target.rfind('.') + 1);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name == "emf" || name == "wmf" || name == "emz" || name == "wmz";
+}
+
+std::string_view BodyReader::BestPicture(pugi::xml_node blip) const {
+    // The SVG and image-layer extensions name other pictures of the same drawing.
+    std::string_view best = AttrText(blip, "embed");
+    const auto usable = [&](std::string_view id) {
+        return !id.empty() && links_->Find(id) && !IsMetafile(id);
+    };
+    if (usable(AttrText(Descendant(blip, "svgBlip"), "embed")))
+        return AttrText(Descendant(blip, "svgBlip"), "embed");
+    if (usable(best))
+        return best;
+    std::vector<pugi::xml_node> stack{blip};
+    while (!stack.empty()) {
+        const pugi::xml_node n = stack.back();
+        stack.pop_back();
+        if (n != blip && usable(AttrText(n, "embed")))
+            return AttrText(n, "embed");
+        for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element)
+                stack.push_back(c);
+    }
+    return best;
 }
 
 void BodyReader::Blocks(pugi::xml_node parent, Sink& sink) {
@@ -765,10 +817,7 @@ void BodyReader::Drawing(pugi::xml_node drawing, Sink& sink) {
     const std::string_view uri = AttrText(data, "uri");
     if (const pugi::xml_node pic = Child(data, "pic")) {
         const pugi::xml_node blip = Child(Child(pic, "blipFill"), "blip");
-        const pugi::xml_node svg = Descendant(blip, "svgBlip");
-        std::string_view id = AttrText(svg, "embed");
-        if (id.empty() || !links_->Find(id))
-            id = AttrText(blip, "embed");
+        const std::string_view id = BestPicture(blip);
         if (id.empty()) {
             Finding(drawing, "a linked picture (not in the document) was skipped");
             return;

@@ -123,6 +123,12 @@ private:
     static std::string Publishable(std::string picture);
     // The chosen branch of mc:AlternateContent.
     pugi::xml_node Choose(pugi::xml_node alternate) const;
+    // Whether every picture in `choice` is a metafile (and there is one).
+    bool OnlyMetafiles(pugi::xml_node choice) const;
+    // Whether relationship `id` leads to a Windows metafile, which EPUB cannot show.
+    bool IsMetafile(std::string_view id) const;
+    // The picture `blip` shows best: a bitmap or SVG among its alternatives before a metafile.
+    std::string_view BestPicture(pugi::xml_node blip) const;
     Foundation::Counted<const Text::Delta> RunDelta(pugi::xml_node rPr, const Sink& sink);
     Foundation::Counted<const Text::Delta> Intern(Text::AttributeSet paragraph,
                                                   Text::AttributeSet glyph);

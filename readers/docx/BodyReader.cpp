@@ -822,7 +822,7 @@ void BodyReader::Drawing(pugi::xml_node drawing, Sink& sink) {
             Finding(drawing, "a linked picture (not in the document) was skipped");
             return;
         }
-        Picture(id, width, height, docPr, sink, drawing);
+        Picture(id, width, height, docPr, sink, drawing, FloatSide(container));
         return;
     }
     if (const pugi::xml_node content = Descendant(data, "txbxContent")) {
@@ -858,6 +858,21 @@ void BodyReader::Drawing(pugi::xml_node drawing, Sink& sink) {
     }
 }
 
+std::string_view BodyReader::FloatSide(pugi::xml_node container) {
+    if (!Is(container, "anchor"))
+        return {};
+    const bool wraps = Child(container, "wrapSquare") || Child(container, "wrapTight") ||
+                       Child(container, "wrapThrough");
+    if (!wraps)
+        return {};
+    const std::string_view align = Child(Child(container, "positionH"), "align").text().get();
+    if (align == "left" || align == "inside")
+        return "left";
+    if (align == "right" || align == "outside")
+        return "right";
+    return {};
+}
+
 void BodyReader::Vml(pugi::xml_node pict, Sink& sink) {
     if (const pugi::xml_node image = Descendant(pict, "imagedata")) {
         const pugi::xml_node shape = image.parent();
@@ -885,7 +900,8 @@ std::string BodyReader::Publishable(std::string data) {
 }
 
 bool BodyReader::Picture(std::string_view id, double width, double height,
-                         pugi::xml_node properties, Sink& sink, pugi::xml_node where) {
+                         pugi::xml_node properties, Sink& sink, pugi::xml_node where,
+                         std::string_view floatSide) {
     const Relationship* rel = links_->Find(id);
     if (!rel || rel->target.empty()) {
         Finding(where,
@@ -966,6 +982,11 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
     if (!isDecorative && !alt.empty()) {
         Render::RenderTags::Fields tags;
         tags.altText = StringT(alt);
+        // Text wraps round an anchored picture on one side: a class floats it.
+        if (!floatSide.empty()) {
+            tags.className = StringT("docx-float-" + std::string(floatSide));
+            hasFloats_ = true;
+        }
         frame.tags = Render::RenderTags::Make(std::move(tags));
     }
     sink.builder->Frame(std::move(frame));

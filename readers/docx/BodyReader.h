@@ -43,6 +43,11 @@ public:
     // Reads the body of `document` into stories, appended to `out`.
     void Read(BodyStream& document, const Relationships& links, std::vector<StoryEntry>& out);
     // The text of the first Title or top heading, for a title the metadata lacks.
+    // Whether a picture floats, so the publication needs kFloatRules.
+    bool HasFloats() const noexcept { return hasFloats_; }
+    static constexpr std::string_view kFloatRules =
+        ".docx-float-left {\n  float: left;\n  margin: 0 1em 0.5em 0;\n}\n"
+        ".docx-float-right {\n  float: right;\n  margin: 0 0 0.5em 1em;\n}\n";
     const std::string& FirstHeading() const noexcept {
         return firstTitle_.empty() ? firstHeading_ : firstTitle_;
     }
@@ -118,11 +123,13 @@ private:
     void StartField(Field& field);
     // The picture a relationship id leads to, as a frame of `width` x `height` points.
     bool Picture(std::string_view id, double width, double height, pugi::xml_node properties,
-                 Sink& sink, pugi::xml_node where);
+                 Sink& sink, pugi::xml_node where, std::string_view floatSide = {});
     void TextFrame(pugi::xml_node content, double width, double height, Sink& sink);
     static std::string Publishable(std::string picture);
     // The chosen branch of mc:AlternateContent.
     pugi::xml_node Choose(pugi::xml_node alternate) const;
+    // "left" or "right" for an anchored drawing text wraps round on one side; else empty.
+    static std::string_view FloatSide(pugi::xml_node container);
     // Whether every picture in `choice` is a metafile (and there is one).
     bool OnlyMetafiles(pugi::xml_node choice) const;
     // Whether relationship `id` leads to a Windows metafile, which EPUB cannot show.
@@ -169,6 +176,7 @@ private:
     std::unordered_map<size_t, std::vector<Foundation::Counted<const Text::Delta>>> deltas_;
     int depth_ = 0;
     std::string firstTitle_, firstHeading_;
+    bool hasFloats_ = false;
 
     // The story being built and where it goes.
     std::unique_ptr<Text::StoryBuilder> builder_;

@@ -1,7 +1,9 @@
 #include "readers/docx/DocxReader.h"
 
+#include "epub/options/CSSFile.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
+#include "host/foundation/DataSource.h"
 #include "host/foundation/Uuid.h"
 #include "host/text/AttributeIds.h"
 #include "readers/common/InputKind.h"
@@ -142,6 +144,10 @@ Document Reader::Read() {
                     {options_.keepComments, options_.splitAtSections, options_.maxNesting},
                     findings_);
     body.Read(document, links, doc.stories);
+    if (body.HasFloats())
+        doc.cssFiles.push_back(MakeCounted<const EPub::CSSFile>(
+            MakeCounted<Foundation::FileDataSource>(StringT("pictures.css")),
+            Foundation::TimeStamp(), StringT(std::string(BodyReader::kFloatRules))));
 
     if (const auto fontTable = Optional(links.TargetOfType("fontTable")))
         doc.fonts = ReadEmbeddedFonts(package_, *fontTable,

@@ -929,7 +929,8 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
     const auto pixels = Raster::ReadImageSize(*data);
     const bool bitmap = type == Raster::FileType::JPEG || type == Raster::FileType::PNG ||
                         type == Raster::FileType::GIF;
-    if (bitmap && !pixels) {
+    // A header can be whole while the data behind it is cut short: decode it all.
+    if (bitmap && (!pixels || !Raster::DecodeImage(*data))) {
         findings_.push_back({rel->target, "a damaged picture was skipped"});
         return false;
     }

@@ -54,6 +54,9 @@ public:
 private:
     // An optional part: missing, or unusable for any reason but a refused DTD, it is a finding.
     std::unique_ptr<XmlPart> Optional(const std::string& part);
+    // The target of the relationship of `type`, which must lie in the package and exist; empty
+    // when there is no such relationship.
+    std::string Structural(const Relationships& links, std::string_view type) const;
     void CheckKind(std::string_view bytes) const;
     void ReadSettings(const Relationships& links, Text::AttributeSet& out);
 
@@ -79,6 +82,21 @@ std::unique_ptr<XmlPart> Reader::Optional(const std::string& part) {
     }
 }
 
+std::string Reader::Structural(const Relationships& links, std::string_view type) const {
+    // The document's own parts must be there; only pictures and links may be lost on the way.
+    const Relationship* rel = links.OfType(type);
+    if (!rel)
+        return {};
+    if (rel->target.empty())
+        package_.Fail(links.Source(), "the " + std::string(type) +
+                                          " relationship points outside the package (\"" +
+                                          rel->written + "\")");
+    if (!package_.Has(rel->target))
+        package_.Fail(rel->target, "the " + std::string(type) + " part named by " + links.Source() +
+                                       " is missing");
+    return rel->target;
+}
+
 void Reader::ReadSettings(const Relationships& links, Text::AttributeSet& out) {
     const auto settings = Optional(links.TargetOfType("settings"));
     if (!settings)
@@ -94,9 +112,12 @@ Document Reader::Read() {
     Document doc;
     doc.sourceName = package_.Source();
     const Relationships packageLinks(package_, "/");
-    std::string main = packageLinks.TargetOfType("officeDocument");
+    // Without package relationships at all, the main part is where Word puts it.
+    std::string main = packageLinks.Source().empty() ? std::string("/word/document.xml")
+                                                     : Structural(packageLinks, "officeDocument");
     if (main.empty())
-        main = "/word/document.xml";
+        package_.Fail(packageLinks.Source(),
+                      "names no main document (no officeDocument relationship)");
     if (!package_.Has(main))
         package_.Fail(main, "the main document part is missing");
     BodyStream document(package_, main);
@@ -105,6 +126,9 @@ Document Reader::Read() {
         package_.Fail(main, "not a WordprocessingML document (its root is <" +
                                 std::string(document.Root().name()) + ">)");
     const Relationships links(package_, main);
+    for (const char* type : {"styles", "numbering", "settings", "theme", "footnotes", "endnotes",
+                             "fontTable", "comments"})
+        Structural(links, type);
 
     Theme theme;
     if (const auto part = Optional(links.TargetOfType("theme")))

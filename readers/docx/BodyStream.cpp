@@ -238,6 +238,10 @@ std::vector<std::string> BodyStream::SectionStarts() const {
     return starts;
 }
 
+// Far deeper than any document Word writes (tables in tables included), far shallower than what
+// costs the reader time or stack.
+constexpr size_t kMaxDepth = 2000;
+
 bool BodyStream::ForEachBlock(const std::function<void(pugi::xml_node)>& visit) {
     if (rootEnd_ == std::string::npos)
         return false;
@@ -260,8 +264,9 @@ bool BodyStream::ForEachBlock(const std::function<void(pugi::xml_node)>& visit) 
         if (tag.kind == TagKind::Other)
             continue;
         const size_t before = depth;
-        if (tag.kind == TagKind::Open)
-            ++depth;
+        if (tag.kind == TagKind::Open && ++depth > kMaxDepth)
+            package_.Fail(part_ + ":" + std::to_string(Line(tag.start)),
+                          "elements nested more than " + std::to_string(kMaxDepth) + " deep");
         else if (tag.kind == TagKind::Close && depth-- == 0)
             fail(tag.start, "an end tag without its start");
         if (before == 1 && !sawBody && TagLocalName(text, tag) == "body" &&

@@ -111,7 +111,7 @@ TEST(DocxBadInput, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     Parts parts;
     parts.body = body;
     const std::string message = ErrorOf(parts.Build());
-    EXPECT_NE(message.find("/word/document.xml:2: elements nested more than 100 deep"),
+    EXPECT_NE(message.find("/word/document.xml:2: elements nested more than"),
               std::string::npos)
         << message;
     // Inline containers count as well.

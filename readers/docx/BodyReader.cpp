@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iomanip>
+#include <sstream>
 
 namespace Readers::Docx {
 
@@ -24,6 +26,10 @@ namespace {
 
 // English Metric Units per point, the unit of DrawingML sizes.
 constexpr double kEmuPerPoint = 12700;
+// Far beyond Word's own limits (1638 points of type, 22 inches of page), well below what
+// overflows a length.
+constexpr double kMaxHalfPoints = 100000;
+constexpr double kMaxPoints = 1e6;
 constexpr double kMaxLength = 100000;
 constexpr size_t kMaxOpenFields = 256;
 
@@ -100,6 +106,16 @@ BodyReader::BodyReader(Package& package, const StyleTable& styles, Numbering& nu
 
 void BodyReader::Finding(pugi::xml_node where, std::string message) {
     findings_.push_back({part_ ? part_->Where(where) : std::string(), std::move(message)});
+}
+
+void BodyReader::Refuse(pugi::xml_node where, std::string_view what, double value, double limit) {
+    // Damaged or hostile: nothing Word makes comes near, and clamping would only hide it.
+    if (std::abs(value) <= limit)
+        return;
+    std::ostringstream text;
+    text << what << " of " << std::setprecision(15) << value
+         << " is far outside anything Word makes";
+    package_.Fail(part_ ? part_->Where(where) : std::string(), text.str());
 }
 
 void BodyReader::Enter(pugi::xml_node where) {
@@ -541,6 +557,8 @@ Counted<const Text::Delta> BodyReader::RunDelta(pugi::xml_node rPr, const Sink& 
 
 void BodyReader::Run(pugi::xml_node r, Sink& sink) {
     const pugi::xml_node rPr = Child(r, "rPr");
+    Refuse(rPr, "a font size (half-points)", NumberAttr(Child(rPr, "sz"), "val").value_or(0),
+           kMaxHalfPoints);
     const std::string_view characterId = ChildVal(rPr, "rStyle").value_or("");
     const bool hidden =
         Properties::Hidden(rPr).value_or(styles_.Hidden(sink.paragraphStyleId, characterId));
@@ -777,6 +795,8 @@ BodyReader::Nested::~Nested() {
 void BodyReader::Table(pugi::xml_node tbl, Sink& sink) {
     Enter(tbl);
     TableLayout layout = LayoutTable(tbl, styles_, properties_);
+    if (!layout.problem.empty())
+        package_.Fail(part_ ? part_->Where(tbl) : std::string(), layout.problem);
     if (layout.columns == 0 || layout.rows == 0) {
         Leave();
         return;
@@ -812,6 +832,7 @@ void BodyReader::Drawing(pugi::xml_node drawing, Sink& sink) {
     const pugi::xml_node extent = Child(container, "extent");
     const double width = NumberAttr(extent, "cx", 1).value_or(0) / kEmuPerPoint;
     const double height = NumberAttr(extent, "cy", 1).value_or(0) / kEmuPerPoint;
+    Refuse(extent, "a drawing extent (points)", std::max(width, height), kMaxPoints);
     const pugi::xml_node docPr = Child(container, "docPr");
     const pugi::xml_node data = Child(Child(container, "graphic"), "graphicData");
     const std::string_view uri = AttrText(data, "uri");

@@ -147,6 +147,8 @@ private:
     Foundation::Counted<const Text::AttObject> ListFor(pugi::xml_node pPr, Sink& sink,
                                                        Text::AttributeSet& para);
     Foundation::Counted<const Text::AttObject> LinkTo(std::string_view bookmark);
+    // Refuses the document when `value` lies beyond `limit`.
+    void Refuse(pugi::xml_node where, std::string_view what, double value, double limit);
     void Enter(pugi::xml_node where);
     void Leave() { --depth_; }
     void Finding(pugi::xml_node where, std::string message);

@@ -865,8 +865,11 @@ TEST_F(DocxCorpus, BrokenAndUnusablePicturesAreFindings) {
         EXPECT_TRUE(broken.Find(text)) << text;
 }
 
-// Every good document of the corpus exports, quietly, to well-formed documents.
+// Every good document of the corpus exports to well-formed documents, quietly but for the
+// warnings that are the point of a few of them.
 TEST_F(DocxCorpus, EveryCorpusDocumentExports) {
+    const std::set<std::string> warned{"broken_images.docx", "pictures_metafiles.docx",
+                                       "external_image.docx", "equations.docx"};
     size_t count = 0;
     for (const auto& entry : fs::directory_iterator(kCorpus)) {
         if (entry.path().extension() != ".docx" || entry.path().stem() == "strict_namespaces")
@@ -878,7 +881,12 @@ TEST_F(DocxCorpus, EveryCorpusDocumentExports) {
         const std::string epub = dir_ / "every.epub";
         const ToolTest::Result r = Run("'" + input + "' -o '" + epub + "'");
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.err, "");
+        if (warned.count(name)) {
+            for (size_t at = 0; at < r.err.size(); at = r.err.find('\n', at) + 1)
+                EXPECT_EQ(r.err.compare(at, 21, "epubexport: warning: "), 0) << r.err;
+        } else {
+            EXPECT_EQ(r.err, "");
+        }
         if (r.status != 0)
             continue;
         for (const auto& [part, data] : Entries(epub)) {

@@ -313,3 +313,32 @@ TEST(DocxContent, MetadataComesFromThePropertiesOrTheText) {
     parts.body = Para("no heading");
     EXPECT_EQ(Read(parts).settings->title, "test");
 }
+
+// EPUB cannot show a metafile; the bitmap Word keeps beside it, in the blip or the fallback, can.
+TEST(DocxContent, MetafilesGiveWayToTheirBitmapAlternatives) {
+    Parts parts;
+    parts.extraFiles = {{"word/media/v.emf", "EMF data"}, {"word/media/v.png", kPng}};
+    parts.extraRelationships =
+        Relationship("rEmf", "image", "media/v.emf") + Relationship("rPng", "image", "media/v.png");
+    std::string layered = Picture("rEmf", "layered");
+    layered.replace(layered.find("r:embed=\"rEmf\"/>"), 16,
+                    "r:embed=\"rEmf\"><a:extLst><a:ext uri=\"{BEBA8EAE}\"><a14:imgProps>"
+                    "<a14:imgLayer r:embed=\"rPng\"/></a14:imgProps></a:ext></a:extLst></a:blip>");
+    parts.body = "<w:p>" + layered + "<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\">" +
+                 Picture("rEmf", "chosen").substr(5) + "</mc:Choice><mc:Fallback>" +
+                 Picture("rPng", "fallback").substr(5) + "</mc:Fallback></mc:AlternateContent>" +
+                 "</w:r></w:p>";
+    // Picture() wraps each drawing in its own run; inside the alternate content the run tags go.
+    for (const char* tag : {"</w:r></mc:Choice>", "</w:r></mc:Fallback>"}) {
+        const size_t at = parts.body.find(tag);
+        ASSERT_NE(at, std::string::npos);
+        parts.body.erase(at, 6);
+    }
+    const auto doc = Read(parts);
+    const auto frames = Pinned<Text::AnchoredFrame>(doc.stories.at(0).story);
+    ASSERT_EQ(frames.size(), 2u);
+    for (const auto& frame : frames)
+        EXPECT_EQ(frame->GetContentPath(), "/word/media/v.png");
+    EXPECT_EQ(frames[1]->GetTags()->GetAltText(), "fallback");
+    EXPECT_TRUE(doc.findings.empty()) << doc.findings.front().message;
+}

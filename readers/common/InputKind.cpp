@@ -44,6 +44,25 @@ template <class Visit> bool VisitZipNames(std::string_view zip, Visit visit) {
     return false;
 }
 
+// Whether the local headers of a zip without a readable central directory (a download cut
+// short) name the parts of a Word document.
+bool LocalNamesAreWord(std::string_view zip) {
+    constexpr size_t kHeaderSize = 30, kMaxHeaders = 1000;
+    size_t seen = 0;
+    for (size_t at = zip.find("PK\x03\x04"); at != std::string_view::npos && seen < kMaxHeaders;
+         at = zip.find("PK\x03\x04", at + 4), ++seen) {
+        if (at + kHeaderSize > zip.size())
+            break;
+        const size_t nameLength = Le16(zip, at + 26);
+        if (at + kHeaderSize + nameLength > zip.size())
+            break;
+        const std::string_view name = zip.substr(at + kHeaderSize, nameLength);
+        if (name == "[Content_Types].xml" || name.starts_with("word/"))
+            return true;
+    }
+    return false;
+}
+
 InputKind DetectZip(std::string_view bytes) {
     // An OpenDocument package starts with its media type, stored uncompressed.
     constexpr std::string_view kOdtType = "mimetypeapplication/vnd.oasis.opendocument.text";
@@ -51,12 +70,15 @@ InputKind DetectZip(std::string_view bytes) {
         (bytes.size() == 30 + kOdtType.size() || bytes[30 + kOdtType.size()] != '-'))
         return InputKind::Odt;
     bool word = false, types = false, odfContent = false;
-    VisitZipNames(bytes, [&](std::string_view name) {
+    const bool directory = VisitZipNames(bytes, [&](std::string_view name) {
         word = word || name == "word/document.xml";
         types = types || name == "[Content_Types].xml";
         odfContent = odfContent || name == "content.xml";
         return false;
     });
+    // The Word reader then says what is wrong with the archive.
+    if (!directory && LocalNamesAreWord(bytes))
+        return InputKind::Docx;
     if (types)
         return InputKind::Docx; // the reader finds the main part through the relationships
     if (word)

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iomanip>
+#include <sstream>
 
 namespace Readers::Docx {
 
@@ -25,6 +27,10 @@ namespace {
 
 // English Metric Units per point, the unit of DrawingML sizes.
 constexpr double kEmuPerPoint = 12700;
+// Far beyond Word's own limits (1638 points of type, 22 inches of page), well below what
+// overflows a length.
+constexpr double kMaxHalfPoints = 100000;
+constexpr double kMaxPoints = 1e6;
 constexpr double kMaxLength = 100000;
 constexpr size_t kMaxOpenFields = 256;
 
@@ -82,7 +88,7 @@ double StyleLength(std::string_view style, std::string_view property) {
 } // namespace
 
 BodyReader::BodyReader(Package& package, const StyleTable& styles, Numbering& numbering,
-                       const Properties& properties, Counted<const Text::StyleSheet> sheet,
+                       const Properties& properties, Counted<Text::StyleSheet> sheet,
                        NoteParts& notes, BodyOptions options, std::vector<ReaderFinding>& findings)
     : package_(package), styles_(styles), numbering_(numbering), properties_(properties),
       sheet_(std::move(sheet)), notes_(notes), options_(options), findings_(findings) {
@@ -103,6 +109,16 @@ void BodyReader::Finding(pugi::xml_node where, std::string message) {
     findings_.push_back({part_ ? part_->Where(where) : std::string(), std::move(message)});
 }
 
+void BodyReader::Refuse(pugi::xml_node where, std::string_view what, double value, double limit) {
+    // Damaged or hostile: nothing Word makes comes near, and clamping would only hide it.
+    if (std::abs(value) <= limit)
+        return;
+    std::ostringstream text;
+    text << what << " of " << std::setprecision(15) << value
+         << " is far outside anything Word makes";
+    package_.Fail(part_ ? part_->Where(where) : std::string(), text.str());
+}
+
 void BodyReader::Enter(pugi::xml_node where) {
     if (++depth_ > options_.maxNesting)
         package_.Fail(part_->Where(where),
@@ -115,6 +131,8 @@ void BodyReader::Read(BodyStream& document, const Relationships& links,
     links_ = &links;
     out_ = &out;
     bookmarks_ = document.Values("bookmarkStart", "name");
+    sectionStarts_ = document.SectionStarts();
+    sectionsEnded_ = 0;
     NewStory(out);
     if (!document.ForEachBlock([&](pugi::xml_node block) { Block(block, *main_); }))
         package_.Fail(document.Name(), "the main document has no body");
@@ -164,11 +182,10 @@ pugi::xml_node BodyReader::Choose(pugi::xml_node alternate) const {
     static constexpr std::string_view understood[] = {"wps", "wpg",   "wpc", "wp14", "w14", "w15",
                                                       "w16", "w16se", "a14", "v",    "pic", "m"};
     pugi::xml_node fallback;
-    for (pugi::xml_node c = alternate.first_child(); c; c = c.next_sibling()) {
-        if (Is(c, "Fallback")) {
+    for (pugi::xml_node c = alternate.first_child(); c; c = c.next_sibling())
+        if (Is(c, "Fallback"))
             fallback = c;
-            continue;
-        }
+    for (pugi::xml_node c = alternate.first_child(); c; c = c.next_sibling()) {
         if (!Is(c, "Choice"))
             continue;
         std::string_view requires_ = AttrText(c, "Requires");
@@ -185,10 +202,63 @@ pugi::xml_node BodyReader::Choose(pugi::xml_node alternate) const {
         const pugi::xml_node data = Descendant(c, "graphicData");
         const std::string_view uri = AttrText(data, "uri");
         if (known && uri.find("chart") == std::string_view::npos &&
-            uri.find("diagram") == std::string_view::npos)
+            uri.find("diagram") == std::string_view::npos && !(fallback && OnlyMetafiles(c)))
             return c;
     }
     return fallback;
+}
+
+bool BodyReader::OnlyMetafiles(pugi::xml_node choice) const {
+    // A metafile drawing's fallback is usually its bitmap.
+    bool any = false;
+    std::vector<pugi::xml_node> stack{choice};
+    while (!stack.empty()) {
+        const pugi::xml_node n = stack.back();
+        stack.pop_back();
+        if (Is(n, "blip")) {
+            if (!IsMetafile(BestPicture(n)))
+                return false;
+            any = true;
+            continue;
+        }
+        for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element)
+                stack.push_back(c);
+    }
+    return any;
+}
+
+bool BodyReader::IsMetafile(std::string_view id) const {
+    const Relationship* rel = links_ ? links_->Find(id) : nullptr;
+    if (!rel || rel->external)
+        return false;
+    std::string name = rel->target.substr(rel->target.rfind('.') + 1);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name == "emf" || name == "wmf" || name == "emz" || name == "wmz";
+}
+
+std::string_view BodyReader::BestPicture(pugi::xml_node blip) const {
+    // The SVG and image-layer extensions name other pictures of the same drawing.
+    std::string_view best = AttrText(blip, "embed");
+    const auto usable = [&](std::string_view id) {
+        return !id.empty() && links_->Find(id) && !IsMetafile(id);
+    };
+    if (usable(AttrText(Descendant(blip, "svgBlip"), "embed")))
+        return AttrText(Descendant(blip, "svgBlip"), "embed");
+    if (usable(best))
+        return best;
+    std::vector<pugi::xml_node> stack{blip};
+    while (!stack.empty()) {
+        const pugi::xml_node n = stack.back();
+        stack.pop_back();
+        if (n != blip && usable(AttrText(n, "embed")))
+            return AttrText(n, "embed");
+        for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element)
+                stack.push_back(c);
+    }
+    return best;
 }
 
 void BodyReader::Blocks(pugi::xml_node parent, Sink& sink) {
@@ -221,6 +291,28 @@ void BodyReader::Block(pugi::xml_node c, Sink& sink) {
         Finding(c, "embedded foreign content (altChunk) is not converted");
 }
 
+std::string BodyReader::OutlineStyle(const std::string& style, std::optional<int> level) {
+    // A style of its own, adding nothing but the element: the host tags paragraphs by style.
+    const std::string element = level ? "h" + std::to_string(std::min(*level, 5) + 1) : "p";
+    const std::string name = style + " (" + element + ")";
+    if (!sheet_->GetStyle(StringT(name)))
+        sheet_->AddStyle(Text::Style::Make(
+            StringT(name), Text::StyleKind::Paragraph, StringT(style),
+            Foundation::MakeCounted<Text::Delta>(),
+            Text::EPubTag::Make(Text::EPubTag::ElementSet | Text::EPubTag::ClassSet,
+                                StringT(element), StringT("outline-" + element))));
+    return name;
+}
+
+Indents BodyReader::Inherited(const Sink& sink, const Text::AttributeSet& so_far) const {
+    Text::AttributeSet atts =
+        sheet_->ResolveParagraphAtts(StringT(styles_.ParagraphStyle(sink.paragraphStyleId)))
+            .GetSet();
+    for (const Text::AttEntry& entry : so_far)
+        atts.Set(entry.id, entry.value);
+    return Properties::IndentsOf(atts);
+}
+
 Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sink,
                                                    Text::AttributeSet& para) {
     const pugi::xml_node numPr = Child(pPr, "numPr");
@@ -238,7 +330,7 @@ Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sin
     const std::optional<ListLabel> label = numbering_.Next(ref->numId, ref->level);
     if (!label)
         return {};
-    properties_.Paragraph(label->paragraphProperties, para);
+    properties_.Paragraph(label->paragraphProperties, para, Inherited(sink, para));
     Text::ListSettings s;
     s.type = label->type;
     s.level = std::min(label->level, Text::ListAtt::kMaxLevel);
@@ -269,10 +361,14 @@ Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sin
 void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     const pugi::xml_node pPr = Child(p, "pPr");
     sink.paragraphStyleId = ChildVal(pPr, "pStyle").value_or("");
-    const std::string style = styles_.ParagraphStyle(sink.paragraphStyleId);
+    std::string style = styles_.ParagraphStyle(sink.paragraphStyleId);
     std::optional<int> heading = styles_.HeadingLevel(sink.paragraphStyleId);
-    if (Child(pPr, "outlineLvl"))
-        heading = Properties::OutlineLevel(pPr);
+    if (Child(pPr, "outlineLvl")) {
+        const std::optional<int> own = Properties::OutlineLevel(pPr);
+        if (own != heading)
+            style = OutlineStyle(style, own);
+        heading = own;
+    }
     const bool isMain = &sink == main_.get();
     if (isMain) {
         const bool pageBefore =
@@ -287,7 +383,7 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     Text::AttributeSet para;
     if (const auto list = ListFor(pPr, sink, para))
         para.Set(Text::ParaObject::List, list);
-    properties_.Paragraph(pPr, para);
+    properties_.Paragraph(pPr, para, Inherited(sink, para));
     // Page starts are the reader's to decide, by splitting stories.
     para.Set(Text::ParaInt::StartPosition, Text::StartPosition::Anywhere);
     if (StartsContents(p) ||
@@ -305,6 +401,7 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     const bool title = sink.paragraphStyleId == "Title";
     sink.keepText = heading.has_value() || title;
     sink.text.clear();
+    sink.paragraphText = false;
     if (isMain && heading && *heading <= 1 && !first) {
         tocAnchor = sheet_->GetDocument()->MakeAnchor(StringT("toc"));
         sink.builder->Anchor(tocAnchor);
@@ -313,7 +410,10 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     Inlines(p, sink);
     if (sink.keepText) {
         const std::string text = Trimmed(sink.text);
-        if (firstHeading_.empty() && (title || heading == 0))
+        // A Title paragraph names the book; failing one, the first heading of any level.
+        if (title && firstTitle_.empty())
+            firstTitle_ = text;
+        else if (heading && firstHeading_.empty())
             firstHeading_ = text;
         if (isMain && !text.empty() && heading && *heading <= 1) {
             if (*heading == 0 && !tocEntrySet_ && first) {
@@ -326,8 +426,11 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
         }
         sink.keepText = false;
     }
-    if (const pugi::xml_node sectPr = Child(pPr, "sectPr"); sectPr && isMain)
-        sectionBreak_ = ChildVal(sectPr, "type").value_or("nextPage") != "continuous";
+    if (Child(pPr, "sectPr") && isMain) {
+        ++sectionsEnded_;
+        sectionBreak_ = sectionsEnded_ >= sectionStarts_.size() ||
+                        sectionStarts_[sectionsEnded_] != "continuous";
+    }
 }
 
 // A contents field starting in the paragraph makes it a contents paragraph already; its runs come
@@ -455,6 +558,8 @@ Counted<const Text::Delta> BodyReader::RunDelta(pugi::xml_node rPr, const Sink& 
 
 void BodyReader::Run(pugi::xml_node r, Sink& sink) {
     const pugi::xml_node rPr = Child(r, "rPr");
+    Refuse(rPr, "a font size (half-points)", NumberAttr(Child(rPr, "sz"), "val").value_or(0),
+           kMaxHalfPoints);
     const std::string_view characterId = ChildVal(rPr, "rStyle").value_or("");
     const bool hidden =
         Properties::Hidden(rPr).value_or(styles_.Hidden(sink.paragraphStyleId, characterId));
@@ -489,11 +594,13 @@ void BodyReader::RunContent(pugi::xml_node r, Sink& sink, RunFormat& format, boo
             Text("\t", sink, format);
         } else if (name == "br") {
             const std::string_view type = AttrText(c, "type");
-            if (type == "page") {
-                if (&sink == main_.get())
-                    pageBreak_ = true;
-            } else if (type != "column" && !Suppressed()) {
-                sink.builder->Break(Text::BreakKind::Line);
+            // A page or column break after text keeps the words apart as a line break; one
+            // before any text moves the paragraph, which only a new document can do.
+            if ((type != "page" && type != "column") || sink.paragraphText) {
+                if (!Suppressed())
+                    sink.builder->Break(Text::BreakKind::Line);
+            } else if (type == "page" && &sink == main_.get()) {
+                pageBreak_ = true;
             }
         } else if (name == "cr") {
             if (!Suppressed())
@@ -532,10 +639,10 @@ void BodyReader::RunContent(pugi::xml_node r, Sink& sink, RunFormat& format, boo
 }
 
 bool BodyReader::Suppressed() const {
-    if (fields_.empty())
-        return false;
-    const Field& f = fields_.back();
-    return !f.inResult || f.dropResult;
+    // A field nested in another's instruction (an IF's condition) shows nothing: its result is
+    // part of the instruction.
+    return std::any_of(fields_.begin(), fields_.end(),
+                       [](const Field& f) { return !f.inResult || f.dropResult; });
 }
 
 void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
@@ -556,6 +663,7 @@ void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
     }
     // A line feed would start a paragraph and a vertical tab break the line; in Word's text they
     // are white space.
+    sink.paragraphText = true;
     if (text.find_first_of("\n\r\v\f") == std::string_view::npos) {
         sink.builder->Text(text, format.characterStyle, format.delta);
     } else {
@@ -688,6 +796,8 @@ BodyReader::Nested::~Nested() {
 void BodyReader::Table(pugi::xml_node tbl, Sink& sink) {
     Enter(tbl);
     TableLayout layout = LayoutTable(tbl, styles_, properties_);
+    if (!layout.problem.empty())
+        package_.Fail(part_ ? part_->Where(tbl) : std::string(), layout.problem);
     if (layout.columns == 0 || layout.rows == 0) {
         Leave();
         return;
@@ -723,20 +833,18 @@ void BodyReader::Drawing(pugi::xml_node drawing, Sink& sink) {
     const pugi::xml_node extent = Child(container, "extent");
     const double width = NumberAttr(extent, "cx", 1).value_or(0) / kEmuPerPoint;
     const double height = NumberAttr(extent, "cy", 1).value_or(0) / kEmuPerPoint;
+    Refuse(extent, "a drawing extent (points)", std::max(width, height), kMaxPoints);
     const pugi::xml_node docPr = Child(container, "docPr");
     const pugi::xml_node data = Child(Child(container, "graphic"), "graphicData");
     const std::string_view uri = AttrText(data, "uri");
     if (const pugi::xml_node pic = Child(data, "pic")) {
         const pugi::xml_node blip = Child(Child(pic, "blipFill"), "blip");
-        const pugi::xml_node svg = Descendant(blip, "svgBlip");
-        std::string_view id = AttrText(svg, "embed");
-        if (id.empty() || !links_->Find(id))
-            id = AttrText(blip, "embed");
+        const std::string_view id = BestPicture(blip);
         if (id.empty()) {
             Finding(drawing, "a linked picture (not in the document) was skipped");
             return;
         }
-        Picture(id, width, height, docPr, sink, drawing);
+        Picture(id, width, height, docPr, sink, drawing, FloatSide(container));
         return;
     }
     if (const pugi::xml_node content = Descendant(data, "txbxContent")) {
@@ -772,6 +880,21 @@ void BodyReader::Drawing(pugi::xml_node drawing, Sink& sink) {
     }
 }
 
+std::string_view BodyReader::FloatSide(pugi::xml_node container) {
+    if (!Is(container, "anchor"))
+        return {};
+    const bool wraps = Child(container, "wrapSquare") || Child(container, "wrapTight") ||
+                       Child(container, "wrapThrough");
+    if (!wraps)
+        return {};
+    const std::string_view align = Child(Child(container, "positionH"), "align").text().get();
+    if (align == "left" || align == "inside")
+        return "left";
+    if (align == "right" || align == "outside")
+        return "right";
+    return {};
+}
+
 void BodyReader::Vml(pugi::xml_node pict, Sink& sink) {
     if (const pugi::xml_node image = Descendant(pict, "imagedata")) {
         const pugi::xml_node shape = image.parent();
@@ -799,7 +922,8 @@ std::string BodyReader::Publishable(std::string data) {
 }
 
 bool BodyReader::Picture(std::string_view id, double width, double height,
-                         pugi::xml_node properties, Sink& sink, pugi::xml_node where) {
+                         pugi::xml_node properties, Sink& sink, pugi::xml_node where,
+                         std::string_view floatSide) {
     const Relationship* rel = links_->Find(id);
     if (!rel || rel->target.empty()) {
         Finding(where,
@@ -827,7 +951,8 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
     const auto pixels = Raster::ReadImageSize(*data);
     const bool bitmap = type == Raster::FileType::JPEG || type == Raster::FileType::PNG ||
                         type == Raster::FileType::GIF;
-    if (bitmap && !pixels) {
+    // A header can be whole while the data behind it is cut short: decode it all.
+    if (bitmap && (!pixels || !Raster::DecodeImage(*data))) {
         findings_.push_back({rel->target, "a damaged picture was skipped"});
         return false;
     }
@@ -880,6 +1005,11 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
     if (!isDecorative && !alt.empty()) {
         Render::RenderTags::Fields tags;
         tags.altText = StringT(alt);
+        // Text wraps round an anchored picture on one side: a class floats it.
+        if (!floatSide.empty()) {
+            tags.className = StringT("docx-float-" + std::string(floatSide));
+            hasFloats_ = true;
+        }
         frame.tags = Render::RenderTags::Make(std::move(tags));
     }
     sink.builder->Frame(std::move(frame));

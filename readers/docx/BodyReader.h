@@ -38,13 +38,20 @@ struct NoteParts {
 class BodyReader {
 public:
     BodyReader(Package& package, const StyleTable& styles, Numbering& numbering,
-               const Properties& properties, Foundation::Counted<const Text::StyleSheet> sheet,
+               const Properties& properties, Foundation::Counted<Text::StyleSheet> sheet,
                NoteParts& notes, BodyOptions options, std::vector<ReaderFinding>& findings);
 
     // Reads the body of `document` into stories, appended to `out`.
     void Read(BodyStream& document, const Relationships& links, std::vector<StoryEntry>& out);
     // The text of the first Title or top heading, for a title the metadata lacks.
-    const std::string& FirstHeading() const noexcept { return firstHeading_; }
+    // Whether a picture floats, so the publication needs kFloatRules.
+    bool HasFloats() const noexcept { return hasFloats_; }
+    static constexpr std::string_view kFloatRules =
+        ".docx-float-left {\n  float: left;\n  margin: 0 1em 0.5em 0;\n}\n"
+        ".docx-float-right {\n  float: right;\n  margin: 0 0 0.5em 1em;\n}\n";
+    const std::string& FirstHeading() const noexcept {
+        return firstTitle_.empty() ? firstHeading_ : firstTitle_;
+    }
 
 private:
     struct Field {
@@ -63,6 +70,7 @@ private:
         bool hiddenParagraph = false;
         std::string text; // of the paragraph, kept for headings only
         bool keepText = false;
+        bool paragraphText = false;                // the paragraph being read has text so far
         bool afterNoteMark = false;                // the next text follows a note's own mark
         std::vector<std::string> pendingBookmarks; // names, between paragraphs
     };
@@ -116,17 +124,32 @@ private:
     void StartField(Field& field);
     // The picture a relationship id leads to, as a frame of `width` x `height` points.
     bool Picture(std::string_view id, double width, double height, pugi::xml_node properties,
-                 Sink& sink, pugi::xml_node where);
+                 Sink& sink, pugi::xml_node where, std::string_view floatSide = {});
     void TextFrame(pugi::xml_node content, double width, double height, Sink& sink);
     static std::string Publishable(std::string picture);
     // The chosen branch of mc:AlternateContent.
     pugi::xml_node Choose(pugi::xml_node alternate) const;
+    // "left" or "right" for an anchored drawing text wraps round on one side; else empty.
+    static std::string_view FloatSide(pugi::xml_node container);
+    // Whether every picture in `choice` is a metafile (and there is one).
+    bool OnlyMetafiles(pugi::xml_node choice) const;
+    // Whether relationship `id` leads to a Windows metafile, which EPUB cannot show.
+    bool IsMetafile(std::string_view id) const;
+    // The picture `blip` shows best: a bitmap or SVG among its alternatives before a metafile.
+    std::string_view BestPicture(pugi::xml_node blip) const;
     Foundation::Counted<const Text::Delta> RunDelta(pugi::xml_node rPr, const Sink& sink);
     Foundation::Counted<const Text::Delta> Intern(Text::AttributeSet paragraph,
                                                   Text::AttributeSet glyph);
+    // `style` shown as the element of outline level `level` (nullopt: body text), for a level
+    // set on the paragraph itself.
+    std::string OutlineStyle(const std::string& style, std::optional<int> level);
+    // The indents a paragraph of the sink's style has with `so_far` laid over them.
+    Indents Inherited(const Sink& sink, const Text::AttributeSet& so_far) const;
     Foundation::Counted<const Text::AttObject> ListFor(pugi::xml_node pPr, Sink& sink,
                                                        Text::AttributeSet& para);
     Foundation::Counted<const Text::AttObject> LinkTo(std::string_view bookmark);
+    // Refuses the document when `value` lies beyond `limit`.
+    void Refuse(pugi::xml_node where, std::string_view what, double value, double limit);
     void Enter(pugi::xml_node where);
     void Leave() { --depth_; }
     void Finding(pugi::xml_node where, std::string message);
@@ -138,7 +161,7 @@ private:
     const StyleTable& styles_;
     Numbering& numbering_;
     const Properties& properties_;
-    Foundation::Counted<const Text::StyleSheet> sheet_;
+    Foundation::Counted<Text::StyleSheet> sheet_;
     NoteParts& notes_;
     BodyOptions options_;
     std::vector<ReaderFinding>& findings_;
@@ -155,7 +178,8 @@ private:
     std::map<std::string, std::shared_ptr<const std::string>> pictures_;
     std::unordered_map<size_t, std::vector<Foundation::Counted<const Text::Delta>>> deltas_;
     int depth_ = 0;
-    std::string firstHeading_;
+    std::string firstTitle_, firstHeading_;
+    bool hasFloats_ = false;
 
     // The story being built and where it goes.
     std::unique_ptr<Text::StoryBuilder> builder_;
@@ -164,6 +188,10 @@ private:
     std::vector<StoryEntry>* out_ = nullptr;
     bool storyEmpty_ = true;
     bool sectionBreak_ = false; // before the next paragraph
+    // How each section starts; a paragraph's w:sectPr ends a section, so the next entry says
+    // whether the break after it starts a page.
+    std::vector<std::string> sectionStarts_;
+    size_t sectionsEnded_ = 0;
     bool pageBreak_ = false;
     bool tocEntrySet_ = false;
     Foundation::Counted<const Text::AnchorData> pendingTop_; // a heading's anchor

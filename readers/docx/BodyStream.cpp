@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace Readers::Docx {
 
@@ -159,38 +160,88 @@ void BodyStream::Release(size_t end) {
     pages_.Release(end);
 }
 
+namespace {
+
+// Whether `text` at `at` holds the element name `name` itself: "<w:name ", "</name>".
+bool IsElementName(std::string_view text, size_t at, std::string_view name) {
+    const char before = at > 0 ? text[at - 1] : 0;
+    const char after = at + name.size() < text.size() ? text[at + name.size()] : 0;
+    return (before == ':' || before == '<' || before == '/') && after != 0 &&
+           std::strchr(" \t\r\n/>", after);
+}
+
+// The value of `attribute` (any prefix) inside one start tag.
+std::optional<std::string> AttributeIn(std::string_view inside, std::string_view attribute) {
+    for (size_t a = inside.find(attribute); a != std::string_view::npos;
+         a = inside.find(attribute, a + attribute.size())) {
+        const char b = a > 0 ? inside[a - 1] : 0;
+        const size_t eq = a + attribute.size();
+        if ((b != ':' && b != ' ' && b != '\t' && b != '\n' && b != '\r') ||
+            eq + 1 >= inside.size() || inside[eq] != '=')
+            continue;
+        const char quote = inside[eq + 1];
+        const size_t close = inside.find(quote, eq + 2);
+        if ((quote != '"' && quote != '\'') || close == std::string_view::npos)
+            continue;
+        return Unescape(inside.substr(eq + 2, close - eq - 2));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::set<std::string, std::less<>> BodyStream::Values(std::string_view element,
                                                       std::string_view attribute) const {
     std::set<std::string, std::less<>> values;
     const std::string_view text = text_;
     for (size_t at = text.find(element); at != std::string_view::npos;
          at = text.find(element, at + element.size())) {
-        // Only the element's own name: "<w:bookmarkStart " or "<bookmarkStart/".
-        const char before = at > 0 ? text[at - 1] : 0;
-        const char after = at + element.size() < text.size() ? text[at + element.size()] : 0;
-        if ((before != ':' && before != '<') || !std::strchr(" \t\r\n/>", after) || after == 0)
+        if (!IsElementName(text, at, element) || text[at - 1] == '/')
             continue;
         const Tag tag = NextTag(text, text.rfind('<', at));
         if (tag.kind != TagKind::Open && tag.kind != TagKind::Empty)
             continue;
-        const std::string_view inside = text.substr(at, tag.end - at);
-        for (size_t a = inside.find(attribute); a != std::string_view::npos;
-             a = inside.find(attribute, a + attribute.size())) {
-            const char b = inside[a - 1];
-            const size_t eq = a + attribute.size();
-            if ((b != ':' && b != ' ' && b != '\t' && b != '\n' && b != '\r') ||
-                eq + 1 >= inside.size() || inside[eq] != '=')
-                continue;
-            const char quote = inside[eq + 1];
-            const size_t close = inside.find(quote, eq + 2);
-            if ((quote != '"' && quote != '\'') || close == std::string_view::npos)
-                continue;
-            values.insert(Unescape(inside.substr(eq + 2, close - eq - 2)));
-            break;
-        }
+        if (auto value = AttributeIn(text.substr(at, tag.end - at), attribute))
+            values.insert(std::move(*value));
     }
     return values;
 }
+
+std::vector<std::string> BodyStream::SectionStarts() const {
+    constexpr std::string_view kSection = "sectPr", kType = "type";
+    std::vector<std::string> starts;
+    const std::string_view text = text_;
+    size_t depth = 0, contentAt = 0;
+    for (size_t at = text.find(kSection); at != std::string_view::npos;
+         at = text.find(kSection, at + kSection.size())) {
+        if (!IsElementName(text, at, kSection))
+            continue;
+        const Tag tag = NextTag(text, text.rfind('<', at));
+        if (tag.kind == TagKind::Empty && depth == 0) {
+            starts.emplace_back("nextPage");
+        } else if (tag.kind == TagKind::Open) {
+            // A tracked change holds the former properties as a section inside the section.
+            if (depth++ == 0)
+                contentAt = tag.end;
+        } else if (tag.kind == TagKind::Close && depth > 0 && --depth == 0) {
+            const std::string_view inside = text.substr(contentAt, tag.start - contentAt);
+            std::string start = "nextPage";
+            for (size_t t = inside.find(kType); t != std::string_view::npos;
+                 t = inside.find(kType, t + kType.size()))
+                if (IsElementName(inside, t, kType) && inside[t - 1] != '/') {
+                    const Tag typeTag = NextTag(inside, inside.rfind('<', t));
+                    start = AttributeIn(inside.substr(t, typeTag.end - t), "val").value_or(start);
+                    break;
+                }
+            starts.push_back(std::move(start));
+        }
+    }
+    return starts;
+}
+
+// Far deeper than any document Word writes (tables in tables included), far shallower than what
+// costs the reader time or stack.
+constexpr size_t kMaxDepth = 2000;
 
 bool BodyStream::ForEachBlock(const std::function<void(pugi::xml_node)>& visit) {
     if (rootEnd_ == std::string::npos)
@@ -214,8 +265,9 @@ bool BodyStream::ForEachBlock(const std::function<void(pugi::xml_node)>& visit) 
         if (tag.kind == TagKind::Other)
             continue;
         const size_t before = depth;
-        if (tag.kind == TagKind::Open)
-            ++depth;
+        if (tag.kind == TagKind::Open && ++depth > kMaxDepth)
+            package_.Fail(part_ + ":" + std::to_string(Line(tag.start)),
+                          "elements nested more than " + std::to_string(kMaxDepth) + " deep");
         else if (tag.kind == TagKind::Close && depth-- == 0)
             fail(tag.start, "an end tag without its start");
         if (before == 1 && !sawBody && TagLocalName(text, tag) == "body" &&

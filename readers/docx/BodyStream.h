@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <set>
+#include <vector>
 
 namespace Readers::Docx {
 
@@ -26,6 +27,9 @@ public:
     // names). Call before ForEachBlock, which parses the text in place.
     std::set<std::string, std::less<>> Values(std::string_view element,
                                               std::string_view attribute) const;
+    // How each section starts (w:type: "nextPage", "oddPage", "continuous"...), in the order
+    // of the sections. Call before ForEachBlock.
+    std::vector<std::string> SectionStarts() const;
     // Calls `visit` with each element of the body in turn; false when there is no body.
     // Throws InputError for malformed XML.
     bool ForEachBlock(const std::function<void(pugi::xml_node)>& visit);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "readers/docx/DocxReader.h"
 
+#include "epub/options/CSSFile.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
+#include "host/foundation/DataSource.h"
 #include "host/foundation/Uuid.h"
 #include "host/text/AttributeIds.h"
 #include "readers/common/InputKind.h"
@@ -53,6 +55,9 @@ public:
 private:
     // An optional part: missing, or unusable for any reason but a refused DTD, it is a finding.
     std::unique_ptr<XmlPart> Optional(const std::string& part);
+    // The target of the relationship of `type`, which must lie in the package and exist; empty
+    // when there is no such relationship.
+    std::string Structural(const Relationships& links, std::string_view type) const;
     void CheckKind(std::string_view bytes) const;
     void ReadSettings(const Relationships& links, Text::AttributeSet& out);
 
@@ -78,6 +83,21 @@ std::unique_ptr<XmlPart> Reader::Optional(const std::string& part) {
     }
 }
 
+std::string Reader::Structural(const Relationships& links, std::string_view type) const {
+    // The document's own parts must be there; only pictures and links may be lost on the way.
+    const Relationship* rel = links.OfType(type);
+    if (!rel)
+        return {};
+    if (rel->target.empty())
+        package_.Fail(links.Source(), "the " + std::string(type) +
+                                          " relationship points outside the package (\"" +
+                                          rel->written + "\")");
+    if (!package_.Has(rel->target))
+        package_.Fail(rel->target, "the " + std::string(type) + " part named by " + links.Source() +
+                                       " is missing");
+    return rel->target;
+}
+
 void Reader::ReadSettings(const Relationships& links, Text::AttributeSet& out) {
     const auto settings = Optional(links.TargetOfType("settings"));
     if (!settings)
@@ -93,9 +113,12 @@ Document Reader::Read() {
     Document doc;
     doc.sourceName = package_.Source();
     const Relationships packageLinks(package_, "/");
-    std::string main = packageLinks.TargetOfType("officeDocument");
+    // Without package relationships at all, the main part is where Word puts it.
+    std::string main = packageLinks.Source().empty() ? std::string("/word/document.xml")
+                                                     : Structural(packageLinks, "officeDocument");
     if (main.empty())
-        main = "/word/document.xml";
+        package_.Fail(packageLinks.Source(),
+                      "names no main document (no officeDocument relationship)");
     if (!package_.Has(main))
         package_.Fail(main, "the main document part is missing");
     BodyStream document(package_, main);
@@ -104,6 +127,9 @@ Document Reader::Read() {
         package_.Fail(main, "not a WordprocessingML document (its root is <" +
                                 std::string(document.Root().name()) + ">)");
     const Relationships links(package_, main);
+    for (const char* type : {"styles", "numbering", "settings", "theme", "footnotes", "endnotes",
+                             "fontTable", "comments"})
+        Structural(links, type);
 
     Theme theme;
     if (const auto part = Optional(links.TargetOfType("theme")))
@@ -143,6 +169,10 @@ Document Reader::Read() {
                     {options_.keepComments, options_.splitAtSections, options_.maxNesting},
                     findings_);
     body.Read(document, links, doc.stories);
+    if (body.HasFloats())
+        doc.cssFiles.push_back(MakeCounted<const EPub::CSSFile>(
+            MakeCounted<Foundation::FileDataSource>(StringT("pictures.css")),
+            Foundation::TimeStamp(), StringT(std::string(BodyReader::kFloatRules))));
 
     if (const auto fontTable = Optional(links.TargetOfType("fontTable")))
         doc.fonts = ReadEmbeddedFonts(package_, *fontTable,
@@ -172,6 +202,9 @@ Document Reader::Read() {
     doc.options =
         MakeCounted<EPub::FlowingEPubOptions>(Render::FileExportOptionsVector::Preset::Standard);
     doc.options->SetRemoveLineBreaks(false);
+    // Word's labels as text: list elements number from 1, show no parent numbers ("2.1.") and
+    // start again after every paragraph between two items.
+    doc.options->SetConvertNumberedListsToText(true);
     if (!doc.stories.empty() && doc.stories.front().tocText.empty())
         doc.stories.front().tocText = s.title;
     doc.findings = std::move(findings_);

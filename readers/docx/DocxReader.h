@@ -19,7 +19,7 @@ struct DocxOptions {
         true; // a section break or page break before a Heading 1 starts a new content document
     // Limits of the package reader (docs/docx.md).
     uint64_t maxInflatedBytes = uint64_t{1} << 30; // all parts together
-    uint32_t maxRatio = 1000;                      // inflated over stored size, parts above 1 MB
+    uint32_t maxRatio = 200;                       // inflated over stored size, parts above 1 MB
     int maxNesting = 100;                          // elements inside one another in the text
 };
 

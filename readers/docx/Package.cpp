@@ -100,7 +100,9 @@ void Package::ReadDirectory() {
     const uint64_t lowest = b.Size() > 65557 ? b.Size() - 65557 : 0;
     while (b.U32(end) != kEndOfDirectory) {
         if (end == lowest)
-            Fail({}, "not a zip archive (no central directory)");
+            Fail({}, b.U32(0) == kLocalHeader
+                         ? "the zip archive is damaged or cut short (no central directory)"
+                         : "not a zip archive (no central directory)");
         --end;
     }
     uint64_t count = b.U16(end + 10);

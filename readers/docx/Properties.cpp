@@ -92,7 +92,15 @@ std::optional<int> Properties::OutlineLevel(pugi::xml_node pPr) {
     return std::nullopt;
 }
 
-void Properties::Paragraph(pugi::xml_node pPr, AttributeSet& out) const {
+Indents Properties::IndentsOf(const AttributeSet& atts) {
+    const auto value = [&](Text::AttId id) {
+        const Text::AttValue* v = atts.Find(Text::AttKind::Double, id);
+        return v ? std::get<double>(*v) : 0.0;
+    };
+    return {value(Text::ParaDouble::LeftIndent), value(Text::ParaDouble::FirstLineIndent)};
+}
+
+void Properties::Paragraph(pugi::xml_node pPr, AttributeSet& out, Indents inherited) const {
     if (!pPr)
         return;
     using namespace Text;
@@ -120,14 +128,16 @@ void Properties::Paragraph(pugi::xml_node pPr, AttributeSet& out) const {
         auto right = Twips(ind, "right");
         if (!right)
             right = Twips(ind, rtl ? "start" : "end");
-        if (left)
-            out.Set(ParaDouble::LeftIndent, std::clamp(*left, -1e5, 1e5));
         if (right)
             out.Set(ParaDouble::RightIndent, std::clamp(*right, -1e5, 1e5));
+        const double start = std::clamp(left.value_or(inherited.left), -1e5, 1e5);
+        double relative = inherited.firstLine - inherited.left;
         if (const auto hanging = Twips(ind, "hanging"))
-            out.Set(ParaDouble::FirstLineIndent, std::clamp(-*hanging, -1e5, 1e5));
+            relative = -*hanging;
         else if (const auto first = Twips(ind, "firstLine"))
-            out.Set(ParaDouble::FirstLineIndent, std::clamp(*first, -1e5, 1e5));
+            relative = *first;
+        out.Set(ParaDouble::LeftIndent, start);
+        out.Set(ParaDouble::FirstLineIndent, std::clamp(start + relative, -1e5, 1e5));
     }
     if (const pugi::xml_node spacing = Child(pPr, "spacing")) {
         if (const auto before = Twips(spacing, "before"))

@@ -12,12 +12,22 @@
 
 namespace Readers::Docx {
 
+// Where the lines of a paragraph start, in points from the frame edge, as the host measures
+// both: Word's first-line indent and hanging are relative to the left indent, so setting
+// either restates the other's effect.
+struct Indents {
+    double left = 0;
+    double firstLine = 0;
+};
+
 class Properties {
 public:
     explicit Properties(const Theme& theme) : theme_(theme) {}
 
-    // Adds what `pPr` sets to `out`.
-    void Paragraph(pugi::xml_node pPr, Text::AttributeSet& out) const;
+    static Indents IndentsOf(const Text::AttributeSet& atts);
+
+    // Adds what `pPr` sets to `out`; `inherited` is what the paragraph has without it.
+    void Paragraph(pugi::xml_node pPr, Text::AttributeSet& out, Indents inherited = {}) const;
     // Adds what `rPr` sets to `out`. `size` is the font size the text will have, in points, for
     // letter spacing given in points.
     void Run(pugi::xml_node rPr, Text::AttributeSet& out, double size) const;

@@ -50,6 +50,7 @@ Relationships::Relationships(Package& package, std::string_view part) {
                                  std::string(part.substr(slash + 1)) + ".rels";
     if (!package.Has(relsName))
         return;
+    source_ = relsName;
     const XmlPart rels(package, relsName);
     for (pugi::xml_node r = rels.Root().first_child(); r; r = r.next_sibling()) {
         if (!Is(r, "Relationship"))
@@ -59,6 +60,7 @@ Relationships::Relationships(Package& package, std::string_view part) {
         rel.type = std::string(type.substr(type.rfind('/') + 1));
         rel.external = AttrText(r, "TargetMode") == "External";
         const std::string_view target = AttrText(r, "Target");
+        rel.written = std::string(target);
         rel.target = rel.external ? std::string(target) : ResolvePartName(part, target);
         byId_.emplace(std::string(AttrText(r, "Id")), std::move(rel));
     }
@@ -74,6 +76,13 @@ std::string Relationships::TargetOfType(std::string_view type) const {
         if (!rel.external && rel.type == type && !rel.target.empty())
             return rel.target;
     return {};
+}
+
+const Relationship* Relationships::OfType(std::string_view type) const {
+    for (const auto& [id, rel] : byId_)
+        if (!rel.external && rel.type == type)
+            return &rel;
+    return nullptr;
 }
 
 } // namespace Readers::Docx

@@ -11,8 +11,9 @@ namespace Readers::Docx {
 class Package;
 
 struct Relationship {
-    std::string type;   // the last segment of the type URI ("image", "hyperlink"...)
-    std::string target; // an absolute part name, or the URL of an external target
+    std::string type;    // the last segment of the type URI ("image", "hyperlink"...)
+    std::string target;  // an absolute part name, or the URL of an external target
+    std::string written; // the target as the relationship gives it
     bool external = false;
 };
 
@@ -26,9 +27,15 @@ public:
     const Relationship* Find(std::string_view id) const;
     // The first internal target of that type, empty when none.
     std::string TargetOfType(std::string_view type) const;
+    // The first internal relationship of that type, also one whose target climbs out of the
+    // package (an empty target); null when none.
+    const Relationship* OfType(std::string_view type) const;
+    // The relationships part these come from, empty when there is none.
+    const std::string& Source() const noexcept { return source_; }
 
 private:
     std::map<std::string, Relationship, std::less<>> byId_;
+    std::string source_;
 };
 
 // `target` taken relative to the folder of `source`, "." and ".." resolved; empty when it climbs

@@ -171,11 +171,17 @@ void StyleTable::AddTo(Text::StyleSheet& sheet, const Text::AttributeSet& settin
         if (!paragraph && e->type != "character")
             continue;
         Text::AttributeSet para, glyph;
-        if (paragraph)
-            properties_.Paragraph(Child(e->node, "pPr"), para);
-        properties_.Run(Child(e->node, "rPr"), glyph, paragraph ? FontSize(e->id) : defaultSize_);
         const auto chain = Chain(e->id, e->type);
         const Entry* base = chain.size() > 1 && chain.size() < kMaxChain ? chain[1] : nullptr;
+        if (paragraph) {
+            // Bases come first in order_, so the sheet already knows the one this builds on.
+            const auto inherited =
+                base ? Properties::IndentsOf(
+                           sheet.ResolveParagraphAtts(StringT(base->name)).GetSet())
+                     : Properties::IndentsOf(rootParagraph);
+            properties_.Paragraph(Child(e->node, "pPr"), para, inherited);
+        }
+        properties_.Run(Child(e->node, "rPr"), glyph, paragraph ? FontSize(e->id) : defaultSize_);
         if (paragraph && !base) {
             para = over(rootParagraph, para);
             glyph = over(rootGlyph, glyph);

@@ -113,10 +113,16 @@ TableLayout LayoutTable(pugi::xml_node tbl, const StyleTable& styles,
     const pugi::xml_node tblPr = Child(tbl, "tblPr");
     const auto chain = styles.TableStyleChain(ChildVal(tblPr, "tblStyle").value_or(""));
     std::vector<double> widths;
-    for (pugi::xml_node g = Child(tbl, "tblGrid").first_child(); g && widths.size() < kMaxColumns;
-         g = g.next_sibling())
-        if (Is(g, "gridCol"))
-            widths.push_back(std::clamp(NumberAttr(g, "w").value_or(0) / 20, 0.0, 100000.0));
+    for (pugi::xml_node g = Child(tbl, "tblGrid").first_child(); g; g = g.next_sibling()) {
+        if (!Is(g, "gridCol"))
+            continue;
+        if (widths.size() == kMaxColumns) {
+            layout.problem = "a table grid of more than " + std::to_string(kMaxColumns) +
+                             " columns (Word makes at most 63)";
+            return layout;
+        }
+        widths.push_back(std::clamp(NumberAttr(g, "w").value_or(0) / 20, 0.0, 100000.0));
+    }
 
     std::vector<Span> spans;
     std::vector<int> open; // per column: the span a vertical merge continues, or -1
@@ -135,8 +141,12 @@ TableLayout LayoutTable(pugi::xml_node tbl, const StyleTable& styles,
             if (column >= kMaxColumns)
                 return;
             const pugi::xml_node tcPr = Child(tc, "tcPr");
-            const auto span = static_cast<int32_t>(
-                std::clamp(NumberAttr(Child(tcPr, "gridSpan"), "val").value_or(1), 1.0, 1000.0));
+            const double asked = NumberAttr(Child(tcPr, "gridSpan"), "val").value_or(1);
+            if (asked > kMaxColumns && layout.problem.empty())
+                layout.problem = "a cell spanning " +
+                                 std::to_string(static_cast<int64_t>(std::min(asked, 1e15))) +
+                                 " columns (Word makes at most 63)";
+            const auto span = static_cast<int32_t>(std::clamp(asked, 1.0, 1000.0));
             const int32_t width = std::min(span, kMaxColumns - column);
             if (open.size() < static_cast<size_t>(column + width))
                 open.resize(static_cast<size_t>(column + width), -1);

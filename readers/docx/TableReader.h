@@ -8,6 +8,7 @@
 #include "readers/docx/Properties.h"
 #include "readers/docx/StyleTable.h"
 
+#include <string>
 #include <vector>
 
 namespace Readers::Docx {
@@ -23,6 +24,7 @@ struct TableLayout {
     int32_t rows = 0;
     Text::TableSettings settings; // size, widths, merges, header rows, formats
     std::vector<TableCell> cells; // in row order
+    std::string problem;          // why the table cannot be a table; empty when it can
 };
 
 TableLayout LayoutTable(pugi::xml_node tbl, const StyleTable& styles, const Properties& properties);

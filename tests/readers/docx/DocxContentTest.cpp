@@ -189,11 +189,13 @@ TEST(DocxContent, ContentsFieldsMarkTheirParagraphs) {
 TEST(DocxContent, SectionBreaksAndPageBreaksBeforeTopHeadingsStartDocuments) {
     Parts parts;
     parts.styles = kHeadingStyle;
+    // A section's w:type says how that section starts: the break a paragraph's w:sectPr makes
+    // is the next section's, and the body's own w:sectPr gives the last one.
     parts.body = Para("front") + "<w:p><w:pPr><w:sectPr/></w:pPr></w:p>" + Heading("One") +
                  Para("text") + "<w:p><w:r><w:br w:type=\"page\"/></w:r></w:p>" + Heading("Two") +
                  Para("more") + "<w:p><w:r><w:br w:type=\"page\"/></w:r></w:p>" + Para("same") +
-                 "<w:p><w:pPr><w:sectPr><w:type w:val=\"continuous\"/></w:sectPr></w:pPr></w:p>" +
-                 Para("still");
+                 "<w:p><w:pPr><w:sectPr/></w:pPr></w:p>" + Para("still") +
+                 "<w:sectPr><w:type w:val=\"continuous\"/></w:sectPr>";
     const auto doc = Read(parts);
     ASSERT_EQ(doc.stories.size(), 3u);
     EXPECT_EQ(doc.stories[0].fileName, "section-1.xhtml");
@@ -251,7 +253,8 @@ TEST(DocxContent, SpecialCharactersAndBreaksBecomeTheirUnicode) {
                  "w:char=\"F0FC\"/><w:sym w:font=\"Arial\" w:char=\"00A9\"/>"
                  "<w:br w:type=\"column\"/><w:t>f</w:t></w:r>"
                  "<w:r><w:t>line\nfeed</w:t></w:r></w:p>";
-    EXPECT_EQ(Plain(Read(parts)), "a\tb\u2028c\u2011d\u00ADe\u03B1\u2713\u00A9fline feed");
+    // A column break between words keeps them apart, as a line break.
+    EXPECT_EQ(Plain(Read(parts)), "a\tb\u2028c\u2011d\u00ADe\u03B1\u2713\u00A9\u2028fline feed");
 }
 
 TEST(DocxContent, BmpPicturesAreStoredAsPng) {
@@ -310,4 +313,33 @@ TEST(DocxContent, MetadataComesFromThePropertiesOrTheText) {
     EXPECT_EQ(untitled.settings->language, "en");
     parts.body = Para("no heading");
     EXPECT_EQ(Read(parts).settings->title, "test");
+}
+
+// EPUB cannot show a metafile; the bitmap Word keeps beside it, in the blip or the fallback, can.
+TEST(DocxContent, MetafilesGiveWayToTheirBitmapAlternatives) {
+    Parts parts;
+    parts.extraFiles = {{"word/media/v.emf", "EMF data"}, {"word/media/v.png", kPng}};
+    parts.extraRelationships =
+        Relationship("rEmf", "image", "media/v.emf") + Relationship("rPng", "image", "media/v.png");
+    std::string layered = Picture("rEmf", "layered");
+    layered.replace(layered.find("r:embed=\"rEmf\"/>"), 16,
+                    "r:embed=\"rEmf\"><a:extLst><a:ext uri=\"{BEBA8EAE}\"><a14:imgProps>"
+                    "<a14:imgLayer r:embed=\"rPng\"/></a14:imgProps></a:ext></a:extLst></a:blip>");
+    parts.body = "<w:p>" + layered + "<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\">" +
+                 Picture("rEmf", "chosen").substr(5) + "</mc:Choice><mc:Fallback>" +
+                 Picture("rPng", "fallback").substr(5) + "</mc:Fallback></mc:AlternateContent>" +
+                 "</w:r></w:p>";
+    // Picture() wraps each drawing in its own run; inside the alternate content the run tags go.
+    for (const char* tag : {"</w:r></mc:Choice>", "</w:r></mc:Fallback>"}) {
+        const size_t at = parts.body.find(tag);
+        ASSERT_NE(at, std::string::npos);
+        parts.body.erase(at, 6);
+    }
+    const auto doc = Read(parts);
+    const auto frames = Pinned<Text::AnchoredFrame>(doc.stories.at(0).story);
+    ASSERT_EQ(frames.size(), 2u);
+    for (const auto& frame : frames)
+        EXPECT_EQ(frame->GetContentPath(), "/word/media/v.png");
+    EXPECT_EQ(frames[1]->GetTags()->GetAltText(), "fallback");
+    EXPECT_TRUE(doc.findings.empty()) << doc.findings.front().message;
 }

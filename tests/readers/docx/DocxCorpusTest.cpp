@@ -691,7 +691,13 @@ TEST_F(DocxCorpus, LinksResolve) {
     // Other fields show their result.
     EXPECT_TRUE(fields.Find("Ada Corpus"));
     EXPECT_TRUE(fields.Find("2 January 2024"));
-    EXPECT_TRUE(fields.Find("nested result yes"));
+    // A field inside an IF's condition is part of the instruction: only the IF's result shows.
+    const Found nested = fields.Find("nested result yes");
+    ASSERT_TRUE(nested);
+    pugi::xml_node paragraph = nested.node;
+    while (paragraph && std::string(paragraph.name()) != "p")
+        paragraph = paragraph.parent();
+    EXPECT_EQ(Trim(TextOf(paragraph)), "Nested: nested result yes");
 }
 
 // Marker words the corpus hides, deletes or comments: none reaches the EPUB; their neighbours do.
@@ -717,7 +723,9 @@ TEST_F(DocxCorpus, DroppedAndKeptContent) {
              {"Text box first paragraph.", "Text box second paragraph.", "Boxed table cell",
               "Body text after the box."}},
             {"pictures_vml.docx", {}, {"VML text box words."}},
-            {"content_breaks.docx", {}, {"after page break.", "after column break.", "returned."}},
+            {"content_breaks.docx",
+             {"breakafter"},
+             {"after page break.", "after column break.", "returned."}},
             {"equations.docx", {}, {"in running text."}},
         };
     for (const auto& [file, gone, kept] : cases) {
@@ -846,7 +854,7 @@ TEST_F(DocxCorpus, BrokenAndUnusablePicturesAreFindings) {
         EXPECT_FALSE(book.pages.empty());
         Input(file);
         const ToolTest::Output check = Capture("--check '" + file + "'");
-        EXPECT_EQ(check.status, 1) << check.err;
+        EXPECT_EQ(check.status, 3) << check.err; // the tool's status for listed problems
         for (const std::string& part : parts) {
             bool named = false;
             for (const std::string& line : check.lines)
@@ -859,9 +867,11 @@ TEST_F(DocxCorpus, BrokenAndUnusablePicturesAreFindings) {
         EXPECT_TRUE(broken.Find(text)) << text;
 }
 
-// Every good document of the corpus exports to well-formed documents; what the reader could not
-// carry over is a warning, never an error.
+// Every good document of the corpus exports to well-formed documents, quietly but for the
+// warnings that are the point of a few of them.
 TEST_F(DocxCorpus, EveryCorpusDocumentExports) {
+    const std::set<std::string> warned{"broken_images.docx", "pictures_metafiles.docx",
+                                       "external_image.docx", "equations.docx"};
     size_t count = 0;
     for (const auto& entry : fs::directory_iterator(kCorpus)) {
         if (entry.path().extension() != ".docx" || entry.path().stem() == "strict_namespaces")
@@ -873,9 +883,12 @@ TEST_F(DocxCorpus, EveryCorpusDocumentExports) {
         const std::string epub = dir_ / "every.epub";
         const ToolTest::Result r = Run("'" + input + "' -o '" + epub + "'");
         EXPECT_EQ(r.status, 0) << r.err;
-        std::istringstream lines(r.err);
-        for (std::string line; std::getline(lines, line);)
-            EXPECT_TRUE(line.starts_with("epubexport: warning: ")) << line;
+        if (warned.count(name)) {
+            for (size_t at = 0; at < r.err.size(); at = r.err.find('\n', at) + 1)
+                EXPECT_EQ(r.err.compare(at, 21, "epubexport: warning: "), 0) << r.err;
+        } else {
+            EXPECT_EQ(r.err, "");
+        }
         if (r.status != 0)
             continue;
         for (const auto& [part, data] : Entries(epub)) {
@@ -893,7 +906,7 @@ TEST_F(DocxCorpus, EveryCorpusDocumentExports) {
 TEST_F(DocxCorpus, BadInputIsRefusedInOneLine) {
     const std::map<std::string, std::string> problems{
         {"not_a_zip.docx", "not a document"},
-        {"truncated_zip.docx", "zip|truncat|damaged|central directory"},
+        {"truncated_zip.docx", "damaged|cut short|truncat"},
         {"legacy_word.doc", "legacy|\\.doc\\b"},
         {"encrypted.docx", "encrypted documents are not supported"},
         {"zip_bomb.docx", "inflat|ratio|compress|bomb|too large|limit"},

@@ -95,7 +95,8 @@ TEST(DocxStyles, DirectFormattingBecomesLocalAttributes) {
     const auto& para = *plain.GetParagraphAtts();
     EXPECT_EQ(para.GetAlignment(), Text::Alignment::Centre);
     EXPECT_DOUBLE_EQ(para.GetDouble(Text::ParaDouble::LeftIndent), 36);
-    EXPECT_DOUBLE_EQ(para.GetDouble(Text::ParaDouble::FirstLineIndent), -18);
+    // The host measures the first line from the frame edge: a hanging 18 under 36 starts at 18.
+    EXPECT_DOUBLE_EQ(para.GetDouble(Text::ParaDouble::FirstLineIndent), 18);
     EXPECT_EQ(para.GetInt(Text::ParaInt::LeadingMode), Text::LeadingMode::Proportional);
     EXPECT_DOUBLE_EQ(para.GetDouble(Text::ParaDouble::LineSpacing), 1.5);
     EXPECT_EQ(para.GetInt(Text::ParaInt::KeepWithNext), 1);
@@ -146,4 +147,46 @@ TEST(DocxStyles, HiddenDeletedAndCommentedTextStaysOut) {
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0]->GetKind(), Text::NoteKind::Sidenote);
     EXPECT_EQ(Plain(notes[0]->GetContent()), "a remark");
+}
+
+// Word's first-line indent and hanging are relative to the left indent and each may come from a
+// different place (style, list level, the paragraph); the host measures both from the edge.
+TEST(DocxStyles, IndentsMeetWhereverEachIsSet) {
+    Parts parts;
+    parts.styles = kStyles +
+                   "<w:style w:type=\"paragraph\" w:styleId=\"Body\"><w:name w:val=\"Body\"/>"
+                   "<w:pPr><w:ind w:left=\"720\" w:firstLine=\"360\"/></w:pPr></w:style>"
+                   "<w:style w:type=\"paragraph\" w:styleId=\"Deeper\"><w:name w:val=\"Deeper\"/>"
+                   "<w:basedOn w:val=\"Body\"/><w:pPr><w:ind w:left=\"1440\"/></w:pPr></w:style>";
+    parts.numbering = "<w:abstractNum w:abstractNumId=\"0\"><w:lvl w:ilvl=\"0\"><w:start "
+                      "w:val=\"1\"/><w:numFmt w:val=\"decimal\"/><w:lvlText w:val=\"%1.\"/>"
+                      "<w:pPr><w:ind w:left=\"720\" w:hanging=\"360\"/></w:pPr></w:lvl>"
+                      "</w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"0\"/></w:num>";
+    const auto item = [](const std::string& text, const std::string& ind) {
+        return "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr>" + ind +
+               "</w:pPr><w:r><w:t>" + text + "</w:t></w:r></w:p>";
+    };
+    parts.body = Para("based", "Deeper") +
+                 "<w:p><w:pPr><w:pStyle w:val=\"Body\"/><w:ind w:hanging=\"180\"/></w:pPr>"
+                 "<w:r><w:t>hanging over style</w:t></w:r></w:p>" +
+                 item("level", "") + item("moved", "<w:ind w:left=\"1440\"/>");
+    const auto doc = Read(parts);
+    const auto& story = doc.stories.at(0).story;
+    const auto indents = [&](const char* text) {
+        const auto full =
+            doc.styles->ResolveParagraphAtts(Find(story, text).GetParagraphAtts()->GetStyleName());
+        const auto& own = *Find(story, text).GetParagraphAtts();
+        const auto value = [&](Text::AttId id) {
+            return own.GetSet().Has(Text::AttKind::Double, id) ? own.GetDouble(id)
+                                                               : full.GetDouble(id);
+        };
+        return std::pair{value(Text::ParaDouble::LeftIndent),
+                         value(Text::ParaDouble::FirstLineIndent)};
+    };
+    // A base style's first-line indent follows the left indent the derived style moves.
+    EXPECT_EQ(indents("based"), (std::pair{72.0, 90.0}));
+    EXPECT_EQ(indents("hanging over style"), (std::pair{36.0, 27.0}));
+    EXPECT_EQ(indents("level"), (std::pair{36.0, 18.0}));
+    // The level's hanging stays with a left indent set on the paragraph.
+    EXPECT_EQ(indents("moved"), (std::pair{72.0, 54.0}));
 }

@@ -13,13 +13,15 @@ Counted<const NoteAtt> NoteAtt::Make(NoteSettings settings) {
 
 GlyphString NoteAtt::MakeReference(int32_t number) const {
     GlyphString out(s_.referencePrefix.view());
-    out.AppendText(FormatNumber(number, s_.format).view());
+    out.AppendText(s_.customMark.empty() ? FormatNumber(number, s_.format).view()
+                                         : s_.customMark.view());
     return out.AppendText(s_.referenceSuffix.view());
 }
 
 GlyphString NoteAtt::MakeBody(int32_t number) const {
     GlyphString out(s_.bodyPrefix.view());
-    out.AppendText(FormatNumber(number, s_.format).view());
+    out.AppendText(s_.customMark.empty() ? FormatNumber(number, s_.format).view()
+                                         : s_.customMark.view());
     return out.AppendText(s_.bodySuffix.view());
 }
 
@@ -27,8 +29,8 @@ bool NoteAtt::Equals(const AttObject& other) const {
     const NoteSettings& o = static_cast<const NoteAtt&>(other).s_;
     return s_.kind == o.kind && s_.format == o.format && s_.referencePrefix == o.referencePrefix &&
            s_.referenceSuffix == o.referenceSuffix && s_.bodyPrefix == o.bodyPrefix &&
-           s_.bodySuffix == o.bodySuffix && s_.referenceAtts == o.referenceAtts &&
-           s_.bodyAtts == o.bodyAtts;
+           s_.bodySuffix == o.bodySuffix && s_.customMark == o.customMark &&
+           s_.referenceAtts == o.referenceAtts && s_.bodyAtts == o.bodyAtts;
 }
 
 size_t NoteAtt::Hash() const {

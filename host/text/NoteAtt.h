@@ -24,6 +24,8 @@ struct NoteSettings {
     StringT referenceSuffix;
     StringT bodyPrefix;
     StringT bodySuffix{" "};
+    // Shown instead of the number in both marks, as a word processor's custom note marks ("*").
+    StringT customMark;
     // Attributes of the reference mark in the text and of the mark opening the body; null means
     // those of the text around them.
     Consolidated<GlyphAtts> referenceAtts;
@@ -39,6 +41,7 @@ public:
     NoteKind GetKind() const noexcept { return s_.kind; }
     NumberFormat GetNumberFormat() const noexcept { return s_.format; }
     // The mark in the running text and the mark that opens the note body, for a note number.
+    const NoteSettings& GetSettings() const noexcept { return s_; }
     GlyphString MakeReference(int32_t number) const;
     GlyphString MakeBody(int32_t number) const;
     const Consolidated<GlyphAtts>& GetGlyphAtts() const noexcept { return s_.referenceAtts; }

@@ -27,6 +27,15 @@ namespace {
 
 // English Metric Units per point, the unit of DrawingML sizes.
 constexpr double kEmuPerPoint = 12700;
+
+// The first text element after `node` among its siblings; null when there is none.
+pugi::xml_node NextText(pugi::xml_node node) {
+    for (pugi::xml_node next = node.next_sibling(); next; next = next.next_sibling())
+        if (LocalName(next) == "t")
+            return next;
+    return {};
+}
+
 // Far beyond Word's own limits (1638 points of type, 22 inches of page), well below what
 // overflows a length.
 constexpr double kMaxHalfPoints = 100000;
@@ -39,11 +48,18 @@ template <class T> Counted<const Text::AttObject> AsObject(Counted<const T> obje
 }
 
 std::string Trimmed(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t\u00A0");
-    if (first == std::string_view::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
+    // No-break spaces too, as whole sequences: a byte set would cut into other characters.
+    constexpr std::string_view kNoBreakSpace = "\u00A0";
+    for (bool trimmed = true; trimmed;) {
+        trimmed = false;
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1), trimmed = true;
+        if (text.starts_with(kNoBreakSpace))
+            text.remove_prefix(kNoBreakSpace.size()), trimmed = true;
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return std::string(text);
 }
 
 double Clamp(double points) {
@@ -622,8 +638,11 @@ void BodyReader::RunContent(pugi::xml_node r, Sink& sink, RunFormat& format, boo
         } else if (name == "footnoteReference" || name == "endnoteReference") {
             format.skipMark = AttrText(c, "customMarkFollows") == "1" ||
                               AttrText(c, "customMarkFollows") == "true";
+            // The mark is the text that follows the reference in its run.
+            const pugi::xml_node mark = format.skipMark ? NextText(c) : pugi::xml_node();
             Note(c, sink,
-                 name == "footnoteReference" ? Text::NoteKind::Footnote : Text::NoteKind::Endnote);
+                 name == "footnoteReference" ? Text::NoteKind::Footnote : Text::NoteKind::Endnote,
+                 mark ? std::string_view(mark.text().get()) : std::string_view());
         } else if (name == "commentReference") {
             if (options_.keepComments)
                 Comment(c, sink);
@@ -749,7 +768,8 @@ void BodyReader::SimpleField(pugi::xml_node fld, Sink& sink) {
     fields_.pop_back();
 }
 
-void BodyReader::Note(pugi::xml_node reference, Sink& sink, Text::NoteKind kind) {
+void BodyReader::Note(pugi::xml_node reference, Sink& sink, Text::NoteKind kind,
+                      std::string_view customMark) {
     const bool foot = kind == Text::NoteKind::Footnote;
     const auto& bodies = foot ? footnotes_ : endnotes_;
     const auto it = bodies.find(AttrText(reference, "id"));
@@ -764,7 +784,13 @@ void BodyReader::Note(pugi::xml_node reference, Sink& sink, Text::NoteKind kind)
     Sink body;
     body.builder = &builder;
     Blocks(it->second, body);
-    sink.builder->Note(kind, builder.Build());
+    Foundation::Counted<const Text::NoteAtt> settings;
+    if (const std::string mark = Trimmed(customMark); !mark.empty()) {
+        Text::NoteSettings own = sink.builder->MakeNoteSettings(kind)->GetSettings();
+        own.customMark = Foundation::StringT(mark);
+        settings = Text::NoteAtt::Make(std::move(own));
+    }
+    sink.builder->Note(kind, builder.Build(), std::move(settings));
 }
 
 void BodyReader::Comment(pugi::xml_node reference, Sink& sink) {

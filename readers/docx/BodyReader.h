@@ -111,7 +111,9 @@ private:
     void Text(std::string_view text, Sink& sink, RunFormat& format);
     // Inside a field's instruction, or a result that is left out (page numbers).
     bool Suppressed() const;
-    void Note(pugi::xml_node reference, Sink& sink, Text::NoteKind kind);
+    // `customMark`: the author's own mark, shown instead of the note's number.
+    void Note(pugi::xml_node reference, Sink& sink, Text::NoteKind kind,
+              std::string_view customMark);
     void Comment(pugi::xml_node reference, Sink& sink);
     void Table(pugi::xml_node tbl, Sink& sink);
     void Drawing(pugi::xml_node drawing, Sink& sink);

@@ -20,7 +20,6 @@
 #include <regex>
 #include <set>
 #include <span>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>

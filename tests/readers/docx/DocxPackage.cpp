@@ -38,7 +38,9 @@ std::string Zip(const std::vector<std::pair<std::string, std::string>>& files, b
     std::string out, directory;
     const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
         libdeflate_alloc_compressor(6), libdeflate_free_compressor);
-    for (const auto& [name, data] : files) {
+    for (const auto& file : files) {
+        const std::string& name = file.first;
+        const std::string& data = file.second;
         std::string stored = data;
         if (deflate) {
             stored.resize(libdeflate_deflate_compress_bound(compressor.get(), data.size()));

@@ -28,7 +28,8 @@ set(EPUB_PUBLIC_HEADERS
     hostimpl/text/StoryBuilder.h
     readers/common/ReaderDocument.h
     readers/common/InputKind.h
-    readers/docx/DocxReader.h)
+    readers/docx/DocxReader.h
+    readers/markdown/MarkdownReader.h)
 
 # --- The library: one archive holding the exporter, the host surface and the bundled host
 # services, so a consumer links one file and the static libraries' mutual references resolve
@@ -78,7 +79,10 @@ set_target_properties(epubexport_lib PROPERTIES OUTPUT_NAME epubexport EXPORT_NA
                                                 LINKER_LANGUAGE CXX)
 target_include_directories(epubexport_lib INTERFACE $<INSTALL_INTERFACE:${EPUB_INCLUDE_DIR}>)
 target_compile_features(epubexport_lib INTERFACE cxx_std_20)
-target_link_libraries(epubexport_lib INTERFACE epub_thirdparty pugixml::pugixml)
+# The Markdown reader's parser and front-matter libraries, by name: their pkg-config targets live
+# in the reader's own folder.
+target_link_libraries(epubexport_lib INTERFACE epub_thirdparty pugixml::pugixml cmark-gfm-extensions
+                                               cmark-gfm yaml-cpp)
 set_target_properties(epub_thirdparty PROPERTIES EXPORT_NAME ThirdParty)
 
 install(TARGETS epubexport_lib epub_thirdparty EXPORT EPubExportTargets
@@ -147,7 +151,7 @@ foreach(dep IN LISTS epub_deps)
 endforeach()
 # The readers parse XML with pugixml.
 string(APPEND EPUB_FIND_DEPENDENCIES "find_dependency(pugixml)\n")
-list(APPEND EPUB_PC_REQUIRES pugixml)
+list(APPEND EPUB_PC_REQUIRES pugixml libcmark-gfm yaml-cpp)
 list(JOIN EPUB_PC_REQUIRES " " EPUB_PC_REQUIRES_TEXT)
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/EPubExportConfig.cmake.in

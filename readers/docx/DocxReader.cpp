@@ -4,6 +4,7 @@
 #include "epub/options/CSSFile.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
+#include "epub/package/NameRules.h"
 #include "host/foundation/DataSource.h"
 #include "host/foundation/Uuid.h"
 #include "host/text/AttributeIds.h"
@@ -191,6 +192,8 @@ Document Reader::Read() {
     s.description = StringT(meta.description);
     s.publisher = StringT(meta.publisher);
     s.language = StringT(language);
+    if (EPub::IsPublicationDate(meta.created))
+        s.date = StringT(meta.created);
     s.identifier = StringT(meta.identifier.starts_with("urn:")
                                ? meta.identifier
                                : "urn:uuid:" + Foundation::Uuid::Generate().ToString().str());

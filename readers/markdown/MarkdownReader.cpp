@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "readers/markdown/MarkdownReader.h"
 
+#include "epub/package/NameRules.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/ImageFile.h"
 #include "host/text/Language.h"
@@ -82,30 +83,6 @@ void CheckUtf8(std::string_view text, const std::string& source) {
         i += n;
         ++column;
     }
-}
-
-bool IsLanguageTag(std::string_view tag) {
-    size_t part = 0;
-    while (!tag.empty()) {
-        const size_t end = std::min(tag.find('-'), tag.size());
-        const std::string_view sub = tag.substr(0, end);
-        if (sub.empty() || sub.size() > 8)
-            return false;
-        for (const char c : sub) {
-            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-            if (!letter && !(part > 0 && c >= '0' && c <= '9'))
-                return false;
-        }
-        if (part == 0 && sub.size() < 2)
-            return false;
-        ++part;
-        if (end == tag.size())
-            return true;
-        tag.remove_prefix(end + 1);
-        if (tag.empty())
-            return false;
-    }
-    return false;
 }
 
 std::string NewUuid() {
@@ -231,7 +208,7 @@ private:
         s.rights = StringT(front.rights ? front.rights->value : "");
         s.language = "en";
         if (front.language) {
-            if (!IsLanguageTag(front.language->value))
+            if (!EPub::IsLanguageTag(front.language->value))
                 Fail(source_, front.language->line, front.language->column,
                      "front matter: \"" + front.language->value +
                          "\" is not a language tag such as \"en\" or \"de-CH\"");
@@ -240,6 +217,14 @@ private:
         s.identifier =
             StringT(front.identifier && !front.identifier->value.empty() ? front.identifier->value
                                                                          : NewUuid());
+        if (front.date) {
+            if (!EPub::IsPublicationDate(front.date->value))
+                Fail(source_, front.date->line, front.date->column,
+                     "front matter: \"" + front.date->value +
+                         "\" is not a date such as \"2024\", \"2024-05-17\" or "
+                         "\"2024-05-17T09:30:00Z\"");
+            s.date = StringT(front.date->value);
+        }
     }
 
     void ReadCover(const FrontMatter& front, Document& doc) const {
@@ -258,10 +243,10 @@ private:
                                                       : problem)});
             return;
         }
-        doc.settings->coverImage = std::move(bitmap);
-        doc.settings->coverImageName = "Cover";
+        // The library copies the file's own bytes, so a photograph stays a JPEG.
+        doc.settings->coverSource =
+            Foundation::MakeCounted<Foundation::FileDataSource>(StringT(path.string()));
         doc.options->SetCoverPageType(EPub::CoverPageType::Image);
-        doc.options->SetCoverPageAltText(StringT("Cover"));
     }
 
     // The user's style sheets come after the generated one, so their rules win.

@@ -778,6 +778,8 @@ TEST_F(DocxCorpus, MetadataFromPropertiesOrTheText) {
     EXPECT_NE(subjects.find("Harbour records"), std::string::npos) << subjects;
     EXPECT_EQ(full.Metadata("dc:description"),
               (std::vector<std::string>{"A sample with every core property."}));
+    // The date the document was made is the publication's.
+    EXPECT_EQ(full.Metadata("dc:date"), (std::vector<std::string>{"2023-05-06T07:08:09Z"}));
 
     const Book fallback = Export("metadata_fallback.docx");
     EXPECT_EQ(fallback.Metadata("dc:title"), (std::vector<std::string>{"Die Titelzeile"}));

@@ -91,6 +91,16 @@ TEST_F(MarkdownReading, TablesHaveHeaderCellsAndTheirColumnsAlignment) {
     EXPECT_EQ(out.css.Inherited(right, "text-align"), "right");
 }
 
+TEST_F(MarkdownReading, TheCoverIsHandedOnAsItsFileSoAPhotographStaysJpeg) {
+    std::filesystem::copy_file(std::filesystem::path(EPUB_SOURCE_DIR) / "examples/cover.jpg",
+                               Path("front.jpg"));
+    const auto doc = Read("---\ntitle: T\ncover: front.jpg\n---\n# One\n");
+    ASSERT_TRUE(doc.settings->coverSource);
+    EXPECT_FALSE(doc.settings->coverImage);
+    EXPECT_TRUE(doc.findings.empty());
+    EXPECT_TRUE(Read("---\ntitle: T\ncover: none.jpg\n---\n# One\n").findings.size() == 1);
+}
+
 TEST_F(MarkdownReading, PicturesKeepAltTextAndMissingOnesAreFindingsNotErrors) {
     std::filesystem::copy_file(std::filesystem::path(EPUB_SOURCE_DIR) / "examples/cover.png",
                                Path("pic.png"));
@@ -137,13 +147,14 @@ TEST_F(MarkdownReading, LinksGoOutToTheWebAndInToHeadingsOfOtherChapters) {
 TEST_F(MarkdownReading, FrontMatterSetsTheMetadataAndItsMistakesNameTheirPlace) {
     const auto doc = Read("---\ntitle: The Book\nauthors: [Ann, Bob]\nlang: de-CH\n"
                           "identifier: urn:isbn:123\ndescription: About it\nrights: Mine\n"
-                          "tags: [x]\n---\n# Chapter\n");
+                          "tags: [x]\ndate: 2021-06\n---\n# Chapter\n");
     EXPECT_EQ(doc.settings->title.str(), "The Book");
     EXPECT_EQ(doc.settings->author.str(), "Ann, Bob");
     EXPECT_EQ(doc.settings->language.str(), "de-CH");
     EXPECT_EQ(doc.settings->identifier.str(), "urn:isbn:123");
     EXPECT_EQ(doc.settings->description.str(), "About it");
     EXPECT_EQ(doc.settings->rights.str(), "Mine");
+    EXPECT_EQ(doc.settings->date.str(), "2021-06");
     ASSERT_EQ(doc.findings.size(), 1u);
     EXPECT_EQ(doc.findings[0].where, "line 8");
 
@@ -161,6 +172,9 @@ TEST_F(MarkdownReading, FrontMatterSetsTheMetadataAndItsMistakesNameTheirPlace) 
     EXPECT_EQ(ErrorOf("---\ntitle: T\nlang: not a tag\n---\n"),
               "book.md:3:7: front matter: \"not a tag\" is not a language tag such as \"en\" or "
               "\"de-CH\"");
+    EXPECT_EQ(ErrorOf("---\ndate: 17 May\n---\n"),
+              "book.md:2:7: front matter: \"17 May\" is not a date such as \"2024\", "
+              "\"2024-05-17\" or \"2024-05-17T09:30:00Z\"");
     EXPECT_EQ(ErrorOf("---\ntitle:\n  a: b\n---\n"),
               "book.md:3:3: front matter: \"title\" must be a single value");
     EXPECT_EQ(ErrorOf("---\nchapter-level: 9\n---\n"),

@@ -19,48 +19,48 @@ namespace {
 // One option to a few lines reads better than one field to a line.
 // clang-format off
 constexpr std::array kOptions{
-    OptionSpec{"output", 'o', ValueKind::File, "FILE",
+    OptionEntry{"output", 'o', ValueKind::File, "FILE",
                "write an EPUB 3 publication to FILE; FILE is replaced only\n"
                "when the export succeeds (through a symlink, its target is\n"
                "replaced); \"-\" writes to standard output, and a FIFO or\n"
                "device is written in place",
                {}},
-    OptionSpec{"html", 0, ValueKind::Folder, "DIR",
+    OptionEntry{"html", 0, ValueKind::Folder, "DIR",
                "write plain XHTML documents and style sheets into DIR", {}},
-    OptionSpec{"check", 0, ValueKind::None, {},
+    OptionEntry{"check", 0, ValueKind::None, {},
                "write nothing; list the formatting a reflowable EPUB\n"
                "cannot express on standard output, one line each:\n"
                "  INPUT: story N (\"FILE\"), characters A-B: MESSAGE\n"
                "  INPUT: story N (\"FILE\"), style \"NAME\": MESSAGE\n"
                "(N from 1; characters from 0, B excluded)",
                {}},
-    OptionSpec{"metadata", 'M', ValueKind::Text, "KEY=VALUE",
+    OptionEntry{"metadata", 'M', ValueKind::Text, "KEY=VALUE",
                "set a metadata field, replacing the document's; KEY is one\n"
                "of title, author, illustrator, language, identifier,\n"
                "publisher, description, subject, rights, date; author may be\n"
                "given again to add authors",
                {},
                true},
-    OptionSpec{"title", 0, ValueKind::Text, "TEXT", "the same as --metadata title=TEXT", {}},
-    OptionSpec{"author", 0, ValueKind::Text, "NAME", "the same as --metadata author=NAME", {},
+    OptionEntry{"title", 0, ValueKind::Text, "TEXT", "the same as --metadata title=TEXT", {}},
+    OptionEntry{"author", 0, ValueKind::Text, "NAME", "the same as --metadata author=NAME", {},
                true},
-    OptionSpec{"language", 0, ValueKind::Text, "TAG", "the same as --metadata language=TAG", {}},
-    OptionSpec{"identifier", 0, ValueKind::Text, "ID", "the same as --metadata identifier=ID", {}},
-    OptionSpec{"cover", 0, ValueKind::File, "FILE",
+    OptionEntry{"language", 0, ValueKind::Text, "TAG", "the same as --metadata language=TAG", {}},
+    OptionEntry{"identifier", 0, ValueKind::Text, "ID", "the same as --metadata identifier=ID", {}},
+    OptionEntry{"cover", 0, ValueKind::File, "FILE",
                "use the picture FILE (JPEG, PNG or GIF) as the cover", {}},
-    OptionSpec{"css", 0, ValueKind::File, "FILE",
+    OptionEntry{"css", 0, ValueKind::File, "FILE",
                "add the style sheet FILE after the document's own; may be\n"
                "given more than once",
                {},
                true},
-    OptionSpec{"quiet", 'q', ValueKind::None, {}, "print no warnings and no progress", {}},
-    OptionSpec{"verbose", 'v', ValueKind::None, {},
+    OptionEntry{"quiet", 'q', ValueKind::None, {}, "print no warnings and no progress", {}},
+    OptionEntry{"verbose", 'v', ValueKind::None, {},
                "say what is done: input kind, stories, output size", {}},
-    OptionSpec{"fail-on-warnings", 0, ValueKind::None, {},
+    OptionEntry{"fail-on-warnings", 0, ValueKind::None, {},
                "exit with status 3 when the export printed warnings", {}},
-    OptionSpec{"help", 'h', ValueKind::None, {}, "show this help", {}},
-    OptionSpec{"version", 0, ValueKind::None, {}, "show the version", {}},
-    OptionSpec{"print-completion", 0, ValueKind::Word, "SHELL", {}, "bash zsh"},
+    OptionEntry{"help", 'h', ValueKind::None, {}, "show this help", {}},
+    OptionEntry{"version", 0, ValueKind::None, {}, "show the version", {}},
+    OptionEntry{"print-completion", 0, ValueKind::Word, "SHELL", {}, "bash zsh"},
 };
 
 // clang-format on
@@ -114,11 +114,11 @@ public:
         std::vector<option> longs;
         std::string shorts = ":"; // report a missing value as ':', not '?'
         for (size_t i = 0; i < kOptions.size(); ++i) {
-            const OptionSpec& spec = kOptions[i];
-            const int has = spec.value == ValueKind::None ? no_argument : required_argument;
-            longs.push_back({spec.name.data(), has, nullptr, CodeOf(i)});
-            if (spec.letter) {
-                shorts += spec.letter;
+            const OptionEntry& row = kOptions[i];
+            const int has = row.value == ValueKind::None ? no_argument : required_argument;
+            longs.push_back({row.name.data(), has, nullptr, CodeOf(i)});
+            if (row.letter) {
+                shorts += row.letter;
                 if (has == required_argument)
                     shorts += ':';
             }
@@ -161,8 +161,8 @@ private:
 
     // The exit status when the option settles the run by itself.
     std::optional<int> Take(int code, const std::string& value) {
-        const OptionSpec& spec = Spec(code);
-        const std::string_view name = spec.name;
+        const OptionEntry& row = EntryFor(code);
+        const std::string_view name = row.name;
         if (name == "help") {
             out_ << HelpText();
             return kExitOk;
@@ -250,11 +250,11 @@ private:
         return {};
     }
 
-    static const OptionSpec& Spec(int code) {
+    static const OptionEntry& EntryFor(int code) {
         if (code >= kLongOnly)
             return kOptions[static_cast<size_t>(code - kLongOnly)];
         return *std::find_if(kOptions.begin(), kOptions.end(),
-                             [code](const OptionSpec& s) { return s.letter == code; });
+                             [code](const OptionEntry& s) { return s.letter == code; });
     }
 
     std::ostream& out_;
@@ -264,7 +264,7 @@ private:
 
 } // namespace
 
-std::span<const OptionSpec> OptionTable() {
+std::span<const OptionEntry> OptionTable() {
     return kOptions;
 }
 
@@ -275,17 +275,17 @@ std::span<const std::string_view> MetadataKeys() {
 std::string HelpText() {
     constexpr size_t kHelpColumn = 24;
     std::string text(kUsage);
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.help.empty())
+    for (const OptionEntry& row : kOptions) {
+        if (row.help.empty())
             continue;
-        std::string left = spec.letter ? std::string("  -") + spec.letter + ", " : "      ";
-        left += "--" + std::string(spec.name);
-        if (!spec.valueName.empty())
-            left += "=" + std::string(spec.valueName);
+        std::string left = row.letter ? std::string("  -") + row.letter + ", " : "      ";
+        left += "--" + std::string(row.name);
+        if (!row.valueName.empty())
+            left += "=" + std::string(row.valueName);
         text += left;
         text += left.size() + 2 <= kHelpColumn ? std::string(kHelpColumn - left.size(), ' ')
                                                : "\n" + std::string(kHelpColumn, ' ');
-        for (const char c : spec.help) {
+        for (const char c : row.help) {
             text += c;
             if (c == '\n')
                 text += std::string(kHelpColumn, ' ');

@@ -24,7 +24,7 @@ enum ExitStatus : int {
 // What a shell may offer after an option that takes a value.
 enum class ValueKind { None, File, Folder, Text, Word };
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name; // the long name, without "--"
     char letter;           // the short name, or 0
     ValueKind value;
@@ -34,7 +34,7 @@ struct OptionSpec {
     bool repeatable = false;    // each use adds rather than replaces
 };
 
-std::span<const OptionSpec> OptionTable();
+std::span<const OptionEntry> OptionTable();
 
 // The keys --metadata takes, in the order --help lists them.
 std::span<const std::string_view> MetadataKeys();

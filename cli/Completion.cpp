@@ -13,17 +13,17 @@ std::string Join(const std::vector<std::string>& words, const std::string& separ
 }
 
 // The option as typed: "-o" and "--output", or "--html" alone.
-std::vector<std::string> Spellings(const OptionSpec& spec) {
+std::vector<std::string> Spellings(const OptionEntry& row) {
     std::vector<std::string> names;
-    if (spec.letter)
-        names.push_back(std::string("-") + spec.letter);
-    names.push_back("--" + std::string(spec.name));
+    if (row.letter)
+        names.push_back(std::string("-") + row.letter);
+    names.push_back("--" + std::string(row.name));
     return names;
 }
 
 // The first line of the help without what zsh reads as markup.
-std::string ZshDescription(const OptionSpec& spec) {
-    std::string line(spec.help.substr(0, spec.help.find('\n')));
+std::string ZshDescription(const OptionEntry& row) {
+    std::string line(row.help.substr(0, row.help.find('\n')));
     if (const size_t cut = line.find(';'); cut != std::string::npos)
         line.erase(cut);
     std::string out;
@@ -38,17 +38,17 @@ std::string ZshDescription(const OptionSpec& spec) {
     return out;
 }
 
-std::string ZshAction(const OptionSpec& spec) {
-    std::string valueName(spec.valueName);
+std::string ZshAction(const OptionEntry& row) {
+    std::string valueName(row.valueName);
     for (char& c : valueName)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    switch (spec.value) {
+    switch (row.value) {
     case ValueKind::File:
         return ":" + valueName + ":_files";
     case ValueKind::Folder:
         return ":" + valueName + ":_files -/";
     case ValueKind::Word:
-        return ":" + valueName + ":(" + std::string(spec.words) + ")";
+        return ":" + valueName + ":(" + std::string(row.words) + ")";
     case ValueKind::Text:
         return ":" + valueName + ": ";
     case ValueKind::None:
@@ -59,14 +59,14 @@ std::string ZshAction(const OptionSpec& spec) {
 
 } // namespace
 
-std::string BashCompletion(std::span<const OptionSpec> options) {
+std::string BashCompletion(std::span<const OptionEntry> options) {
     std::vector<std::string> listed, files, folders, text;
     std::string words;
-    for (const OptionSpec& spec : options) {
-        const std::vector<std::string> names = Spellings(spec);
-        if (!spec.help.empty())
+    for (const OptionEntry& row : options) {
+        const std::vector<std::string> names = Spellings(row);
+        if (!row.help.empty())
             listed.insert(listed.end(), names.begin(), names.end());
-        switch (spec.value) {
+        switch (row.value) {
         case ValueKind::File:
             files.insert(files.end(), names.begin(), names.end());
             break;
@@ -78,7 +78,7 @@ std::string BashCompletion(std::span<const OptionSpec> options) {
             break;
         case ValueKind::Word:
             words += "        " + Join(names, "|") + ")\n            COMPREPLY=($(compgen -W '" +
-                     std::string(spec.words) + "' -- \"$cur\"))\n            return ;;\n";
+                     std::string(row.words) + "' -- \"$cur\"))\n            return ;;\n";
             break;
         case ValueKind::None:
             break;
@@ -125,24 +125,24 @@ std::string BashCompletion(std::span<const OptionSpec> options) {
            "complete -F _epubexport epubexport\n";
 }
 
-std::string ZshCompletion(std::span<const OptionSpec> options) {
+std::string ZshCompletion(std::span<const OptionEntry> options) {
     std::string out = "#compdef epubexport\n"
                       "# zsh completion for epubexport; made by `epubexport --print-completion "
                       "zsh`\n\n"
                       "_arguments -s -S \\\n";
-    for (const OptionSpec& spec : options) {
-        if (spec.help.empty())
+    for (const OptionEntry& row : options) {
+        if (row.help.empty())
             continue;
-        const std::vector<std::string> names = Spellings(spec);
+        const std::vector<std::string> names = Spellings(row);
         // A repeatable option may come back; any other excludes itself and its other name.
-        const std::string exclusion = spec.repeatable    ? "*"
+        const std::string exclusion = row.repeatable     ? "*"
                                       : names.size() > 1 ? "(" + Join(names, " ") + ")"
                                                          : "";
         for (const std::string& name : names) {
-            const bool takesValue = spec.value != ValueKind::None;
+            const bool takesValue = row.value != ValueKind::None;
             const std::string suffix = !takesValue ? "" : name.size() == 2 ? "+" : "=";
-            out += "  '" + exclusion + name + suffix + "[" + ZshDescription(spec) + "]" +
-                   ZshAction(spec) + "' \\\n";
+            out += "  '" + exclusion + name + suffix + "[" + ZshDescription(row) + "]" +
+                   ZshAction(row) + "' \\\n";
         }
     }
     out += "  '1:input file:_files'\n";

@@ -10,7 +10,7 @@
 
 namespace Cli {
 
-std::string BashCompletion(std::span<const OptionSpec> options);
-std::string ZshCompletion(std::span<const OptionSpec> options);
+std::string BashCompletion(std::span<const OptionEntry> options);
+std::string ZshCompletion(std::span<const OptionEntry> options);
 
 } // namespace Cli

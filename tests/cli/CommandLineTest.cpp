@@ -144,9 +144,9 @@ TEST(CommandLine, HelpListsEveryOptionButTheHiddenOne) {
     EXPECT_FALSE(p.result.command);
     EXPECT_EQ(p.result.status, kExitOk);
     EXPECT_EQ(p.err, "");
-    for (const Cli::OptionSpec& spec : Cli::OptionTable()) {
-        const std::string name = "--" + std::string(spec.name);
-        if (spec.help.empty())
+    for (const Cli::OptionEntry& row : Cli::OptionTable()) {
+        const std::string name = "--" + std::string(row.name);
+        if (row.help.empty())
             EXPECT_THAT(p.out, ::testing::Not(HasSubstr(name)));
         else
             EXPECT_THAT(p.out, HasSubstr(name));

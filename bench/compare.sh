@@ -9,27 +9,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 tool=${EPUBEXPORT:-$root/build/epubexport}
 [[ -x $tool ]] || { echo "no tool at $tool: build first or set EPUBEXPORT" >&2; exit 1; }
 
-need=()
-command -v pandoc >/dev/null || need+=(pandoc)
-command -v bc >/dev/null || need+=(bc)
-[[ -x /usr/bin/time ]] || need+=(time)
-if ((${#need[@]})); then
-  echo "installing ${need[*]}" >&2
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null ||
-    { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null; }
-fi
+source "$root/bench/common.sh"
+bench_need pandoc bc time
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 python3 "$root/bench/gen_book.py" "$size" "$work/book"
 
-# Prints "WALL_S PEAK_KB" for the command.
-measure() {
-  /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/stderr" ||
-    { cat "$work/stderr" >&2; return 1; }
-  cat "$work/time"
-}
 
 read -r tool_wall tool_kb < <(measure "$tool" "$work/book.json" -o "$work/tool.epub")
 read -r pandoc_wall pandoc_kb < <(measure pandoc "$work/book.md" -o "$work/pandoc.epub")

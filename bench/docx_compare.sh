@@ -14,17 +14,8 @@ tool=${EPUBEXPORT:-$root/build/epubexport}
 tools_dir=${EPUBTOOLS:-/work/shared/tools/epubtools}
 [[ -x $tool ]] || { echo "no tool at $tool: build first or set EPUBEXPORT" >&2; exit 1; }
 
-need=()
-command -v pandoc >/dev/null || need+=(pandoc)
-command -v bc >/dev/null || need+=(bc)
-command -v unzip >/dev/null || need+=(unzip)
-[[ -x /usr/bin/time ]] || need+=(time)
-if ((${#need[@]})); then
-  echo "installing ${need[*]}" >&2
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null ||
-    { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null; }
-fi
+source "$root/bench/common.sh"
+bench_need pandoc bc unzip time
 
 cache=$root/build/bench-docx
 docx=$cache/book-$size.docx
@@ -46,15 +37,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$docx" "$work/book.docx"
 
-# Prints "WALL_S PEAK_KB" for the command, from /usr/bin/time -v.
-measure() {
-  /usr/bin/time -v -o "$work/time" "$@" >/dev/null 2>"$work/stderr" ||
-    { cat "$work/stderr" >&2; return 1; }
-  awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0
-                                         for (i = 1; i <= n; i++) s = s * 60 + t[i]; wall = s }
-              /Maximum resident set size/ { kb = $2 }
-              END { print wall, kb }' "$work/time"
-}
 
 read -r tool_wall tool_kb < <(measure "$tool" "$work/book.docx" -o "$work/tool.epub")
 read -r pandoc_wall pandoc_kb < <(measure pandoc "$work/book.docx" -o "$work/pandoc.epub")

@@ -13,16 +13,8 @@ generator=${GEN_BOOK:-/work/shared/tools/epubtools/gen_book.py}
 [[ -x $tool ]] || { echo "no tool at $tool: build first or set EPUBEXPORT" >&2; exit 1; }
 [[ -f $generator ]] || generator=$root/bench/gen_book.py
 
-need=()
-command -v pandoc >/dev/null || need+=(pandoc)
-command -v bc >/dev/null || need+=(bc)
-[[ -x /usr/bin/time ]] || need+=(time)
-if ((${#need[@]})); then
-  echo "installing ${need[*]}" >&2
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null ||
-    { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null; }
-fi
+source "$root/bench/common.sh"
+bench_need pandoc bc time
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,16 +22,6 @@ trap 'rm -rf "$work"' EXIT
 python3 "$generator" "$size" "$work/book.md" >/dev/null
 [[ -f $work/book.md.md ]] && mv "$work/book.md.md" "$work/book.md"
 
-# Prints "WALL_S PEAK_KB" for the command, from GNU time's verbose report.
-measure() {
-  /usr/bin/time -v -o "$work/time" "$@" >/dev/null 2>"$work/stderr" ||
-    { cat "$work/stderr" >&2; return 1; }
-  local wall kb
-  wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/time" |
-    awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
-  kb=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time")
-  echo "$wall $kb"
-}
 
 read -r tool_wall tool_kb < <(measure "$tool" "$work/book.md" -o "$work/tool.epub")
 read -r pandoc_wall pandoc_kb < <(measure pandoc -f gfm "$work/book.md" -o "$work/pandoc.epub")

@@ -123,9 +123,13 @@ StringT TableWriter::CellClasses(const Text::Table& table, const StringT& tableC
     double width = 0;
     for (int32_t c = column; c < column + span.columns; ++c)
         width += table.GetColumnWidth(c);
-    const StringT size = host_.Styles().RegisterTableCellSize(
-        tableClass, ClampToInt(std::trunc(width * scale)),
-        ClampToInt(std::round(table.GetRowHeight(row) * scale)));
+    const int pxWidth = ClampToInt(std::trunc(width * scale));
+    const int pxHeight = ClampToInt(std::round(table.GetRowHeight(row) * scale));
+    // A table that gives no sizes is laid out by its content: "width:0" would squeeze every
+    // column to its longest word.
+    const StringT size = pxWidth == 0 && pxHeight == 0
+                             ? StringT()
+                             : host_.Styles().RegisterTableCellSize(tableClass, pxWidth, pxHeight);
     const StringT format = host_.Styles().RegisterTableCellFormat(tableClass, table.GetFormat(),
                                                                   column, row, table, span);
     if (size.empty() || format.empty())

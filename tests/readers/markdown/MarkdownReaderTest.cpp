@@ -89,6 +89,10 @@ TEST_F(MarkdownReading, TablesHaveHeaderCellsAndTheirColumnsAlignment) {
     ASSERT_TRUE(centre && right);
     EXPECT_EQ(out.css.Inherited(centre, "text-align"), "center");
     EXPECT_EQ(out.css.Inherited(right, "text-align"), "right");
+    // Markdown gives no column widths: the content sizes the columns, not a width of 0.
+    const auto cell = out.Find("//*[local-name()='td']");
+    ASSERT_TRUE(cell);
+    EXPECT_FALSE(out.css.Inherited(cell, "width"));
 }
 
 TEST_F(MarkdownReading, TheCoverIsHandedOnAsItsFileSoAPhotographStaysJpeg) {

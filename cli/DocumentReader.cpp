@@ -150,9 +150,10 @@ void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
 }
 
 void Reader::ReadOptions(const Node& node, Document& doc) const {
-    CheckFields(node, {"generateCSS", "preserveLocalOverrides", "removeLineBreaks",
-                       "convertBulletLists", "convertNumberedLists", "excludeTocPageNumbers",
-                       "includePageList", "splitStories", "allNotesInline", "resolution"});
+    CheckFields(node,
+                {"generateCSS", "preserveLocalOverrides", "removeLineBreaks", "convertBulletLists",
+                 "convertNumberedLists", "excludeTocPageNumbers", "includePageList", "splitStories",
+                 "allNotesInline", "subsetFonts", "resolution"});
     auto& o = *doc.options;
     o.SetGenerateCSS(Bool(node, "generateCSS", o.IsGenerateCSS()));
     o.SetPreserveLocalOverrides(Bool(node, "preserveLocalOverrides", o.IsPreserveLocalOverrides()));
@@ -165,6 +166,7 @@ void Reader::ReadOptions(const Node& node, Document& doc) const {
     s.includePageList = Bool(node, "includePageList", s.includePageList);
     s.splitStories = Bool(node, "splitStories", s.splitStories);
     s.allNotesInline = Bool(node, "allNotesInline", s.allNotesInline);
+    s.subsetFonts = Bool(node, "subsetFonts", s.subsetFonts);
     const double dpi = Number(node, "resolution", 72.0);
     if (!(dpi >= 1 && dpi <= 100000))
         Fail(node.Field("resolution"), "must be between 1 and 100000");

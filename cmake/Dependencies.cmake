@@ -23,8 +23,9 @@ pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
 # only their headers are needed here: linked, they would be resident in every run (about 5 MB).
 pkg_check_modules(RSVG REQUIRED librsvg-2.0)
 pkg_check_modules(GDKPIXBUF REQUIRED gdk-pixbuf-2.0)
-# Text shaping and line breaking for the tool's text frames. HarfBuzz is opened when the first
-# frame is set, for the same reason: it brings GLib and graphite2 (about 1 MB resident).
+# Text shaping and line breaking for the tool's text frames, and font subsetting (hb-subset).
+# HarfBuzz is opened when the first frame is set or font embedded, for the same reason: it brings
+# GLib and graphite2 (about 1 MB resident).
 pkg_check_modules(HARFBUZZ REQUIRED harfbuzz)
 pkg_check_modules(UNIBREAK REQUIRED IMPORTED_TARGET libunibreak)
 pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)

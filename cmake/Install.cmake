@@ -25,6 +25,7 @@ set(EPUB_PUBLIC_HEADERS
     host/foundation/ApplicationVersion.h
     host/foundation/FileStream.h
     host/foundation/FontCache.h
+    host/foundation/FontSubset.h
     hostimpl/text/StoryBuilder.h
     readers/common/ReaderDocument.h
     readers/common/InputKind.h

@@ -48,7 +48,8 @@ std::optional<StreamType> StreamTypeFor(Raster::FileType type) {
 // styles were registered, and a document's images register theirs after its head is written.
 class PendingDocument final : public Foundation::OutStream {
 public:
-    explicit PendingDocument(Counted<Foundation::OutStream> target) : target_(std::move(target)) {}
+    PendingDocument(Counted<Foundation::OutStream> target, UsedCharacters& characters)
+        : target_(std::move(target)), characters_(characters) {}
     // A document abandoned half way is still written as far as it got.
     ~PendingDocument() override {
         if (!text_.empty())
@@ -70,6 +71,7 @@ public:
         if (linkImages && imageLinkAt_)
             text_.insert(*imageLinkAt_, imageLink_.view());
         imageLinkAt_.reset();
+        characters_.AddMarkup(text_);
         const bool ok = target_->Write(text_);
         text_.clear();
         return ok;
@@ -77,6 +79,7 @@ public:
 
 private:
     Counted<Foundation::OutStream> target_;
+    UsedCharacters& characters_;
     std::string text_;
     std::optional<size_t> imageLinkAt_;
     StringT imageLink_;
@@ -202,7 +205,8 @@ HtmlExporter::StartChunk(const StringT& fileName, const StringT& title,
     Counted<Foundation::OutStream> target = BeginStream(fileName, type);
     if (!target)
         return nullptr;
-    const auto out = Foundation::MakeCounted<PendingDocument>(std::move(target));
+    const auto out =
+        Foundation::MakeCounted<PendingDocument>(std::move(target), GetFontList().Characters());
     const StringT lang = language ? language->GetId() : settings_->language;
     *out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
     *out << "<!DOCTYPE html>\n";

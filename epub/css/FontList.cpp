@@ -3,6 +3,7 @@
 
 #include "epub/package/FontWriter.h"
 #include "host/foundation/FontCollection.h"
+#include "host/foundation/FontSubset.h"
 
 namespace EPub {
 
@@ -34,6 +35,23 @@ const char* FontFormat(std::string_view data) {
     return data.substr(0, 4) == "OTTO" ? "opentype" : "truetype";
 }
 
+// A collection's face is stored as a plain font, and named as one: reading systems refuse
+// ".ttc" files.
+StringT PlainFontName(const StringT& name, std::string_view data) {
+    const std::string_view view = name.view();
+    const size_t dot = view.rfind('.');
+    if (dot == std::string_view::npos || !StringT(view.substr(dot)).EqualsNoCase(".ttc"))
+        return name;
+    return StringT(view.substr(0, dot)) + (data.substr(0, 4) == "OTTO" ? ".otf" : ".ttf");
+}
+
+// The same face: one file (and face of a collection), or one memory font.
+bool SameFace(const Foundation::FontHandle& a, const Foundation::FontHandle& b) {
+    if (a.IsInMemory() || b.IsInMemory())
+        return a.GetFileName() == b.GetFileName() && a.GetFaceIndex() == b.GetFaceIndex();
+    return a.GetFilePath() == b.GetFilePath() && a.GetFaceIndex() == b.GetFaceIndex();
+}
+
 StringT QuotedFamily(const StringT& family) {
     StringT out = "\"";
     for (const char c : family) {
@@ -59,8 +77,11 @@ StringT FontList::RegisterFont(const Foundation::Font& font) {
     Entry entry;
     entry.handle = OpenFace(font);
     entry.family = entry.handle ? FamilyFromNameTable(*entry.handle) : font.GetFamilyName();
+    // Bold and italic faces of a family have files of their own; a style that falls back on a
+    // face already listed shares its file.
     for (const auto& [other, existing] : entries_)
-        if (existing.family == entry.family && existing.handle && !existing.shared)
+        if (existing.handle && !existing.shared && entry.handle &&
+            SameFace(*existing.handle, *entry.handle))
             entry.shared = true;
     StringT family = entry.family;
     entries_.emplace(font, std::move(entry));
@@ -81,10 +102,31 @@ size_t FontList::Embed(const Entry& entry, ZipArchive& archive, std::string_view
         return 0;
     const StringT name = entry.handle->GetFileName();
     const auto modified = entry.handle->GetModifiedTime();
+    if (auto cut = Subset(entry, *in)) {
+        const StringT plain = PlainFontName(name, *cut);
+        Foundation::MemoryInStream face(std::move(*cut));
+        return WriteFontFile(archive, contentRoot, {plain, face, modified, {}}, key_, records_);
+    }
+    if (!in->Rewind())
+        return 0;
     if (!Foundation::IsFontCollection(tag))
         return WriteFontFile(archive, contentRoot, {name, *in, modified, {}}, key_, records_);
-    Foundation::MemoryInStream face(FaceData(*in, entry.family));
-    return WriteFontFile(archive, contentRoot, {name, face, modified, {}}, key_, records_);
+    std::string data = FaceData(*in, entry.family);
+    const StringT plain = PlainFontName(name, data);
+    Foundation::MemoryInStream face(std::move(data));
+    return WriteFontFile(archive, contentRoot, {plain, face, modified, {}}, key_, records_);
+}
+
+std::optional<std::string> FontList::Subset(const Entry& entry, Foundation::InStream& in) const {
+    if (!subset_ || (entry.handle->GetLicenceType() & Foundation::kNoSubsettingLicence) != 0)
+        return std::nullopt;
+    const std::string whole = Foundation::ReadAll(in);
+    const std::vector<char32_t> characters = characters_.Sorted();
+    auto cut = Foundation::SubsetFont(whole, entry.handle->GetFaceIndex(), characters);
+    // A subset no smaller than the face (a font of only the glyphs used) gains nothing.
+    if (!cut || cut->size() >= whole.size())
+        return std::nullopt;
+    return cut;
 }
 
 void FontList::WriteFontFaces(Foundation::OutStream& css, ZipArchive& archive,

@@ -3,6 +3,7 @@
 // The fonts the generated CSS names: their family names, which of them are embedded, and the
 // @font-face rules that point at the embedded files.
 
+#include "epub/css/UsedCharacters.h"
 #include "epub/package/FontObfuscation.h"
 #include "epub/package/OcfContainer.h"
 #include "host/foundation/Font.h"
@@ -10,6 +11,8 @@
 #include "host/foundation/Stream.h"
 
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace EPub {
@@ -26,6 +29,11 @@ public:
     // Registers a font the text uses and returns the family name the CSS writes for it. Faces
     // whose licence forbids embedding are listed but never embedded.
     StringT RegisterFont(const Foundation::Font& font);
+
+    // What the content documents show; embedded fonts keep the glyphs of these only.
+    UsedCharacters& Characters() noexcept { return characters_; }
+    // Off: fonts are embedded whole. A face whose licence forbids subsetting always is.
+    void SetSubsetting(bool on) noexcept { subset_ = on; }
 
     // Embeds every registered font not written yet into `archive` under `contentRoot` and writes
     // an @font-face rule for each embedded face.
@@ -46,11 +54,15 @@ private:
 
     Counted<Foundation::FontHandle> OpenFace(const Foundation::Font& font) const;
     size_t Embed(const Entry& entry, ZipArchive& archive, std::string_view contentRoot);
+    // The face cut down to the used characters; none when it must or cannot be.
+    std::optional<std::string> Subset(const Entry& entry, Foundation::InStream& in) const;
 
     Key key_;
     Counted<const Foundation::FontCache> fonts_;
     std::map<Foundation::Font, Entry> entries_;
     EmbeddedFonts records_;
+    UsedCharacters characters_;
+    bool subset_ = true;
 };
 
 } // namespace EPub

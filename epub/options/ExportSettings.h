@@ -75,6 +75,9 @@ public:
     // Every footnote and endnote written where it is referenced, as an aside in the text, rather
     // than collected at the end of its document.
     bool allNotesInline = false;
+    // Embedded fonts keep only the glyphs the publication shows (a face whose licence forbids
+    // subsetting is embedded whole).
+    bool subsetFonts = true;
     bool includePageList = true;
     // Scale of the frame being written (width: horizontal, height: vertical).
     Foundation::SizeT<double> frameScale{1.0, 1.0};

@@ -93,6 +93,8 @@ bool FlowingEPubExporter::AddCssFile(const Counted<const CSSFile>& file) {
     const StringT base = SafeStyleSheetBaseName(source ? source->GetFilename().view() : "");
     const StringT name = UniqueStyleSheetName(base, linkedStyleSheets_);
     linkedStyleSheets_.push_back(name);
+    // Generated content ("content:") of the user's rules is drawn with the embedded fonts too.
+    GetFontList().Characters().AddText(text.view());
     const auto out = BeginStream(GetCssPath() + name, StreamType::StyleSheet);
     return out && out->Write(text);
 }
@@ -138,6 +140,7 @@ StringT FlowingEPubExporter::AddFont(const Foundation::Font& font) {
 }
 
 bool FlowingEPubExporter::WriteStyleSheet(const Counted<Foundation::OutStream>& stream) {
+    GetFontList().SetSubsetting(GetSettings()->subsetFonts);
     GetFontList().WriteFontFaces(*stream, *container_, "OEBPS");
     return stream->Write(DescribeStyles());
 }

@@ -27,9 +27,10 @@ struct Unit {
     bool IsArticle(const Document& doc) const { return doc.stories[first].article >= 0; }
 };
 
-std::vector<Unit> Units(const Document& doc) {
+// The units of stories [from, end of the list).
+std::vector<Unit> Units(const Document& doc, size_t from = 0) {
     std::vector<Unit> units;
-    for (size_t i = 0; i < doc.stories.size(); ++i) {
+    for (size_t i = from; i < doc.stories.size(); ++i) {
         const int article = doc.stories[i].article;
         if (article >= 0 && !units.empty() && doc.stories[units.back().last].article == article)
             units.back().last = i;
@@ -52,21 +53,28 @@ EPub::Article MakeArticle(const Document& doc, const Unit& unit) {
     return article;
 }
 
-// The document with the names its stories take in the container (the library's rules).
-Document WithEntryNames(const Document& doc) {
-    Document mapped = doc;
+// Stories [from, end of the list) and their articles take the names the library's rules give
+// them in the container.
+void NameEntries(Document& doc, size_t from) {
     std::vector<StringT> given;
-    for (const StoryEntry& entry : doc.stories)
-        given.push_back(entry.fileName);
+    for (size_t i = from; i < doc.stories.size(); ++i)
+        given.push_back(doc.stories[i].fileName);
     const std::vector<StringT> stored = EPub::StoredDocumentNames(given);
     std::map<std::string, StringT> renamed; // an article's parts share their name
-    for (size_t i = 0; i < stored.size(); ++i) {
-        renamed.emplace(mapped.stories[i].fileName.str(), stored[i]);
-        mapped.stories[i].fileName = stored[i];
+    for (size_t k = 0; k < stored.size(); ++k) {
+        StoryEntry& entry = doc.stories[from + k];
+        renamed.emplace(entry.fileName.str(), stored[k]);
+        entry.fileName = stored[k];
     }
-    for (ArticleEntry& article : mapped.articles)
+    for (ArticleEntry& article : doc.articles)
         if (const auto it = renamed.find(article.fileName.str()); it != renamed.end())
             article.fileName = it->second;
+}
+
+// The document with the names its stories take in the container.
+Document WithEntryNames(const Document& doc) {
+    Document mapped = doc;
+    NameEntries(mapped, 0);
     return mapped;
 }
 
@@ -84,13 +92,16 @@ std::vector<EPub::StoryChunk> CutUnit(EPub::HtmlExporter& exporter, const Docume
     return chunks;
 }
 
+// Case-folded document name -> the story (index into Document::stories) that first took it.
+using TakenNames = std::map<std::string, size_t>;
+
 // Split stories make names of their own ("a_2.xhtml"); none may be another story's, nor one the
-// output writes itself.
+// output writes itself. `taken` holds the names of stories checked before.
 void CheckDocumentNames(const Document& doc, const std::vector<Unit>& units,
-                        const std::vector<std::vector<EPub::StoryChunk>>& chunks, bool epub) {
-    std::map<std::string, size_t> taken; // case-folded name -> unit
-    for (size_t u = 0; u < units.size(); ++u)
-        taken.emplace(FoldCase(doc.stories[units[u].first].fileName.view()), u);
+                        const std::vector<std::vector<EPub::StoryChunk>>& chunks, bool epub,
+                        TakenNames& taken) {
+    for (const Unit& unit : units)
+        taken.emplace(FoldCase(doc.stories[unit.first].fileName.view()), unit.first);
     for (size_t u = 0; u < units.size(); ++u) {
         const StoryEntry& entry = doc.stories[units[u].first];
         const std::string where =
@@ -103,31 +114,39 @@ void CheckDocumentNames(const Document& doc, const std::vector<Unit>& units,
             if (reserved)
                 throw InputError(where + "the document name \"" + name +
                                  "\" is taken by the output itself");
-            const auto [it, added] = taken.emplace(FoldCase(name), u);
-            if (!added && it->second != u)
+            const auto [it, added] = taken.emplace(FoldCase(name), units[u].first);
+            if (!added && it->second != units[u].first)
                 throw InputError(where + "splitting gives a document \"" + name +
                                  "\", which is also the name of story " +
-                                 std::to_string(doc.stories[units[it->second].first].item + 1));
+                                 std::to_string(doc.stories[it->second].item + 1));
         }
     }
 }
 
-void Register(EPub::HtmlExporter& exporter, const Document& doc, bool epub) {
-    for (const StoryEntry& entry : doc.stories)
-        for (const StoryMarks::Mark& mark : entry.marks.anchors)
-            exporter.RegisterAnchor(entry.fileName, *mark.anchor, mark.pos);
-    int page = 1;
-    for (const StoryEntry& entry : doc.stories)
-        for (const StoryMarks::Page& start : entry.marks.pages)
-            exporter.RegisterPage(entry.fileName, page++, start.label,
-                                  entry.marks.PositionOf(*start.anchor), 0);
+// What registering the stories so far leaves for those that come after them.
+struct Registered {
+    size_t next = 0; // the first story not registered
+    int page = 1;    // the next page's number
+    TakenNames taken;
+};
+
+// Registers stories [state.next, end of the list).
+void Register(EPub::HtmlExporter& exporter, const Document& doc, bool epub, Registered& state) {
+    const size_t from = state.next;
+    for (size_t i = from; i < doc.stories.size(); ++i)
+        for (const StoryMarks::Mark& mark : doc.stories[i].marks.anchors)
+            exporter.RegisterAnchor(doc.stories[i].fileName, *mark.anchor, mark.pos);
+    for (size_t i = from; i < doc.stories.size(); ++i)
+        for (const StoryMarks::Page& start : doc.stories[i].marks.pages)
+            exporter.RegisterPage(doc.stories[i].fileName, state.page++, start.label,
+                                  doc.stories[i].marks.PositionOf(*start.anchor), 0);
     // Cut every story before writing any, so a link into a later story that is split into
     // several documents points at the right one.
-    const std::vector<Unit> units = Units(doc);
+    const std::vector<Unit> units = Units(doc, from);
     std::vector<std::vector<EPub::StoryChunk>> chunks;
     for (const Unit& unit : units)
         chunks.push_back(CutUnit(exporter, doc, unit));
-    CheckDocumentNames(doc, units, chunks, epub);
+    CheckDocumentNames(doc, units, chunks, epub, state.taken);
     for (size_t u = 0; u < units.size(); ++u) {
         const StoryEntry& entry = doc.stories[units[u].first];
         if (units[u].IsArticle(doc))
@@ -135,12 +154,20 @@ void Register(EPub::HtmlExporter& exporter, const Document& doc, bool epub) {
         else
             exporter.RemapFileNames(entry.fileName, chunks[u]);
     }
+    state.next = doc.stories.size();
 }
 
-// Sub-entries hang under the last story or article that has an entry of its own.
-void AddTableOfContents(EPub::FlowingEPubExporter& exporter, const Document& doc) {
-    Counted<const Text::AnchorData> parent;
-    for (const StoryEntry& entry : doc.stories) {
+void Register(EPub::HtmlExporter& exporter, const Document& doc, bool epub) {
+    Registered state;
+    Register(exporter, doc, epub, state);
+}
+
+// Sub-entries hang under the last story or article that has an entry of its own; `parent` is
+// that of the stories before `from`.
+void AddTableOfContents(EPub::FlowingEPubExporter& exporter, const Document& doc, size_t from,
+                        Counted<const Text::AnchorData>& parent) {
+    for (size_t i = from; i < doc.stories.size(); ++i) {
+        const StoryEntry& entry = doc.stories[i];
         if (!entry.tocText.empty()) {
             exporter.AddTocEntry(entry.startAnchor, entry.tocText, nullptr);
             parent = entry.startAnchor;
@@ -159,8 +186,8 @@ std::string Describe(const StoryEntry& entry, const StringT& lastError) {
 
 template <class Exporter>
 void ExportUnits(Exporter& exporter, const Document& doc, const Progress& progress,
-                 const std::function<StringT()>& lastError) {
-    const std::vector<Unit> units = Units(doc);
+                 const std::function<StringT()>& lastError, size_t from = 0) {
+    const std::vector<Unit> units = Units(doc, from);
     for (size_t i = 0; i < units.size(); ++i) {
         const StoryEntry& entry = doc.stories[units[i].first];
         const bool ok = units[i].IsArticle(doc)
@@ -174,8 +201,8 @@ void ExportUnits(Exporter& exporter, const Document& doc, const Progress& progre
     }
 }
 
-void RunEPub(EPub::FlowingEPubExporter& exporter, const Document& doc,
-             const Counted<Foundation::OutStreamSeekable>& stream, const Progress& progress) {
+void StartEPub(EPub::FlowingEPubExporter& exporter, const Document& doc,
+               const Counted<Foundation::OutStreamSeekable>& stream) {
     if (!exporter.Start({}, stream))
         throw ExportError("cannot start the publication");
     for (const auto& css : doc.cssFiles)
@@ -183,12 +210,41 @@ void RunEPub(EPub::FlowingEPubExporter& exporter, const Document& doc,
             throw ExportError("cannot add style sheet \"" +
                               css->GetDataSource()->GetDisplayPath().str() +
                               "\": " + exporter.GetLastError().str());
-    AddTableOfContents(exporter, doc);
-    ExportUnits(exporter, doc, progress, [&] { return exporter.GetLastError(); });
+}
+
+void FinishEPub(EPub::FlowingEPubExporter& exporter) {
     if (!exporter.End())
         throw ExportError("cannot finish the publication" +
                           (exporter.GetLastError().empty() ? std::string()
                                                            : ": " + exporter.GetLastError().str()));
+}
+
+// Stories written from a reader that gives them out as it reads: each batch is named,
+// registered and written, then its text let go (the registry keeps where links lead).
+void StreamEPub(EPub::FlowingEPubExporter& exporter, Document& doc, Registered& registered,
+                const Progress& progress) {
+    Counted<const Text::AnchorData> parent;
+    const size_t expected = doc.more->Expected();
+    size_t written = 0;
+    for (size_t batch = 1;; ++batch) {
+        AddTableOfContents(exporter, doc, written, parent);
+        ExportUnits(
+            exporter, doc, {}, [&] { return exporter.GetLastError(); }, written);
+        for (; written < doc.stories.size(); ++written) {
+            StoryEntry& entry = doc.stories[written];
+            exporter.ReleaseStory(*entry.story, entry.fileName);
+            entry.story = nullptr;
+            entry.marks = {};
+        }
+        if (progress)
+            progress(doc.more ? std::min(batch, expected - 1) : expected, expected);
+        if (!doc.more)
+            return;
+        if (!doc.more->More(doc))
+            doc.more.reset();
+        NameEntries(doc, written);
+        Register(exporter, doc, true, registered);
+    }
 }
 
 void UseFonts(EPub::HtmlExporter& exporter, const Document& doc) {
@@ -205,19 +261,30 @@ void CheckSplitNames(const Document& original) {
     std::vector<std::vector<EPub::StoryChunk>> chunks;
     for (const Unit& unit : units)
         chunks.push_back(CutUnit(exporter, doc, unit));
-    CheckDocumentNames(doc, units, chunks, true);
+    TakenNames taken;
+    CheckDocumentNames(doc, units, chunks, true, taken);
 }
 
-void ExportEPub(const Document& original, const fs::path& target, const Progress& progress) {
-    const Document doc = WithEntryNames(original);
+void ExportEPub(Document& doc, const fs::path& target, const Progress& progress) {
+    NameEntries(doc, 0);
     std::optional<OutputFile> output;
     {
         EPub::FlowingEPubExporter exporter(doc.settings, doc.options);
         UseFonts(exporter, doc);
-        Register(exporter, doc, true);
+        // What is read already is checked before the output is touched.
+        Registered registered;
+        Register(exporter, doc, true, registered);
         output.emplace(target);
         try {
-            RunEPub(exporter, doc, output->Stream(), progress);
+            StartEPub(exporter, doc, output->Stream());
+            if (doc.more) {
+                StreamEPub(exporter, doc, registered, progress);
+            } else {
+                Counted<const Text::AnchorData> parent;
+                AddTableOfContents(exporter, doc, 0, parent);
+                ExportUnits(exporter, doc, progress, [&] { return exporter.GetLastError(); });
+            }
+            FinishEPub(exporter);
         } catch (const std::exception& e) {
             try {
                 exporter.Abort();
@@ -227,12 +294,17 @@ void ExportEPub(const Document& original, const fs::path& target, const Progress
             // A write that failed names the output and the system's reason.
             if (const std::string reason = output->StreamError(); !reason.empty())
                 throw ExportError("cannot write \"" + target.string() + "\": " + reason);
-            if (dynamic_cast<const ExportError*>(&e))
+            if (dynamic_cast<const ExportError*>(&e) || dynamic_cast<const InputError*>(&e))
                 throw;
             throw ExportError(std::string("cannot write the publication: ") + e.what());
         }
     }
     output->Commit();
+}
+
+void ExportEPub(const Document& original, const fs::path& target, const Progress& progress) {
+    Document doc = original;
+    ExportEPub(doc, target, progress);
 }
 
 void ExportHtml(const Document& doc, const fs::path& dir, const Progress& progress) {

@@ -22,6 +22,10 @@ using Progress = std::function<void(size_t, size_t)>;
 // OutputError when the export fails, InputError when the documents' names collide (a split
 // story's second document named like another story, or like a file the package writes).
 void ExportEPub(const Document& doc, const std::filesystem::path& target, const Progress& progress);
+// The same, reading what `doc.more` still holds as it writes: each story's text is let go once
+// it is written, and what the reader finds on the way is added to `doc.findings`. The reader's
+// InputError comes through as it is.
+void ExportEPub(Document& doc, const std::filesystem::path& target, const Progress& progress);
 // Throws InputError when splitting stories would give documents the names of other stories or
 // of files the package writes; ExportEPub checks this too.
 void CheckSplitNames(const Document& doc);

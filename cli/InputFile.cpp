@@ -51,7 +51,7 @@ Document ReadOtherInput(Readers::InputKind kind, const std::filesystem::path& fi
             Quoted(name) +
             ": a zip archive that is neither a Word nor an OpenDocument text document");
     case InputKind::Markdown:
-        return Readers::Markdown::ReadMarkdownFile(file, name, baseDir);
+        return Readers::Markdown::ReadMarkdownFile(file, name, baseDir, {.streamStories = true});
     case InputKind::Binary:
         throw InputError(Quoted(name) +
                          ": not a document this tool reads (a JSON description, a Word .docx "

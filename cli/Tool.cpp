@@ -85,13 +85,18 @@ private:
     int Reflowable(Document doc) {
         doc.sourceName = input_.name;
         ApplyOverrides(line_, doc);
+        // Only an EPUB is written as the reader goes on; the rest needs every story at once.
+        if (line_.check || !line_.output)
+            Readers::ReadRest(doc);
         if (line_.check) {
             CheckSplitNames(doc);
             return Check([&] { return CheckDocument(doc, input_.name, out_); });
         }
         messages_.Findings(input_.name, doc.findings);
-        Say(Count(doc.stories.size(), "story", "stories"));
-        ProgressLine progress(err_, "stories", ShowProgress());
+        const size_t told = doc.findings.size();
+        if (!doc.more)
+            Say(Count(doc.stories.size(), "story", "stories"));
+        ProgressLine progress(err_, doc.more ? "chapters" : "stories", ShowProgress());
         try {
             if (line_.output)
                 ExportEPub(doc, *line_.output, progress.Callback());
@@ -105,6 +110,10 @@ private:
             return Error(kExitFailed, e.what());
         }
         progress.Clear();
+        // What the reader found while the export went on.
+        messages_.Findings(input_.name,
+                           std::vector<Readers::ReaderFinding>(
+                               doc.findings.begin() + static_cast<long>(told), doc.findings.end()));
         return Done();
     }
 

@@ -169,6 +169,16 @@ void AnchorRegistry::RemapFileNames(const StringT& file, const std::vector<Story
     }
 }
 
+void AnchorRegistry::ForgetPositions(const StringT& file) {
+    for (auto& [uid, location] : anchors_)
+        if (location.file == file)
+            location.pos = {};
+    for (FilePages& files : pages_)
+        if (const auto it = files.find(file); it != files.end())
+            for (auto& [page, location] : it->second)
+                location.pos = {};
+}
+
 StringT AnchorRegistry::AnchorHref(const AnchorLocation& location, const StringT& currentChunk) {
     if (location.id.empty())
         return {};

@@ -62,6 +62,9 @@ public:
 
     // Moves every target registered under `file` into the chunk that contains it.
     void RemapFileNames(const StringT& file, const std::vector<StoryChunk>& chunks);
+    // Drops the story positions of the targets registered under `file`, keeping where links
+    // lead: once a story is written, its text need not stay in memory for them.
+    void ForgetPositions(const StringT& file);
 
     // The href attribute text (with its leading space) of a link from `currentChunk` to
     // `location`; empty when the location has no id.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/DefaultCallbacks.h"
 
+#include <cstdint>
+
 #include "epub/content/HtmlExporter.h"
 #include "epub/package/EntryName.h"
 
@@ -72,11 +74,20 @@ Foundation::Counted<Text::Numberer> DefaultCallbacks::NumbererAt(const Text::Sto
 }
 
 StringT DefaultCallbacks::NoteNumber(const Text::Glyph&, const Text::StoryPos& pos) {
-    const auto key = std::make_pair(static_cast<const void*>(pos.GetStory().get()), pos.GetIndex());
-    auto [it, added] = noteNumbers_.try_emplace(key, 0);
-    if (added)
+    const auto* story = static_cast<const void*>(pos.GetStory().get());
+    auto [it, added] = noteNumbers_.try_emplace(std::make_pair(story, pos.GetIndex()), 0);
+    if (added) {
         it->second = ++notesSeen_;
+        numbered_.try_emplace(story, pos.GetStory());
+    }
     return StringT(std::to_string(it->second));
+}
+
+void DefaultCallbacks::Forget(const Text::Story& story) {
+    const auto* key = static_cast<const void*>(&story);
+    noteNumbers_.erase(noteNumbers_.lower_bound({key, INT64_MIN}),
+                       noteNumbers_.upper_bound({key, INT64_MAX}));
+    numbered_.erase(key);
 }
 
 } // namespace EPub

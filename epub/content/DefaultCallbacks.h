@@ -26,6 +26,8 @@ public:
 
     // A picture frame: no text of its own, and a JPEG, PNG, GIF or SVG file as its content.
     bool IsPictureFrame(const Text::AnchoredFrame& frame);
+    // Forgets what was kept about a story that is written and will not be asked about again.
+    void Forget(const Text::Story& story);
 
 private:
     struct Picture {
@@ -47,6 +49,9 @@ private:
     // and body) shows one number. Every kind shares one sequence, so a footnote and an endnote
     // on the same page never show the same number.
     std::map<std::pair<const void*, int64_t>, int> noteNumbers_;
+    // The stories numbered, kept alive while their addresses are keys above: a story freed and
+    // another made in its place must not inherit its numbers.
+    std::map<const void*, Foundation::Counted<const Text::Story>> numbered_;
     int notesSeen_ = 0;
     std::map<Foundation::StringT, Picture> pictures_;
     // List numbers are carried forward from the last position asked about: the writer asks once

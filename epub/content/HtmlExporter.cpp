@@ -116,6 +116,11 @@ void HtmlExporter::FillEmptyCallbacks() {
     fill(c.localise, d.localise);
 }
 
+void HtmlExporter::ReleaseStory(const Text::Story& story, const StringT& fileName) {
+    ForgetPositions(fileName);
+    defaults_->Forget(story);
+}
+
 ContentWriter& HtmlExporter::Writer() {
     FillEmptyCallbacks();
     if (!writer_)

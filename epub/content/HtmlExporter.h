@@ -65,6 +65,9 @@ public:
     virtual bool Start(const StringT& path, Counted<Foundation::OutStreamSeekable> stream);
     virtual bool End();
     virtual void Abort() {}
+    // Lets go of a story that is written and will not be exported again: links into
+    // `fileName` still lead where they did, but nothing here keeps the story's text alive.
+    void ReleaseStory(const Text::Story& story, const StringT& fileName);
     // Plain XHTML: the file `name` beside the root file, subfolders created. Refuses (null, and
     // GetLastError says why) a name that leaves that folder, one the output writes itself and
     // one already written, ASCII case ignored.

@@ -26,6 +26,14 @@ void StoryMarks::Resolve(const Counted<const Text::Story>& story) {
     }
 }
 
+void ReadRest(Document& doc) {
+    if (!doc.more)
+        return;
+    while (doc.more->More(doc)) {
+    }
+    doc.more.reset();
+}
+
 Text::StoryPos StoryMarks::PositionOf(const Text::AnchorData& anchor) const {
     for (const Mark& mark : anchors)
         if (mark.anchor.get() == &anchor)

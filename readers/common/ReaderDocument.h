@@ -12,6 +12,7 @@
 #include "host/text/Story.h"
 #include "host/text/Style.h"
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -68,7 +69,7 @@ struct StoryEntry {
 // Something a reader met that the publication will not show as the source does, although the
 // export goes on: a picture it skipped, an equation kept as text, a part it could not use.
 struct ReaderFinding {
-    std::string where;   // a part of the package, a line of the text ("word/media/a.emf", "line 12")
+    std::string where; // a part of the package, a line of the text ("word/media/a.emf", "line 12")
     std::string message; // one line, no trailing full stop
 };
 
@@ -76,6 +77,21 @@ struct ReaderFinding {
 struct ArticleEntry {
     StringT fileName;
     StringT title;
+};
+
+struct Document;
+
+// Stories a reader hands out as it makes them, so an export can write each one and let it go
+// before the next is read: a long text then never sits in memory whole.
+class StorySource {
+public:
+    virtual ~StorySource() = default;
+    // Appends the stories that are ready to `doc.stories` (and what was found on the way to
+    // `doc.findings`); false once the text is read to its end. A story links only to stories
+    // appended before it or with it, and an article's parts are appended together.
+    virtual bool More(Document& doc) = 0;
+    // About how many calls the whole text takes, for progress.
+    virtual size_t Expected() const = 0;
 };
 
 struct Document {
@@ -88,6 +104,11 @@ struct Document {
     std::vector<ArticleEntry> articles;
     std::string sourceName; // the input file, for messages
     std::vector<ReaderFinding> findings;
+    // Set when the reader has more stories to give: `stories` then holds those read so far.
+    std::shared_ptr<StorySource> more;
 };
+
+// Reads what `doc.more` still holds into `doc.stories`, for uses that need every story at once.
+void ReadRest(Document& doc);
 
 } // namespace Readers

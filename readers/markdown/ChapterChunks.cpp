@@ -70,7 +70,8 @@ std::string_view DefinitionLabel(std::string_view line) {
 
 class Scanner {
 public:
-    Scanner(std::string_view text, int level) : text_(text), level_(level) {}
+    Scanner(std::string_view text, int level, const ReadProgress& done)
+        : text_(text), level_(level), done_(done) {}
 
     std::vector<Chunk> Split() {
         std::vector<Chunk> chunks{Chunk{}};
@@ -97,16 +98,29 @@ public:
                 }
             }
             pos = eol + 1;
+            Passed(pos);
         }
         if (!open.empty())
             notes_[std::string(open)].end = text_.size();
         chunks.back().end = text_.size();
-        for (Chunk& chunk : chunks)
+        for (Chunk& chunk : chunks) {
             chunk.extra = Borrowed(chunk);
+            Passed(chunk.end);
+        }
         return chunks;
     }
 
 private:
+    // Tells the caller every few pages how far the scan has come.
+    void Passed(size_t pos) {
+        if (!done_ || pos < reported_ + kReportEvery)
+            return;
+        reported_ = std::min(pos, text_.size());
+        done_(text_.data() + reported_);
+    }
+
+    static constexpr size_t kReportEvery = size_t{1} << 20;
+
     // Notes the definitions: a footnote's goes on over indented and blank lines.
     void ReadLine(std::string_view content, size_t pos, size_t eol, std::string_view& open) {
         const bool blank = content.find_first_not_of(" \t\r") == std::string_view::npos;
@@ -160,16 +174,18 @@ private:
 
     std::string_view text_;
     int level_;
+    const ReadProgress& done_;
+    size_t reported_ = 0;
     std::map<std::string, Definition> notes_;
     std::map<std::string, Definition> links_;
 };
 
 } // namespace
 
-std::vector<Chunk> SplitChapters(std::string_view text, int level) {
+std::vector<Chunk> SplitChapters(std::string_view text, int level, const ReadProgress& done) {
     if (text.size() < kChunkThreshold || level < 1)
         return {Chunk{0, text.size(), 1, {}}};
-    return Scanner(text, level).Split();
+    return Scanner(text, level, done).Split();
 }
 
 } // namespace Readers::Markdown

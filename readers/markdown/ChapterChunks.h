@@ -5,6 +5,7 @@
 // Definitions are document-wide, so each piece gets the link reference and footnote definitions
 // it uses from elsewhere appended.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,12 @@ struct Chunk {
     std::string extra; // definitions from elsewhere that the piece refers to
 };
 
+// Called with how far into the text a scan has come, so the pages behind can be given back.
+using ReadProgress = std::function<void(const char*)>;
+
 // The pieces of `text`, split before each ATX heading of level 1 to `level` that starts a line
-// outside fenced code; one piece for a short text or a level of 0.
-std::vector<Chunk> SplitChapters(std::string_view text, int level);
+// outside fenced code; one piece for a short text or a level of 0. The text is read twice, each
+// time from its start to its end, telling `done` as it goes.
+std::vector<Chunk> SplitChapters(std::string_view text, int level, const ReadProgress& done = {});
 
 } // namespace Readers::Markdown

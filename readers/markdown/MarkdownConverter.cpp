@@ -392,6 +392,10 @@ void MarkdownConverter::Prepare(cmark_node* root) {
         Counted<Text::AnchorData> anchor;
         if (const auto wanted = pending_.find(slug); wanted != pending_.end()) {
             anchor = wanted->second;
+            if (const auto from = forwardFrom_.find(anchor.get()); from != forwardFrom_.end()) {
+                placedFrom_.push_back(from->second);
+                forwardFrom_.erase(from);
+            }
             pending_.erase(wanted);
         } else {
             if (const int count = slugUses_[slug]++; count > 0)
@@ -431,6 +435,21 @@ void MarkdownConverter::Add(cmark_node* root, int firstLine) {
     flow.marks = &entry_.marks;
     flow.main = true;
     WriteBlocks(root, flow);
+    // The headings this piece placed are in stories up to the one still open.
+    for (const size_t from : placedFrom_)
+        holds_.push_back({from, doc_.stories.size()});
+    placedFrom_.clear();
+}
+
+size_t MarkdownConverter::Ready() {
+    const size_t finished = doc_.stories.size();
+    std::erase_if(holds_, [finished](const Hold& hold) { return hold.until < finished; });
+    size_t ready = finished;
+    for (const auto& [anchor, from] : forwardFrom_)
+        ready = std::min(ready, from);
+    for (const Hold& hold : holds_)
+        ready = std::min(ready, hold.from);
+    return ready;
 }
 
 void MarkdownConverter::Finish() {
@@ -447,8 +466,10 @@ void MarkdownConverter::Finish() {
                 {"end", "links to \"#" + name + "\" name no heading; they lead to the end"});
         }
         pending_.clear();
+        forwardFrom_.clear();
     }
     FinishStory();
+    holds_.clear();
     if (doc_.stories.empty()) {
         // An empty document still makes a publication, with one empty page.
         StartStory(settings_.title, settings_.title);
@@ -463,8 +484,12 @@ void MarkdownConverter::Finish() {
 }
 
 void MarkdownConverter::StartStory(const std::string& title, const std::string& tocText) {
+    // A story that ends before any text (the start of a text that opens with a chapter heading)
+    // leaves its number to the next: files are numbered from 1 whatever the text starts with.
+    const bool empty = storyOpen_ && !storyHasText_;
     FinishStory();
-    ++storyCount_;
+    if (!empty)
+        ++storyCount_;
     char name[32];
     std::snprintf(name, sizeof name, "chapter-%03d.xhtml", storyCount_);
     entry_ = StoryEntry{};
@@ -843,6 +868,8 @@ Counted<const Text::AttObject> MarkdownConverter::Link(cmark_node* node) {
             auto& anchor = pending_[name];
             if (!anchor)
                 anchor = doc_.styles->GetDocument()->MakeAnchor(StringT(name));
+            // Stories written from the one open now hold this link.
+            forwardFrom_.try_emplace(anchor.get(), doc_.stories.size());
             return Text::HyperlinkAtt::Make(Text::HyperlinkData::MakeAnchor(anchor));
         }
         Finding(node, "the link to \"" + url + "\" names no heading; kept as text");

@@ -45,6 +45,9 @@ public:
     void Begin();
     void Add(cmark_node* root, int firstLine);
     void Finish();
+    // How many of the stories written so far can go to the export: those before the first one
+    // whose links lead to a heading not yet seen, or into the story still being written.
+    size_t Ready();
 
 private:
     struct ListFrame {
@@ -103,6 +106,15 @@ private:
     bool pieces_ = false;
     // Anchors links asked for before their heading was seen, by name.
     std::map<std::string, Foundation::Counted<Text::AnchorData>> pending_;
+    // The first story linking to each pending anchor.
+    std::map<const Text::AnchorData*, size_t> forwardFrom_;
+    // Stories from `from` on wait until story `until` is finished: it holds a heading they link to.
+    struct Hold {
+        size_t from;
+        size_t until;
+    };
+    std::vector<size_t> placedFrom_; // in the piece being added
+    std::vector<Hold> holds_;
     std::vector<cmark_node*> notes_; // definitions, in the order of their numbers
     // Local formatting of nested character styles, by the styles outside the innermost.
     std::map<std::string, Foundation::Counted<const Text::Delta>> localCache_;

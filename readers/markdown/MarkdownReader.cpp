@@ -63,9 +63,14 @@ size_t SequenceLength(std::string_view text, size_t i) {
     return n;
 }
 
-void CheckUtf8(std::string_view text, const std::string& source) {
+void CheckUtf8(std::string_view text, const std::string& source, const ReadProgress& done) {
+    constexpr size_t kReportEvery = size_t{1} << 20;
     int line = 1, column = 1;
-    for (size_t i = 0; i < text.size();) {
+    for (size_t i = 0, reported = 0; i < text.size();) {
+        if (done && i >= reported + kReportEvery) {
+            reported = i;
+            done(text.data() + i);
+        }
         // Runs of ASCII are the common case.
         if (static_cast<unsigned char>(text[i]) < 0x80) {
             if (text[i] == '\n') {
@@ -117,6 +122,80 @@ Counted<const Text::TextDocument> MakeTextDocument(const StringT& language) {
     return document;
 }
 
+// The chapters of a long text, converted as the export asks for them. The stories go out once
+// every link in them leads somewhere already known.
+class ChapterSource final : public StorySource {
+public:
+    ChapterSource(const Document& doc, std::string_view body, std::vector<Chunk> chunks,
+                  ConverterSettings settings, std::function<void(const char*)> done,
+                  std::shared_ptr<const void> keep)
+        : work_(Shell(doc)), body_(body), chunks_(std::move(chunks)),
+          firstLine_(settings.firstLine), converter_(work_, std::move(settings)),
+          done_(std::move(done)), keep_(std::move(keep)) {
+        converter_.Begin();
+    }
+
+    bool More(Document& doc) override {
+        while (next_ < chunks_.size()) {
+            AddPiece(chunks_[next_++]);
+            if (const size_t ready = converter_.Ready(); ready > handed_) {
+                HandOut(doc, ready);
+                return true;
+            }
+        }
+        if (!finished_) {
+            converter_.Finish();
+            finished_ = true;
+        }
+        HandOut(doc, work_.stories.size());
+        keep_.reset();
+        return false;
+    }
+
+    size_t Expected() const override { return chunks_.size() + 1; }
+
+private:
+    // The document the converter writes into: the reader's styles and settings, no stories.
+    static Document Shell(const Document& doc) {
+        Document shell;
+        shell.settings = doc.settings;
+        shell.options = doc.options;
+        shell.styles = doc.styles;
+        shell.sourceName = doc.sourceName;
+        return shell;
+    }
+
+    void AddPiece(const Chunk& chunk) {
+        std::string piece(body_.substr(chunk.begin, chunk.end - chunk.begin));
+        piece += chunk.extra;
+        if (done_)
+            done_(body_.data() + chunk.end);
+        const MarkdownTree tree(piece);
+        std::string().swap(piece);
+        converter_.Add(tree.Root(), firstLine_ + chunk.firstLine - 1);
+    }
+
+    // Moves stories [handed_, end) and the findings made so far into `doc`.
+    void HandOut(Document& doc, size_t end) {
+        for (; handed_ < end; ++handed_)
+            doc.stories.push_back(std::move(work_.stories[handed_]));
+        for (; findings_ < work_.findings.size(); ++findings_)
+            doc.findings.push_back(std::move(work_.findings[findings_]));
+    }
+
+    Document work_;
+    std::string_view body_;
+    std::vector<Chunk> chunks_;
+    int firstLine_;
+    MarkdownConverter converter_;
+    std::function<void(const char*)> done_;
+    std::shared_ptr<const void> keep_;
+    size_t next_ = 0;
+    size_t handed_ = 0;
+    size_t findings_ = 0;
+    bool finished_ = false;
+};
+
 class Reader {
 public:
     Reader(const std::string& source, const fs::path& baseDir) : source_(source), base_(baseDir) {}
@@ -127,7 +206,7 @@ public:
                  "larger than " + std::to_string(kMaxMarkdownBytes >> 20) + " MB of Markdown");
         if (text.starts_with("\xEF\xBB\xBF"))
             text.remove_prefix(3);
-        CheckUtf8(text, source_);
+        CheckUtf8(text, source_, done);
         if (done)
             done(text.data() + text.size());
         const FrontMatter front = ReadFrontMatter(text, source_);
@@ -158,7 +237,9 @@ public:
         settings.chapterLevel = front.chapterLevel.value_or(std::clamp(options.chapterLevel, 0, 6));
         settings.firstLine = front.bodyLine;
         const std::string_view body = text.substr(front.bodyOffset);
-        const std::vector<Chunk> chunks = SplitChapters(body, settings.chapterLevel);
+        std::vector<Chunk> chunks = SplitChapters(body, settings.chapterLevel, done);
+        if (done)
+            done(text.data() + text.size());
         if (chunks.size() == 1) {
             const MarkdownTree tree(body);
             SetTitle(doc, MarkdownConverter::FirstHeadingText(tree.Root()));
@@ -167,28 +248,26 @@ public:
             return doc;
         }
         // A long text, chapter by chapter: each piece's tree goes before the next is made.
-        SetTitle(doc,
-                 MarkdownConverter::FirstHeadingText(
-                     MarkdownTree(body.substr(0, std::min(body.size(), kChunkThreshold))).Root()));
+        // The first heading names the book when nothing else does; the trees of the first
+        // pieces are made again when their turn comes, rather than kept.
+        std::string firstHeading;
+        for (size_t i = 0; i < std::min<size_t>(chunks.size(), 2) && firstHeading.empty(); ++i)
+            firstHeading = MarkdownConverter::FirstHeadingText(
+                MarkdownTree(body.substr(chunks[i].begin, chunks[i].end - chunks[i].begin)).Root());
+        SetTitle(doc, firstHeading);
         settings.title = doc.settings->title.str();
-        const int firstLine = settings.firstLine;
-        MarkdownConverter converter(doc, std::move(settings));
-        converter.Begin();
-        for (const Chunk& chunk : chunks) {
-            std::string piece(body.substr(chunk.begin, chunk.end - chunk.begin));
-            piece += chunk.extra;
-            if (done)
-                done(body.data() + chunk.end);
-            const MarkdownTree tree(piece);
-            std::string().swap(piece);
-            converter.Add(tree.Root(), firstLine + chunk.firstLine - 1);
-        }
-        converter.Finish();
+        auto chapters = std::make_shared<ChapterSource>(doc, body, std::move(chunks),
+                                                        std::move(settings), done, keep);
+        doc.more = chapters;
+        if (!options.streamStories)
+            ReadRest(doc);
         return doc;
     }
 
     // Called with how far the text has been read, so the caller may give those pages back.
-    std::function<void(const char*)> done;
+    ReadProgress done;
+    // Kept alive while chapters are still to be read (the mapped file).
+    std::shared_ptr<const void> keep;
 
 private:
     void SetTitle(Document& doc, const std::string& firstHeading) const {
@@ -288,12 +367,14 @@ Document ReadMarkdown(const fs::path& file, const MarkdownOptions& options) {
 
 Document ReadMarkdownFile(const fs::path& file, const std::string& sourceName,
                           const fs::path& baseDir, const MarkdownOptions& options) {
-    const MappedText mapped(file);
+    // Shared with the chapters still to be read, which the export may ask for later.
+    const auto mapped = std::make_shared<const MappedText>(file);
     Reader reader(sourceName, baseDir);
     // What has been read is given back as the reading goes on.
-    reader.done = [&mapped](const char* end) { mapped.DropBefore(end); };
+    reader.done = [raw = mapped.get()](const char* end) { raw->DropBefore(end); };
+    reader.keep = mapped;
     try {
-        return reader.Read(mapped.View(), options);
+        return reader.Read(mapped->View(), options);
     } catch (const std::bad_alloc&) {
         throw InputError(sourceName + ":1:1: too large to read in the memory available");
     }

@@ -6,6 +6,7 @@
 
 #include "readers/markdown/HouseStyle.h"
 
+#include <algorithm>
 #include <regex>
 
 namespace {
@@ -270,3 +271,104 @@ TEST_F(MarkdownReading, QuotesAndCodeKeepTheirBlocksAndLines) {
 }
 
 } // namespace
+
+namespace {
+
+// A book long enough to be read chapter by chapter, whose links go back, forward by one chapter
+// and forward by many, with notes and a link to a heading that never comes.
+std::string LongBook() {
+    std::string text = "---\ntitle: Long\nidentifier: "
+                       "urn:uuid:5f0c1f8e-6a35-4c55-8d0e-0f3c7d7d1b2a\ndate: 2024-05-17"
+                       "\n---\n";
+    const std::string filler(300, 'x');
+    for (int chapter = 1; chapter <= 40; ++chapter) {
+        const std::string n = std::to_string(chapter);
+        text += "# Chapter " + n + "\n\n";
+        if (chapter == 2)
+            text += "See [the end](#chapter-40), [next](#chapter-3), [back](#chapter-1) and "
+                    "[nowhere](#never).\n\n";
+        for (int p = 0; p < 100; ++p)
+            text += "Para " + n + "." + std::to_string(p) + " words " + filler + "[^n" + n + "_" +
+                    std::to_string(p) + "]\n\n";
+        for (int p = 0; p < 100; ++p)
+            text += "[^n" + n + "_" + std::to_string(p) + "]: Note " + n + "\n\n";
+        text += "## Section " + n + "\n\nText.\n\n";
+    }
+    return text;
+}
+
+std::map<std::string, std::string> EntriesOf(const std::filesystem::path& epub) {
+    std::map<std::string, std::string> entries;
+    for (auto& record : FoundationTest::ReadZip(epub.string()))
+        entries.emplace(record.name, std::move(record.data));
+    // The modification time is the export's own.
+    static const std::regex modified("<meta property=\"dcterms:modified\">[^<]*</meta>");
+    auto& opf = entries["OEBPS/package.opf"];
+    opf = std::regex_replace(opf, modified, "");
+    return entries;
+}
+
+} // namespace
+
+// Written as the chapters are read, a long book comes out as when it is read whole: same
+// documents, links into chapters read later included, same notes and findings.
+TEST_F(MarkdownReading, ALongBookWrittenAsItIsReadIsTheSameBook) {
+    Write("long.md", LongBook());
+    auto whole = Readers::Markdown::ReadMarkdownFile(Path("long.md"), "long.md", dir_, {});
+    ASSERT_FALSE(whole.more);
+    ASSERT_EQ(whole.stories.size(), 40u);
+    auto streamed = Readers::Markdown::ReadMarkdownFile(Path("long.md"), "long.md", dir_,
+                                                        {.streamStories = true});
+    ASSERT_TRUE(streamed.more) << "the book was read whole";
+    EXPECT_LT(streamed.stories.size(), 40u);
+    Cli::ExportEPub(whole, Path("whole.epub"), {});
+    std::vector<std::pair<size_t, size_t>> progress;
+    Cli::ExportEPub(streamed, Path("streamed.epub"),
+                    [&](size_t done, size_t total) { progress.emplace_back(done, total); });
+    EXPECT_FALSE(streamed.more);
+    ASSERT_EQ(streamed.stories.size(), 40u);
+    EXPECT_FALSE(streamed.stories[0].story) << "a written story stayed in memory";
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back().first, progress.back().second);
+    EXPECT_EQ(progress.size(), 3u) << "chapters 2 to 40 wait for the link to the last";
+    ASSERT_EQ(streamed.findings.size(), whole.findings.size());
+    EXPECT_EQ(streamed.findings.back().message, whole.findings.back().message);
+
+    // Element ids are numbered in the order targets are registered, which differs; the rest
+    // is the same, and every link of the streamed book leads to an element that is there.
+    const auto a = EntriesOf(Path("whole.epub"));
+    const auto b = EntriesOf(Path("streamed.epub"));
+    ASSERT_EQ(a.size(), b.size());
+    static const std::regex anchorId("Anchor[0-9]+");
+    for (const auto& [name, data] : a) {
+        ASSERT_TRUE(b.contains(name)) << name;
+        const std::string one = std::regex_replace(data, anchorId, "Anchor");
+        const std::string other = std::regex_replace(b.at(name), anchorId, "Anchor");
+        const auto at = static_cast<size_t>(
+            std::mismatch(one.begin(), one.end(), other.begin(), other.end()).first - one.begin());
+        EXPECT_TRUE(other == one) << name << " differs at " << at << ":\n"
+                                  << one.substr(at < 80 ? 0 : at - 80, 160) << "\n---\n"
+                                  << other.substr(at < 80 ? 0 : at - 80, 160);
+    }
+    static const std::regex link("href=\"(chapter-[0-9]+\\.xhtml)?#([^\"]+)\"");
+    size_t links = 0;
+    for (const auto& [name, data] : b) {
+        if (!name.ends_with(".xhtml"))
+            continue;
+        for (std::sregex_iterator it(data.begin(), data.end(), link), end; it != end; ++it) {
+            const std::string file = (*it)[1].matched ? "OEBPS/" + (*it)[1].str() : name;
+            ASSERT_TRUE(b.contains(file)) << file;
+            EXPECT_NE(b.at(file).find("id=\"" + (*it)[2].str() + "\""), std::string::npos)
+                << name << " links to " << (*it)[0];
+            ++links;
+        }
+    }
+    EXPECT_GT(links, 8000u);
+    // The forward links lead into their chapters.
+    // A text opening with its first chapter numbers that chapter's file 1.
+    const std::string& two = b.at("OEBPS/chapter-002.xhtml");
+    EXPECT_NE(two.find("Chapter 2"), std::string::npos);
+    EXPECT_NE(two.find("href=\"chapter-040.xhtml#"), std::string::npos);
+    EXPECT_NE(two.find("href=\"chapter-003.xhtml#"), std::string::npos);
+    EXPECT_NE(two.find("href=\"chapter-001.xhtml#"), std::string::npos);
+}

@@ -7,7 +7,10 @@
 #include "cli/AnchorBook.h"
 #include "cli/AttributeReader.h"
 #include "cli/FixedTextSetter.h"
+#include "cli/SvgCheck.h"
 #include "epub/options/AccessibilityMetadata.h"
+#include "epub/package/NameRules.h"
+#include "epub/package/PackageText.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/ImageFile.h"
 #include "host/text/GlyphAtts.h"
@@ -35,6 +38,19 @@ struct LoadedImage {
 };
 
 constexpr size_t kMaxGroupDepth = 256;
+// Beyond these a group lies far outside any page (pages are at most 14400 points).
+constexpr double kMaxScale = 10000;
+constexpr double kMaxOffset = 1000000;
+
+// Why a cover file cannot be drawn, or an empty text when it can.
+std::string PictureProblem(const std::string& data) {
+    if (Raster::DetectFileType(data) == Raster::FileType::SVG)
+        return SvgProblem(data);
+    if (!Raster::DecodeImage(data))
+        return "it is neither a JPEG, PNG or GIF picture that can be read nor an SVG "
+               "drawing";
+    return {};
+}
 
 class FixedReader : public JsonInput {
 public:
@@ -45,7 +61,7 @@ public:
     FixedDocument Read(const json& root);
 
 private:
-    void ReadMetadata(const Node& node, EPub::ExportSettings& s) const;
+    void ReadMetadata(const Node& node, FixedDocument& doc) const;
     void ReadOptions(const Node& node, FixedDocument& doc) const;
     void ReadContents(const Node& node, FixedDocument& doc) const;
     FixedPage ReadPage(const Node& node);
@@ -61,8 +77,8 @@ private:
     void ResolveAnchorLinks();
 
     Text::GlyphAtts ReadCharacter(const Node& node, const Text::GlyphAtts& base) const;
-    StyledText Styled(const Text::GlyphAtts& atts, std::string text) const;
-    std::vector<StyledText> ReadRuns(const Node& node, const Text::GlyphAtts& base) const;
+    StyledText Styled(const Text::GlyphAtts& atts, std::string text);
+    std::vector<StyledText> ReadRuns(const Node& node, const Text::GlyphAtts& base);
     Counted<const Render::FillDescriptor> ReadFill(const Node& node,
                                                    Render::GradientGeometry* geometry,
                                                    const Foundation::RectT<double>& box) const;
@@ -80,6 +96,7 @@ private:
     AttributeReader atts_;
     FixedTextSetter setter_;
     size_t groupDepth_ = 0;
+    std::vector<AffineTransform> worlds_{AffineTransform()}; // of the groups being read
     std::map<fs::path, LoadedImage> images_;
     // Page links are checked once every page is read: a link may point forward.
     std::vector<std::pair<uint32_t, Node>> pageLinks_;
@@ -88,12 +105,14 @@ private:
     std::vector<std::pair<Counted<Render::HyperlinkNode>, Node>> anchorLinks_;
     std::vector<FixedAnchor> pageAnchors_; // of the page being read
     size_t pageCount_ = 0;
+    std::vector<FixedFinding> findings_;
     int32_t stories_ = 0; // story numbers handed out to text items and paragraphs
 };
 
-void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
+void FixedReader::ReadMetadata(const Node& node, FixedDocument& doc) const {
     CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
-                       "publisher", "language", "identifier"});
+                       "publisher", "language", "identifier", "pageSource", "date"});
+    EPub::ExportSettings& s = *doc.settings;
     s.title = String(node, "title");
     s.author = String(node, "author");
     s.illustrator = String(node, "illustrator");
@@ -101,8 +120,18 @@ void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const 
     s.rights = String(node, "rights");
     s.subject = String(node, "subject");
     s.publisher = String(node, "publisher");
+    // Written into every page's attributes: the same rule as for reflowable documents.
     s.language = String(node, "language", "en");
+    if (!EPub::IsLanguageTag(s.language.view()))
+        Fail(node.Field("language"),
+             "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
     s.identifier = String(node, "identifier");
+    s.date = String(node, "date");
+    if (!s.date.empty() && !EPub::IsPublicationDate(s.date.view()))
+        Fail(node.Field("date"), "\"" + s.date.str() +
+                                     "\" is not a date such as \"2024\", \"2024-05-17\" or "
+                                     "\"2024-05-17T09:30:00Z\"");
+    doc.pageSource = StringT(String(node, "pageSource"));
 }
 
 void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
@@ -130,6 +159,9 @@ void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
         o.SetCoverPage(CoverPage::DocumentPage);
         o.SetCoverPageNum(static_cast<unsigned>(Integer(node, "cover", 1, 1, kIntMax)));
     } else if (cover.value.is_string()) {
+        // Refused now, with its place in the document, rather than half-way through the export.
+        if (const std::string problem = PictureProblem(ReadFile(cover)); !problem.empty())
+            Fail(cover, "\"" + ExistingFile(cover).string() + "\" cannot be the cover: " + problem);
         o.SetCoverPage(CoverPage::ImageFile);
         o.SetCoverPageFile(
             MakeCounted<Foundation::FileDataSource>(StringT(ExistingFile(cover).string())));
@@ -160,7 +192,39 @@ Text::GlyphAtts FixedReader::ReadCharacter(const Node& node, const Text::GlyphAt
     return base.With(set);
 }
 
-StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text) const {
+// Character attributes the page's spans do not draw, by the name the document gives them.
+std::vector<std::string> LostAttributes(const Text::GlyphAtts& atts) {
+    std::vector<std::string> lost;
+    auto add = [&](bool set, const char* name) {
+        if (set)
+            lost.emplace_back(name);
+    };
+    add(atts.GetInt(Text::GlyphInt::Underline) != 0, "underline");
+    add(atts.GetInt(Text::GlyphInt::Strikethrough) != 0, "strikethrough");
+    add(atts.GetInt(Text::GlyphInt::BaselinePosition) != 0, "baselinePosition");
+    add(atts.GetInt(Text::GlyphInt::FontStretch) != 5, "fontStretch");
+    add(atts.GetDouble(Text::GlyphDouble::BaselineShift) != 0, "baselineShift");
+    add(atts.GetDouble(Text::GlyphDouble::ManualKerning) != 0, "manualKerning");
+    add(atts.GetDouble(Text::GlyphDouble::HorizontalScale) != 1, "horizontalScale");
+    add(atts.GetDouble(Text::GlyphDouble::VerticalScale) != 1, "verticalScale");
+    add(atts.GetDouble(Text::GlyphDouble::Shear) != 0, "shear");
+    const auto highlight = atts.GetFill(Text::GlyphObject::HighlightFill);
+    add(highlight && highlight->Type() != Render::FillType::None, "highlightFill");
+    add(atts.GetLineStyle(Text::GlyphObject::OutlineStroke) != nullptr, "outlineStroke");
+    add(atts.GetHyperlink() != nullptr, "hyperlink");
+    add(atts.GetOpenType() != nullptr, "openType");
+    return lost;
+}
+
+StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text) {
+    if (const auto lost = LostAttributes(atts); !lost.empty()) {
+        std::string names;
+        for (const std::string& name : lost)
+            names += (names.empty() ? "" : ", ") + name;
+        findings_.push_back(
+            {pageCount_ + 1, text,
+             "Character attributes have no effect on a fixed-layout page: " + names});
+    }
     StyledText s;
     s.text = std::move(text);
     s.font = atts.GetFont();
@@ -175,7 +239,7 @@ StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text) co
     return s;
 }
 
-std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::GlyphAtts& base) const {
+std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::GlyphAtts& base) {
     std::vector<StyledText> runs;
     if (node.Has("text")) {
         if (node.Has("runs"))
@@ -306,6 +370,9 @@ const LoadedImage& FixedReader::LoadImage(const Node& node) {
             Fail(node, "the image cannot be decoded");
         break;
     case Raster::FileType::SVG:
+        // Copied into the publication as it is: reading systems parse it and must run nothing.
+        if (const std::string problem = SvgProblem(image.encoded); !problem.empty())
+            Fail(node, "\"" + file.string() + "\" cannot be used: " + problem);
         break;
     default:
         Fail(node, "expected a JPEG, PNG, GIF or SVG file");
@@ -495,6 +562,20 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
     auto group = MakeCounted<Render::GroupNode>();
     if (node.Has("transform"))
         group->transform = ReadTransform(node.Field("transform"));
+    // Checked with the groups around it: nested scales multiply, and a drawing scaled past
+    // any page cannot be placed in CSS (it would say "infpx").
+    const AffineTransform world = worlds_.back() * group->transform;
+    const bool placeable =
+        std::all_of(world.m.begin(), world.m.end(), [](double v) { return std::isfinite(v); }) &&
+        std::max({std::abs(world.m[0]), std::abs(world.m[1]), std::abs(world.m[3]),
+                  std::abs(world.m[4])}) <= kMaxScale &&
+        std::max(std::abs(world.m[2]), std::abs(world.m[5])) <= kMaxOffset;
+    if (!placeable)
+        Fail(node.Field("transform"), "the transform (with those of the groups around it) scales "
+                                      "by more than " +
+                                          std::to_string(int(kMaxScale)) +
+                                          " or moves farther than " +
+                                          std::to_string(int(kMaxOffset)) + " points");
     group->opacity = Opacity(node);
     if (node.Has("blend")) {
         static constexpr std::string_view modes[] = {"normal",  "multiply", "screen",
@@ -532,7 +613,9 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
     // Reading and drawing recurse into groups: a hostile depth would exhaust the stack.
     if (++groupDepth_ > kMaxGroupDepth)
         Fail(node, "groups are nested more than " + std::to_string(kMaxGroupDepth) + " deep");
+    worlds_.push_back(world);
     ReadItems(Required(node, "items"), *group);
+    worlds_.pop_back();
     --groupDepth_;
     return group;
 }
@@ -664,7 +747,7 @@ FixedDocument FixedReader::Read(const json& root) {
     doc.options =
         MakeCounted<EPub::FileExportOptions>(Render::FileExportOptionsVector::Preset::Standard);
     if (top.Has("metadata"))
-        ReadMetadata(top.Field("metadata"), *doc.settings);
+        ReadMetadata(top.Field("metadata"), doc);
     if (top.Has("accessibility"))
         doc.settings->accessibility = ReadAccessibility(*this, top.Field("accessibility"));
     if (top.Has("options"))
@@ -686,6 +769,7 @@ FixedDocument FixedReader::Read(const json& root) {
         if (page > doc.pages.size())
             Fail(where, "no such page");
     ResolveAnchorLinks();
+    doc.findings = std::move(findings_);
     using CoverPage = EPub::FileExportOptions::CoverPage;
     if (doc.options->GetCoverPage() == CoverPage::DocumentPage &&
         doc.options->GetCoverPageNum() > doc.pages.size())
@@ -724,7 +808,15 @@ FixedDocument ParseFixedDocument(const std::string& text, const std::string& sou
 
 FixedDocument ReadFixedDocument(const fs::path& file) {
     const JsonDocument tree = LoadJson(file);
-    return ReadFixedDocument(tree, file.string(), file.parent_path());
+    FixedDocument doc = ReadFixedDocument(tree, file.string(), file.parent_path());
+    NameUntitled(doc, file);
+    return doc;
+}
+
+void NameUntitled(FixedDocument& doc, const fs::path& file) {
+    if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
+        std::string_view::npos)
+        doc.settings->title = StringT(file.stem().string());
 }
 
 double PageScale(const FixedDocument& doc) {

@@ -142,6 +142,36 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t';
 }
 
+// Regional indicators (U+1F1E6 to U+1F1FF) are four bytes: F0 9F 87 A6 to BF.
+bool IsRegionalIndicator(std::string_view text, size_t at) {
+    return at + 4 <= text.size() && text.compare(at, 3, "\xF0\x9F\x87") == 0 &&
+           static_cast<unsigned char>(text[at + 3]) >= 0xA6 &&
+           static_cast<unsigned char>(text[at + 3]) <= 0xBF;
+}
+
+// Line-break opportunities of `text`, one action per byte. The line breaker we link predates
+// regional indicators and aborts on them: they are handed over as ideographs of the same length
+// (breakable around), and the two halves of a flag are kept together here.
+std::vector<char> LineBreaks(const std::string& text, const StringT& language) {
+    std::string safe = text;
+    std::vector<size_t> indicators;
+    for (size_t i = 0; i < safe.size(); ++i)
+        if (IsRegionalIndicator(safe, i)) {
+            safe.replace(i, 4, "\xF0\xA0\x80\x80"); // U+20000
+            indicators.push_back(i);
+            i += 3;
+        }
+    std::vector<char> breaks(safe.size());
+    set_linebreaks_utf8(reinterpret_cast<const utf8_t*>(safe.data()), safe.size(),
+                        language.empty() ? nullptr : language.c_str(), breaks.data());
+    for (size_t k = 0; k + 1 < indicators.size(); ++k)
+        if (indicators[k + 1] == indicators[k] + 4) {
+            breaks[indicators[k] + 3] = LINEBREAK_NOBREAK;
+            ++k; // the next indicator starts a new pair
+        }
+    return breaks;
+}
+
 // Byte offsets after which a line may end, and whether it must.
 struct Break {
     size_t end = 0;
@@ -177,10 +207,8 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
             if (!faces.back())
                 return false;
         }
-        std::vector<char> breaks(text.size());
-        const StringT lang = para.runs.empty() ? StringT() : para.runs[0].language;
-        set_linebreaks_utf8(reinterpret_cast<const utf8_t*>(text.data()), text.size(),
-                            lang.empty() ? nullptr : lang.c_str(), breaks.data());
+        const std::vector<char> breaks =
+            LineBreaks(text, para.runs.empty() ? StringT() : para.runs[0].language);
         std::vector<Break> opportunities;
         for (size_t i = 0; i < text.size(); ++i)
             if (breaks[i] == LINEBREAK_ALLOWBREAK || breaks[i] == LINEBREAK_MUSTBREAK)

@@ -677,7 +677,7 @@ StringT ContentWriter::LinkTarget(const Text::GlyphAtts& atts, const StoryChunk&
         return AnchorRegistry::AnchorHref(
             host_.Anchors().GetPageAnchor(data.GetChapter(), data.GetPage()), chunk.name);
     case Text::HyperlinkType::URL:
-        return StringT::Format(" href=\"%1\"", URLEncode(data.GetPathWithValidProtocol().view()));
+        return StringT::Format(" href=\"%1\"", LinkEncode(data.GetPathWithValidProtocol().view()));
     default:
         return {};
     }

@@ -77,7 +77,8 @@ private:
     void ResolveAnchorLinks();
 
     Text::GlyphAtts ReadCharacter(const Node& node, const Text::GlyphAtts& base) const;
-    StyledText Styled(const Text::GlyphAtts& atts, std::string text);
+    StyledText Styled(const Text::GlyphAtts& atts, std::string text, const Node& where);
+    Counted<const Render::HyperlinkNode> LinkOf(const Text::GlyphAtts& atts, const Node& where);
     std::vector<StyledText> ReadRuns(const Node& node, const Text::GlyphAtts& base);
     Counted<const Render::FillDescriptor> ReadFill(const Node& node,
                                                    Render::GradientGeometry* geometry,
@@ -103,6 +104,13 @@ private:
     // Named places: where each name is, and the links waiting for the name.
     std::map<std::string, std::pair<uint32_t, uint32_t>> anchorPlaces_; // name -> page, number
     std::vector<std::pair<Counted<Render::HyperlinkNode>, Node>> anchorLinks_;
+    struct TextAnchorLink {
+        Counted<Render::HyperlinkNode> link;
+        std::string name;
+        Node where;
+    };
+    std::vector<TextAnchorLink> textAnchorLinks_; // character hyperlinks to named places
+    std::vector<LinkArea> linkAreas_;
     std::vector<FixedAnchor> pageAnchors_; // of the page being read
     size_t pageCount_ = 0;
     std::vector<FixedFinding> findings_;
@@ -211,12 +219,40 @@ std::vector<std::string> LostAttributes(const Text::GlyphAtts& atts) {
     const auto highlight = atts.GetFill(Text::GlyphObject::HighlightFill);
     add(highlight && highlight->Type() != Render::FillType::None, "highlightFill");
     add(atts.GetLineStyle(Text::GlyphObject::OutlineStroke) != nullptr, "outlineStroke");
-    add(atts.GetHyperlink() != nullptr, "hyperlink");
     add(atts.GetOpenType() != nullptr, "openType");
     return lost;
 }
 
-StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text) {
+// A character hyperlink as the link area each set line of its text copies; a link to a named
+// place waits for every page to be read.
+Counted<const Render::HyperlinkNode> FixedReader::LinkOf(const Text::GlyphAtts& atts,
+                                                         const Node& where) {
+    const auto hyperlink = atts.GetHyperlink();
+    const Text::HyperlinkData* data = hyperlink ? hyperlink->GetData().get() : nullptr;
+    if (!data)
+        return nullptr;
+    auto link = MakeCounted<Render::HyperlinkNode>();
+    switch (data->GetType()) {
+    case Text::HyperlinkType::URL:
+        link->url = data->GetPathWithValidProtocol();
+        break;
+    case Text::HyperlinkType::Page:
+    case Text::HyperlinkType::ChapterPage:
+        // One story: a page of story 1 is that page of the document, checked when read.
+        link->page = static_cast<uint32_t>(data->GetPage());
+        break;
+    case Text::HyperlinkType::Anchor:
+        if (!data->GetAnchor())
+            return nullptr;
+        textAnchorLinks_.push_back({link, data->GetAnchor()->GetName().str(), Detach(where)});
+        break;
+    case Text::HyperlinkType::None:
+        return nullptr;
+    }
+    return link;
+}
+
+StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text, const Node& where) {
     if (const auto lost = LostAttributes(atts); !lost.empty()) {
         std::string names;
         for (const std::string& name : lost)
@@ -236,6 +272,7 @@ StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text) {
     const auto language = atts.GetLanguage();
     if (language && !language->IsNone())
         s.language = language->GetId();
+    s.link = LinkOf(atts, where);
     return s;
 }
 
@@ -244,7 +281,7 @@ std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::Glyp
     if (node.Has("text")) {
         if (node.Has("runs"))
             Fail(node, "give either \"text\" or \"runs\"");
-        runs.push_back(Styled(base, String(node, "text")));
+        runs.push_back(Styled(base, String(node, "text"), node));
         return runs;
     }
     const Node list = Required(node, "runs");
@@ -253,7 +290,7 @@ std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::Glyp
         const Node run = list.Item(i);
         CheckFields(run, {"text", "character"});
         Expect(Required(run, "text"), json::value_t::string, "a string");
-        runs.push_back(Styled(ReadCharacter(run, base), String(run, "text")));
+        runs.push_back(Styled(ReadCharacter(run, base), String(run, "text"), run));
     }
     return runs;
 }
@@ -299,6 +336,10 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
             run->story = {story, 0, static_cast<int32_t>(i)};
             x += run->advance;
             group->children.push_back(run);
+            if (auto area = FixedTextSetter::LinkAreaOf(styled, *run)) {
+                group->children.push_back(area);
+                linkAreas_.push_back({area, styled.link});
+            }
         }
     }
     return group;
@@ -348,7 +389,7 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     auto group = MakeCounted<Render::GroupNode>();
     group->logical = Render::LogicalGroup::Element;
     std::string error;
-    if (!setter_.SetFrame(paragraphs, rects, group->children, error, stories_))
+    if (!setter_.SetFrame(paragraphs, rects, group->children, error, stories_, &linkAreas_))
         Fail(node, error);
     stories_ += static_cast<int32_t>(paragraphs.size());
     return group;
@@ -669,6 +710,18 @@ void FixedReader::ResolveAnchorLinks() {
         link->page = it->second.first;
         link->anchor = it->second.second;
     }
+    for (auto& [link, name, where] : textAnchorLinks_) {
+        const auto it = anchorPlaces_.find(name);
+        if (it == anchorPlaces_.end())
+            Fail(where, "no anchor item named \"" + name + "\"");
+        link->page = it->second.first;
+        link->anchor = it->second.second;
+    }
+    // Areas copied their link before it was resolved.
+    for (auto& [area, link] : linkAreas_) {
+        area->page = link->page;
+        area->anchor = link->anchor;
+    }
 }
 
 Counted<const Render::Node> FixedReader::ReadItem(const Node& node) {
@@ -758,6 +811,8 @@ FixedDocument FixedReader::Read(const json& root) {
     ExpectArray(pages);
     if (pages.value.empty())
         Fail(pages, "a fixed-layout document needs at least one page");
+    // Character hyperlinks may lead to any page: the document is one story of them all.
+    anchors_.SetPages({static_cast<int>(pages.value.size())});
     for (size_t i = 0; i < pages.value.size(); ++i) {
         doc.pages.push_back(ReadPage(pages.Item(i)));
         ++pageCount_;

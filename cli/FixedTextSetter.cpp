@@ -136,6 +136,16 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, do
     return run;
 }
 
+Counted<Render::HyperlinkNode> FixedTextSetter::LinkAreaOf(const StyledText& text,
+                                                           const Render::GlyphRunNode& run) {
+    if (!text.link || run.advance <= 0)
+        return nullptr;
+    auto area = Foundation::MakeCounted<Render::HyperlinkNode>(*text.link);
+    area->rect = {run.origin.x, run.origin.y - run.ascent * run.size, run.origin.x + run.advance,
+                  run.origin.y + run.descent * run.size};
+    return area;
+}
+
 namespace {
 
 bool IsSpace(char c) {
@@ -183,7 +193,7 @@ struct Break {
 bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                                const std::vector<Foundation::RectT<double>>& columns,
                                std::vector<Counted<const Render::Node>>& out, std::string& error,
-                               int32_t firstStory) {
+                               int32_t firstStory, std::vector<LinkArea>* links) {
     if (columns.empty())
         return true;
     size_t column = 0;
@@ -325,6 +335,11 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                               lineNumber};
                 x += run->advance;
                 out.push_back(run);
+                if (auto area = LinkAreaOf(piece, *run)) {
+                    out.push_back(area);
+                    if (links)
+                        links->push_back({area, piece.link});
+                }
                 a = b;
             }
             ++lineNumber;

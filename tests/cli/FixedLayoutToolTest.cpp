@@ -382,3 +382,39 @@ TEST_F(FixedTool, CheckNamesCharacterAttributesPagesCannotDrawAndLongArtwork) {
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(bitmap->Height(), 32767u);
 }
+
+// A character hyperlink becomes a link area over each line's share of its text: to a page (even
+// the only one), a named place or the web.
+TEST_F(FixedTool, CharacterHyperlinksBecomeLinkAreas) {
+    const std::string json = R"({"layout": "fixed", "options": {"cover": false}, "pages": [
+      {"width": 200, "height": 300, "items": [
+        {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 12}, "lines": [
+          {"x": 10, "y": 20, "runs": [{"text": "see "},
+            {"text": "this page", "character": {"hyperlink": {"page": 1}}},
+            {"text": " or the web", "character": {"hyperlink": "https://example.org/"}}]}]},
+        {"type": "textFrame", "x": 10, "y": 40, "width": 80, "height": 200,
+         "character": {"fontFamily": "DejaVu Sans", "size": 12},
+         "paragraphs": [{"text": "a linked text over several lines",
+                         "character": {"hyperlink": {"anchor": "there"}}}]},
+        {"type": "anchor", "name": "there", "x": 5, "y": 5}]}]})";
+    const Result r = Export(json);
+    ASSERT_EQ(r.status, 0) << r.err;
+    pugi::xml_document page;
+    ASSERT_TRUE(Parse(page, Entries(dir_ / "out.epub").at("OEBPS/page1.xhtml")));
+    std::vector<std::string> hrefs;
+    for (const auto& a : page.select_nodes("//*[local-name()='a'][@href]"))
+        hrefs.push_back(a.node().attribute("href").value());
+    ASSERT_GE(hrefs.size(), 4u);
+    EXPECT_EQ(hrefs[0], "page1.xhtml");
+    EXPECT_EQ(hrefs[1], "https://example.org/");
+    for (size_t i = 2; i < hrefs.size(); ++i)
+        EXPECT_EQ(hrefs[i], "page1.xhtml#there");
+    EXPECT_TRUE(Capture("--check " + Quote(dir_ / "in.json")).lines.empty());
+
+    std::string nowhere = json;
+    nowhere.replace(nowhere.find(R"("name": "there")"), 15, R"("name": "elsewhere")");
+    const Result refused = ExpectRefused(nowhere);
+    EXPECT_NE(refused.err.find("$.pages[0].items[1].paragraphs[0]: no anchor item named"),
+              std::string::npos)
+        << refused.err;
+}

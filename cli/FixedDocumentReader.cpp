@@ -41,6 +41,8 @@ constexpr size_t kMaxGroupDepth = 256;
 // Beyond these a group lies far outside any page (pages are at most 14400 points).
 constexpr double kMaxScale = 10000;
 constexpr double kMaxOffset = 1000000;
+// Superscripts and subscripts are set at this share of their size.
+constexpr double kScriptScale = 0.58;
 
 // Why a cover file cannot be drawn, or an empty text when it can.
 std::string PictureProblem(const std::string& data) {
@@ -207,11 +209,7 @@ std::vector<std::string> LostAttributes(const Text::GlyphAtts& atts) {
         if (set)
             lost.emplace_back(name);
     };
-    add(atts.GetInt(Text::GlyphInt::Underline) != 0, "underline");
-    add(atts.GetInt(Text::GlyphInt::Strikethrough) != 0, "strikethrough");
-    add(atts.GetInt(Text::GlyphInt::BaselinePosition) != 0, "baselinePosition");
     add(atts.GetInt(Text::GlyphInt::FontStretch) != 5, "fontStretch");
-    add(atts.GetDouble(Text::GlyphDouble::BaselineShift) != 0, "baselineShift");
     add(atts.GetDouble(Text::GlyphDouble::ManualKerning) != 0, "manualKerning");
     add(atts.GetDouble(Text::GlyphDouble::HorizontalScale) != 1, "horizontalScale");
     add(atts.GetDouble(Text::GlyphDouble::VerticalScale) != 1, "verticalScale");
@@ -273,6 +271,15 @@ StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text, co
     if (language && !language->IsNone())
         s.language = language->GetId();
     s.link = LinkOf(atts, where);
+    s.underline = atts.GetInt(Text::GlyphInt::Underline);
+    s.strikethrough = atts.GetInt(Text::GlyphInt::Strikethrough);
+    s.rise = atts.GetDouble(Text::GlyphDouble::BaselineShift);
+    // Set smaller and raised or lowered, as browsers set <sup> and <sub>.
+    const int32_t position = atts.GetInt(Text::GlyphInt::BaselinePosition);
+    if (position == 1 || position == 2) {
+        s.rise += (position == 1 ? 0.33 : -0.14) * s.size;
+        s.size *= kScriptScale;
+    }
     return s;
 }
 
@@ -336,6 +343,7 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
             run->story = {story, 0, static_cast<int32_t>(i)};
             x += run->advance;
             group->children.push_back(run);
+            FixedTextSetter::Decorate(styled, *run, group->children);
             if (auto area = FixedTextSetter::LinkAreaOf(styled, *run)) {
                 group->children.push_back(area);
                 linkAreas_.push_back({area, styled.link});

@@ -126,7 +126,7 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, do
     run->size = text.size;
     run->ascent = face->ascent;
     run->descent = face->descent;
-    run->origin = {x, y};
+    run->origin = {x, y - text.rise};
     run->text = text.text;
     run->letterSpacing = text.tracking * text.size;
     run->fill = text.fill;
@@ -134,6 +134,26 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, do
     run->wordSpacing = wordSpacing;
     run->advance = Shape(*face, text, text.text, &run->glyphs, wordSpacing);
     return run;
+}
+
+void FixedTextSetter::Decorate(const StyledText& text, const Render::GlyphRunNode& run,
+                               std::vector<Counted<const Render::Node>>& out) {
+    if (run.advance <= 0 || !text.fill)
+        return;
+    // Offsets below the baseline in ems, as browsers place them for most faces.
+    const double thickness = std::max(0.05 * run.size, 0.5);
+    auto line = [&](double offset) {
+        auto shape = Foundation::MakeCounted<Render::ShapeNode>();
+        const double top = run.origin.y + offset * run.size;
+        shape->path = Render::Path::Rectangle(
+            {run.origin.x, top, run.origin.x + run.advance, top + thickness});
+        shape->fill = text.fill;
+        out.push_back(shape);
+    };
+    for (int i = 0; i < text.underline; ++i)
+        line(0.1 + 0.1 * i);
+    for (int i = 0; i < text.strikethrough; ++i)
+        line(-0.3 + 0.1 * i);
 }
 
 Counted<Render::HyperlinkNode> FixedTextSetter::LinkAreaOf(const StyledText& text,
@@ -335,6 +355,7 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                               lineNumber};
                 x += run->advance;
                 out.push_back(run);
+                Decorate(piece, *run, out);
                 if (auto area = LinkAreaOf(piece, *run)) {
                     out.push_back(area);
                     if (links)

@@ -28,6 +28,9 @@ struct StyledText {
     StringT language;
     // Where the text leads: each line's share of it becomes a link area like this one.
     Counted<const Render::HyperlinkNode> link;
+    double rise = 0;       // of the baseline, in points: superscript, subscript, baseline shift
+    int underline = 0;     // lines under the text: 0, 1 or 2
+    int strikethrough = 0; // lines through it: 0, 1 or 2
 };
 
 // A link area set over a run's share of a line, and the link it copies.
@@ -73,6 +76,9 @@ public:
                   std::vector<Counted<const Render::Node>>& out, std::string& error,
                   int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr);
 
+    // Underlines and strikethroughs of a set run of `text`, as rectangles in its colour.
+    static void Decorate(const StyledText& text, const Render::GlyphRunNode& run,
+                         std::vector<Counted<const Render::Node>>& out);
     // The link area over a set run of `text`, or null when the text leads nowhere.
     static Counted<Render::HyperlinkNode> LinkAreaOf(const StyledText& text,
                                                      const Render::GlyphRunNode& run);

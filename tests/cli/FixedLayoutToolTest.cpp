@@ -364,8 +364,7 @@ TEST_F(FixedTool, CheckNamesCharacterAttributesPagesCannotDrawAndLongArtwork) {
     // Line and paragraph separators in an excerpt would split its line.
     ASSERT_EQ(out.lines.size(), 3u);
     EXPECT_EQ(out.lines[0], input + ": page 1, text \"one two three four\": Character attributes "
-                                    "have no effect on a fixed-layout page: underline, "
-                                    "horizontalScale");
+                                    "have no effect on a fixed-layout page: horizontalScale");
     EXPECT_EQ(out.lines[1].rfind(input + ": page 1, text \"one two three four\": The font", 0), 0u)
         << out.lines[1];
     EXPECT_EQ(out.lines[2].rfind(input + ": page 2: Artwork too long for a bitmap", 0), 0u)
@@ -417,4 +416,31 @@ TEST_F(FixedTool, CharacterHyperlinksBecomeLinkAreas) {
     EXPECT_NE(refused.err.find("$.pages[0].items[1].paragraphs[0]: no anchor item named"),
               std::string::npos)
         << refused.err;
+}
+
+// Underlines and strikethroughs are rules in the text's colour; superscripts are set smaller and
+// raised, as browsers set them.
+TEST_F(FixedTool, DecorationsAndScriptsAreDrawn) {
+    const Result r = Export(FixedDocument(
+        R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 20}, "lines": [
+             {"x": 10, "y": 40, "runs": [{"text": "mc"},
+               {"text": "2", "character": {"baselinePosition": "superscript"}},
+               {"text": " under", "character": {"underline": "double", "textFill": "#ff0000"}},
+               {"text": " struck", "character": {"strikethrough": "single"}}]}]})"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string css = Entries(dir_ / "out.epub").at("OEBPS/css/page1.css");
+    const auto count = [&](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = css.find(what); at != std::string::npos; at = css.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("height: 1px; background-color: #ff0000"), 2u) << css;
+    EXPECT_EQ(count("height: 1px; background-color: #000000"), 1u) << css;
+    // Line boxes are centred on the baseline: 40 for the text, 0.33 em higher for the smaller
+    // superscript (24 px high from 21.4: centred on 33.4).
+    EXPECT_EQ(count("line-height: 40px; left: 10px; top: 20px"), 1u) << css;
+    EXPECT_EQ(count("line-height: 24px; left: "), 1u) << css;
+    EXPECT_EQ(count("px; top: 21.4px }"), 1u) << css;
+    EXPECT_TRUE(Capture("--check " + Quote(dir_ / "in.json")).lines.empty());
 }

@@ -15,30 +15,16 @@ namespace {
 
 constexpr uint32_t kFileAttributes = 0100666;
 
-constexpr std::array<std::string_view, kLandmarkSlots> kLandmarkNames = {"cover",
-                                                                         "toc",
-                                                                         "bodymatter",
-                                                                         "title-page",
-                                                                         "frontmatter",
-                                                                         "backmatter",
-                                                                         "loi",
-                                                                         "lot",
-                                                                         "preface",
-                                                                         "bibliography",
-                                                                         "index",
-                                                                         "glossary",
-                                                                         "acknowledgments",
-                                                                         "copyright-page",
-                                                                         "afterword",
-                                                                         "appendix",
-                                                                         "conclusion",
-                                                                         "credits",
-                                                                         "endnotes",
-                                                                         "epilogue",
-                                                                         "errata",
-                                                                         "foreword",
-                                                                         "introduction",
-                                                                         "prologue"};
+// A table, four slots a row.
+// clang-format off
+constexpr std::array<std::string_view, kLandmarkSlots> kLandmarkNames = {
+    "cover",           "toc",            "bodymatter",   "title-page",
+    "frontmatter",     "backmatter",     "loi",          "lot",
+    "preface",         "bibliography",   "index",        "glossary",
+    "acknowledgments", "copyright-page", "afterword",    "appendix",
+    "conclusion",      "credits",        "endnotes",     "epilogue",
+    "errata",          "foreword",       "introduction", "prologue"};
+// clang-format on
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

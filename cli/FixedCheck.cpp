@@ -4,6 +4,8 @@
 #include "epub/fixed/Schema.h"
 #include "host/render/Renderer.h"
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 namespace Cli {
@@ -20,7 +22,17 @@ struct Finding {
 class CheckTarget final : public Render::RenderTarget {
 public:
     void DrawPolyPolygon(const Render::ShapeNode&, const Render::AffineTransform&) override {}
-    void DrawBitmap(const Render::BitmapNode&, const Render::AffineTransform&) override {}
+    void DrawBitmap(const Render::BitmapNode& node, const Render::AffineTransform&) override {
+        // Only rasterised artwork comes sized to the longest side a bitmap may have.
+        if (!node.bitmap || std::max(node.bitmap->Width(), node.bitmap->Height()) !=
+                                Render::Renderer::kMaxRasterSide)
+            return;
+        const double longest = std::max(node.rect.Width(), node.rect.Height());
+        const auto dpi = static_cast<int>(72.0 * Render::Renderer::kMaxRasterSide / longest);
+        findings_.push_back({"", "Artwork too long for a bitmap at the text resolution is "
+                                 "rasterised at " +
+                                     std::to_string(dpi) + " dpi"});
+    }
     void DrawGlyphMetrics(const Render::GlyphRunNode& run, const Render::AffineTransform&,
                           bool hidden) override {
         if (hidden)
@@ -46,6 +58,17 @@ private:
     std::vector<Finding> findings_;
 };
 
+// Bytes of a line or paragraph separator other than the controls at `at` (U+0085 NEL, U+2028,
+// U+2029), which many terminals and tools end a line at; 0 for anything else.
+size_t LineBreakLength(std::string_view text, size_t at) {
+    const std::string_view rest = text.substr(at);
+    if (rest.starts_with("\xC2\x85"))
+        return 2;
+    if (rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9"))
+        return 3;
+    return 0;
+}
+
 // Cuts at a character boundary and keeps the line a line.
 std::string Excerpt(const std::string& text) {
     std::string out;
@@ -57,7 +80,10 @@ std::string Excerpt(const std::string& text) {
             out += "...";
             break;
         }
-        if (byte < 0x20 || byte == 0x7F)
+        if (const size_t length = LineBreakLength(text, i); length > 0) {
+            out += ' ';
+            i += length - 1;
+        } else if (byte < 0x20 || byte == 0x7F)
             out += ' ';
         else if (text[i] == '"' || text[i] == '\\')
             out += std::string("\\") + text[i];
@@ -73,14 +99,25 @@ size_t CheckFixedDocument(const FixedDocument& doc, const std::string& sourceNam
                           std::ostream& out) {
     EPub::Schema schema(doc.options);
     size_t lines = 0;
+    size_t read = 0;
     for (size_t i = 0; i < doc.pages.size(); ++i) {
         const FixedPage& page = doc.pages[i];
         CheckTarget target;
+        // Artwork is rasterised at the text resolution, as the export does.
+        target.SetRasteriseScale(doc.options->GetTextDPI() / 72.0);
         Render::Renderer renderer(schema, target);
         renderer.Render(*page.root, {0, 0, page.width, page.height});
-        for (const Finding& f : target.TakeFindings()) {
-            out << sourceName << ": page " << i + 1 << ", text \"" << Excerpt(f.text)
-                << "\": " << f.message << "\n";
+        // The reader's findings come in page order.
+        std::vector<Finding> findings;
+        for (; read < doc.findings.size() && doc.findings[read].page == i + 1; ++read)
+            findings.push_back({doc.findings[read].text, doc.findings[read].message});
+        for (Finding& f : target.TakeFindings())
+            findings.push_back(std::move(f));
+        for (const Finding& f : findings) {
+            out << sourceName << ": page " << i + 1;
+            if (!f.text.empty())
+                out << ", text \"" << Excerpt(f.text) << "\"";
+            out << ": " << f.message << "\n";
             ++lines;
         }
     }

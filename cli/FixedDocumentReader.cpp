@@ -7,7 +7,10 @@
 #include "cli/AnchorBook.h"
 #include "cli/AttributeReader.h"
 #include "cli/FixedTextSetter.h"
+#include "cli/SvgCheck.h"
 #include "epub/options/AccessibilityMetadata.h"
+#include "epub/package/NameRules.h"
+#include "epub/package/PackageText.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/ImageFile.h"
 #include "host/text/GlyphAtts.h"
@@ -35,6 +38,21 @@ struct LoadedImage {
 };
 
 constexpr size_t kMaxGroupDepth = 256;
+// Beyond these a group lies far outside any page (pages are at most 14400 points).
+constexpr double kMaxScale = 10000;
+constexpr double kMaxOffset = 1000000;
+// Superscripts and subscripts are set at this share of their size.
+constexpr double kScriptScale = 0.58;
+
+// Why a cover file cannot be drawn, or an empty text when it can.
+std::string PictureProblem(const std::string& data) {
+    if (Raster::DetectFileType(data) == Raster::FileType::SVG)
+        return SvgProblem(data);
+    if (!Raster::DecodeImage(data))
+        return "it is neither a JPEG, PNG or GIF picture that can be read nor an SVG "
+               "drawing";
+    return {};
+}
 
 class FixedReader : public JsonInput {
 public:
@@ -45,7 +63,7 @@ public:
     FixedDocument Read(const json& root);
 
 private:
-    void ReadMetadata(const Node& node, EPub::ExportSettings& s) const;
+    void ReadMetadata(const Node& node, FixedDocument& doc) const;
     void ReadOptions(const Node& node, FixedDocument& doc) const;
     void ReadContents(const Node& node, FixedDocument& doc) const;
     FixedPage ReadPage(const Node& node);
@@ -61,8 +79,9 @@ private:
     void ResolveAnchorLinks();
 
     Text::GlyphAtts ReadCharacter(const Node& node, const Text::GlyphAtts& base) const;
-    StyledText Styled(const Text::GlyphAtts& atts, std::string text) const;
-    std::vector<StyledText> ReadRuns(const Node& node, const Text::GlyphAtts& base) const;
+    StyledText Styled(const Text::GlyphAtts& atts, std::string text, const Node& where);
+    Counted<const Render::HyperlinkNode> LinkOf(const Text::GlyphAtts& atts, const Node& where);
+    std::vector<StyledText> ReadRuns(const Node& node, const Text::GlyphAtts& base);
     Counted<const Render::FillDescriptor> ReadFill(const Node& node,
                                                    Render::GradientGeometry* geometry,
                                                    const Foundation::RectT<double>& box) const;
@@ -80,20 +99,30 @@ private:
     AttributeReader atts_;
     FixedTextSetter setter_;
     size_t groupDepth_ = 0;
+    std::vector<AffineTransform> worlds_{AffineTransform()}; // of the groups being read
     std::map<fs::path, LoadedImage> images_;
     // Page links are checked once every page is read: a link may point forward.
     std::vector<std::pair<uint32_t, Node>> pageLinks_;
     // Named places: where each name is, and the links waiting for the name.
     std::map<std::string, std::pair<uint32_t, uint32_t>> anchorPlaces_; // name -> page, number
     std::vector<std::pair<Counted<Render::HyperlinkNode>, Node>> anchorLinks_;
+    struct TextAnchorLink {
+        Counted<Render::HyperlinkNode> link;
+        std::string name;
+        Node where;
+    };
+    std::vector<TextAnchorLink> textAnchorLinks_; // character hyperlinks to named places
+    std::vector<LinkArea> linkAreas_;
     std::vector<FixedAnchor> pageAnchors_; // of the page being read
     size_t pageCount_ = 0;
+    std::vector<FixedFinding> findings_;
     int32_t stories_ = 0; // story numbers handed out to text items and paragraphs
 };
 
-void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
+void FixedReader::ReadMetadata(const Node& node, FixedDocument& doc) const {
     CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
-                       "publisher", "language", "identifier"});
+                       "publisher", "language", "identifier", "pageSource", "date"});
+    EPub::ExportSettings& s = *doc.settings;
     s.title = String(node, "title");
     s.author = String(node, "author");
     s.illustrator = String(node, "illustrator");
@@ -101,8 +130,18 @@ void FixedReader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const 
     s.rights = String(node, "rights");
     s.subject = String(node, "subject");
     s.publisher = String(node, "publisher");
+    // Written into every page's attributes: the same rule as for reflowable documents.
     s.language = String(node, "language", "en");
+    if (!EPub::IsLanguageTag(s.language.view()))
+        Fail(node.Field("language"),
+             "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
     s.identifier = String(node, "identifier");
+    s.date = String(node, "date");
+    if (!s.date.empty() && !EPub::IsPublicationDate(s.date.view()))
+        Fail(node.Field("date"), "\"" + s.date.str() +
+                                     "\" is not a date such as \"2024\", \"2024-05-17\" or "
+                                     "\"2024-05-17T09:30:00Z\"");
+    doc.pageSource = StringT(String(node, "pageSource"));
 }
 
 void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
@@ -130,6 +169,9 @@ void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
         o.SetCoverPage(CoverPage::DocumentPage);
         o.SetCoverPageNum(static_cast<unsigned>(Integer(node, "cover", 1, 1, kIntMax)));
     } else if (cover.value.is_string()) {
+        // Refused now, with its place in the document, rather than half-way through the export.
+        if (const std::string problem = PictureProblem(ReadFile(cover)); !problem.empty())
+            Fail(cover, "\"" + ExistingFile(cover).string() + "\" cannot be the cover: " + problem);
         o.SetCoverPage(CoverPage::ImageFile);
         o.SetCoverPageFile(
             MakeCounted<Foundation::FileDataSource>(StringT(ExistingFile(cover).string())));
@@ -160,7 +202,63 @@ Text::GlyphAtts FixedReader::ReadCharacter(const Node& node, const Text::GlyphAt
     return base.With(set);
 }
 
-StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text) const {
+// Character attributes the page's spans do not draw, by the name the document gives them.
+std::vector<std::string> LostAttributes(const Text::GlyphAtts& atts) {
+    std::vector<std::string> lost;
+    auto add = [&](bool set, const char* name) {
+        if (set)
+            lost.emplace_back(name);
+    };
+    add(atts.GetInt(Text::GlyphInt::FontStretch) != 5, "fontStretch");
+    add(atts.GetDouble(Text::GlyphDouble::ManualKerning) != 0, "manualKerning");
+    add(atts.GetDouble(Text::GlyphDouble::HorizontalScale) != 1, "horizontalScale");
+    add(atts.GetDouble(Text::GlyphDouble::VerticalScale) != 1, "verticalScale");
+    add(atts.GetDouble(Text::GlyphDouble::Shear) != 0, "shear");
+    const auto highlight = atts.GetFill(Text::GlyphObject::HighlightFill);
+    add(highlight && highlight->Type() != Render::FillType::None, "highlightFill");
+    add(atts.GetLineStyle(Text::GlyphObject::OutlineStroke) != nullptr, "outlineStroke");
+    add(atts.GetOpenType() != nullptr, "openType");
+    return lost;
+}
+
+// A character hyperlink as the link area each set line of its text copies; a link to a named
+// place waits for every page to be read.
+Counted<const Render::HyperlinkNode> FixedReader::LinkOf(const Text::GlyphAtts& atts,
+                                                         const Node& where) {
+    const auto hyperlink = atts.GetHyperlink();
+    const Text::HyperlinkData* data = hyperlink ? hyperlink->GetData().get() : nullptr;
+    if (!data)
+        return nullptr;
+    auto link = MakeCounted<Render::HyperlinkNode>();
+    switch (data->GetType()) {
+    case Text::HyperlinkType::URL:
+        link->url = data->GetPathWithValidProtocol();
+        break;
+    case Text::HyperlinkType::Page:
+    case Text::HyperlinkType::ChapterPage:
+        // One story: a page of story 1 is that page of the document, checked when read.
+        link->page = static_cast<uint32_t>(data->GetPage());
+        break;
+    case Text::HyperlinkType::Anchor:
+        if (!data->GetAnchor())
+            return nullptr;
+        textAnchorLinks_.push_back({link, data->GetAnchor()->GetName().str(), Detach(where)});
+        break;
+    case Text::HyperlinkType::None:
+        return nullptr;
+    }
+    return link;
+}
+
+StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text, const Node& where) {
+    if (const auto lost = LostAttributes(atts); !lost.empty()) {
+        std::string names;
+        for (const std::string& name : lost)
+            names += (names.empty() ? "" : ", ") + name;
+        findings_.push_back(
+            {pageCount_ + 1, text,
+             "Character attributes have no effect on a fixed-layout page: " + names});
+    }
     StyledText s;
     s.text = std::move(text);
     s.font = atts.GetFont();
@@ -172,15 +270,25 @@ StyledText FixedReader::Styled(const Text::GlyphAtts& atts, std::string text) co
     const auto language = atts.GetLanguage();
     if (language && !language->IsNone())
         s.language = language->GetId();
+    s.link = LinkOf(atts, where);
+    s.underline = atts.GetInt(Text::GlyphInt::Underline);
+    s.strikethrough = atts.GetInt(Text::GlyphInt::Strikethrough);
+    s.rise = atts.GetDouble(Text::GlyphDouble::BaselineShift);
+    // Set smaller and raised or lowered, as browsers set <sup> and <sub>.
+    const int32_t position = atts.GetInt(Text::GlyphInt::BaselinePosition);
+    if (position == 1 || position == 2) {
+        s.rise += (position == 1 ? 0.33 : -0.14) * s.size;
+        s.size *= kScriptScale;
+    }
     return s;
 }
 
-std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::GlyphAtts& base) const {
+std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::GlyphAtts& base) {
     std::vector<StyledText> runs;
     if (node.Has("text")) {
         if (node.Has("runs"))
             Fail(node, "give either \"text\" or \"runs\"");
-        runs.push_back(Styled(base, String(node, "text")));
+        runs.push_back(Styled(base, String(node, "text"), node));
         return runs;
     }
     const Node list = Required(node, "runs");
@@ -189,7 +297,7 @@ std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::Glyp
         const Node run = list.Item(i);
         CheckFields(run, {"text", "character"});
         Expect(Required(run, "text"), json::value_t::string, "a string");
-        runs.push_back(Styled(ReadCharacter(run, base), String(run, "text")));
+        runs.push_back(Styled(ReadCharacter(run, base), String(run, "text"), run));
     }
     return runs;
 }
@@ -235,6 +343,11 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
             run->story = {story, 0, static_cast<int32_t>(i)};
             x += run->advance;
             group->children.push_back(run);
+            FixedTextSetter::Decorate(styled, *run, group->children);
+            if (auto area = FixedTextSetter::LinkAreaOf(styled, *run)) {
+                group->children.push_back(area);
+                linkAreas_.push_back({area, styled.link});
+            }
         }
     }
     return group;
@@ -284,7 +397,7 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     auto group = MakeCounted<Render::GroupNode>();
     group->logical = Render::LogicalGroup::Element;
     std::string error;
-    if (!setter_.SetFrame(paragraphs, rects, group->children, error, stories_))
+    if (!setter_.SetFrame(paragraphs, rects, group->children, error, stories_, &linkAreas_))
         Fail(node, error);
     stories_ += static_cast<int32_t>(paragraphs.size());
     return group;
@@ -306,6 +419,9 @@ const LoadedImage& FixedReader::LoadImage(const Node& node) {
             Fail(node, "the image cannot be decoded");
         break;
     case Raster::FileType::SVG:
+        // Copied into the publication as it is: reading systems parse it and must run nothing.
+        if (const std::string problem = SvgProblem(image.encoded); !problem.empty())
+            Fail(node, "\"" + file.string() + "\" cannot be used: " + problem);
         break;
     default:
         Fail(node, "expected a JPEG, PNG, GIF or SVG file");
@@ -495,6 +611,20 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
     auto group = MakeCounted<Render::GroupNode>();
     if (node.Has("transform"))
         group->transform = ReadTransform(node.Field("transform"));
+    // Checked with the groups around it: nested scales multiply, and a drawing scaled past
+    // any page cannot be placed in CSS (it would say "infpx").
+    const AffineTransform world = worlds_.back() * group->transform;
+    const bool placeable =
+        std::all_of(world.m.begin(), world.m.end(), [](double v) { return std::isfinite(v); }) &&
+        std::max({std::abs(world.m[0]), std::abs(world.m[1]), std::abs(world.m[3]),
+                  std::abs(world.m[4])}) <= kMaxScale &&
+        std::max(std::abs(world.m[2]), std::abs(world.m[5])) <= kMaxOffset;
+    if (!placeable)
+        Fail(node.Field("transform"), "the transform (with those of the groups around it) scales "
+                                      "by more than " +
+                                          std::to_string(int(kMaxScale)) +
+                                          " or moves farther than " +
+                                          std::to_string(int(kMaxOffset)) + " points");
     group->opacity = Opacity(node);
     if (node.Has("blend")) {
         static constexpr std::string_view modes[] = {"normal",  "multiply", "screen",
@@ -532,7 +662,9 @@ Counted<const Render::Node> FixedReader::ReadGroup(const Node& node) {
     // Reading and drawing recurse into groups: a hostile depth would exhaust the stack.
     if (++groupDepth_ > kMaxGroupDepth)
         Fail(node, "groups are nested more than " + std::to_string(kMaxGroupDepth) + " deep");
+    worlds_.push_back(world);
     ReadItems(Required(node, "items"), *group);
+    worlds_.pop_back();
     --groupDepth_;
     return group;
 }
@@ -585,6 +717,18 @@ void FixedReader::ResolveAnchorLinks() {
             Fail(where, "no anchor of that name");
         link->page = it->second.first;
         link->anchor = it->second.second;
+    }
+    for (auto& [link, name, where] : textAnchorLinks_) {
+        const auto it = anchorPlaces_.find(name);
+        if (it == anchorPlaces_.end())
+            Fail(where, "no anchor item named \"" + name + "\"");
+        link->page = it->second.first;
+        link->anchor = it->second.second;
+    }
+    // Areas copied their link before it was resolved.
+    for (auto& [area, link] : linkAreas_) {
+        area->page = link->page;
+        area->anchor = link->anchor;
     }
 }
 
@@ -664,7 +808,7 @@ FixedDocument FixedReader::Read(const json& root) {
     doc.options =
         MakeCounted<EPub::FileExportOptions>(Render::FileExportOptionsVector::Preset::Standard);
     if (top.Has("metadata"))
-        ReadMetadata(top.Field("metadata"), *doc.settings);
+        ReadMetadata(top.Field("metadata"), doc);
     if (top.Has("accessibility"))
         doc.settings->accessibility = ReadAccessibility(*this, top.Field("accessibility"));
     if (top.Has("options"))
@@ -675,6 +819,8 @@ FixedDocument FixedReader::Read(const json& root) {
     ExpectArray(pages);
     if (pages.value.empty())
         Fail(pages, "a fixed-layout document needs at least one page");
+    // Character hyperlinks may lead to any page: the document is one story of them all.
+    anchors_.SetPages({static_cast<int>(pages.value.size())});
     for (size_t i = 0; i < pages.value.size(); ++i) {
         doc.pages.push_back(ReadPage(pages.Item(i)));
         ++pageCount_;
@@ -686,6 +832,7 @@ FixedDocument FixedReader::Read(const json& root) {
         if (page > doc.pages.size())
             Fail(where, "no such page");
     ResolveAnchorLinks();
+    doc.findings = std::move(findings_);
     using CoverPage = EPub::FileExportOptions::CoverPage;
     if (doc.options->GetCoverPage() == CoverPage::DocumentPage &&
         doc.options->GetCoverPageNum() > doc.pages.size())
@@ -724,7 +871,15 @@ FixedDocument ParseFixedDocument(const std::string& text, const std::string& sou
 
 FixedDocument ReadFixedDocument(const fs::path& file) {
     const JsonDocument tree = LoadJson(file);
-    return ReadFixedDocument(tree, file.string(), file.parent_path());
+    FixedDocument doc = ReadFixedDocument(tree, file.string(), file.parent_path());
+    NameUntitled(doc, file);
+    return doc;
+}
+
+void NameUntitled(FixedDocument& doc, const fs::path& file) {
+    if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
+        std::string_view::npos)
+        doc.settings->title = StringT(file.stem().string());
 }
 
 double PageScale(const FixedDocument& doc) {

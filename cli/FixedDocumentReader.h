@@ -36,11 +36,20 @@ struct FixedPage {
     std::vector<FixedAnchor> anchors;
 };
 
+// What a page cannot show of what the document asks for, found while reading.
+struct FixedFinding {
+    size_t page = 0; // from 1
+    std::string text;
+    std::string message;
+};
+
 struct FixedDocument {
     Counted<EPub::ExportSettings> settings;
     Counted<EPub::FileExportOptions> options;
     std::vector<FixedPage> pages;
     std::vector<EPub::ContentsEntry> contents;
+    StringT pageSource; // the print edition the page labels come from
+    std::vector<FixedFinding> findings;
 };
 
 // True when the document is an object whose "layout" is "fixed".
@@ -55,6 +64,9 @@ FixedDocument ReadFixedDocument(const JsonValue& root, const std::filesystem::pa
 // Messages give the line and column of a mistake in the tree's text.
 FixedDocument ReadFixedDocument(const JsonDocument& tree, const std::string& sourceName,
                                 const std::filesystem::path& baseDir);
+
+// Without a title, the publication takes the input file's name, as reflowable ones do.
+void NameUntitled(FixedDocument& doc, const std::filesystem::path& file);
 
 // CSS pixels per point of the document's pages.
 double PageScale(const FixedDocument& doc);

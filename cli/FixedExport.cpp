@@ -95,6 +95,7 @@ void WritePublication(const FixedDocument& doc, const fs::path& target,
                       Foundation::Counted<Foundation::ZipArchive> archive,
                       const Progress& progress) {
     const auto& s = *doc.settings;
+    // The reader has named an untitled document after its input.
     EPub::Publication publication(kRoot, StringT(target.string()), s.identifier, s.title,
                                   s.language);
     publication.SetArchive(std::move(archive));
@@ -113,7 +114,8 @@ void WritePublication(const FixedDocument& doc, const fs::path& target,
         [] { return Foundation::ToString(Foundation::TimeStamp::GetCurrent(), 3, true); },
         CssPixels(doc.pages[0].width, scale),
         CssPixels(doc.pages[0].height, scale),
-        {}};
+        {},
+        doc.pageSource};
     if (!EPub::WriteFixedPackage(publication, in))
         throw ExportError("the package documents could not be written");
 }

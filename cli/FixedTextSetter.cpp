@@ -126,7 +126,7 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, do
     run->size = text.size;
     run->ascent = face->ascent;
     run->descent = face->descent;
-    run->origin = {x, y};
+    run->origin = {x, y - text.rise};
     run->text = text.text;
     run->letterSpacing = text.tracking * text.size;
     run->fill = text.fill;
@@ -136,10 +136,70 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, do
     return run;
 }
 
+void FixedTextSetter::Decorate(const StyledText& text, const Render::GlyphRunNode& run,
+                               std::vector<Counted<const Render::Node>>& out) {
+    if (run.advance <= 0 || !text.fill)
+        return;
+    // Offsets below the baseline in ems, as browsers place them for most faces.
+    const double thickness = std::max(0.05 * run.size, 0.5);
+    auto line = [&](double offset) {
+        auto shape = Foundation::MakeCounted<Render::ShapeNode>();
+        const double top = run.origin.y + offset * run.size;
+        shape->path = Render::Path::Rectangle(
+            {run.origin.x, top, run.origin.x + run.advance, top + thickness});
+        shape->fill = text.fill;
+        out.push_back(shape);
+    };
+    for (int i = 0; i < text.underline; ++i)
+        line(0.1 + 0.1 * i);
+    for (int i = 0; i < text.strikethrough; ++i)
+        line(-0.3 + 0.1 * i);
+}
+
+Counted<Render::HyperlinkNode> FixedTextSetter::LinkAreaOf(const StyledText& text,
+                                                           const Render::GlyphRunNode& run) {
+    if (!text.link || run.advance <= 0)
+        return nullptr;
+    auto area = Foundation::MakeCounted<Render::HyperlinkNode>(*text.link);
+    area->rect = {run.origin.x, run.origin.y - run.ascent * run.size, run.origin.x + run.advance,
+                  run.origin.y + run.descent * run.size};
+    return area;
+}
+
 namespace {
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t';
+}
+
+// Regional indicators (U+1F1E6 to U+1F1FF) are four bytes: F0 9F 87 A6 to BF.
+bool IsRegionalIndicator(std::string_view text, size_t at) {
+    return at + 4 <= text.size() && text.compare(at, 3, "\xF0\x9F\x87") == 0 &&
+           static_cast<unsigned char>(text[at + 3]) >= 0xA6 &&
+           static_cast<unsigned char>(text[at + 3]) <= 0xBF;
+}
+
+// Line-break opportunities of `text`, one action per byte. The line breaker we link predates
+// regional indicators and aborts on them: they are handed over as ideographs of the same length
+// (breakable around), and the two halves of a flag are kept together here.
+std::vector<char> LineBreaks(const std::string& text, const StringT& language) {
+    std::string safe = text;
+    std::vector<size_t> indicators;
+    for (size_t i = 0; i < safe.size(); ++i)
+        if (IsRegionalIndicator(safe, i)) {
+            safe.replace(i, 4, "\xF0\xA0\x80\x80"); // U+20000
+            indicators.push_back(i);
+            i += 3;
+        }
+    std::vector<char> breaks(safe.size());
+    set_linebreaks_utf8(reinterpret_cast<const utf8_t*>(safe.data()), safe.size(),
+                        language.empty() ? nullptr : language.c_str(), breaks.data());
+    for (size_t k = 0; k + 1 < indicators.size(); ++k)
+        if (indicators[k + 1] == indicators[k] + 4) {
+            breaks[indicators[k] + 3] = LINEBREAK_NOBREAK;
+            ++k; // the next indicator starts a new pair
+        }
+    return breaks;
 }
 
 // Byte offsets after which a line may end, and whether it must.
@@ -153,7 +213,7 @@ struct Break {
 bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                                const std::vector<Foundation::RectT<double>>& columns,
                                std::vector<Counted<const Render::Node>>& out, std::string& error,
-                               int32_t firstStory) {
+                               int32_t firstStory, std::vector<LinkArea>* links) {
     if (columns.empty())
         return true;
     size_t column = 0;
@@ -177,10 +237,8 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
             if (!faces.back())
                 return false;
         }
-        std::vector<char> breaks(text.size());
-        const StringT lang = para.runs.empty() ? StringT() : para.runs[0].language;
-        set_linebreaks_utf8(reinterpret_cast<const utf8_t*>(text.data()), text.size(),
-                            lang.empty() ? nullptr : lang.c_str(), breaks.data());
+        const std::vector<char> breaks =
+            LineBreaks(text, para.runs.empty() ? StringT() : para.runs[0].language);
         std::vector<Break> opportunities;
         for (size_t i = 0; i < text.size(); ++i)
             if (breaks[i] == LINEBREAK_ALLOWBREAK || breaks[i] == LINEBREAK_MUSTBREAK)
@@ -297,6 +355,12 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                               lineNumber};
                 x += run->advance;
                 out.push_back(run);
+                Decorate(piece, *run, out);
+                if (auto area = LinkAreaOf(piece, *run)) {
+                    out.push_back(area);
+                    if (links)
+                        links->push_back({area, piece.link});
+                }
                 a = b;
             }
             ++lineNumber;

@@ -26,6 +26,17 @@ struct StyledText {
     double tracking = 0; // in ems
     Counted<const Render::FillDescriptor> fill;
     StringT language;
+    // Where the text leads: each line's share of it becomes a link area like this one.
+    Counted<const Render::HyperlinkNode> link;
+    double rise = 0;       // of the baseline, in points: superscript, subscript, baseline shift
+    int underline = 0;     // lines under the text: 0, 1 or 2
+    int strikethrough = 0; // lines through it: 0, 1 or 2
+};
+
+// A link area set over a run's share of a line, and the link it copies.
+struct LinkArea {
+    Counted<Render::HyperlinkNode> area;
+    Counted<const Render::HyperlinkNode> link;
 };
 
 struct ParagraphFormat {
@@ -57,12 +68,20 @@ public:
                                          std::string& error, double wordSpacing = 0);
 
     // Lays out paragraphs into the columns (frame coordinates); the runs are appended to
-    // `out`, paragraph P as story `firstStory` + P. False when the text does not fit or a font is
+    // `out`, paragraph P as story `firstStory` + P, each linked run followed by its link area
+    // (also listed in `links` when given). False when the text does not fit or a font is
     // missing (`error` says which).
     bool SetFrame(const std::vector<Paragraph>& paragraphs,
                   const std::vector<Foundation::RectT<double>>& columns,
                   std::vector<Counted<const Render::Node>>& out, std::string& error,
-                  int32_t firstStory = 0);
+                  int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr);
+
+    // Underlines and strikethroughs of a set run of `text`, as rectangles in its colour.
+    static void Decorate(const StyledText& text, const Render::GlyphRunNode& run,
+                         std::vector<Counted<const Render::Node>>& out);
+    // The link area over a set run of `text`, or null when the text leads nowhere.
+    static Counted<Render::HyperlinkNode> LinkAreaOf(const StyledText& text,
+                                                     const Render::GlyphRunNode& run);
 
 private:
     struct Face;

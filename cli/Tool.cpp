@@ -121,6 +121,7 @@ private:
         FixedDocument doc = ReadUnchanged(tree, input_.name, [&] {
             return ReadFixedDocument(tree, input_.name, input_.baseDir);
         });
+        NameUntitled(doc, input_.file);
         ApplyOverrides(line_, doc);
         if (line_.check)
             return Check([&] { return CheckFixedDocument(doc, input_.name, out_); });

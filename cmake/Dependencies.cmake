@@ -29,6 +29,8 @@ pkg_check_modules(GDKPIXBUF REQUIRED gdk-pixbuf-2.0)
 pkg_check_modules(HARFBUZZ REQUIRED harfbuzz)
 pkg_check_modules(UNIBREAK REQUIRED IMPORTED_TARGET libunibreak)
 pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
+# Internationalised host names in links are written in their ASCII (punycode) form.
+pkg_check_modules(LIBIDN2 REQUIRED IMPORTED_TARGET libidn2)
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)
 
@@ -37,4 +39,4 @@ add_library(epub::thirdparty ALIAS epub_thirdparty)
 target_link_libraries(epub_thirdparty INTERFACE
   PkgConfig::MINIZIP ZLIB::ZLIB PNG::PNG JPEG::JPEG GIF::GIF Freetype::Freetype Fontconfig::Fontconfig
   PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::UNIBREAK
-  PkgConfig::LIBDEFLATE Threads::Threads ${CMAKE_DL_LIBS})
+  PkgConfig::LIBDEFLATE PkgConfig::LIBIDN2 Threads::Threads ${CMAKE_DL_LIBS})

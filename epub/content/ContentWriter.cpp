@@ -135,6 +135,16 @@ Text::StoryPos AutoFormatEnd(const Text::AutoFormatAtt& format, const Text::Stor
     return paragraph.begin();
 }
 
+// The document a story's endnotes are written into: the first of its chunks that reaches the
+// story's end (ExportStoryChunk flushes them there), which need not be the last chunk.
+StringT EndnotesDocument(const Text::Story& story, const std::vector<StoryChunk>& chunks,
+                         const StringT& fallback) {
+    for (const StoryChunk& chunk : chunks)
+        if (chunk.range.end() >= story.GetTerminator())
+            return chunk.name;
+    return chunks.empty() ? fallback : chunks.back().name;
+}
+
 } // namespace
 
 // Pushes a block context for the paragraph being written and pops it again.
@@ -208,7 +218,7 @@ void ContentWriter::FinishDocument(OutStream& out) {
 // Consecutive chunks of one name share a document.
 bool ContentWriter::WriteDocuments(const Counted<const Text::Story>& story, const StringT& fileName,
                                    const StringT& title, const std::vector<StoryChunk>& chunks) {
-    notes_->StartStory(story.get(), chunks.empty() ? fileName : chunks.back().name);
+    notes_->StartStory(story.get(), EndnotesDocument(*story, chunks, fileName));
     for (size_t first = 0; first < chunks.size();) {
         size_t last = first;
         bool images = chunks[first].hasImages;
@@ -677,7 +687,7 @@ StringT ContentWriter::LinkTarget(const Text::GlyphAtts& atts, const StoryChunk&
         return AnchorRegistry::AnchorHref(
             host_.Anchors().GetPageAnchor(data.GetChapter(), data.GetPage()), chunk.name);
     case Text::HyperlinkType::URL:
-        return StringT::Format(" href=\"%1\"", URLEncode(data.GetPathWithValidProtocol().view()));
+        return StringT::Format(" href=\"%1\"", LinkEncode(data.GetPathWithValidProtocol().view()));
     default:
         return {};
     }
@@ -935,7 +945,7 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
         }
         if (article.stories[i])
             notes_->StartStory(article.stories[i].get(),
-                               entries[i].empty() ? open : entries[i].back().name);
+                               EndnotesDocument(*article.stories[i], entries[i], open));
         for (const StoryChunk& chunk : entries[i])
             if (!switchTo(chunk.name, chunk.language) ||
                 !ExportStoryChunk(article.stories[i], chunk, *out, fileName, false))

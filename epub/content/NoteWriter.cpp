@@ -108,7 +108,7 @@ void NoteWriter::WriteReference(OutStream& out, const Consolidated<Text::GlyphAt
 void NoteWriter::WriteBody(OutStream& out, const char* kind, const StringT& id,
                            const Counted<const Text::Story>& content, const std::u32string& mark,
                            const Consolidated<Text::GlyphAtts>& markAtts, const StringT& backHref,
-                           const StringT& fileName) {
+                           const StringT& fileName, const StringT& document) {
     // "doc-endnote" is not allowed on aside; the endnotes section and the epub:type say which
     // kind of note it is.
     const char* type = std::string_view(kind) == "endnote" ? "endnote" : "footnote";
@@ -125,7 +125,9 @@ void NoteWriter::WriteBody(OutStream& out, const char* kind, const StringT& id,
                            Encoded(mark) + "</a>";
     writer_.SetParagraphPrefix(std::move(backLink));
     if (content && !content->GetClientAll().empty()) {
-        const StoryChunk chunk(fileName, content->GetClientAll(), content->GetClientAll(), 0);
+        // Links in the note lead from the document it is written into, which for a split
+        // story is not the first one.
+        const StoryChunk chunk(document, content->GetClientAll(), content->GetClientAll(), 0);
         writer_.ExportStoryChunk(content, chunk, out, fileName, true);
     }
     // A note without text still shows its number.
@@ -151,7 +153,8 @@ void NoteWriter::ExportFootnote(const Text::Note& note, const Text::StoryPos& po
     // Its own buffer: notes referenced in this note's text finish first.
     Foundation::MemoryOutStream body;
     WriteBody(body, "footnote", noteId, note.GetContent(), ToU32(settings.MakeBody(n)),
-              settings.GetBodyGlyphAtts(), StringT::Format(" href=\"#%1\"", backId), fileName);
+              settings.GetBodyGlyphAtts(), StringT::Format(" href=\"#%1\"", backId), fileName,
+              chunk.name);
     footnotes_ += body.Data();
 }
 
@@ -244,7 +247,7 @@ void NoteWriter::FlushEndnotes(OutStream& out, const Text::Story* story, const S
                     : StringT::Format(" href=\"%1\"",
                                       XMLEncode(FragmentHref(note.backChunk, note.backId).view()));
             WriteBody(out, side ? "sidenote" : "endnote", note.noteId, note.content, note.mark,
-                      note.markAtts, backHref, document);
+                      note.markAtts, backHref, document, document);
         }
         if (opened)
             out << (side ? "</div>\n" : "</section>\n");

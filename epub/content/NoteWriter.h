@@ -78,7 +78,7 @@ private:
     void WriteBody(Foundation::OutStream& out, const char* kind, const StringT& id,
                    const Counted<const Text::Story>& content, const std::u32string& mark,
                    const Consolidated<Text::GlyphAtts>& markAtts, const StringT& backHref,
-                   const StringT& fileName);
+                   const StringT& fileName, const StringT& document);
 
     DocumentHost& host_;
     ContentWriter& writer_;

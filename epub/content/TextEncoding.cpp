@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/TextEncoding.h"
 
+#include <idn2.h>
+
+#include <algorithm>
+#include <memory>
+
 namespace EPub {
 
 namespace {
@@ -127,6 +132,31 @@ StringT URLEncode(std::string_view text) {
         }
     }
     return out;
+}
+
+StringT LinkEncode(std::string_view url) {
+    const size_t scheme = url.find("://");
+    if (scheme == std::string_view::npos)
+        return URLEncode(url);
+    // The host lies between any "user@" and any ":port" of the authority.
+    const size_t authority = scheme + 3;
+    const size_t end = std::min(url.find_first_of("/?#", authority), url.size());
+    const size_t at = url.substr(0, end).rfind('@');
+    const size_t start = at == std::string_view::npos || at < authority ? authority : at + 1;
+    size_t stop = url.substr(0, end).rfind(':');
+    if (stop == std::string_view::npos || stop < start ||
+        url.substr(stop + 1, end - stop - 1).find_first_not_of("0123456789") !=
+            std::string_view::npos)
+        stop = end;
+    const std::string host(url.substr(start, stop - start));
+    const bool ascii = std::all_of(host.begin(), host.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    char* converted = nullptr;
+    if (ascii || idn2_to_ascii_8z(host.c_str(), &converted,
+                                  IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL) != IDN2_OK)
+        return URLEncode(url); // not a host name IDNA takes: escaped as any other byte
+    const std::unique_ptr<char, decltype(&idn2_free)> owned(converted, &idn2_free);
+    return URLEncode(url.substr(0, start)) + StringT(owned.get()) + URLEncode(url.substr(stop));
 }
 
 } // namespace EPub

@@ -33,5 +33,9 @@ char* WriteXMLChar(char* at, char32_t c) noexcept;
 // into an attribute); a backslash becomes a slash. A percent sign is left alone, so an encoded
 // path is not encoded twice.
 StringT URLEncode(std::string_view text);
+// A link: escaped as URLEncode does, except that an internationalised host name takes its ASCII
+// form ("http://ünï.example/" becomes "http://xn--n-nga1b.example/"); a percent-escaped host is no
+// host name to a reader.
+StringT LinkEncode(std::string_view url);
 
 } // namespace EPub

@@ -6,6 +6,7 @@
 #include "epub/fixed/PageWriter.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/ExportSettings.h"
+#include "epub/options/PageSource.h"
 #include "epub/package/FontWriter.h"
 #include "epub/package/OcfContainer.h"
 #include "epub/package/PackageText.h"
@@ -43,6 +44,22 @@ std::string StemOf(const StringT& path) {
     return s;
 }
 
+// The print edition as reflowable publications name it: an ISBN as a URN in pageBreakSource
+// and bare in dc:source.
+void WritePageSource(OutStream& out, const StringT& source) {
+    const PaginationSourceType type = PageSourceType(source.view());
+    if (type == PaginationSourceType::None)
+        return;
+    constexpr std::string_view prefix = "urn:isbn:";
+    StringT bare = source, urn = source;
+    if (type == PaginationSourceType::ISBN && source.FindNoCase(prefix) == 0)
+        bare = source.Substr(prefix.size());
+    else if (type == PaginationSourceType::ISBN)
+        urn = StringT(prefix) + source;
+    out << "<meta property=\"pageBreakSource\">" << XmlText(urn.view()) << "</meta>\n";
+    out << "<dc:source>" << XmlText(bare.view()) << "</dc:source>\n";
+}
+
 void WriteMetadata(OutStream& out, const Publication& p, const FixedPackageInput& in) {
     const ExportSettings& s = in.settings;
     const StringT now = in.currentTime();
@@ -67,6 +84,7 @@ void WriteMetadata(OutStream& out, const Publication& p, const FixedPackageInput
         out << "<dc:subject>" << XMLEncode(s.subject) << "</dc:subject>\n";
     out << "<dc:date>" << (s.date.empty() ? now : XMLEncode(s.date)) << "</dc:date>\n";
     out << "<meta property=\"dcterms:modified\">" << now << "</meta>\n";
+    WritePageSource(out, in.pageSource);
     if (s.accessibility)
         s.accessibility->Describe("", out);
     out << "<meta property=\"rendition:layout\">pre-paginated</meta>\n";
@@ -142,7 +160,8 @@ void WriteNavigation(OutStream& out, const Publication& p, const FixedPackageInp
     int level = 0;
     bool openItem = false;
     for (const auto& entry : contents) {
-        const int target = std::max(0, std::min(entry.level, level + 1));
+        // A list nests inside an item: before the first item there is none to nest in.
+        const int target = openItem ? std::clamp(entry.level, 0, level + 1) : 0;
         if (target > level) {
             out << "\n<ol>\n";
             openItem = false;

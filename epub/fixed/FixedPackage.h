@@ -31,6 +31,9 @@ struct FixedPackageInput {
     // Changes the navigation texts the library writes in the publication's language; may be
     // empty.
     TextLocaliser localise;
+    // The print edition whose page numbers the page labels are (an ISBN or any identifier);
+    // empty for none.
+    StringT pageSource;
 };
 
 // Writes css/styles.css (fonts embedded and obfuscated), package.opf, nav.xhtml,

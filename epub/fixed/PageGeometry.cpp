@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/PageGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -110,6 +111,10 @@ double Quantise(double value) {
 }
 
 std::string FormatNumber(double value) {
+    // Far beyond any page, yet a number every CSS parser reads: a host's runaway coordinates
+    // must not write "inf" or a hundred digits.
+    constexpr double kLimit = 1e9;
+    value = std::isfinite(value) ? std::clamp(value, -kLimit, kLimit) : 0.0;
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.6f", Quantise(value));
     std::string s = buffer;

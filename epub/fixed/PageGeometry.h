@@ -42,7 +42,8 @@ void PreScale(double sx, double sy, AffineTransform& t);
 
 // Rounded to the nearest 1e-6, without negative zero.
 double Quantise(double value);
-// Quantised and written in the shortest decimal form ("12", "0.5", "-3.25").
+// Quantised and written in the shortest decimal form ("12", "0.5", "-3.25"); kept within
+// ±1e9, and 0 for what is not a number.
 std::string FormatNumber(double value);
 
 // The reading-order key of a logical group's order tags.

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/PageWriter.h"
 
+#include "epub/content/TextEncoding.h"
 #include "epub/fixed/Publication.h"
+#include "epub/package/PackageText.h"
 
 #include <concepts>
 #include <cstdio>
@@ -111,7 +113,7 @@ private:
     }
     void Link(const PageElement& e) {
         if (e.targetPage == 0 && e.anchorNumber == 0) {
-            out_ << "<a href=\"" << EncodeURL(e.url.view()) << "\"";
+            out_ << "<a href=\"" << LinkEncode(e.url.view()) << "\"";
         } else if (e.targetPage == 0) {
             out_ << "<a id=\"" << publication_.AnchorId(page_.GetNumber(), e.anchorNumber) << "\"";
         } else {
@@ -200,32 +202,29 @@ std::string EncodeURL(std::string_view url) {
 }
 
 std::string EncodeText(std::string_view text) {
+    // What XML 1.0 cannot hold has no escape either: "&#1;" makes the page not well-formed.
+    const StringT legal = DropXmlIllegal(text);
     std::string out;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
+    for (const char ch : legal.view()) {
         switch (ch) {
         case '<':
             out += "&lt;";
-            continue;
+            break;
         case '>':
             out += "&gt;";
-            continue;
+            break;
         case '&':
             out += "&amp;";
-            continue;
+            break;
         case '"':
             out += "&quot;";
-            continue;
+            break;
         case '\'':
             out += "&apos;";
-            continue;
-        default:
             break;
-        }
-        if (c <= 8 || c == 11 || c == 12 || (c >= 14 && c <= 31))
-            out += "&#" + std::to_string(c) + ";";
-        else
+        default:
             out += ch;
+        }
     }
     return out;
 }

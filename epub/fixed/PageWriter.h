@@ -19,7 +19,8 @@ void WritePageDocument(Foundation::OutStream& out, const Publication& publicatio
 // Percent-escapes what may not stand in a URL attribute; "&" and "'" become entities and a
 // backslash a slash.
 std::string EncodeURL(std::string_view url);
-// Escapes markup characters and control characters for element content and attributes.
+// Escapes markup characters for element content and attributes, dropping what XML 1.0 cannot
+// hold (most C0 controls, U+FFFE, U+FFFF, malformed UTF-8).
 std::string EncodeText(std::string_view text);
 
 } // namespace EPub

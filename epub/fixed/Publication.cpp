@@ -15,13 +15,16 @@ namespace {
 
 constexpr uint32_t kFileAttributes = 0100666;
 
+// A table, four slots a row.
+// clang-format off
 constexpr std::array<std::string_view, kLandmarkSlots> kLandmarkNames = {
-    "cover",           "toc",          "bodymatter",   "title-page",
-    "frontmatter",     "backmatter",   "loi",          "lot",
-    "preface",         "bibliography", "index",        "glossary",
-    "acknowledgments", "copyright",    "afterword",    "appendix",
-    "conclusion",      "credits",      "endnotes",     "epilogue",
-    "errata",          "foreword",     "introduction", "prologue"};
+    "cover",           "toc",            "bodymatter",   "title-page",
+    "frontmatter",     "backmatter",     "loi",          "lot",
+    "preface",         "bibliography",   "index",        "glossary",
+    "acknowledgments", "copyright-page", "afterword",    "appendix",
+    "conclusion",      "credits",        "endnotes",     "epilogue",
+    "errata",          "foreword",       "introduction", "prologue"};
+// clang-format on
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -120,6 +123,9 @@ std::string_view LandmarkName(size_t slot) {
 }
 
 std::optional<size_t> LandmarkSlot(std::string_view name) {
+    // The short name pages were once tagged with.
+    if (name == "copyright")
+        name = "copyright-page";
     for (size_t i = 0; i < kLandmarkSlots; ++i)
         if (kLandmarkNames[i] == name)
             return i;

@@ -12,6 +12,9 @@ public:
     // Largest bitmap the renderer makes for one rasterised node; larger ones are drawn at a
     // lower resolution.
     static constexpr uint64_t kMaxRasterPixels = uint64_t(16) << 20;
+    // The longest side a bitmap may have (what cairo and the image writers take): longer artwork
+    // is drawn at a lower resolution so that this side fits.
+    static constexpr uint32_t kMaxRasterSide = 32767;
 
     Renderer(RenderTree::Schema& schema, RenderTarget& target) : schema_(schema), target_(target) {}
 

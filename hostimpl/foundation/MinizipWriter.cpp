@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <string>
 #include <utility>
 
 namespace Foundation {
@@ -15,6 +16,11 @@ namespace {
 constexpr uLong kVersionMadeBy = (3u << 8) | 30u;
 // General purpose flag bit 11: the name is UTF-8.
 constexpr uLong kUtf8NameFlag = 1u << 11;
+// Beyond these the classic end record cannot say how many entries there are or where.
+constexpr uint64_t kMaxClassicEntries = 0xFFFF;
+constexpr uint64_t kMaxClassicOffset = 0xFFFFFFFF;
+// The classic end record without a comment, as minizip writes it last.
+constexpr uint64_t kEndRecordSize = 22;
 // zipWriteInFileInZip takes an unsigned length.
 constexpr size_t kMaxPiece = 1u << 30;
 
@@ -108,6 +114,7 @@ bool MinizipWriter::BeginEntry(const StringT& name, const EntryInfo& info) {
         info.raw ? 1 : 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, kVersionMadeBy,
         flags, info.zip64 ? 1 : 0);
     entryOpen_ = result == ZIP_OK;
+    entries_ += entryOpen_ ? 1 : 0;
     return entryOpen_ && !ioFailed_;
 }
 
@@ -143,7 +150,54 @@ bool MinizipWriter::Close() {
     if (!zip_)
         return false;
     entryOpen_ = false;
-    return zipClose(std::exchange(zip_, nullptr), nullptr) == ZIP_OK && !ioFailed_;
+    const uint64_t directory = out_.Tell();
+    if (zipClose(std::exchange(zip_, nullptr), nullptr) != ZIP_OK || ioFailed_)
+        return false;
+    // minizip writes the zip64 records only for an archive past 4 GiB; one of more entries than
+    // the classic record counts needs them as well, or readers see a broken directory.
+    if (entries_ < kMaxClassicEntries || directory >= kMaxClassicOffset)
+        return true;
+    return WriteZip64End(directory, end_ - kEndRecordSize);
+}
+
+bool MinizipWriter::WriteZip64End(uint64_t directory, uint64_t directoryEnd) {
+    std::string bytes;
+    const auto put = [&bytes](uint64_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    const uint64_t size = directoryEnd - directory;
+    // Zip64 end of central directory record: everything in 64 bits.
+    put(0x06064b50, 4);
+    put(44, 8); // the size of what follows
+    put(kVersionMadeBy, 2);
+    put(45, 2); // version needed: zip64
+    put(0, 4);
+    put(0, 4);
+    put(entries_, 8);
+    put(entries_, 8);
+    put(size, 8);
+    put(directory, 8);
+    // Its locator.
+    put(0x07064b50, 4);
+    put(0, 4);
+    put(directoryEnd, 8);
+    put(1, 4);
+    // The classic record again, its counts saying "see the zip64 record".
+    put(0x06054b50, 4);
+    put(0, 2);
+    put(0, 2);
+    put(0xFFFF, 2);
+    put(0xFFFF, 2);
+    put(std::min<uint64_t>(size, kMaxClassicOffset), 4);
+    put(std::min<uint64_t>(directory, kMaxClassicOffset), 4);
+    put(0, 2);
+    if (!out_.Seek(directoryEnd) || out_.Write(bytes.data(), bytes.size()) != bytes.size()) {
+        ioFailed_ = true;
+        return false;
+    }
+    end_ = std::max(end_, out_.Tell());
+    return true;
 }
 
 } // namespace Foundation

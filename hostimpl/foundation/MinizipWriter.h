@@ -43,6 +43,9 @@ public:
 
 private:
     struct Callbacks;
+    // Replaces the end record minizip wrote at `directoryEnd` with the zip64 records and a
+    // classic record pointing at them.
+    bool WriteZip64End(uint64_t directory, uint64_t directoryEnd);
     friend struct Callbacks;
 
     OutStreamSeekable& out_;
@@ -50,6 +53,7 @@ private:
     void* zip_ = nullptr;
     bool entryOpen_ = false;
     bool ioFailed_ = false;
+    uint64_t entries_ = 0;
 };
 
 } // namespace Foundation

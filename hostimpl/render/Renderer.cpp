@@ -3,6 +3,7 @@
 
 #include "hostimpl/render/CairoPainter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Render {
@@ -139,6 +140,10 @@ void Renderer::RasteriseInPlace(const Node& node, const AffineTransform& parent)
     const double pixels = area.Width() * area.Height() * scale * scale;
     if (pixels > double(kMaxRasterPixels))
         scale *= std::sqrt(double(kMaxRasterPixels) / pixels);
+    // Long thin artwork passes the pixel budget yet may exceed a side a bitmap can have.
+    const double longest = std::max(area.Width(), area.Height()) * scale;
+    if (longest > double(kMaxRasterSide))
+        scale *= double(kMaxRasterSide) / longest;
     auto bitmap = Rasterise(node, parent, area, scale);
     if (!bitmap)
         return;

@@ -65,12 +65,17 @@ TEST_F(FixedTool, OutputFollowsSymlinksStreamsAndKeepsTheOldFileOnFailure) {
     std::ofstream(dir_ / "fifo.epub", std::ios::binary) << fromFifo;
     EXPECT_EQ(Entries(dir_ / "fifo.epub").count("OEBPS/page1.xhtml"), 1u);
 
-    // A cover that is no picture fails while exporting: the old file stays, nothing is left over.
+    // A cover that is no picture is refused with its place: the old file stays, nothing is
+    // left over, and --check finds it too.
     Write("cover.png", "not a picture");
     std::string broken = FixedDocument(kText);
     broken.replace(broken.find(R"("cover": false)"), 14, R"("cover": "cover.png")");
-    const Result failed = ExpectRefused(broken, 1);
+    const Result failed = ExpectRefused(broken);
+    EXPECT_NE(failed.err.find("$.options.cover: \""), std::string::npos) << failed.err;
     EXPECT_NE(failed.err.find("cover.png"), std::string::npos) << failed.err;
+    const Result checked = Run("--check " + Quote(dir_ / "in.json"));
+    EXPECT_EQ(checked.status, 2);
+    EXPECT_NE(checked.err.find("$.options.cover"), std::string::npos) << checked.err;
     for (const auto& entry : fs::directory_iterator(dir_ / "."))
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 }
@@ -240,4 +245,202 @@ TEST_F(FixedTool, APosterPageCoverIsDrawnWithinTheJpegLimit) {
         EXPECT_LE(std::max(width, height), 4096u) << size;
         EXPECT_GE(std::max(width, height), 4095u) << size;
     }
+}
+
+namespace {
+
+std::string Frame(const std::string& text) {
+    return R"({"type": "textFrame", "x": 10, "y": 10, "width": 180, "height": 200,
+               "character": {"fontFamily": "DejaVu Sans", "size": 12},
+               "paragraphs": [{"text": ")" +
+           text + R"("}]})";
+}
+
+} // namespace
+
+// What a document may say is refused with its place before anything is written, as for
+// reflowable documents; --check refuses it the same way.
+TEST_F(FixedTool, ValuesPagesCannotCarryAreRefusedWithTheirPlace) {
+    const std::string plain = FixedDocument(kText);
+    const auto refused = [&](std::string json, const std::string& path) {
+        const Result r = ExpectRefused(json);
+        EXPECT_NE(r.err.find(path + ": "), std::string::npos) << r.err;
+        EXPECT_EQ(Run("--check " + Quote(dir_ / "in.json")).status, 2) << path;
+    };
+    std::string language = plain;
+    language.replace(language.find(R"("language": "en")"), 16, R"("language": "en\" onload=\"x")");
+    refused(language, "$.metadata.language");
+
+    Write("script.svg", R"(<svg xmlns="http://www.w3.org/2000/svg" width="2" height="2">
+                           <script>alert(1)</script></svg>)");
+    Write("entity.svg", R"(<!DOCTYPE svg [<!ENTITY a "aaaa">]>
+                           <svg xmlns="http://www.w3.org/2000/svg">&a;</svg>)");
+    Write("broken.svg", R"(<svg xmlns="http://www.w3.org/2000/svg"><g></svg>)");
+    for (const char* svg : {"script.svg", "entity.svg", "broken.svg"})
+        refused(FixedDocument(std::string(R"({"type": "image", "x": 0, "y": 0, "width": 9,
+                                              "height": 9, "file": ")") +
+                              svg + "\"}"),
+                "$.pages[0].items[0].file");
+
+    // Nested scales multiply: each is modest, together they would place text nowhere.
+    refused(FixedDocument(R"({"type": "group", "transform": [1e300, 0, 0, 1e300, 0, 0],
+                              "items": []})"),
+            "$.pages[0].items[0].transform");
+    refused(FixedDocument(R"({"type": "group", "transform": {"scale": 1000}, "items": [
+                               {"type": "group", "transform": {"scale": 1000}, "items": []}]})"),
+            "$.pages[0].items[0].items[0].transform");
+}
+
+TEST_F(FixedTool, DocumentedMetadataAndLandmarksAreTakenAndUntitledTakesTheInputsName) {
+    std::string json = FixedDocument(kText);
+    json.replace(json.find(R"("title": "Pages", )"), 18,
+                 R"("title": "", "pageSource": "urn:isbn:9780306406157", "date": "2024-05-17", )");
+    json.replace(json.find(R"("items")"), 7, R"("landmarks": ["copyright-page"], "items")");
+    // A link to the only page there is.
+    const std::string one = json.substr(0, json.find("}, {\"width\"")) + "}]}";
+    std::string linked = one;
+    linked.replace(linked.find(R"("items": [)"), 10,
+                   R"("items": [{"type": "link", "x": 0, "y": 0, "width": 9, "height": 9,
+                                 "page": 1}, )");
+    Write("Mein Buch.json", linked);
+    const Result r = Run(Quote(dir_ / "Mein Buch.json") + " -o " + Quote(dir_ / "other.epub"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto entries = Entries(dir_ / "other.epub");
+    const std::string& opf = entries.at("OEBPS/package.opf");
+    EXPECT_NE(opf.find("<dc:title>Mein Buch</dc:title>"), std::string::npos) << opf;
+    EXPECT_NE(opf.find("<meta property=\"pageBreakSource\">urn:isbn:9780306406157</meta>"),
+              std::string::npos)
+        << opf;
+    EXPECT_NE(opf.find("<dc:source>9780306406157</dc:source>"), std::string::npos) << opf;
+    EXPECT_NE(opf.find("<dc:date>2024-05-17</dc:date>"), std::string::npos) << opf;
+    pugi::xml_document nav, page;
+    ASSERT_TRUE(Parse(nav, entries.at("OEBPS/nav.xhtml")));
+    EXPECT_TRUE(nav.select_node("//*[@epub:type='copyright-page'][@href='page1.xhtml']"));
+    ASSERT_TRUE(Parse(page, entries.at("OEBPS/page1.xhtml")));
+    EXPECT_TRUE(page.select_node("//*[local-name()='a'][@href='page1.xhtml']"));
+}
+
+// Text the line breaker or the page writer once choked on: flags and other sequences of several
+// code points, and characters XML cannot hold, in frames, lines and page labels.
+TEST_F(FixedTool, AnyTextGivesWellFormedPages) {
+    std::string json = FixedDocument(
+        Frame("Flags \xF0\x9F\x87\xA9\xF0\x9F\x87\xAA\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7 and a "
+              "lone \xF0\x9F\x87\xA6, a family \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80"
+              "\x8D\xF0\x9F\x91\xA7, e\xCC\x81\xCC\x81 and \xE2\x9D\xA4\xEF\xB8\x8F; "
+              "a\\u0001b"),
+        R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
+            "lines": [{"x": 20, "y": 40, "text": "c\u0001d\uFFFEe"}]})");
+    json.replace(json.find(R"("items")"), 7, R"("label": "i\u0001v", "items")");
+    const Result r = Export(json);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto entries = Entries(dir_ / "out.epub");
+    for (const char* name : {"OEBPS/page1.xhtml", "OEBPS/page2.xhtml", "OEBPS/nav.xhtml"}) {
+        pugi::xml_document doc;
+        EXPECT_TRUE(Parse(doc, entries.at(name))) << name;
+        EXPECT_EQ(entries.at(name).find("&#1;"), std::string::npos) << name;
+    }
+    EXPECT_NE(entries.at("OEBPS/page2.xhtml").find(">cde<"), std::string::npos);
+    EXPECT_NE(entries.at("OEBPS/nav.xhtml").find(">iv</a>"), std::string::npos);
+    EXPECT_EQ(Capture("--check " + Quote(dir_ / "in.json")).status, 3); // DejaVu has no flags
+}
+
+// Whatever the document asks that a page cannot draw, --check names, one line per finding.
+TEST_F(FixedTool, CheckNamesCharacterAttributesPagesCannotDrawAndLongArtwork) {
+    const std::string json = FixedDocument(
+        R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14,
+                                          "underline": "single", "horizontalScale": 1.5},
+            "lines": [{"x": 20, "y": 40, "text": "one\u2028two\u0085three\u2029four"}]},
+           {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
+            "lines": [{"x": 20, "y": 80, "text": "plain"}]})",
+        R"({"type": "group", "opacity": 0.5, "items": [
+            {"type": "path", "d": "M0 0 L3 0 L3 2000 Z", "fill": "#ff0000"}]})");
+    std::string tall = json;
+    const std::string size = R"("width": 200, "height": 300, "items": [{"type": "group")";
+    tall.replace(tall.find(size), size.size(),
+                 R"("width": 200, "height": 3000, "items": [{"type": "group")");
+    const std::string input = Write("atts.json", tall);
+    const ToolTest::Output out = Capture("--check " + Quote(input));
+    EXPECT_EQ(out.status, 3);
+    // Line and paragraph separators in an excerpt would split its line.
+    ASSERT_EQ(out.lines.size(), 3u);
+    EXPECT_EQ(out.lines[0], input + ": page 1, text \"one two three four\": Character attributes "
+                                    "have no effect on a fixed-layout page: horizontalScale");
+    EXPECT_EQ(out.lines[1].rfind(input + ": page 1, text \"one two three four\": The font", 0), 0u)
+        << out.lines[1];
+    EXPECT_EQ(out.lines[2].rfind(input + ": page 2: Artwork too long for a bitmap", 0), 0u)
+        << out.lines[2];
+    // Drawn all the same, at the resolution that fits.
+    ASSERT_EQ(Run(Quote(input) + " -o " + Quote(dir_ / "tall.epub")).status, 0);
+    const auto entries = Entries(dir_ / "tall.epub");
+    pugi::xml_document page;
+    ASSERT_TRUE(Parse(page, entries.at("OEBPS/page2.xhtml")));
+    const auto img = page.select_node("//*[local-name()='img']");
+    ASSERT_TRUE(img);
+    const auto bitmap = Raster::DecodeImage(
+        entries.at("OEBPS/" + std::string(img.node().attribute("src").value())));
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->Height(), 32767u);
+}
+
+// A character hyperlink becomes a link area over each line's share of its text: to a page (even
+// the only one), a named place or the web.
+TEST_F(FixedTool, CharacterHyperlinksBecomeLinkAreas) {
+    const std::string json = R"({"layout": "fixed", "options": {"cover": false}, "pages": [
+      {"width": 200, "height": 300, "items": [
+        {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 12}, "lines": [
+          {"x": 10, "y": 20, "runs": [{"text": "see "},
+            {"text": "this page", "character": {"hyperlink": {"page": 1}}},
+            {"text": " or the web", "character": {"hyperlink": "https://example.org/"}}]}]},
+        {"type": "textFrame", "x": 10, "y": 40, "width": 80, "height": 200,
+         "character": {"fontFamily": "DejaVu Sans", "size": 12},
+         "paragraphs": [{"text": "a linked text over several lines",
+                         "character": {"hyperlink": {"anchor": "there"}}}]},
+        {"type": "anchor", "name": "there", "x": 5, "y": 5}]}]})";
+    const Result r = Export(json);
+    ASSERT_EQ(r.status, 0) << r.err;
+    pugi::xml_document page;
+    ASSERT_TRUE(Parse(page, Entries(dir_ / "out.epub").at("OEBPS/page1.xhtml")));
+    std::vector<std::string> hrefs;
+    for (const auto& a : page.select_nodes("//*[local-name()='a'][@href]"))
+        hrefs.push_back(a.node().attribute("href").value());
+    ASSERT_GE(hrefs.size(), 4u);
+    EXPECT_EQ(hrefs[0], "page1.xhtml");
+    EXPECT_EQ(hrefs[1], "https://example.org/");
+    for (size_t i = 2; i < hrefs.size(); ++i)
+        EXPECT_EQ(hrefs[i], "page1.xhtml#there");
+    EXPECT_TRUE(Capture("--check " + Quote(dir_ / "in.json")).lines.empty());
+
+    std::string nowhere = json;
+    nowhere.replace(nowhere.find(R"("name": "there")"), 15, R"("name": "elsewhere")");
+    const Result refused = ExpectRefused(nowhere);
+    EXPECT_NE(refused.err.find("$.pages[0].items[1].paragraphs[0]: no anchor item named"),
+              std::string::npos)
+        << refused.err;
+}
+
+// Underlines and strikethroughs are rules in the text's colour; superscripts are set smaller and
+// raised, as browsers set them.
+TEST_F(FixedTool, DecorationsAndScriptsAreDrawn) {
+    const Result r = Export(FixedDocument(
+        R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 20}, "lines": [
+             {"x": 10, "y": 40, "runs": [{"text": "mc"},
+               {"text": "2", "character": {"baselinePosition": "superscript"}},
+               {"text": " under", "character": {"underline": "double", "textFill": "#ff0000"}},
+               {"text": " struck", "character": {"strikethrough": "single"}}]}]})"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string css = Entries(dir_ / "out.epub").at("OEBPS/css/page1.css");
+    const auto count = [&](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = css.find(what); at != std::string::npos; at = css.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("height: 1px; background-color: #ff0000"), 2u) << css;
+    EXPECT_EQ(count("height: 1px; background-color: #000000"), 1u) << css;
+    // Line boxes are centred on the baseline: 40 for the text, 0.33 em higher for the smaller
+    // superscript (24 px high from 21.4: centred on 33.4).
+    EXPECT_EQ(count("line-height: 40px; left: 10px; top: 20px"), 1u) << css;
+    EXPECT_EQ(count("line-height: 24px; left: "), 1u) << css;
+    EXPECT_EQ(count("px; top: 21.4px }"), 1u) << css;
+    EXPECT_TRUE(Capture("--check " + Quote(dir_ / "in.json")).lines.empty());
 }

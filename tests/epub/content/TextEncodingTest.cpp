@@ -33,3 +33,18 @@ TEST(URLEncode, UnsafeBytesAndEntities) {
     EXPECT_EQ(URLEncode("?q=1&r='2'"), "?q=1&amp;r=&apos;2&apos;");
     EXPECT_EQ(URLEncode("\x7f\x01"), "%7f%01");
 }
+
+// EPUBCheck cannot read a percent-escaped host, nor a raw one: a host name takes its ASCII
+// form, while the path and query are escaped as any link is.
+TEST(URLEncode, InternationalHostNamesTakeTheirAsciiForm) {
+    EXPECT_EQ(EPub::LinkEncode("http://\xC3\xBCn\xC3\xAF.example/\xC3\xA9t\xC3\xA9?a b#\xC3\xBC"),
+              "http://xn--n-nga1b.example/%c3%a9t%c3%a9?a%20b#%c3%bc");
+    EXPECT_EQ(EPub::LinkEncode("https://me@\xC3\xBCn\xC3\xAF.example:8080"),
+              "https://me@xn--n-nga1b.example:8080");
+    EXPECT_EQ(EPub::LinkEncode("https://x.example/\xC3\xA9"), "https://x.example/%c3%a9");
+    // What IDNA refuses (bytes that are no character) is escaped as before.
+    EXPECT_EQ(EPub::LinkEncode("http://a\xFF"
+                               "b.example"),
+              "http://a%ffb.example");
+    EXPECT_EQ(EPub::LinkEncode("mailto:\xC3\xBC@x.example"), "mailto:%c3%bc@x.example");
+}

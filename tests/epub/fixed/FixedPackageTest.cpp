@@ -24,18 +24,19 @@ struct Navigation {
 };
 
 // Two pages, a title page and the start of the text, written in `language`.
-void Write(const char* language, EPub::TextLocaliser localise, Navigation& nav) {
+void Write(const char* language, EPub::TextLocaliser localise, Navigation& nav,
+           std::vector<EPub::ContentsEntry> contents = {}, uint32_t secondPage = kBodyMatter) {
     auto zip = Foundation::MakeCounted<Testing::FakeZipArchive>();
     EPub::Publication publication("OEBPS", "/books/Livre.indd", "id", "Livre", language);
     publication.SetArchive(zip);
     EPub::Page first(publication, 1, 100, 100);
     publication.Add(first, "1", EPub::PageSpread::Auto, kTitlePage);
     EPub::Page second(publication, 2, 100, 100);
-    publication.Add(second, "2", EPub::PageSpread::Auto, kBodyMatter);
+    publication.Add(second, "2", EPub::PageSpread::Auto, secondPage);
     const auto settings = Foundation::MakeCounted<EPub::ExportSettings>();
     EPub::FixedPackageInput in{
-        *settings,          {}, "test", [] { return StringT("2026-01-01T00:00:00Z"); }, 100, 100,
-        std::move(localise)};
+        *settings, std::move(contents), "test", [] { return StringT("2026-01-01T00:00:00Z"); }, 100,
+        100,       std::move(localise), {}};
     ASSERT_TRUE(EPub::WriteFixedPackage(publication, in));
     const auto* entry = zip->Find("OEBPS/nav.xhtml");
     ASSERT_NE(entry, nullptr);
@@ -85,6 +86,28 @@ TEST(FixedPackage, HostTextsAreEscapedAndCleaned) {
     EXPECT_EQ(Landmark(nav, "title-page"), "Titel & <\"Seite\">");
     // The host sees the table's text and builds on it.
     EXPECT_EQ(Heading(nav, "toc"), "Über Inhaltsverzeichnis");
+}
+
+TEST(FixedPackage, ContentsNestOnlyInsideItemsWhateverLevelTheyStartAt) {
+    Navigation nav;
+    Write("en", {}, nav, {{"Deep", 1, 2}, {"Top", 1, 0}, {"Jump", 2, 3}, {"Back", 2, 0}});
+    const auto toc = nav.doc.select_node("//*[local-name()='nav'][@epub:type='toc']").node();
+    std::string shape;
+    // Every list's children are items, and every list below the first sits in an item.
+    for (const auto& x : toc.select_nodes(".//*[local-name()='ol' or local-name()='li']")) {
+        const std::string name = x.node().name(), parent = x.node().parent().name();
+        EXPECT_EQ(parent, name == "li" ? "ol" : (shape.empty() ? "nav" : "li")) << nav.text;
+        shape += name == "li" ? x.node().child("a").child_value() + std::string(" ") : "[";
+    }
+    EXPECT_EQ(shape, "[Deep Top [Jump Back ") << nav.text;
+}
+
+TEST(FixedPackage, CopyrightPageIsALandmarkByItsDocumentedName) {
+    const auto slot = EPub::LandmarkSlot("copyright-page");
+    ASSERT_TRUE(slot);
+    Navigation nav;
+    Write("en", {}, nav, {}, 1u << *slot);
+    EXPECT_EQ(Landmark(nav, "copyright-page"), "Copyright") << nav.text;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -66,6 +67,10 @@ TEST(PageGeometry, StyleValuesAreQuantisedWithoutNegativeZero) {
     EXPECT_EQ(EPub::FormatNumber(12), "12");
     EXPECT_EQ(EPub::FormatNumber(0.5), "0.5");
     EXPECT_EQ(EPub::FormatNumber(-0.0000001), "0");
+    // CSS has no infinity, and a hundred digits are no length either.
+    EXPECT_EQ(EPub::FormatNumber(std::numeric_limits<double>::infinity()), "0");
+    EXPECT_EQ(EPub::FormatNumber(std::nan("")), "0");
+    EXPECT_EQ(EPub::FormatNumber(-1e300), "-1000000000");
     EXPECT_EQ(EPub::FormatNumber(1.23456789), "1.234568");
 }
 

@@ -174,6 +174,23 @@ TEST_F(ZipArchiveTest, StorageAndTimeStamps) {
     EXPECT_NEAR(double(ToTime(records[3].info.tmu_date)), double(now), 60);
 }
 
+// A publication of many pages has more entries than the classic directory counts (65,535): the
+// archive needs its zip64 records, or readers see a truncated or broken directory.
+TEST_F(ZipArchiveTest, MoreEntriesThanTheClassicDirectoryCounts) {
+    constexpr size_t kEntries = 70000;
+    auto zip = Open();
+    for (size_t i = 0; i < kEntries; ++i)
+        zip->Add(StringT("p/" + std::to_string(i)), false, std::nullopt, kRegularFile)->Write("x");
+    zip.Reset();
+    ASSERT_FALSE(failure_);
+    const std::string command = "unzip -tqq '" + path_ + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    const auto records = ReadZip(path_);
+    ASSERT_EQ(records.size(), kEntries);
+    EXPECT_EQ(records.back().name, "p/69999");
+    EXPECT_EQ(records.back().data, "x");
+}
+
 TEST_F(ZipArchiveTest, DuplicateNameIsAFailureButNotACrash) {
     auto zip = Open();
     Add(*zip, "a.txt")->Write("first");

@@ -73,37 +73,33 @@ void OdtBody::Enter(pugi::xml_node where) {
                      "elements nested more than " + std::to_string(options_.maxNesting) + " deep");
 }
 
-void OdtBody::Collect(pugi::xml_node text) {
-    // Names links and cross references may lead to, and whether the text has print pages; the
-    // walk is iterative, so a deep tree is refused by the reader proper, not here.
-    std::vector<pugi::xml_node> stack{text};
-    while (!stack.empty()) {
-        const pugi::xml_node n = stack.back();
-        stack.pop_back();
-        const std::string_view name = LocalName(n);
-        if (name == "bookmark" || name == "bookmark-start" || name == "reference-mark" ||
-            name == "reference-mark-start")
-            targets_.emplace(AttrText(n, "name"));
-        else if (name == "note" || name == "sequence")
-            targets_.emplace(AttrText(n, name == "note" ? "id" : "ref-name"));
-        else if (name == "soft-page-break")
-            hasPages_ = options_.printPages;
-        else if (name == "tracked-changes")
-            continue;
-        for (pugi::xml_node c = n.last_child(); c; c = c.previous_sibling())
-            if (c.type() == pugi::node_element)
-                stack.push_back(c);
-    }
-    targets_.erase(std::string());
+OdtBody::Survey OdtBody::Scan(const BlockStream& content) {
+    Survey survey;
+    for (const auto& [element, attribute] :
+         {std::pair{"bookmark", "name"}, std::pair{"bookmark-start", "name"},
+          std::pair{"reference-mark", "name"}, std::pair{"reference-mark-start", "name"},
+          std::pair{"note", "id"}, std::pair{"sequence", "ref-name"}})
+        for (std::string value : content.Values(element, attribute))
+            survey.targets.insert(std::move(value));
+    survey.targets.erase(std::string());
+    survey.softPageBreaks = content.Text().find("soft-page-break") != std::string_view::npos;
+    return survey;
 }
 
-void OdtBody::Read(pugi::xml_node text, std::vector<StoryEntry>& out) {
+void OdtBody::Begin(Survey survey, std::vector<StoryEntry>& out) {
     out_ = &out;
-    Collect(text);
+    targets_ = std::move(survey.targets);
+    hasPages_ = options_.printPages && survey.softPageBreaks;
     NewStory();
     if (hasPages_)
         pendingPages_.push_back("1");
-    Blocks(text, *main_);
+}
+
+void OdtBody::Visit(pugi::xml_node block) {
+    Block(block, *main_, ListPlace());
+}
+
+void OdtBody::Finish() {
     FlushPages(*main_);
     // Links may lead to a name whose text was left out: they land at the end rather than nowhere.
     for (const auto& [name, anchor] : anchors_)

@@ -31,8 +31,19 @@ public:
     OdtBody(OdtSource& source, const OdtStyles& styles, Foundation::Counted<Text::StyleSheet> sheet,
             BodyOptions options);
 
-    // Reads office:text into stories, appended to `out`.
-    void Read(pugi::xml_node text, std::vector<StoryEntry>& out);
+    // What the walk must know of the whole text before its first block: the names links and
+    // cross references may lead to, and whether there are print pages. Call before the content
+    // is parsed, which changes it in place.
+    struct Survey {
+        std::set<std::string, std::less<>> targets;
+        bool softPageBreaks = false;
+    };
+    static Survey Scan(const BlockStream& content);
+    // Starts reading office:text into stories, appended to `out`.
+    void Begin(Survey survey, std::vector<StoryEntry>& out);
+    // Reads one child of office:text.
+    void Visit(pugi::xml_node block);
+    void Finish();
     // The text of the first top heading (or Title paragraph), for a title the metadata lacks.
     const std::string& FirstHeading() const noexcept {
         return firstTitle_.empty() ? firstHeading_ : firstTitle_;
@@ -95,7 +106,6 @@ private:
     const OdtStyles::Paragraph& ParagraphStyle(std::string_view name);
     const OdtStyles::Span& TextStyle(std::string_view name, double size);
     std::string OutlineStyle(const std::string& style, int level);
-    void Collect(pugi::xml_node text);
     void Enter(pugi::xml_node where);
     void Leave() { --depth_; }
     void Finding(pugi::xml_node where, std::string message);

@@ -11,6 +11,7 @@
 #include "readers/common/ListCount.h"
 #include "readers/common/PictureSource.h"
 #include "readers/odt/Base64.h"
+#include "readers/odt/MathMl.h"
 
 #include <algorithm>
 
@@ -64,7 +65,11 @@ OdtBody::OdtBody(OdtSource& source, const OdtStyles& styles, Counted<Text::Style
       options_(options) {}
 
 void OdtBody::Finding(pugi::xml_node where, std::string message) {
-    source_.Findings().push_back({source_.Where(where), std::move(message)});
+    std::string place = source_.Where(where);
+    // A flat file has lines but no parts.
+    if (place.starts_with(':'))
+        place = "line " + place.substr(1);
+    source_.Findings().push_back({std::move(place), std::move(message)});
 }
 
 void OdtBody::Enter(pugi::xml_node where) {
@@ -712,8 +717,32 @@ void OdtBody::Table(pugi::xml_node table, Sink& sink) {
     Leave();
 }
 
-void OdtBody::Frame(pugi::xml_node frame, Sink& sink, Format&) {
+bool OdtBody::Formula(pugi::xml_node object, Sink& sink, Format& format) {
+    std::unique_ptr<XmlPart> part;
+    pugi::xml_node math = Child(object, "math");
+    if (!math) {
+        part = source_.ReadObject(AttrText(object, "href"));
+        if (part && Is(part->Root(), "math"))
+            math = part->Root();
+    }
+    const std::string text = math ? LinearMathMl(math) : std::string();
+    if (text.empty())
+        return false;
+    Resolve(format);
+    sink.builder->Text(text, format.characterStyle, format.delta);
+    sink.space = false;
+    Finding(object, "equation written as linear text");
+    return true;
+}
+
+void OdtBody::Frame(pugi::xml_node frame, Sink& sink, Format& format) {
     Enter(frame);
+    // A formula shows as its text rather than its replacement picture.
+    if (const pugi::xml_node object = Child(frame, "object");
+        object && Formula(object, sink, format)) {
+        Leave();
+        return;
+    }
     const double width = Length(AttrText(frame, "width")).value_or(0);
     const double height = Length(AttrText(frame, "height")).value_or(0);
     bool done = false;
@@ -768,7 +797,10 @@ bool OdtBody::Picture(pugi::xml_node image, double width, double height, pugi::x
         data = cached;
     }
     if (const std::string problem = PictureProblem(*data, name); !problem.empty()) {
-        source_.Findings().push_back({source_.Flat() ? source_.Where(image) : name, problem});
+        if (source_.Flat())
+            Finding(image, problem);
+        else
+            source_.Findings().push_back({name, problem});
         return false;
     }
     const auto pixels = Raster::ReadImageSize(*data);

@@ -93,6 +93,8 @@ private:
     void Annotation(pugi::xml_node annotation, Sink& sink);
     void Table(pugi::xml_node table, Sink& sink);
     void Frame(pugi::xml_node frame, Sink& sink, Format& format);
+    // Writes a formula object as linear text; false when it has none.
+    bool Formula(pugi::xml_node object, Sink& sink, Format& format);
     bool Picture(pugi::xml_node image, double width, double height, pugi::xml_node frame,
                  Sink& sink);
     void TextBox(pugi::xml_node box, double width, double height, Sink& sink);

@@ -118,6 +118,26 @@ std::optional<std::string> OdtSource::ReadFile(std::string_view href, std::strin
     }
 }
 
+std::unique_ptr<XmlPart> OdtSource::ReadObject(std::string_view href) {
+    if (!package_)
+        return {};
+    std::string part = PartOf(href);
+    if (part.empty() || part.find("://") != std::string::npos || part.starts_with("../"))
+        return {};
+    part += "/content.xml";
+    try {
+        if (!package_->Has(part))
+            return {};
+        std::string text = package_->Read(part);
+        CheckUtf8(source_, part, text);
+        return std::make_unique<XmlPart>(source_, part, std::move(text));
+    } catch (const InputError& e) {
+        if (std::string_view(e.what()).find("zip bomb") != std::string_view::npos)
+            throw;
+        return {};
+    }
+}
+
 std::vector<std::string> OdtSource::FontFiles() const {
     std::vector<std::string> files;
     if (!package_)

@@ -39,6 +39,9 @@ public:
     // A file of the package by its reference ("Pictures/a.png"); nullopt when missing or
     // unreadable (the reason in `problem`). Refused packages (zip bombs) still throw.
     std::optional<std::string> ReadFile(std::string_view href, std::string& problem);
+    // An XML part of the package by its folder ("./Object 1" gives "Object 1/content.xml");
+    // null when missing or unusable.
+    std::unique_ptr<XmlPart> ReadObject(std::string_view href);
     // Parts the manifest lists under Fonts/ or that font faces name.
     std::vector<std::string> FontFiles() const;
     std::vector<ReaderFinding>& Findings() noexcept { return findings_; }

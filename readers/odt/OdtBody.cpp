@@ -41,18 +41,20 @@ std::string Trimmed(std::string_view text) {
     return std::string(text);
 }
 
+// Tabs and line ends in the text are white space (text:tab and text:line-break are the real
+// ones), and control characters, which XML does not allow, are taken as such too.
 bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    return static_cast<unsigned char>(c) <= 0x20;
 }
 
-// The text of a node and everything in it.
-std::string AllText(pugi::xml_node node) {
+// The text of a node and everything in it, to a depth no alternative text needs.
+std::string AllText(pugi::xml_node node, int depth = 0) {
     std::string out;
     for (pugi::xml_node n = node.first_child(); n; n = n.next_sibling()) {
         if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
             out += n.value();
-        else if (n.type() == pugi::node_element && out.size() < 10000)
-            out += AllText(n);
+        else if (n.type() == pugi::node_element && out.size() < 10000 && depth < 16)
+            out += AllText(n, depth + 1);
     }
     return out;
 }
@@ -348,15 +350,15 @@ void OdtBody::Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list) {
     }
 
     Text::AttributeSet para;
-    const std::string listStyle = list.level > 0 ? list.style : style.listStyle;
-    if (list.level > 0 || !style.listStyle.empty()) {
-        const int at = std::max(list.level, 1);
+    // Only paragraphs inside lists are items; a list style on a paragraph style names the list
+    // style of the lists it is used in.
+    if (list.level > 0) {
+        const std::string& listStyle = list.style.empty() ? style.listStyle : list.style;
         std::optional<ListLabel> label;
-        if (list.level > 0 && list.first && !list.header)
-            label = lists_.Next(listStyle, at, list.start);
-        else if (list.level == 0)
-            label = lists_.Next(listStyle, at, std::nullopt);
-        const Text::AttributeSet indents = label ? label->indents : lists_.Indents(listStyle, at);
+        if (list.first && !list.header)
+            label = lists_.Next(listStyle, list.level, list.start);
+        const Text::AttributeSet indents =
+            label ? label->indents : lists_.Indents(listStyle, list.level);
         for (const Text::AttEntry& e : indents)
             para.Set(e.id, e.value);
         if (label)

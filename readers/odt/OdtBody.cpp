@@ -352,6 +352,16 @@ void OdtBody::Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list) {
     Text::AttributeSet para;
     // Only paragraphs inside lists are items; a list style on a paragraph style names the list
     // style of the lists it is used in.
+    if (Is(p, "h") && list.level == 0 && level && AttrText(p, "is-list-header") != "true") {
+        std::optional<int> start;
+        if (const pugi::xml_attribute value = Attr(p, "start-value"))
+            start = value.as_int();
+        else if (AttrText(p, "restart-numbering") == "true")
+            start = 1;
+        if (const auto label = lists_.NextHeading(*level, start))
+            para.Set(Text::ParaObject::List,
+                     AsObject(CountedList(label->settings, label->number, *sink.numbers)));
+    }
     if (list.level > 0) {
         const std::string& listStyle = list.style.empty() ? style.listStyle : list.style;
         std::optional<ListLabel> label;

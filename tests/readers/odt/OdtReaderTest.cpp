@@ -209,6 +209,35 @@ TEST(OdtLists, LabelsFollowTheListStyleAndTheDocumentsCounters) {
     EXPECT_DOUBLE_EQ(one.GetParagraphAtts()->GetDouble(Text::ParaDouble::FirstLineIndent), 18);
 }
 
+TEST(OdtLists, NumberedHeadingsCountThroughTheOutlineStyle) {
+    const std::string outline =
+        "<text:outline-style style:name=\"Outline\"><text:outline-level-style text:level=\"1\" "
+        "style:num-format=\"1\" style:num-suffix=\".\"/><text:outline-level-style "
+        "text:level=\"2\" style:num-format=\"1\" text:display-levels=\"2\"/>"
+        "<text:outline-level-style text:level=\"3\" style:num-format=\"\"/></text:outline-style>"
+        "<text:list-style style:name=\"N\"><text:list-level-style-number text:level=\"1\" "
+        "style:num-format=\"a\" style:num-suffix=\")\"/></text:list-style>";
+    const auto h = [](int level, const std::string& text, const std::string& atts = {}) {
+        return "<text:h text:outline-level=\"" + std::to_string(level) + "\"" + atts + ">" + text +
+               "</text:h>";
+    };
+    const std::string body =
+        h(1, "Alpha") + h(2, "Alpha one") + "<text:list text:style-name=\"N\"><text:list-item>" +
+        P("item") + "</text:list-item></text:list>" + h(2, "Alpha two") + h(3, "Unnumbered") +
+        h(1, "Beta") + h(1, "Note", " text:is-list-header=\"true\"") + h(1, "Gamma");
+    Readers::Odt::OdtOptions whole;
+    whole.splitAtHeadings = false;
+    const auto doc = Read(Fodt(body, outline), whole);
+    EXPECT_EQ(LabelOf(doc, "Alpha"), "1.\t");
+    EXPECT_EQ(LabelOf(doc, "Alpha one"), "1.1\t");
+    EXPECT_EQ(LabelOf(doc, "item"), "a)\t");
+    EXPECT_EQ(LabelOf(doc, "Alpha two"), "1.2\t");
+    EXPECT_EQ(LabelOf(doc, "Unnumbered"), "");
+    EXPECT_EQ(LabelOf(doc, "Beta"), "2.\t");
+    EXPECT_EQ(LabelOf(doc, "Note"), "");
+    EXPECT_EQ(LabelOf(doc, "Gamma"), "3.\t");
+}
+
 TEST(OdtNotes, NotesLinksBookmarksAndCrossReferences) {
     const std::string body =
         P("Text<text:note text:id=\"ftn1\" text:note-class=\"footnote\"><text:note-citation>1"

@@ -313,6 +313,8 @@ void OdtBody::List(pugi::xml_node list, Sink& sink, ListPlace place) {
     }
     ++place.level;
     for (pugi::xml_node item = list.first_child(); item; item = item.next_sibling()) {
+        if (Is(item, "soft-page-break") && &sink == main_.get())
+            PageBreak(std::nullopt);
         if (!Is(item, "list-item") && !Is(item, "list-header"))
             continue;
         ListPlace p = place;
@@ -531,8 +533,8 @@ void OdtBody::Inlines(pugi::xml_node parent, Sink& sink, Format& format) {
                    name == "annotation-end" || name == "number" || name == "tracked-changes" ||
                    name == "bookmark-end" || name == "reference-mark-end" ||
                    name == "alphabetical-index-mark" || name == "toc-mark" ||
-                   name == "user-index-mark" || name == "bibliography-mark" ||
-                   name == "alphabetical-index-mark-start" || name == "toc-mark-start") {
+                   name == "user-index-mark" || name == "alphabetical-index-mark-start" ||
+                   name == "toc-mark-start") {
             // Marks without text of their own; deleted text lives in the tracked changes.
         } else if (name == "hidden-text" || name == "hidden-paragraph" || name == "script" ||
                    name == "custom-shape" || name == "rect" || name == "line" ||

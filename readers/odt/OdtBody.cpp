@@ -24,8 +24,9 @@ using Foundation::StringT;
 namespace {
 
 constexpr double kMaxLength = 100000;
-// Repeated rows and columns beyond this are what spreadsheets write to fill a sheet, not text.
-constexpr int kMaxRepeat = 1000;
+// Repeated rows and cells beyond this are what spreadsheets write to fill a sheet, not text; each
+// repeat reads the cell's content again.
+constexpr int kMaxRepeat = 100;
 constexpr int kMaxColumns = 1000;
 constexpr size_t kMaxSpaces = 1000;
 
@@ -646,7 +647,7 @@ void OdtBody::Table(pugi::xml_node table, Sink& sink) {
             if (!Is(c, "table-cell") && !covered)
                 continue;
             const int repeat =
-                std::clamp(Attr(c, "number-columns-repeated").as_int(1), 1, kMaxColumns);
+                std::clamp(Attr(c, "number-columns-repeated").as_int(1), 1, kMaxRepeat);
             // Every cell, covered or not, takes the next place of the row.
             for (int i = 0; i < repeat && column < kMaxColumns; ++i, ++column) {
                 const auto at = static_cast<size_t>(column);

@@ -348,10 +348,16 @@ TEST(OdtPictures, FramesShowPicturesWithAltTextAndSkipMissingOnes) {
         "<draw:frame svg:width=\"10pt\" svg:height=\"10pt\"><draw:image><office:binary-data>"
         "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNkYPhfDwAChwGA60e6kgAAAABJ"
         "RU5ErkJggg==</office:binary-data></draw:image><svg:desc>Dot</svg:desc></draw:frame>";
-    const auto flat = Read(Fodt(P(inlinePicture)));
+    const auto flat = Read(Fodt(P(inlinePicture) + "\n" +
+                                P("<draw:frame><draw:image><office:binary-data>not base64!"
+                                  "</office:binary-data></draw:image></draw:frame>")));
     const auto flatFrames = Pinned<Text::AnchoredFrame>(flat.stories.at(0).story);
     ASSERT_EQ(flatFrames.size(), 1u);
     EXPECT_EQ(flatFrames[0]->GetTags()->GetAltText(), "Dot");
+    // A flat file's findings name their line.
+    ASSERT_EQ(flat.findings.size(), 1u);
+    EXPECT_EQ(flat.findings[0].where, "line 7");
+    EXPECT_EQ(flat.findings[0].message, "a picture with broken base64 data was skipped");
 }
 
 TEST(OdtPages, SoftPageBreaksBecomeThePageListWithTheFileAsItsSource) {
@@ -384,6 +390,21 @@ TEST(OdtPages, SoftPageBreaksBecomeThePageListWithTheFileAsItsSource) {
     const auto none = Read(Fodt(body, kStyles, automatic), off);
     for (const auto& entry : none.stories)
         EXPECT_TRUE(entry.marks.pages.empty());
+}
+
+TEST(OdtParts, FontsInThePackageAreRegisteredAndUnreadableOnesReported) {
+    const auto doc = Read(Odt(P("x"), {}, {}, {{"Fonts/broken.ttf", "not a font at all"}}));
+    EXPECT_FALSE(doc.fonts);
+    ASSERT_EQ(doc.findings.size(), 1u);
+    EXPECT_EQ(doc.findings[0].where, "Fonts/broken.ttf");
+    // A UTF-16 flat file reads like a UTF-8 one.
+    const std::string utf8 = Fodt(P("Gr\xC3\xBC\xC3\x9F e"));
+    std::string utf16 = "\xFF\xFE";
+    for (const char32_t c : Foundation::StringT(utf8).ToUTF32()) {
+        utf16 += static_cast<char>(c & 0xFF);
+        utf16 += static_cast<char>(c >> 8);
+    }
+    EXPECT_NE(Plain(Read(utf16)).find("Gr\xC3\xBC\xC3\x9F e"), std::string::npos);
 }
 
 TEST(OdtMetadata, MetaXmlFillsTheSettingsAndTheFirstHeadingTheMissingTitle) {

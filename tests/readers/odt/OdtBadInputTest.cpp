@@ -33,6 +33,10 @@ TEST(OdtBadInput, FilesThatAreNoOpenDocumentTextAreRefusedByName) {
                                      {"content.xml", ""}})),
               "test.odt: mimetype: an OpenDocument package of another kind "
               "(application/vnd.oasis.opendocument.spreadsheet)");
+    // A web page saved by the word processor is a text all the same.
+    EXPECT_EQ(ErrorOf(DocxTest::Zip({{"mimetype", "application/vnd.oasis.opendocument.text-web"},
+                                     {"content.xml", "<x/>"}})),
+              "test.odt: content.xml: not OpenDocument content (its root is <x>)");
     EXPECT_EQ(ErrorOf(Content("<html/>")),
               "test.odt: content.xml: not OpenDocument content (its root is <html>)");
     EXPECT_EQ(ErrorOf("<?xml version=\"1.0\"?>\n<html/>"),

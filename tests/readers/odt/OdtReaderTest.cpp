@@ -46,6 +46,7 @@ const std::string kStyles =
     "<style:style style:name=\"Heading_20_2\" style:display-name=\"Heading 2\" "
     "style:family=\"paragraph\" style:parent-style-name=\"Heading\" "
     "style:default-outline-level=\"2\"/>"
+    "<style:style style:name=\"Heading_20_3\" style:family=\"paragraph\"/>"
     "<style:style style:name=\"Quotations\" style:family=\"paragraph\" "
     "style:parent-style-name=\"Standard\"><style:paragraph-properties fo:margin-left=\"1in\" "
     "fo:text-indent=\"-0.5in\"/></style:style>"
@@ -89,6 +90,7 @@ TEST(OdtStyles, NamedStylesAreHostStylesWithParentsElementsAndEffectiveSizes) {
         EXPECT_EQ(doc.styles->GetStyle("Heading 1")->GetBaseName(), "Heading");
         EXPECT_EQ(Element(doc, "Heading 1"), "h1");
         EXPECT_EQ(Element(doc, "Heading 2"), "h2");
+        EXPECT_EQ(Element(doc, "Heading 3"), "h3"); // the suite's own name, without a level
         EXPECT_EQ(Element(doc, "Quotations"), "blockquote");
         EXPECT_EQ(Element(doc, "Standard"), "");
         EXPECT_TRUE(doc.styles->GetStyle("Emphasis")->IsCharacterStyle());

@@ -405,6 +405,7 @@ void OdtBody::Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list) {
     }
     Format format;
     Inlines(p, sink, format);
+    sink.afterNoteMark = false;
     if (!sink.keepText)
         return;
     const std::string text = Trimmed(sink.text);
@@ -439,6 +440,7 @@ void OdtBody::Write(std::string_view text, Sink& sink, Format& format) {
     }
     if (buffer_.empty())
         return;
+    sink.afterNoteMark = false;
     Resolve(format);
     sink.builder->Text(buffer_, format.characterStyle, format.delta);
     if (sink.keepText && sink.text.size() < 1000)
@@ -456,6 +458,9 @@ void OdtBody::Resolve(Format& format) {
 }
 
 void OdtBody::Spaces(size_t count, Sink& sink, Format& format) {
+    // The space word processors put between a note's mark and its text: the mark has its own.
+    if (sink.afterNoteMark)
+        return;
     const std::string spaces(std::min(count, kMaxSpaces), ' ');
     Resolve(format);
     sink.builder->Text(spaces, format.characterStyle, format.delta);
@@ -499,6 +504,8 @@ void OdtBody::Inlines(pugi::xml_node parent, Sink& sink, Format& format) {
         } else if (name == "s") {
             Spaces(static_cast<size_t>(std::max(Attr(c, "c").as_int(1), 1)), sink, format);
         } else if (name == "tab") {
+            if (sink.afterNoteMark)
+                continue;
             Resolve(format);
             sink.builder->Text("\t", format.characterStyle, format.delta);
             sink.space = false;
@@ -560,6 +567,7 @@ void OdtBody::Note(pugi::xml_node note, Sink& sink) {
     Text::StoryBuilder builder(sheet_);
     Sink inner;
     inner.builder = &builder;
+    inner.afterNoteMark = true;
     Blocks(body, inner);
     Counted<const Text::NoteAtt> settings;
     if (const std::string mark = Trimmed(AttrText(Child(note, "note-citation"), "label"));

@@ -248,7 +248,7 @@ TEST(OdtNotes, NotesLinksBookmarksAndCrossReferences) {
           "</text:note-body></text:note> and<text:note text:id=\"e1\" "
           "text:note-class=\"endnote\"><text:note-citation text:label=\"*\">*</text:note-citation>"
           "<text:note-body>" +
-          P("End body.") + "</text:note-body></text:note>.") +
+          P("<text:s/><text:tab/>End body.") + "</text:note-body></text:note>.") +
         P("<text:bookmark text:name=\"here\"/>Target <text:reference-mark-start "
           "text:name=\"ref\"/>marked<text:reference-mark-end text:name=\"ref\"/>") +
         P("<text:a xlink:type=\"simple\" xlink:href=\"https://example.com/a b\">web</text:a> "
@@ -265,6 +265,7 @@ TEST(OdtNotes, NotesLinksBookmarksAndCrossReferences) {
     EXPECT_EQ(Plain(notes[0]->GetContent()), "Foot body.");
     EXPECT_EQ(notes[1]->GetKind(), Text::NoteKind::Endnote);
     EXPECT_EQ(notes[1]->GetNoteAtt()->GetSettings().customMark, "*");
+    EXPECT_EQ(Plain(notes[1]->GetContent()), "End body.");
     const auto linkOf = [&](const char* text) {
         return Find(story, text).GetGlyphAtts()->GetHyperlink();
     };

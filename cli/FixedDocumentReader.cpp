@@ -145,8 +145,9 @@ void FixedReader::ReadMetadata(const Node& node, FixedDocument& doc) const {
 }
 
 void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
-    CheckFields(node, {"pageDPI", "textDPI", "cover"});
+    CheckFields(node, {"pageDPI", "textDPI", "cover", "subsetFonts"});
     auto& o = *doc.options;
+    doc.settings->subsetFonts = Bool(node, "subsetFonts", doc.settings->subsetFonts);
     if (node.Has("pageDPI")) {
         const double dpi = Number(node, "pageDPI", 72);
         if (dpi <= 0 || dpi > 2400)

@@ -100,6 +100,7 @@ void WritePublication(const FixedDocument& doc, const fs::path& target,
                                   s.language);
     publication.SetArchive(std::move(archive));
     publication.SetSpreadSetting(1);
+    publication.SetSubsetFonts(s.subsetFonts);
     using CoverPage = EPub::FileExportOptions::CoverPage;
     if (doc.options->GetCoverPage() == CoverPage::ImageFile)
         AddFileCover(doc, publication);

@@ -35,16 +35,6 @@ const char* FontFormat(std::string_view data) {
     return data.substr(0, 4) == "OTTO" ? "opentype" : "truetype";
 }
 
-// A collection's face is stored as a plain font, and named as one: reading systems refuse
-// ".ttc" files.
-StringT PlainFontName(const StringT& name, std::string_view data) {
-    const std::string_view view = name.view();
-    const size_t dot = view.rfind('.');
-    if (dot == std::string_view::npos || !StringT(view.substr(dot)).EqualsNoCase(".ttc"))
-        return name;
-    return StringT(view.substr(0, dot)) + (data.substr(0, 4) == "OTTO" ? ".otf" : ".ttf");
-}
-
 // The same face: one file (and face of a collection), or one memory font.
 bool SameFace(const Foundation::FontHandle& a, const Foundation::FontHandle& b) {
     if (a.IsInMemory() || b.IsInMemory())

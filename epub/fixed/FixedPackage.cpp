@@ -10,7 +10,9 @@
 #include "epub/package/FontWriter.h"
 #include "epub/package/OcfContainer.h"
 #include "epub/package/PackageText.h"
+#include "host/foundation/FontCollection.h"
 #include "host/foundation/FontHandle.h"
+#include "host/foundation/FontSubset.h"
 
 namespace EPub {
 
@@ -220,6 +222,23 @@ std::string FontFileName(const StringT& path) {
     return slash == StringT::npos ? path.str() : path.str().substr(slash + 1);
 }
 
+// The face as it goes into the publication: cut to the characters the pages show, else a
+// collection's face alone, else the file as it is.
+std::string FaceToEmbed(const Foundation::FontHandle& handle, Foundation::InStream& in,
+                        const Publication& p) {
+    std::string whole = Foundation::ReadAll(in);
+    if (p.SubsetsFonts() && (handle.GetLicenceType() & Foundation::kNoSubsettingLicence) == 0) {
+        const std::vector<char32_t> characters = p.GetCharacters().Sorted();
+        auto cut = Foundation::SubsetFont(whole, handle.GetFaceIndex(), characters);
+        if (cut && cut->size() < whole.size())
+            return std::move(*cut);
+    }
+    if (Foundation::IsFontCollection(whole))
+        if (auto face = Foundation::ExtractCollectionFace(whole, handle.GetFaceIndex()))
+            return std::move(*face);
+    return whole;
+}
+
 } // namespace
 
 std::string SharedStyleSheet(const Publication& p, const std::vector<StringT>& fontPaths) {
@@ -250,11 +269,14 @@ bool WriteFixedPackage(Publication& p, const FixedPackageInput& in) {
     for (const auto& font : p.GetFonts()) {
         auto handle = Foundation::FontHandle::MakeFromFile(font.path, font.faceIndex);
         auto data = handle && handle->CanEmbed() ? handle->OpenData() : nullptr;
-        const size_t record = data ? WriteFontFile(archive, root,
-                                                   {StringT(FontFileName(font.path)), *data,
-                                                    handle->GetModifiedTime(), std::nullopt},
-                                                   key, records)
-                                   : 0;
+        size_t record = 0;
+        if (data) {
+            std::string face = FaceToEmbed(*handle, *data, p);
+            const StringT name = PlainFontName(StringT(FontFileName(font.path)), face);
+            Foundation::MemoryInStream in(std::move(face));
+            record = WriteFontFile(
+                archive, root, {name, in, handle->GetModifiedTime(), std::nullopt}, key, records);
+        }
         if (record == 0) {
             fontPaths.emplace_back();
             continue;

@@ -192,8 +192,11 @@ bool Publication::Add(const Page& page, std::string_view label, PageSpread sprea
         auto out =
             archive_->Add(root_ + "/" + name + ".xhtml", true, std::nullopt, kFileAttributes);
         if (out) {
-            WritePageDocument(*out, *this, page, marked.view().substr(1));
-            ok = true;
+            // The page's text decides which glyphs the embedded fonts keep.
+            Foundation::MemoryOutStream xhtml;
+            WritePageDocument(xhtml, *this, page, marked.view().substr(1));
+            characters_.AddMarkup(xhtml.Data());
+            ok = out->Write(xhtml.Data());
         }
         {
             auto css =

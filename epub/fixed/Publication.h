@@ -3,6 +3,7 @@
 // A fixed-layout EPUB under construction: pages are written into the container as they are
 // added; what the package and navigation documents need is recorded.
 
+#include "epub/css/UsedCharacters.h"
 #include "epub/fixed/Page.h"
 #include "host/foundation/DataSource.h"
 #include "host/foundation/Stream.h"
@@ -167,6 +168,10 @@ public:
     const std::vector<StringT>& GetStyleSheets() const noexcept { return styleSheets_; }
     const std::vector<DocStyle>& GetDocStyles() const noexcept { return docStyles_; }
     const std::vector<FontRecord>& GetFonts() const noexcept { return fonts_; }
+    // What the pages show, for cutting the embedded fonts down to it.
+    const UsedCharacters& GetCharacters() const noexcept { return characters_; }
+    bool SubsetsFonts() const noexcept { return subsetFonts_; }
+    void SetSubsetFonts(bool on) noexcept { subsetFonts_ = on; }
     NonCounted<const Text::StyleSheet> GetStyleSheet() const noexcept { return styleSheet_; }
     NonCounted<const Text::GlyphAtts> GetDefaultAtts() const noexcept { return defaultAtts_; }
 
@@ -199,6 +204,8 @@ private:
     std::array<uint32_t, 3> noteCounters_{};
     std::vector<ImageRecord> images_;
     std::vector<FontRecord> fonts_;
+    UsedCharacters characters_;
+    bool subsetFonts_ = true;
 };
 
 } // namespace EPub

@@ -47,6 +47,14 @@ StringT UniqueFontEntryPath(const ZipArchive& archive, std::string_view contentR
     return path;
 }
 
+StringT PlainFontName(const StringT& name, std::string_view data) {
+    const std::string_view view = name.view();
+    const size_t dot = view.rfind('.');
+    if (dot == std::string_view::npos || !StringT(view.substr(dot)).EqualsNoCase(".ttc"))
+        return name;
+    return StringT(view.substr(0, dot)) + (data.substr(0, 4) == "OTTO" ? ".otf" : ".ttf");
+}
+
 size_t WriteFontFile(ZipArchive& archive, std::string_view contentRoot, const FontFile& font,
                      const FontKey& key, EmbeddedFonts& records) {
     if (font.name.empty())

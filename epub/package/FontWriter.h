@@ -24,6 +24,10 @@ struct FontFile {
 StringT UniqueFontEntryPath(const ZipArchive& archive, std::string_view contentRoot,
                             std::string_view fileName);
 
+// The entry name of a collection's face stored alone: ".ttc" becomes ".ttf" (".otf" for CFF
+// outlines in `data`), since reading systems refuse collection files. Other names stay.
+StringT PlainFontName(const StringT& name, std::string_view data);
+
 // Adds the font as a new entry, obfuscating its leading bytes with `key`, and appends its record.
 // Returns the record's 1-based number, or 0 when the font could not be read or written (a
 // partly written entry stays in the archive).

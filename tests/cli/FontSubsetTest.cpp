@@ -172,4 +172,24 @@ TEST_F(FontSubset, ACollectionFaceIsCutToTheCharactersUsed) {
     EXPECT_LT(fonts.at("zh.ttf").size(), fs::file_size(kZenHei) / 50);
 }
 
+// Fixed-layout pages embed the installed face their text names, cut the same way: a page with
+// two Chinese characters no longer carries the whole collection.
+TEST_F(FontSubset, FixedLayoutPagesEmbedOnlyTheGlyphsTheyShow) {
+    const auto e = ExportOk(R"({"layout": "fixed", "options": {"cover": false},
+      "metadata": {"title": "Pages", "language": "zh", "identifier": ")" +
+                            std::string(kId) + R"("},
+      "pages": [{"width": 200, "height": 300, "items": [
+        {"type": "text", "character": {"fontFamily": "WenQuanYi Zen Hei", "size": 14},
+         "lines": [{"x": 20, "y": 40, "text": "中文"}]}]}]})");
+    const auto fonts = Fonts(e);
+    ASSERT_EQ(fonts.size(), 1u);
+    const auto& [name, data] = *fonts.begin();
+    EXPECT_TRUE(name.ends_with(".ttf")) << name;
+    const Face face(data);
+    ASSERT_TRUE(face.Ok()) << name << " is not a font FreeType opens";
+    EXPECT_TRUE(face.Has(U'中') && face.Has(U'文'));
+    EXPECT_FALSE(face.Has(U'书'));
+    EXPECT_LT(data.size(), fs::file_size(kZenHei) / 50);
+}
+
 } // namespace

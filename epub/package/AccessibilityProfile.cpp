@@ -55,6 +55,9 @@ Counted<AccessibilityMetadata> AccessibilityProfile::Derive(const AccessibilityM
         out->Set(F::ReadingOrder, true);
         out->Set(F::DisplayTransformability, true);
     }
+    // MathML is a fact of the content, whoever listed the other features.
+    if (equations_ > 0 && !out->IsSet(AccessibilityFeature::None))
+        out->Set(AccessibilityFeature::MathML, true);
     if (out->IsHazardEmpty())
         out->Set(AccessibilityHazard::None, true);
     if (out->IsConformanceDerived()) {

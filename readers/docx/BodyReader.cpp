@@ -7,6 +7,7 @@
 #include "host/text/AttributeObjects.h"
 #include "host/text/Table.h"
 #include "hostimpl/raster/Codecs.h"
+#include "readers/docx/MathMarkup.h"
 #include "readers/docx/MathText.h"
 #include "readers/docx/PictureSource.h"
 #include "readers/docx/TableReader.h"
@@ -698,11 +699,23 @@ void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
 
 void BodyReader::Equation(pugi::xml_node math, Sink& sink, pugi::xml_node rPr) {
     const std::string text = LinearMath(math);
-    if (text.empty())
+    if (text.empty() || Suppressed())
         return;
     RunFormat format{rPr, {}, {}, false, false};
-    Text(text, sink, format);
-    Finding(math, "equation written as linear text");
+    const std::string markup = MathMarkup(math, LocalName(math) == "oMathPara");
+    if (markup.empty()) {
+        Text(text, sink, format);
+        Finding(math, "equation written as linear text");
+        return;
+    }
+    format.delta = RunDelta(format.rPr, sink);
+    format.characterStyle =
+        StringT(styles_.CharacterStyle(ChildVal(format.rPr, "rStyle").value_or("")));
+    sink.paragraphText = true;
+    sink.afterNoteMark = false;
+    sink.builder->Equation(text, markup, format.characterStyle, format.delta);
+    if (sink.keepText && sink.text.size() < 1000)
+        sink.text += text;
 }
 
 void BodyReader::StartField(Field& field) {

@@ -276,7 +276,7 @@ TEST(DocxContent, BmpPicturesAreStoredAsPng) {
     EXPECT_EQ(stored.substr(1, 3), "PNG");
 }
 
-TEST(DocxContent, EquationsAreKeptAsLinearTextAndReported) {
+TEST(DocxContent, EquationsAreLinearTextCarryingTheirMathML) {
     const auto run = [](const std::string& text) { return "<m:r><m:t>" + text + "</m:t></m:r>"; };
     Parts parts;
     parts.body = "<w:p><w:r><w:t xml:space=\"preserve\">so </w:t></w:r><m:oMath><m:sSup><m:e>" +
@@ -288,8 +288,17 @@ TEST(DocxContent, EquationsAreKeptAsLinearTextAndReported) {
                  "</m:e></m:nary></m:oMath></m:oMathPara></w:p>";
     const auto doc = Read(parts);
     EXPECT_EQ(Plain(doc), "so x^2+(a+b)/2\n∑_(i=1)^n i");
-    ASSERT_EQ(doc.findings.size(), 2u);
-    EXPECT_EQ(doc.findings[0].message, "equation written as linear text");
+    EXPECT_TRUE(doc.findings.empty());
+    const auto mathOf = [&](std::string_view text) {
+        for (const auto& entry : doc.stories)
+            if (const Text::StoryPos at = Find(entry.story, text); !at.IsNull())
+                return at.GetGlyphAtts()->GetString(Text::GlyphStr::MathML).str();
+        return std::string("not found");
+    };
+    EXPECT_EQ(mathOf("so"), "");
+    EXPECT_TRUE(mathOf("x^2").starts_with("<math xmlns=\"http://www.w3.org/1998/Math/MathML\"><msup>"))
+        << mathOf("x^2");
+    EXPECT_NE(mathOf("∑").find("display=\"block\""), std::string::npos);
 }
 
 TEST(DocxContent, MetadataComesFromThePropertiesOrTheText) {

@@ -747,20 +747,25 @@ TEST_F(DocxCorpus, TextBoxAppearsOnce) {
     EXPECT_EQ(all.find("Text box first paragraph.", first + 1), std::string::npos);
 }
 
-TEST_F(DocxCorpus, EquationsBecomeMathMLOrText) {
+TEST_F(DocxCorpus, EquationsBecomeMathMLWithTheirLinearText) {
     const Book book = Export("equations.docx");
-    size_t math = 0;
+    size_t math = 0, blocks = 0;
     for (const Page& page : book.pages)
-        math += page.doc->select_nodes("//*[local-name()='math']").size();
-    const std::string all = book.AllText();
-    // Either MathML for all three, or their linear text ("a/b" or a fraction's parts in order).
-    EXPECT_TRUE(math == 3 ||
-                (all.find('a') != std::string::npos && all.find("x") != std::string::npos))
-        << all;
-    if (math == 3) {
-        const std::string manifest = book.entries.at(book.opfName);
-        EXPECT_NE(manifest.find("mathml"), std::string::npos) << "MathML documents must say so";
-    }
+        for (const pugi::xpath_node& node :
+             page.doc->select_nodes("//*[local-name()='math']")) {
+            const pugi::xml_node element = node.node();
+            ++math;
+            EXPECT_STREQ(element.attribute("xmlns").value(), "http://www.w3.org/1998/Math/MathML");
+            EXPECT_NE(std::string_view(element.attribute("alttext").value()), "");
+            blocks += std::string_view(element.attribute("display").value()) == "block";
+        }
+    EXPECT_EQ(math, 10u);
+    EXPECT_EQ(blocks, 8u);
+    // The running text around the inline equations is still there.
+    EXPECT_NE(book.AllText().find("in running text."), std::string::npos);
+    const std::string& opf = book.entries.at(book.opfName);
+    EXPECT_NE(opf.find("properties=\"mathml\""), std::string::npos) << opf;
+    EXPECT_NE(opf.find("accessibilityFeature\">MathML<"), std::string::npos) << opf;
 }
 
 TEST_F(DocxCorpus, MetadataFromPropertiesOrTheText) {

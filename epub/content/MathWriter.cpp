@@ -18,13 +18,12 @@ constexpr std::string_view kMathNamespace = "http://www.w3.org/1998/Math/MathML"
 // Deeper structure is not written: no equation needs it, and it bounds the recursion.
 constexpr int kMaxDepth = 64;
 
-constexpr std::array kTokens{std::string_view("mi"), std::string_view("mn"),
-                             std::string_view("mo"), std::string_view("mtext"),
-                             std::string_view("ms")};
-constexpr std::array kContainers{
-    std::string_view("mrow"),     std::string_view("mstyle"),   std::string_view("mpadded"),
-    std::string_view("mphantom"), std::string_view("menclose"), std::string_view("msqrt"),
-    std::string_view("merror"),   std::string_view("mtd")};
+constexpr std::array kTokens{std::string_view("mi"), std::string_view("mn"), std::string_view("mo"),
+                             std::string_view("mtext"), std::string_view("ms")};
+constexpr std::array kContainers{std::string_view("mrow"),     std::string_view("mstyle"),
+                                 std::string_view("mpadded"),  std::string_view("mphantom"),
+                                 std::string_view("menclose"), std::string_view("msqrt"),
+                                 std::string_view("merror"),   std::string_view("mtd")};
 constexpr std::array kAttributes{
     std::string_view("mathvariant"),   std::string_view("mathsize"),
     std::string_view("displaystyle"),  std::string_view("scriptlevel"),

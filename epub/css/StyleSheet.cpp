@@ -992,6 +992,7 @@ StringT StyleSheet::RegisterTableCellFormat(const StringT& tableClass,
         for (size_t side = 0; side < 4; ++side)
             if (own->borders[side])
                 cell.borders[side] = *own->borders[side];
+        ApplyInsets(*own, cell);
     }
     const StringT css = DescribeCellFormat(cell);
     if (const auto it = formatting->cellFormats.find(css); it != formatting->cellFormats.end())
@@ -1019,6 +1020,16 @@ StringT StyleSheet::DescribeCellFormat(const CellFormat& format) const {
     for (const auto& [side, property] : kSides) {
         const StringT border = DescribeCellBorderFormat(format.GetBorder(side));
         css += StringT::Format("%1: %2;\n", property, border.empty() ? StringT("0") : border);
+    }
+    if (format.insets) {
+        const double scale = GetScale(*settings_, *options_);
+        const auto px = [&](CellSide side) {
+            const double v =
+                std::round((*format.insets)[static_cast<size_t>(side)] * scale * 100) / 100;
+            return std::fabs(v) <= 0.000001 ? StringT("0") : ToStringT(v) + "px";
+        };
+        css += StringT::Format("padding: %1 %2 %3 %4;\n", px(CellSide::Top), px(CellSide::Right),
+                               px(CellSide::Bottom), px(CellSide::Left));
     }
     return css;
 }

@@ -30,14 +30,13 @@ CharClass Classify(char32_t c) {
         return CharClass::Operator;
     // Punctuation, arrows, operators and technical symbols; the rest (Greek, letterlike and
     // mathematical alphanumeric symbols, other scripts) names things.
-    if ((c >= 0x80 && c <= 0xBF) || c == 0xD7 || c == 0xF7 || (c >= 0x2010 && c <= 0x2BFF &&
-                                                                !(c >= 0x2100 && c <= 0x214F)))
+    if ((c >= 0x80 && c <= 0xBF) || c == 0xD7 || c == 0xF7 ||
+        (c >= 0x2010 && c <= 0x2BFF && !(c >= 0x2100 && c <= 0x214F)))
         return CharClass::Operator;
     return CharClass::Letter;
 }
 
-std::string_view Val(pugi::xml_node properties, std::string_view name,
-                     std::string_view fallback) {
+std::string_view Val(pugi::xml_node properties, std::string_view name, std::string_view fallback) {
     const pugi::xml_node p = Child(properties, name);
     if (!p)
         return fallback;
@@ -132,8 +131,7 @@ private:
         else if (name == "phant")
             Phantom(c, out, depth);
         else if (name == "oMath" || name == "e" || name == "ins" || name == "moveTo" ||
-                 name == "sdt" || name == "sdtContent" || name == "smartTag" ||
-                 name == "customXml")
+                 name == "sdt" || name == "sdtContent" || name == "smartTag" || name == "customXml")
             Content(c, out, depth + 1);
         else if (const std::string text = LinearMath(c); !text.empty())
             Token(out, "mtext", text);
@@ -165,10 +163,9 @@ private:
             const CharClass kind = Classify(chars[i]);
             size_t end = i + 1;
             if (kind == CharClass::Digit) {
-                while (end < chars.size() &&
-                       (Classify(chars[end]) == CharClass::Digit ||
-                        (chars[end] == '.' && end + 1 < chars.size() &&
-                         Classify(chars[end + 1]) == CharClass::Digit)))
+                while (end < chars.size() && (Classify(chars[end]) == CharClass::Digit ||
+                                              (chars[end] == '.' && end + 1 < chars.size() &&
+                                               Classify(chars[end + 1]) == CharClass::Digit)))
                     ++end;
             } else if (kind == CharClass::Letter && (functionName || style == "p")) {
                 // Upright words are names ("lim", "max"), not products of variables.
@@ -176,8 +173,7 @@ private:
                     ++end;
             }
             const std::string piece =
-                Foundation::StringT::FromUTF32(std::u32string_view(chars).substr(i, end - i))
-                    .str();
+                Foundation::StringT::FromUTF32(std::u32string_view(chars).substr(i, end - i)).str();
             if (kind == CharClass::Digit) {
                 Token(out, "mn", piece);
             } else if (kind == CharClass::Letter) {
@@ -214,8 +210,9 @@ private:
     }
 
     void Scripts(pugi::xml_node s, std::string_view name, pugi::xml_node out, int depth) {
-        pugi::xml_node script =
-            Add(out, name == "sSup" ? "msup" : name == "sSub" ? "msub" : "msubsup");
+        pugi::xml_node script = Add(out, name == "sSup"   ? "msup"
+                                         : name == "sSub" ? "msub"
+                                                          : "msubsup");
         Argument(Child(s, "e"), script, depth);
         if (name != "sSup")
             Argument(Child(s, "sub"), script, depth);

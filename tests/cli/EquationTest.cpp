@@ -52,8 +52,9 @@ TEST_F(Tool, MathMLFromJsonIsWrittenCheckedAndDeclared) {
     EXPECT_EQ(two.find("<math"), std::string::npos);
     EXPECT_NE(two.find("y&lt;1"), std::string::npos) << two;
     const std::string& opf = entries.at("OEBPS/package.opf");
-    EXPECT_NE(opf.find(R"(href="one.xhtml" media-type="application/xhtml+xml" properties="mathml")"),
-              std::string::npos)
+    EXPECT_NE(
+        opf.find(R"(href="one.xhtml" media-type="application/xhtml+xml" properties="mathml")"),
+        std::string::npos)
         << opf;
     EXPECT_NE(opf.find(R"(href="two.xhtml" media-type="application/xhtml+xml"/>)"),
               std::string::npos);

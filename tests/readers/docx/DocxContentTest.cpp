@@ -296,7 +296,8 @@ TEST(DocxContent, EquationsAreLinearTextCarryingTheirMathML) {
         return std::string("not found");
     };
     EXPECT_EQ(mathOf("so"), "");
-    EXPECT_TRUE(mathOf("x^2").starts_with("<math xmlns=\"http://www.w3.org/1998/Math/MathML\"><msup>"))
+    EXPECT_TRUE(
+        mathOf("x^2").starts_with("<math xmlns=\"http://www.w3.org/1998/Math/MathML\"><msup>"))
         << mathOf("x^2");
     EXPECT_NE(mathOf("∑").find("display=\"block\""), std::string::npos);
 }

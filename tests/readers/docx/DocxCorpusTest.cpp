@@ -751,8 +751,7 @@ TEST_F(DocxCorpus, EquationsBecomeMathMLWithTheirLinearText) {
     const Book book = Export("equations.docx");
     size_t math = 0, blocks = 0;
     for (const Page& page : book.pages)
-        for (const pugi::xpath_node& node :
-             page.doc->select_nodes("//*[local-name()='math']")) {
+        for (const pugi::xpath_node& node : page.doc->select_nodes("//*[local-name()='math']")) {
             const pugi::xml_node element = node.node();
             ++math;
             EXPECT_STREQ(element.attribute("xmlns").value(), "http://www.w3.org/1998/Math/MathML");

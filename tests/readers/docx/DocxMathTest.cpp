@@ -67,9 +67,9 @@ TEST(DocxMath, ScriptsAndRadicals) {
               "<msup><mi>x</mi><mn>2</mn></msup>");
     EXPECT_EQ(Convert("<m:sSub>" + E(R("x")) + E(R("i"), "sub") + "</m:sSub>"),
               "<msub><mi>x</mi><mi>i</mi></msub>");
-    EXPECT_EQ(Convert("<m:sSubSup>" + E(R("x")) + E(R("i"), "sub") + E(R("2"), "sup") +
-                      "</m:sSubSup>"),
-              "<msubsup><mi>x</mi><mi>i</mi><mn>2</mn></msubsup>");
+    EXPECT_EQ(
+        Convert("<m:sSubSup>" + E(R("x")) + E(R("i"), "sub") + E(R("2"), "sup") + "</m:sSubSup>"),
+        "<msubsup><mi>x</mi><mi>i</mi><mn>2</mn></msubsup>");
     EXPECT_EQ(Convert("<m:sPre>" + E(R("1"), "sub") + E(R("2"), "sup") + E(R("F")) + "</m:sPre>"),
               "<mmultiscripts><mi>F</mi><mprescripts/><mn>1</mn><mn>2</mn></mmultiscripts>");
     EXPECT_EQ(Convert("<m:rad>" + E(R("3"), "deg") + E(R("y")) + "</m:rad>"),
@@ -83,8 +83,8 @@ TEST(DocxMath, ScriptsAndRadicals) {
 
 TEST(DocxMath, NaryOperatorsPlaceTheirLimits) {
     const auto nary = [](const std::string& props) {
-        return "<m:nary><m:naryPr>" + props + "</m:naryPr>" + E(R("0"), "sub") +
-               E(R("n"), "sup") + E(R("k")) + "</m:nary>";
+        return "<m:nary><m:naryPr>" + props + "</m:naryPr>" + E(R("0"), "sub") + E(R("n"), "sup") +
+               E(R("k")) + "</m:nary>";
     };
     EXPECT_EQ(Convert(nary(R"(<m:chr m:val="∑"/>)")),
               R"(<mrow><munderover><mo largeop="true">∑</mo><mn>0</mn><mi>n</mi></munderover>)"
@@ -129,9 +129,9 @@ TEST(DocxMath, MarksAboveAndBelow) {
               R"(<mover accent="true"><mi>z</mi><mo stretchy="true">¯</mo></mover>)");
     EXPECT_EQ(Convert("<m:groupChr>" + E(R("a")) + "</m:groupChr>"),
               R"(<munder><mi>a</mi><mo stretchy="true">⏟</mo></munder>)");
-    EXPECT_EQ(Convert("<m:borderBox>" + E(R("a")) + "</m:borderBox><m:box>" + E(R("b")) +
-                      "</m:box>"),
-              R"(<menclose notation="box"><mi>a</mi></menclose><mi>b</mi>)");
+    EXPECT_EQ(
+        Convert("<m:borderBox>" + E(R("a")) + "</m:borderBox><m:box>" + E(R("b")) + "</m:box>"),
+        R"(<menclose notation="box"><mi>a</mi></menclose><mi>b</mi>)");
     EXPECT_EQ(Convert(R"(<m:phant><m:phantPr><m:show m:val="0"/></m:phantPr>)" + E(R("0")) +
                       "</m:phant><m:phant>" + E(R("1")) + "</m:phant>"),
               "<mphantom><mn>0</mn></mphantom><mn>1</mn>");
@@ -141,8 +141,8 @@ TEST(DocxMath, ArraysAndMatricesAreTables) {
     EXPECT_EQ(Convert("<m:eqArr>" + E(R("a=1")) + E(R("b")) + "</m:eqArr>"),
               R"(<mtable columnalign="left"><mtr><mtd><mrow><mi>a</mi><mo>=</mo><mn>1</mn>)"
               "</mrow></mtd></mtr><mtr><mtd><mi>b</mi></mtd></mtr></mtable>");
-    EXPECT_EQ(Convert("<m:m><m:mPr/><m:mr>" + E(R("1")) + E(R("0")) + "</m:mr><m:mr>" +
-                      E(R("0")) + E("") + "</m:mr></m:m>"),
+    EXPECT_EQ(Convert("<m:m><m:mPr/><m:mr>" + E(R("1")) + E(R("0")) + "</m:mr><m:mr>" + E(R("0")) +
+                      E("") + "</m:mr></m:m>"),
               "<mtable><mtr><mtd><mn>1</mn></mtd><mtd><mn>0</mn></mtd></mtr><mtr><mtd><mn>0</mn>"
               "</mtd><mtd><mrow/></mtd></mtr></mtable>");
 }

@@ -526,7 +526,8 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                     WriteGlyph(chunk, para, fileName, pos, state);
             continue;
         }
-        host_.GetAccessibilityProfile().AddText(atts, host_.GetSettings()->iccProfiles);
+        host_.GetAccessibilityProfile().AddText(atts, host_.GetSettings()->iccProfiles,
+                                                host_.GetOptions()->GetMinimumTextContrast());
         // The body mark of a range note is a run of its own that links back to the reference.
         const RangeNoteRecord* backLink = nullptr;
         if (bodyNote && pos <= noteBody && noteBody < runEnd) {

@@ -3,6 +3,7 @@
 
 #include "epub/css/CssColours.h"
 #include "epub/css/FontPalettes.h"
+#include "epub/css/TextContrast.h"
 #include "host/render/Colour.h"
 #include "host/text/TextDocument.h"
 
@@ -446,6 +447,16 @@ StringT StyleSheet::ColourToCSS(const Render::FillDescriptor* fill, bool isTextF
     Raster::RGBA8 c = ToRGBA8(*colour);
     c.a = static_cast<uint8_t>(std::lround(std::clamp(fill->Opacity(), 0.0, 1.0) * c.a));
     return RGBAToCSS(c.r, c.g, c.b, c.a, colour->Model() == Render::ColourModel::RGB);
+}
+
+StringT StyleSheet::ReadableTextColourToCSS(const Text::AttributeSet& atts) const {
+    const double minimum = options_->GetMinimumTextContrast();
+    if (minimum <= 0)
+        return {};
+    const auto judged = JudgeTextColours(GlyphAtts(atts), settings_->iccProfiles, minimum);
+    if (!judged || !judged->readable)
+        return {};
+    return StringT(HexColour(*judged->readable));
 }
 
 // ---- Paragraphs ----

@@ -21,9 +21,15 @@ void AccessibilityProfile::AddPicture(const Render::RenderTags* tags) {
 }
 
 void AccessibilityProfile::AddText(const Foundation::Consolidated<Text::GlyphAtts>& atts,
-                                   const Raster::ICCProfileSet& profiles) {
+                                   const Raster::ICCProfileSet& profiles, double minimumContrast) {
     if (!atts || !judged_.insert(atts).second)
         return;
+    if (minimumContrast > 0) {
+        const auto judged = JudgeTextColours(*atts, profiles, minimumContrast);
+        if (judged && judged->contrast < judged->required)
+            ++lowContrast_;
+        return;
+    }
     const auto ratio = TextContrast(*atts, profiles);
     if (ratio && *ratio < kMinimumTextContrast)
         ++lowContrast_;

@@ -23,8 +23,9 @@ public:
     void AddHeading() noexcept { ++headings_; }
     void AddEquation() noexcept { ++equations_; }
     // Judges the contrast of text written with `atts`; each attribute set is judged once.
+    // `minimumContrast`: the options' minimum, under which colours are made readable (0: none).
     void AddText(const Foundation::Consolidated<Text::GlyphAtts>& atts,
-                 const Raster::ICCProfileSet& profiles);
+                 const Raster::ICCProfileSet& profiles, double minimumContrast = 0);
 
     // What only the whole publication knows.
     struct Publication {

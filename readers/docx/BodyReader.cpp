@@ -883,7 +883,8 @@ void BodyReader::Drawing(pugi::xml_node drawing, Sink& sink) {
             Finding(drawing, "a linked picture (not in the document) was skipped");
             return;
         }
-        Picture(id, width, height, docPr, sink, drawing, FloatSide(container));
+        Picture(id, width, height, docPr, sink, drawing, FloatSide(container),
+                DrawingCrop(Child(Child(pic, "blipFill"), "srcRect")));
         return;
     }
     if (const pugi::xml_node content = Descendant(data, "txbxContent")) {
@@ -939,7 +940,8 @@ void BodyReader::Vml(pugi::xml_node pict, Sink& sink) {
         const pugi::xml_node shape = image.parent();
         const std::string_view style = AttrText(shape, "style");
         std::string_view id = AttrText(image, "id");
-        Picture(id, StyleLength(style, "width"), StyleLength(style, "height"), shape, sink, pict);
+        Picture(id, StyleLength(style, "width"), StyleLength(style, "height"), shape, sink, pict,
+                {}, VmlCrop(image));
         return;
     }
     if (const pugi::xml_node content = Descendant(pict, "txbxContent")) {
@@ -962,7 +964,7 @@ std::string BodyReader::Publishable(std::string data) {
 
 bool BodyReader::Picture(std::string_view id, double width, double height,
                          pugi::xml_node properties, Sink& sink, pugi::xml_node where,
-                         std::string_view floatSide) {
+                         std::string_view floatSide, PictureCrop crop) {
     const Relationship* rel = links_->Find(id);
     if (!rel || rel->target.empty()) {
         Finding(where,
@@ -1020,18 +1022,35 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
                                               " format without a bitmap fallback was skipped"});
         return false;
     }
+    // The publication holds the part shown, as a picture of its own.
+    std::string target = rel->target;
+    std::shared_ptr<const std::string> shownData = data;
+    if (bitmap && crop.Any()) {
+        const size_t dot = target.rfind('.');
+        std::string croppedName = target.substr(0, dot) + "-" + crop.Key() +
+                                  (type == Raster::FileType::JPEG ? ".jpeg" : ".png");
+        auto& cropped = pictures_[croppedName];
+        if (!cropped)
+            if (auto shown = CropPicture(*data, crop))
+                cropped = std::make_shared<const std::string>(std::move(*shown));
+        if (cropped) {
+            shownData = cropped;
+            target = std::move(croppedName);
+        }
+    }
     if (!(width > 0 && height > 0)) {
-        width = pixels ? pixels->width * 0.75 : 100;
-        height = pixels ? pixels->height * 0.75 : 100;
+        const auto shown = Raster::ReadImageSize(*shownData);
+        width = shown ? shown->width * 0.75 : 100;
+        height = shown ? shown->height * 0.75 : 100;
     }
     Text::FrameSettings frame;
-    const std::string_view name = rel->target;
+    const std::string_view name = target;
     const std::string_view file = name.substr(name.rfind('/') + 1);
     frame.name = StringT(file.substr(0, file.rfind('.')));
     frame.width = std::max(Clamp(width), 0.1);
     frame.height = std::max(Clamp(height), 0.1);
-    frame.content = MakeCounted<PictureSource>(rel->target, data);
-    frame.contentPath = StringT(rel->target);
+    frame.content = MakeCounted<PictureSource>(target, shownData);
+    frame.contentPath = StringT(target);
     std::string alt(AttrText(properties, "descr"));
     if (alt.empty())
         alt = AttrText(properties, "title");

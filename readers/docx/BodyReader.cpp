@@ -348,6 +348,12 @@ Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sin
     if (!label)
         return {};
     properties_.Paragraph(label->paragraphProperties, para, Inherited(sink, para));
+    // A heading whose label shows nothing (LibreOffice gives every heading style the outline
+    // numbering, unnumbered) is a heading, not a list item.
+    if (label->type == Text::ListType::Bullet &&
+        label->text.find_first_not_of(" \t") == std::string::npos &&
+        styles_.HeadingLevel(sink.paragraphStyleId))
+        return {};
     Text::ListSettings s;
     s.type = label->type;
     s.level = std::min(label->level, Text::ListAtt::kMaxLevel);

@@ -153,7 +153,7 @@ void Reader::ReadOptions(const Node& node, Document& doc) const {
     CheckFields(node,
                 {"generateCSS", "preserveLocalOverrides", "removeLineBreaks", "convertBulletLists",
                  "convertNumberedLists", "excludeTocPageNumbers", "includePageList", "splitStories",
-                 "allNotesInline", "subsetFonts", "resolution"});
+                 "allNotesInline", "subsetFonts", "resolution", "minimumTextContrast"});
     auto& o = *doc.options;
     o.SetGenerateCSS(Bool(node, "generateCSS", o.IsGenerateCSS()));
     o.SetPreserveLocalOverrides(Bool(node, "preserveLocalOverrides", o.IsPreserveLocalOverrides()));
@@ -162,6 +162,10 @@ void Reader::ReadOptions(const Node& node, Document& doc) const {
     o.SetConvertNumberedListsToText(
         Bool(node, "convertNumberedLists", o.IsConvertNumberedListsToText()));
     o.SetExcludeTocPageNumbers(Bool(node, "excludeTocPageNumbers", o.IsExcludeTocPageNumbers()));
+    const double contrast = Number(node, "minimumTextContrast", o.GetMinimumTextContrast());
+    if (!(contrast == 0 || (contrast >= 1 && contrast <= 21)))
+        Fail(node.Field("minimumTextContrast"), "must be 0 (off) or between 1 and 21");
+    o.SetMinimumTextContrast(contrast);
     auto& s = *doc.settings;
     s.includePageList = Bool(node, "includePageList", s.includePageList);
     s.splitStories = Bool(node, "splitStories", s.splitStories);

@@ -23,7 +23,8 @@ Text::StoryRange At(const Text::StoryPos& pos) {
 AccessibilityCheck::AccessibilityCheck(const HtmlExporter& exporter, const Text::StyleSheet& styles,
                                        std::vector<CheckedStory> stories)
     : exporter_(exporter), stories_(std::move(stories)),
-      validator_(*exporter.GetSettings(), exporter.Callbacks().isFrameImage) {
+      validator_(*exporter.GetSettings(), exporter.Callbacks().isFrameImage,
+                 exporter.GetOptions()->GetMinimumTextContrast()) {
     if (exporter.GetSettings()->reportAccessibility && !stories_.empty())
         FindPublicationProblems(styles);
 }

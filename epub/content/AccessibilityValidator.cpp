@@ -32,6 +32,13 @@ StringT RatioText(double ratio) {
     return StringT(text);
 }
 
+// A limit as the guidelines write it: "4.5", "3".
+StringT LimitText(double ratio) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", ratio);
+    return StringT(text);
+}
+
 // ISO 639-1; three-letter codes are too many to list and are taken as known.
 constexpr std::string_view kTwoLetterCodes[] = {
     "aa", "ab", "ae", "af", "ak", "am", "an", "ar", "as", "av", "ay", "az", "ba", "be", "bg", "bh",
@@ -106,8 +113,9 @@ const Text::Story* InnerStory(const Text::PinGlyph& pin) {
 } // namespace
 
 AccessibilityValidator::AccessibilityValidator(
-    const ExportSettings& settings, std::function<bool(const Text::PinnedObject&)> isPicture)
-    : settings_(settings), isPicture_(std::move(isPicture)) {}
+    const ExportSettings& settings, std::function<bool(const Text::PinnedObject&)> isPicture,
+    double minimumContrast)
+    : settings_(settings), isPicture_(std::move(isPicture)), minimumContrast_(minimumContrast) {}
 
 void AccessibilityValidator::ValidateStory(const Counted<const Text::Story>& story,
                                            std::vector<StoryError>& errors) const {
@@ -135,7 +143,7 @@ void AccessibilityValidator::ValidateText(const Text::Story& story,
                Text::GlyphCode::GetBreak(code) == Text::BreakKind::None;
     };
     // Stories repeat a handful of formats over many runs; colours convert once per format.
-    std::map<const Text::GlyphAtts*, std::optional<double>> contrasts;
+    std::map<const Text::GlyphAtts*, std::optional<TextColours>> contrasts;
     OpenRanges open(errors);
     const StoryPos end = story.GetTerminator();
     for (StoryPos pos = story.gbegin(); pos < end;) {
@@ -153,11 +161,21 @@ void AccessibilityValidator::ValidateText(const Text::Story& story,
             continue;
         auto [known, added] = contrasts.try_emplace(atts.get());
         if (added)
-            known->second = TextContrast(*atts, settings_.iccProfiles);
-        const std::optional<double> ratio = known->second;
-        if (ratio && *ratio < kMinimumTextContrast)
-            open.Attach(StringT::Format(Message("Text contrast %1:1 is below 4.5:1").view(),
-                                        RatioText(*ratio)),
+            known->second = JudgeTextColours(*atts, settings_.iccProfiles, minimumContrast_);
+        if (const std::optional<TextColours>& judged = known->second; judged && judged->readable)
+            open.Attach(StringT::Format(Message("Text colour %1 (contrast %2:1) written as %3 "
+                                                "(%4:1) to be readable")
+                                            .view(),
+                                        HexColour(judged->text),
+                                        RatioText(ContrastRatio(judged->text, judged->background)),
+                                        HexColour(*judged->readable), RatioText(judged->contrast)),
+                        first, last);
+        else if (judged && judged->contrast <
+                               (minimumContrast_ > 0 ? judged->required : kMinimumTextContrast))
+            open.Attach(StringT::Format(Message("Text contrast %1:1 is below %2:1").view(),
+                                        RatioText(judged->contrast),
+                                        LimitText(minimumContrast_ > 0 ? judged->required
+                                                                       : kMinimumTextContrast)),
                         first, last);
         const auto language = atts->GetLanguage();
         if (language && !language->IsNone() && !IsKnownLanguage(language->GetId().view()))

@@ -21,8 +21,11 @@ class AccessibilityValidator {
 public:
     // `isPicture` says whether a frame without text becomes a picture; when empty, every such
     // frame is taken for one.
+    // `minimumContrast`: text colours below it are made readable by the export, which is
+    // reported instead (0: colours are kept, and text below 4.5:1 is a problem).
     AccessibilityValidator(const ExportSettings& settings,
-                           std::function<bool(const Text::PinnedObject&)> isPicture);
+                           std::function<bool(const Text::PinnedObject&)> isPicture,
+                           double minimumContrast = 0);
 
     // Pictures without alternative text that are not decorative, text whose contrast is below
     // the minimum, text in an unknown language. Text of notes, tables and frames is checked with
@@ -37,6 +40,7 @@ private:
 
     const ExportSettings& settings_;
     std::function<bool(const Text::PinnedObject&)> isPicture_;
+    double minimumContrast_ = 0;
 };
 
 // h1 to h6.

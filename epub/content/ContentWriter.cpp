@@ -6,6 +6,7 @@
 #include "epub/content/AccessibilityValidator.h"
 #include "epub/content/DocumentHost.h"
 #include "epub/content/FigureWriter.h"
+#include "epub/content/MathWriter.h"
 #include "epub/content/PageMarkers.h"
 #include "epub/content/StoryChunker.h"
 #include "epub/content/TableWriter.h"
@@ -535,7 +536,8 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                     WriteGlyph(chunk, para, fileName, pos, state);
             continue;
         }
-        host_.GetAccessibilityProfile().AddText(atts, host_.GetSettings()->iccProfiles);
+        host_.GetAccessibilityProfile().AddText(atts, host_.GetSettings()->iccProfiles,
+                                                host_.GetOptions()->GetMinimumTextContrast());
         // The body mark of a range note is a run of its own that links back to the reference.
         const RangeNoteRecord* backLink = nullptr;
         if (bodyNote && pos <= noteBody && noteBody < runEnd) {
@@ -626,6 +628,12 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
         }
     }
 
+    if (const StringT& math = atts->GetString(Text::GlyphStr::MathML); !math.empty())
+        if (WriteEquation(math, chunk, out, fileName, run, state)) {
+            out.Suspend(depth);
+            return;
+        }
+
     // Characters go out in stretches; anything else, and a page marker falling due, ends one.
     // Walks indices, not positions: a position per glyph would touch the story's reference count.
     const Text::Story& story = *first.GetStory();
@@ -662,6 +670,31 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
     }
     flush();
     out.Suspend(depth);
+}
+
+bool ContentWriter::WriteEquation(const StringT& mathML, const StoryChunk& chunk,
+                                  ElementStream& out, const StringT& fileName,
+                                  const Text::StoryRange& run, ExportState& state) {
+    const Text::Story& story = *run.begin().GetStory();
+    StringT linear;
+    std::vector<uint32_t> objects;
+    for (uint32_t i = run.begin().GetIndex(); i < run.end().GetIndex(); ++i) {
+        const uint32_t code = story.GetCode(i);
+        if (Text::GlyphCode::IsObject(code) ||
+            Text::GlyphCode::GetBreak(code) != Text::BreakKind::None || i == story.size() - 1)
+            objects.push_back(i);
+        else
+            linear.AppendCodePoint(static_cast<char32_t>(code & Text::GlyphCode::CharMask));
+    }
+    const std::string element = MathElement(mathML.view(), linear.view());
+    if (element.empty())
+        return false;
+    out << element;
+    host_.AddEquation();
+    // An anchor or break the equation's run holds still goes out, after it.
+    for (const uint32_t i : objects)
+        WriteGlyph(chunk, out, fileName, story.GetPos(i), state);
+    return true;
 }
 
 StringT ContentWriter::LinkTarget(const Text::GlyphAtts& atts, const StoryChunk& chunk,

@@ -94,6 +94,9 @@ private:
                       const StringT& extraClasses, const RangeNoteRecord* bodyOf = nullptr);
     void WriteGlyph(const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,
                     const Text::StoryPos& pos, ExportState& state);
+    // False, having written nothing, when the MathML is unusable: the text is then written.
+    bool WriteEquation(const StringT& mathML, const StoryChunk& chunk, ElementStream& out,
+                       const StringT& fileName, const Text::StoryRange& run, ExportState& state);
     StringT LinkTarget(const Text::GlyphAtts& atts, const StoryChunk& chunk,
                        const StringT& fileName, const Text::Story* story) const;
     void PageAnchor(const StoryChunk& chunk, Foundation::OutStream& out, const StringT& fileName,

@@ -58,6 +58,8 @@ public:
     virtual int TakeFigureNumber() noexcept = 0;
     // What the content written so far shows about its accessibility.
     virtual AccessibilityProfile& GetAccessibilityProfile() noexcept = 0;
+    // An equation was written as MathML into the document being written.
+    virtual void AddEquation() = 0;
     virtual void AddLanguageCounts(const LanguageCounts& counts) = 0;
     virtual Counted<const Text::Language> GetPublicationLanguage() const = 0;
     virtual StringT Localise(const StringT& key, const StringT& defaultText) const = 0;

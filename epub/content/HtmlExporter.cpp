@@ -210,6 +210,7 @@ HtmlExporter::StartChunk(const StringT& fileName, const StringT& title,
     Counted<Foundation::OutStream> target = BeginStream(fileName, type);
     if (!target)
         return nullptr;
+    currentDocument_ = fileName;
     const auto out =
         Foundation::MakeCounted<PendingDocument>(std::move(target), GetFontList().Characters());
     const StringT lang = language ? language->GetId() : settings_->language;
@@ -238,6 +239,11 @@ HtmlExporter::StartChunk(const StringT& fileName, const StringT& title,
     *out << "</head>\n";
     *out << "<body>\n";
     return out;
+}
+
+void HtmlExporter::AddEquation() {
+    accessibilityProfile_.AddEquation();
+    mathDocuments_.insert(currentDocument_);
 }
 
 bool HtmlExporter::EndChunk(const Counted<Foundation::OutStream>& stream) {

@@ -120,6 +120,9 @@ public:
     const AccessibilityProfile& GetAccessibilityProfile() const noexcept {
         return accessibilityProfile_;
     }
+    void AddEquation() override;
+    // The documents that hold MathML, by name.
+    const std::set<StringT>& GetMathDocuments() const noexcept { return mathDocuments_; }
 
     // Block content at the glyph being written, into the innermost open block. Each returns
     // false, having written nothing, when there is no such block or the data cannot be stored.
@@ -203,6 +206,8 @@ private:
     int figureCounter_ = 1;
     int paginationSource_ = 0;
     LanguageCounts languageCounts_;
+    StringT currentDocument_;
+    std::set<StringT> mathDocuments_;
     AccessibilityProfile accessibilityProfile_;
     std::unique_ptr<ContentWriter> writer_;
     std::set<std::string> streamNames_; // case-folded

@@ -369,7 +369,10 @@ void CssDescriber::DescribeFill(const AttributeSet& atts, AttId id, std::string_
     const auto* fill = FindObject<FillAtt>(atts, id);
     if (!fill || !Render::IsFillVisible(fill->GetFill().get()))
         return;
-    const StringT colour = c_.sheet.ColourToCSS(fill->GetFill().get(), id == GlyphObject::TextFill);
+    StringT colour =
+        id == GlyphObject::TextFill ? c_.sheet.ReadableTextColourToCSS(atts) : StringT();
+    if (colour.empty())
+        colour = c_.sheet.ColourToCSS(fill->GetFill().get(), id == GlyphObject::TextFill);
     if (!colour.empty())
         Add(StringT::Format("%1:%2;", property, colour));
 }

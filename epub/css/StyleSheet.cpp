@@ -3,6 +3,7 @@
 
 #include "epub/css/CssColours.h"
 #include "epub/css/FontPalettes.h"
+#include "epub/css/TextContrast.h"
 #include "host/render/Colour.h"
 #include "host/text/TextDocument.h"
 
@@ -446,6 +447,16 @@ StringT StyleSheet::ColourToCSS(const Render::FillDescriptor* fill, bool isTextF
     Raster::RGBA8 c = ToRGBA8(*colour);
     c.a = static_cast<uint8_t>(std::lround(std::clamp(fill->Opacity(), 0.0, 1.0) * c.a));
     return RGBAToCSS(c.r, c.g, c.b, c.a, colour->Model() == Render::ColourModel::RGB);
+}
+
+StringT StyleSheet::ReadableTextColourToCSS(const Text::AttributeSet& atts) const {
+    const double minimum = options_->GetMinimumTextContrast();
+    if (minimum <= 0)
+        return {};
+    const auto judged = JudgeTextColours(GlyphAtts(atts), settings_->iccProfiles, minimum);
+    if (!judged || !judged->readable)
+        return {};
+    return StringT(HexColour(*judged->readable));
 }
 
 // ---- Paragraphs ----
@@ -992,6 +1003,7 @@ StringT StyleSheet::RegisterTableCellFormat(const StringT& tableClass,
         for (size_t side = 0; side < 4; ++side)
             if (own->borders[side])
                 cell.borders[side] = *own->borders[side];
+        ApplyInsets(*own, cell);
     }
     const StringT css = DescribeCellFormat(cell);
     if (const auto it = formatting->cellFormats.find(css); it != formatting->cellFormats.end())
@@ -1019,6 +1031,16 @@ StringT StyleSheet::DescribeCellFormat(const CellFormat& format) const {
     for (const auto& [side, property] : kSides) {
         const StringT border = DescribeCellBorderFormat(format.GetBorder(side));
         css += StringT::Format("%1: %2;\n", property, border.empty() ? StringT("0") : border);
+    }
+    if (format.insets) {
+        const double scale = GetScale(*settings_, *options_);
+        const auto px = [&](CellSide side) {
+            const double v =
+                std::round((*format.insets)[static_cast<size_t>(side)] * scale * 100) / 100;
+            return std::fabs(v) <= 0.000001 ? StringT("0") : ToStringT(v) + "px";
+        };
+        css += StringT::Format("padding: %1 %2 %3 %4;\n", px(CellSide::Top), px(CellSide::Right),
+                               px(CellSide::Bottom), px(CellSide::Left));
     }
     return css;
 }

@@ -167,6 +167,9 @@ public:
 
     // Empty when the fill is not a solid colour, or is a default text colour.
     StringT ColourToCSS(const Render::FillDescriptor* fill, bool isTextFill) const;
+    // The text colour of `atts` made readable against their highlight (or the page) under the
+    // options' minimum contrast; empty when it is readable as it is.
+    StringT ReadableTextColourToCSS(const Text::AttributeSet& atts) const;
     Raster::RGBA8 ToRGBA8(const Render::Colour& colour) const;
 
     bool HasImages() const;

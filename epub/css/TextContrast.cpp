@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace EPub {
 
@@ -51,6 +52,71 @@ RgbColour Blend(const RgbColour& top, double alpha, const RgbColour& below) {
     const double a = std::clamp(alpha, 0.0, 1.0);
     return {top.red * a + below.red * (1 - a), top.green * a + below.green * (1 - a),
             top.blue * a + below.blue * (1 - a)};
+}
+
+double RequiredContrast(double minimum, double sizePoints, int32_t weight) {
+    const bool large = sizePoints >= 18 || (sizePoints >= 14 && weight >= 700);
+    return large ? minimum * 2 / 3 : minimum;
+}
+
+std::optional<RgbColour> ReadableColour(const RgbColour& text, const RgbColour& background,
+                                        double required) {
+    if (required <= 0 || ContrastRatio(text, background) >= required)
+        return std::nullopt;
+    // Scaling the components keeps the hue: towards black on a light background, towards the
+    // same hue's brightest on a dark one. Searched in 8-bit steps, so the colour written is the
+    // one judged.
+    const bool darken = RelativeLuminance(background) >= 0.18;
+    const double top = std::max({text.red, text.green, text.blue, 1e-9});
+    const auto at = [&](int step) {
+        const double factor = darken ? step / 255.0 : step / (255.0 * top);
+        const auto c = [&](double v) {
+            return std::round(std::clamp(v * factor, 0.0, 1.0) * 255) / 255;
+        };
+        return RgbColour{c(text.red), c(text.green), c(text.blue)};
+    };
+    // Darkening walks down from the colour itself; lightening up from it.
+    const int start = static_cast<int>(std::round(darken ? 255 : top * 255));
+    for (int i = 0; i <= 255; ++i) {
+        const int step = darken ? 255 - i : start + i;
+        if (step < 0 || step > 255)
+            break;
+        const RgbColour candidate = at(step);
+        if (ContrastRatio(candidate, background) >= required)
+            return candidate;
+    }
+    const RgbColour extreme = darken ? RgbColour{0, 0, 0} : RgbColour{1, 1, 1};
+    return ContrastRatio(extreme, background) >= required ? std::optional(extreme) : std::nullopt;
+}
+
+std::string HexColour(const RgbColour& colour) {
+    const auto byte = [](double v) {
+        return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+    };
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", byte(colour.red), byte(colour.green),
+                  byte(colour.blue));
+    return text;
+}
+
+std::optional<TextColours> JudgeTextColours(const Text::GlyphAtts& atts,
+                                            const Raster::ICCProfileSet& profiles, double minimum,
+                                            const RgbColour& page) {
+    const auto text = SolidPaint(atts.GetTextFill().get(), profiles, Paint{{0, 0, 0}, 1});
+    const auto highlight =
+        SolidPaint(atts.GetFill(Text::GlyphObject::HighlightFill).get(), profiles, Paint{{}, 0});
+    if (!text || !highlight)
+        return std::nullopt;
+    TextColours out;
+    out.background = Blend(highlight->colour, highlight->alpha, page);
+    out.text = Blend(text->colour, text->alpha, out.background);
+    out.required = RequiredContrast(minimum > 0 ? minimum : kMinimumTextContrast, atts.GetSize(),
+                                    atts.GetInt(Text::GlyphInt::FontWeight));
+    // Only a colour the document gives is changed: the reader's default text is its own.
+    if (minimum > 0 && atts.GetTextFill() && text->alpha >= 1)
+        out.readable = ReadableColour(out.text, out.background, out.required);
+    out.contrast = ContrastRatio(out.readable ? *out.readable : out.text, out.background);
+    return out;
 }
 
 std::optional<double> TextContrast(const Text::GlyphAtts& atts,

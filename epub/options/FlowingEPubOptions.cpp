@@ -21,6 +21,7 @@ constexpr uint32_t kPreserveLocalOverridesTag = FourCC("plov");
 constexpr uint32_t kPaginationSourceTypeTag = FourCC("psty");
 constexpr uint32_t kPaginationSourceTag = FourCC("psrc");
 constexpr uint32_t kExcludeTocPageNumbersTag = FourCC("etpn");
+constexpr uint32_t kMinimumTextContrastTag = FourCC("mtcr");
 
 constexpr int32_t kThreeValues[] = {0, 1, 2};
 
@@ -82,6 +83,7 @@ void FlowingEPubOptions::Save(OutSerialiser& out) const {
                   PaginationSourceTypeEnumSerialiser::GetInstance());
     out.SaveType(kPaginationSourceTag, paginationSource_);
     out.SaveType(kExcludeTocPageNumbersTag, excludeTocPageNumbers_);
+    out.SaveType(kMinimumTextContrastTag, minimumTextContrast_);
 }
 
 bool FlowingEPubOptions::Load(const InSerialiser& in, FileStore& store, uint32_t version) {
@@ -97,6 +99,7 @@ bool FlowingEPubOptions::Load(const InSerialiser& in, FileStore& store, uint32_t
                  PaginationSourceTypeEnumSerialiser::GetInstance());
     in.LoadType(kPaginationSourceTag, paginationSource_);
     in.LoadType(kExcludeTocPageNumbersTag, excludeTocPageNumbers_);
+    in.LoadType(kMinimumTextContrastTag, minimumTextContrast_);
     return true;
 }
 
@@ -112,7 +115,8 @@ bool FlowingEPubOptions::CompareMembers(const SharedSerialisable& other,
         preserveLocalOverrides_ != o->preserveLocalOverrides_ ||
         paginationSourceType_ != o->paginationSourceType_ ||
         paginationSource_ != o->paginationSource_ ||
-        excludeTocPageNumbers_ != o->excludeTocPageNumbers_)
+        excludeTocPageNumbers_ != o->excludeTocPageNumbers_ ||
+        minimumTextContrast_ != o->minimumTextContrast_)
         return false;
     return FileExportOptionsVector::CompareMembers(other, context);
 }
@@ -129,6 +133,7 @@ void FlowingEPubOptions::AccumulateHash(HashAccumulator& hash) const {
     hash.AddToHash(static_cast<int32_t>(paginationSourceType_));
     hash.AddToHash(paginationSource_);
     hash.AddToHash(excludeTocPageNumbers_);
+    hash.AddToHash(minimumTextContrast_);
 }
 
 Counted<Render::FileExportOptions> FlowingEPubOptions::Clone() const {

@@ -93,6 +93,11 @@ public:
     void SetGenerateCSS(bool on) noexcept { generateCSS_ = on; }
     bool IsPreserveLocalOverrides() const noexcept { return preserveLocalOverrides_; }
     void SetPreserveLocalOverrides(bool on) noexcept { preserveLocalOverrides_ = on; }
+    // Text colours with less contrast than this against their background are darkened (or, on
+    // a dark background, lightened) to the nearest colour of the same hue that has it; large
+    // text needs two thirds of it, as WCAG asks 3:1 beside 4.5:1. 0 keeps colours as they are.
+    double GetMinimumTextContrast() const noexcept { return minimumTextContrast_; }
+    void SetMinimumTextContrast(double ratio) noexcept { minimumTextContrast_ = ratio; }
     bool IsExcludeTocPageNumbers() const noexcept { return excludeTocPageNumbers_; }
     void SetExcludeTocPageNumbers(bool on) noexcept { excludeTocPageNumbers_ = on; }
     CoverPageType GetCoverPageType() const noexcept { return coverPageType_; }
@@ -113,6 +118,7 @@ private:
     bool generateCSS_ = true;
     bool preserveLocalOverrides_ = true;
     bool excludeTocPageNumbers_ = false;
+    double minimumTextContrast_ = 4.5;
     CoverPageType coverPageType_ = CoverPageType::None;
     StringT coverPageAltText_;
     PaginationSourceType paginationSourceType_ = PaginationSourceType::None;

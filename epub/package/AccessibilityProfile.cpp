@@ -21,9 +21,15 @@ void AccessibilityProfile::AddPicture(const Render::RenderTags* tags) {
 }
 
 void AccessibilityProfile::AddText(const Foundation::Consolidated<Text::GlyphAtts>& atts,
-                                   const Raster::ICCProfileSet& profiles) {
+                                   const Raster::ICCProfileSet& profiles, double minimumContrast) {
     if (!atts || !judged_.insert(atts).second)
         return;
+    if (minimumContrast > 0) {
+        const auto judged = JudgeTextColours(*atts, profiles, minimumContrast);
+        if (judged && judged->contrast < judged->required)
+            ++lowContrast_;
+        return;
+    }
     const auto ratio = TextContrast(*atts, profiles);
     if (ratio && *ratio < kMinimumTextContrast)
         ++lowContrast_;
@@ -55,6 +61,9 @@ Counted<AccessibilityMetadata> AccessibilityProfile::Derive(const AccessibilityM
         out->Set(F::ReadingOrder, true);
         out->Set(F::DisplayTransformability, true);
     }
+    // MathML is a fact of the content, whoever listed the other features.
+    if (equations_ > 0 && !out->IsSet(AccessibilityFeature::None))
+        out->Set(AccessibilityFeature::MathML, true);
     if (out->IsHazardEmpty())
         out->Set(AccessibilityHazard::None, true);
     if (out->IsConformanceDerived()) {

@@ -21,9 +21,11 @@ public:
     // Null tags: a decorative picture.
     void AddPicture(const Render::RenderTags* tags);
     void AddHeading() noexcept { ++headings_; }
+    void AddEquation() noexcept { ++equations_; }
     // Judges the contrast of text written with `atts`; each attribute set is judged once.
+    // `minimumContrast`: the options' minimum, under which colours are made readable (0: none).
     void AddText(const Foundation::Consolidated<Text::GlyphAtts>& atts,
-                 const Raster::ICCProfileSet& profiles);
+                 const Raster::ICCProfileSet& profiles, double minimumContrast = 0);
 
     // What only the whole publication knows.
     struct Publication {
@@ -36,6 +38,7 @@ public:
     int Pictures() const noexcept { return pictures_; }
     int PicturesWithoutText() const noexcept { return withoutText_; }
     int Headings() const noexcept { return headings_; }
+    int Equations() const noexcept { return equations_; }
     int LowContrastTexts() const noexcept { return lowContrast_; }
 
     // The summary's sentences by their keys (GeneratedTexts.h), in the publication's language.
@@ -61,6 +64,7 @@ private:
     int withoutText_ = 0;
     int described_ = 0;
     int headings_ = 0;
+    int equations_ = 0;
     int lowContrast_ = 0;
     std::set<Foundation::Consolidated<Text::GlyphAtts>> judged_;
 };

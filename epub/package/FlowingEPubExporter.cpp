@@ -264,6 +264,7 @@ void FlowingEPubExporter::AddOpf() {
             return LocaliseDominant(StringT(key), GeneratedText(key, "en"));
         });
 
+    manifest_.mathDocuments = GetMathDocuments();
     PackageDocumentInput in{*settings, *options_, manifest_, {}, {}, {}, {}, false, {}, {}, {}, {}};
     for (const size_t number : GetFontList().GetRecordNumbers())
         in.fontPaths.push_back(

@@ -147,7 +147,8 @@ void WriteManifest(OutStream& out, const PackageDocumentInput& in, const ItemIds
             << "\" media-type=\"application/xhtml+xml\" />\n";
     for (const auto* list : {&m.contentDocuments, &m.furtherDocuments})
         for (const StringT& name : *list)
-            WriteItem(out, ids.documents.at(name), name.view(), "application/xhtml+xml");
+            WriteItem(out, ids.documents.at(name), name.view(), "application/xhtml+xml",
+                      m.mathDocuments.contains(name) ? "mathml" : "");
     for (size_t i = 0; i < m.styleSheets.size(); ++i) {
         const StringT& name = m.styleSheets[i];
         if (name == in.imageCssPath && !in.hasImageStyles)

@@ -6,6 +6,7 @@
 #include "host/foundation/StringT.h"
 
 #include <cstdint>
+#include <set>
 #include <vector>
 
 namespace EPub {
@@ -38,6 +39,7 @@ struct PublicationManifest {
     std::vector<ManifestImage> images;
     StringT coverImageName;
     StringT coverImageId;
+    std::set<StringT> mathDocuments; // content documents holding MathML
 
     // Records a document opened under `name`; false for a type it does not know.
     bool Record(const StringT& name, StreamType type);

@@ -78,6 +78,7 @@ constexpr std::array kCatalogue{
     AttInfo{Glyph, Double, GlyphDouble::Shear, "shear", 0},
     AttInfo{Glyph, String, GlyphStr::CharacterStyleName, "characterStyleName", 0},
     AttInfo{Glyph, String, GlyphStr::FontFamily, "fontFamily", 0},
+    AttInfo{Glyph, String, GlyphStr::MathML, "mathML", 0},
     AttInfo{Glyph, Object, GlyphObject::TextFill, "textFill", 0},
     AttInfo{Glyph, Object, GlyphObject::HighlightFill, "highlightFill", 0},
     AttInfo{Glyph, Object, GlyphObject::UnderlineFill, "underlineFill", 0},

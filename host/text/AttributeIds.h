@@ -102,6 +102,9 @@ inline constexpr AttId Shear = 7;           // degrees
 namespace GlyphStr {
 inline constexpr AttId CharacterStyleName = 0;
 inline constexpr AttId FontFamily = 1;
+// An equation as presentation MathML (a <math> element); the run's text is its linear form,
+// which layout, search and plain-text output use.
+inline constexpr AttId MathML = 2;
 } // namespace GlyphStr
 
 namespace GlyphObject {

@@ -23,7 +23,17 @@ bool operator==(const BorderFormat& a, const BorderFormat& b) {
 }
 
 bool operator==(const CellFormat& a, const CellFormat& b) {
-    return SameValue(a.fill, b.fill) && a.borders == b.borders;
+    return SameValue(a.fill, b.fill) && a.borders == b.borders && a.insets == b.insets;
+}
+
+void ApplyInsets(const CellFormatOverride& own, CellFormat& format) {
+    for (size_t side = 0; side < own.insets.size(); ++side) {
+        if (!own.insets[side])
+            continue;
+        if (!format.insets)
+            format.insets = CellInsets{};
+        (*format.insets)[side] = *own.insets[side];
+    }
 }
 
 Counted<const TableFormat> TableFormat::Make(TableFormatSettings settings) {
@@ -36,6 +46,7 @@ CellFormat TableFormat::GetFormatForAppliedCell(const Table& table, int32_t colu
     const int32_t header = table.GetHeaderRows();
     const int32_t footer = table.GetFooterRows();
     CellFormat format;
+    format.insets = s_.cellInsets;
     if (row < header)
         format.fill = s_.headerFill ? s_.headerFill : s_.cellFill;
     else if (row >= size.rows - footer)
@@ -172,6 +183,7 @@ CellFormat Table::GetEffectiveCellFormat(int32_t column, int32_t row) const {
     for (size_t side = 0; side < own->borders.size(); ++side)
         if (own->borders[side])
             format.borders[side] = *own->borders[side];
+    ApplyInsets(*own, format);
     return format;
 }
 

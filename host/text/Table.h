@@ -37,9 +37,13 @@ struct BorderFormat {
     friend bool operator==(const BorderFormat& a, const BorderFormat& b);
 };
 
+// Space between a cell's edges and its text, in document units, by CellSide.
+using CellInsets = std::array<double, 4>;
+
 struct CellFormat {
     Counted<const Render::FillDescriptor> fill;
     std::array<BorderFormat, 4> borders; // by CellSide
+    std::optional<CellInsets> insets;    // none: the reading system's own
 
     const BorderFormat& GetBorder(CellSide side) const noexcept {
         return borders[static_cast<size_t>(side)];
@@ -51,7 +55,11 @@ struct CellFormat {
 struct CellFormatOverride {
     Counted<const Render::FillDescriptor> fill;
     std::array<std::optional<BorderFormat>, 4> borders;
+    std::array<std::optional<double>, 4> insets; // by CellSide
 };
+
+// Lays the sides a cell sets for itself over the table's insets (none where the table has none).
+void ApplyInsets(const CellFormatOverride& own, CellFormat& format);
 
 struct TableFormatSettings {
     Counted<const Render::FillDescriptor> cellFill;
@@ -61,6 +69,7 @@ struct TableFormatSettings {
     BorderFormat outer;
     BorderFormat innerHorizontal;
     BorderFormat innerVertical;
+    std::optional<CellInsets> cellInsets; // every cell's; none: the reading system's own
 };
 
 class Table;

@@ -67,6 +67,21 @@ StoryBuilder& StoryBuilder::Text(std::string_view utf8, const StringT& character
     return *this;
 }
 
+StoryBuilder& StoryBuilder::Equation(std::string_view linear, std::string_view mathML,
+                                     const StringT& characterStyle, Counted<const Delta> local) {
+    if (linear.empty())
+        return *this;
+    AttributeSet glyph = local ? local->GetGlyph() : AttributeSet();
+    glyph.Set(GlyphStr::MathML, StringT(mathML));
+    AttributeSet paragraph = local ? local->GetParagraph() : AttributeSet();
+    const Consolidated<GlyphAtts> before = lastAtts_;
+    Text(linear, characterStyle,
+         Foundation::MakeCounted<Delta>(std::move(paragraph), std::move(glyph)));
+    // Breaks and objects that follow take the text's attributes, not the equation's.
+    lastAtts_ = before;
+    return *this;
+}
+
 StoryBuilder& StoryBuilder::Break(BreakKind kind) {
     Insert(GlyphString().Append(Glyph::Break(kind)), lastAtts_);
     // A paragraph-level break opens an empty paragraph like the one it ended.

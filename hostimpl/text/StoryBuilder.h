@@ -31,6 +31,10 @@ public:
     // U+2028 breaks the line.
     StoryBuilder& Text(std::string_view utf8, const StringT& characterStyle = {},
                        Counted<const Delta> local = {});
+    // An equation: `linear` is its text, `mathML` its <math> element. Text after it does not
+    // inherit the equation.
+    StoryBuilder& Equation(std::string_view linear, std::string_view mathML,
+                           const StringT& characterStyle = {}, Counted<const Delta> local = {});
     // A line break, or a break of a paragraph-level kind that ends the paragraph and opens one
     // like it.
     StoryBuilder& Break(BreakKind kind);

@@ -9,6 +9,7 @@
 #include "hostimpl/raster/Codecs.h"
 #include "readers/common/ListCount.h"
 #include "readers/common/PictureSource.h"
+#include "readers/docx/MathMarkup.h"
 #include "readers/docx/MathText.h"
 #include "readers/docx/TableReader.h"
 #include "readers/docx/TextRules.h"
@@ -348,6 +349,12 @@ Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sin
     if (!label)
         return {};
     properties_.Paragraph(label->paragraphProperties, para, Inherited(sink, para));
+    // A heading whose label shows nothing (LibreOffice gives every heading style the outline
+    // numbering, unnumbered) is a heading, not a list item.
+    if (label->type == Text::ListType::Bullet &&
+        label->text.find_first_not_of(" \t") == std::string::npos &&
+        styles_.HeadingLevel(sink.paragraphStyleId))
+        return {};
     Text::ListSettings s;
     s.type = label->type;
     s.level = std::min(label->level, Text::ListAtt::kMaxLevel);
@@ -683,11 +690,23 @@ void BodyReader::Text(std::string_view text, Sink& sink, RunFormat& format) {
 
 void BodyReader::Equation(pugi::xml_node math, Sink& sink, pugi::xml_node rPr) {
     const std::string text = LinearMath(math);
-    if (text.empty())
+    if (text.empty() || Suppressed())
         return;
     RunFormat format{rPr, {}, {}, false, false};
-    Text(text, sink, format);
-    Finding(math, "equation written as linear text");
+    const std::string markup = MathMarkup(math, LocalName(math) == "oMathPara");
+    if (markup.empty()) {
+        Text(text, sink, format);
+        Finding(math, "equation written as linear text");
+        return;
+    }
+    format.delta = RunDelta(format.rPr, sink);
+    format.characterStyle =
+        StringT(styles_.CharacterStyle(ChildVal(format.rPr, "rStyle").value_or("")));
+    sink.paragraphText = true;
+    sink.afterNoteMark = false;
+    sink.builder->Equation(text, markup, format.characterStyle, format.delta);
+    if (sink.keepText && sink.text.size() < 1000)
+        sink.text += text;
 }
 
 void BodyReader::StartField(Field& field) {
@@ -855,7 +874,8 @@ void BodyReader::Drawing(pugi::xml_node drawing, Sink& sink) {
             Finding(drawing, "a linked picture (not in the document) was skipped");
             return;
         }
-        Picture(id, width, height, docPr, sink, drawing, FloatSide(container));
+        Picture(id, width, height, docPr, sink, drawing, FloatSide(container),
+                DrawingCrop(Child(Child(pic, "blipFill"), "srcRect")));
         return;
     }
     if (const pugi::xml_node content = Descendant(data, "txbxContent")) {
@@ -911,7 +931,8 @@ void BodyReader::Vml(pugi::xml_node pict, Sink& sink) {
         const pugi::xml_node shape = image.parent();
         const std::string_view style = AttrText(shape, "style");
         std::string_view id = AttrText(image, "id");
-        Picture(id, StyleLength(style, "width"), StyleLength(style, "height"), shape, sink, pict);
+        Picture(id, StyleLength(style, "width"), StyleLength(style, "height"), shape, sink, pict,
+                {}, VmlCrop(image));
         return;
     }
     if (const pugi::xml_node content = Descendant(pict, "txbxContent")) {
@@ -922,7 +943,7 @@ void BodyReader::Vml(pugi::xml_node pict, Sink& sink) {
 
 bool BodyReader::Picture(std::string_view id, double width, double height,
                          pugi::xml_node properties, Sink& sink, pugi::xml_node where,
-                         std::string_view floatSide) {
+                         std::string_view floatSide, PictureCrop crop) {
     const Relationship* rel = links_->Find(id);
     if (!rel || rel->target.empty()) {
         Finding(where,
@@ -950,19 +971,38 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
         findings_.push_back({rel->target, problem});
         return false;
     }
-    const auto pixels = Raster::ReadImageSize(*data);
+    const Raster::FileType type = Raster::DetectFileType(*data);
+    const bool bitmap = type == Raster::FileType::JPEG || type == Raster::FileType::PNG ||
+                        type == Raster::FileType::GIF;
+    // The publication holds the part shown, as a picture of its own.
+    std::string target = rel->target;
+    std::shared_ptr<const std::string> shownData = data;
+    if (bitmap && crop.Any()) {
+        const size_t dot = target.rfind('.');
+        std::string croppedName = target.substr(0, dot) + "-" + crop.Key() +
+                                  (type == Raster::FileType::JPEG ? ".jpeg" : ".png");
+        auto& cropped = pictures_[croppedName];
+        if (!cropped)
+            if (auto shown = CropPicture(*data, crop))
+                cropped = std::make_shared<const std::string>(std::move(*shown));
+        if (cropped) {
+            shownData = cropped;
+            target = std::move(croppedName);
+        }
+    }
     if (!(width > 0 && height > 0)) {
-        width = pixels ? pixels->width * 0.75 : 100;
-        height = pixels ? pixels->height * 0.75 : 100;
+        const auto shown = Raster::ReadImageSize(*shownData);
+        width = shown ? shown->width * 0.75 : 100;
+        height = shown ? shown->height * 0.75 : 100;
     }
     Text::FrameSettings frame;
-    const std::string_view name = rel->target;
+    const std::string_view name = target;
     const std::string_view file = name.substr(name.rfind('/') + 1);
     frame.name = StringT(file.substr(0, file.rfind('.')));
     frame.width = std::max(Clamp(width), 0.1);
     frame.height = std::max(Clamp(height), 0.1);
-    frame.content = MakeCounted<PictureSource>(rel->target, data);
-    frame.contentPath = StringT(rel->target);
+    frame.content = MakeCounted<PictureSource>(target, shownData);
+    frame.contentPath = StringT(target);
     std::string alt(AttrText(properties, "descr"));
     if (alt.empty())
         alt = AttrText(properties, "title");

@@ -9,6 +9,7 @@
 #include "readers/common/ZipPackage.h"
 #include "readers/docx/BodyStream.h"
 #include "readers/docx/Numbering.h"
+#include "readers/docx/PictureCrop.h"
 #include "readers/docx/Properties.h"
 #include "readers/docx/Relationships.h"
 #include "readers/docx/StyleTable.h"
@@ -126,7 +127,8 @@ private:
     void StartField(Field& field);
     // The picture a relationship id leads to, as a frame of `width` x `height` points.
     bool Picture(std::string_view id, double width, double height, pugi::xml_node properties,
-                 Sink& sink, pugi::xml_node where, std::string_view floatSide = {});
+                 Sink& sink, pugi::xml_node where, std::string_view floatSide = {},
+                 PictureCrop crop = {});
     void TextFrame(pugi::xml_node content, double width, double height, Sink& sink);
     // The chosen branch of mc:AlternateContent.
     pugi::xml_node Choose(pugi::xml_node alternate) const;

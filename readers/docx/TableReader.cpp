@@ -4,6 +4,7 @@
 #include "host/render/LineStyle.h"
 
 #include <algorithm>
+#include <array>
 
 namespace Readers::Docx {
 
@@ -66,6 +67,28 @@ bool Looks(pugi::xml_node look, std::string_view attribute, uint32_t bit) {
     return (mask & bit) != 0;
 }
 
+// Cell margins (tblCellMar, tcMar) by side, in points; a side they do not set stays unset.
+using Margins = std::array<std::optional<double>, 4>;
+
+Margins CellMargins(pugi::xml_node margins) {
+    Margins out;
+    if (!margins)
+        return out;
+    const std::pair<std::string_view, Text::CellSide> sides[] = {
+        {"top", Text::CellSide::Top},     {"bottom", Text::CellSide::Bottom},
+        {"left", Text::CellSide::Left},   {"start", Text::CellSide::Left},
+        {"right", Text::CellSide::Right}, {"end", Text::CellSide::Right}};
+    for (const auto& [name, side] : sides) {
+        const pugi::xml_node m = Child(margins, name);
+        const std::string_view type = AttrText(m, "type");
+        if (!m || (type != "dxa" && type != "nil" && !type.empty()))
+            continue; // percentages of nothing in particular
+        const double points = type == "nil" ? 0 : NumberAttr(m, "w").value_or(0) / 20;
+        out[static_cast<size_t>(side)] = std::clamp(points, 0.0, 1000.0);
+    }
+    return out;
+}
+
 pugi::xml_node Conditional(const std::vector<pugi::xml_node>& chain, std::string_view type) {
     for (const pugi::xml_node style : chain)
         for (pugi::xml_node c = style.first_child(); c; c = c.next_sibling())
@@ -94,13 +117,26 @@ Counted<const Text::TableFormat> Format(pugi::xml_node tblPr,
     for (const pugi::xml_node style : chain)
         if (!f.cellFill)
             f.cellFill = fill(style);
+    // The table's own margins, then its style's, side by side.
+    Margins margins = CellMargins(Child(tblPr, "tblCellMar"));
+    for (const pugi::xml_node style : chain) {
+        const Margins inherited = CellMargins(Child(Child(style, "tblPr"), "tblCellMar"));
+        for (size_t side = 0; side < margins.size(); ++side)
+            if (!margins[side])
+                margins[side] = inherited[side];
+    }
+    if (std::any_of(margins.begin(), margins.end(), [](const auto& m) { return m.has_value(); })) {
+        f.cellInsets = Text::CellInsets{};
+        for (size_t side = 0; side < margins.size(); ++side)
+            (*f.cellInsets)[side] = margins[side].value_or(0);
+    }
     const pugi::xml_node look = Child(tblPr, "tblLook");
     if (Looks(look, "firstRow", 0x0020))
         f.headerFill = fill(Conditional(chain, "firstRow"));
     if (!Looks(look, "noHBand", 0x0200))
         f.alternateRowFill = fill(Conditional(chain, "band2Horz"));
     if (!f.outer.IsVisible() && !f.innerHorizontal.IsVisible() && !f.innerVertical.IsVisible() &&
-        !f.cellFill && !f.headerFill && !f.alternateRowFill)
+        !f.cellFill && !f.headerFill && !f.alternateRowFill && !f.cellInsets)
         return {};
     return Text::TableFormat::Make(std::move(f));
 }
@@ -197,7 +233,9 @@ TableLayout LayoutTable(pugi::xml_node tbl, const StyleTable& styles,
             {"left", Text::CellSide::Left},   {"start", Text::CellSide::Left},
             {"right", Text::CellSide::Right}, {"end", Text::CellSide::Right},
             {"top", Text::CellSide::Top},     {"bottom", Text::CellSide::Bottom}};
-        bool any = own.fill != nullptr;
+        own.insets = CellMargins(Child(tcPr, "tcMar"));
+        bool any = own.fill != nullptr || std::any_of(own.insets.begin(), own.insets.end(),
+                                                      [](const auto& m) { return m.has_value(); });
         for (const auto& [name, side] : sides)
             if (const auto border = Border(Child(borders, name), properties)) {
                 own.borders[static_cast<size_t>(side)] = border;

@@ -233,7 +233,46 @@ TEST_F(Accessibility, CheckNamesPicturesFaintTextAndUnknownLanguages) {
             R"(book.json: story 1 ("a.xhtml"), characters 7-12: Text contrast 2.33:1 is below 4.5:1)",
             R"(book.json: story 1 ("a.xhtml"), characters 12-13: Picture without alternative text)",
             R"(book.json: story 1 ("a.xhtml"), characters 14-16: Unknown language "qq")",
-            R"(book.json: story 1 ("a.xhtml"), note at character 18, characters 0-4: Text contrast 1.60:1 is below 4.5:1)"));
+            R"(book.json: story 1 ("a.xhtml"), note at character 18, characters 0-4: Text colour #CCCCCC (contrast 1.60:1) written as #767676 (4.54:1) to be readable)"));
+}
+
+TEST_F(Accessibility, FaintColoursAreDarkenedUnlessTheDocumentSaysNot) {
+    const auto book = [](const std::string& options) {
+        return R"({"options": {)" + options + R"(}, "metadata": {"title": "T", "language": "en"},
+  "styles": [)" +
+               std::string(HeadingStyle) +
+               R"(, {"name": "Blue", "character": {"textFill": "#4F81BD"}},
+    {"name": "Big", "character": {"textFill": "#4F81BD", "size": 24}}],
+  "stories": [{"file": "a.xhtml", "paragraphs": [{"style": "Title", "text": "One"},
+    {"style": "Blue", "text": "Faint"}, {"style": "Big", "text": "Large"}]}]})";
+    };
+    const auto css = [&] {
+        for (const auto& record : ReadZip(dir_ / "book.epub"))
+            if (record.name == "OEBPS/css/styles.css")
+                return record.data;
+        return std::string();
+    };
+    // Large text passes as it is; ordinary text gets the nearest readable blue.
+    Export(book(""));
+    std::string sheet = css();
+    EXPECT_EQ(sheet.find("#4F81BD"), sheet.rfind("#4F81BD")) << sheet;
+    EXPECT_NE(sheet.find("#4F81BD"), std::string::npos) << sheet;
+    const std::vector<std::string> lines = Check(book(""));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_THAT(
+        lines[0],
+        HasSubstr(R"(characters 5-10: Text colour #4F81BD (contrast 4.03:1) written as #)"));
+    EXPECT_NE(sheet.find(lines[0].substr(lines[0].find("as #") + 3, 7)), std::string::npos);
+    Export(book(R"("minimumTextContrast": 0)"));
+    sheet = css();
+    EXPECT_NE(sheet.find("#4F81BD"), sheet.rfind("#4F81BD")) << sheet;
+    EXPECT_THAT(
+        Check(book(R"("minimumTextContrast": 0)")),
+        ElementsAre(
+            R"(book.json: story 1 ("a.xhtml"), characters 5-10: Text contrast 4.03:1 is below 4.5:1)",
+            R"(book.json: story 1 ("a.xhtml"), characters 11-16: Text contrast 4.03:1 is below 4.5:1)"));
+    WriteFileBytes(dir_ / "book.json", book(R"("minimumTextContrast": 0.5)"));
+    EXPECT_EQ(Run("book.json -o book.epub"), 2);
 }
 
 TEST_F(Accessibility, CheckNamesWhatThePublicationAsAWholeLacks) {

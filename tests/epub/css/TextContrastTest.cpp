@@ -82,3 +82,58 @@ TEST(TextContrast, GradientsAreNotJudged) {
 }
 
 } // namespace
+
+namespace {
+
+RgbColour Rgb(int r, int g, int b) {
+    return {r / 255.0, g / 255.0, b / 255.0};
+}
+
+TEST(TextContrast, FaintColoursBecomeTheNearestReadableOfTheirHue) {
+    // Word's heading blue, 4.03:1 on white.
+    const RgbColour blue = Rgb(0x4F, 0x81, 0xBD);
+    const auto readable = ReadableColour(blue, kWhite, 4.5);
+    ASSERT_TRUE(readable);
+    EXPECT_GE(ContrastRatio(*readable, kWhite), 4.5);
+    // Nearest: one 8-bit step lighter would not pass.
+    const double step = 1 / 255.0;
+    const RgbColour lighter{readable->red + step * readable->red / readable->blue,
+                            readable->green + step * readable->green / readable->blue,
+                            readable->blue + step};
+    EXPECT_LT(ContrastRatio(lighter, kWhite), 4.5);
+    // Same hue: the components keep their proportions, to the rounding of 8 bits.
+    EXPECT_NEAR(readable->red / readable->blue, blue.red / blue.blue, 0.02);
+    EXPECT_NEAR(readable->green / readable->blue, blue.green / blue.blue, 0.02);
+    EXPECT_EQ(HexColour(*readable).substr(0, 1), "#");
+
+    // Large text needs 3:1, which the blue has; readable colours stay; 0 changes nothing.
+    EXPECT_DOUBLE_EQ(RequiredContrast(4.5, 18, 400), 3);
+    EXPECT_DOUBLE_EQ(RequiredContrast(4.5, 14, 700), 3);
+    EXPECT_DOUBLE_EQ(RequiredContrast(4.5, 14, 400), 4.5);
+    EXPECT_FALSE(ReadableColour(blue, kWhite, 3));
+    EXPECT_FALSE(ReadableColour(Rgb(0, 0, 0), kWhite, 4.5));
+    EXPECT_FALSE(ReadableColour(blue, kWhite, 0));
+}
+
+TEST(TextContrast, OnDarkBackgroundsFaintColoursAreLightened) {
+    const RgbColour navy = Rgb(0x1F, 0x38, 0x64);
+    const auto readable = ReadableColour(Rgb(0x30, 0x50, 0x90), navy, 4.5);
+    ASSERT_TRUE(readable);
+    EXPECT_GE(ContrastRatio(*readable, navy), 4.5);
+    EXPECT_GT(RelativeLuminance(*readable), RelativeLuminance(Rgb(0x30, 0x50, 0x90)));
+    // Nothing of a grey's hue reaches 21:1 on mid grey.
+    EXPECT_FALSE(ReadableColour(Rgb(120, 120, 120), Rgb(128, 128, 128), 21));
+}
+
+TEST(TextContrast, JudgedColoursSayWhatIsWritten) {
+    const Raster::ICCProfileSet profiles;
+    const auto judged = JudgeTextColours(Atts(Solid(0x4F, 0x81, 0xBD)), profiles, 4.5);
+    ASSERT_TRUE(judged && judged->readable);
+    EXPECT_GE(judged->contrast, 4.5);
+    // The reader's default black and translucent colours are not changed.
+    EXPECT_FALSE(JudgeTextColours(Atts({}), profiles, 4.5)->readable);
+    EXPECT_FALSE(JudgeTextColours(Atts(Solid(0x4F, 0x81, 0xBD, 0.5)), profiles, 4.5)->readable);
+    EXPECT_FALSE(JudgeTextColours(Atts(Solid(0x4F, 0x81, 0xBD)), profiles, 0)->readable);
+}
+
+} // namespace

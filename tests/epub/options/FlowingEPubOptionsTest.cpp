@@ -30,6 +30,7 @@ FlowingEPubOptions AllChanged() {
     o.SetEmbedICCProfile(false);
     o.SetIsUseRasteriseDpi(true);
     o.SetRasteriseDpi(220);
+    o.SetMinimumTextContrast(7);
     return o;
 }
 
@@ -42,6 +43,7 @@ const std::vector<std::pair<const char*, Mutation>>& OneMemberChanges() {
         {"gcss", [](auto& o) { o.SetGenerateCSS(false); }},
         {"plov", [](auto& o) { o.SetPreserveLocalOverrides(false); }},
         {"etpn", [](auto& o) { o.SetExcludeTocPageNumbers(true); }},
+        {"mtcr", [](auto& o) { o.SetMinimumTextContrast(0); }},
         {"page", [](auto& o) { o.SetCoverPageType(CoverPageType::FirstPage); }},
         {"cval", [](auto& o) { o.SetCoverPageAltText("x"); }},
         {"psty", [](auto& o) { o.SetPaginationSourceType(PaginationSourceType::Other); }},
@@ -94,7 +96,7 @@ TEST(FlowingEPubOptions, RoundTripsEveryMemberInSaveOrder) {
     const FlowingEPubOptions original = AllChanged();
     const std::string data = SerialiseObject(original);
     EXPECT_TRUE(TagsInOrder(data, {"POEF", "mnvc", "lbvc", "egap", "kblr", "lavc", "sscg", "volp",
-                                   "ytsp", "crsp", "npte"}));
+                                   "ytsp", "crsp", "npte", "rctm"}));
 
     const auto loaded = LoadStream<FlowingEPubOptions>(data);
     ASSERT_TRUE(loaded);
@@ -166,6 +168,7 @@ TEST(FlowingEPubOptions, HashFollowsTheDocumentedOrder) {
     expected.AddToHash(int32_t{1});
     expected.AddToHash(StringT("978-3-16-148410-0"));
     expected.AddToHash(true);
+    expected.AddToHash(7.0); // minimum text contrast
     Foundation::HashAccumulator actual;
     o.AccumulateHash(actual);
     EXPECT_EQ(actual.GetHash(), expected.GetHash());

@@ -5,11 +5,13 @@
 #include "readers/docx/DocxPackage.h"
 
 #include "host/foundation/DataSource.h"
+#include "host/raster/ImageFile.h"
 #include "host/text/AnchoredFrame.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/NoteAtt.h"
 #include "host/text/ParagraphAtts.h"
 #include "host/text/Table.h"
+#include "hostimpl/raster/Codecs.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +34,8 @@ std::string Relationship(const std::string& id, const std::string& type, const s
            "\"" + (external ? " TargetMode=\"External\"" : "") + "/>";
 }
 
-std::string Picture(const std::string& id, const std::string& alt, bool decorative = false) {
+std::string Picture(const std::string& id, const std::string& alt, bool decorative = false,
+                    const std::string& crop = {}) {
     return "<w:r><w:drawing><wp:inline><wp:extent cx=\"1270000\" cy=\"635000\"/>"
            "<wp:docPr id=\"1\" name=\"Picture 1\" descr=\"" +
            alt + "\">" +
@@ -42,9 +45,8 @@ std::string Picture(const std::string& id, const std::string& alt, bool decorati
                        : "") +
            "</wp:docPr><a:graphic><a:graphicData uri=\"http://schemas.openxmlformats.org/"
            "drawingml/2006/picture\"><pic:pic><pic:blipFill><a:blip r:embed=\"" +
-           id +
-           "\"/></pic:blipFill></pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing></"
-           "w:r>";
+           id + "\"/>" + crop +
+           "</pic:blipFill></pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing></w:r>";
 }
 
 std::string Heading(const std::string& text) {
@@ -276,7 +278,7 @@ TEST(DocxContent, BmpPicturesAreStoredAsPng) {
     EXPECT_EQ(stored.substr(1, 3), "PNG");
 }
 
-TEST(DocxContent, EquationsAreKeptAsLinearTextAndReported) {
+TEST(DocxContent, EquationsAreLinearTextCarryingTheirMathML) {
     const auto run = [](const std::string& text) { return "<m:r><m:t>" + text + "</m:t></m:r>"; };
     Parts parts;
     parts.body = "<w:p><w:r><w:t xml:space=\"preserve\">so </w:t></w:r><m:oMath><m:sSup><m:e>" +
@@ -288,8 +290,64 @@ TEST(DocxContent, EquationsAreKeptAsLinearTextAndReported) {
                  "</m:e></m:nary></m:oMath></m:oMathPara></w:p>";
     const auto doc = Read(parts);
     EXPECT_EQ(Plain(doc), "so x^2+(a+b)/2\n∑_(i=1)^n i");
-    ASSERT_EQ(doc.findings.size(), 2u);
-    EXPECT_EQ(doc.findings[0].message, "equation written as linear text");
+    EXPECT_TRUE(doc.findings.empty());
+    const auto mathOf = [&](std::string_view text) {
+        for (const auto& entry : doc.stories)
+            if (const Text::StoryPos at = Find(entry.story, text); !at.IsNull())
+                return at.GetGlyphAtts()->GetString(Text::GlyphStr::MathML).str();
+        return std::string("not found");
+    };
+    EXPECT_EQ(mathOf("so"), "");
+    EXPECT_TRUE(
+        mathOf("x^2").starts_with("<math xmlns=\"http://www.w3.org/1998/Math/MathML\"><msup>"))
+        << mathOf("x^2");
+    EXPECT_NE(mathOf("∑").find("display=\"block\""), std::string::npos);
+}
+
+TEST(DocxContent, CroppedPicturesHoldThePartShown) {
+    // A 40 × 20 picture, its left half red and its right half blue.
+    auto bitmap = Raster::DynamicBitmap::Create(40, 20);
+    for (uint32_t y = 0; y < 20; ++y)
+        for (uint32_t x = 0; x < 40; ++x) {
+            uint8_t* p = bitmap->Row(y) + x * 4;
+            p[0] = x < 20 ? 255 : 0;
+            p[2] = x < 20 ? 0 : 255;
+            p[3] = 255;
+        }
+    Parts parts;
+    parts.extraFiles = {{"word/media/wide.png", *Raster::Codecs::EncodePNG(*bitmap)}};
+    parts.extraRelationships = Relationship("rWide", "image", "media/wide.png");
+    const std::string vml = "<w:r><w:pict><v:shape style=\"width:30pt;height:7.5pt\">"
+                            "<v:imagedata r:id=\"rWide\" o:title=\"t\" croptop=\"0.5\" "
+                            "cropright=\"16384f\"/></v:shape></w:pict></w:r>";
+    parts.body =
+        "<w:p>" +
+        Picture("rWide", "right half", false, "<a:srcRect l=\"50000\" t=\"0\" r=\"0\" b=\"0\"/>") +
+        Picture("rWide", "whole", false, "<a:srcRect l=\"-10000\" r=\"-10000\"/>") +
+        Picture("rWide", "nothing left", false, "<a:srcRect l=\"60000\" r=\"60000\"/>") + vml +
+        "</w:p>";
+    const auto doc = Read(parts);
+    const auto frames = Pinned<Text::AnchoredFrame>(doc.stories.at(0).story);
+    ASSERT_EQ(frames.size(), 4u);
+    const auto shown = [&](size_t i) {
+        const auto* source =
+            dynamic_cast<const Foundation::DataSource*>(frames[i]->GetContent().get());
+        return Raster::DecodeImage(Foundation::ReadAll(*source->Open()));
+    };
+    const auto right = shown(0);
+    ASSERT_TRUE(right);
+    EXPECT_EQ(right->Width(), 20u);
+    EXPECT_EQ(right->Height(), 20u);
+    EXPECT_EQ(right->Row(10)[2], 255) << "the blue half is the one kept";
+    EXPECT_NE(frames[0]->GetContentPath(), "/word/media/wide.png");
+    // Space added round a picture, or a crop that leaves nothing, shows it whole.
+    EXPECT_EQ(shown(1)->Width(), 40u);
+    EXPECT_EQ(frames[1]->GetContentPath(), "/word/media/wide.png");
+    EXPECT_EQ(shown(2)->Width(), 40u);
+    // VML: the bottom half, less a quarter on the right.
+    const auto vmlShown = shown(3);
+    EXPECT_EQ(vmlShown->Width(), 30u);
+    EXPECT_EQ(vmlShown->Height(), 10u);
 }
 
 TEST(DocxContent, MetadataComesFromThePropertiesOrTheText) {

@@ -91,3 +91,52 @@ TEST(DocxExport, WordStylesBecomeClassesOfTheirNameOnTheRightElements) {
     const std::string opf = package.Read("/OEBPS/package.opf");
     EXPECT_NE(opf.find("<dc:title>Harbour</dc:title>"), std::string::npos) << opf;
 }
+
+TEST(DocxExport, CellMarginsBecomeEachCellsPadding) {
+    // The style's margins, the table's own over them side by side (start is left), and a
+    // cell's own over those; a percentage means nothing here and a nil margin is none.
+    Parts parts;
+    parts.styles =
+        "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Grid\"/><w:tblPr>"
+        "<w:tblCellMar><w:top w:w=\"0\" w:type=\"dxa\"/><w:left w:w=\"108\" w:type=\"dxa\"/>"
+        "<w:bottom w:w=\"20\" w:type=\"dxa\"/><w:right w:w=\"108\" w:type=\"dxa\"/>"
+        "</w:tblCellMar></w:tblPr></w:style>";
+    const auto cell = [](const std::string& margins, const std::string& text) {
+        return "<w:tc><w:tcPr><w:tcW w:w=\"2000\" w:type=\"dxa\"/>" + margins + "</w:tcPr>" +
+               Para(text) + "</w:tc>";
+    };
+    parts.body = "<w:tbl><w:tblPr><w:tblStyle w:val=\"Grid\"/><w:tblCellMar><w:top w:w=\"72\" "
+                 "w:type=\"dxa\"/><w:start w:w=\"144\" w:type=\"dxa\"/></w:tblCellMar></w:tblPr>"
+                 "<w:tblGrid><w:gridCol w:w=\"2000\"/><w:gridCol w:w=\"2000\"/></w:tblGrid><w:tr>" +
+                 cell("", "Plain cell") +
+                 cell("<w:tcMar><w:end w:w=\"288\" w:type=\"dxa\"/><w:left w:w=\"50\" "
+                      "w:type=\"pct\"/><w:bottom w:w=\"0\" w:type=\"nil\"/></w:tcMar>",
+                      "Own margins") +
+                 "</w:tr></w:tbl>" + Para("after");
+    const Readers::Document doc = Read(parts);
+    const Folder folder;
+    ASSERT_FALSE(folder.Path().empty());
+    const auto target = folder.Path() / "book.epub";
+    Cli::ExportEPub(doc, target, {});
+    Readers::Docx::Package package(ReadFile(target), "book.epub", {uint64_t{1} << 30, 1000});
+    const std::string xhtml = package.Read("/OEBPS/section-1.xhtml");
+    const std::string css = package.Read("/OEBPS/css/styles.css");
+    // The padding the classes of the cell holding `text` give it.
+    const auto padding = [&](const std::string& text) {
+        const size_t at = xhtml.rfind("<td", xhtml.find(text));
+        const size_t open = xhtml.find("class=\"", at) + 7;
+        std::istringstream classes(xhtml.substr(open, xhtml.find('"', open) - open));
+        std::string found;
+        for (std::string name; classes >> name;) {
+            const size_t rule = css.find("." + name + " {");
+            if (rule == std::string::npos)
+                continue;
+            const std::string body = css.substr(rule, css.find('}', rule) - rule);
+            if (const size_t p = body.find("padding: "); p != std::string::npos)
+                found = body.substr(p + 9, body.find(';', p) - p - 9);
+        }
+        return found;
+    };
+    EXPECT_EQ(padding("Plain cell"), "3.6px 5.4px 1px 7.2px") << css;
+    EXPECT_EQ(padding("Own margins"), "3.6px 14.4px 0 7.2px") << css;
+}

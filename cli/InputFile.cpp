@@ -5,6 +5,7 @@
 #include "cli/SystemFile.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/markdown/MarkdownReader.h"
+#include "readers/odt/OdtReader.h"
 
 #include <cerrno>
 #include <cstring>
@@ -40,6 +41,9 @@ Document ReadOtherInput(Readers::InputKind kind, const std::filesystem::path& fi
     switch (kind) {
     case InputKind::Docx:
         return Readers::Docx::ReadDocxFile(file, name);
+    case InputKind::Odt:
+    case InputKind::FlatOdt:
+        return Readers::Odt::ReadOdtFile(file, name);
     case InputKind::LegacyWord:
         throw InputError(
             Quoted(name) +
@@ -55,7 +59,7 @@ Document ReadOtherInput(Readers::InputKind kind, const std::filesystem::path& fi
     case InputKind::Binary:
         throw InputError(Quoted(name) +
                          ": not a document this tool reads (a JSON description, a Word .docx "
-                         "file or Markdown text)");
+                         "file, an OpenDocument text or Markdown text)");
     default:
         break;
     }

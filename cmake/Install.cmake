@@ -29,6 +29,7 @@ set(EPUB_PUBLIC_HEADERS
     readers/common/ReaderDocument.h
     readers/common/InputKind.h
     readers/docx/DocxReader.h
+    readers/odt/OdtReader.h
     readers/markdown/MarkdownReader.h)
 
 # --- The library: one archive holding the exporter, the host surface and the bundled host

@@ -8,7 +8,7 @@
 #include "readers/common/ReaderDocument.h"
 #include "readers/docx/BodyStream.h"
 #include "readers/docx/Numbering.h"
-#include "readers/docx/Package.h"
+#include "readers/common/ZipPackage.h"
 #include "readers/docx/Properties.h"
 #include "readers/docx/Relationships.h"
 #include "readers/docx/StyleTable.h"

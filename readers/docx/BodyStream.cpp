@@ -2,7 +2,7 @@
 #include "readers/docx/BodyStream.h"
 
 #include "readers/common/ReaderDocument.h"
-#include "readers/docx/Package.h"
+#include "readers/common/ZipPackage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -112,10 +112,10 @@ BodyStream::BodyStream(Package& package, std::string part)
     if (IsUtf16(text_)) {
         converted_ = std::string(text_);
         pages_ = PageBuffer();
-        CheckProlog(package, part_, converted_);
+        CheckProlog(package.Source(), part_, converted_);
         text_ = converted_;
     }
-    CheckDoctype(package, part_, text_);
+    CheckDoctype(package.Source(), part_, text_);
     for (size_t at = 0;;) {
         const Tag tag = NextTag(text_, at);
         if (tag.kind == TagKind::End || tag.kind == TagKind::Close)

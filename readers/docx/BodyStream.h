@@ -4,7 +4,7 @@
 // each paragraph or table is parsed on its own, so a long document never holds the tree of
 // all its markup at once.
 
-#include "readers/docx/Package.h"
+#include "readers/common/ZipPackage.h"
 #include "readers/docx/XmlPart.h"
 
 #include <functional>

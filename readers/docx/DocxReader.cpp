@@ -14,7 +14,7 @@
 #include "readers/docx/FontTable.h"
 #include "readers/docx/Metadata.h"
 #include "readers/docx/Numbering.h"
-#include "readers/docx/Package.h"
+#include "readers/common/ZipPackage.h"
 #include "readers/docx/Properties.h"
 #include "readers/docx/Relationships.h"
 #include "readers/docx/StyleTable.h"

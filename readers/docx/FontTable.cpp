@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "readers/docx/FontTable.h"
 
-#include "readers/docx/Package.h"
+#include "readers/common/ZipPackage.h"
 #include "readers/docx/Relationships.h"
 #include "readers/docx/XmlPart.h"
 

@@ -9,11 +9,14 @@
 
 #include <vector>
 
+namespace Readers {
+class Package;
+class XmlPart;
+} // namespace Readers
+
 namespace Readers::Docx {
 
-class Package;
 class Relationships;
-class XmlPart;
 
 // Null when the document embeds no usable font.
 Foundation::Counted<Foundation::MemoryFontRegistry>

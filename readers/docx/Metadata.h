@@ -6,9 +6,11 @@
 
 #include <string>
 
-namespace Readers::Docx {
-
+namespace Readers {
 class XmlPart;
+}
+
+namespace Readers::Docx {
 
 struct Metadata {
     std::string title, author, subject, description, keywords, language, identifier, publisher;

@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 
-namespace Readers::Docx {
-
+namespace Readers {
 class Package;
+}
+
+namespace Readers::Docx {
 
 struct Relationship {
     std::string type;    // the last segment of the type URI ("image", "hyperlink"...)

@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 
-namespace Readers::Docx {
-
+namespace Readers {
 class XmlPart;
+}
+
+namespace Readers::Docx {
 
 class Theme {
 public:

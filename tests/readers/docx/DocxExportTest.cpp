@@ -5,7 +5,7 @@
 #include "readers/docx/DocxPackage.h"
 
 #include "cli/ExportCommand.h"
-#include "readers/docx/Package.h"
+#include "readers/common/ZipPackage.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,7 @@ TEST(DocxExport, WordStylesBecomeClassesOfTheirNameOnTheRightElements) {
     const auto target = folder.Path() / "book.epub";
     Cli::ExportEPub(doc, target, {});
     const std::string epub = ReadFile(target);
-    Readers::Docx::Package package(epub, "book.epub", {uint64_t{1} << 30, 1000});
+    Readers::Package package(epub, "book.epub", {uint64_t{1} << 30, 1000});
     const std::string xhtml = package.Read("/OEBPS/section-1.xhtml");
     const std::string css = package.Read("/OEBPS/css/styles.css");
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The zip container of a Word document: its central directory read straight from the bytes, and
-// parts inflated on demand within the caps that keep a small hostile file from taking gigabytes.
+// The zip container of a Word or OpenDocument file: its central directory read straight from the
+// bytes, and parts inflated on demand within the caps that keep a small hostile file from taking
+// gigabytes.
 
 #include <cstdint>
 #include <functional>
@@ -10,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace Readers::Docx {
+namespace Readers {
 
 // Inflated text in pages of its own, which can be given back to the system once read: a long
 // part need not stay in memory whole while it is walked.
@@ -82,4 +83,4 @@ private:
 // "/word/document.xml" for "word/document.xml", "%20" decoded; what a part name is compared as.
 std::string FoldPartName(std::string_view name);
 
-} // namespace Readers::Docx
+} // namespace Readers

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "readers/docx/Package.h"
+#include "readers/common/ZipPackage.h"
 
 #include "readers/common/ReaderDocument.h"
+#include "readers/common/SafeXml.h"
 
 #include <libdeflate.h>
 
@@ -11,7 +12,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-namespace Readers::Docx {
+namespace Readers {
 
 namespace {
 
@@ -85,10 +86,7 @@ Package::Package(std::string_view bytes, std::string source, PackageLimits limit
 }
 
 void Package::Fail(std::string_view part, std::string_view problem) const {
-    std::string message = source_ + ": ";
-    if (!part.empty())
-        message += std::string(part) + ": ";
-    throw InputError(message + std::string(problem));
+    FailAt(source_, part, problem);
 }
 
 void Package::ReadDirectory() {
@@ -274,4 +272,4 @@ void PageBuffer::Release(size_t end) {
         ::madvise(data_, end, MADV_DONTNEED);
 }
 
-} // namespace Readers::Docx
+} // namespace Readers

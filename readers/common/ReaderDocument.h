@@ -68,7 +68,7 @@ struct StoryEntry {
 // Something a reader met that the publication will not show as the source does, although the
 // export goes on: a picture it skipped, an equation kept as text, a part it could not use.
 struct ReaderFinding {
-    std::string where;   // a part of the package, a line of the text ("word/media/a.emf", "line 12")
+    std::string where; // a part of the package, a line of the text ("word/media/a.emf", "line 12")
     std::string message; // one line, no trailing full stop
 };
 

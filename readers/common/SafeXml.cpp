@@ -6,6 +6,8 @@
 #include "readers/common/ZipPackage.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace Readers {
 
@@ -145,6 +147,42 @@ pugi::xml_attribute Attr(pugi::xml_node node, std::string_view local) {
 std::string_view AttrText(pugi::xml_node node, std::string_view local) {
     const pugi::xml_attribute a = Attr(node, local);
     return a ? std::string_view(a.value()) : std::string_view();
+}
+
+void CheckUtf8(std::string_view source, const std::string& part, std::string_view text) {
+    if (IsUtf16(text))
+        return;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t size = text.size();
+    for (size_t i = 0; i < size;) {
+        // ASCII eight bytes at a time: most text is.
+        if (i + 8 <= size) {
+            uint64_t word;
+            std::memcpy(&word, bytes + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char c = bytes[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+        bool valid = length > 0 && c <= 0xF4 && i + length <= size;
+        for (size_t k = 1; valid && k < length; ++k)
+            valid = (bytes[i + k] & 0xC0) == 0x80;
+        // Overlong forms, surrogates and code points beyond U+10FFFF.
+        if (valid && length == 3)
+            valid = !(c == 0xE0 && bytes[i + 1] < 0xA0) && !(c == 0xED && bytes[i + 1] >= 0xA0);
+        if (valid && length == 4)
+            valid = !(c == 0xF0 && bytes[i + 1] < 0x90) && !(c == 0xF4 && bytes[i + 1] >= 0x90);
+        if (!valid)
+            FailAt(source, PartLine(part, LineAt(text, i)),
+                   "not UTF-8 text (an invalid byte sequence)");
+        i += length;
+    }
 }
 
 void FailAt(std::string_view source, std::string_view where, std::string_view problem) {

@@ -59,6 +59,8 @@ inline constexpr unsigned kParseOptions =
 void CheckProlog(std::string_view source, const std::string& part, std::string& text);
 bool IsUtf16(std::string_view text);
 void CheckDoctype(std::string_view source, const std::string& part, std::string_view text);
+// Refuses bytes that are not UTF-8 (UTF-16 text is left to CheckProlog), naming the line.
+void CheckUtf8(std::string_view source, const std::string& part, std::string_view text);
 // The line of byte `offset`, counted from 1.
 size_t LineAt(std::string_view text, size_t offset);
 // "PART:LINE", or ":LINE" without a part name.

@@ -7,8 +7,9 @@
 #include "host/text/AttributeObjects.h"
 #include "host/text/Table.h"
 #include "hostimpl/raster/Codecs.h"
+#include "readers/common/ListCount.h"
+#include "readers/common/PictureSource.h"
 #include "readers/docx/MathText.h"
-#include "readers/docx/PictureSource.h"
 #include "readers/docx/TableReader.h"
 #include "readers/docx/TextRules.h"
 
@@ -354,23 +355,7 @@ Counted<const Text::AttObject> BodyReader::ListFor(pugi::xml_node pPr, Sink& sin
     s.bullet = Text::GlyphString(label->bullet);
     s.prefix = Text::GlyphString(label->prefix);
     s.suffix = Text::GlyphString(label->suffix);
-    // The host counts on by itself: the items of a list share one attribute, which starts at 1
-    // where it can, at Word's number where it must, and restarts only where Word's number
-    // differs from the host's count.
-    Counted<const Text::ListAtt> att;
-    for (const auto& [start, restart] :
-         {std::pair{1, false}, std::pair{label->number, false}, std::pair{label->number, true}}) {
-        s.startAt = start;
-        s.restart = restart;
-        att = Text::ListAtt::Make(s);
-        if (s.type != Text::ListType::Numbered)
-            break;
-        const auto next = sink.numbers->Clone();
-        next->Advance(*att);
-        if (next->GetNumber(s.level) == label->number)
-            break;
-    }
-    sink.numbers->Advance(*att);
+    const auto att = CountedList(std::move(s), label->number, *sink.numbers);
     return AsObject(att);
 }
 
@@ -935,18 +920,6 @@ void BodyReader::Vml(pugi::xml_node pict, Sink& sink) {
     }
 }
 
-// TIFF and BMP pictures are no EPUB core media types: they are stored as PNG.
-std::string BodyReader::Publishable(std::string data) {
-    const Raster::FileType type = Raster::DetectFileType(data);
-    if (type != Raster::FileType::TIFF && type != Raster::FileType::BMP)
-        return data;
-    const auto bitmap = type == Raster::FileType::TIFF ? Raster::Codecs::DecodeTIFF(data)
-                                                       : Raster::Codecs::DecodeBMP(data);
-    if (!bitmap)
-        return data;
-    return Raster::Codecs::EncodePNG(*bitmap).value_or(std::move(data));
-}
-
 bool BodyReader::Picture(std::string_view id, double width, double height,
                          pugi::xml_node properties, Sink& sink, pugi::xml_node where,
                          std::string_view floatSide) {
@@ -973,40 +946,11 @@ bool BodyReader::Picture(std::string_view id, double width, double height,
             return false;
         }
     }
-    const Raster::FileType type = Raster::DetectFileType(*data);
+    if (const std::string problem = PictureProblem(*data, rel->target); !problem.empty()) {
+        findings_.push_back({rel->target, problem});
+        return false;
+    }
     const auto pixels = Raster::ReadImageSize(*data);
-    const bool bitmap = type == Raster::FileType::JPEG || type == Raster::FileType::PNG ||
-                        type == Raster::FileType::GIF;
-    // A header can be whole while the data behind it is cut short: decode it all.
-    if (bitmap && (!pixels || !Raster::DecodeImage(*data))) {
-        findings_.push_back({rel->target, "a damaged picture was skipped"});
-        return false;
-    }
-    if (type == Raster::FileType::SVG && !IsHarmlessSvg(*data)) {
-        findings_.push_back({rel->target, "an SVG picture with scripts was skipped"});
-        return false;
-    }
-    if (!bitmap && type != Raster::FileType::SVG) {
-        const std::string_view name = rel->target;
-        const auto extension = [&](std::string_view ext) {
-            return name.size() > ext.size() &&
-                   std::equal(ext.rbegin(), ext.rend(), name.rbegin(), [](char a, char b) {
-                       return a == std::tolower(static_cast<unsigned char>(b));
-                   });
-        };
-        if (extension(".png") || extension(".jpg") || extension(".jpeg") || extension(".gif")) {
-            findings_.push_back({rel->target, "a damaged picture was skipped"});
-            return false;
-        }
-        const std::string kind = type == Raster::FileType::TIFF                     ? "TIFF"
-                                 : type == Raster::FileType::BMP                    ? "BMP"
-                                 : name.ends_with(".emf") || name.ends_with(".EMF") ? "EMF"
-                                 : name.ends_with(".wmf") || name.ends_with(".WMF") ? "WMF"
-                                                                                    : "unknown";
-        findings_.push_back({rel->target, "a picture in " + kind +
-                                              " format without a bitmap fallback was skipped"});
-        return false;
-    }
     if (!(width > 0 && height > 0)) {
         width = pixels ? pixels->width * 0.75 : 100;
         height = pixels ? pixels->height * 0.75 : 100;

@@ -6,9 +6,9 @@
 
 #include "hostimpl/text/StoryBuilder.h"
 #include "readers/common/ReaderDocument.h"
+#include "readers/common/ZipPackage.h"
 #include "readers/docx/BodyStream.h"
 #include "readers/docx/Numbering.h"
-#include "readers/common/ZipPackage.h"
 #include "readers/docx/Properties.h"
 #include "readers/docx/Relationships.h"
 #include "readers/docx/StyleTable.h"
@@ -128,7 +128,6 @@ private:
     bool Picture(std::string_view id, double width, double height, pugi::xml_node properties,
                  Sink& sink, pugi::xml_node where, std::string_view floatSide = {});
     void TextFrame(pugi::xml_node content, double width, double height, Sink& sink);
-    static std::string Publishable(std::string picture);
     // The chosen branch of mc:AlternateContent.
     pugi::xml_node Choose(pugi::xml_node alternate) const;
     // "left" or "right" for an anchored drawing text wraps round on one side; else empty.

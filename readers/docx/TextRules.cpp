@@ -12,14 +12,6 @@ namespace Readers::Docx {
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    });
-    return out;
-}
-
 // The Symbol font's letters are Greek.
 char32_t SymbolFontChar(char32_t c) {
     static constexpr std::u32string_view latin =
@@ -72,42 +64,6 @@ std::vector<std::string> FieldWords(std::string_view instruction) {
     return words;
 }
 
-std::string FollowableUrl(std::string_view target) {
-    while (!target.empty() && std::isspace(static_cast<unsigned char>(target.front())))
-        target.remove_prefix(1);
-    while (!target.empty() && std::isspace(static_cast<unsigned char>(target.back())))
-        target.remove_suffix(1);
-    const std::string lower = Lower(target.substr(0, 10));
-    std::string prefix;
-    if (lower.starts_with("www."))
-        prefix = "http://";
-    else if (!(lower.starts_with("http://") || lower.starts_with("https://") ||
-               lower.starts_with("ftp://") || lower.starts_with("mailto:")))
-        return {};
-    std::string out = prefix;
-    static constexpr char hex[] = "0123456789ABCDEF";
-    for (size_t i = 0; i < target.size(); ++i) {
-        const auto c = static_cast<unsigned char>(target[i]);
-        const bool escapeOk = c == '%' && i + 2 < target.size() + 0 &&
-                              std::isxdigit(static_cast<unsigned char>(target[i + 1])) &&
-                              std::isxdigit(static_cast<unsigned char>(target[i + 2]));
-        if (c <= 0x20 || c >= 0x7F ||
-            std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos ||
-            (c == '%' && !escapeOk)) {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    // Nothing after the scheme is no address.
-    const size_t colon = out.find(':');
-    if (colon == std::string::npos || out.find_first_not_of('/', colon + 1) == std::string::npos)
-        return {};
-    return out;
-}
-
 std::string SymbolText(std::string_view font, std::string_view hexCode) {
     uint32_t code = 0;
     const auto [end, error] =
@@ -126,29 +82,6 @@ std::string SymbolText(std::string_view font, std::string_view hexCode) {
     if (c < 0x20)
         return {};
     return Foundation::StringT::FromCodePoint(c).str();
-}
-
-bool IsHarmlessSvg(std::string_view svg) {
-    const std::string lower = Lower(svg);
-    if (lower.find("<script") != std::string::npos ||
-        lower.find("javascript:") != std::string::npos ||
-        lower.find("<!doctype") != std::string::npos ||
-        lower.find("<!entity") != std::string::npos ||
-        lower.find("<foreignobject") != std::string::npos)
-        return false;
-    // Event handlers: an attribute starting "on" after white space.
-    for (size_t at = lower.find("on"); at != std::string::npos; at = lower.find("on", at + 2)) {
-        if (at == 0 || !std::isspace(static_cast<unsigned char>(lower[at - 1])))
-            continue;
-        size_t end = at + 2;
-        while (end < lower.size() && std::isalpha(static_cast<unsigned char>(lower[end])))
-            ++end;
-        while (end < lower.size() && std::isspace(static_cast<unsigned char>(lower[end])))
-            ++end;
-        if (end > at + 2 && end < lower.size() && lower[end] == '=')
-            return false;
-    }
-    return true;
 }
 
 } // namespace Readers::Docx

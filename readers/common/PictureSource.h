@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-namespace Readers::Docx {
+namespace Readers {
 
 class PictureSource final : public Foundation::DataSource {
 public:
@@ -37,4 +37,4 @@ private:
     std::shared_ptr<const std::string> data_;
 };
 
-} // namespace Readers::Docx
+} // namespace Readers

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "readers/docx/PictureSource.h"
+#include "readers/common/PictureSource.h"
 
 #include "host/foundation/HashAccumulator.h"
 #include "host/foundation/Stream.h"
 
-namespace Readers::Docx {
+namespace Readers {
 
 Foundation::StringT PictureSource::GetFilename() const {
     return Foundation::StringT(name_.substr(name_.rfind('/') + 1));
@@ -19,4 +19,4 @@ void PictureSource::AccumulateHash(Foundation::HashAccumulator& hash) const {
     hash.AddToHash(data_->data(), data_->size());
 }
 
-} // namespace Readers::Docx
+} // namespace Readers

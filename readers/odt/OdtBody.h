@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Walks office:text into stories: paragraphs and headings with their styles, spans, lists,
+// notes, bookmarks and links, tables, frames with pictures or text, and the print pages the
+// soft page breaks mark. Tracked deletions, annotations and declarations stay out.
+
+#include "hostimpl/text/StoryBuilder.h"
+#include "readers/common/ReaderDocument.h"
+#include "readers/odt/OdtLists.h"
+#include "readers/odt/OdtSource.h"
+#include "readers/odt/OdtStyles.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace Readers::Odt {
+
+struct BodyOptions {
+    bool keepAnnotations = false;
+    bool splitAtHeadings = true;
+    bool printPages = true;
+    int maxNesting = 100;
+};
+
+class OdtBody {
+public:
+    OdtBody(OdtSource& source, const OdtStyles& styles, Foundation::Counted<Text::StyleSheet> sheet,
+            BodyOptions options);
+
+    // Reads office:text into stories, appended to `out`.
+    void Read(pugi::xml_node text, std::vector<StoryEntry>& out);
+    // The text of the first top heading (or Title paragraph), for a title the metadata lacks.
+    const std::string& FirstHeading() const noexcept {
+        return firstTitle_.empty() ? firstHeading_ : firstTitle_;
+    }
+    // Whether the page list holds the print pages.
+    bool HasPages() const noexcept { return hasPages_; }
+
+private:
+    // Where text goes: the builder of a story, note, cell or frame.
+    struct Sink {
+        Text::StoryBuilder* builder = nullptr;
+        StoryMarks* marks = nullptr; // null outside the main text
+        Foundation::Counted<Text::Numberer> numbers = Text::Numberer::Make();
+        bool space = true; // the text so far ends in white space (collapsed)
+        bool keepText = false;
+        std::string text;      // of a heading
+        double size = 12;      // of the paragraph's text
+        bool contents = false; // inside a table of contents
+    };
+    // The formatting of the text being read: the spans around it.
+    struct Format {
+        Foundation::StringT characterStyle;
+        Text::AttributeSet glyph;
+        Foundation::Counted<const Text::AttObject> link;
+        Foundation::Counted<const Text::Delta> delta; // resolved
+        bool resolved = false;
+    };
+    // Where a paragraph stands in a list.
+    struct ListPlace {
+        std::string style;
+        int level = 0; // 0: not in a list
+        bool header = false;
+        bool first = false; // the item's first paragraph
+        std::optional<int> start;
+    };
+
+    void Blocks(pugi::xml_node parent, Sink& sink);
+    void Blocks(pugi::xml_node parent, Sink& sink, const ListPlace& list);
+    void Block(pugi::xml_node block, Sink& sink, const ListPlace& list);
+    void List(pugi::xml_node list, Sink& sink, ListPlace place);
+    void Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list);
+    void Inlines(pugi::xml_node parent, Sink& sink, Format& format);
+    void Write(std::string_view text, Sink& sink, Format& format);
+    void Resolve(Format& format);
+    void Spaces(size_t count, Sink& sink, Format& format);
+    void Note(pugi::xml_node note, Sink& sink);
+    void Annotation(pugi::xml_node annotation, Sink& sink);
+    void Table(pugi::xml_node table, Sink& sink);
+    void Frame(pugi::xml_node frame, Sink& sink, Format& format);
+    bool Picture(pugi::xml_node image, double width, double height, pugi::xml_node frame,
+                 Sink& sink);
+    void TextBox(pugi::xml_node box, double width, double height, Sink& sink);
+    void PageBreak(std::optional<int> number);
+    void FlushPages(Sink& sink);
+    void Bookmark(std::string_view name, Sink& sink);
+    Foundation::Counted<const Text::AttObject> LinkTo(std::string_view name);
+    Foundation::Counted<const Text::AttObject> LinkFor(std::string_view href);
+    Foundation::Counted<const Text::Delta> Intern(Text::AttributeSet paragraph,
+                                                  Text::AttributeSet glyph);
+    const OdtStyles::Paragraph& ParagraphStyle(std::string_view name);
+    const OdtStyles::Span& TextStyle(std::string_view name, double size);
+    std::string OutlineStyle(const std::string& style, int level);
+    void Collect(pugi::xml_node text);
+    void Enter(pugi::xml_node where);
+    void Leave() { --depth_; }
+    void Finding(pugi::xml_node where, std::string message);
+    void NewStory();
+    void CloseStory();
+
+    OdtSource& source_;
+    const OdtStyles& styles_;
+    OdtLists lists_;
+    Foundation::Counted<Text::StyleSheet> sheet_;
+    BodyOptions options_;
+
+    std::set<std::string, std::less<>> targets_; // bookmark, reference and note names
+    std::map<std::string, Foundation::Counted<Text::AnchorData>, std::less<>> anchors_;
+    std::set<std::string, std::less<>> placed_;
+    std::map<std::string, std::shared_ptr<const std::string>, std::less<>> pictures_;
+    std::unordered_map<size_t, std::vector<Foundation::Counted<const Text::Delta>>> deltas_;
+    std::map<std::string, OdtStyles::Paragraph, std::less<>> paragraphStyles_;
+    std::map<std::string, OdtStyles::Span, std::less<>> textStyles_;
+    std::string buffer_; // collapsed text, reused
+    int depth_ = 0;
+    std::string firstTitle_, firstHeading_;
+
+    // Print pages.
+    bool hasPages_ = false;
+    int page_ = 1;
+    std::vector<std::string> pendingPages_; // labels of pages starting before the next text
+    bool anyParagraph_ = false;
+
+    // The story being built and where it goes.
+    std::unique_ptr<Text::StoryBuilder> builder_;
+    std::unique_ptr<Sink> main_;
+    StoryEntry entry_;
+    std::vector<StoryEntry>* out_ = nullptr;
+    bool storyEmpty_ = true;
+    bool tocEntrySet_ = false;
+    Foundation::Counted<const Text::AnchorData> pendingTop_;
+};
+
+} // namespace Readers::Odt

@@ -963,8 +963,10 @@ def libreoffice(out):
         env = dict(os.environ, HOME=work)
         profile = "file://" + os.path.join(work, "profile")
         for source in sources:
-            subprocess.run([soffice, f"-env:UserInstallation={profile}", "--headless", "--convert-to",
-                            "odt:writer8", source], cwd=work, env=env, check=True,
+            # HTML opens in Writer proper, not Writer/Web, so the result is a text document.
+            infilter = ["--infilter=HTML (StarWriter)"] if source.endswith(".html") else []
+            subprocess.run([soffice, f"-env:UserInstallation={profile}", "--headless", *infilter,
+                            "--convert-to", "odt:writer8", source], cwd=work, env=env, check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([soffice, f"-env:UserInstallation={profile}", "--headless", "--convert-to",
                         "fodt", "lo_from_docx.odt" if pandoc else "lo_from_html.odt"], cwd=work, env=env,

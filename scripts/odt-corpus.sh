@@ -7,8 +7,9 @@
 #   FILE  exported|refused|CRASH  epubcheck=E/W  ace=C/S  words=KEPT%  [reason]
 #
 # words: how many of the document's words (body, notes, tables, text boxes; annotations, tracked
-# deletions, hidden sections and page numbers left out) are found in the EPUB's content documents. Ace needs
-# /work/shared/tools/epubtools/ace.sh (or $ACE) and is slow: --no-ace skips it.
+# deletions, hidden sections and page numbers left out) are found in the EPUB's content
+# documents. EPUBCheck's OPF-027 about pageBreakSource is not counted (4.2.6 predates it). Ace
+# needs /work/shared/tools/epubtools/ace.sh (or $ACE) and is slow: --no-ace skips it.
 # Exit status: 1 when a file crashed the tool or a corpus document exported with EPUBCheck errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +21,7 @@ dirs=()
 for arg in "$@"; do
   case $arg in
     --no-ace) use_ace=0 ;;
-    -h | --help) sed -n '2,12p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,13p' "$0"; exit 0 ;;
     *) dirs+=("$arg") ;;
   esac
 done
@@ -146,7 +147,8 @@ for f in "${files[@]}"; do
     continue
   fi
   exported=$((exported + 1))
-  report=$(java -jar "$jar" "$epub" 2>&1 || true)
+  # EPUBCheck 4.2.6 does not know the pageBreakSource property of a page list's source yet.
+  report=$(java -jar "$jar" "$epub" 2>&1 | grep -v 'OPF-027.*pageBreakSource' || true)
   e=$(grep -cE '^(ERROR|FATAL)' <<<"$report" || true)
   w=$(grep -cE '^WARNING' <<<"$report" || true)
   ((e == 0)) && errors_free=$((errors_free + 1))

@@ -1240,7 +1240,8 @@ TEST_F(OdtCorpus, DISABLED_OverlineAndLowerCase) {
     EXPECT_EQ(lower.page->css.Inherited(lower.node, "text-transform").value_or(""), "lowercase");
 }
 
-// Languages, sizes and directions that belong to one script, and the document's own language.
+// Languages, sizes and directions that belong to one script, the document's own language and
+// the reading of ruby.
 TEST_F(OdtCorpus, DISABLED_ScriptLanguagesDirectionsAndDirectFontFamilies) {
     const Book book = Export("text_fonts_language.odt");
     for (const auto& [text, language] : std::vector<std::pair<std::string, std::string>>{
@@ -1270,6 +1271,8 @@ TEST_F(OdtCorpus, DISABLED_ScriptLanguagesDirectionsAndDirectFontFamilies) {
     const Book cjk = Export("cjk_text.odt");
     EXPECT_EQ(cjk.Metadata("dc:language"), (std::vector<std::string>{"ja-JP"}));
     EXPECT_EQ(cjk.Metadata("dc:title"), (std::vector<std::string>{"日本語の文書"}));
+    // Ruby keeps its reading, as ruby or as text.
+    EXPECT_NE(cjk.AllText().find("かんじ"), std::string::npos);
     const Found korean = cjk.Find("한국어");
     ASSERT_TRUE(korean);
     EXPECT_EQ(LanguageOf(korean.node), "ko-KR");

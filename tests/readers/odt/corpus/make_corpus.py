@@ -1078,8 +1078,12 @@ def example_book(path):
     """examples/harbour.odt: a few printed pages as an author would write them in an office
     suite, with headings, lists, a footnote, a table, a picture with alt text and the soft page
     breaks of its print layout."""
-    fonts = FONT_DECLS.replace("Liberation Serif", "DejaVu Serif").replace("Liberation Sans", "DejaVu Sans")
-    styles = """
+    # One face for text and headings: the EPUB embeds what the styles name.
+    def dejavu(text):
+        return text.replace("Liberation Serif", "DejaVu Serif").replace("Liberation Sans", "DejaVu Serif")
+    fonts = dejavu(FONT_DECLS).replace(
+        '<style:font-face style:name="DejaVu Serif" svg:font-family="\'DejaVu Serif\'" style:font-family-generic="swiss" style:font-pitch="variable"/>', "")
+    styles = dejavu(BASE_STYLES) + """
 <style:style style:name="Title" style:family="paragraph" style:parent-style-name="Heading" style:class="chapter">
  <style:paragraph-properties fo:text-align="center" fo:margin-bottom="0.2cm"/>
  <style:text-properties fo:font-size="26pt" fo:font-weight="bold" fo:color="#1f3864"/>
@@ -1185,7 +1189,8 @@ def example_book(path):
     meta = ("<dc:title>The Harbour Survey</dc:title><meta:initial-creator>Corpus Maker</meta:initial-creator>"
             "<dc:description>A report on one season at the north quay.</dc:description>"
             "<dc:language>en-GB</dc:language><meta:creation-date>2024-01-02T03:04:05</meta:creation-date>")
-    odt(path, body, auto, styles, meta, files=[("Pictures/quay.png", quay_picture())], fonts=fonts)
+    odt(path, body, auto, styles, meta, files=[("Pictures/quay.png", quay_picture())], fonts=fonts,
+        base=False)
 
 
 def main():

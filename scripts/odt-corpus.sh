@@ -42,12 +42,12 @@ O = "{urn:oasis:names:tc:opendocument:xmlns:office:1.0}"
 T = "{urn:oasis:names:tc:opendocument:xmlns:text:1.0}"
 TB = "{urn:oasis:names:tc:opendocument:xmlns:table:1.0}"
 SVG = "{urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0}"
-# Annotations are dropped, deletions live in the change log, page numbers and counts are no
-# words of the text; titles and descriptions of frames are alt text, not text.
+# Annotations are dropped, deletions live in the change log; page numbers, counts and note
+# citations are no words of the text; titles and descriptions of frames are alt text, not text.
 SKIP = {O + "annotation", T + "tracked-changes", T + "page-number", T + "page-count",
         T + "sequence-decls", T + "variable-decls", T + "user-field-decls", T + "hidden-text",
         T + "hidden-paragraph", SVG + "title", SVG + "desc", O + "binary-data",
-        T + "table-of-content-source", T + "alphabetical-index-source"}
+        T + "table-of-content-source", T + "alphabetical-index-source", T + "note-citation"}
 BREAKS = {T + "tab", T + "line-break", T + "s", T + "p", T + "h", TB + "table-cell",
           T + "soft-page-break"}
 

@@ -112,12 +112,12 @@ std::string PictureProblem(const std::string& data, std::string_view name) {
     if (HasExtension(name, ".png") || HasExtension(name, ".jpg") || HasExtension(name, ".jpeg") ||
         HasExtension(name, ".gif"))
         return "a damaged picture was skipped";
-    const std::string kind = type == Raster::FileType::TIFF  ? "TIFF"
-                             : type == Raster::FileType::BMP ? "BMP"
-                             : HasExtension(name, ".emf")    ? "EMF"
-                             : HasExtension(name, ".wmf")    ? "WMF"
-                             : HasExtension(name, ".svm")    ? "SVM"
-                                                             : "unknown";
+    const std::string kind = type == Raster::FileType::TIFF                             ? "TIFF"
+                             : type == Raster::FileType::BMP                            ? "BMP"
+                             : HasExtension(name, ".emf")                               ? "EMF"
+                             : HasExtension(name, ".wmf")                               ? "WMF"
+                             : HasExtension(name, ".svm") || data.starts_with("VCLMTF") ? "SVM"
+                                                                                        : "unknown";
     return "a picture in " + kind + " format without a bitmap fallback was skipped";
 }
 

@@ -11,6 +11,7 @@
 #include "readers/common/ListCount.h"
 #include "readers/common/PictureSource.h"
 #include "readers/odt/Base64.h"
+#include "readers/odt/MathMl.h"
 
 #include <algorithm>
 
@@ -40,18 +41,20 @@ std::string Trimmed(std::string_view text) {
     return std::string(text);
 }
 
+// Tabs and line ends in the text are white space (text:tab and text:line-break are the real
+// ones), and control characters, which XML does not allow, are taken as such too.
 bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    return static_cast<unsigned char>(c) <= 0x20;
 }
 
-// The text of a node and everything in it.
-std::string AllText(pugi::xml_node node) {
+// The text of a node and everything in it, to a depth no alternative text needs.
+std::string AllText(pugi::xml_node node, int depth = 0) {
     std::string out;
     for (pugi::xml_node n = node.first_child(); n; n = n.next_sibling()) {
         if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
             out += n.value();
-        else if (n.type() == pugi::node_element && out.size() < 10000)
-            out += AllText(n);
+        else if (n.type() == pugi::node_element && out.size() < 10000 && depth < 16)
+            out += AllText(n, depth + 1);
     }
     return out;
 }
@@ -64,7 +67,11 @@ OdtBody::OdtBody(OdtSource& source, const OdtStyles& styles, Counted<Text::Style
       options_(options) {}
 
 void OdtBody::Finding(pugi::xml_node where, std::string message) {
-    source_.Findings().push_back({source_.Where(where), std::move(message)});
+    std::string place = source_.Where(where);
+    // A flat file has lines but no parts.
+    if (place.starts_with(':'))
+        place = "line " + place.substr(1);
+    source_.Findings().push_back({std::move(place), std::move(message)});
 }
 
 void OdtBody::Enter(pugi::xml_node where) {
@@ -73,37 +80,33 @@ void OdtBody::Enter(pugi::xml_node where) {
                      "elements nested more than " + std::to_string(options_.maxNesting) + " deep");
 }
 
-void OdtBody::Collect(pugi::xml_node text) {
-    // Names links and cross references may lead to, and whether the text has print pages; the
-    // walk is iterative, so a deep tree is refused by the reader proper, not here.
-    std::vector<pugi::xml_node> stack{text};
-    while (!stack.empty()) {
-        const pugi::xml_node n = stack.back();
-        stack.pop_back();
-        const std::string_view name = LocalName(n);
-        if (name == "bookmark" || name == "bookmark-start" || name == "reference-mark" ||
-            name == "reference-mark-start")
-            targets_.emplace(AttrText(n, "name"));
-        else if (name == "note" || name == "sequence")
-            targets_.emplace(AttrText(n, name == "note" ? "id" : "ref-name"));
-        else if (name == "soft-page-break")
-            hasPages_ = options_.printPages;
-        else if (name == "tracked-changes")
-            continue;
-        for (pugi::xml_node c = n.last_child(); c; c = c.previous_sibling())
-            if (c.type() == pugi::node_element)
-                stack.push_back(c);
-    }
-    targets_.erase(std::string());
+OdtBody::Survey OdtBody::Scan(const BlockStream& content) {
+    Survey survey;
+    for (const auto& [element, attribute] :
+         {std::pair{"bookmark", "name"}, std::pair{"bookmark-start", "name"},
+          std::pair{"reference-mark", "name"}, std::pair{"reference-mark-start", "name"},
+          std::pair{"note", "id"}, std::pair{"sequence", "ref-name"}})
+        for (std::string value : content.Values(element, attribute))
+            survey.targets.insert(std::move(value));
+    survey.targets.erase(std::string());
+    survey.softPageBreaks = content.Text().find("soft-page-break") != std::string_view::npos;
+    return survey;
 }
 
-void OdtBody::Read(pugi::xml_node text, std::vector<StoryEntry>& out) {
+void OdtBody::Begin(Survey survey, std::vector<StoryEntry>& out) {
     out_ = &out;
-    Collect(text);
+    targets_ = std::move(survey.targets);
+    hasPages_ = options_.printPages && survey.softPageBreaks;
     NewStory();
     if (hasPages_)
         pendingPages_.push_back("1");
-    Blocks(text, *main_);
+}
+
+void OdtBody::Visit(pugi::xml_node block) {
+    Block(block, *main_, ListPlace());
+}
+
+void OdtBody::Finish() {
     FlushPages(*main_);
     // Links may lead to a name whose text was left out: they land at the end rather than nowhere.
     for (const auto& [name, anchor] : anchors_)
@@ -347,15 +350,15 @@ void OdtBody::Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list) {
     }
 
     Text::AttributeSet para;
-    const std::string listStyle = list.level > 0 ? list.style : style.listStyle;
-    if (list.level > 0 || !style.listStyle.empty()) {
-        const int at = std::max(list.level, 1);
+    // Only paragraphs inside lists are items; a list style on a paragraph style names the list
+    // style of the lists it is used in.
+    if (list.level > 0) {
+        const std::string& listStyle = list.style.empty() ? style.listStyle : list.style;
         std::optional<ListLabel> label;
-        if (list.level > 0 && list.first && !list.header)
-            label = lists_.Next(listStyle, at, list.start);
-        else if (list.level == 0)
-            label = lists_.Next(listStyle, at, std::nullopt);
-        const Text::AttributeSet indents = label ? label->indents : lists_.Indents(listStyle, at);
+        if (list.first && !list.header)
+            label = lists_.Next(listStyle, list.level, list.start);
+        const Text::AttributeSet indents =
+            label ? label->indents : lists_.Indents(listStyle, list.level);
         for (const Text::AttEntry& e : indents)
             para.Set(e.id, e.value);
         if (label)
@@ -716,8 +719,32 @@ void OdtBody::Table(pugi::xml_node table, Sink& sink) {
     Leave();
 }
 
-void OdtBody::Frame(pugi::xml_node frame, Sink& sink, Format&) {
+bool OdtBody::Formula(pugi::xml_node object, Sink& sink, Format& format) {
+    std::unique_ptr<XmlPart> part;
+    pugi::xml_node math = Child(object, "math");
+    if (!math) {
+        part = source_.ReadObject(AttrText(object, "href"));
+        if (part && Is(part->Root(), "math"))
+            math = part->Root();
+    }
+    const std::string text = math ? LinearMathMl(math) : std::string();
+    if (text.empty())
+        return false;
+    Resolve(format);
+    sink.builder->Text(text, format.characterStyle, format.delta);
+    sink.space = false;
+    Finding(object, "equation written as linear text");
+    return true;
+}
+
+void OdtBody::Frame(pugi::xml_node frame, Sink& sink, Format& format) {
     Enter(frame);
+    // A formula shows as its text rather than its replacement picture.
+    if (const pugi::xml_node object = Child(frame, "object");
+        object && Formula(object, sink, format)) {
+        Leave();
+        return;
+    }
     const double width = Length(AttrText(frame, "width")).value_or(0);
     const double height = Length(AttrText(frame, "height")).value_or(0);
     bool done = false;
@@ -772,7 +799,10 @@ bool OdtBody::Picture(pugi::xml_node image, double width, double height, pugi::x
         data = cached;
     }
     if (const std::string problem = PictureProblem(*data, name); !problem.empty()) {
-        source_.Findings().push_back({source_.Flat() ? source_.Where(image) : name, problem});
+        if (source_.Flat())
+            Finding(image, problem);
+        else
+            source_.Findings().push_back({name, problem});
         return false;
     }
     const auto pixels = Raster::ReadImageSize(*data);

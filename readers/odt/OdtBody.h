@@ -31,8 +31,19 @@ public:
     OdtBody(OdtSource& source, const OdtStyles& styles, Foundation::Counted<Text::StyleSheet> sheet,
             BodyOptions options);
 
-    // Reads office:text into stories, appended to `out`.
-    void Read(pugi::xml_node text, std::vector<StoryEntry>& out);
+    // What the walk must know of the whole text before its first block: the names links and
+    // cross references may lead to, and whether there are print pages. Call before the content
+    // is parsed, which changes it in place.
+    struct Survey {
+        std::set<std::string, std::less<>> targets;
+        bool softPageBreaks = false;
+    };
+    static Survey Scan(const BlockStream& content);
+    // Starts reading office:text into stories, appended to `out`.
+    void Begin(Survey survey, std::vector<StoryEntry>& out);
+    // Reads one child of office:text.
+    void Visit(pugi::xml_node block);
+    void Finish();
     // The text of the first top heading (or Title paragraph), for a title the metadata lacks.
     const std::string& FirstHeading() const noexcept {
         return firstTitle_.empty() ? firstHeading_ : firstTitle_;
@@ -82,6 +93,8 @@ private:
     void Annotation(pugi::xml_node annotation, Sink& sink);
     void Table(pugi::xml_node table, Sink& sink);
     void Frame(pugi::xml_node frame, Sink& sink, Format& format);
+    // Writes a formula object as linear text; false when it has none.
+    bool Formula(pugi::xml_node object, Sink& sink, Format& format);
     bool Picture(pugi::xml_node image, double width, double height, pugi::xml_node frame,
                  Sink& sink);
     void TextBox(pugi::xml_node box, double width, double height, Sink& sink);
@@ -95,7 +108,6 @@ private:
     const OdtStyles::Paragraph& ParagraphStyle(std::string_view name);
     const OdtStyles::Span& TextStyle(std::string_view name, double size);
     std::string OutlineStyle(const std::string& style, int level);
-    void Collect(pugi::xml_node text);
     void Enter(pugi::xml_node where);
     void Leave() { --depth_; }
     void Finding(pugi::xml_node where, std::string message);

@@ -61,37 +61,52 @@ Counted<Text::TextDocument> MakeTextDocument(const std::string& language) {
 
 Document Read(std::string_view bytes, const std::string& sourceName, const OdtOptions& options) {
     OdtSource source(bytes, sourceName, PackageLimits{options.maxInflatedBytes, options.maxRatio});
-    const pugi::xml_node content = source.Content();
-    const pugi::xml_node body = Child(content, "body");
-    const pugi::xml_node text = Child(body, "text");
-    if (!text) {
-        if (const pugi::xml_node other = body.first_child();
-            other && other.type() == pugi::node_element)
-            source.Fail(other, "an OpenDocument " + std::string(LocalName(other)) +
-                                   " document, not a text");
-        source.Fail(content, "the document has no text (no office:body/office:text)");
-    }
-    const OdtStyles styles(source.Flat() ? content : source.Styles(), content);
-    const OdtMetadata meta = ReadMetadata(source.Flat() ? content : source.Meta());
-
-    std::string language = meta.language;
-    if (!EPub::IsLanguageTag(language))
-        language = styles.DefaultLanguage();
-    if (!EPub::IsLanguageTag(language))
-        language = "en";
-
     Document doc;
     doc.sourceName = sourceName;
-    doc.styles = Text::StyleSheet::Make(MakeTextDocument(language));
-    styles.AddTo(*doc.styles);
-    OdtBody reader(
-        source, styles, doc.styles,
-        {options.keepAnnotations, options.splitAtHeadings, options.printPages, options.maxNesting});
-    reader.Read(text, doc.stories);
+    // Styles and metadata come before the text, in the parts beside it or in the head of the
+    // content; the reader starts at the first block of the text.
+    OdtBody::Survey survey = OdtBody::Scan(source.Content());
+    std::unique_ptr<OdtStyles> styles;
+    std::unique_ptr<OdtBody> reader;
+    OdtMetadata meta;
+    std::string language;
+    const auto start = [&] {
+        styles = std::make_unique<OdtStyles>(source.Styles(), source.Head());
+        meta = ReadMetadata(source.Meta());
+        language = meta.language;
+        if (!EPub::IsLanguageTag(language))
+            language = styles->DefaultLanguage();
+        if (!EPub::IsLanguageTag(language))
+            language = "en";
+        doc.styles = Text::StyleSheet::Make(MakeTextDocument(language));
+        styles->AddTo(*doc.styles);
+        reader =
+            std::make_unique<OdtBody>(source, *styles, doc.styles,
+                                      BodyOptions{options.keepAnnotations, options.splitAtHeadings,
+                                                  options.printPages, options.maxNesting});
+        reader->Begin(std::move(survey), doc.stories);
+    };
+    BlockStream& content = source.Content();
+    const bool hasText = content.ForEachBlock(
+        {"body", "text"},
+        [&](pugi::xml_node block) {
+            if (!reader)
+                start();
+            reader->Visit(block);
+        },
+        [&](pugi::xml_node head) {
+            if (!Is(head, "body"))
+                source.KeepHead(head);
+        });
+    if (!hasText)
+        FailAt(sourceName, content.Name(), "not an OpenDocument text (no office:body/office:text)");
+    if (!reader)
+        start();
+    reader->Finish();
     doc.fonts = ReadFonts(source);
 
     auto& s = *(doc.settings = MakeCounted<EPub::ExportSettings>());
-    s.title = StringT(!meta.title.empty() ? meta.title : reader.FirstHeading());
+    s.title = StringT(!meta.title.empty() ? meta.title : reader->FirstHeading());
     if (s.title.empty())
         s.title = StringT(std::filesystem::path(sourceName).stem().string());
     s.author = StringT(meta.author);
@@ -115,7 +130,7 @@ Document Read(std::string_view bytes, const std::string& sourceName, const OdtOp
     doc.options->SetRemoveLineBreaks(false);
     // The labels the document shows, as text.
     doc.options->SetConvertNumberedListsToText(true);
-    if (reader.HasPages())
+    if (reader->HasPages())
         EPub::SetPageSource(*doc.options, std::filesystem::path(sourceName).filename().string());
     if (!doc.stories.empty() && doc.stories.front().tocText.empty())
         doc.stories.front().tocText = s.title;

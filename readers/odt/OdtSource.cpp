@@ -22,9 +22,8 @@ OdtSource::OdtSource(std::string_view bytes, std::string source, PackageLimits l
     : source_(std::move(source)) {
     if (bytes.substr(0, 2) != "PK") {
         // One XML document: the whole file is the content, styles and metadata.
-        std::string text(bytes);
-        CheckUtf8(source_, {}, text);
-        content_ = std::make_unique<XmlPart>(source_, std::string(), std::move(text));
+        CheckUtf8(source_, {}, bytes);
+        content_ = std::make_unique<BlockStream>(source_, std::string(), std::string(bytes));
         const pugi::xml_node root = content_->Root();
         if (!Is(root, "document"))
             FailAt(source_, {},
@@ -51,11 +50,8 @@ OdtSource::OdtSource(std::string_view bytes, std::string source, PackageLimits l
                                    "encrypted documents are not supported");
     if (!package_->Has("content.xml"))
         package_->Fail("content.xml", "missing from the package: not an OpenDocument text");
-    {
-        std::string text = package_->Read("content.xml");
-        CheckUtf8(source_, "content.xml", text);
-        content_ = std::make_unique<XmlPart>(source_, "content.xml", std::move(text));
-    }
+    content_ = std::make_unique<BlockStream>(*package_, "content.xml");
+    CheckUtf8(source_, "content.xml", content_->Text());
     if (!Is(content_->Root(), "document-content"))
         package_->Fail("content.xml", "not OpenDocument content (its root is <" +
                                           std::string(content_->Root().name()) + ">)");
@@ -84,10 +80,13 @@ std::unique_ptr<XmlPart> OdtSource::Optional(const std::string& part) {
 
 std::string OdtSource::Where(pugi::xml_node node) const {
     const pugi::xml_node document = node.root();
-    for (const auto* part : {&content_, &styles_, &meta_, &manifest_})
+    for (const auto* part : {&styles_, &meta_, &manifest_})
         if (*part && (*part)->Root().root() == document)
             return (*part)->Where(node);
-    return {};
+    // Copies of the head have no place in the text any more.
+    if (document == head_.root())
+        return Flat() ? std::string() : content_->Name();
+    return content_->Where(node);
 }
 
 void OdtSource::Fail(pugi::xml_node node, std::string_view problem) const {
@@ -116,6 +115,26 @@ std::optional<std::string> OdtSource::ReadFile(std::string_view href, std::strin
             throw;
         problem = "the picture " + part + " is damaged and was skipped";
         return std::nullopt;
+    }
+}
+
+std::unique_ptr<XmlPart> OdtSource::ReadObject(std::string_view href) {
+    if (!package_)
+        return {};
+    std::string part = PartOf(href);
+    if (part.empty() || part.find("://") != std::string::npos || part.starts_with("../"))
+        return {};
+    part += "/content.xml";
+    try {
+        if (!package_->Has(part))
+            return {};
+        std::string text = package_->Read(part);
+        CheckUtf8(source_, part, text);
+        return std::make_unique<XmlPart>(source_, part, std::move(text));
+    } catch (const InputError& e) {
+        if (std::string_view(e.what()).find("zip bomb") != std::string_view::npos)
+            throw;
+        return {};
     }
 }
 

@@ -133,7 +133,10 @@ TEST(OdtText, SpacesTabsBreaksAndHiddenMaterialReadAsTheDocumentShowsThem) {
         "<text:tracked-changes><text:changed-region text:id=\"c1\"><text:deletion>"
         "<text:p>deleted words</text:p></text:deletion></text:changed-region>"
         "</text:tracked-changes>" +
-        P("Page <text:page-number>7</text:page-number> of <text:date>today</text:date>");
+        P("Page <text:page-number>7</text:page-number> of <text:date>today</text:date>") +
+        P("Formula <draw:frame><draw:object><math:math><math:mfrac><math:mrow><math:mi>a</math:mi>"
+          "<math:mo>+</math:mo><math:mi>b</math:mi></math:mrow><math:msup><math:mi>x</math:mi>"
+          "<math:mn>2</math:mn></math:msup></math:mfrac></math:math></draw:object></draw:frame>");
     const auto doc = Read(Fodt(body));
     const std::string text = Plain(doc);
     EXPECT_NE(text.find("Two words and   three\ttab"), std::string::npos) << text;
@@ -141,6 +144,9 @@ TEST(OdtText, SpacesTabsBreaksAndHiddenMaterialReadAsTheDocumentShowsThem) {
     EXPECT_EQ(text.find("deleted"), std::string::npos);
     EXPECT_EQ(text.find("note to self"), std::string::npos);
     EXPECT_NE(text.find("Page 7 of today"), std::string::npos);
+    EXPECT_NE(text.find("Formula (a+b)/(x^2)"), std::string::npos) << text;
+    ASSERT_EQ(doc.findings.size(), 1u);
+    EXPECT_EQ(doc.findings[0].message, "equation written as linear text");
     // Kept on request, as a side note.
     Readers::Odt::OdtOptions keep;
     keep.keepAnnotations = true;

@@ -24,8 +24,9 @@ using Foundation::StringT;
 namespace {
 
 constexpr double kMaxLength = 100000;
-// Repeated rows and columns beyond this are what spreadsheets write to fill a sheet, not text.
-constexpr int kMaxRepeat = 1000;
+// Repeated rows and cells beyond this are what spreadsheets write to fill a sheet, not text; each
+// repeat reads the cell's content again.
+constexpr int kMaxRepeat = 100;
 constexpr int kMaxColumns = 1000;
 constexpr size_t kMaxSpaces = 1000;
 
@@ -313,6 +314,8 @@ void OdtBody::List(pugi::xml_node list, Sink& sink, ListPlace place) {
     }
     ++place.level;
     for (pugi::xml_node item = list.first_child(); item; item = item.next_sibling()) {
+        if (Is(item, "soft-page-break") && &sink == main_.get())
+            PageBreak(std::nullopt);
         if (!Is(item, "list-item") && !Is(item, "list-header"))
             continue;
         ListPlace p = place;
@@ -352,6 +355,16 @@ void OdtBody::Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list) {
     Text::AttributeSet para;
     // Only paragraphs inside lists are items; a list style on a paragraph style names the list
     // style of the lists it is used in.
+    if (Is(p, "h") && list.level == 0 && level && AttrText(p, "is-list-header") != "true") {
+        std::optional<int> start;
+        if (const pugi::xml_attribute value = Attr(p, "start-value"))
+            start = value.as_int();
+        else if (AttrText(p, "restart-numbering") == "true")
+            start = 1;
+        if (const auto label = lists_.NextHeading(*level, start))
+            para.Set(Text::ParaObject::List,
+                     AsObject(CountedList(label->settings, label->number, *sink.numbers)));
+    }
     if (list.level > 0) {
         const std::string& listStyle = list.style.empty() ? style.listStyle : list.style;
         std::optional<ListLabel> label;
@@ -392,6 +405,7 @@ void OdtBody::Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list) {
     }
     Format format;
     Inlines(p, sink, format);
+    sink.afterNoteMark = false;
     if (!sink.keepText)
         return;
     const std::string text = Trimmed(sink.text);
@@ -426,6 +440,7 @@ void OdtBody::Write(std::string_view text, Sink& sink, Format& format) {
     }
     if (buffer_.empty())
         return;
+    sink.afterNoteMark = false;
     Resolve(format);
     sink.builder->Text(buffer_, format.characterStyle, format.delta);
     if (sink.keepText && sink.text.size() < 1000)
@@ -443,6 +458,9 @@ void OdtBody::Resolve(Format& format) {
 }
 
 void OdtBody::Spaces(size_t count, Sink& sink, Format& format) {
+    // The space word processors put between a note's mark and its text: the mark has its own.
+    if (sink.afterNoteMark)
+        return;
     const std::string spaces(std::min(count, kMaxSpaces), ' ');
     Resolve(format);
     sink.builder->Text(spaces, format.characterStyle, format.delta);
@@ -486,6 +504,8 @@ void OdtBody::Inlines(pugi::xml_node parent, Sink& sink, Format& format) {
         } else if (name == "s") {
             Spaces(static_cast<size_t>(std::max(Attr(c, "c").as_int(1), 1)), sink, format);
         } else if (name == "tab") {
+            if (sink.afterNoteMark)
+                continue;
             Resolve(format);
             sink.builder->Text("\t", format.characterStyle, format.delta);
             sink.space = false;
@@ -521,8 +541,8 @@ void OdtBody::Inlines(pugi::xml_node parent, Sink& sink, Format& format) {
                    name == "annotation-end" || name == "number" || name == "tracked-changes" ||
                    name == "bookmark-end" || name == "reference-mark-end" ||
                    name == "alphabetical-index-mark" || name == "toc-mark" ||
-                   name == "user-index-mark" || name == "bibliography-mark" ||
-                   name == "alphabetical-index-mark-start" || name == "toc-mark-start") {
+                   name == "user-index-mark" || name == "alphabetical-index-mark-start" ||
+                   name == "toc-mark-start") {
             // Marks without text of their own; deleted text lives in the tracked changes.
         } else if (name == "hidden-text" || name == "hidden-paragraph" || name == "script" ||
                    name == "custom-shape" || name == "rect" || name == "line" ||
@@ -547,6 +567,7 @@ void OdtBody::Note(pugi::xml_node note, Sink& sink) {
     Text::StoryBuilder builder(sheet_);
     Sink inner;
     inner.builder = &builder;
+    inner.afterNoteMark = true;
     Blocks(body, inner);
     Counted<const Text::NoteAtt> settings;
     if (const std::string mark = Trimmed(AttrText(Child(note, "note-citation"), "label"));
@@ -634,7 +655,7 @@ void OdtBody::Table(pugi::xml_node table, Sink& sink) {
             if (!Is(c, "table-cell") && !covered)
                 continue;
             const int repeat =
-                std::clamp(Attr(c, "number-columns-repeated").as_int(1), 1, kMaxColumns);
+                std::clamp(Attr(c, "number-columns-repeated").as_int(1), 1, kMaxRepeat);
             // Every cell, covered or not, takes the next place of the row.
             for (int i = 0; i < repeat && column < kMaxColumns; ++i, ++column) {
                 const auto at = static_cast<size_t>(column);

@@ -59,9 +59,10 @@ private:
         Foundation::Counted<Text::Numberer> numbers = Text::Numberer::Make();
         bool space = true; // the text so far ends in white space (collapsed)
         bool keepText = false;
-        std::string text;      // of a heading
-        double size = 12;      // of the paragraph's text
-        bool contents = false; // inside a table of contents
+        std::string text;           // of a heading
+        double size = 12;           // of the paragraph's text
+        bool contents = false;      // inside a table of contents
+        bool afterNoteMark = false; // a note body's first text is still to come
     };
     // The formatting of the text being read: the spans around it.
     struct Format {

@@ -42,7 +42,8 @@ std::string BulletText(std::string_view bullet) {
 OdtLists::Level OdtLists::LevelOf(const std::string& style, int level) const {
     Level out;
     pugi::xml_node definition;
-    const pugi::xml_node list = styles_.ListStyle(style);
+    const pugi::xml_node list =
+        style == kOutline ? styles_.OutlineStyle() : styles_.ListStyle(style);
     for (pugi::xml_node l = list.first_child(); l; l = l.next_sibling())
         if (Attr(l, "level").as_int() == level)
             definition = l;
@@ -110,13 +111,21 @@ void OdtLists::StartList(pugi::xml_node list, const std::string& style) {
 
 std::optional<ListLabel> OdtLists::Next(const std::string& style, int level,
                                         std::optional<int> start) {
+    if (!current_)
+        current_ = std::make_shared<Counters>();
+    return Count(style, *current_, level, start);
+}
+
+std::optional<ListLabel> OdtLists::NextHeading(int level, std::optional<int> start) {
+    return Count(std::string(kOutline), outline_, level, start);
+}
+
+std::optional<ListLabel> OdtLists::Count(const std::string& style, Counters& c, int level,
+                                         std::optional<int> start) {
     level = std::clamp(level, 1, kLevels);
     const Level def = LevelOf(style, level);
     if (def.type == Text::ListType::None)
         return std::nullopt;
-    if (!current_)
-        current_ = std::make_shared<Counters>();
-    Counters& c = *current_;
     ListLabel label;
     label.indents = def.indents;
     label.settings.type = def.type;

@@ -34,6 +34,9 @@ public:
     // The label of an item's first paragraph at `level` (1-based) of the current list; nullopt
     // for a list style without labels. `start`: the item's own text:start-value.
     std::optional<ListLabel> Next(const std::string& style, int level, std::optional<int> start);
+    // The label of a heading at `level`, numbered by the outline style; nullopt when the level
+    // shows no number.
+    std::optional<ListLabel> NextHeading(int level, std::optional<int> start);
     // The indents of a paragraph at `level` of `style` that has no label (a list header, an
     // item's later paragraphs).
     Text::AttributeSet Indents(const std::string& style, int level) const;
@@ -52,10 +55,16 @@ private:
         Text::AttributeSet indents;
     };
 
+    // The outline style's name here: no list style has an empty name with this character.
+    static constexpr std::string_view kOutline = "\x01outline";
+
     Level LevelOf(const std::string& style, int level) const;
+    std::optional<ListLabel> Count(const std::string& style, Counters& counters, int level,
+                                   std::optional<int> start);
 
     const OdtStyles& styles_;
     std::shared_ptr<Counters> current_;
+    Counters outline_;
     std::map<std::string, std::shared_ptr<Counters>, std::less<>> byId_;
     std::map<std::string, std::shared_ptr<Counters>, std::less<>> lastOfStyle_;
     std::shared_ptr<Counters> last_;

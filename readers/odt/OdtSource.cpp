@@ -9,6 +9,14 @@ namespace {
 
 constexpr std::string_view kTextType = "application/vnd.oasis.opendocument.text";
 
+// Text, its template, a web page or a master document: all hold office:text.
+bool IsTextType(std::string_view type) {
+    return type == kTextType || type == "application/vnd.oasis.opendocument.text-template" ||
+           type == "application/vnd.oasis.opendocument.text-web" ||
+           type == "application/vnd.oasis.opendocument.text-master" ||
+           type == "application/vnd.oasis.opendocument.text-master-template";
+}
+
 // The package's own name for a reference: "Pictures/a.png", "./Pictures/a.png".
 std::string PartOf(std::string_view href) {
     while (href.starts_with("./"))
@@ -37,7 +45,7 @@ OdtSource::OdtSource(std::string_view bytes, std::string source, PackageLimits l
     package_ = std::make_unique<Package>(bytes, source_, limits);
     if (package_->Has("mimetype")) {
         const std::string type = package_->Read("mimetype");
-        if (type != kTextType && type != "application/vnd.oasis.opendocument.text-template")
+        if (!IsTextType(type))
             package_->Fail("mimetype",
                            "an OpenDocument package of another kind (" + type.substr(0, 80) + ")");
     }

@@ -44,6 +44,16 @@ std::string Decoded(std::string_view name) {
     return out;
 }
 
+// "Heading_20_2": the office suites' own heading styles, headings even where a document (an
+// imported web page, say) gives them no outline level.
+std::optional<int> BuiltInHeading(std::string_view name) {
+    constexpr std::string_view prefix = "Heading_20_";
+    if (!name.starts_with(prefix) || name.size() != prefix.size() + 1)
+        return std::nullopt;
+    const char digit = name.back();
+    return digit >= '1' && digit <= '9' ? std::optional<int>(digit - '0') : std::nullopt;
+}
+
 } // namespace
 
 OdtStyles::OdtStyles(pugi::xml_node styles, pugi::xml_node content) {
@@ -165,9 +175,12 @@ Counted<const Text::EPubTag> OdtStyles::TagFor(const Entry& entry) const {
         return Text::EPubTag::Make(Text::EPubTag::ElementSet, StringT(name), {});
     };
     for (const Entry* e : Chain(entry.family, entry.name)) {
-        if (const pugi::xml_attribute level = Attr(e->node, "default-outline-level");
-            level && level.as_int() > 0)
-            return element("h" + std::to_string(std::clamp(level.as_int(), 1, 6)));
+        if (const pugi::xml_attribute level = Attr(e->node, "default-outline-level"))
+            return level.as_int() > 0
+                       ? element("h" + std::to_string(std::clamp(level.as_int(), 1, 6)))
+                       : nullptr;
+        if (const auto level = BuiltInHeading(e->name))
+            return element("h" + std::to_string(std::min(*level, 6)));
         if (e->name == "Title")
             return element("h1");
         if (e->name == "Quotations")
@@ -237,11 +250,18 @@ OdtStyles::Paragraph OdtStyles::ParagraphStyle(std::string_view name) const {
     const Entry* common = Common(chain);
     out.style = common ? common->display : std::string(kDefaultName);
     out.size = SizeOf(chain);
+    bool levelSeen = false;
     for (const Entry* e : chain) {
-        if (!out.outlineLevel)
-            if (const pugi::xml_attribute level = Attr(e->node, "default-outline-level"))
+        if (!levelSeen) {
+            if (const pugi::xml_attribute level = Attr(e->node, "default-outline-level")) {
                 out.outlineLevel =
                     level.as_int() > 0 ? std::optional(level.as_int()) : std::nullopt;
+                levelSeen = true;
+            } else if (const auto builtIn = BuiltInHeading(e->name)) {
+                out.outlineLevel = builtIn;
+                levelSeen = true;
+            }
+        }
         if (out.listStyle.empty())
             out.listStyle = AttrText(e->node, "list-style-name");
         const pugi::xml_node p = Child(e->node, "paragraph-properties");

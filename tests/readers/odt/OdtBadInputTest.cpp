@@ -33,6 +33,10 @@ TEST(OdtBadInput, FilesThatAreNoOpenDocumentTextAreRefusedByName) {
                                      {"content.xml", ""}})),
               "test.odt: mimetype: an OpenDocument package of another kind "
               "(application/vnd.oasis.opendocument.spreadsheet)");
+    // A web page saved by the word processor is a text all the same.
+    EXPECT_EQ(ErrorOf(DocxTest::Zip({{"mimetype", "application/vnd.oasis.opendocument.text-web"},
+                                     {"content.xml", "<x/>"}})),
+              "test.odt: content.xml: not OpenDocument content (its root is <x>)");
     EXPECT_EQ(ErrorOf(Content("<html/>")),
               "test.odt: content.xml: not OpenDocument content (its root is <html>)");
     EXPECT_EQ(ErrorOf("<?xml version=\"1.0\"?>\n<html/>"),
@@ -73,8 +77,7 @@ TEST(OdtBadInput, DoctypesInvalidUtf8AndDeepNestingAreRefused) {
     for (int i = 0; i < 100000; ++i)
         deep += "</text:list-item></text:list>";
     const std::string message = ErrorOf(Odt(deep, {}, {}, {}, false));
-    EXPECT_NE(message.find("test.odt: content.xml:2: elements nested more than"),
-              std::string::npos)
+    EXPECT_NE(message.find("test.odt: content.xml:2: elements nested more than"), std::string::npos)
         << message;
     std::string spans;
     for (int i = 0; i < 100000; ++i)

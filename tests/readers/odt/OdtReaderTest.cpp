@@ -46,6 +46,7 @@ const std::string kStyles =
     "<style:style style:name=\"Heading_20_2\" style:display-name=\"Heading 2\" "
     "style:family=\"paragraph\" style:parent-style-name=\"Heading\" "
     "style:default-outline-level=\"2\"/>"
+    "<style:style style:name=\"Heading_20_3\" style:family=\"paragraph\"/>"
     "<style:style style:name=\"Quotations\" style:family=\"paragraph\" "
     "style:parent-style-name=\"Standard\"><style:paragraph-properties fo:margin-left=\"1in\" "
     "fo:text-indent=\"-0.5in\"/></style:style>"
@@ -89,6 +90,7 @@ TEST(OdtStyles, NamedStylesAreHostStylesWithParentsElementsAndEffectiveSizes) {
         EXPECT_EQ(doc.styles->GetStyle("Heading 1")->GetBaseName(), "Heading");
         EXPECT_EQ(Element(doc, "Heading 1"), "h1");
         EXPECT_EQ(Element(doc, "Heading 2"), "h2");
+        EXPECT_EQ(Element(doc, "Heading 3"), "h3"); // the suite's own name, without a level
         EXPECT_EQ(Element(doc, "Quotations"), "blockquote");
         EXPECT_EQ(Element(doc, "Standard"), "");
         EXPECT_TRUE(doc.styles->GetStyle("Emphasis")->IsCharacterStyle());
@@ -209,6 +211,35 @@ TEST(OdtLists, LabelsFollowTheListStyleAndTheDocumentsCounters) {
     EXPECT_DOUBLE_EQ(one.GetParagraphAtts()->GetDouble(Text::ParaDouble::FirstLineIndent), 18);
 }
 
+TEST(OdtLists, NumberedHeadingsCountThroughTheOutlineStyle) {
+    const std::string outline =
+        "<text:outline-style style:name=\"Outline\"><text:outline-level-style text:level=\"1\" "
+        "style:num-format=\"1\" style:num-suffix=\".\"/><text:outline-level-style "
+        "text:level=\"2\" style:num-format=\"1\" text:display-levels=\"2\"/>"
+        "<text:outline-level-style text:level=\"3\" style:num-format=\"\"/></text:outline-style>"
+        "<text:list-style style:name=\"N\"><text:list-level-style-number text:level=\"1\" "
+        "style:num-format=\"a\" style:num-suffix=\")\"/></text:list-style>";
+    const auto h = [](int level, const std::string& text, const std::string& atts = {}) {
+        return "<text:h text:outline-level=\"" + std::to_string(level) + "\"" + atts + ">" + text +
+               "</text:h>";
+    };
+    const std::string body =
+        h(1, "Alpha") + h(2, "Alpha one") + "<text:list text:style-name=\"N\"><text:list-item>" +
+        P("item") + "</text:list-item></text:list>" + h(2, "Alpha two") + h(3, "Unnumbered") +
+        h(1, "Beta") + h(1, "Note", " text:is-list-header=\"true\"") + h(1, "Gamma");
+    Readers::Odt::OdtOptions whole;
+    whole.splitAtHeadings = false;
+    const auto doc = Read(Fodt(body, outline), whole);
+    EXPECT_EQ(LabelOf(doc, "Alpha"), "1.\t");
+    EXPECT_EQ(LabelOf(doc, "Alpha one"), "1.1\t");
+    EXPECT_EQ(LabelOf(doc, "item"), "a)\t");
+    EXPECT_EQ(LabelOf(doc, "Alpha two"), "1.2\t");
+    EXPECT_EQ(LabelOf(doc, "Unnumbered"), "");
+    EXPECT_EQ(LabelOf(doc, "Beta"), "2.\t");
+    EXPECT_EQ(LabelOf(doc, "Note"), "");
+    EXPECT_EQ(LabelOf(doc, "Gamma"), "3.\t");
+}
+
 TEST(OdtNotes, NotesLinksBookmarksAndCrossReferences) {
     const std::string body =
         P("Text<text:note text:id=\"ftn1\" text:note-class=\"footnote\"><text:note-citation>1"
@@ -217,7 +248,7 @@ TEST(OdtNotes, NotesLinksBookmarksAndCrossReferences) {
           "</text:note-body></text:note> and<text:note text:id=\"e1\" "
           "text:note-class=\"endnote\"><text:note-citation text:label=\"*\">*</text:note-citation>"
           "<text:note-body>" +
-          P("End body.") + "</text:note-body></text:note>.") +
+          P("<text:s/><text:tab/>End body.") + "</text:note-body></text:note>.") +
         P("<text:bookmark text:name=\"here\"/>Target <text:reference-mark-start "
           "text:name=\"ref\"/>marked<text:reference-mark-end text:name=\"ref\"/>") +
         P("<text:a xlink:type=\"simple\" xlink:href=\"https://example.com/a b\">web</text:a> "
@@ -234,6 +265,7 @@ TEST(OdtNotes, NotesLinksBookmarksAndCrossReferences) {
     EXPECT_EQ(Plain(notes[0]->GetContent()), "Foot body.");
     EXPECT_EQ(notes[1]->GetKind(), Text::NoteKind::Endnote);
     EXPECT_EQ(notes[1]->GetNoteAtt()->GetSettings().customMark, "*");
+    EXPECT_EQ(Plain(notes[1]->GetContent()), "End body.");
     const auto linkOf = [&](const char* text) {
         return Find(story, text).GetGlyphAtts()->GetHyperlink();
     };
@@ -319,10 +351,16 @@ TEST(OdtPictures, FramesShowPicturesWithAltTextAndSkipMissingOnes) {
         "<draw:frame svg:width=\"10pt\" svg:height=\"10pt\"><draw:image><office:binary-data>"
         "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNkYPhfDwAChwGA60e6kgAAAABJ"
         "RU5ErkJggg==</office:binary-data></draw:image><svg:desc>Dot</svg:desc></draw:frame>";
-    const auto flat = Read(Fodt(P(inlinePicture)));
+    const auto flat = Read(Fodt(P(inlinePicture) + "\n" +
+                                P("<draw:frame><draw:image><office:binary-data>not base64!"
+                                  "</office:binary-data></draw:image></draw:frame>")));
     const auto flatFrames = Pinned<Text::AnchoredFrame>(flat.stories.at(0).story);
     ASSERT_EQ(flatFrames.size(), 1u);
     EXPECT_EQ(flatFrames[0]->GetTags()->GetAltText(), "Dot");
+    // A flat file's findings name their line.
+    ASSERT_EQ(flat.findings.size(), 1u);
+    EXPECT_EQ(flat.findings[0].where, "line 7");
+    EXPECT_EQ(flat.findings[0].message, "a picture with broken base64 data was skipped");
 }
 
 TEST(OdtPages, SoftPageBreaksBecomeThePageListWithTheFileAsItsSource) {
@@ -355,6 +393,21 @@ TEST(OdtPages, SoftPageBreaksBecomeThePageListWithTheFileAsItsSource) {
     const auto none = Read(Fodt(body, kStyles, automatic), off);
     for (const auto& entry : none.stories)
         EXPECT_TRUE(entry.marks.pages.empty());
+}
+
+TEST(OdtParts, FontsInThePackageAreRegisteredAndUnreadableOnesReported) {
+    const auto doc = Read(Odt(P("x"), {}, {}, {{"Fonts/broken.ttf", "not a font at all"}}));
+    EXPECT_FALSE(doc.fonts);
+    ASSERT_EQ(doc.findings.size(), 1u);
+    EXPECT_EQ(doc.findings[0].where, "Fonts/broken.ttf");
+    // A UTF-16 flat file reads like a UTF-8 one.
+    const std::string utf8 = Fodt(P("Gr\xC3\xBC\xC3\x9F e"));
+    std::string utf16 = "\xFF\xFE";
+    for (const char32_t c : Foundation::StringT(utf8).ToUTF32()) {
+        utf16 += static_cast<char>(c & 0xFF);
+        utf16 += static_cast<char>(c >> 8);
+    }
+    EXPECT_NE(Plain(Read(utf16)).find("Gr\xC3\xBC\xC3\x9F e"), std::string::npos);
 }
 
 TEST(OdtMetadata, MetaXmlFillsTheSettingsAndTheFirstHeadingTheMissingTitle) {

@@ -535,6 +535,18 @@ TEST_F(OdtCorpus, HeadingsBecomeHeadingElementsOfTheirLevel) {
     EXPECT_GE(long_.pages.size(), 8u);
 }
 
+TEST_F(OdtCorpus, OutlineNumberingShowsInHeadings) {
+    // Outline numbering is part of the heading as a reader sees it.
+    const Book numbered = Export("outline_numbering.odt");
+    const Found chapter = numbered.Find("Second chapter heading");
+    const Found section = numbered.Find("Numbered section heading");
+    ASSERT_TRUE(chapter && section);
+    EXPECT_NE(Trim(TextOf(BlockOf(chapter.node))).find("Chapter 2"), std::string::npos)
+        << TextOf(BlockOf(chapter.node));
+    EXPECT_NE(Trim(TextOf(BlockOf(section.node))).find("1.1"), std::string::npos)
+        << TextOf(BlockOf(section.node));
+}
+
 // A list item's label as a reader sees it: text the exporter wrote in front of it, else the
 // list's own numbering (start, value and list-style-type). Prefixes and suffixes are left off.
 std::string ListNumber(const Found& found) {
@@ -1298,18 +1310,6 @@ TEST_F(OdtCorpus, DISABLED_ParagraphBordersAndBackground) {
     for (const char* property : {"border-left", "border-left-style"})
         leftRule += rule.page->css.Cascaded(block(rule), property).value_or("") + " ";
     EXPECT_NE(leftRule.find("double"), std::string::npos) << leftRule;
-}
-
-TEST_F(OdtCorpus, DISABLED_OutlineNumberingShowsInHeadings) {
-    // Outline numbering is part of the heading as a reader sees it.
-    const Book numbered = Export("outline_numbering.odt");
-    const Found chapter = numbered.Find("Second chapter heading");
-    const Found section = numbered.Find("Numbered section heading");
-    ASSERT_TRUE(chapter && section);
-    EXPECT_NE(Trim(TextOf(BlockOf(chapter.node))).find("Chapter 2"), std::string::npos)
-        << TextOf(BlockOf(chapter.node));
-    EXPECT_NE(Trim(TextOf(BlockOf(section.node))).find("1.1"), std::string::npos)
-        << TextOf(BlockOf(section.node));
 }
 
 // LibreOffice writes each citation as it shows it: the endnote in roman, the later footnote "2".

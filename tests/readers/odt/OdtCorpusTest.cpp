@@ -1230,7 +1230,11 @@ TEST_F(OdtCorpus, BadInputIsRefusedInOneLine) {
         }
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "more than one line: " << r.err;
         EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
-        EXPECT_TRUE(std::regex_search(r.err, std::regex(problems.at(name), std::regex::icase)))
+        // The reason, not the file name that holds words like "deep".
+        std::string reason = r.err;
+        for (size_t at; (at = reason.find(name)) != std::string::npos;)
+            reason.erase(at, name.size());
+        EXPECT_TRUE(std::regex_search(reason, std::regex(problems.at(name), std::regex::icase)))
             << r.err;
         // --check refuses the same way.
         const ToolTest::Result check = Run("--check '" + input + "'");

@@ -1003,10 +1003,11 @@ def bad(out):
     # Highly compressible padding: a small file that inflates far beyond the allowed ratio.
     bomb = content_xml(p("Bomb.", "Standard")).replace("<office:body>", "<office:body>" + " " * (24 << 20))
     write_zip(os.path.join(d, "zip_bomb.odt"), [("content.xml", bomb), manifest])
-    depth = 100000
+    # Under 1 MB inflated, so the nesting limit and not the inflation ratio refuses them.
+    depth = 20000
     deep = content_xml("<text:p>" + "<text:span>" * depth + "deep" + "</text:span>" * depth + "</text:p>")
     write_zip(os.path.join(d, "deep_nesting.odt"), [("content.xml", deep), manifest])
-    lists = content_xml("<text:list><text:list-item>" * 20000 + p("deep item") + "</text:list-item></text:list>" * 20000)
+    lists = content_xml("<text:list><text:list-item>" * 5000 + p("deep item") + "</text:list-item></text:list>" * 5000)
     write_zip(os.path.join(d, "deep_lists.odt"), [("content.xml", lists), manifest])
     with open(os.path.join(d, "deep_nesting.fodt"), "w") as f:
         f.write(f'<?xml version="1.0"?>\n<office:document {ROOT_NS} office:mimetype="{TEXT_TYPE}"><office:body><office:text>'

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Exports examples/*.json, *.md and *.docx with the built tool and validates each EPUB with
+# Exports examples/*.json, *.md, *.docx and *.odt with the built tool and validates each EPUB with
 # EPUBCheck.
 # Any EPUBCheck error or warning fails, except the OPF-027 report about the pageBreakSource
 # property, which EPUBCheck 4.2.6 does not know yet.
@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 tool=build/epubexport
 mkdir -p out/examples
 shopt -s nullglob
-docs=(examples/*.json examples/*.md examples/*.docx)
+docs=(examples/*.json examples/*.md examples/*.docx examples/*.odt)
 if [[ ! -x $tool || ${#docs[@]} -eq 0 ]]; then
   echo "No example documents to export yet."
   exit 0

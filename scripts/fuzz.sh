@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 harnesses=("$@")
-((${#harnesses[@]})) || harnesses=(document markdown docx serialiser image font css)
+((${#harnesses[@]})) || harnesses=(document markdown docx odt serialiser image font css)
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan --target "${harnesses[@]/#/fuzz_}"

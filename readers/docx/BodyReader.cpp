@@ -550,15 +550,27 @@ Counted<const Text::Delta> BodyReader::RunDelta(pugi::xml_node rPr, const Sink& 
     for (const Field& f : fields_)
         if (f.inResult && f.link)
             link = f.link;
-    if (!rPr && !link)
+    if (!rPr && !link && sink.styleRunProperties.empty())
         return {};
     Text::AttributeSet glyph;
     double size = 0;
     if (Child(rPr, "spacing"))
         size = Properties::Size(rPr).value_or(styles_.FontSize(sink.paragraphStyleId));
+    // A table style's text formatting outranks the default paragraph style only: a paragraph
+    // of a style of its own keeps that style's look, as Word shows it.
+    if (styles_.ParagraphStyle(sink.paragraphStyleId) == styles_.ParagraphStyle({}))
+        for (const pugi::xml_node inherited : sink.styleRunProperties)
+            properties_.Run(inherited, glyph, size);
     properties_.Run(rPr, glyph, size);
     if (link)
         glyph.Set(Text::GlyphObject::Hyperlink, link);
+    // Coloured text in a filled cell is read against that fill (light text on a dark header
+    // row), so it stands on it as its own background.
+    if (sink.cellFill && glyph.Has(Text::AttKind::Object, Text::GlyphObject::TextFill) &&
+        !glyph.Has(Text::AttKind::Object, Text::GlyphObject::HighlightFill))
+        glyph.Set(
+            Text::GlyphObject::HighlightFill,
+            Counted<const Text::AttObject>(Text::FillAtt::Make(Properties::Solid(*sink.cellFill))));
     if (glyph.empty())
         return {};
     return Intern(Text::AttributeSet(), std::move(glyph));
@@ -849,6 +861,10 @@ void BodyReader::Table(pugi::xml_node tbl, Sink& sink) {
         for (const TableCell& cell : layout.cells) {
             Sink cellSink;
             cellSink.builder = &table.Cell(cell.column, cell.row);
+            CellText text = CellTextFormat(tbl, cell.node, styles_, properties_, cell.column,
+                                           cell.row, layout.columns, layout.rows);
+            cellSink.styleRunProperties = std::move(text.runProperties);
+            cellSink.cellFill = text.fill;
             Blocks(cell.node, cellSink);
         }
         sink.builder->Table(table.Build());

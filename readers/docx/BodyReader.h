@@ -17,6 +17,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -74,6 +75,10 @@ private:
         bool paragraphText = false;                // the paragraph being read has text so far
         bool afterNoteMark = false;                // the next text follows a note's own mark
         std::vector<std::string> pendingBookmarks; // names, between paragraphs
+        // Run properties a table style gives the cell being read, under the runs' own, and the
+        // cell's fill: coloured text there stands on it.
+        std::vector<pugi::xml_node> styleRunProperties;
+        std::optional<uint32_t> cellFill;
     };
 
     void Blocks(pugi::xml_node parent, Sink& sink);

@@ -143,6 +143,49 @@ Counted<const Text::TableFormat> Format(pugi::xml_node tblPr,
 
 } // namespace
 
+CellText CellTextFormat(pugi::xml_node tbl, pugi::xml_node tc, const StyleTable& styles,
+                        const Properties& properties, int32_t column, int32_t row, int32_t columns,
+                        int32_t rows) {
+    const pugi::xml_node tblPr = Child(tbl, "tblPr");
+    const auto chain = styles.TableStyleChain(ChildVal(tblPr, "tblStyle").value_or(""));
+    CellText out;
+    const auto fillOf = [&](pugi::xml_node holder) {
+        return properties.ColourOf(Child(Child(holder, "tcPr"), "shd"), "fill");
+    };
+    // Weakest first: each format found later outranks those before it.
+    const auto add = [&](pugi::xml_node holder) {
+        if (!holder)
+            return;
+        if (const pugi::xml_node rPr = Child(holder, "rPr"))
+            out.runProperties.push_back(rPr);
+        if (const auto fill = fillOf(holder))
+            out.fill = fill;
+    };
+    // Base styles first, so the table's own style wins.
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        add(*it);
+    const pugi::xml_node look = Child(tblPr, "tblLook");
+    const bool header = Looks(look, "firstRow", 0x0020);
+    if (!chain.empty()) {
+        if (!Looks(look, "noHBand", 0x0200)) {
+            const int32_t banded = row - (header ? 1 : 0);
+            if (banded >= 0)
+                add(Conditional(chain, banded % 2 == 0 ? "band1Horz" : "band2Horz"));
+        }
+        if (column == 0 && Looks(look, "firstColumn", 0x0080))
+            add(Conditional(chain, "firstCol"));
+        if (column == columns - 1 && Looks(look, "lastColumn", 0x0100))
+            add(Conditional(chain, "lastCol"));
+        if (row == rows - 1 && Looks(look, "lastRow", 0x0040))
+            add(Conditional(chain, "lastRow"));
+        if (row == 0 && header)
+            add(Conditional(chain, "firstRow"));
+    }
+    if (const auto own = fillOf(tc))
+        out.fill = own;
+    return out;
+}
+
 TableLayout LayoutTable(pugi::xml_node tbl, const StyleTable& styles,
                         const Properties& properties) {
     TableLayout layout;

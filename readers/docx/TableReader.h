@@ -8,6 +8,7 @@
 #include "readers/docx/Properties.h"
 #include "readers/docx/StyleTable.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,17 @@ struct TableLayout {
 };
 
 TableLayout LayoutTable(pugi::xml_node tbl, const StyleTable& styles, const Properties& properties);
+
+// What the table gives the text of cell `tc` at (`column`, `row`) of a table of `columns` x
+// `rows`: the run properties of its style, weakest first (the whole table's, banded rows',
+// first and last column's, first and last row's, as the table's look turns them on; direct
+// formatting goes on top), and the colour the text stands on.
+struct CellText {
+    std::vector<pugi::xml_node> runProperties;
+    std::optional<uint32_t> fill; // RGB
+};
+CellText CellTextFormat(pugi::xml_node tbl, pugi::xml_node tc, const StyleTable& styles,
+                        const Properties& properties, int32_t column, int32_t row, int32_t columns,
+                        int32_t rows);
 
 } // namespace Readers::Docx

@@ -570,6 +570,23 @@ TEST_F(DocxCorpus, TableSpansAndHeaderRows) {
                 std::string(head.parent().parent().name()) == "thead")
         << "the repeated header row is not marked as a header";
 
+    // The table style's header row and first column format the text in them: white bold on
+    // the dark header fill, italic names; the other cells keep the plain text.
+    const Book styled = Export("tables_styled.docx");
+    const Found styledHead = styled.Find("Styled head B");
+    const Found rowName = styled.Find("Row 2 name");
+    const Found rowValue = styled.Find("Row 2 value");
+    ASSERT_TRUE(styledHead && rowName && rowValue);
+    const std::string headColour =
+        styledHead.page->css.Inherited(styledHead.node, "color").value_or("");
+    EXPECT_TRUE(
+        std::regex_search(headColour, std::regex("#fff\\b|#ffffff|white", std::regex::icase)))
+        << headColour;
+    EXPECT_TRUE(IsBold(styledHead.page->css, styledHead.node));
+    EXPECT_TRUE(IsItalic(rowName.page->css, rowName.node));
+    EXPECT_FALSE(IsItalic(rowValue.page->css, rowValue.node));
+    EXPECT_FALSE(IsBold(rowValue.page->css, rowValue.node));
+
     const Book nested = Export("tables_nested.docx");
     const Found innermost = nested.Find("Innermost cell");
     ASSERT_TRUE(innermost);

@@ -118,7 +118,9 @@ TEST(DocxExport, CellMarginsBecomeEachCellsPadding) {
     ASSERT_FALSE(folder.Path().empty());
     const auto target = folder.Path() / "book.epub";
     Cli::ExportEPub(doc, target, {});
-    Readers::Docx::Package package(ReadFile(target), "book.epub", {uint64_t{1} << 30, 1000});
+    // The package reads from the bytes it is given: they must outlive it.
+    const std::string bytes = ReadFile(target);
+    Readers::Package package(bytes, "book.epub", {uint64_t{1} << 30, 1000});
     const std::string xhtml = package.Read("/OEBPS/section-1.xhtml");
     const std::string css = package.Read("/OEBPS/css/styles.css");
     // The padding the classes of the cell holding `text` give it.

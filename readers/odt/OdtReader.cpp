@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "readers/odt/OdtReader.h"
 
+#include "epub/options/CSSFile.h"
 #include "epub/options/PageSource.h"
 #include "epub/package/NameRules.h"
+#include "host/foundation/DataSource.h"
 #include "host/foundation/Uuid.h"
 #include "host/text/AttributeIds.h"
 #include "host/text/Language.h"
@@ -104,6 +106,10 @@ Document Read(std::string_view bytes, const std::string& sourceName, const OdtOp
         start();
     reader->Finish();
     doc.fonts = ReadFonts(source);
+    if (reader->HasFloats())
+        doc.cssFiles.push_back(MakeCounted<const EPub::CSSFile>(
+            MakeCounted<Foundation::FileDataSource>(StringT("pictures.css")),
+            Foundation::TimeStamp(), StringT(std::string(OdtBody::kFloatRules))));
 
     auto& s = *(doc.settings = MakeCounted<EPub::ExportSettings>());
     s.title = StringT(!meta.title.empty() ? meta.title : reader->FirstHeading());

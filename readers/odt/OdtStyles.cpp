@@ -250,6 +250,9 @@ OdtStyles::Paragraph OdtStyles::ParagraphStyle(std::string_view name) const {
     const Entry* common = Common(chain);
     out.style = common ? common->display : std::string(kDefaultName);
     out.size = SizeOf(chain);
+    const auto defaults = defaults_.find("paragraph");
+    Scripts(chain, defaults == defaults_.end() ? pugi::xml_node() : defaults->second, out.size,
+            out.asian, out.complex);
     bool levelSeen = false;
     for (const Entry* e : chain) {
         if (!levelSeen) {
@@ -312,6 +315,7 @@ OdtStyles::Span OdtStyles::TextStyle(std::string_view name, double size) const {
     const Entry* common = Common(chain);
     if (common)
         out.style = common->display;
+    Scripts(chain, {}, size, out.asian, out.complex);
     // Sizes in percent are of the paragraph's size, through the named style.
     double base = size;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
@@ -322,6 +326,18 @@ OdtStyles::Span OdtStyles::TextStyle(std::string_view name, double size) const {
             base = OdtProperties::Size(t, base).value_or(base);
     }
     return out;
+}
+
+void OdtStyles::Scripts(const std::vector<const Entry*>& chain, pugi::xml_node defaults,
+                        double size, Text::AttributeSet& asian, Text::AttributeSet& complex) const {
+    // The host styles carry one font and language: the other scripts' go on their text.
+    const auto add = [&](pugi::xml_node t) {
+        properties_->Script(t, "asian", asian, size);
+        properties_->Script(t, "complex", complex, size);
+    };
+    add(Child(defaults, "text-properties"));
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        add(Child((*it)->node, "text-properties"));
 }
 
 pugi::xml_node OdtStyles::PropertiesOf(std::string_view family, std::string_view name,

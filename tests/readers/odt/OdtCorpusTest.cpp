@@ -1317,7 +1317,7 @@ TEST_F(OdtCorpus, DISABLED_ParagraphBordersAndBackground) {
 }
 
 // LibreOffice writes each citation as it shows it: the endnote in roman, the later footnote "2".
-TEST_F(OdtCorpus, DISABLED_NoteCitationsAreTheDocumentsOwn) {
+TEST_F(OdtCorpus, NoteCitationsAreTheDocumentsOwn) {
     const Book book = Export("notes.odt");
     std::vector<std::string> marks;
     for (const Page& page : book.pages)
@@ -1327,7 +1327,7 @@ TEST_F(OdtCorpus, DISABLED_NoteCitationsAreTheDocumentsOwn) {
     EXPECT_EQ(marks, (std::vector<std::string>{"1", "*", "i", "2"}));
 }
 
-TEST_F(OdtCorpus, DISABLED_FramesFloatAndKeepTheirDescriptions) {
+TEST_F(OdtCorpus, FramesFloatAndKeepTheirDescriptions) {
     const Book book = Export("pictures.odt");
     std::map<std::string, std::pair<const Page*, pugi::xml_node>> byAlt;
     for (const Page& p : book.pages)
@@ -1350,7 +1350,7 @@ TEST_F(OdtCorpus, DISABLED_FramesFloatAndKeepTheirDescriptions) {
     EXPECT_TRUE(described);
 }
 
-TEST_F(OdtCorpus, DISABLED_LinksToHeadingsByOutlineResolve) {
+TEST_F(OdtCorpus, LinksToHeadingsByOutlineResolve) {
     const Book book = Export("links_bookmarks.odt");
     auto links = LinksOf(book);
     ASSERT_TRUE(links.count("the heading link"));
@@ -1360,7 +1360,7 @@ TEST_F(OdtCorpus, DISABLED_LinksToHeadingsByOutlineResolve) {
     EXPECT_NE(TextFrom(target).find("Heading two target"), std::string::npos);
 }
 
-TEST_F(OdtCorpus, DISABLED_HiddenSectionsAreDroppedAndShapeTextKept) {
+TEST_F(OdtCorpus, HiddenSectionsAreDroppedAndShapeTextKept) {
     EXPECT_EQ(Export("sections.odt").AllText().find("HIDDENSECTION"), std::string::npos);
     EXPECT_NE(Export("text_boxes.odt").AllText().find("Shape text words."), std::string::npos);
 }

@@ -668,7 +668,19 @@ void OdtBody::Inlines(pugi::xml_node parent, Sink& sink, Format& format) {
         } else if (name == "hidden-text" || name == "hidden-paragraph" || name == "script" ||
                    name == "custom-shape" || name == "rect" || name == "line" ||
                    name == "ellipse" || name == "polygon" || name == "path" || name == "g" ||
-                   name == "connector" || name == "control" || name == "ruby-text") {
+                   name == "connector" || name == "control") {
+        } else if (name == "ruby") {
+            // The host has no ruby: the reading follows its base in brackets.
+            Inlines(Child(c, "ruby-base"), sink, format);
+            if (const std::string reading = Trimmed(AllText(Child(c, "ruby-text")));
+                !reading.empty()) {
+                Resolve(format);
+                const std::string text = "(" + OneLine(reading) + ")";
+                sink.builder->Text(text, format.characterStyle, format.asianDelta);
+                if (sink.keepText && sink.text.size() < 1000)
+                    sink.text += text;
+                sink.space = false;
+            }
         } else {
             // Fields, metadata and ruby bases: their text as the document shows it.
             Inlines(c, sink, format);

@@ -81,7 +81,8 @@ Document Read(std::string_view bytes, const std::string& sourceName, const OdtOp
         if (!EPub::IsLanguageTag(language))
             language = "en";
         doc.styles = Text::StyleSheet::Make(MakeTextDocument(language));
-        styles->AddTo(*doc.styles);
+        // The document's own language is that of its text, over the default style's.
+        styles->AddTo(*doc.styles, EPub::IsLanguageTag(meta.language) ? meta.language : "");
         reader =
             std::make_unique<OdtBody>(source, *styles, doc.styles,
                                       BodyOptions{options.keepAnnotations, options.splitAtHeadings,

@@ -2,6 +2,7 @@
 #include "readers/odt/OdtStyles.h"
 
 #include "host/text/AttributeIds.h"
+#include "host/text/Language.h"
 #include "host/text/TextDocument.h"
 #include "readers/common/SafeXml.h"
 
@@ -224,7 +225,7 @@ void OdtStyles::Add(Text::StyleSheet& sheet, const Entry& entry,
         paragraph ? TagFor(entry) : nullptr));
 }
 
-void OdtStyles::AddTo(Text::StyleSheet& sheet) const {
+void OdtStyles::AddTo(Text::StyleSheet& sheet, std::string_view language) const {
     Text::AttributeSet para, glyph;
     glyph.Set(Text::GlyphDouble::Size, defaultSize_);
     if (const auto it = defaults_.find("paragraph"); it != defaults_.end()) {
@@ -233,6 +234,9 @@ void OdtStyles::AddTo(Text::StyleSheet& sheet) const {
         if (const auto h = OdtProperties::Hyphenate(Child(it->second, "text-properties")))
             para.Set(Text::ParaInt::Hyphenate, int32_t{*h});
     }
+    if (!language.empty())
+        glyph.Set(Text::GlyphObject::Language,
+                  Foundation::Counted<const Text::AttObject>(Text::Language::Make(language)));
     // Page starts are the reader's to decide, by splitting stories.
     para.Erase(Text::AttKind::Integer, Text::ParaInt::StartPosition);
     sheet.AddStyle(

@@ -25,8 +25,9 @@ public:
     OdtStyles(pugi::xml_node styles, pugi::xml_node content);
 
     const OdtProperties& Properties() const noexcept { return *properties_; }
-    // Adds a host style for every common paragraph and text style.
-    void AddTo(Text::StyleSheet& sheet) const;
+    // Adds a host style for every common paragraph and text style; `language`, if any, is
+    // the default style's.
+    void AddTo(Text::StyleSheet& sheet, std::string_view language = {}) const;
     std::string DefaultLanguage() const;
 
     // What a paragraph of style `name` (automatic or common) is written with.

@@ -213,7 +213,8 @@ void OdtProperties::Borders(pugi::xml_node p, AttributeSet& out) const {
         d.sides = side;
         d.penFill = Solid(colour.value_or(0));
         d.lineStyle = Foundation::MakeCounted<const Render::LineStyleDescriptor>(
-            std::clamp(width, 0.25, 12.0), style == "dotted"   ? Render::DashKind::Dotted
+            // A hairline (0.06pt) is drawn one pixel wide, not rounded away.
+            std::clamp(width, 0.75, 12.0), style == "dotted"   ? Render::DashKind::Dotted
                                            : style == "dashed" ? Render::DashKind::Dashed
                                                                : Render::DashKind::Solid);
         const auto same = std::find_if(list.begin(), list.end(), [&](const Text::Decoration& o) {

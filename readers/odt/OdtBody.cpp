@@ -458,10 +458,7 @@ void OdtBody::Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list) {
         sink.marks->anchors.push_back({tocAnchor, {}});
     }
     if (isMain && level) {
-        std::string own = AllText(p);
-        for (char& c : own)
-            if (IsSpace(c))
-                c = ' ';
+        std::string own = OneLine(AllText(p));
         // Collapsed as the outline shows it.
         own.erase(std::unique(own.begin(), own.end(),
                               [](char a, char b) { return a == ' ' && b == ' '; }),

@@ -48,6 +48,54 @@ bool IsSpace(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
+enum class WritingScript { Neutral, Western, Asian, Complex };
+
+// The code point starting at `at`, which moves past it; U+FFFD for a broken sequence.
+char32_t NextCodePoint(std::string_view text, size_t& at) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    const size_t length = lead < 0x80    ? 1
+                          : lead >= 0xF0 ? 4
+                          : lead >= 0xE0 ? 3
+                          : lead >= 0xC0 ? 2
+                                         : 1;
+    if (at + length > text.size()) {
+        at = text.size();
+        return U'\uFFFD';
+    }
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i)
+        c = (c << 6) | (byte(at + i) & 0x3F);
+    at += length;
+    return c;
+}
+
+// Which of the three font sets of OpenDocument text a character is drawn with.
+WritingScript ScriptOf(char32_t c) {
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ? WritingScript::Western
+                                                                : WritingScript::Neutral;
+    if ((c >= 0x0590 && c <= 0x08FF) || (c >= 0x0900 && c <= 0x0DFF) ||
+        (c >= 0x0E00 && c <= 0x0EFF) || (c >= 0xFB1D && c <= 0xFDFF) ||
+        (c >= 0xFE70 && c <= 0xFEFF))
+        return WritingScript::Complex;
+    if ((c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0x9FFF) ||
+        (c >= 0xA960 && c <= 0xA97F) || (c >= 0xAC00 && c <= 0xD7FF) ||
+        (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+        (c >= 0xFF00 && c <= 0xFFEF) || c >= 0x20000)
+        return WritingScript::Asian;
+    if ((c >= 0x2000 && c <= 0x206F) || c == 0xA0 || (c >= 0xA1 && c <= 0xBF))
+        return WritingScript::Neutral;
+    return WritingScript::Western;
+}
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (IsSpace(c))
+            c = ' ';
+    return text;
+}
+
 // The text of a node and everything in it, to a depth no alternative text needs.
 std::string AllText(pugi::xml_node node, int depth = 0) {
     std::string out;
@@ -89,6 +137,10 @@ OdtBody::Survey OdtBody::Scan(const BlockStream& content) {
           std::pair{"note", "id"}, std::pair{"sequence", "ref-name"}})
         for (std::string value : content.Values(element, attribute))
             survey.targets.insert(std::move(value));
+    // Links to a heading by its text ("#Intro|outline") make the heading a target.
+    for (std::string value : content.Values("a", "href"))
+        if (value.starts_with('#') && value.ends_with("|outline"))
+            survey.targets.insert(value.substr(1));
     survey.targets.erase(std::string());
     survey.softPageBreaks = content.Text().find("soft-page-break") != std::string_view::npos;
     return survey;
@@ -271,6 +323,8 @@ void OdtBody::Block(pugi::xml_node c, Sink& sink, const ListPlace& list) {
         List(c, sink, list);
     } else if (name == "table") {
         Table(c, sink);
+    } else if (name == "section" && AttrText(c, "display") == "none") {
+        // A hidden section is not part of the text a reader sees.
     } else if (name == "section" || name == "index-body" || name == "index-title" ||
                name == "alphabetical-index" || name == "illustration-index" ||
                name == "table-index" || name == "object-index" || name == "user-index" ||
@@ -403,7 +457,18 @@ void OdtBody::Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list) {
         sink.builder->Anchor(tocAnchor);
         sink.marks->anchors.push_back({tocAnchor, {}});
     }
+    if (isMain && level) {
+        std::string own = OneLine(AllText(p));
+        // Collapsed as the outline shows it.
+        own.erase(std::unique(own.begin(), own.end(),
+                              [](char a, char b) { return a == ' ' && b == ' '; }),
+                  own.end());
+        if (const std::string name = Trimmed(own) + "|outline"; targets_.count(name))
+            Bookmark(name, sink);
+    }
     Format format;
+    format.asian = style.asian;
+    format.complex = style.complex;
     Inlines(p, sink, format);
     sink.afterNoteMark = false;
     if (!sink.keepText)
@@ -442,7 +507,34 @@ void OdtBody::Write(std::string_view text, Sink& sink, Format& format) {
         return;
     sink.afterNoteMark = false;
     Resolve(format);
-    sink.builder->Text(buffer_, format.characterStyle, format.delta);
+    if (format.asian.empty() && format.complex.empty()) {
+        sink.builder->Text(buffer_, format.characterStyle, format.delta);
+    } else {
+        // Each script's stretch with its own font, size and language; neutral characters
+        // (spaces, digits, punctuation) stay with the stretch they are in.
+        size_t start = 0;
+        WritingScript current = WritingScript::Neutral;
+        const auto flush = [&](size_t end) {
+            if (end == start)
+                return;
+            const auto& delta = current == WritingScript::Asian     ? format.asianDelta
+                                : current == WritingScript::Complex ? format.complexDelta
+                                                                    : format.delta;
+            sink.builder->Text(std::string_view(buffer_).substr(start, end - start),
+                               format.characterStyle, delta);
+            start = end;
+        };
+        for (size_t at = 0; at < buffer_.size();) {
+            const size_t here = at;
+            const WritingScript script = ScriptOf(NextCodePoint(buffer_, at));
+            if (script == WritingScript::Neutral || script == current)
+                continue;
+            if (current != WritingScript::Neutral)
+                flush(here);
+            current = script;
+        }
+        flush(buffer_.size());
+    }
     if (sink.keepText && sink.text.size() < 1000)
         sink.text += buffer_;
 }
@@ -453,8 +545,29 @@ void OdtBody::Resolve(Format& format) {
     Text::AttributeSet glyph = format.glyph;
     if (format.link)
         glyph.Set(Text::GlyphObject::Hyperlink, format.link);
+    const auto over = [&](const Text::AttributeSet& script) {
+        Text::AttributeSet own = glyph;
+        for (const Text::AttEntry& e : script)
+            own.Set(e.id, e.value);
+        return own.empty() ? nullptr : Intern({}, std::move(own));
+    };
+    format.asianDelta = format.asian.empty() ? nullptr : over(format.asian);
+    format.complexDelta = format.complex.empty() ? nullptr : over(format.complex);
     format.delta = glyph.empty() ? nullptr : Intern({}, std::move(glyph));
+    if (format.asian.empty())
+        format.asianDelta = format.delta;
+    if (format.complex.empty())
+        format.complexDelta = format.delta;
     format.resolved = true;
+}
+
+void OdtBody::Apply(const OdtStyles::Span& span, Format& format) {
+    for (const Text::AttEntry& e : span.glyph)
+        format.glyph.Set(e.id, e.value);
+    for (const Text::AttEntry& e : span.asian)
+        format.asian.Set(e.id, e.value);
+    for (const Text::AttEntry& e : span.complex)
+        format.complex.Set(e.id, e.value);
 }
 
 void OdtBody::Spaces(size_t count, Sink& sink, Format& format) {
@@ -485,8 +598,7 @@ void OdtBody::Inlines(pugi::xml_node parent, Sink& sink, Format& format) {
             const OdtStyles::Span& span = TextStyle(AttrText(c, "style-name"), sink.size);
             if (!span.style.empty())
                 inner.characterStyle = StringT(span.style);
-            for (const Text::AttEntry& e : span.glyph)
-                inner.glyph.Set(e.id, e.value);
+            Apply(span, inner);
             Inlines(c, sink, inner);
         } else if (name == "a") {
             Format inner = format;
@@ -497,8 +609,7 @@ void OdtBody::Inlines(pugi::xml_node parent, Sink& sink, Format& format) {
                 const OdtStyles::Span& span = TextStyle(styleName, sink.size);
                 if (!span.style.empty())
                     inner.characterStyle = StringT(span.style);
-                for (const Text::AttEntry& e : span.glyph)
-                    inner.glyph.Set(e.id, e.value);
+                Apply(span, inner);
             }
             Inlines(c, sink, inner);
         } else if (name == "s") {
@@ -544,12 +655,29 @@ void OdtBody::Inlines(pugi::xml_node parent, Sink& sink, Format& format) {
                    name == "user-index-mark" || name == "alphabetical-index-mark-start" ||
                    name == "toc-mark-start") {
             // Marks without text of their own; deleted text lives in the tracked changes.
+        } else if ((name == "custom-shape" || name == "rect" || name == "ellipse" ||
+                    name == "polygon" || name == "path") &&
+                   (Child(c, "p") || Child(c, "list"))) {
+            // A shape's own text is text of the document; the shape itself is drawing.
+            TextBox(c, Length(AttrText(c, "width")).value_or(0),
+                    Length(AttrText(c, "height")).value_or(0), sink);
+            sink.space = false;
         } else if (name == "hidden-text" || name == "hidden-paragraph" || name == "script" ||
                    name == "custom-shape" || name == "rect" || name == "line" ||
                    name == "ellipse" || name == "polygon" || name == "path" || name == "g" ||
-                   name == "connector" || name == "control" || name == "ruby-text") {
-            if (LocalName(c) == "custom-shape" && !AllText(c).empty())
-                Finding(c, "a drawing shape with text was skipped");
+                   name == "connector" || name == "control") {
+        } else if (name == "ruby") {
+            // The host has no ruby: the reading follows its base in brackets.
+            Inlines(Child(c, "ruby-base"), sink, format);
+            if (const std::string reading = Trimmed(AllText(Child(c, "ruby-text")));
+                !reading.empty()) {
+                Resolve(format);
+                const std::string text = "(" + OneLine(reading) + ")";
+                sink.builder->Text(text, format.characterStyle, format.asianDelta);
+                if (sink.keepText && sink.text.size() < 1000)
+                    sink.text += text;
+                sink.space = false;
+            }
         } else {
             // Fields, metadata and ruby bases: their text as the document shows it.
             Inlines(c, sink, format);
@@ -570,8 +698,13 @@ void OdtBody::Note(pugi::xml_node note, Sink& sink) {
     inner.afterNoteMark = true;
     Blocks(body, inner);
     Counted<const Text::NoteAtt> settings;
-    if (const std::string mark = Trimmed(AttrText(Child(note, "note-citation"), "label"));
-        !mark.empty()) {
+    // The citation as the document shows it: a label, a symbol or the number its own
+    // numbering gave (which a later restart or format may not reproduce).
+    const pugi::xml_node citation = Child(note, "note-citation");
+    std::string mark = Trimmed(AttrText(citation, "label"));
+    if (mark.empty())
+        mark = Trimmed(AllText(citation));
+    if (!mark.empty()) {
         Text::NoteSettings own = sink.builder->MakeNoteSettings(kind)->GetSettings();
         own.customMark = StringT(mark);
         settings = Text::NoteAtt::Make(std::move(own));
@@ -838,15 +971,25 @@ bool OdtBody::Picture(pugi::xml_node image, double width, double height, pugi::x
     settings.height = std::clamp(height, 0.1, kMaxLength);
     settings.content = MakeCounted<PictureSource>(name, data);
     settings.contentPath = StringT(name);
-    std::string alt = Trimmed(AllText(Child(frame, "title")));
+    // A title is the short text; a description beside it is the long one.
+    std::string alt = OneLine(Trimmed(AllText(Child(frame, "title"))));
+    std::string description = OneLine(Trimmed(AllText(Child(frame, "desc"))));
     if (alt.empty())
-        alt = Trimmed(AllText(Child(frame, "desc")));
-    for (char& c : alt)
-        if (IsSpace(c))
-            c = ' ';
-    if (!alt.empty()) {
+        alt = std::exchange(description, {});
+    const std::string_view wrap = AttrText(
+        styles_.PropertiesOf("graphic", AttrText(frame, "style-name"), "graphic-properties"),
+        "wrap");
+    // Text wrapping on one side: the picture floats to the other.
+    const std::string_view side = wrap == "right" ? "left" : wrap == "left" ? "right" : "";
+    if (!alt.empty() || !side.empty()) {
         Render::RenderTags::Fields tags;
         tags.altText = StringT(alt);
+        if (description != alt)
+            tags.description = StringT(description);
+        if (!side.empty()) {
+            tags.className = StringT("odt-float-" + std::string(side));
+            hasFloats_ = true;
+        }
         settings.tags = Render::RenderTags::Make(std::move(tags));
     }
     sink.builder->Frame(std::move(settings));

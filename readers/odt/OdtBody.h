@@ -48,6 +48,11 @@ public:
     const std::string& FirstHeading() const noexcept {
         return firstTitle_.empty() ? firstHeading_ : firstTitle_;
     }
+    // Whether a picture floats, so the publication needs kFloatRules.
+    bool HasFloats() const noexcept { return hasFloats_; }
+    static constexpr std::string_view kFloatRules =
+        ".odt-float-left {\n  float: left;\n  margin: 0 1em 0.5em 0;\n}\n"
+        ".odt-float-right {\n  float: right;\n  margin: 0 0 0.5em 1em;\n}\n";
     // Whether the page list holds the print pages.
     bool HasPages() const noexcept { return hasPages_; }
 
@@ -71,6 +76,9 @@ private:
         Foundation::Counted<const Text::AttObject> link;
         Foundation::Counted<const Text::Delta> delta; // resolved
         bool resolved = false;
+        // East Asian and complex-script text: what it takes over `glyph`, and its deltas.
+        Text::AttributeSet asian, complex;
+        Foundation::Counted<const Text::Delta> asianDelta, complexDelta;
     };
     // Where a paragraph stands in a list.
     struct ListPlace {
@@ -89,6 +97,7 @@ private:
     void Inlines(pugi::xml_node parent, Sink& sink, Format& format);
     void Write(std::string_view text, Sink& sink, Format& format);
     void Resolve(Format& format);
+    static void Apply(const OdtStyles::Span& span, Format& format);
     void Spaces(size_t count, Sink& sink, Format& format);
     void Note(pugi::xml_node note, Sink& sink);
     void Annotation(pugi::xml_node annotation, Sink& sink);
@@ -137,6 +146,7 @@ private:
     int page_ = 1;
     std::vector<std::string> pendingPages_; // labels of pages starting before the next text
     bool anyParagraph_ = false;
+    bool hasFloats_ = false;
 
     // The story being built and where it goes.
     std::unique_ptr<Text::StoryBuilder> builder_;

@@ -55,6 +55,20 @@ int32_t LineKind(std::string_view style, std::string_view type) {
     return type == "double" ? Text::LineKind::Double : Text::LineKind::Single;
 }
 
+// "fr" and "FR": "fr-FR"; empty for none ("zxx") or anything that is no tag.
+std::string LanguageTag(std::string_view language, std::string_view country) {
+    if (language.empty() || language == "zxx" || language.size() > 8 ||
+        !std::all_of(language.begin(), language.end(),
+                     [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }))
+        return {};
+    std::string tag(language);
+    if (!country.empty() && country != "none" && country.size() <= 8 &&
+        std::all_of(country.begin(), country.end(),
+                    [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+        tag += "-" + std::string(country);
+    return tag;
+}
+
 } // namespace
 
 std::optional<double> Length(std::string_view text) {
@@ -199,7 +213,8 @@ void OdtProperties::Borders(pugi::xml_node p, AttributeSet& out) const {
         d.sides = side;
         d.penFill = Solid(colour.value_or(0));
         d.lineStyle = Foundation::MakeCounted<const Render::LineStyleDescriptor>(
-            std::clamp(width, 0.25, 12.0), style == "dotted"   ? Render::DashKind::Dotted
+            // A hairline (0.06pt) is drawn one pixel wide, not rounded away.
+            std::clamp(width, 0.75, 12.0), style == "dotted"   ? Render::DashKind::Dotted
                                            : style == "dashed" ? Render::DashKind::Dashed
                                                                : Render::DashKind::Solid);
         const auto same = std::find_if(list.begin(), list.end(), [&](const Text::Decoration& o) {
@@ -263,19 +278,7 @@ void OdtProperties::Run(pugi::xml_node t, AttributeSet& out, double parentSize) 
     if (!t)
         return;
     using namespace Text;
-    std::string_view family = AttrText(t, "font-name");
-    if (const auto it = fonts_.find(family); it != fonts_.end())
-        family = it->second;
-    else if (!AttrText(t, "font-family").empty())
-        family = AttrText(t, "font-family");
-    if (!family.empty()) {
-        std::string name(family);
-        // Quoted families ("'Liberation Serif'") name one font.
-        if (name.size() >= 2 && (name.front() == '\'' || name.front() == '"') &&
-            name.back() == name.front())
-            name = name.substr(1, name.size() - 2);
-        out.Set(GlyphStr::FontFamily, Foundation::StringT(name));
-    }
+    Family(AttrText(t, "font-name"), AttrText(t, "font-family"), out);
     if (const std::string_view weight = AttrText(t, "font-weight"); !weight.empty()) {
         int32_t w = weight == "bold" ? 700 : weight == "normal" ? 400 : std::atoi(weight.data());
         out.Set(GlyphInt::FontWeight, std::clamp(w <= 0 ? 400 : w, 100, 900));
@@ -327,18 +330,51 @@ void OdtProperties::Run(pugi::xml_node t, AttributeSet& out, double parentSize) 
         out.Set(GlyphDouble::HorizontalScale, std::clamp(*scale, 0.01, 100.0));
     if (const std::string_view kerning = AttrText(t, "letter-kerning"); !kerning.empty())
         out.Set(GlyphInt::AutoKerning, int32_t{kerning == "true"});
-    const std::string_view language = AttrText(t, "language");
-    if (!language.empty() && language != "zxx" && language.size() <= 8 &&
-        std::all_of(language.begin(), language.end(),
-                    [](char c) { return std::isalpha(static_cast<unsigned char>(c)); })) {
-        std::string tag(language);
-        const std::string_view country = AttrText(t, "country");
-        if (!country.empty() && country != "none" && country.size() <= 8 &&
-            std::all_of(country.begin(), country.end(),
-                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
-            tag += "-" + std::string(country);
+    if (const std::string tag = LanguageTag(AttrText(t, "language"), AttrText(t, "country"));
+        !tag.empty())
         out.Set(GlyphObject::Language, AsObject(Language::Make(tag)));
+}
+
+void OdtProperties::Script(pugi::xml_node t, std::string_view script, AttributeSet& out,
+                           double parentSize) const {
+    if (!t)
+        return;
+    using namespace Text;
+    const std::string suffix = "-" + std::string(script);
+    const auto own = [&](std::string_view name) { return AttrText(t, std::string(name) + suffix); };
+    Family(own("font-name"), own("font-family"), out);
+    if (const std::string_view weight = own("font-weight"); !weight.empty()) {
+        const int32_t w = weight == "bold"     ? 700
+                          : weight == "normal" ? 400
+                                               : std::atoi(std::string(weight).c_str());
+        out.Set(GlyphInt::FontWeight, std::clamp(w <= 0 ? 400 : w, 100, 900));
     }
+    if (const std::string_view style = own("font-style"); !style.empty())
+        out.Set(GlyphInt::FontStyle, style == "italic"    ? FontStyle::Italic
+                                     : style == "oblique" ? FontStyle::Oblique
+                                                          : FontStyle::Upright);
+    if (const std::string_view size = own("font-size"); !size.empty()) {
+        if (const auto factor = Percent(size); factor && *factor > 0)
+            out.Set(GlyphDouble::Size, std::clamp(parentSize * *factor, 0.5, 10000.0));
+        else if (const auto points = Length(size); points && *points > 0)
+            out.Set(GlyphDouble::Size, std::clamp(*points, 0.5, 10000.0));
+    }
+    if (const std::string tag = LanguageTag(own("language"), own("country")); !tag.empty())
+        out.Set(GlyphObject::Language, AsObject(Language::Make(tag)));
+}
+
+void OdtProperties::Family(std::string_view name, std::string_view family,
+                           AttributeSet& out) const {
+    if (const auto it = fonts_.find(name); it != fonts_.end())
+        family = it->second;
+    if (family.empty())
+        return;
+    std::string text(family);
+    // Quoted families ("'Liberation Serif'") name one font.
+    if (text.size() >= 2 && (text.front() == '\'' || text.front() == '"') &&
+        text.back() == text.front())
+        text = text.substr(1, text.size() - 2);
+    out.Set(Text::GlyphStr::FontFamily, Foundation::StringT(text));
 }
 
 std::optional<bool> OdtProperties::Hyphenate(pugi::xml_node t) {

@@ -31,12 +31,17 @@ public:
     void Paragraph(pugi::xml_node properties, Text::AttributeSet& out) const;
     // Adds what the text properties set to `out`; `parentSize` resolves sizes in percent.
     void Run(pugi::xml_node properties, Text::AttributeSet& out, double parentSize) const;
+    // Adds what the properties set for text of one script ("asian", "complex") over the rest:
+    // its font, size, weight, style and language.
+    void Script(pugi::xml_node properties, std::string_view script, Text::AttributeSet& out,
+                double parentSize) const;
     // The font size the properties set, in points, given the size they are relative to.
     static std::optional<double> Size(pugi::xml_node properties, double parentSize);
     // fo:hyphenate of text properties, a paragraph attribute in the host.
     static std::optional<bool> Hyphenate(pugi::xml_node properties);
 
 private:
+    void Family(std::string_view name, std::string_view family, Text::AttributeSet& out) const;
     void Borders(pugi::xml_node properties, Text::AttributeSet& out) const;
     void Tabs(pugi::xml_node stops, Text::AttributeSet& out) const;
 

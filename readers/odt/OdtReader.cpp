@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "readers/odt/OdtReader.h"
 
+#include "epub/options/CSSFile.h"
 #include "epub/options/PageSource.h"
 #include "epub/package/NameRules.h"
+#include "host/foundation/DataSource.h"
 #include "host/foundation/Uuid.h"
 #include "host/text/AttributeIds.h"
 #include "host/text/Language.h"
@@ -79,7 +81,8 @@ Document Read(std::string_view bytes, const std::string& sourceName, const OdtOp
         if (!EPub::IsLanguageTag(language))
             language = "en";
         doc.styles = Text::StyleSheet::Make(MakeTextDocument(language));
-        styles->AddTo(*doc.styles);
+        // The document's own language is that of its text, over the default style's.
+        styles->AddTo(*doc.styles, EPub::IsLanguageTag(meta.language) ? meta.language : "");
         reader =
             std::make_unique<OdtBody>(source, *styles, doc.styles,
                                       BodyOptions{options.keepAnnotations, options.splitAtHeadings,
@@ -104,6 +107,10 @@ Document Read(std::string_view bytes, const std::string& sourceName, const OdtOp
         start();
     reader->Finish();
     doc.fonts = ReadFonts(source);
+    if (reader->HasFloats())
+        doc.cssFiles.push_back(MakeCounted<const EPub::CSSFile>(
+            MakeCounted<Foundation::FileDataSource>(StringT("pictures.css")),
+            Foundation::TimeStamp(), StringT(std::string(OdtBody::kFloatRules))));
 
     auto& s = *(doc.settings = MakeCounted<EPub::ExportSettings>());
     s.title = StringT(!meta.title.empty() ? meta.title : reader->FirstHeading());

@@ -2,6 +2,7 @@
 #include "readers/odt/OdtStyles.h"
 
 #include "host/text/AttributeIds.h"
+#include "host/text/Language.h"
 #include "host/text/TextDocument.h"
 #include "readers/common/SafeXml.h"
 
@@ -224,7 +225,7 @@ void OdtStyles::Add(Text::StyleSheet& sheet, const Entry& entry,
         paragraph ? TagFor(entry) : nullptr));
 }
 
-void OdtStyles::AddTo(Text::StyleSheet& sheet) const {
+void OdtStyles::AddTo(Text::StyleSheet& sheet, std::string_view language) const {
     Text::AttributeSet para, glyph;
     glyph.Set(Text::GlyphDouble::Size, defaultSize_);
     if (const auto it = defaults_.find("paragraph"); it != defaults_.end()) {
@@ -233,6 +234,9 @@ void OdtStyles::AddTo(Text::StyleSheet& sheet) const {
         if (const auto h = OdtProperties::Hyphenate(Child(it->second, "text-properties")))
             para.Set(Text::ParaInt::Hyphenate, int32_t{*h});
     }
+    if (!language.empty())
+        glyph.Set(Text::GlyphObject::Language,
+                  Foundation::Counted<const Text::AttObject>(Text::Language::Make(language)));
     // Page starts are the reader's to decide, by splitting stories.
     para.Erase(Text::AttKind::Integer, Text::ParaInt::StartPosition);
     sheet.AddStyle(
@@ -250,6 +254,9 @@ OdtStyles::Paragraph OdtStyles::ParagraphStyle(std::string_view name) const {
     const Entry* common = Common(chain);
     out.style = common ? common->display : std::string(kDefaultName);
     out.size = SizeOf(chain);
+    const auto defaults = defaults_.find("paragraph");
+    Scripts(chain, defaults == defaults_.end() ? pugi::xml_node() : defaults->second, out.size,
+            out.asian, out.complex);
     bool levelSeen = false;
     for (const Entry* e : chain) {
         if (!levelSeen) {
@@ -312,6 +319,7 @@ OdtStyles::Span OdtStyles::TextStyle(std::string_view name, double size) const {
     const Entry* common = Common(chain);
     if (common)
         out.style = common->display;
+    Scripts(chain, {}, size, out.asian, out.complex);
     // Sizes in percent are of the paragraph's size, through the named style.
     double base = size;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
@@ -322,6 +330,18 @@ OdtStyles::Span OdtStyles::TextStyle(std::string_view name, double size) const {
             base = OdtProperties::Size(t, base).value_or(base);
     }
     return out;
+}
+
+void OdtStyles::Scripts(const std::vector<const Entry*>& chain, pugi::xml_node defaults,
+                        double size, Text::AttributeSet& asian, Text::AttributeSet& complex) const {
+    // The host styles carry one font and language: the other scripts' go on their text.
+    const auto add = [&](pugi::xml_node t) {
+        properties_->Script(t, "asian", asian, size);
+        properties_->Script(t, "complex", complex, size);
+    };
+    add(Child(defaults, "text-properties"));
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        add(Child((*it)->node, "text-properties"));
 }
 
 pugi::xml_node OdtStyles::PropertiesOf(std::string_view family, std::string_view name,

@@ -25,25 +25,28 @@ public:
     OdtStyles(pugi::xml_node styles, pugi::xml_node content);
 
     const OdtProperties& Properties() const noexcept { return *properties_; }
-    // Adds a host style for every common paragraph and text style.
-    void AddTo(Text::StyleSheet& sheet) const;
+    // Adds a host style for every common paragraph and text style; `language`, if any, is
+    // the default style's.
+    void AddTo(Text::StyleSheet& sheet, std::string_view language = {}) const;
     std::string DefaultLanguage() const;
 
     // What a paragraph of style `name` (automatic or common) is written with.
     struct Paragraph {
-        std::string style;               // host style
-        Text::AttributeSet para, glyph;  // the automatic style's own, over the host style
-        std::optional<int> outlineLevel; // 1 for a top heading
-        std::string listStyle;           // style:list-style-name through the chain
-        bool pageBefore = false;         // a break before, or a new master page
-        std::optional<int> pageNumber;   // style:page-number where the page starts
-        double size = 12;                // font size, for sizes in percent inside
+        std::string style;                 // host style
+        Text::AttributeSet para, glyph;    // the automatic style's own, over the host style
+        std::optional<int> outlineLevel;   // 1 for a top heading
+        std::string listStyle;             // style:list-style-name through the chain
+        bool pageBefore = false;           // a break before, or a new master page
+        std::optional<int> pageNumber;     // style:page-number where the page starts
+        double size = 12;                  // font size, for sizes in percent inside
+        Text::AttributeSet asian, complex; // over the glyph attributes, for text of that script
     };
     Paragraph ParagraphStyle(std::string_view name) const;
     // What text of style `name` is written with inside text of font size `size`.
     struct Span {
         std::string style; // host character style; empty for none
         Text::AttributeSet glyph;
+        Text::AttributeSet asian, complex; // over the paragraph's, for text of that script
     };
     Span TextStyle(std::string_view name, double size) const;
     // The properties element `kind` ("table-cell-properties", "table-column-properties",
@@ -70,6 +73,9 @@ private:
     // The nearest common style of the chain; null for none.
     const Entry* Common(const std::vector<const Entry*>& chain) const;
     double SizeOf(const std::vector<const Entry*>& chain) const;
+    // What the chain (and the default style, for paragraphs) sets for the two scripts.
+    void Scripts(const std::vector<const Entry*>& chain, pugi::xml_node defaults, double size,
+                 Text::AttributeSet& asian, Text::AttributeSet& complex) const;
     void Add(Text::StyleSheet& sheet, const Entry& entry, std::vector<const Entry*>& done) const;
     Foundation::Counted<const Text::EPubTag> TagFor(const Entry& entry) const;
 

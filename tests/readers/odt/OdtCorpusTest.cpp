@@ -387,7 +387,8 @@ TEST_F(OdtCorpus, TextPropertiesShowAsAReaderExpects) {
     EXPECT_NEAR(large.page->css.FontSizePt(large.node), 18, 0.05);
     EXPECT_NEAR(small.page->css.FontSizePt(small.node), 8, 0.05);
     const std::string colour = red.page->css.Inherited(red.node, "color").value_or("");
-    EXPECT_TRUE(IsColour(colour, "ff0000", "255, ?0, ?0", "red")) << colour;
+    // Pure red, darkened just enough to be readable on the page (4.5:1).
+    EXPECT_TRUE(IsColour(colour, "ee0000", "238, ?0, ?0", "red")) << colour;
 
     const Found under = get("underline single"), doubled = get("underline double"),
                 struck = get("struck out sample"), over = get("overlined sample"),

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <regex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -233,6 +234,76 @@ protected:
                  next = next.next_sibling())
                 out += TextOf(next) + std::string(next.value());
         return out;
+    }
+
+    // Every file of the corpus whose extension is one of `extensions` exports, to well-formed
+    // documents, quietly but for the `warned` files, whose warnings are the point of them.
+    // Returns how many there were.
+    size_t ExportEveryDocument(const std::set<std::string>& extensions,
+                               const std::set<std::string>& warned,
+                               const std::set<std::string>& skipped = {}) {
+        size_t count = 0;
+        for (const auto& entry : fs::directory_iterator(corpus_)) {
+            const std::string name = entry.path().filename().string();
+            if (!extensions.count(entry.path().extension().string()) || skipped.count(name))
+                continue;
+            ++count;
+            SCOPED_TRACE(name);
+            const std::string input = Input(name);
+            const std::string epub = dir_ / "every.epub";
+            const ToolTest::Result r = Run("'" + input + "' -o '" + epub + "'");
+            EXPECT_EQ(r.status, 0) << r.err;
+            if (warned.count(name)) {
+                for (size_t at = 0; at < r.err.size(); at = r.err.find('\n', at) + 1)
+                    EXPECT_EQ(r.err.compare(at, 21, "epubexport: warning: "), 0) << r.err;
+            } else {
+                EXPECT_EQ(r.err, "");
+            }
+            if (r.status != 0)
+                continue;
+            for (const auto& [part, data] : Entries(epub)) {
+                if (part.find(".xhtml") == std::string::npos)
+                    continue;
+                pugi::xml_document doc;
+                EXPECT_TRUE(Parse(doc, data)) << part;
+            }
+            fs::remove(input);
+        }
+        return count;
+    }
+
+    // Every file of the corpus's bad/ folder is refused with exit status 2 and one line naming
+    // the file and matching its entry of `problems` (a regular expression), leaving the output
+    // as it was; --check refuses it too.
+    void ExpectBadInputRefused(const std::map<std::string, std::string>& problems) {
+        size_t seen = 0;
+        for (const auto& entry : fs::directory_iterator(corpus_ / "bad")) {
+            const std::string name = entry.path().filename().string();
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(problems.count(name)) << "no expectation for " << name;
+            ++seen;
+            const std::string input = Input("bad/" + name);
+            const std::string output = Write("out.epub", "previous");
+            const ToolTest::Result r = Run("'" + input + "' -o '" + output + "'");
+            EXPECT_EQ(r.status, 2) << r.err;
+            EXPECT_TRUE(Read(output) == "previous") << "the output was replaced";
+            if (r.err.empty()) {
+                ADD_FAILURE() << "refused without a message, or not refused";
+                continue;
+            }
+            EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "more than one line: " << r.err;
+            EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+            // The reason, not the file name that holds words like "deep".
+            std::string reason = r.err;
+            for (size_t at; (at = reason.find(name)) != std::string::npos;)
+                reason.erase(at, name.size());
+            EXPECT_TRUE(std::regex_search(reason, std::regex(problems.at(name), std::regex::icase)))
+                << r.err;
+            const ToolTest::Result check = Run("--check '" + input + "'");
+            EXPECT_EQ(check.status, 2) << check.err;
+            fs::remove(input);
+        }
+        EXPECT_EQ(seen, problems.size());
     }
 
     fs::path corpus_;

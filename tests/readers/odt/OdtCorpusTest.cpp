@@ -959,36 +959,7 @@ TEST_F(OdtCorpus, FilesMadeByLibreOfficeRead) {
 // warnings that are the point of a few of them.
 TEST_F(OdtCorpus, EveryCorpusDocumentExports) {
     // Pictures that cannot be shown, a shape whose text is left out.
-    const std::set<std::string> warned{"pictures.odt", "text_boxes.odt"};
-    size_t count = 0;
-    for (const auto& entry : fs::directory_iterator(kCorpus)) {
-        const std::string extension = entry.path().extension().string();
-        if (extension != ".odt" && extension != ".fodt")
-            continue;
-        ++count;
-        const std::string name = entry.path().filename().string();
-        SCOPED_TRACE(name);
-        const std::string input = Input(name);
-        const std::string epub = dir_ / "every.epub";
-        const ToolTest::Result r = Run("'" + input + "' -o '" + epub + "'");
-        EXPECT_EQ(r.status, 0) << r.err;
-        if (warned.count(name)) {
-            for (size_t at = 0; at < r.err.size(); at = r.err.find('\n', at) + 1)
-                EXPECT_EQ(r.err.compare(at, 21, "epubexport: warning: "), 0) << r.err;
-        } else {
-            EXPECT_EQ(r.err, "");
-        }
-        if (r.status != 0)
-            continue;
-        for (const auto& [part, data] : Entries(epub)) {
-            if (part.find(".xhtml") == std::string::npos)
-                continue;
-            pugi::xml_document doc;
-            EXPECT_TRUE(Parse(doc, data)) << part;
-        }
-        fs::remove(input);
-    }
-    EXPECT_GE(count, 30u);
+    EXPECT_GE(ExportEveryDocument({".odt", ".fodt"}, {"pictures.odt", "text_boxes.odt"}), 30u);
 }
 
 // Bad input: exit status 2, one line naming the file and what is wrong, nothing written.
@@ -1011,35 +982,7 @@ TEST_F(OdtCorpus, BadInputIsRefusedInOneLine) {
         {"malformed.fodt", ":[0-9]+:"},
         {"spreadsheet.odt", "spreadsheet|not a text|text document|media type|mimetype"},
     };
-    size_t seen = 0;
-    for (const auto& entry : fs::directory_iterator(kCorpus / "bad")) {
-        const std::string name = entry.path().filename().string();
-        SCOPED_TRACE(name);
-        ASSERT_TRUE(problems.count(name)) << "no expectation for " << name;
-        ++seen;
-        const std::string input = Input("bad/" + name);
-        const std::string output = Write("out.epub", "previous");
-        const ToolTest::Result r = Run("'" + input + "' -o '" + output + "'");
-        EXPECT_EQ(r.status, 2) << r.err;
-        EXPECT_TRUE(Read(output) == "previous") << "the output was replaced";
-        if (r.err.empty()) {
-            ADD_FAILURE() << "refused without a message, or not refused";
-            continue;
-        }
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "more than one line: " << r.err;
-        EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
-        // The reason, not the file name that holds words like "deep".
-        std::string reason = r.err;
-        for (size_t at; (at = reason.find(name)) != std::string::npos;)
-            reason.erase(at, name.size());
-        EXPECT_TRUE(std::regex_search(reason, std::regex(problems.at(name), std::regex::icase)))
-            << r.err;
-        // --check refuses the same way.
-        const ToolTest::Result check = Run("--check '" + input + "'");
-        EXPECT_EQ(check.status, 2) << check.err;
-        fs::remove(input);
-    }
-    EXPECT_EQ(seen, problems.size());
+    ExpectBadInputRefused(problems);
 }
 
 // Gaps of the reader this corpus shows, disabled until they are closed: each test holds what a

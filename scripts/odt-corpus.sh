@@ -71,6 +71,9 @@ def walk(node, out):
 def tokens(text):
     # Soft hyphens vanish and non-breaking ones are hyphens, wherever they come from.
     text = text.replace("\u00ad", "").replace("\u2011", "-")
+    # Brackets are not part of words: a ruby reading is written after its base as
+    # "base(reading)", where the document has the two side by side.
+    text = re.sub(r"[()\uff08\uff09]", "", text)
     return [t for t in re.split(r"[\s\u00a0\u200b]+", text) if re.search(r"\w", t)]
 
 def odt_words(path):

@@ -78,8 +78,9 @@ constexpr std::string_view kUsage = R"(Usage: epubexport [OPTION]... INPUT -o OU
        epubexport --help | --version
 
 Exports the document in INPUT: a JSON document description, or a document of
-another kind the tool reads (Word, Markdown), told apart by its content. "-"
-reads standard input; file names in it are then taken from the current folder.
+another kind the tool reads (Word, OpenDocument text, Markdown), told apart by
+its content. "-" reads standard input; file names in it are then taken from the
+current folder.
 The JSON format is described in document-format.md, installed in
 share/doc/epubexport/ (docs/ in the sources); the manual page is epubexport(1).
 

@@ -100,6 +100,10 @@ MinizipWriter::~MinizipWriter() {
         zipClose(zip_, nullptr);
 }
 
+namespace {
+constexpr int kStreamedLevel = 3;
+} // namespace
+
 bool MinizipWriter::BeginEntry(const StringT& name, const EntryInfo& info) {
     if (!zip_ || entryOpen_)
         return false;
@@ -107,7 +111,10 @@ bool MinizipWriter::BeginEntry(const StringT& name, const EntryInfo& info) {
     fileInfo.tmz_date = ToZipTime(info.modified);
     fileInfo.external_fa = static_cast<uLong>(info.unixMode) << 16;
     const int method = info.stored ? 0 : Z_DEFLATED;
-    const int level = info.stored ? 0 : Z_DEFAULT_COMPRESSION;
+    // Only entries too large to hold in memory come through zlib here (the rest are deflated
+    // whole with libdeflate): level 3 deflates them twice as fast as the default for a few per
+    // cent more bytes, and a long document is what the export waits for.
+    const int level = info.stored ? 0 : kStreamedLevel;
     const uLong flags = IsAscii(name) ? 0 : kUtf8NameFlag;
     const int result = zipOpenNewFileInZip4_64(
         zip_, name.c_str(), &fileInfo, nullptr, 0, nullptr, 0, nullptr, method, level,

@@ -6,6 +6,7 @@
 #include "host/text/AttributeIds.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/Language.h"
+#include "readers/common/ParagraphBox.h"
 #include "readers/docx/XmlPart.h"
 
 #include <algorithm>
@@ -60,9 +61,7 @@ std::optional<bool> Properties::OnOff(pugi::xml_node node, std::string_view name
 }
 
 Counted<const Render::FillDescriptor> Properties::Solid(uint32_t rgb) {
-    return Render::FillDescriptor::MakeSolid(
-        Render::Colour::MakeRGB(static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8),
-                                static_cast<uint8_t>(rgb)));
+    return SolidFill(rgb);
 }
 
 std::optional<uint32_t> Properties::ColourOf(pugi::xml_node element,
@@ -183,11 +182,11 @@ void Properties::Borders(pugi::xml_node pPr, AttributeSet& out) const {
     const auto fill = ColourOf(Child(pPr, "shd"), "fill");
     if (!pBdr && !fill)
         return;
-    std::vector<Text::Decoration> list;
     const std::pair<std::string_view, uint8_t> sides[] = {
         {"left", Text::DecorationSide::Left}, {"start", Text::DecorationSide::Left},
         {"top", Text::DecorationSide::Top},   {"right", Text::DecorationSide::Right},
         {"end", Text::DecorationSide::Right}, {"bottom", Text::DecorationSide::Bottom}};
+    ParagraphBox box;
     for (const auto& [name, side] : sides) {
         const pugi::xml_node b = Child(pBdr, name);
         const std::string_view val = AttrText(b, "val");
@@ -197,27 +196,11 @@ void Properties::Borders(pugi::xml_node pPr, AttributeSet& out) const {
         const auto dash = val == "dotted"           ? Render::DashKind::Dotted
                           : val.starts_with("dash") ? Render::DashKind::Dashed
                                                     : Render::DashKind::Solid;
-        Text::Decoration d;
-        d.sides = side;
-        d.penFill = Solid(ColourOf(b, "color").value_or(0));
-        d.lineStyle = Foundation::MakeCounted<const Render::LineStyleDescriptor>(width, dash);
-        // Sides drawn alike are one box.
-        const auto same = std::find_if(list.begin(), list.end(), [&](const Text::Decoration& o) {
-            return *o.penFill == *d.penFill && *o.lineStyle == *d.lineStyle;
-        });
-        if (same != list.end())
-            same->sides |= side;
-        else
-            list.push_back(std::move(d));
+        box.AddSide(side, ColourOf(b, "color").value_or(0), width, dash);
     }
-    if (fill) {
-        if (list.empty())
-            list.emplace_back();
-        list.front().background = Solid(*fill);
-    }
-    if (!list.empty())
-        out.Set(Text::ParaObject::Decorations,
-                AsObject(Text::DecorationsAtt::Make(std::move(list))));
+    if (fill)
+        box.SetBackground(*fill);
+    box.SetOn(out);
 }
 
 void Properties::Tabs(pugi::xml_node tabs, AttributeSet& out) const {

@@ -6,6 +6,7 @@
 #include "host/text/AttributeIds.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/Language.h"
+#include "readers/common/ParagraphBox.h"
 #include "readers/common/SafeXml.h"
 
 #include <algorithm>
@@ -109,9 +110,7 @@ std::optional<uint32_t> Colour(std::string_view text) {
 }
 
 Counted<const Render::FillDescriptor> Solid(uint32_t rgb) {
-    return Render::FillDescriptor::MakeSolid(
-        Render::Colour::MakeRGB(static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8),
-                                static_cast<uint8_t>(rgb)));
+    return SolidFill(rgb);
 }
 
 void OdtProperties::Paragraph(pugi::xml_node p, AttributeSet& out) const {
@@ -187,7 +186,7 @@ void OdtProperties::Borders(pugi::xml_node p, AttributeSet& out) const {
         {"border-top", Text::DecorationSide::Top},
         {"border-right", Text::DecorationSide::Right},
         {"border-bottom", Text::DecorationSide::Bottom}};
-    std::vector<Text::Decoration> list;
+    ParagraphBox box;
     for (const auto& [name, side] : sides) {
         std::string_view value = AttrText(p, name);
         if (value.empty())
@@ -209,30 +208,15 @@ void OdtProperties::Borders(pugi::xml_node p, AttributeSet& out) const {
         }
         if (value.empty() || style == "none" || style == "hidden" || width <= 0)
             continue;
-        Text::Decoration d;
-        d.sides = side;
-        d.penFill = Solid(colour.value_or(0));
-        d.lineStyle = Foundation::MakeCounted<const Render::LineStyleDescriptor>(
-            // A hairline (0.06pt) is drawn one pixel wide, not rounded away.
-            std::clamp(width, 0.75, 12.0), style == "dotted"   ? Render::DashKind::Dotted
-                                           : style == "dashed" ? Render::DashKind::Dashed
-                                                               : Render::DashKind::Solid);
-        const auto same = std::find_if(list.begin(), list.end(), [&](const Text::Decoration& o) {
-            return *o.penFill == *d.penFill && *o.lineStyle == *d.lineStyle;
-        });
-        if (same != list.end())
-            same->sides |= side;
-        else
-            list.push_back(std::move(d));
+        // A hairline (0.06pt) is drawn one pixel wide, not rounded away.
+        box.AddSide(side, colour.value_or(0), std::clamp(width, 0.75, 12.0),
+                    style == "dotted"   ? Render::DashKind::Dotted
+                    : style == "dashed" ? Render::DashKind::Dashed
+                                        : Render::DashKind::Solid);
     }
-    if (fill) {
-        if (list.empty())
-            list.emplace_back();
-        list.front().background = Solid(*fill);
-    }
-    if (!list.empty())
-        out.Set(Text::ParaObject::Decorations,
-                AsObject(Text::DecorationsAtt::Make(std::move(list))));
+    if (fill)
+        box.SetBackground(*fill);
+    box.SetOn(out);
 }
 
 void OdtProperties::Tabs(pugi::xml_node stops, AttributeSet& out) const {

@@ -183,7 +183,7 @@ void BodyReader::NewStory(std::vector<StoryEntry>& out) {
     main_->numbers = Text::Numberer::Make();
     pendingTop_ = start;
     storyEmpty_ = true;
-    tocEntrySet_ = false;
+    headings_.StartStory();
 }
 
 void BodyReader::CloseStory(std::vector<StoryEntry>& out) {
@@ -417,21 +417,10 @@ void BodyReader::Paragraph(pugi::xml_node p, Sink& sink) {
     }
     Inlines(p, sink);
     if (sink.keepText) {
-        const std::string text = Trimmed(sink.text);
-        // A Title paragraph names the book; failing one, the first heading of any level.
-        if (title && firstTitle_.empty())
-            firstTitle_ = text;
-        else if (heading && firstHeading_.empty())
-            firstHeading_ = text;
-        if (isMain && !text.empty() && heading && *heading <= 1) {
-            if (*heading == 0 && !tocEntrySet_ && first) {
-                entry_.tocText = StringT(text);
-                entry_.title = StringT(text);
-                tocEntrySet_ = true;
-            } else if (tocAnchor) {
-                sink.marks->toc.push_back({tocAnchor, StringT(text)});
-            }
-        }
+        // Word counts heading levels from 0.
+        headings_.Note(Trimmed(sink.text), title,
+                       heading ? std::optional<int>(*heading + 1) : std::nullopt, first, tocAnchor,
+                       entry_, isMain ? sink.marks : nullptr);
         sink.keepText = false;
     }
     if (Child(pPr, "sectPr") && isMain) {

@@ -5,6 +5,7 @@
 // deletions, comments, hidden text and page furniture stay out.
 
 #include "hostimpl/text/StoryBuilder.h"
+#include "readers/common/HeadingNames.h"
 #include "readers/common/ReaderDocument.h"
 #include "readers/common/ZipPackage.h"
 #include "readers/docx/BodyStream.h"
@@ -51,9 +52,7 @@ public:
     static constexpr std::string_view kFloatRules =
         ".docx-float-left {\n  float: left;\n  margin: 0 1em 0.5em 0;\n}\n"
         ".docx-float-right {\n  float: right;\n  margin: 0 0 0.5em 1em;\n}\n";
-    const std::string& FirstHeading() const noexcept {
-        return firstTitle_.empty() ? firstHeading_ : firstTitle_;
-    }
+    const std::string& FirstHeading() const noexcept { return headings_.Title(); }
 
 private:
     struct Field {
@@ -186,7 +185,7 @@ private:
     std::map<std::string, std::shared_ptr<const std::string>> pictures_;
     std::unordered_map<size_t, std::vector<Foundation::Counted<const Text::Delta>>> deltas_;
     int depth_ = 0;
-    std::string firstTitle_, firstHeading_;
+    HeadingNames headings_;
     bool hasFloats_ = false;
 
     // The story being built and where it goes.
@@ -201,7 +200,6 @@ private:
     std::vector<std::string> sectionStarts_;
     size_t sectionsEnded_ = 0;
     bool pageBreak_ = false;
-    bool tocEntrySet_ = false;
     Foundation::Counted<const Text::AnchorData> pendingTop_; // a heading's anchor
 };
 

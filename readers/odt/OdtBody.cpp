@@ -187,7 +187,7 @@ void OdtBody::NewStory() {
     main_->numbers = Text::Numberer::Make();
     pendingTop_ = start;
     storyEmpty_ = true;
-    tocEntrySet_ = false;
+    headings_.StartStory();
 }
 
 void OdtBody::CloseStory() {
@@ -473,20 +473,8 @@ void OdtBody::Paragraph(pugi::xml_node p, Sink& sink, const ListPlace& list) {
     sink.afterNoteMark = false;
     if (!sink.keepText)
         return;
-    const std::string text = Trimmed(sink.text);
-    if (title && firstTitle_.empty())
-        firstTitle_ = text;
-    else if (level && firstHeading_.empty())
-        firstHeading_ = text;
-    if (isMain && !text.empty() && level && *level <= 2) {
-        if (*level == 1 && !tocEntrySet_ && first) {
-            entry_.tocText = StringT(text);
-            entry_.title = StringT(text);
-            tocEntrySet_ = true;
-        } else if (tocAnchor) {
-            sink.marks->toc.push_back({tocAnchor, StringT(text)});
-        }
-    }
+    headings_.Note(Trimmed(sink.text), title, level, first, tocAnchor, entry_,
+                   isMain ? sink.marks : nullptr);
     sink.keepText = false;
 }
 

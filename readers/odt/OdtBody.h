@@ -5,6 +5,7 @@
 // soft page breaks mark. Tracked deletions, annotations and declarations stay out.
 
 #include "hostimpl/text/StoryBuilder.h"
+#include "readers/common/HeadingNames.h"
 #include "readers/common/ReaderDocument.h"
 #include "readers/odt/OdtLists.h"
 #include "readers/odt/OdtSource.h"
@@ -45,9 +46,7 @@ public:
     void Visit(pugi::xml_node block);
     void Finish();
     // The text of the first top heading (or Title paragraph), for a title the metadata lacks.
-    const std::string& FirstHeading() const noexcept {
-        return firstTitle_.empty() ? firstHeading_ : firstTitle_;
-    }
+    const std::string& FirstHeading() const noexcept { return headings_.Title(); }
     // Whether a picture floats, so the publication needs kFloatRules.
     bool HasFloats() const noexcept { return hasFloats_; }
     static constexpr std::string_view kFloatRules =
@@ -139,7 +138,7 @@ private:
     std::map<std::string, OdtStyles::Span, std::less<>> textStyles_;
     std::string buffer_; // collapsed text, reused
     int depth_ = 0;
-    std::string firstTitle_, firstHeading_;
+    HeadingNames headings_;
 
     // Print pages.
     bool hasPages_ = false;
@@ -154,7 +153,6 @@ private:
     StoryEntry entry_;
     std::vector<StoryEntry>* out_ = nullptr;
     bool storyEmpty_ = true;
-    bool tocEntrySet_ = false;
     Foundation::Counted<const Text::AnchorData> pendingTop_;
 };
 

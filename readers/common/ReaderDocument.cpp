@@ -3,6 +3,8 @@
 
 #include "host/text/Glyph.h"
 
+#include <algorithm>
+#include <fstream>
 #include <map>
 
 namespace Readers {
@@ -24,6 +26,17 @@ void StoryMarks::Resolve(const Counted<const Text::Story>& story) {
         if (const auto it = wanted.find(anchor->GetAnchor().get()); it != wanted.end())
             it->second->pos = text.GetPos(i);
     }
+}
+
+std::string ReadInputFile(const std::filesystem::path& file, const std::string& sourceName) {
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    if (!in)
+        throw InputError(sourceName + ": cannot read the file");
+    std::string bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw InputError(sourceName + ": cannot read the file");
+    return bytes;
 }
 
 void ReadRest(Document& doc) {

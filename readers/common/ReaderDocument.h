@@ -12,6 +12,7 @@
 #include "host/text/Story.h"
 #include "host/text/Style.h"
 
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -107,6 +108,9 @@ struct Document {
     // Set when the reader has more stories to give: `stories` then holds those read so far.
     std::shared_ptr<StorySource> more;
 };
+
+// The bytes of `file`; throws InputError ("NAME: cannot read the file") naming it `sourceName`.
+std::string ReadInputFile(const std::filesystem::path& file, const std::string& sourceName);
 
 // Reads what `doc.more` still holds into `doc.stories`, for uses that need every story at once.
 void ReadRest(Document& doc);

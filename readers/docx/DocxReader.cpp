@@ -21,9 +21,6 @@
 #include "readers/docx/Theme.h"
 #include "readers/docx/XmlPart.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace Readers::Docx {
 
 namespace {
@@ -237,12 +234,7 @@ Document ReadDocx(const std::filesystem::path& file, const DocxOptions& options)
 
 Document ReadDocxFile(const std::filesystem::path& file, const std::string& sourceName,
                       const DocxOptions& options) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw InputError(sourceName + ": cannot read the file");
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return ReadDocx(bytes.str(), sourceName, options);
+    return ReadDocx(ReadInputFile(file, sourceName), sourceName, options);
 }
 
 } // namespace Readers::Docx

@@ -17,8 +17,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace Readers::Odt {
 
@@ -157,12 +155,7 @@ Document ReadOdt(const std::filesystem::path& file, const OdtOptions& options) {
 
 Document ReadOdtFile(const std::filesystem::path& file, const std::string& sourceName,
                      const OdtOptions& options) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw InputError(sourceName + ": cannot read the file");
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return ReadOdt(bytes.str(), sourceName, options);
+    return ReadOdt(ReadInputFile(file, sourceName), sourceName, options);
 }
 
 } // namespace Readers::Odt

@@ -38,7 +38,9 @@ void AnchorRegistry::RegisterAnchor(const StringT& file, const Text::AnchorData&
     location.id = StringT::Format("Anchor%1", anchorCounter_++);
     location.pos = pos;
     location.landmark = LandmarkFromAnchor(anchor);
-    anchors_[anchor.GetUid()] = std::move(location);
+    AnchorLocation& stored = anchors_[anchor.GetUid()];
+    stored = std::move(location);
+    anchorsByFile_[file].push_back(&stored);
 }
 
 AnchorLocation AnchorRegistry::RegisterLandmark(const StringT& file, Landmark landmark,
@@ -156,10 +158,21 @@ int AnchorRegistry::GetPageForPos(int source, const StringT& file,
     return result;
 }
 
+std::vector<AnchorLocation*> AnchorRegistry::AnchorsOf(const StringT& file) const {
+    const auto it = anchorsByFile_.find(file);
+    if (it == anchorsByFile_.end())
+        return {};
+    std::vector<AnchorLocation*> out;
+    out.reserve(it->second.size());
+    for (AnchorLocation* location : it->second)
+        if (location->file == file)
+            out.push_back(location);
+    return out;
+}
+
 void AnchorRegistry::RemapFileNames(const StringT& file, const std::vector<StoryChunk>& chunks) {
-    for (auto& [uid, location] : anchors_)
-        if (location.file == file)
-            Remap(location, chunks);
+    for (AnchorLocation* location : AnchorsOf(file))
+        Remap(*location, chunks);
     for (FilePages& files : pages_) {
         const auto it = files.find(file);
         if (it == files.end())
@@ -170,9 +183,8 @@ void AnchorRegistry::RemapFileNames(const StringT& file, const std::vector<Story
 }
 
 void AnchorRegistry::ForgetPositions(const StringT& file) {
-    for (auto& [uid, location] : anchors_)
-        if (location.file == file)
-            location.pos = {};
+    for (AnchorLocation* location : AnchorsOf(file))
+        location->pos = {};
     for (FilePages& files : pages_)
         if (const auto it = files.find(file); it != files.end())
             for (auto& [page, location] : it->second)

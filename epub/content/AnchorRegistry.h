@@ -77,8 +77,13 @@ private:
     using FilePages = std::map<StringT, PageMap>;
 
     const FilePages* PagesOf(int source) const;
+    std::vector<AnchorLocation*> AnchorsOf(const StringT& file) const;
 
     std::map<StringT, AnchorLocation> anchors_;
+    // The anchors registered under each file, so a story's batch touches only its own; map
+    // nodes never move. An entry whose location was registered again under another file is
+    // skipped by its file name.
+    std::map<StringT, std::vector<AnchorLocation*>> anchorsByFile_;
     int anchorCounter_ = 1;
     int pageCounter_ = 1;
     std::vector<FilePages> pages_;

@@ -2,6 +2,7 @@
 #include "epub/css/UsedCharacters.h"
 
 #include <clocale>
+#include <cstring>
 #include <cwctype>
 #include <locale.h>
 
@@ -55,9 +56,22 @@ std::pair<char32_t, size_t> DecodeUtf8(std::string_view text, size_t i) {
     return {c, n};
 }
 
+// Eight bytes of ASCII text with no tag or reference in them.
+bool PlainWord(const char* at) noexcept {
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    uint64_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    const auto hasByte = [&](uint8_t b) {
+        const uint64_t x = word ^ (kOnes * b);
+        return ((x - kOnes) & ~x & kHigh) != 0;
+    };
+    return (word & kHigh) == 0 && !hasByte('<') && !hasByte('&');
+}
+
 } // namespace
 
-UsedCharacters::UsedCharacters() : bits_((kLast + 1) / 64, 0) {
+UsedCharacters::UsedCharacters() : bits_((kLast + 1) / 64, 0), added_(bits_.size(), 0) {
     for (char32_t c = 0x20; c < 0x7F; ++c)
         AddOne(c);
     for (const char32_t c : kAlwaysDrawn)
@@ -74,6 +88,10 @@ bool UsedCharacters::Contains(char32_t c) const noexcept {
 }
 
 void UsedCharacters::Add(char32_t c) {
+    // Case mapping is the slow part and a text repeats its characters endlessly.
+    if (c > kLast || (added_[c / 64] >> (c % 64) & 1) != 0)
+        return;
+    added_[c / 64] |= uint64_t{1} << (c % 64);
     AddOne(c);
     if (const locale_t locale = UnicodeLocale()) {
         const auto wide = static_cast<wint_t>(c);
@@ -122,27 +140,20 @@ size_t UsedCharacters::AddReference(std::string_view text, size_t i) {
 }
 
 void UsedCharacters::AddMarkup(std::string_view xhtml) {
-    bool inTag = false;
-    char quote = 0;
+    // Documents run to megabytes of mostly ASCII text and quoted attribute values, so both states
+    // skip ahead to the next byte that matters.
+    const auto isText = [](char c) { return c != '<' && c != '&' && (c & 0x80) == 0; };
     for (size_t i = 0; i < xhtml.size();) {
-        const char c = xhtml[i];
-        if (inTag) {
-            if (quote)
-                quote = c == quote ? 0 : quote;
-            else if (c == '"' || c == '\'')
-                quote = c;
-            else if (c == '>')
-                inTag = false;
-            ++i;
-            continue;
-        }
-        if (c == '<') {
-            inTag = true;
-            ++i;
-        } else if (c == '&') {
-            i = AddReference(xhtml, i);
-        } else if (static_cast<unsigned char>(c) < 0x80) {
+        while (i + sizeof(uint64_t) <= xhtml.size() && PlainWord(xhtml.data() + i))
+            i += sizeof(uint64_t);
+        while (i < xhtml.size() && isText(xhtml[i]))
             ++i; // ASCII is always kept
+        if (i == xhtml.size())
+            return;
+        if (xhtml[i] == '<') {
+            i = SkipTag(xhtml, i + 1);
+        } else if (xhtml[i] == '&') {
+            i = AddReference(xhtml, i);
         } else {
             const auto [code, length] = DecodeUtf8(xhtml, i);
             if (length != 0)
@@ -150,6 +161,23 @@ void UsedCharacters::AddMarkup(std::string_view xhtml) {
             i += length == 0 ? 1 : length;
         }
     }
+}
+
+size_t UsedCharacters::SkipTag(std::string_view xhtml, size_t i) {
+    while (i < xhtml.size()) {
+        const char c = xhtml[i];
+        if (c == '>')
+            return i + 1;
+        if (c == '"' || c == '\'') {
+            const size_t end = xhtml.find(c, i + 1);
+            if (end == std::string_view::npos)
+                return xhtml.size();
+            i = end + 1;
+            continue;
+        }
+        ++i;
+    }
+    return i;
 }
 
 std::vector<char32_t> UsedCharacters::Sorted() const {

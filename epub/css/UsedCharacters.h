@@ -30,8 +30,11 @@ private:
     void AddOne(char32_t c) noexcept;
     // Decodes the character reference at `text[i]` ('&'); returns the index after it.
     size_t AddReference(std::string_view text, size_t i);
+    // The index after the tag whose name starts at `i`, quoted attribute values included.
+    static size_t SkipTag(std::string_view xhtml, size_t i);
 
     std::vector<uint64_t> bits_;
+    std::vector<uint64_t> added_; // passed to Add, so their case forms are in bits_ already
 };
 
 } // namespace EPub

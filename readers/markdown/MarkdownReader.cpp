@@ -12,8 +12,11 @@
 #include "readers/markdown/MarkdownConverter.h"
 #include "readers/markdown/MarkdownTree.h"
 #include "readers/markdown/Picture.h"
+#include "readers/markdown/TreeAhead.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -63,30 +66,45 @@ size_t SequenceLength(std::string_view text, size_t i) {
     return n;
 }
 
+// Line and column (in characters) of byte `at`; only worked out for the error message.
+std::pair<int, int> LineAndColumn(std::string_view text, size_t at) {
+    const std::string_view before = text.substr(0, at);
+    const auto line = 1 + std::count(before.begin(), before.end(), '\n');
+    const size_t lineStart = before.rfind('\n') + 1; // npos + 1 == 0
+    const auto continuation =
+        std::count_if(before.begin() + static_cast<ptrdiff_t>(lineStart), before.end(),
+                      [](char c) { return (c & 0xC0) == 0x80; });
+    return {static_cast<int>(line),
+            static_cast<int>(at - lineStart - static_cast<size_t>(continuation) + 1)};
+}
+
 void CheckUtf8(std::string_view text, const std::string& source, const ReadProgress& done) {
     constexpr size_t kReportEvery = size_t{1} << 20;
-    int line = 1, column = 1;
+    constexpr uint64_t kHighBits = 0x8080808080808080u;
     for (size_t i = 0, reported = 0; i < text.size();) {
         if (done && i >= reported + kReportEvery) {
             reported = i;
             done(text.data() + i);
         }
-        // Runs of ASCII are the common case.
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            if (text[i] == '\n') {
-                ++line;
-                column = 1;
-            } else {
-                ++column;
+        // Runs of ASCII are the common case: eight bytes at a time.
+        uint64_t word = 0;
+        if (i + sizeof word <= text.size()) {
+            std::memcpy(&word, text.data() + i, sizeof word);
+            if ((word & kHighBits) == 0) {
+                i += sizeof word;
+                continue;
             }
+        }
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
             ++i;
             continue;
         }
         const size_t n = SequenceLength(text, i);
-        if (n == 0)
+        if (n == 0) {
+            const auto [line, column] = LineAndColumn(text, i);
             Fail(source, line, column, "not valid UTF-8 text (save the file as UTF-8)");
+        }
         i += n;
-        ++column;
     }
 }
 
@@ -131,7 +149,8 @@ public:
                   std::shared_ptr<const void> keep)
         : work_(Shell(doc)), body_(body), chunks_(std::move(chunks)),
           firstLine_(settings.firstLine), converter_(work_, std::move(settings)),
-          done_(std::move(done)), keep_(std::move(keep)) {
+          done_(std::move(done)), keep_(std::move(keep)),
+          trees_(chunks_.size(), [this](size_t i) { return PieceText(chunks_[i]); }) {
         converter_.Begin();
     }
 
@@ -165,14 +184,18 @@ private:
         return shell;
     }
 
-    void AddPiece(const Chunk& chunk) {
+    std::string PieceText(const Chunk& chunk) const {
         std::string piece(body_.substr(chunk.begin, chunk.end - chunk.begin));
         piece += chunk.extra;
+        return piece;
+    }
+
+    void AddPiece(const Chunk& chunk) {
+        MarkdownTree tree = trees_.Next();
         if (done_)
             done_(body_.data() + chunk.end);
-        const MarkdownTree tree(piece);
-        std::string().swap(piece);
         converter_.Add(tree.Root(), firstLine_ + chunk.firstLine - 1);
+        trees_.Done(std::move(tree));
     }
 
     // Moves stories [handed_, end) and the findings made so far into `doc`.
@@ -194,6 +217,7 @@ private:
     size_t handed_ = 0;
     size_t findings_ = 0;
     bool finished_ = false;
+    TreeAhead trees_; // last: its worker reads body_ and chunks_ until it is destroyed
 };
 
 class Reader {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 using EPub::UsedCharacters;
@@ -28,6 +30,31 @@ TEST(UsedCharacters, OtherCaseAndWhatReadingSystemsDrawAreKept) {
     EXPECT_TRUE(used.Contains(U'•'));
     EXPECT_TRUE(used.Contains(U'‐'));
     EXPECT_TRUE(used.Contains(U'Z'));
+}
+
+// Text is skipped eight bytes at a time: a tag or a letter at any offset within those bytes, and
+// one of them at the very end, must still be seen.
+TEST(UsedCharacters, TagsAndLettersAreSeenAtEveryOffset) {
+    for (size_t pad = 0; pad < 17; ++pad) {
+        UsedCharacters used;
+        const std::string filler(pad, 'a');
+        used.AddMarkup(filler + "<b title=\"\u00e0\">x</b>" + filler + "\u00e9" + filler);
+        EXPECT_FALSE(used.Contains(U'\u00e0')) << pad;
+        EXPECT_TRUE(used.Contains(U'\u00e9')) << pad;
+        used.AddMarkup(filler + "&#x4E2D;");
+        EXPECT_TRUE(used.Contains(U'\u4e2d')) << pad;
+    }
+}
+
+// A letter first met as another's case form still brings its own: final sigma's capital is
+// sigma's, whose small form must be kept when a capital sigma is lowercased.
+TEST(UsedCharacters, ALetterMetAsACaseFormStillAddsItsOwn) {
+    UsedCharacters used;
+    used.AddText("\u03c2");
+    ASSERT_TRUE(used.Contains(U'\u03a3'));
+    EXPECT_FALSE(used.Contains(U'\u03c3'));
+    used.AddText("\u03a3");
+    EXPECT_TRUE(used.Contains(U'\u03c3'));
 }
 
 TEST(UsedCharacters, BrokenInputIsSkipped) {

@@ -312,6 +312,27 @@ std::map<std::string, std::string> EntriesOf(const std::filesystem::path& epub) 
 
 // Written as the chapters are read, a long book comes out as when it is read whole: same
 // documents, links into chapters read later included, same notes and findings.
+// Chapters are parsed ahead on a thread of their own; a reader given up half way (an export
+// that failed) must stop it cleanly, and one read to the end has every chapter in order.
+TEST_F(MarkdownReading, ALongBookReadAheadKeepsItsOrderAndCanBeAbandoned) {
+    Write("long.md", LongBook());
+    {
+        auto abandoned = Readers::Markdown::ReadMarkdownFile(Path("long.md"), "long.md", dir_,
+                                                             {.streamStories = true});
+        ASSERT_TRUE(abandoned.more);
+        abandoned.more->More(abandoned);
+    }
+    auto streamed = Readers::Markdown::ReadMarkdownFile(Path("long.md"), "long.md", dir_,
+                                                        {.streamStories = true});
+    Readers::ReadRest(streamed);
+    auto whole = Readers::Markdown::ReadMarkdownFile(Path("long.md"), "long.md", dir_, {});
+    ASSERT_EQ(streamed.stories.size(), whole.stories.size());
+    for (size_t i = 0; i < whole.stories.size(); ++i) {
+        EXPECT_EQ(streamed.stories[i].title, whole.stories[i].title) << i;
+        EXPECT_EQ(streamed.stories[i].story->size(), whole.stories[i].story->size()) << i;
+    }
+}
+
 TEST_F(MarkdownReading, ALongBookWrittenAsItIsReadIsTheSameBook) {
     Write("long.md", LongBook());
     auto whole = Readers::Markdown::ReadMarkdownFile(Path("long.md"), "long.md", dir_, {});

@@ -38,6 +38,8 @@ const std::map<std::string_view, std::map<std::string_view, int32_t>>& NamedValu
         {"baselinePosition", {{"normal", 0}, {"superscript", 1}, {"subscript", 2}}},
         {"underline", {{"none", 0}, {"single", 1}, {"double", 2}}},
         {"strikethrough", {{"none", 0}, {"single", 1}, {"double", 2}}},
+        {"overline", {{"none", 0}, {"single", 1}, {"double", 2}}},
+        {"direction", {{"natural", 0}, {"ltr", 1}, {"rtl", 2}}},
     };
     return table;
 }
@@ -70,8 +72,10 @@ const std::map<std::string_view, Range>& AttributeRanges() {
         {"index", {0, 1}},
         {"useSameStyleSpacing", {0, 1}},
         {"addSpacing", {0, 1}},
+        {"direction", {0, 2}},
         {"underline", {0, 2}},
         {"strikethrough", {0, 2}},
+        {"overline", {0, 2}},
         {"baselinePosition", {0, 2}},
         {"autoKerning", {0, 1}},
         {"fontWeight", {1, 1000}},
@@ -332,7 +336,7 @@ Text::BorderFormat AttributeReader::ReadBorder(const Node& node) const {
 Counted<const Render::LineStyleDescriptor> AttributeReader::StrokeFields(const Node& node) const {
     const double width = Ranged(node, "width", 1.0, 0, 1000);
     const int32_t dash =
-        node.Has("dash") ? Choice(node.Field("dash"), {"solid", "dashed", "dotted"}) : 0;
+        node.Has("dash") ? Choice(node.Field("dash"), {"solid", "dashed", "dotted", "double"}) : 0;
     return Foundation::MakeCounted<const Render::LineStyleDescriptor>(
         width, static_cast<Render::DashKind>(dash));
 }

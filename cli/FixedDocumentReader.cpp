@@ -219,6 +219,7 @@ std::vector<std::string> LostAttributes(const Text::GlyphAtts& atts) {
     add(highlight && highlight->Type() != Render::FillType::None, "highlightFill");
     add(atts.GetLineStyle(Text::GlyphObject::OutlineStroke) != nullptr, "outlineStroke");
     add(atts.GetOpenType() != nullptr, "openType");
+    add(atts.GetInt(Text::GlyphInt::Overline) != 0, "overline");
     return lost;
 }
 

@@ -71,6 +71,17 @@ StringT CheckedElement(const StringT& element, const char* fallback) {
     return element;
 }
 
+std::string_view DirectionAttribute(int32_t direction) {
+    switch (direction) {
+    case Text::Direction::LeftToRight:
+        return " dir=\"ltr\"";
+    case Text::Direction::RightToLeft:
+        return " dir=\"rtl\"";
+    default:
+        return {};
+    }
+}
+
 StringT ClassAttribute(const StringT& classes) {
     return classes.empty() ? StringT()
                            : StringT::Format(" class=\"%1\"", XMLEncode(classes.view()));
@@ -477,6 +488,8 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     }
     if (!SameLanguage(language, chunkLanguage))
         open += " xml:lang=\"" + std::string(XMLEncode(language->GetId().view()).view()) + "\"";
+    // Style sheets may not set a direction in EPUB, so it goes on the element.
+    open += DirectionAttribute(state.paragraphAtts->GetInt(Text::ParaInt::Direction));
     const RangeNotes& ranges = notes_->Ranges();
     const Text::StoryPos noteBody =
         ranges.IsEmpty() ? paragraph.end() : ranges.FindBody(begin, paragraph.end());

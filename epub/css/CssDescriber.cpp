@@ -175,6 +175,15 @@ StringT GenericFamily(const Foundation::Panose& panose) {
     return "sans-serif";
 }
 
+// A family name from a document that can stand in a quoted CSS string as it is.
+bool IsNameable(std::string_view family) {
+    constexpr size_t kLongest = 200;
+    return family.size() <= kLongest && std::ranges::none_of(family, [](char c) {
+               return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '\'' || c == '"' ||
+                      c == '\\' || c == '{' || c == '}' || c == ';' || c == '<';
+           });
+}
+
 } // namespace
 
 double CssDescriber::ClampPoints(double points) {
@@ -210,6 +219,8 @@ StringT CssDescriber::BorderStyle(const Render::LineStyleDescriptor& stroke) {
         return "dashed";
     case Render::DashKind::Dotted:
         return "dotted";
+    case Render::DashKind::Double:
+        return "double";
     case Render::DashKind::Custom:
         break;
     }
@@ -343,20 +354,22 @@ void CssDescriber::DescribeGlyph(const AttributeSet& atts) {
         DescribeOpenType(*features);
 }
 
-// Underline and strikethrough share one decoration declaration; CSS draws both lines in one
-// style, so they are double only when both are.
+// Underline, overline and strikethrough share one decoration declaration; CSS draws all its
+// lines in one style, so they are double only when all are.
 void CssDescriber::DescribeLines(const AttributeSet& atts) {
-    const int32_t under = FindInt(atts, GlyphInt::Underline).value_or(0);
-    const int32_t strike = FindInt(atts, GlyphInt::Strikethrough).value_or(0);
-    const bool hasUnder = under == LineKind::Single || under == LineKind::Double;
-    const bool hasStrike = strike == LineKind::Single || strike == LineKind::Double;
-    if (!hasUnder && !hasStrike)
+    std::string lines;
+    bool doubled = true;
+    for (const auto& [id, keyword] :
+         {std::pair{GlyphInt::Underline, "underline"}, std::pair{GlyphInt::Overline, "overline"},
+          std::pair{GlyphInt::Strikethrough, "line-through"}}) {
+        const int32_t kind = FindInt(atts, id).value_or(0);
+        if (kind != LineKind::Single && kind != LineKind::Double)
+            continue;
+        lines += (lines.empty() ? "" : " ") + std::string(keyword);
+        doubled = doubled && kind == LineKind::Double;
+    }
+    if (lines.empty())
         return;
-    const StringT lines = hasUnder && hasStrike ? StringT("underline line-through")
-                          : hasUnder            ? StringT("underline")
-                                                : StringT("line-through");
-    const bool doubled =
-        (!hasUnder || under == LineKind::Double) && (!hasStrike || strike == LineKind::Double);
     if (!doubled) {
         Add(StringT::Format("text-decoration:%1;", lines));
         return;
@@ -415,11 +428,16 @@ void CssDescriber::DescribeFont(const AttributeSet& atts) {
         const Foundation::Font wanted = ToFont(
             std::get<StringT>(*family), weight.value_or(Foundation::Font::kRegularWeight),
             style.value_or(FontStyle::Upright), FindInt(atts, GlyphInt::FontStretch).value_or(5));
-        if (const auto match = c_.fonts->GetBestFontMatch(wanted)) {
-            StringT name = c_.sheet.AddFont(*match);
+        // A family this system lacks is still named, for the reading systems that have it,
+        // with the generic family of the face that stands in for it here; it is not embedded.
+        const auto match = c_.fonts->GetBestFontMatch(wanted);
+        const Foundation::Font drawn = match ? *match : c_.fonts->GetClosestAvailableFont(wanted);
+        StringT name = match ? c_.sheet.AddFont(*match) : wanted.GetFamilyName();
+        if (!name.empty() && IsNameable(name.view())) {
             if (name.view().find_first_of(" ,;") != std::string_view::npos)
                 name = "'" + name + "'";
-            const auto handle = c_.fonts->MakeHandle(*match);
+            const auto handle = drawn.GetFamilyName().empty() ? Counted<Foundation::FontHandle>()
+                                                              : c_.fonts->MakeHandle(drawn);
             const StringT generic =
                 GenericFamily(handle ? handle->GetPanose() : Foundation::Panose());
             Add(StringT::Format("font-family:%1, %2;", name, generic));
@@ -432,7 +450,8 @@ void CssDescriber::DescribeFont(const AttributeSet& atts) {
 }
 
 void CssDescriber::DescribeOpenType(const OpenTypeAtt& features) {
-    bool smcp = false, c2sc = false, pcap = false, c2pc = false, allCaps = false;
+    bool smcp = false, c2sc = false, pcap = false, c2pc = false;
+    std::string_view transform;
     for (const OpenTypeFeature& f : features.GetFeatures()) {
         if (f.value != 1)
             continue;
@@ -446,7 +465,11 @@ void CssDescriber::DescribeOpenType(const OpenTypeAtt& features) {
         else if (tag == "c2pc")
             c2pc = true;
         else if (tag == OpenTypeAtt::AllCapitals)
-            allCaps = true;
+            transform = "uppercase";
+        else if (tag == OpenTypeAtt::AllLowercase || tag == OpenTypeAtt::Capitalised)
+            transform = !transform.empty()                 ? transform
+                        : tag == OpenTypeAtt::AllLowercase ? "lowercase"
+                                                           : "capitalize";
         else if (const auto css = FeatureCSS(tag); !css.empty())
             Add(StringT(css));
         else if (IsAlternate(tag) || NumberedFeature(tag, "ss", 20) ||
@@ -462,8 +485,8 @@ void CssDescriber::DescribeOpenType(const OpenTypeAtt& features) {
         Add(c2pc ? "font-variant-caps: all-petite-caps;" : "font-variant-caps: petite-caps;");
     else if (c2pc)
         Add("font-feature-settings: \"c2pc\";");
-    if (allCaps)
-        Add("text-transform: uppercase;");
+    if (!transform.empty())
+        Add(StringT::Format("text-transform: %1;", transform));
 }
 
 StringT CssDescriber::Border(const Decoration& decoration) const {

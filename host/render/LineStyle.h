@@ -9,7 +9,8 @@
 
 namespace Render {
 
-enum class DashKind : uint8_t { Solid, Dashed, Dotted, Custom };
+// Double is two parallel lines filling the weight; renderers without it draw a solid line.
+enum class DashKind : uint8_t { Solid, Dashed, Dotted, Custom, Double };
 
 // Immutable; shared by reference count. Weights in points.
 class LineStyleDescriptor final : public Foundation::Countable {

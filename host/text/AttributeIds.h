@@ -36,6 +36,7 @@ inline constexpr AttId TopOfFlowSpacing = 13;     // values in Text::TopOfFlowSp
 inline constexpr AttId Index = 14;                // non-zero: the paragraph belongs to an index
 inline constexpr AttId UseSameStyleSpacing = 15;
 inline constexpr AttId AddSpacing = 16; // space before and after add up instead of overlapping
+inline constexpr AttId Direction = 17;  // values in Text::Direction
 } // namespace ParaInt
 
 namespace ParaDouble {
@@ -86,6 +87,7 @@ inline constexpr AttId FontStyle = 5;        // values in Text::FontStyle
 inline constexpr AttId FontStretch = 6;      // 1..9, default 5
 inline constexpr AttId NoBreak = 7;
 inline constexpr AttId TocPageNumber = 9; // 1: the run is a page number of a table of contents
+inline constexpr AttId Overline = 10;     // values in Text::LineKind
 } // namespace GlyphInt
 
 namespace GlyphDouble {
@@ -145,6 +147,10 @@ inline constexpr bool IsPageLevel(int32_t v) {
 namespace TopOfFlowSpacing {
 inline constexpr int32_t Remove = 0, Keep = 1, KeepUnlessShared = 2;
 }
+namespace Direction {
+// Natural: the direction of the paragraph's first strong character, as reading systems decide.
+inline constexpr int32_t Natural = 0, LeftToRight = 1, RightToLeft = 2;
+} // namespace Direction
 namespace LineKind {
 inline constexpr int32_t None = 0, Single = 1, Double = 2;
 }

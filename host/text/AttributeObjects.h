@@ -74,6 +74,9 @@ class OpenTypeAtt final : public ValueAtt<OpenTypeAtt> {
 public:
     // Not a registered tag: all capitals is a case mapping the text model does itself.
     static constexpr std::string_view AllCapitals = "CAPS";
+    // Likewise all small letters, and a capital at the start of each word.
+    static constexpr std::string_view AllLowercase = "LOWR";
+    static constexpr std::string_view Capitalised = "CAPW";
 
     // Sorted by tag; a later duplicate wins. Throws std::invalid_argument for a tag that is not
     // four printable ASCII characters.

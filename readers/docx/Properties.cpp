@@ -119,6 +119,8 @@ void Properties::Paragraph(pugi::xml_node pPr, AttributeSet& out, Indents inheri
             a = Alignment::JustifyAll;
         out.Set(ParaInt::Alignment, a);
     }
+    if (const auto bidi = OnOff(pPr, "bidi"))
+        out.Set(ParaInt::Direction, *bidi ? Direction::RightToLeft : Direction::LeftToRight);
     if (const pugi::xml_node ind = Child(pPr, "ind")) {
         const bool rtl = OnOff(pPr, "bidi").value_or(false);
         auto left = Twips(ind, "left");
@@ -195,6 +197,7 @@ void Properties::Borders(pugi::xml_node pPr, AttributeSet& out) const {
         const double width = std::clamp(NumberAttr(b, "sz", 8).value_or(4) / 8, 0.25, 12.0);
         const auto dash = val == "dotted"           ? Render::DashKind::Dotted
                           : val.starts_with("dash") ? Render::DashKind::Dashed
+                          : val == "double"         ? Render::DashKind::Double
                                                     : Render::DashKind::Solid;
         box.AddSide(side, ColourOf(b, "color").value_or(0), width, dash);
     }

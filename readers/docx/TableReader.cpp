@@ -49,6 +49,7 @@ std::optional<Text::BorderFormat> Border(pugi::xml_node b, const Properties& pro
     border.lineStyle = Foundation::MakeCounted<const Render::LineStyleDescriptor>(
         width, val == "dotted"           ? Render::DashKind::Dotted
                : val.starts_with("dash") ? Render::DashKind::Dashed
+               : val == "double"         ? Render::DashKind::Double
                                          : Render::DashKind::Solid);
     border.fill = Properties::Solid(properties.ColourOf(b, "color").value_or(0));
     return border;

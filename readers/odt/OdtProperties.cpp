@@ -129,6 +129,11 @@ void OdtProperties::Paragraph(pugi::xml_node p, AttributeSet& out) const {
                                                             : Alignment::Justify;
         out.Set(ParaInt::Alignment, a);
     }
+    // "page" leaves the direction to the page, which is the text's own.
+    if (const std::string_view mode = AttrText(p, "writing-mode"); mode.starts_with("rl"))
+        out.Set(ParaInt::Direction, Direction::RightToLeft);
+    else if (mode.starts_with("lr"))
+        out.Set(ParaInt::Direction, Direction::LeftToRight);
     // The first line is relative to the left margin in OpenDocument, absolute in the host.
     const auto left = LengthAttr(p, "margin-left");
     const auto first = LengthAttr(p, "text-indent");
@@ -212,6 +217,7 @@ void OdtProperties::Borders(pugi::xml_node p, AttributeSet& out) const {
         box.AddSide(side, colour.value_or(0), std::clamp(width, 0.75, 12.0),
                     style == "dotted"   ? Render::DashKind::Dotted
                     : style == "dashed" ? Render::DashKind::Dashed
+                    : style == "double" ? Render::DashKind::Double
                                         : Render::DashKind::Solid);
     }
     if (fill)
@@ -284,13 +290,19 @@ void OdtProperties::Run(pugi::xml_node t, AttributeSet& out, double parentSize) 
     }
     if (const std::string_view s = AttrText(t, "text-line-through-style"); !s.empty())
         out.Set(GlyphInt::Strikethrough, LineKind(s, AttrText(t, "text-line-through-type")));
+    if (const std::string_view o = AttrText(t, "text-overline-style"); !o.empty())
+        out.Set(GlyphInt::Overline, LineKind(o, AttrText(t, "text-overline-type")));
     const std::string_view variant = AttrText(t, "font-variant");
     const std::string_view transform = AttrText(t, "text-transform");
     if (!variant.empty() || !transform.empty()) {
         std::vector<OpenTypeFeature> features;
         if (transform == "uppercase")
-            features.push_back({"CAPS", 1});
-        else if (variant == "small-caps")
+            features.push_back({std::string(OpenTypeAtt::AllCapitals), 1});
+        else if (transform == "lowercase")
+            features.push_back({std::string(OpenTypeAtt::AllLowercase), 1});
+        else if (transform == "capitalize")
+            features.push_back({std::string(OpenTypeAtt::Capitalised), 1});
+        if (variant == "small-caps")
             features.push_back({"smcp", 1});
         out.Set(GlyphObject::OpenType, AsObject(OpenTypeAtt::Make(std::move(features))));
     }

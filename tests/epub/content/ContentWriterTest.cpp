@@ -259,6 +259,23 @@ TEST_F(ContentWriterTest, RunsInAnotherLanguageGetAPlainSpan) {
     EXPECT_FALSE(first.next_sibling("p").child("span"));
 }
 
+// EPUB style sheets may not set a direction: a paragraph's own goes on its element.
+TEST_F(ContentWriterTest, AParagraphsDirectionIsItsDirAttribute) {
+    auto b = Builder();
+    b.Paragraph({}, ParaInt(Text::ParaInt::Direction, Text::Direction::RightToLeft))
+        .Text("\u05e9\u05dc\u05d5\u05dd 123");
+    b.Paragraph({}, ParaInt(Text::ParaInt::Direction, Text::Direction::LeftToRight)).Text("ltr");
+    b.Paragraph().Text("natural");
+    const auto story = b.Build();
+    ASSERT_TRUE(exporter_.ExportStory(story, story->GetTerminator(), "d.xhtml", "T"));
+    const auto doc = Parse("d.xhtml");
+    SCOPED_TRACE(exporter_.Text("d.xhtml"));
+    const auto first = doc.child("html").child("body").child("p");
+    EXPECT_STREQ(first.attribute("dir").value(), "rtl");
+    EXPECT_STREQ(first.next_sibling("p").attribute("dir").value(), "ltr");
+    EXPECT_FALSE(first.next_sibling("p").next_sibling("p").attribute("dir"));
+}
+
 TEST_F(ContentWriterTest, LineBreaksAndTocPageNumbers) {
     auto b = Builder();
     b.Paragraph().Text("a").Break(Text::BreakKind::Line).Text("b");

@@ -68,6 +68,14 @@ TEST_F(GlyphCssTest, FontFamiliesWithGenericFallback) {
     EXPECT_EQ(italic, "font-style:italic;\n");
     EXPECT_NE(Sheet().DescribeStyles().Find(".Body {\nfont-family:'DejaVu Sans', sans-serif;"),
               StringT::npos);
+    // A family this system lacks keeps its name for the reading systems that have it; a name
+    // that would break out of its CSS string is left out.
+    const std::string missing =
+        Css(Register(Set({{GlyphStr::FontFamily, StringT("Nowhere Grotesk Pro")}})));
+    EXPECT_NE(missing.find("font-family:'Nowhere Grotesk Pro', "), std::string::npos) << missing;
+    const std::string hostile =
+        Css(Register(Set({{GlyphStr::FontFamily, StringT("X'; } body { color:red")}})));
+    EXPECT_EQ(hostile.find("font-family"), std::string::npos) << hostile;
 }
 
 TEST_F(GlyphCssTest, AttributeRows) {
@@ -87,6 +95,11 @@ TEST_F(GlyphCssTest, AttributeRows) {
                            "text-decoration-style:double;"),
               std::string::npos)
         << doubled;
+    const std::string over = Css(Register(
+        Set({{GlyphInt::Overline, LineKind::Single}, {GlyphInt::Underline, LineKind::Single}})));
+    EXPECT_NE(over.find("text-decoration:underline overline;"), std::string::npos) << over;
+    EXPECT_EQ(over.find("text-decoration", over.find("text-decoration") + 1), std::string::npos)
+        << "one declaration for both lines: " << over;
 }
 
 TEST_F(GlyphCssTest, Colours) {
@@ -161,6 +174,12 @@ TEST_F(GlyphCssTest, OpenTypeCapsAreSettledLast) {
     EXPECT_EQ(misc.find("font-variant-alternates"), std::string::npos);
     EXPECT_NE(misc.find("font-variant-numeric:oldstyle-nums tabular-nums;"), std::string::npos);
     EXPECT_NE(misc.find("text-transform:uppercase;"), std::string::npos);
+    // Case mappings are one property: capitals win, and none leaks into the feature list.
+    EXPECT_NE(css({"LOWR"}).find("text-transform:lowercase;"), std::string::npos);
+    EXPECT_NE(css({"CAPW"}).find("text-transform:capitalize;"), std::string::npos);
+    const std::string both = css({"LOWR", "CAPS"});
+    EXPECT_NE(both.find("text-transform:uppercase;"), std::string::npos) << both;
+    EXPECT_EQ(both.find("LOWR"), std::string::npos) << both;
 
     const std::string off = Css(
         Register(Set({{GlyphObject::OpenType,

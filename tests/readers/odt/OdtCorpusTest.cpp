@@ -988,7 +988,7 @@ TEST_F(OdtCorpus, BadInputIsRefusedInOneLine) {
 // Gaps of the reader this corpus shows, disabled until they are closed: each test holds what a
 // reader of the EPUB should see and does not yet.
 
-TEST_F(OdtCorpus, DISABLED_OverlineAndLowerCase) {
+TEST_F(OdtCorpus, OverlineAndLowerCase) {
     const Book book = Export("text_properties.odt");
     const Found over = book.Find("overlined sample");
     const Found lower = book.Find("LOWERED CASE");
@@ -1031,7 +1031,7 @@ TEST_F(OdtCorpus, ScriptLanguagesAndDirections) {
 
 // The host has no paragraph direction, and EPUB style sheets may not set one: this needs a
 // dir attribute from the exporter.
-TEST_F(OdtCorpus, DISABLED_RightToLeftParagraphsReadRightToLeft) {
+TEST_F(OdtCorpus, RightToLeftParagraphsReadRightToLeft) {
     const Book rtl = Export("right_to_left.odt");
     for (const char* text : {"שלום עולם", "مرحبا بالعالم"}) {
         const Found found = rtl.Find(text);
@@ -1048,7 +1048,7 @@ TEST_F(OdtCorpus, DISABLED_RightToLeftParagraphsReadRightToLeft) {
 }
 
 // The reader gives the family; the exporter writes only families it finds on the system.
-TEST_F(OdtCorpus, DISABLED_DirectFontFamiliesReachTheCss) {
+TEST_F(OdtCorpus, DirectFontFamiliesReachTheCss) {
     const Book book = Export("text_fonts_language.odt");
     const Found direct = book.Find("direct font family");
     ASSERT_TRUE(direct);
@@ -1087,7 +1087,7 @@ TEST_F(OdtCorpus, ParagraphBordersAndBackground) {
 }
 
 // The host's strokes have no double line: "2pt double" is drawn solid.
-TEST_F(OdtCorpus, DISABLED_DoubleParagraphBorders) {
+TEST_F(OdtCorpus, DoubleParagraphBorders) {
     const Book book = Export("paragraph_properties.odt");
     const Found rule = book.Find("Left double border");
     ASSERT_TRUE(rule);

@@ -10,7 +10,7 @@
 #include "epub/content/PageMarkers.h"
 #include "epub/content/StoryChunker.h"
 #include "epub/content/TableWriter.h"
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/TextEncoding.h"
 #include "host/text/AttributeIds.h"
 #include "host/text/NoteAtt.h"
 

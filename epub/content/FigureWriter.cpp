@@ -3,7 +3,7 @@
 
 #include "epub/content/ContentWriter.h"
 #include "epub/content/DocumentHost.h"
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/TextEncoding.h"
 #include "host/raster/BitmapDrawing.h"
 #include "host/raster/ImageFile.h"
 

@@ -8,9 +8,9 @@
 #include "epub/content/FigureWriter.h"
 #include "epub/content/GeneratedTexts.h"
 #include "epub/content/TableWriter.h"
-#include "epub/content/TextEncoding.h"
 #include "epub/package/NameRules.h"
 #include "epub/package/PackageText.h"
+#include "epub/xml/TextEncoding.h"
 #include "host/foundation/FileStream.h"
 
 #include <filesystem>
@@ -222,7 +222,7 @@ HtmlExporter::StartChunk(const StringT& fileName, const StringT& title,
                             XMLEncode(lang));
     *out << "<head>\n";
     *out << "<meta charset=\"utf-8\"/>\n";
-    *out << "<title>" << XmlText(title.empty() ? settings_->title : title) << "</title>\n";
+    *out << "<title>" << XMLEncode(title.empty() ? settings_->title : title) << "</title>\n";
     const StringT imageCss = LastPathComponent(GetImageCssPath());
     for (const StringT& css : GetAllCssPaths()) {
         if (css == imageCss && !linkImageStyles)
@@ -276,7 +276,7 @@ void HtmlExporter::EndSection(Foundation::OutStream& stream) {
     if (!section.labelId.empty() && !section.labelUsed) {
         const LandmarkInfo& info = GetLandmarkInfo(section.landmark);
         stream << "<span id=\"" << section.labelId << "\" hidden=\"hidden\">"
-               << XmlText(Localise(StringT(info.styleName), StringT(info.displayName)).view())
+               << XMLEncode(Localise(StringT(info.styleName), StringT(info.displayName)).view())
                << "</span>\n";
     }
     if (!section.labelId.empty())

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/PageMarkers.h"
 
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/TextEncoding.h"
 
 namespace EPub {
 

@@ -16,11 +16,4 @@ class Publication;
 void WritePageDocument(Foundation::OutStream& out, const Publication& publication, const Page& page,
                        std::string_view label);
 
-// Percent-escapes what may not stand in a URL attribute; "&" and "'" become entities and a
-// backslash a slash.
-std::string EncodeURL(std::string_view url);
-// Escapes markup characters for element content and attributes, dropping what XML 1.0 cannot
-// hold (most C0 controls, U+FFFE, U+FFFF, malformed UTF-8).
-std::string EncodeText(std::string_view text);
-
 } // namespace EPub

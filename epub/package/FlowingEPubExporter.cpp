@@ -4,12 +4,12 @@
 #include "epub/content/AccessibilityValidator.h"
 #include "epub/content/ExportState.h"
 #include "epub/content/GeneratedTexts.h"
-#include "epub/content/TextEncoding.h"
 #include "epub/package/CoverDocument.h"
 #include "epub/package/CoverImage.h"
 #include "epub/package/EntryName.h"
 #include "epub/package/PackageDocument.h"
 #include "epub/package/PackageText.h"
+#include "epub/xml/TextEncoding.h"
 #include "host/foundation/ApplicationVersion.h"
 #include "host/foundation/FileStream.h"
 #include "host/foundation/FileSystem.h"
@@ -304,9 +304,9 @@ void FlowingEPubExporter::WriteTocEntry(Foundation::OutStream& out, const TocEnt
     if (!linked && (entry.children.empty() || !HasValidLocsRecursive(entry)))
         return;
     if (linked)
-        out << "<li><a" << LocationHref(location) << ">" << XmlText(entry.text) << "</a>";
+        out << "<li><a" << LocationHref(location) << ">" << XMLEncode(entry.text) << "</a>";
     else
-        out << "<li>" << XmlText(entry.text);
+        out << "<li>" << XMLEncode(entry.text);
     if (entry.children.empty()) {
         out << "</li>\n";
         return;
@@ -327,14 +327,15 @@ void FlowingEPubExporter::AddToc() {
                             "xmlns:epub=\"http://www.idpf.org/2007/ops\" lang=\"%1\" "
                             "xml:lang=\"%1\">\n",
                             lang)
-         << "<head>\n<title>" << XmlText(settings_->title) << "</title>\n</head>\n<body>\n";
+         << "<head>\n<title>" << XMLEncode(settings_->title) << "</title>\n</head>\n<body>\n";
 
     bool anyPage = false;
     for (const auto& pages : pageRegistry_)
         anyPage = anyPage || !pages.empty();
     if (settings_->includePageList && anyPage) {
         *out << "<nav epub:type=\"page-list\" role=\"doc-pagelist\">\n<h2>"
-             << XmlText(LocaliseDominant("EPUB:Page List", "Page List").view()) << "</h2>\n<ol>\n";
+             << XMLEncode(LocaliseDominant("EPUB:Page List", "Page List").view())
+             << "</h2>\n<ol>\n";
         for (size_t source = 0; source < pageRegistry_.size(); ++source) {
             for (const auto& [page, document] : pageRegistry_[source]) {
                 const AnchorLocation& location =
@@ -342,7 +343,7 @@ void FlowingEPubExporter::AddToc() {
                 if (location.chunk.empty())
                     continue;
                 *out << StringT::Format("<li><a%1>%2</a></li>\n", LocationHref(location),
-                                        XmlText(location.label));
+                                        XMLEncode(location.label));
             }
         }
         *out << "</ol>\n</nav>\n";
@@ -350,18 +351,18 @@ void FlowingEPubExporter::AddToc() {
 
     const LandmarkInfo& tocInfo = GetLandmarkInfo(Landmark::TableOfContents);
     *out << "<nav id=\"toc\" epub:type=\"toc\" role=\"doc-toc\">\n<h2>"
-         << XmlText(
+         << XMLEncode(
                 LocaliseDominant(StringT(tocInfo.styleName), StringT(tocInfo.displayName)).view())
          << "</h2>\n<ol>\n";
     for (const TocEntry& entry : toc_)
         WriteTocEntry(*out, entry);
     if (toc_.empty())
         *out << "<li><a href=\"" << HrefText(manifest_.FirstDocument()) << "\">"
-             << XmlText(settings_->title) << "</a></li>\n";
+             << XMLEncode(settings_->title) << "</a></li>\n";
     *out << "</ol>\n</nav>\n";
 
     *out << "<nav epub:type=\"landmarks\" role=\"navigation\">\n<h2>"
-         << XmlText(LocaliseDominant("EPUB:Landmarks", "Landmarks").view()) << "</h2>\n<ol>\n";
+         << XMLEncode(LocaliseDominant("EPUB:Landmarks", "Landmarks").view()) << "</h2>\n<ol>\n";
     for (const LandmarkInfo& info : LandmarkTable()) {
         StringT href;
         const AnchorLocation& location = GetLandmark(info.landmark);
@@ -385,7 +386,8 @@ void FlowingEPubExporter::AddToc() {
         if (!info.shortName.empty())
             *out << " epub:type=\"" << info.shortName << "\"";
         *out << ">"
-             << XmlText(LocaliseDominant(StringT(info.styleName), StringT(info.displayName)).view())
+             << XMLEncode(
+                    LocaliseDominant(StringT(info.styleName), StringT(info.displayName)).view())
              << "</a></li>\n";
     }
     *out << "</ol>\n</nav>\n</body>\n</html>\n";

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "epub/package/PackageDocument.h"
 
-#include "epub/content/TextEncoding.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
 #include "epub/package/PackageText.h"
+#include "epub/xml/TextEncoding.h"
 
 #include <map>
 
@@ -26,7 +26,7 @@ constexpr std::string_view kHead =
 
 void WriteElement(OutStream& out, std::string_view open, std::string_view value,
                   std::string_view close) {
-    out << open << XmlText(value) << close;
+    out << open << XMLEncode(value) << close;
 }
 
 void WriteOptional(OutStream& out, std::string_view open, const StringT& value,
@@ -184,7 +184,7 @@ void WriteSpineAndGuide(OutStream& out, const PackageDocumentInput& in, const It
         return;
     const StringT title = in.localise("EPUB:CoverTitle", "Cover");
     out << "<guide>\n<reference type=\"cover\" href=\"" << HrefText(m.coverDocument.view())
-        << "\" title=\"" << XmlText(title.view()) << "\" />\n</guide>\n";
+        << "\" title=\"" << XMLEncode(title.view()) << "\" />\n</guide>\n";
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Paths between documents and manifest ids of the package.
+// Manifest ids of the package.
 
 #include "epub/xml/TextEncoding.h"
 #include "host/foundation/StringT.h"
@@ -12,10 +12,6 @@
 namespace EPub {
 
 using Foundation::StringT;
-
-// The path that leads from the document `from` to `to`, both relative to the same root
-// ("sub/b.xhtml" to "css/styles.css" gives "../css/styles.css"; to "sub/c.xhtml", "c.xhtml").
-StringT RelativePath(std::string_view from, std::string_view to);
 
 // Hands out manifest ids: valid XML names (NCName), unique within one package document, as close
 // to the wanted text as that allows ("1st" becomes "_1st", a second "ch" becomes "ch_2").

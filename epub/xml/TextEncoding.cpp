@@ -197,4 +197,18 @@ StringT HrefText(std::string_view path) {
     return StringT(std::move(out));
 }
 
+StringT RelativePath(std::string_view from, std::string_view to) {
+    // Skip the folders both paths share.
+    size_t common = 0;
+    for (size_t i = 0; i < from.size() && i < to.size() && from[i] == to[i]; ++i)
+        if (from[i] == '/')
+            common = i + 1;
+    std::string out;
+    for (size_t i = common; i < from.size(); ++i)
+        if (from[i] == '/')
+            out += "../";
+    out += to.substr(common);
+    return StringT(std::move(out));
+}
+
 } // namespace EPub

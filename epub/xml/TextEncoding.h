@@ -45,4 +45,8 @@ StringT LinkEncode(std::string_view url);
 // references.
 StringT HrefText(std::string_view path);
 
+// The path that leads from the document `from` to `to`, both relative to the same root
+// ("sub/b.xhtml" to "css/styles.css" gives "../css/styles.css"; to "sub/c.xhtml", "c.xhtml").
+StringT RelativePath(std::string_view from, std::string_view to);
+
 } // namespace EPub

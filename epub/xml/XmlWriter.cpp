@@ -56,11 +56,16 @@ XmlWriter& XmlWriter::Link(std::string_view name, std::string_view url) {
     return *this;
 }
 
-XmlWriter& XmlWriter::Path(std::string_view name, std::string_view path) {
+XmlWriter& XmlWriter::Path(std::string_view name, std::string_view path,
+                           std::string_view fragment) {
     out_ += ' ';
     out_ += name;
     out_ += "=\"";
     out_ += HrefText(path).view();
+    if (!fragment.empty()) {
+        out_ += '#';
+        AppendXMLEncoded(out_, fragment);
+    }
     out_ += '"';
     return *this;
 }

@@ -50,8 +50,9 @@ public:
     }
     // A link as an attribute: escaped as LinkEncode does (percent groups, an ASCII host name).
     XmlWriter& Link(std::string_view name, std::string_view url);
-    // A path inside the publication as an attribute, escaped as HrefText does.
-    XmlWriter& Path(std::string_view name, std::string_view path);
+    // A path inside the publication as an attribute, escaped as HrefText does, with an optional
+    // fragment ("#id") after it.
+    XmlWriter& Path(std::string_view name, std::string_view path, std::string_view fragment = {});
     // A path that may already hold percent groups, escaped as URLEncode does.
     XmlWriter& Url(std::string_view name, std::string_view url);
     // ">" ends the start tag.
@@ -65,6 +66,7 @@ public:
     XmlWriter& Text(std::string_view text);
     XmlWriter& Text(const Foundation::StringT& text) { return Text(text.view()); }
     XmlWriter& Text(const std::string& text) { return Text(std::string_view(text)); }
+    XmlWriter& Text(const char* text) { return Text(std::string_view(text)); }
     // <name>text</name>.
     XmlWriter& Element(std::string_view name, std::string_view text);
     // Line feeds and indentation between elements.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Paths between documents and manifest ids.
+// Manifest ids.
 
 #include "epub/package/PackageText.h"
 
@@ -10,17 +10,6 @@
 namespace {
 
 using EPub::ManifestIds;
-using EPub::RelativePath;
-
-TEST(PackageText, RelativePathsLeadFromOneDocumentToAnother) {
-    EXPECT_EQ(RelativePath("b.xhtml", "css/styles.css"), "css/styles.css");
-    EXPECT_EQ(RelativePath("sub/b.xhtml", "css/styles.css"), "../css/styles.css");
-    EXPECT_EQ(RelativePath("a/b/c.xhtml", "a/d.xhtml"), "../d.xhtml");
-    EXPECT_EQ(RelativePath("sub/b.xhtml", "sub/c.xhtml"), "c.xhtml");
-    EXPECT_EQ(RelativePath("toc.xhtml", "sub/c.xhtml"), "sub/c.xhtml");
-    // A shared prefix that is not a whole folder does not count.
-    EXPECT_EQ(RelativePath("subway/a.xhtml", "sub/c.xhtml"), "../sub/c.xhtml");
-}
 
 TEST(PackageText, ManifestIdsAreUniqueXmlNames) {
     ManifestIds ids;

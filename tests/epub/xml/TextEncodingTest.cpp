@@ -56,3 +56,13 @@ TEST(HrefText, PathsArePercentEncodedAndEscaped) {
     EXPECT_EQ(EPub::HrefText("\xC3\xA4#?%.xhtml"), "%C3%A4%23%3F%25.xhtml");
     EXPECT_EQ(EPub::HrefText("it's.xhtml"), "it&apos;s.xhtml");
 }
+
+TEST(RelativePath, LeadsFromOneDocumentToAnother) {
+    EXPECT_EQ(EPub::RelativePath("b.xhtml", "css/styles.css"), "css/styles.css");
+    EXPECT_EQ(EPub::RelativePath("sub/b.xhtml", "css/styles.css"), "../css/styles.css");
+    EXPECT_EQ(EPub::RelativePath("a/b/c.xhtml", "a/d.xhtml"), "../d.xhtml");
+    EXPECT_EQ(EPub::RelativePath("sub/b.xhtml", "sub/c.xhtml"), "c.xhtml");
+    EXPECT_EQ(EPub::RelativePath("toc.xhtml", "sub/c.xhtml"), "sub/c.xhtml");
+    // A shared prefix that is not a whole folder does not count.
+    EXPECT_EQ(EPub::RelativePath("subway/a.xhtml", "sub/c.xhtml"), "../sub/c.xhtml");
+}

@@ -101,6 +101,11 @@ XmlWriter& XmlWriter::Text(std::string_view text) {
     return *this;
 }
 
+XmlWriter& XmlWriter::Char(char32_t c) {
+    AppendXMLChar(out_, c);
+    return *this;
+}
+
 XmlWriter& XmlWriter::Element(std::string_view name, std::string_view text) {
     return Open(name).Close().Text(text).End(name);
 }

@@ -6,6 +6,7 @@
 // dropped. Documents keep their exact bytes (quote style of the declaration, " />" or "/>"), so
 // each writer says which it wants.
 
+#include "host/foundation/Stream.h"
 #include "host/foundation/StringT.h"
 
 #include <concepts>
@@ -67,12 +68,17 @@ public:
     XmlWriter& Text(const Foundation::StringT& text) { return Text(text.view()); }
     XmlWriter& Text(const std::string& text) { return Text(std::string_view(text)); }
     XmlWriter& Text(const char* text) { return Text(std::string_view(text)); }
+    // One character of element content, escaped or dropped as Text does.
+    XmlWriter& Char(char32_t c);
     // <name>text</name>.
     XmlWriter& Element(std::string_view name, std::string_view text);
     // Line feeds and indentation between elements.
     XmlWriter& Space(std::string_view whitespace);
     // Markup that an XmlWriter made earlier (a fragment kept aside until its place is known).
     XmlWriter& Fragment(std::string_view markup);
+
+    // Writes what was made so far to `out` and starts afresh; false when `out` took less.
+    bool Flush(Foundation::OutStream& out) { return out.Write(Take()); }
 
     std::string_view View() const noexcept { return out_; }
     std::string Take() noexcept { return std::exchange(out_, {}); }

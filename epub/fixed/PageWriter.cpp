@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/PageWriter.h"
 
-#include "epub/fixed/Publication.h"
 #include "epub/xml/XmlWriter.h"
 
 #include <string>
@@ -19,7 +18,7 @@ std::string Number(uint64_t n) {
 
 class ElementWriter {
 public:
-    ElementWriter(XmlWriter& out, const Publication& publication, const Page& page)
+    ElementWriter(XmlWriter& out, const PageContext& publication, const Page& page)
         : out_(out), publication_(publication), page_(page) {}
 
     void WriteAll() {
@@ -107,11 +106,11 @@ private:
         if (e.targetPage == 0 && e.anchorNumber == 0) {
             out_.Link("href", e.url.view());
         } else if (e.targetPage == 0) {
-            out_.Attribute("id", publication_.AnchorId(page_.GetNumber(), e.anchorNumber));
+            out_.Attribute("id", publication_.anchorId(page_.GetNumber(), e.anchorNumber));
         } else {
             std::string href = "page" + Number(e.targetPage) + ".xhtml";
             if (e.anchorNumber != 0)
-                href += "#" + publication_.AnchorId(e.targetPage, e.anchorNumber).str();
+                href += "#" + publication_.anchorId(e.targetPage, e.anchorNumber).str();
             out_.Attribute("href", href);
         }
         Classes(e);
@@ -148,7 +147,7 @@ private:
     }
 
     XmlWriter& out_;
-    const Publication& publication_;
+    const PageContext& publication_;
     const Page& page_;
     std::vector<const PageElement*> open_;
     StringT current_;
@@ -161,7 +160,7 @@ void StyleSheetLink(XmlWriter& x, std::string_view href) {
 
 } // namespace
 
-void WritePageDocument(Foundation::OutStream& out, const Publication& publication, const Page& page,
+void WritePageDocument(Foundation::OutStream& out, const PageContext& publication, const Page& page,
                        std::string_view label) {
     const std::string n = Number(page.GetNumber());
     const std::string w = std::to_string(page.GetWidth()), h = std::to_string(page.GetHeight());
@@ -171,7 +170,7 @@ void WritePageDocument(Foundation::OutStream& out, const Publication& publicatio
     x.Attribute("xmlns:epub", "http://www.idpf.org/2007/ops");
     StringT language = page.GetMainLanguage();
     if (language.empty())
-        language = publication.GetLanguage();
+        language = publication.language;
     if (!language.empty())
         x.Attribute("lang", language).Attribute("xml:lang", language);
     x.Close().Space("\n\t").Open("head").Close();
@@ -181,7 +180,7 @@ void WritePageDocument(Foundation::OutStream& out, const Publication& publicatio
     x.Space("\n\t\t").Element("title", "page-" + n);
     StyleSheetLink(x, "css/styles.css");
     StyleSheetLink(x, "css/page" + n + ".css");
-    for (const StringT& sheet : publication.GetStyleSheets())
+    for (const StringT& sheet : publication.styleSheets)
         StyleSheetLink(x, sheet.view());
     x.Space("\n\t").End("head").Space("\n\t").Open("body").Attribute("id", "page-" + n);
     x.Attribute("style", "width: " + w + "px; height: " + h + "px").Close();

@@ -194,7 +194,9 @@ bool Publication::Add(const Page& page, std::string_view label, PageSpread sprea
         if (out) {
             // The page's text decides which glyphs the embedded fonts keep.
             Foundation::MemoryOutStream xhtml;
-            WritePageDocument(xhtml, *this, page, marked.view().substr(1));
+            const PageContext context{language_, styleSheets_,
+                                      [this](uint64_t p, uint32_t n) { return AnchorId(p, n); }};
+            WritePageDocument(xhtml, context, page, marked.view().substr(1));
             characters_.AddMarkup(xhtml.Data());
             ok = out->Write(xhtml.Data());
         }

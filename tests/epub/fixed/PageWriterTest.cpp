@@ -13,7 +13,10 @@ using Foundation::StringT;
 std::string Write(const EPub::Publication& publication, const EPub::Page& page,
                   std::string_view label) {
     Foundation::MemoryOutStream out;
-    EPub::WritePageDocument(out, publication, page, label);
+    const EPub::PageContext context{
+        publication.GetLanguage(), publication.GetStyleSheets(),
+        [&](uint64_t p, uint32_t n) { return publication.AnchorId(p, n); }};
+    EPub::WritePageDocument(out, context, page, label);
     return out.Data();
 }
 

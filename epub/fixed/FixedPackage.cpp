@@ -133,14 +133,15 @@ void WritePackage(XmlWriter& x, const Publication& p, const FixedPackageInput& i
     x.Attribute("xml:lang", p.GetLanguage()).Close().Space("\n");
     WriteMetadata(x, p, in);
     x.Open("manifest").Close().Space("\n");
-    Item(x, "nav", "nav.xhtml", "application/xhtml+xml", "nav");
-    Item(x, "styles", "css/styles.css", "text/css");
+    Item(x, "nav", "nav.xhtml", MediaTypeName(MediaType::XHTML), "nav");
+    Item(x, "styles", "css/styles.css", MediaTypeName(MediaType::CSS));
     for (const auto& page : p.GetPages()) {
-        Item(x, page.name.view(), page.name.str() + ".xhtml", "application/xhtml+xml");
-        Item(x, page.name.str() + "-css", "css/" + page.name.str() + ".css", "text/css");
+        Item(x, page.name.view(), page.name.str() + ".xhtml", MediaTypeName(MediaType::XHTML));
+        Item(x, page.name.str() + "-css", "css/" + page.name.str() + ".css",
+             MediaTypeName(MediaType::CSS));
     }
     for (const StringT& sheet : p.GetStyleSheets())
-        Item(x, StemOf(sheet), sheet.view(), "text/css");
+        Item(x, StemOf(sheet), sheet.view(), MediaTypeName(MediaType::CSS));
     for (const auto& image : p.GetImages()) {
         const bool cover = p.GetCoverImage() && *p.GetCoverImage() == image.entry;
         Item(x, cover ? std::string("cover-image") : StemOf(image.path), image.path.view(),

@@ -4,6 +4,7 @@
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
+#include "epub/package/MediaType.h"
 #include "epub/package/PackageText.h"
 #include "epub/xml/XmlWriter.h"
 
@@ -157,23 +158,23 @@ void WriteManifest(XmlWriter& x, const PackageDocumentInput& in, const ItemIds& 
     x.Open("manifest").Close().Space("\n");
     if (m.hasCover) {
         x.Open("item").Attribute("id", ids.cover).Path("href", m.coverDocument.view());
-        x.Attribute("media-type", "application/xhtml+xml").CloseEmpty(true).Space("\n");
+        x.Attribute("media-type", MediaTypeName(MediaType::XHTML)).CloseEmpty(true).Space("\n");
     }
     for (const auto* list : {&m.contentDocuments, &m.furtherDocuments})
         for (const StringT& name : *list)
-            WriteItem(x, ids.documents.at(name), name.view(), "application/xhtml+xml",
+            WriteItem(x, ids.documents.at(name), name.view(), MediaTypeName(MediaType::XHTML),
                       m.mathDocuments.contains(name) ? "mathml" : "");
     for (size_t i = 0; i < m.styleSheets.size(); ++i) {
         const StringT& name = m.styleSheets[i];
         if (name == in.imageCssPath && !in.hasImageStyles)
             continue;
-        WriteItem(x, ids.styleSheets[i], name.view(), "text/css");
+        WriteItem(x, ids.styleSheets[i], name.view(), MediaTypeName(MediaType::CSS));
     }
     for (size_t i = 0; i < in.fontPaths.size(); ++i) {
         const StringT& path = in.fontPaths[i];
         const StringT href =
             path.StartsWith(in.contentRoot) ? path.Substr(in.contentRoot.size()) : path;
-        WriteItem(x, ids.fonts[i], href.view(), "application/font-sfnt");
+        WriteItem(x, ids.fonts[i], href.view(), MediaTypeName(MediaType::TTF));
     }
     for (size_t i = 0; i < m.images.size(); ++i) {
         const ManifestImage& image = m.images[i];
@@ -181,7 +182,7 @@ void WriteManifest(XmlWriter& x, const PackageDocumentInput& in, const ItemIds& 
         WriteItem(x, ids.images[i], image.name.view(), ImageMediaType(image.type),
                   isCover ? "cover-image" : "");
     }
-    WriteItem(x, "toc", in.navigationDocument.view(), "application/xhtml+xml", "nav");
+    WriteItem(x, "toc", in.navigationDocument.view(), MediaTypeName(MediaType::XHTML), "nav");
     x.End("manifest").Space("\n");
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/AnchorRegistry.h"
 
-#include "epub/package/PackageText.h"
+#include "epub/xml/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 
 namespace EPub {
 
@@ -194,11 +195,12 @@ void AnchorRegistry::ForgetPositions(const StringT& file) {
 StringT AnchorRegistry::AnchorHref(const AnchorLocation& location, const StringT& currentChunk) {
     if (location.id.empty())
         return {};
-    if (location.chunk == currentChunk)
-        return StringT::Format(" href=\"#%1\"", location.id);
-    return StringT::Format(
-        " href=\"%1#%2\"",
-        HrefText(RelativePath(currentChunk.view(), location.chunk.view()).view()), location.id);
+    const StringT path = location.chunk == currentChunk
+                             ? StringT()
+                             : RelativePath(currentChunk.view(), location.chunk.view());
+    XmlWriter x;
+    x.Path("href", path.view(), location.id.view());
+    return StringT(x.Take());
 }
 
 } // namespace EPub

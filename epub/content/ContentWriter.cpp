@@ -10,7 +10,8 @@
 #include "epub/content/PageMarkers.h"
 #include "epub/content/StoryChunker.h"
 #include "epub/content/TableWriter.h"
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 #include "host/text/AttributeIds.h"
 #include "host/text/NoteAtt.h"
 
@@ -71,20 +72,26 @@ StringT CheckedElement(const StringT& element, const char* fallback) {
     return element;
 }
 
-std::string_view DirectionAttribute(int32_t direction) {
-    switch (direction) {
-    case Text::Direction::LeftToRight:
-        return " dir=\"ltr\"";
-    case Text::Direction::RightToLeft:
-        return " dir=\"rtl\"";
-    default:
-        return {};
-    }
+// Style sheets may not set a direction in EPUB, so a paragraph's goes on its element.
+void Direction(XmlWriter& x, int32_t direction) {
+    if (direction == Text::Direction::LeftToRight)
+        x.Attribute("dir", "ltr");
+    else if (direction == Text::Direction::RightToLeft)
+        x.Attribute("dir", "rtl");
 }
 
-StringT ClassAttribute(const StringT& classes) {
-    return classes.empty() ? StringT()
-                           : StringT::Format(" class=\"%1\"", XMLEncode(classes.view()));
+void Classes(XmlWriter& x, const StringT& classes) {
+    if (!classes.empty())
+        x.Attribute("class", classes);
+}
+
+// An empty anchor: a link target.
+void Target(OutStream& out, const StringT& id) {
+    XmlWriter().Open("a").Attribute("id", id).CloseEmpty().Flush(out);
+}
+
+void WrapperStart(OutStream& out, const StringT& className) {
+    XmlWriter().Open("div").Attribute("class", className).Close().Space("\n").Flush(out);
 }
 
 // The end of the paragraph's text: before its break glyph.
@@ -324,14 +331,14 @@ void ContentWriter::OpenLandmark(OutStream& out, ExportState& state, Landmark& o
     const bool splitWrapper =
         !state.wrapperClass.empty() && open != Landmark::None && open == state.wrapperOutside;
     if (splitWrapper)
-        out << "</div>\n";
+        XmlWriter().End("div").Space("\n").Flush(out);
     if (open != Landmark::None)
         host_.EndSection(out);
     open = landmark;
     if (landmark != Landmark::None)
         host_.StartSection(out, landmark);
     if (splitWrapper) {
-        out << StringT::Format("<div class=\"%1\">\n", XMLEncode(state.wrapperClass.view()));
+        WrapperStart(out, state.wrapperClass);
         state.wrapperOutside = landmark;
     }
 }
@@ -349,13 +356,13 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
         OpenLandmark(out, state, openLandmark, landmark);
         const AnchorLocation location =
             host_.Anchors().RegisterLandmark(fileName, landmark, pos, chunk.name);
-        out << StringT::Format("<a id=\"%1\"/>", XMLEncode(location.id.view()));
+        Target(out, location.id);
     }
     const Counted<DivParams> div = host_.Styles().RegisterDivAtts(state.paragraphAtts);
     if (div) {
         // A list may not straddle the wrapper's edges.
         state.lists.CloseAll(out);
-        out << StringT::Format("<div class=\"%1\">\n", XMLEncode(div->className.view()));
+        WrapperStart(out, div->className);
         state.wrapperClass = div->className;
         state.wrapperOutside = openLandmark;
     }
@@ -390,7 +397,7 @@ bool ContentWriter::ExportRun(const StoryChunk& chunk, OutStream& out, const Str
         if (openLandmark != state.wrapperOutside)
             OpenLandmark(out, state, openLandmark, Landmark::None);
         state.lists.CloseAll(out);
-        out << "</div>\n";
+        XmlWriter().End("div").Space("\n").Flush(out);
         state.wrapperClass = StringT();
     }
     return ok;
@@ -479,17 +486,17 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     const bool listItem = level > 0;
     const StringT element = CheckedElement(listItem ? StringT("p") : params->element, "p");
     const StringT classes = JoinClasses({params->ClassList()});
-    std::string open = listItem ? "<li" : "<" + std::string(element.view());
+    XmlWriter tag;
+    tag.Open(listItem ? std::string_view("li") : element.view());
     bool labelWritten = false;
     // A list item names its section too: a section may hold nothing but a list.
     if (const StringT label = host_.TakeSectionLabel(); !label.empty()) {
-        open += " id=\"" + std::string(XMLEncode(label.view()).view()) + "\"";
+        tag.Attribute("id", label);
         labelWritten = true;
     }
     if (!SameLanguage(language, chunkLanguage))
-        open += " xml:lang=\"" + std::string(XMLEncode(language->GetId().view()).view()) + "\"";
-    // Style sheets may not set a direction in EPUB, so it goes on the element.
-    open += DirectionAttribute(state.paragraphAtts->GetInt(Text::ParaInt::Direction));
+        tag.Attribute("xml:lang", language->GetId());
+    Direction(tag, state.paragraphAtts->GetInt(Text::ParaInt::Direction));
     const RangeNotes& ranges = notes_->Ranges();
     const Text::StoryPos noteBody =
         ranges.IsEmpty() ? paragraph.end() : ranges.FindBody(begin, paragraph.end());
@@ -501,12 +508,9 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     // empty anchor before the body mark.
     const bool bodyIdOnParagraph = bodyNote && !labelWritten;
     if (bodyIdOnParagraph)
-        open +=
-            " id=\"" +
-            std::string(XMLEncode(host_.Anchors().GetAnchor(*bodyNote->target).id.view()).view()) +
-            "\"";
-    open += ClassAttribute(classes).view();
-    open += ">";
+        tag.Attribute("id", host_.Anchors().GetAnchor(*bodyNote->target).id);
+    Classes(tag, classes);
+    const std::string open = tag.Close().Take();
 
     // The item element stays open for nested lists; Part of the list writer's nesting.
     ElementStream para(out);
@@ -514,7 +518,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
         out << open;
         state.lists.OpenItem(params);
     } else {
-        para.Push({open, "</" + std::string(element.view()) + ">\n", false, false});
+        para.Push({open, tag.End(element.view()).Space("\n").Take(), false, false});
     }
     BlockContext context{&para, fileName, &chunk, begin, listItem ? StringT("li") : element, {}};
     const BlockContext* outer = std::exchange(paragraph_, &context);
@@ -560,10 +564,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
                 runEnd = noteBody + 1;
                 backLink = bodyNote;
                 if (!bodyIdOnParagraph)
-                    para << StringT::Format(
-                                "<a id=\"%1\"/>",
-                                XMLEncode(host_.Anchors().GetAnchor(*bodyNote->target).id.view()))
-                                .view();
+                    Target(para, host_.Anchors().GetAnchor(*bodyNote->target).id);
             }
         }
         const StringT extra =
@@ -617,27 +618,31 @@ void ContentWriter::WriteTextRun(const StoryChunk& chunk, ElementStream& out,
     if (open) {
         // A link keeps the run's element inside it, so the element's meaning survives.
         const bool link = !href.empty();
-        std::string attributes;
-        if (otherLanguage)
-            attributes +=
-                " xml:lang=\"" + std::string(XMLEncode(language->GetId().view()).view()) + "\"";
+        XmlWriter x;
+        const auto end = [&](std::string_view name) { return x.End(name).Take(); };
         if (link) {
-            std::string a = "<a" + attributes;
+            x.Open("a");
+            if (otherLanguage)
+                x.Attribute("xml:lang", language->GetId());
             if (!role.empty())
-                a += " role=\"" + std::string(role.view()) + "\"";
-            a += std::string(href.view());
+                x.Attribute("role", role);
+            // The href attribute comes made: AnchorRegistry::AnchorHref or LinkTarget.
+            x.Fragment(href.view());
             const bool inner = tag != "span" || !classes.empty();
             if (!inner)
-                a += ClassAttribute(classes).view();
-            out.Push({a + ">", "</a>", true, false});
-            if (inner)
-                out.Push({"<" + std::string(tag.view()) +
-                              std::string(ClassAttribute(classes).view()) + ">",
-                          "</" + std::string(tag.view()) + ">", false, false});
+                Classes(x, classes);
+            out.Push({x.Close().Take(), end("a"), true, false});
+            if (inner) {
+                x.Open(tag.view());
+                Classes(x, classes);
+                out.Push({x.Close().Take(), end(tag.view()), false, false});
+            }
         } else {
-            out.Push({"<" + std::string(tag.view()) + attributes +
-                          std::string(ClassAttribute(classes).view()) + ">",
-                      "</" + std::string(tag.view()) + ">", false, false});
+            x.Open(tag.view());
+            if (otherLanguage)
+                x.Attribute("xml:lang", language->GetId());
+            Classes(x, classes);
+            out.Push({x.Close().Take(), end(tag.view()), false, false});
         }
     }
 
@@ -733,7 +738,7 @@ StringT ContentWriter::LinkTarget(const Text::GlyphAtts& atts, const StoryChunk&
         return AnchorRegistry::AnchorHref(
             host_.Anchors().GetPageAnchor(data.GetChapter(), data.GetPage()), chunk.name);
     case Text::HyperlinkType::URL:
-        return StringT::Format(" href=\"%1\"", LinkEncode(data.GetPathWithValidProtocol().view()));
+        return StringT(XmlWriter().Link("href", data.GetPathWithValidProtocol().view()).Take());
     default:
         return {};
     }
@@ -771,7 +776,10 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
     switch (glyph.GetType()) {
     case Text::GlyphType::Char:
         if (glyph.IsLineBreak()) {
-            out << (host_.GetOptions()->IsRemoveLineBreaks() ? " " : "<br />");
+            if (host_.GetOptions()->IsRemoveLineBreaks())
+                out << " ";
+            else
+                XmlWriter().Open("br").CloseEmpty(true).Flush(out);
         } else {
             std::string text;
             AppendXMLChar(text, glyph.GetChar32());
@@ -783,8 +791,7 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
         if (!anchor)
             return;
         if (const StringT& id = host_.Anchors().GetAnchor(*anchor).id; !id.empty())
-            outsideLinks(
-                [&] { out << StringT::Format("<a id=\"%1\"/>", XMLEncode(id.view())).view(); });
+            outsideLinks([&] { Target(out, id); });
         return;
     }
     case Text::GlyphType::CrossReference: {
@@ -798,14 +805,18 @@ void ContentWriter::WriteGlyph(const StoryChunk& chunk, OutStream& out, const St
                 ? AnchorRegistry::AnchorHref(host_.Anchors().GetAnchor(*reference->GetAnchorData()),
                                              chunk.name)
                 : StringT();
-        std::string encoded;
+        XmlWriter x;
         for (char32_t c : text)
-            AppendXMLChar(encoded, c);
-        if (href.empty() || encoded.empty()) {
-            out << encoded;
+            x.Char(c);
+        if (href.empty() || x.Empty()) {
+            x.Flush(out);
             return;
         }
-        outsideLinks([&] { out << "<a" << href.view() << ">" << encoded << "</a>"; });
+        const std::string encoded = x.Take();
+        outsideLinks([&] {
+            // The href attribute comes made by AnchorRegistry::AnchorHref.
+            x.Open("a").Fragment(href.view()).Close().Fragment(encoded).End("a").Flush(out);
+        });
         return;
     }
     case Text::GlyphType::Pin: {
@@ -881,23 +892,24 @@ bool ContentWriter::ExportFrame(const Text::AnchoredFrame& frame) {
 
     // A table may not sit inside a paragraph. The table only lays the frame out.
     BreakIntoParagraph(true);
-    out << StringT::Format("<table role=\"presentation\" class=\"%1\">\n",
-                           XMLEncode(host_.Styles().RegisterTableFormat(nullptr, alignment).view()))
-               .view();
+    XmlWriter x;
+    x.Open("table").Attribute("role", "presentation");
+    x.Attribute("class", host_.Styles().RegisterTableFormat(nullptr, alignment));
     // XHTML has no height and width attributes on rows and cells; the sizes go inline.
-    out << StringT::Format("<tr style=\"height: %1px;\">\n", pixels(frame.GetHeight())).view();
+    x.Close().Space("\n").Open("tr");
+    x.Attribute("style", "height: " + std::to_string(pixels(frame.GetHeight())) + "px;");
     const StringT frameClass = host_.Styles().RegisterFrameFormat(
         frame.GetBackground(), frame.GetStrokeFill(), frame.GetStroke());
-    out << StringT::Format("<td style=\"width: %1px;\" class=\"%2\">", pixels(frame.GetWidth()),
-                           XMLEncode(frameClass.view()))
-               .view();
+    x.Close().Space("\n").Open("td");
+    x.Attribute("style", "width: " + std::to_string(pixels(frame.GetWidth())) + "px;");
+    x.Attribute("class", frameClass).Close().Flush(out);
     bool ok = true;
     if (const Counted<const Text::Story>& story = frame.GetStory()) {
         const StoryChunk chunk(context.chunk ? context.chunk->name : context.fileName,
                                story->GetClientAll());
         ok = ExportStoryChunk(story, chunk, out, context.fileName, true);
     }
-    out << "</td>\n</tr>\n</table>\n";
+    x.End("td").Space("\n").End("tr").Space("\n").End("table").Space("\n").Flush(out);
     BreakIntoParagraph(false);
     return ok;
 }

@@ -3,7 +3,8 @@
 
 #include "epub/content/ContentWriter.h"
 #include "epub/content/DocumentHost.h"
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 #include "host/raster/BitmapDrawing.h"
 #include "host/raster/ImageFile.h"
 
@@ -72,8 +73,9 @@ StringT Printable(const StringT& text) {
     return clean;
 }
 
-StringT Escaped(const StringT& text) {
-    return XMLEncode(Printable(text).view());
+// What an attribute or a summary shows of a text: its printable characters.
+StringT Shown(const StringT& text) {
+    return Printable(text);
 }
 
 // The alternative text shown as a CSS comment must not end the comment early.
@@ -178,59 +180,60 @@ void FigureWriter::WriteImageElement(OutStream& out, const StringT& document, co
     // Neither a figure nor a div may sit inside a paragraph.
     if (described || classDiv)
         writer_.BreakIntoParagraph(true);
+    XmlWriter x;
     if (described)
-        out << StringT::Format("<figure id=\"%1\">\n", ids.figure).view();
+        x.Open("figure").Attribute("id", ids.figure).Close().Space("\n");
 
     const double scale = PointScale();
     const StringT declarations =
         StringT::Format("width: %1rem;\nheight: %2rem;\n%3", ToRem(size.width, scale),
                         ToRem(size.height, scale), extraCss);
     if (classDiv)
-        out << StringT::Format("<div class=\"%1\">", Escaped(tags->GetClassName())).view();
+        x.Open("div").Attribute("class", Shown(tags->GetClassName())).Close();
     host_.Styles().RegisterImageFormat(ids.image, declarations,
                                        tags ? CssComment(tags->GetAltText()) : StringT());
-    out << StringT::Format("<img id=\"%1\" src=\"%2\"", ids.image,
-                           XMLEncode(RelativeToDocument(document, path).view()))
-               .view();
-    out << AccessibilityAttributes(tags.get(), ids, !wrapInClassDiv, Element::Image).view()
-        << " />";
+    x.Open("img").Attribute("id", ids.image);
+    x.Attribute("src", RelativeToDocument(document, path));
+    AccessibilityAttributes(x, tags.get(), ids, !wrapInClassDiv, Element::Image);
+    x.CloseEmpty(true);
     if (classDiv)
-        out << (described ? "</div>" : "</div>\n");
-
-    if (described) {
-        out << "</figure>\n";
+        x.End("div").Space(described ? "" : "\n");
+    if (described)
+        x.End("figure").Space("\n");
+    x.Flush(out);
+    if (described)
         WriteDetails(out, *tags, ids, true);
-    }
     if (described || classDiv)
         writer_.BreakIntoParagraph(false);
 }
 
-StringT FigureWriter::AccessibilityAttributes(const Render::RenderTags* tags, const Ids& ids,
-                                              bool withClass, Element element) const {
+void FigureWriter::AccessibilityAttributes(XmlWriter& x, const Render::RenderTags* tags,
+                                           const Ids& ids, bool withClass, Element element) const {
     // An object element has neither an alt attribute nor the presentation role: its alternative
     // text is its accessible name, and a decorative one is hidden.
     const bool image = element == Element::Image;
+    if (!tags && image)
+        x.Attribute("alt", "").Attribute("role", "presentation");
+    if (!tags && !image)
+        x.Attribute("aria-hidden", "true");
     if (!tags)
-        return image ? " alt=\"\" role=\"presentation\"" : " aria-hidden=\"true\"";
-    StringT attributes;
+        return;
     // A drawing with alternative text is announced as an image of that name.
-    if (!tags->GetAltText().empty())
-        attributes += StringT::Format(image ? " alt=\"%1\"" : " role=\"img\" aria-label=\"%1\"",
-                                      Escaped(tags->GetAltText()))
-                          .view();
+    if (!tags->GetAltText().empty() && image)
+        x.Attribute("alt", Shown(tags->GetAltText()));
+    if (!tags->GetAltText().empty() && !image)
+        x.Attribute("role", "img").Attribute("aria-label", Shown(tags->GetAltText()));
     if (tags->HasDescription())
-        attributes += StringT::Format(" aria-details=\"%1\"", ids.description).view();
+        x.Attribute("aria-details", ids.description);
     if (tags->HasClassName() && withClass)
-        attributes += StringT::Format(" class=\"%1\"", Escaped(tags->GetClassName())).view();
-    return attributes;
+        x.Attribute("class", Shown(tags->GetClassName()));
 }
 
-StringT FigureWriter::StyleClassAttribute(const StringT& styleName) {
+void FigureWriter::StyleClass(XmlWriter& x, const StringT& styleName) {
     if (styleName.empty())
-        return {};
-    const StringT classes = host_.RegisterTextStyleClass(styleName);
-    return classes.empty() ? StringT()
-                           : StringT::Format(" class=\"%1\"", XMLEncode(classes.view()));
+        return;
+    if (const StringT classes = host_.RegisterTextStyleClass(styleName); !classes.empty())
+        x.Attribute("class", classes);
 }
 
 void FigureWriter::WriteDetails(OutStream& out, const Render::RenderTags& tags, const Ids& ids,
@@ -238,14 +241,15 @@ void FigureWriter::WriteDetails(OutStream& out, const Render::RenderTags& tags, 
     const StringT summary = tags.GetSummaryText().empty()
                                 ? host_.Localise("EPUB:Description", "Description")
                                 : tags.GetSummaryText();
-    const StringT summaryClass = styled ? StyleClassAttribute(tags.GetSummaryStyle()) : StringT();
-    const StringT descriptionClass =
-        styled ? StyleClassAttribute(tags.GetDescriptionStyle()) : StringT();
-    out << StringT::Format("<details id=\"%1\">\n", ids.description).view();
-    out << StringT::Format("<summary%1>%2</summary>\n", summaryClass, Escaped(summary)).view();
-    out << StringT::Format("<p%1>%2</p>\n", descriptionClass, Escaped(tags.GetDescription()))
-               .view();
-    out << "</details>\n";
+    XmlWriter x;
+    x.Open("details").Attribute("id", ids.description).Close().Space("\n").Open("summary");
+    if (styled)
+        StyleClass(x, tags.GetSummaryStyle());
+    x.Close().Text(Shown(summary)).End("summary").Space("\n").Open("p");
+    if (styled)
+        StyleClass(x, tags.GetDescriptionStyle());
+    x.Close().Text(Shown(tags.GetDescription())).End("p").Space("\n");
+    x.End("details").Space("\n").Flush(out);
 }
 
 StringT FigureWriter::SVGPlacement(SizeT<double> svgSize, int resolution, SizeT<double> size,
@@ -289,25 +293,26 @@ bool FigureWriter::ExportSVG(const Counted<const Foundation::DataSource>& svg,
     const bool classDiv = wrapInClassDiv && tags && tags->HasClassName();
     // The drawing's box is a div, which may not sit inside a paragraph.
     writer_.BreakIntoParagraph(true);
+    XmlWriter x;
     if (described)
-        out << StringT::Format("<figure id=\"%1\">\n", ids.figure).view();
+        x.Open("figure").Attribute("id", ids.figure).Close().Space("\n");
     const StringT divClass =
         host_.Styles().RegisterDivFormat(SVGPlacement(svgSize, resolution, size, clip));
     const StringT svgClass = host_.Styles().RegisterSVGFormat(name, "width:100%;\nheight:100%;\n");
     if (classDiv)
-        out << StringT::Format("<div class=\"%1\">", Escaped(tags->GetClassName())).view();
-    out << StringT::Format("<div class=\"%1 %2\"><object data=\"%3\" type=\"image/svg+xml\"",
-                           divClass, svgClass, XMLEncode(RelativeToDocument(document, path).view()))
-               .view();
-    out << AccessibilityAttributes(tags.get(), ids, !wrapInClassDiv, Element::Object).view()
-        << " /></div>";
+        x.Open("div").Attribute("class", Shown(tags->GetClassName())).Close();
+    x.Open("div").Attribute("class", divClass + " " + svgClass).Close().Open("object");
+    x.Attribute("data", RelativeToDocument(document, path)).Attribute("type", "image/svg+xml");
+    AccessibilityAttributes(x, tags.get(), ids, !wrapInClassDiv, Element::Object);
+    x.CloseEmpty(true).End("div");
     if (classDiv)
-        out << "</div>";
-    out << "\n";
-    if (described) {
-        out << "</figure>\n";
+        x.End("div");
+    x.Space("\n");
+    if (described)
+        x.End("figure").Space("\n");
+    x.Flush(out);
+    if (described)
         WriteDetails(out, *tags, ids, false);
-    }
     writer_.BreakIntoParagraph(false);
     host_.GetAccessibilityProfile().AddPicture(tags.get());
     return true;

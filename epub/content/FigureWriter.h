@@ -22,6 +22,8 @@
 
 namespace EPub {
 
+class XmlWriter;
+
 using Foundation::Consolidated;
 using Foundation::Counted;
 using Foundation::StringT;
@@ -74,11 +76,11 @@ private:
                            const StringT& extraCss);
     enum class Element { Image, Object };
 
-    StringT AccessibilityAttributes(const Render::RenderTags* tags, const Ids& ids, bool withClass,
-                                    Element element) const;
+    void AccessibilityAttributes(XmlWriter& x, const Render::RenderTags* tags, const Ids& ids,
+                                 bool withClass, Element element) const;
     void WriteDetails(Foundation::OutStream& out, const Render::RenderTags& tags, const Ids& ids,
                       bool styled);
-    StringT StyleClassAttribute(const StringT& styleName);
+    void StyleClass(XmlWriter& x, const StringT& styleName);
     StringT SVGPlacement(Foundation::SizeT<double> svgSize, int resolution,
                          Foundation::SizeT<double> size, Foundation::RectT<double> clip) const;
     double PointScale() const;

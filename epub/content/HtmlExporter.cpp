@@ -8,9 +8,9 @@
 #include "epub/content/FigureWriter.h"
 #include "epub/content/GeneratedTexts.h"
 #include "epub/content/TableWriter.h"
-#include "epub/content/TextEncoding.h"
 #include "epub/package/NameRules.h"
-#include "epub/package/PackageText.h"
+#include "epub/xml/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 #include "host/foundation/FileStream.h"
 
 #include <filesystem>
@@ -214,30 +214,30 @@ HtmlExporter::StartChunk(const StringT& fileName, const StringT& title,
     const auto out =
         Foundation::MakeCounted<PendingDocument>(std::move(target), GetFontList().Characters());
     const StringT lang = language ? language->GetId() : settings_->language;
-    *out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
-    *out << "<!DOCTYPE html>\n";
-    *out << StringT::Format("<html xmlns=\"http://www.w3.org/1999/xhtml\" "
-                            "xmlns:epub=\"http://www.idpf.org/2007/ops\" lang=\"%1\" "
-                            "xml:lang=\"%1\">\n",
-                            XMLEncode(lang));
-    *out << "<head>\n";
-    *out << "<meta charset=\"utf-8\"/>\n";
-    *out << "<title>" << XmlText(title.empty() ? settings_->title : title) << "</title>\n";
+    XmlWriter head;
+    head.Declare(XmlWriter::Declaration::Standalone).Doctype().Open("html");
+    head.Attribute("xmlns", "http://www.w3.org/1999/xhtml");
+    head.Attribute("xmlns:epub", "http://www.idpf.org/2007/ops");
+    head.Attribute("lang", lang).Attribute("xml:lang", lang).Close().Space("\n");
+    head.Open("head").Close().Space("\n").Open("meta").Attribute("charset", "utf-8");
+    head.CloseEmpty().Space("\n").Element("title",
+                                          (title.empty() ? settings_->title : title).view());
+    *out << head.Space("\n").Take();
     const StringT imageCss = LastPathComponent(GetImageCssPath());
     for (const StringT& css : GetAllCssPaths()) {
         if (css == imageCss && !linkImageStyles)
             continue;
         // A document in a subfolder reaches the style sheets by going up.
-        const StringT link = StringT::Format(
-            "<link href=\"%1\" rel=\"stylesheet\" type=\"text/css\"/>\n",
-            HrefText(RelativePath(fileName.view(), (GetCssPath() + css).view()).view()));
+        XmlWriter link;
+        link.Open("link").Path("href",
+                               RelativePath(fileName.view(), (GetCssPath() + css).view()).view());
+        link.Attribute("rel", "stylesheet").Attribute("type", "text/css").CloseEmpty().Space("\n");
         if (css == imageCss)
-            out->MarkImageLink(link);
+            out->MarkImageLink(StringT(link.Take()));
         else
-            *out << link.view();
+            *out << link.View();
     }
-    *out << "</head>\n";
-    *out << "<body>\n";
+    *out << head.End("head").Space("\n").Open("body").Close().Space("\n").Take();
     return out;
 }
 
@@ -247,8 +247,8 @@ void HtmlExporter::AddEquation() {
 }
 
 bool HtmlExporter::EndChunk(const Counted<Foundation::OutStream>& stream) {
-    *stream << "</body>\n";
-    *stream << "</html>";
+    XmlWriter end;
+    *stream << end.End("body").Space("\n").End("html").View();
     auto* pending = dynamic_cast<PendingDocument*>(stream.get());
     return !pending || pending->Finish(HasImages());
 }
@@ -260,12 +260,14 @@ void HtmlExporter::StartSection(Foundation::OutStream& stream, Landmark landmark
     }
     const StringT label = StringT::Format("sect_%1", sectionCounter_++);
     sections_.push_back({label, false, false, landmark});
-    stream << "<section";
+    XmlWriter x;
+    x.Open("section");
     const LandmarkInfo& info = GetLandmarkInfo(landmark);
     if (!info.ariaRole.empty())
-        stream << " role=\"" << info.ariaRole << "\"";
-    stream << " aria-labelledby=\"" << label << "\"";
-    stream << " >\n";
+        x.Attribute("role", info.ariaRole);
+    // The space before ">" is what the documents have always had.
+    x.Attribute("aria-labelledby", label).Space(" ").Close().Space("\n");
+    stream << x.View();
 }
 
 void HtmlExporter::EndSection(Foundation::OutStream& stream) {
@@ -275,12 +277,13 @@ void HtmlExporter::EndSection(Foundation::OutStream& stream) {
     // A section no paragraph opened (the next landmark came first) is named by its landmark.
     if (!section.labelId.empty() && !section.labelUsed) {
         const LandmarkInfo& info = GetLandmarkInfo(section.landmark);
-        stream << "<span id=\"" << section.labelId << "\" hidden=\"hidden\">"
-               << XmlText(Localise(StringT(info.styleName), StringT(info.displayName)).view())
-               << "</span>\n";
+        XmlWriter x;
+        x.Open("span").Attribute("id", section.labelId).Attribute("hidden", "hidden").Close();
+        x.Text(Localise(StringT(info.styleName), StringT(info.displayName)));
+        stream << x.End("span").Space("\n").View();
     }
     if (!section.labelId.empty())
-        stream << "</section>\n";
+        stream << XmlWriter().End("section").Space("\n").View();
     sections_.pop_back();
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/MathWriter.h"
 
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 
 #include <pugixml.hpp>
 
@@ -87,34 +87,24 @@ bool IsMath(pugi::xml_node node) {
 
 class Writer {
 public:
-    std::string out;
+    XmlWriter out;
 
     void Attributes(pugi::xml_node node) {
         for (const pugi::xml_attribute a : node.attributes()) {
             const std::string_view name = a.name();
             if (!Among(kAttributes, name))
                 continue;
-            out += ' ';
-            out += name;
-            out += "=\"";
-            AppendXMLEncoded(a.value());
-            out += '"';
+            out.Attribute(name, a.value());
         }
     }
 
-    void AppendXMLEncoded(std::string_view text) { out += XMLEncode(text).view(); }
-
     void Open(std::string_view name, pugi::xml_node node) {
-        out += '<';
-        out += name;
+        out.Open(name);
         Attributes(node);
-        out += '>';
+        out.Close();
     }
-    void Close(std::string_view name) {
-        out += "</";
-        out += name;
-        out += '>';
-    }
+    void Close(std::string_view name) { out.End(name); }
+    void Empty(std::string_view name) { out.Open(name).CloseEmpty(); }
 
     // Whether `node` is written: an element this writer knows, in the right place.
     static bool Known(pugi::xml_node node, std::string_view parent) {
@@ -143,7 +133,7 @@ public:
             // Its first child is the presentation; annotations may hold anything.
             const std::vector<pugi::xml_node> children = Children(node, "mrow");
             if (children.empty() || LocalName(children.front()) == "semantics")
-                out += "<mrow/>";
+                Empty("mrow");
             else
                 Element(children.front(), depth);
             return;
@@ -153,17 +143,16 @@ public:
             // Markup inside a token (glyphs, alignment marks) is not written; its text is.
             for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
                 if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-                    AppendXMLEncoded(c.value());
+                    out.Text(c.value());
                 else if (c.type() == pugi::node_element)
-                    AppendXMLEncoded(c.child_value());
+                    out.Text(c.child_value());
             Close(name);
             return;
         }
         if (name == "mspace" || name == "none" || name == "mprescripts") {
-            out += '<';
-            out += name;
+            out.Open(name);
             Attributes(node);
-            out += "/>";
+            out.CloseEmpty();
             return;
         }
         Open(name, node);
@@ -182,13 +171,17 @@ public:
                 if (childName == inner) {
                     Element(c, depth);
                 } else if (name == "mtable" && childName == "mtd") {
-                    out += "<mtr>";
+                    out.Open("mtr").Close();
                     Element(c, depth);
-                    out += "</mtr>";
+                    out.End("mtr");
                 } else {
-                    out += name == "mtable" ? "<mtr><mtd>" : "<mtd>";
+                    if (name == "mtable")
+                        out.Open("mtr").Close();
+                    out.Open("mtd").Close();
                     Element(c, depth);
-                    out += name == "mtable" ? "</mtd></mtr>" : "</mtd>";
+                    out.End("mtd");
+                    if (name == "mtable")
+                        out.End("mtr");
                 }
             }
             return;
@@ -206,12 +199,12 @@ public:
         for (int i = 0; i < arity; ++i) {
             const auto at = static_cast<size_t>(i);
             if (at >= children.size()) {
-                out += "<mrow/>";
+                Empty("mrow");
             } else if (i == arity - 1 && children.size() > at + 1) {
-                out += "<mrow>";
+                out.Open("mrow").Close();
                 for (size_t j = at; j < children.size(); ++j)
                     Element(children[j], depth);
-                out += "</mrow>";
+                out.End("mrow");
             } else if (LocalName(children[at]) == "mtr" || LocalName(children[at]) == "mtd") {
                 Wrapped(children[at], depth);
             } else {
@@ -222,13 +215,13 @@ public:
 
     // A row or cell out of its table gets one.
     void Wrapped(pugi::xml_node node, int depth) {
-        out += "<mtable>";
+        out.Open("mtable").Close();
         if (LocalName(node) == "mtd")
-            out += "<mtr>";
+            out.Open("mtr").Close();
         Element(node, depth);
         if (LocalName(node) == "mtd")
-            out += "</mtr>";
-        out += "</mtable>";
+            out.End("mtr");
+        out.End("mtable");
     }
 };
 
@@ -249,30 +242,21 @@ std::string MathElement(std::string_view mathML, std::string_view altText) {
     if (!IsMath(root))
         return {};
     Writer writer;
-    writer.out = "<math xmlns=\"";
-    writer.out += kMathNamespace;
-    writer.out += '"';
+    writer.out.Open("math").Attribute("xmlns", kMathNamespace);
     if (const std::string_view display = root.attribute("display").value();
-        display == "block" || display == "inline") {
-        writer.out += " display=\"";
-        writer.out += display;
-        writer.out += '"';
-    }
-    if (!altText.empty()) {
-        writer.out += " alttext=\"";
-        writer.AppendXMLEncoded(altText);
-        writer.out += '"';
-    }
-    writer.out += '>';
-    const size_t start = writer.out.size();
+        display == "block" || display == "inline")
+        writer.out.Attribute("display", display);
+    if (!altText.empty())
+        writer.out.Attribute("alttext", altText);
+    writer.out.Close();
+    const size_t start = writer.out.View().size();
     if (LocalName(root) == "math")
         writer.Content(root, "mrow", 1);
     else if (Writer::Known(root, "mrow"))
         writer.Element(root, 1);
-    if (writer.out.size() == start)
+    if (writer.out.View().size() == start)
         return {};
-    writer.out += "</math>";
-    return writer.out;
+    return writer.out.End("math").Take();
 }
 
 } // namespace EPub

@@ -3,7 +3,8 @@
 
 #include "epub/content/ContentWriter.h"
 #include "epub/content/DocumentHost.h"
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 
 #include <charconv>
 
@@ -55,9 +56,14 @@ StringT FragmentHref(const StringT& chunk, const StringT& id) {
     return StringT::Format("%1#%2", out, id);
 }
 
-StringT ClassAttribute(const StringT& classes) {
-    return classes.empty() ? StringT()
-                           : StringT::Format(" class=\"%1\"", XMLEncode(classes.view()));
+void Classes(XmlWriter& x, const StringT& classes) {
+    if (!classes.empty())
+        x.Attribute("class", classes);
+}
+
+void Mark(XmlWriter& x, const std::u32string& mark) {
+    for (const char32_t c : mark)
+        x.Char(c);
 }
 
 } // namespace
@@ -96,13 +102,13 @@ void NoteWriter::WriteReference(OutStream& out, const Consolidated<Text::GlyphAt
                                 const ParaParams* paragraph, const std::u32string& mark,
                                 const StringT& id, const StringT& href) {
     const Counted<GlyphParams> params = host_.Styles().RegisterGlyphAtts(atts, paragraph);
-    out << StringT::Format("<a id=\"%1\" role=\"doc-noteref\" epub:type=\"noteref\" "
-                           "href=\"%2\"%3>",
-                           XMLEncode(id.view()), XMLEncode(href.view()),
-                           ClassAttribute(params->ClassList()))
-               .view();
-    out << Encoded(mark);
-    out << "</a>";
+    XmlWriter x;
+    x.Open("a").Attribute("id", id).Attribute("role", "doc-noteref");
+    x.Attribute("epub:type", "noteref").Attribute("href", href);
+    Classes(x, params->ClassList());
+    x.Close();
+    Mark(x, mark);
+    x.End("a").Flush(out);
 }
 
 void NoteWriter::WriteBody(OutStream& out, const char* kind, const StringT& id,
@@ -112,18 +118,19 @@ void NoteWriter::WriteBody(OutStream& out, const char* kind, const StringT& id,
     // "doc-endnote" is not allowed on aside; the endnotes section and the epub:type say which
     // kind of note it is.
     const char* type = std::string_view(kind) == "endnote" ? "endnote" : "footnote";
-    out << StringT::Format("<aside id=\"%1\" role=\"doc-footnote\" epub:type=\"%2\">\n",
-                           XMLEncode(id.view()), type)
-               .view();
+    XmlWriter x;
+    x.Open("aside").Attribute("id", id).Attribute("role", "doc-footnote");
+    x.Attribute("epub:type", type).Close().Space("\n").Flush(out);
     // The mark opens the note's first paragraph and is sized against it.
     const Counted<ParaParams> first =
         content ? host_.Styles().RegisterParagraphAtts(content->gbegin().GetParagraphAtts(), {})
                 : nullptr;
     const Counted<GlyphParams> params = host_.Styles().RegisterGlyphAtts(markAtts, first.get());
-    std::string backLink = "<a role=\"doc-backlink\"" + std::string(backHref.view()) +
-                           std::string(ClassAttribute(params->ClassList()).view()) + ">" +
-                           Encoded(mark) + "</a>";
-    writer_.SetParagraphPrefix(std::move(backLink));
+    x.Open("a").Attribute("role", "doc-backlink").Attribute("href", backHref);
+    Classes(x, params->ClassList());
+    x.Close();
+    Mark(x, mark);
+    writer_.SetParagraphPrefix(x.End("a").Take());
     if (content && !content->GetClientAll().empty()) {
         // Links in the note lead from the document it is written into, which for a split
         // story is not the first one.
@@ -132,8 +139,8 @@ void NoteWriter::WriteBody(OutStream& out, const char* kind, const StringT& id,
     }
     // A note without text still shows its number.
     if (std::string left = writer_.TakeParagraphPrefix(); !left.empty())
-        out << "<p>" << left << "</p>\n";
-    out << "</aside>\n";
+        x.Open("p").Close().Fragment(left).End("p").Space("\n");
+    x.End("aside").Space("\n").Flush(out);
 }
 
 void NoteWriter::ExportFootnote(const Text::Note& note, const Text::StoryPos& pos,
@@ -153,8 +160,7 @@ void NoteWriter::ExportFootnote(const Text::Note& note, const Text::StoryPos& po
     // Its own buffer: notes referenced in this note's text finish first.
     Foundation::MemoryOutStream body;
     WriteBody(body, "footnote", noteId, note.GetContent(), ToU32(settings.MakeBody(n)),
-              settings.GetBodyGlyphAtts(), StringT::Format(" href=\"#%1\"", backId), fileName,
-              chunk.name);
+              settings.GetBodyGlyphAtts(), "#" + backId, fileName, chunk.name);
     footnotes_ += body.Data();
 }
 
@@ -224,7 +230,9 @@ void NoteWriter::WriteRangeNoteGlyph(OutStream& out, const Text::Glyph& glyph,
 void NoteWriter::FlushFootnotes(OutStream& out) {
     if (footnotes_.empty())
         return;
-    out << "<div class=\"footnotes\">\n" << footnotes_ << "</div>\n";
+    XmlWriter x;
+    x.Open("div").Attribute("class", "footnotes").Close().Space("\n").Fragment(footnotes_);
+    x.End("div").Space("\n").Flush(out);
     footnotes_.clear();
 }
 
@@ -235,22 +243,28 @@ void NoteWriter::FlushEndnotes(OutStream& out, const Text::Story* story, const S
         for (size_t i = 0; i < endnotes_.size(); ++i) {
             if (!story || endnotes_[i].referenceStory != story || endnotes_[i].side != side)
                 continue;
-            if (!opened)
-                out << (side ? "<div class=\"sidenotes\">\n"
-                             : "<section class=\"endnotes\" role=\"doc-endnotes\" "
-                               "epub:type=\"endnotes\">\n");
+            if (!opened && side)
+                XmlWriter()
+                    .Open("div")
+                    .Attribute("class", "sidenotes")
+                    .Close()
+                    .Space("\n")
+                    .Flush(out);
+            if (!opened && !side) {
+                XmlWriter x;
+                x.Open("section").Attribute("class", "endnotes").Attribute("role", "doc-endnotes");
+                x.Attribute("epub:type", "endnotes").Close().Space("\n").Flush(out);
+            }
             opened = true;
             const Endnote note = endnotes_[i];
-            const StringT backHref =
-                note.backChunk == document
-                    ? StringT::Format(" href=\"#%1\"", XMLEncode(note.backId.view()))
-                    : StringT::Format(" href=\"%1\"",
-                                      XMLEncode(FragmentHref(note.backChunk, note.backId).view()));
+            const StringT backHref = note.backChunk == document
+                                         ? "#" + note.backId
+                                         : FragmentHref(note.backChunk, note.backId);
             WriteBody(out, side ? "sidenote" : "endnote", note.noteId, note.content, note.mark,
                       note.markAtts, backHref, document, document);
         }
         if (opened)
-            out << (side ? "</div>\n" : "</section>\n");
+            XmlWriter().End(side ? "div" : "section").Space("\n").Flush(out);
     }
     for (Endnote& note : endnotes_)
         if (note.referenceStory == story)

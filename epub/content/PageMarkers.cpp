@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/PageMarkers.h"
 
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 
 namespace EPub {
 
@@ -30,12 +30,13 @@ void WritePageMarkers(Foundation::OutStream& out, const AnchorRegistry& registry
         const AnchorLocation& page =
             registry.GetPageAnchor(source, fileName, state.currentPage, nullptr);
         if (!page.id.empty()) {
-            const char* format = pos.IsParagraphBegin()
-                                     ? "<div id=\"%1\" role=\"doc-pagebreak\" aria-label=\"%2\" "
-                                       "epub:type=\"pagebreak\"/>\n"
-                                     : "<span id=\"%1\" role=\"doc-pagebreak\" aria-label=\"%2\" "
-                                       "epub:type=\"pagebreak\"/>";
-            out << StringT::Format(format, XMLEncode(page.id.view()), XMLEncode(page.label.view()));
+            XmlWriter x;
+            x.Open(pos.IsParagraphBegin() ? "div" : "span").Attribute("id", page.id);
+            x.Attribute("role", "doc-pagebreak").Attribute("aria-label", page.label);
+            x.Attribute("epub:type", "pagebreak").CloseEmpty();
+            if (pos.IsParagraphBegin())
+                x.Space("\n");
+            x.Flush(out);
         }
         FindNextPage(registry, source, fileName, pos.GetStory().get(), state);
     }

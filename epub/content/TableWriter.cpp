@@ -3,6 +3,7 @@
 
 #include "epub/content/ContentWriter.h"
 #include "epub/content/DocumentHost.h"
+#include "epub/xml/XmlWriter.h"
 #include "host/text/AttributeIds.h"
 
 #include <algorithm>
@@ -61,28 +62,29 @@ bool TableWriter::ExportTable(const Text::TableFrame& frame, const Counted<const
     // A table may not sit inside a paragraph.
     writer_.BreakIntoParagraph(true);
     const StringT tableClass = host_.Styles().RegisterTableFormat(table.GetFormat(), alignment);
-    out << StringT::Format("<table class=\"%1\">\n", tableClass).view();
+    XmlWriter x;
+    x.Open("table").Attribute("class", tableClass).Close().Space("\n").Flush(out);
 
     const Layout layout = MakeLayout(table);
     bool ok = true;
     for (int32_t row = 0; row < layout.rows; ++row) {
         if (row == 0 && layout.headerRows >= 1)
-            out << "<thead>\n";
+            x.Open("thead").Close().Space("\n").Flush(out);
         else if (row == layout.headerRows && layout.HasBody())
-            out << "<tbody>\n";
+            x.Open("tbody").Close().Space("\n").Flush(out);
         if (row == layout.rows - layout.footerRows && layout.footerRows >= 1)
-            out << "<tfoot>\n";
+            x.Open("tfoot").Close().Space("\n").Flush(out);
 
         ok = WriteRow(out, table, tableClass, layout, row) && ok;
 
         if (layout.headerRows >= 1 && row == layout.headerRows - 1)
-            out << "</thead>\n";
+            x.End("thead").Space("\n").Flush(out);
         if (layout.HasBody() && row == layout.rows - layout.footerRows - 1)
-            out << "</tbody>\n";
+            x.End("tbody").Space("\n").Flush(out);
         if (layout.footerRows >= 1 && row == layout.rows - 1)
-            out << "</tfoot>\n";
+            x.End("tfoot").Space("\n").Flush(out);
     }
-    out << "</table>\n";
+    x.End("table").Space("\n").Flush(out);
     writer_.BreakIntoParagraph(false);
     return ok;
 }
@@ -91,29 +93,26 @@ bool TableWriter::WriteRow(OutStream& out, const Text::Table& table, const Strin
                            const Layout& layout, int32_t row) {
     const bool headerRow = row < layout.headerRows;
     bool ok = true;
-    out << "<tr>\n";
+    XmlWriter x;
+    x.Open("tr").Close().Space("\n").Flush(out);
     for (int32_t column = 0; column < layout.columns; ++column) {
         if (table.IsBrokenInto(column, row))
             continue;
         const Text::CellSpan span = table.GetMerged(column, row);
-        StringT attributes =
-            StringT::Format(" class=\"%1\"", CellClasses(table, tableClass, column, row, span));
-        if (span.columns > 1)
-            attributes += StringT::Format(" colspan=\"%1\"", span.columns).view();
-        if (span.rows > 1)
-            attributes += StringT::Format(" rowspan=\"%1\"", span.rows).view();
-
         const bool headerColumn = !headerRow && column < layout.headerColumns;
-        if (headerRow)
-            out << StringT::Format("<th%1 scope=\"col\">", attributes).view();
-        else if (headerColumn)
-            out << StringT::Format("<th%1 scope=\"row\">", attributes).view();
-        else
-            out << StringT::Format("<td%1>", attributes).view();
+        const std::string_view cell = headerRow || headerColumn ? "th" : "td";
+        x.Open(cell).Attribute("class", CellClasses(table, tableClass, column, row, span));
+        if (span.columns > 1)
+            x.Attribute("colspan", span.columns);
+        if (span.rows > 1)
+            x.Attribute("rowspan", span.rows);
+        if (headerRow || headerColumn)
+            x.Attribute("scope", headerRow ? "col" : "row");
+        x.Close().Flush(out);
         ok = ExportTableCell(table.GetCellRange(column, row)) && ok;
-        out << (headerRow || headerColumn ? "</th>\n" : "</td>\n");
+        x.End(cell).Space("\n").Flush(out);
     }
-    out << "</tr>\n";
+    x.End("tr").Space("\n").Flush(out);
     return ok;
 }
 

@@ -2,14 +2,14 @@
 #include "epub/fixed/FixedPackage.h"
 
 #include "epub/content/Landmark.h"
-#include "epub/content/TextEncoding.h"
-#include "epub/fixed/PageWriter.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/PageSource.h"
 #include "epub/package/FontWriter.h"
 #include "epub/package/OcfContainer.h"
 #include "epub/package/PackageText.h"
+#include "epub/xml/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 #include "host/foundation/FontCollection.h"
 #include "host/foundation/FontHandle.h"
 #include "host/foundation/FontSubset.h"
@@ -22,17 +22,18 @@ using Foundation::OutStream;
 
 static_assert(kLandmarkSlots == kLandmarkCount);
 
-std::string PageSpreadProperty(const StringT& markedLabel) {
+// The spread a page asked for, as the spine's properties value; empty for none.
+std::string_view PageSpreadProperty(const StringT& markedLabel) {
     if (markedLabel.empty())
         return {};
     // Markers: '<' + spread with the spread setting, '=' + ... without it.
     switch (markedLabel[0]) {
     case '=':
-        return " properties=\"page-spread-left\"";
+        return "page-spread-left";
     case '>':
-        return " properties=\"page-spread-right\"";
+        return "page-spread-right";
     case '?':
-        return " properties=\"rendition:page-spread-center\"";
+        return "rendition:page-spread-center";
     default:
         return {};
     }
@@ -46,9 +47,17 @@ std::string StemOf(const StringT& path) {
     return s;
 }
 
+void Line(XmlWriter& x, std::string_view name, std::string_view text) {
+    x.Element(name, text).Space("\n");
+}
+
+void Meta(XmlWriter& x, std::string_view property, std::string_view text) {
+    x.Open("meta").Attribute("property", property).Close().Text(text).End("meta").Space("\n");
+}
+
 // The print edition as reflowable publications name it: an ISBN as a URN in pageBreakSource
 // and bare in dc:source.
-void WritePageSource(OutStream& out, const StringT& source) {
+void WritePageSource(XmlWriter& x, const StringT& source) {
     const PaginationSourceType type = PageSourceType(source.view());
     if (type == PaginationSourceType::None)
         return;
@@ -58,82 +67,97 @@ void WritePageSource(OutStream& out, const StringT& source) {
         bare = source.Substr(prefix.size());
     else if (type == PaginationSourceType::ISBN)
         urn = StringT(prefix) + source;
-    out << "<meta property=\"pageBreakSource\">" << XmlText(urn.view()) << "</meta>\n";
-    out << "<dc:source>" << XmlText(bare.view()) << "</dc:source>\n";
+    Meta(x, "pageBreakSource", urn.view());
+    Line(x, "dc:source", bare.view());
 }
 
-void WriteMetadata(OutStream& out, const Publication& p, const FixedPackageInput& in) {
+void WriteMetadata(XmlWriter& x, const Publication& p, const FixedPackageInput& in) {
     const ExportSettings& s = in.settings;
     const StringT now = in.currentTime();
-    out << "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n";
-    out << "<dc:identifier id=\"pub-id\">" << XMLEncode(p.GetIdentifier()) << "</dc:identifier>\n";
-    out << "<dc:title>" << XMLEncode(p.GetTitle()) << "</dc:title>\n";
-    out << "<dc:language>" << XMLEncode(p.GetLanguage()) << "</dc:language>\n";
+    x.Open("metadata").Attribute("xmlns:dc", "http://purl.org/dc/elements/1.1/").Close();
+    x.Space("\n").Open("dc:identifier").Attribute("id", "pub-id").Close();
+    x.Text(p.GetIdentifier()).End("dc:identifier").Space("\n");
+    Line(x, "dc:title", p.GetTitle().view());
+    Line(x, "dc:language", p.GetLanguage().view());
     for (size_t i = 1; i < p.GetLanguages().size(); ++i)
         if (!p.GetLanguages()[i].first.empty() && p.GetLanguages()[i].first != p.GetLanguage())
-            out << "<dc:language>" << XMLEncode(p.GetLanguages()[i].first) << "</dc:language>\n";
-    if (!s.author.empty())
-        out << "<dc:creator id=\"creator\">" << XMLEncode(s.author) << "</dc:creator>\n";
-    if (!s.illustrator.empty())
-        out << "<dc:contributor>" << XMLEncode(s.illustrator) << "</dc:contributor>\n";
-    if (!s.description.empty())
-        out << "<dc:description>" << XMLEncode(s.description) << "</dc:description>\n";
-    if (!s.publisher.empty())
-        out << "<dc:publisher>" << XMLEncode(s.publisher) << "</dc:publisher>\n";
-    if (!s.rights.empty())
-        out << "<dc:rights>" << XMLEncode(s.rights) << "</dc:rights>\n";
-    if (!s.subject.empty())
-        out << "<dc:subject>" << XMLEncode(s.subject) << "</dc:subject>\n";
-    out << "<dc:date>" << (s.date.empty() ? now : XMLEncode(s.date)) << "</dc:date>\n";
-    out << "<meta property=\"dcterms:modified\">" << now << "</meta>\n";
-    WritePageSource(out, in.pageSource);
-    if (s.accessibility)
-        s.accessibility->Describe("", out);
-    out << "<meta property=\"rendition:layout\">pre-paginated</meta>\n";
-    out << "<meta property=\"rendition:orientation\">auto</meta>\n";
-    out << "<meta property=\"rendition:spread\">landscape</meta>\n";
-    if (p.GetCoverImage())
-        out << "<meta name=\"cover\" content=\"cover-image\"/>\n";
-    out << "<meta name=\"generator\" content=\"" << XMLEncode(in.generator) << "\"/>\n";
-    out << "</metadata>\n";
+            Line(x, "dc:language", p.GetLanguages()[i].first.view());
+    if (!s.author.empty()) {
+        x.Open("dc:creator").Attribute("id", "creator").Close().Text(s.author);
+        x.End("dc:creator").Space("\n");
+    }
+    const std::pair<std::string_view, const StringT*> optional[] = {
+        {"dc:contributor", &s.illustrator},
+        {"dc:description", &s.description},
+        {"dc:publisher", &s.publisher},
+        {"dc:rights", &s.rights},
+        {"dc:subject", &s.subject}};
+    for (const auto& [name, value] : optional)
+        if (!value->empty())
+            Line(x, name, value->view());
+    Line(x, "dc:date", (s.date.empty() ? now : s.date).view());
+    Meta(x, "dcterms:modified", now.view());
+    WritePageSource(x, in.pageSource);
+    if (s.accessibility) {
+        Foundation::MemoryOutStream described;
+        s.accessibility->Describe("", described);
+        x.Fragment(described.Data());
+    }
+    Meta(x, "rendition:layout", "pre-paginated");
+    Meta(x, "rendition:orientation", "auto");
+    Meta(x, "rendition:spread", "landscape");
+    if (p.GetCoverImage()) {
+        x.Open("meta").Attribute("name", "cover").Attribute("content", "cover-image");
+        x.CloseEmpty().Space("\n");
+    }
+    x.Open("meta").Attribute("name", "generator").Attribute("content", in.generator);
+    x.CloseEmpty().Space("\n").End("metadata").Space("\n");
 }
 
-void WritePackage(OutStream& out, const Publication& p, const FixedPackageInput& in,
+void Item(XmlWriter& x, std::string_view id, std::string_view href, std::string_view mediaType,
+          std::string_view properties = {}) {
+    x.Open("item").Attribute("id", id).Url("href", href).Attribute("media-type", mediaType);
+    if (!properties.empty())
+        x.Attribute("properties", properties);
+    x.CloseEmpty().Space("\n");
+}
+
+void WritePackage(XmlWriter& x, const Publication& p, const FixedPackageInput& in,
                   const std::vector<StringT>& fontPaths) {
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<package version=\"3.0\" xmlns=\"http://www.idpf.org/2007/opf\" "
-           "unique-identifier=\"pub-id\" prefix=\"rendition: "
-           "http://www.idpf.org/vocab/rendition/#\" xml:lang=\""
-        << XMLEncode(p.GetLanguage()) << "\">\n";
-    WriteMetadata(out, p, in);
-    out << "<manifest>\n";
-    out << "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" "
-           "properties=\"nav\"/>\n";
-    out << "<item id=\"styles\" href=\"css/styles.css\" media-type=\"text/css\"/>\n";
+    x.Declare(XmlWriter::Declaration::Plain);
+    x.Open("package")
+        .Attribute("version", "3.0")
+        .Attribute("xmlns", "http://www.idpf.org/2007/opf");
+    x.Attribute("unique-identifier", "pub-id");
+    x.Attribute("prefix", "rendition: http://www.idpf.org/vocab/rendition/#");
+    x.Attribute("xml:lang", p.GetLanguage()).Close().Space("\n");
+    WriteMetadata(x, p, in);
+    x.Open("manifest").Close().Space("\n");
+    Item(x, "nav", "nav.xhtml", MediaTypeName(MediaType::XHTML), "nav");
+    Item(x, "styles", "css/styles.css", MediaTypeName(MediaType::CSS));
     for (const auto& page : p.GetPages()) {
-        out << "<item id=\"" << page.name << "\" href=\"" << page.name
-            << ".xhtml\" media-type=\"application/xhtml+xml\"/>\n";
-        out << "<item id=\"" << page.name << "-css\" href=\"css/" << page.name
-            << ".css\" media-type=\"text/css\"/>\n";
+        Item(x, page.name.view(), page.name.str() + ".xhtml", MediaTypeName(MediaType::XHTML));
+        Item(x, page.name.str() + "-css", "css/" + page.name.str() + ".css",
+             MediaTypeName(MediaType::CSS));
     }
     for (const StringT& sheet : p.GetStyleSheets())
-        out << "<item id=\"" << StemOf(sheet) << "\" href=\"" << EncodeURL(sheet.view())
-            << "\" media-type=\"text/css\"/>\n";
+        Item(x, StemOf(sheet), sheet.view(), MediaTypeName(MediaType::CSS));
     for (const auto& image : p.GetImages()) {
         const bool cover = p.GetCoverImage() && *p.GetCoverImage() == image.entry;
-        out << "<item id=\"" << (cover ? std::string("cover-image") : StemOf(image.path))
-            << "\" href=\"" << EncodeURL(image.path.view()) << "\" media-type=\""
-            << MediaTypeName(image.type) << "\"" << (cover ? " properties=\"cover-image\"" : "")
-            << "/>\n";
+        Item(x, cover ? std::string("cover-image") : StemOf(image.path), image.path.view(),
+             MediaTypeName(image.type), cover ? "cover-image" : "");
     }
     for (const StringT& font : fontPaths)
-        out << "<item id=\"" << StemOf(font) << "\" href=\"" << EncodeURL(font.view())
-            << "\" media-type=\"" << MediaTypeName(GetMediaType(font.view())) << "\"/>\n";
-    out << "</manifest>\n<spine>\n";
-    for (const auto& page : p.GetPages())
-        out << "<itemref idref=\"" << page.name << "\"" << PageSpreadProperty(page.markedLabel)
-            << "/>\n";
-    out << "</spine>\n</package>\n";
+        Item(x, StemOf(font), font.view(), MediaTypeName(GetMediaType(font.view())));
+    x.End("manifest").Space("\n").Open("spine").Close().Space("\n");
+    for (const auto& page : p.GetPages()) {
+        x.Open("itemref").Attribute("idref", page.name);
+        const std::string_view spread = PageSpreadProperty(page.markedLabel);
+        if (!spread.empty())
+            x.Attribute("properties", spread);
+        x.CloseEmpty().Space("\n");
+    }
+    x.End("spine").Space("\n").End("package").Space("\n");
 }
 
 // A text the library writes, in the publication's language, as the host changes it.
@@ -142,20 +166,39 @@ StringT NavigationText(std::string_view key, const Publication& p, const FixedPa
     return in.localise ? in.localise(key, text) : text;
 }
 
-void WriteNavigation(OutStream& out, const Publication& p, const FixedPackageInput& in) {
+// <li><a href="...">text</a>, the item left open.
+void LinkItem(XmlWriter& x, std::string_view href, std::string_view text,
+              std::string_view type = {}) {
+    x.Open("li").Close().Open("a");
+    if (!type.empty())
+        x.Attribute("epub:type", type);
+    x.Attribute("href", href).Close().Text(text).End("a");
+}
+
+void OpenNav(XmlWriter& x, std::string_view type, std::string_view heading, std::string_view text,
+             bool hidden) {
+    x.Open("nav").Attribute("epub:type", type).Attribute("id", type);
+    if (type == "toc")
+        x.Attribute("role", "doc-toc");
+    if (hidden)
+        x.Attribute("hidden", "hidden");
+    x.Close().Space("\n").Element(heading, text).Space("\n").Open("ol").Close().Space("\n");
+}
+
+void WriteNavigation(XmlWriter& x, const Publication& p, const FixedPackageInput& in) {
     const auto& pages = p.GetPages();
     auto href = [&](uint32_t ordinal) {
         ordinal = std::clamp<uint32_t>(ordinal, 1, static_cast<uint32_t>(pages.size()));
         return pages[ordinal - 1].name.str() + ".xhtml";
     };
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
-           "<html xmlns=\"http://www.w3.org/1999/xhtml\" "
-           "xmlns:epub=\"http://www.idpf.org/2007/ops\" lang=\""
-        << XMLEncode(p.GetLanguage()) << "\" xml:lang=\"" << XMLEncode(p.GetLanguage())
-        << "\">\n<head>\n<meta charset=\"utf-8\" />\n<title>" << XMLEncode(p.GetTitle())
-        << "</title>\n</head>\n<body>\n";
-    out << "<nav epub:type=\"toc\" id=\"toc\" role=\"doc-toc\">\n<h1>"
-        << XmlText(NavigationText(TextKey::kTableOfContents, p, in).view()) << "</h1>\n<ol>\n";
+    x.Declare(XmlWriter::Declaration::Plain).Doctype().Open("html");
+    x.Attribute("xmlns", "http://www.w3.org/1999/xhtml");
+    x.Attribute("xmlns:epub", "http://www.idpf.org/2007/ops");
+    x.Attribute("lang", p.GetLanguage()).Attribute("xml:lang", p.GetLanguage()).Close();
+    x.Space("\n").Open("head").Close().Space("\n").Open("meta").Attribute("charset", "utf-8");
+    x.CloseEmpty(true).Space("\n").Element("title", p.GetTitle().view()).Space("\n");
+    x.End("head").Space("\n").Open("body").Close().Space("\n");
+    OpenNav(x, "toc", "h1", NavigationText(TextKey::kTableOfContents, p, in).view(), false);
     std::vector<ContentsEntry> contents = in.contents;
     if (contents.empty() && !pages.empty())
         contents.push_back({p.GetTitle(), 1, 0});
@@ -165,56 +208,56 @@ void WriteNavigation(OutStream& out, const Publication& p, const FixedPackageInp
         // A list nests inside an item: before the first item there is none to nest in.
         const int target = openItem ? std::clamp(entry.level, 0, level + 1) : 0;
         if (target > level) {
-            out << "\n<ol>\n";
+            x.Space("\n").Open("ol").Close().Space("\n");
             openItem = false;
         }
         while (level > target) {
-            out << "</li>\n</ol>\n";
+            x.End("li").Space("\n").End("ol").Space("\n");
             --level;
         }
         if (openItem)
-            out << "</li>\n";
+            x.End("li").Space("\n");
         level = target;
-        out << "<li><a href=\"" << href(entry.page) << "\">" << XMLEncode(entry.title) << "</a>";
+        LinkItem(x, href(entry.page), entry.title.view());
         openItem = true;
     }
     while (level > 0) {
-        out << "</li>\n</ol>\n";
+        x.End("li").Space("\n").End("ol").Space("\n");
         --level;
     }
     if (openItem)
-        out << "</li>\n";
-    out << "</ol>\n</nav>\n";
+        x.End("li").Space("\n");
+    x.End("ol").Space("\n").End("nav").Space("\n");
     if (!pages.empty()) {
-        out << "<nav epub:type=\"page-list\" id=\"page-list\" hidden=\"hidden\">\n<h2>"
-            << XmlText(NavigationText(TextKey::kPageList, p, in).view()) << "</h2>\n<ol>\n";
+        OpenNav(x, "page-list", "h2", NavigationText(TextKey::kPageList, p, in).view(), true);
         for (size_t i = 0; i < pages.size(); ++i) {
-            const std::string label = pages[i].markedLabel.view().substr(1).empty()
-                                          ? std::to_string(i + 1)
-                                          : EncodeText(pages[i].markedLabel.view().substr(1));
-            out << "<li><a href=\"" << href(static_cast<uint32_t>(i + 1)) << "#"
-                << "pg" << pages[i].name.view().substr(4) << "\">" << label << "</a></li>\n";
+            const std::string_view marked = pages[i].markedLabel.view().substr(1);
+            const std::string label = marked.empty() ? std::to_string(i + 1) : std::string(marked);
+            const std::string target = href(static_cast<uint32_t>(i + 1)) + "#pg" +
+                                       std::string(pages[i].name.view().substr(4));
+            LinkItem(x, target, label);
+            x.End("li").Space("\n");
         }
-        out << "</ol>\n</nav>\n";
+        x.End("ol").Space("\n").End("nav").Space("\n");
     }
     bool any = false;
     for (size_t slot = 0; slot < kLandmarkSlots; ++slot)
         any = any || p.GetLandmarks()[slot] != 0;
     if (any) {
-        out << "<nav epub:type=\"landmarks\" id=\"landmarks\" hidden=\"hidden\">\n<h2>"
-            << XmlText(NavigationText(TextKey::kLandmarks, p, in).view()) << "</h2>\n<ol>\n";
+        OpenNav(x, "landmarks", "h2", NavigationText(TextKey::kLandmarks, p, in).view(), true);
         for (size_t slot = 0; slot < kLandmarkSlots; ++slot) {
             const uint32_t ordinal = p.GetLandmarks()[slot] & ~kLandmarkFromTypes;
             if (ordinal == 0)
                 continue;
             // Slots follow the landmark enumeration, which starts at 1.
             const LandmarkInfo& info = GetLandmarkInfo(static_cast<Landmark>(slot + 1));
-            out << "<li><a epub:type=\"" << LandmarkName(slot) << "\" href=\"" << href(ordinal)
-                << "\">" << XmlText(NavigationText(info.styleName, p, in).view()) << "</a></li>\n";
+            LinkItem(x, href(ordinal), NavigationText(info.styleName, p, in).view(),
+                     LandmarkName(slot));
+            x.End("li").Space("\n");
         }
-        out << "</ol>\n</nav>\n";
+        x.End("ol").Space("\n").End("nav").Space("\n");
     }
-    out << "</body>\n</html>\n";
+    x.End("body").Space("\n").End("html").Space("\n");
 }
 
 std::string FontFileName(const StringT& path) {
@@ -250,7 +293,7 @@ std::string SharedStyleSheet(const Publication& p, const std::vector<StringT>& f
         if (fontPaths[i].empty())
             continue;
         css += "@font-face { font-family: \"" + fonts[i].family.str() + "\"; src: url(\"../" +
-               EncodeURL(fontPaths[i].view()) +
+               URLEncode(fontPaths[i].view()).str() +
                "\"); font-weight: " + std::to_string(fonts[i].weight) +
                "; font-style: " + (fonts[i].italic ? "italic" : "normal") + "; }\n";
     }
@@ -297,8 +340,16 @@ bool WriteFixedPackage(Publication& p, const FixedPackageInput& in) {
     for (const auto& f : fontPaths)
         if (!f.empty())
             manifestFonts.push_back(f);
-    write("package.opf", [&](OutStream& out) { WritePackage(out, p, in, manifestFonts); });
-    write("nav.xhtml", [&](OutStream& out) { WriteNavigation(out, p, in); });
+    write("package.opf", [&](OutStream& out) {
+        XmlWriter x;
+        WritePackage(x, p, in, manifestFonts);
+        out << x.View();
+    });
+    write("nav.xhtml", [&](OutStream& out) {
+        XmlWriter x;
+        WriteNavigation(x, p, in);
+        out << x.View();
+    });
     ok = AddContainer(archive, root) && ok;
     ok = AddEncryption(archive, records) && ok;
     return ok;

@@ -1,34 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/PageWriter.h"
 
-#include "epub/content/TextEncoding.h"
-#include "epub/fixed/Publication.h"
-#include "epub/package/PackageText.h"
+#include "epub/xml/XmlWriter.h"
 
-#include <concepts>
-#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace EPub {
 
 namespace {
 
-template <class I>
-requires std::integral<I> Foundation::OutStream& operator<<(Foundation::OutStream& out, I value) {
-    return out << std::string_view(std::to_string(value));
-}
-
 constexpr int kMaxIndentedDepth = 32;
 
-std::string Hex(unsigned char c) {
-    char buffer[4];
-    std::snprintf(buffer, sizeof buffer, "%%%02x", c);
-    return buffer;
+std::string Number(uint64_t n) {
+    return std::to_string(n);
 }
 
 class ElementWriter {
 public:
-    ElementWriter(Foundation::OutStream& out, const Publication& publication, const Page& page)
+    ElementWriter(XmlWriter& out, const PageContext& publication, const Page& page)
         : out_(out), publication_(publication), page_(page) {}
 
     void WriteAll() {
@@ -41,12 +31,12 @@ public:
                 NewLine(e.depth);
             Open(e);
             if (hasChildren) {
-                out_ << ">";
+                out_.Close();
                 open_.push_back(&e);
             } else if (!e.text.empty()) {
-                out_ << ">" << EncodeText(e.text) << "</" << e.tag << ">";
+                out_.Close().Text(e.text).End(e.tag);
             } else {
-                out_ << " />";
+                out_.CloseEmpty(true);
             }
         }
         CloseDownTo(0);
@@ -59,14 +49,14 @@ private:
     void NewLine(int depth) {
         if (depth >= kMaxIndentedDepth)
             return;
-        out_ << "\n" << std::string(size_t(depth) + 2, '\t');
+        out_.Space("\n").Space(std::string(size_t(depth) + 2, '\t'));
     }
     void CloseDownTo(int depth) {
         while (!open_.empty() && open_.back()->depth >= depth) {
             const PageElement* closing = open_.back();
             if (closing->tag != "span")
                 NewLine(closing->depth);
-            out_ << "</" << closing->tag << ">";
+            out_.End(closing->tag);
             open_.pop_back();
         }
     }
@@ -80,27 +70,27 @@ private:
             list += c.str();
         }
         if (!list.empty())
-            out_ << " class=\"" << list << "\"";
+            out_.Attribute("class", list);
     }
     void Id(const PageElement& e) {
         if (e.id == 0)
             return;
         const std::string_view prefix = e.tag == "div" ? "div" : e.tag;
-        out_ << " id=\"" << prefix << page_.GetNumber() << "-" << e.id << "\"";
+        out_.Attribute("id", std::string(prefix) + Number(page_.GetNumber()) + "-" +
+                                 std::to_string(e.id));
     }
     void Description(const PageElement& e) {
         if (e.description < 0)
-            out_ << " aria-hidden=\"true\"";
+            out_.Attribute("aria-hidden", "true");
         const int32_t index = e.description < 0 ? ~e.description : e.description;
         if (index <= 0 || size_t(index) > page_.GetDescriptions().size())
             return;
         const auto& [label, title] = page_.GetDescriptions()[size_t(index) - 1];
-        out_ << " role=\"img";
+        out_.Attribute("role", "img");
         if (!label.empty())
-            out_ << "\" aria-label=\"" << EncodeText(label.view());
+            out_.Attribute("aria-label", label);
         if (!title.empty())
-            out_ << "\" title=\"" << EncodeText(title.view());
-        out_ << "\"";
+            out_.Attribute("title", title);
     }
     void Language(const PageElement& e) {
         if (e.language < 0 || size_t(e.language) >= page_.GetLanguages().size())
@@ -108,47 +98,47 @@ private:
         const StringT& language = page_.GetLanguages()[size_t(e.language)].first;
         if (language == current_ || language.empty())
             return;
-        out_ << " lang=\"" << language << "\" xml:lang=\"" << language << "\"";
+        out_.Attribute("lang", language).Attribute("xml:lang", language);
         current_ = language;
     }
     void Link(const PageElement& e) {
+        out_.Open("a");
         if (e.targetPage == 0 && e.anchorNumber == 0) {
-            out_ << "<a href=\"" << LinkEncode(e.url.view()) << "\"";
+            out_.Link("href", e.url.view());
         } else if (e.targetPage == 0) {
-            out_ << "<a id=\"" << publication_.AnchorId(page_.GetNumber(), e.anchorNumber) << "\"";
+            out_.Attribute("id", publication_.anchorId(page_.GetNumber(), e.anchorNumber));
         } else {
-            out_ << "<a href=\"page" << e.targetPage << ".xhtml";
+            std::string href = "page" + Number(e.targetPage) + ".xhtml";
             if (e.anchorNumber != 0)
-                out_ << "#" << publication_.AnchorId(e.targetPage, e.anchorNumber);
-            out_ << "\"";
+                href += "#" + publication_.anchorId(e.targetPage, e.anchorNumber).str();
+            out_.Attribute("href", href);
         }
         Classes(e);
     }
     void Image(const PageElement& e) {
-        out_ << "<img";
+        out_.Open("img");
         Classes(e);
-        out_ << " src=\"" << EncodeURL(e.src.view());
+        out_.Url("src", e.src.view());
         if (e.description < 0)
-            out_ << "\" aria-hidden=\"true";
+            out_.Attribute("aria-hidden", "true");
         if (!e.hasAlt) {
-            out_ << "\" alt=\"\" role=\"presentation\"";
+            out_.Attribute("alt", "").Attribute("role", "presentation");
             return;
         }
-        out_ << "\" alt=\"" << EncodeText(e.alt.view());
+        out_.Attribute("alt", e.alt);
         if (!e.blank && e.description > 0 &&
             size_t(e.description) <= page_.GetDescriptions().size()) {
             const StringT& title = page_.GetDescriptions()[size_t(e.description) - 1].second;
             if (!title.empty())
-                out_ << "\" title=\"" << EncodeText(title.view());
+                out_.Attribute("title", title);
         }
-        out_ << "\"";
     }
     void Open(const PageElement& e) {
         if (e.tag == "a")
             return Link(e);
         if (e.tag == "img")
             return Image(e);
-        out_ << "<" << e.tag;
+        out_.Open(e.tag);
         Id(e);
         Classes(e);
         if (e.tag == "div")
@@ -156,105 +146,50 @@ private:
         Language(e);
     }
 
-    Foundation::OutStream& out_;
-    const Publication& publication_;
+    XmlWriter& out_;
+    const PageContext& publication_;
     const Page& page_;
     std::vector<const PageElement*> open_;
     StringT current_;
 };
 
+void StyleSheetLink(XmlWriter& x, std::string_view href) {
+    x.Space("\n\t\t").Open("link").Url("href", href);
+    x.Attribute("rel", "stylesheet").Attribute("type", "text/css").CloseEmpty(true);
+}
+
 } // namespace
 
-std::string EncodeURL(std::string_view url) {
-    std::string out;
-    for (const char ch : url) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (ch) {
-        case ' ':
-        case '"':
-        case '<':
-        case '>':
-        case '^':
-        case '`':
-        case '{':
-        case '|':
-        case '}':
-            out += Hex(c);
-            continue;
-        case '&':
-            out += "&amp;";
-            continue;
-        case '\'':
-            out += "&apos;";
-            continue;
-        case '\\':
-            out += '/';
-            continue;
-        default:
-            break;
-        }
-        if (c < 0x20 || c >= 0x7F)
-            out += Hex(c);
-        else
-            out += ch;
-    }
-    return out;
-}
-
-std::string EncodeText(std::string_view text) {
-    // What XML 1.0 cannot hold has no escape either: "&#1;" makes the page not well-formed.
-    const StringT legal = DropXmlIllegal(text);
-    std::string out;
-    for (const char ch : legal.view()) {
-        switch (ch) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
-            out += ch;
-        }
-    }
-    return out;
-}
-
-void WritePageDocument(Foundation::OutStream& out, const Publication& publication, const Page& page,
+void WritePageDocument(Foundation::OutStream& out, const PageContext& publication, const Page& page,
                        std::string_view label) {
-    const auto n = page.GetNumber();
-    const auto w = page.GetWidth(), h = page.GetHeight();
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n<!DOCTYPE html>\n"
-        << "<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:epub=\"http://www.idpf.org/2007/ops";
+    const std::string n = Number(page.GetNumber());
+    const std::string w = std::to_string(page.GetWidth()), h = std::to_string(page.GetHeight());
+    XmlWriter x;
+    x.Declare(XmlWriter::Declaration::NotStandalone).Doctype().Open("html");
+    x.Attribute("xmlns", "http://www.w3.org/1999/xhtml");
+    x.Attribute("xmlns:epub", "http://www.idpf.org/2007/ops");
     StringT language = page.GetMainLanguage();
     if (language.empty())
-        language = publication.GetLanguage();
+        language = publication.language;
     if (!language.empty())
-        out << "\" lang=\"" << language << "\" xml:lang=\"" << language;
-    out << "\">\n\t<head>\n\t\t<meta charset=\"utf-8\" />\n\t\t<meta name=\"viewport\" "
-           "content=\"width="
-        << w << ", height=" << h << "\" />\n\t\t<title>page-" << n
-        << "</title>\n\t\t<link href=\"css/styles.css\" rel=\"stylesheet\" type=\"text/css\" "
-           "/>\n\t\t<link href=\"css/page"
-        << n << ".css\" rel=\"stylesheet\" type=\"text/css\" />";
-    for (const StringT& sheet : publication.GetStyleSheets())
-        out << "\n\t\t<link href=\"" << sheet << "\" rel=\"stylesheet\" type=\"text/css\" />";
-    out << "\n\t</head>\n\t<body id=\"page-" << n << "\" style=\"width: " << w
-        << "px; height: " << h << "px\">";
-    const std::string escaped = EncodeText(label);
-    out << "\n\t\t<span epub:type=\"pagebreak\" id=\"pg" << n << "\" title=\"" << escaped
-        << "\" role=\"doc-pagebreak\" aria-label=\"" << escaped << "\" />";
-    ElementWriter(out, publication, page).WriteAll();
-    out << "\n\t</body>\n</html>\n";
+        x.Attribute("lang", language).Attribute("xml:lang", language);
+    x.Close().Space("\n\t").Open("head").Close();
+    x.Space("\n\t\t").Open("meta").Attribute("charset", "utf-8").CloseEmpty(true);
+    x.Space("\n\t\t").Open("meta").Attribute("name", "viewport");
+    x.Attribute("content", "width=" + w + ", height=" + h).CloseEmpty(true);
+    x.Space("\n\t\t").Element("title", "page-" + n);
+    StyleSheetLink(x, "css/styles.css");
+    StyleSheetLink(x, "css/page" + n + ".css");
+    for (const StringT& sheet : publication.styleSheets)
+        StyleSheetLink(x, sheet.view());
+    x.Space("\n\t").End("head").Space("\n\t").Open("body").Attribute("id", "page-" + n);
+    x.Attribute("style", "width: " + w + "px; height: " + h + "px").Close();
+    x.Space("\n\t\t").Open("span").Attribute("epub:type", "pagebreak").Attribute("id", "pg" + n);
+    x.Attribute("title", label).Attribute("role", "doc-pagebreak").Attribute("aria-label", label);
+    x.CloseEmpty(true);
+    ElementWriter(x, publication, page).WriteAll();
+    x.Space("\n\t").End("body").Space("\n").End("html").Space("\n");
+    out << x.View();
 }
 
 } // namespace EPub

@@ -5,22 +5,24 @@
 #include "epub/fixed/Page.h"
 #include "host/foundation/Stream.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace EPub {
 
-class Publication;
+// What a page document takes from its publication. The publication writes its pages, so the
+// writer sees it only through this and the two do not depend on each other.
+struct PageContext {
+    StringT language;                 // for a page that has none of its own
+    std::vector<StringT> styleSheets; // linked after the shared and the page's own sheet
+    std::function<StringT(uint64_t page, uint32_t anchor)> anchorId; // empty when unnamed
+};
 
 // `label` is the page label without its spread marker.
-void WritePageDocument(Foundation::OutStream& out, const Publication& publication, const Page& page,
+void WritePageDocument(Foundation::OutStream& out, const PageContext& publication, const Page& page,
                        std::string_view label);
-
-// Percent-escapes what may not stand in a URL attribute; "&" and "'" become entities and a
-// backslash a slash.
-std::string EncodeURL(std::string_view url);
-// Escapes markup characters for element content and attributes, dropping what XML 1.0 cannot
-// hold (most C0 controls, U+FFFE, U+FFFF, malformed UTF-8).
-std::string EncodeText(std::string_view text);
 
 } // namespace EPub

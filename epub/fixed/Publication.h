@@ -5,6 +5,7 @@
 
 #include "epub/css/UsedCharacters.h"
 #include "epub/fixed/Page.h"
+#include "epub/package/MediaType.h"
 #include "host/foundation/DataSource.h"
 #include "host/foundation/Stream.h"
 #include "host/foundation/StringT.h"
@@ -31,27 +32,6 @@ namespace EPub {
 
 using Foundation::Counted;
 using Foundation::NonCounted;
-
-// The extension-derived media types of the container's files.
-enum class MediaType : int32_t {
-    Other = 0,
-    GIF = 1,
-    JPEG = 2,
-    PNG = 3,
-    SVG = 4,
-    XHTML = 5,
-    TTF = 6,
-    OTF = 7,
-    WOFF = 8,
-    SMIL = 9,
-    PLS = 10,
-    MP3 = 11,
-    MP4 = 12,
-    CSS = 13,
-    JS = 14,
-};
-MediaType GetMediaType(std::string_view fileName);
-std::string_view MediaTypeName(MediaType type); // "image/png"...
 
 enum class Layout : int32_t { PrePaginated = 0, Reflowable = 1 };
 // Where a page sits in a spread; Auto lets the reading system decide.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/options/AccessibilityMetadata.h"
 
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 #include "host/foundation/EnumSerialiser.h"
 #include "host/foundation/Serialiser.h"
 
@@ -247,25 +247,22 @@ bool AccessibilityMetadata::Load(const InSerialiser& in, FileStore&, uint32_t) {
 }
 
 bool AccessibilityMetadata::Describe(std::string_view indent, OutStream& out) const {
-    bool ok = true;
-    auto line = [&](std::string_view open, std::string_view value, std::string_view close) {
-        StringT text(indent);
-        text.Append(open).Append(value).Append(close);
-        ok = out.Write(text.view()) && ok;
-    };
+    XmlWriter x;
     auto meta = [&](std::string_view property, std::string_view value) {
-        line(StringT::Format("<meta property=\"%1\">", property).view(), value, "</meta>\n");
+        x.Space(indent).Open("meta").Attribute("property", property).Close().Text(value);
+        x.End("meta").Space("\n");
     };
 
     if (conformance_ != AccessibilityConformance::None) {
         meta("dcterms:conformsTo", GetVocabularyText(conformance_));
         if (!certifiedBy_.empty())
-            meta("a11y:certifiedBy", XMLEncode(certifiedBy_).view());
+            meta("a11y:certifiedBy", certifiedBy_.view());
         if (!credentials_.empty())
-            meta("a11y:certifierCredential", XMLEncode(credentials_).view());
-        if (!reportLink_.empty())
-            line("<link rel=\"a11y:certifierReport\" href=\"", XMLEncode(reportLink_).view(),
-                 "\" />\n");
+            meta("a11y:certifierCredential", credentials_.view());
+        if (!reportLink_.empty()) {
+            x.Space(indent).Open("link").Attribute("rel", "a11y:certifierReport");
+            x.Attribute("href", reportLink_).CloseEmpty(true).Space("\n");
+        }
     }
     for (const AccessibilityFeature value : features_)
         meta("schema:accessibilityFeature", GetVocabularyText(value));
@@ -276,8 +273,8 @@ bool AccessibilityMetadata::Describe(std::string_view indent, OutStream& out) co
     for (const AccessModeSufficient value : sufficientModes_)
         meta("schema:accessModeSufficient", GetVocabularyText(value));
     if (!summary_.empty())
-        meta("schema:accessibilitySummary", XMLEncode(summary_).view());
-    return ok;
+        meta("schema:accessibilitySummary", summary_.view());
+    return x.Empty() || out.Write(x.View());
 }
 
 } // namespace EPub

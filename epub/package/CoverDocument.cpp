@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/package/CoverDocument.h"
 
-#include "epub/package/PackageText.h"
+#include "epub/xml/XmlWriter.h"
 
 #include <algorithm>
 
@@ -28,20 +28,17 @@ std::string_view Extension(std::string_view name) {
 } // namespace
 
 void WriteCoverDocument(Foundation::OutStream& out, const CoverDocumentInput& in) {
-    out << "<?xml version='1.0' encoding='utf-8' standalone='no'?>\n"
-           "<!DOCTYPE html>\n"
-           "<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\""
-        << in.language << "\" xml:lang=\"" << in.language
-        << "\" xmlns:epub=\"http://www.idpf.org/2007/ops\">\n"
-           "<head>\n<title>"
-        << XmlText(in.title)
-        << "</title>\n</head>\n"
-           "<body>\n"
-           "<figure style=\"text-align:center\" epub:type=\"cover\">\n"
-           "<img src=\""
-        << HrefText(in.imagePath) << "\" alt=\"" << XmlText(in.altText)
-        << "\" style=\"max-width:100%;\" role=\"doc-cover\" />\n"
-           "</figure>\n</body>\n</html>\n";
+    XmlWriter x;
+    x.Declare(XmlWriter::Declaration::NotStandaloneSingle).Doctype().Open("html");
+    x.Attribute("xmlns", "http://www.w3.org/1999/xhtml").Attribute("lang", in.language);
+    x.Attribute("xml:lang", in.language).Attribute("xmlns:epub", "http://www.idpf.org/2007/ops");
+    x.Close().Space("\n").Open("head").Close().Space("\n").Element("title", in.title);
+    x.Space("\n").End("head").Space("\n").Open("body").Close().Space("\n");
+    x.Open("figure").Attribute("style", "text-align:center").Attribute("epub:type", "cover");
+    x.Close().Space("\n").Open("img").Path("src", in.imagePath).Attribute("alt", in.altText);
+    x.Attribute("style", "max-width:100%;").Attribute("role", "doc-cover").CloseEmpty(true);
+    x.Space("\n").End("figure").Space("\n").End("body").Space("\n").End("html").Space("\n");
+    out << x.View();
 }
 
 StringT SafeStyleSheetBaseName(std::string_view fileName) {

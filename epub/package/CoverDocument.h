@@ -26,7 +26,7 @@ void WriteCoverDocument(Foundation::OutStream& out, const CoverDocumentInput& in
 // empty).
 StringT SafeStyleSheetBaseName(std::string_view fileName);
 
-// "<base>.css", or "<base>_N.css" with the first N that is not in `taken`.
+// `base` followed by ".css", or by "_N.css" with the first N that is not in `taken`.
 StringT UniqueStyleSheetName(const StringT& base, std::span<const StringT> taken);
 
 } // namespace EPub

@@ -4,12 +4,13 @@
 #include "epub/content/AccessibilityValidator.h"
 #include "epub/content/ExportState.h"
 #include "epub/content/GeneratedTexts.h"
-#include "epub/content/TextEncoding.h"
 #include "epub/package/CoverDocument.h"
 #include "epub/package/CoverImage.h"
 #include "epub/package/EntryName.h"
 #include "epub/package/PackageDocument.h"
 #include "epub/package/PackageText.h"
+#include "epub/xml/TextEncoding.h"
+#include "epub/xml/XmlWriter.h"
 #include "host/foundation/ApplicationVersion.h"
 #include "host/foundation/FileStream.h"
 #include "host/foundation/FileSystem.h"
@@ -22,7 +23,6 @@ namespace EPub {
 
 namespace {
 
-constexpr std::string_view kNavHead = "<?xml version='1.0' encoding='utf-8' standalone='yes'?>\n";
 constexpr int kCoverJPEGQuality = 90;
 
 // The identifier is the font key's source too, so it is settled before the style sheet part
@@ -297,98 +297,120 @@ bool FlowingEPubExporter::HasValidLocsRecursive(const TocEntry& entry) const {
     return false;
 }
 
-void FlowingEPubExporter::WriteTocEntry(Foundation::OutStream& out, const TocEntry& entry) const {
+void FlowingEPubExporter::WriteTocEntry(XmlWriter& x, const TocEntry& entry) const {
     const AnchorLocation& location =
         entry.anchor ? GetAnchor(*entry.anchor) : AnchorRegistry::EmptyLocation();
     const bool linked = !location.chunk.empty();
     if (!linked && (entry.children.empty() || !HasValidLocsRecursive(entry)))
         return;
+    x.Open("li").Close();
     if (linked)
-        out << "<li><a" << LocationHref(location) << ">" << XmlText(entry.text) << "</a>";
+        x.Open("a").Fragment(LocationHref(location).view()).Close().Text(entry.text).End("a");
     else
-        out << "<li>" << XmlText(entry.text);
+        x.Text(entry.text);
     if (entry.children.empty()) {
-        out << "</li>\n";
+        x.End("li").Space("\n");
         return;
     }
-    out << "<ol>\n";
+    x.Open("ol").Close().Space("\n");
     for (const TocEntry& child : entry.children)
-        WriteTocEntry(out, child);
-    out << "</ol>\n</li>\n";
+        WriteTocEntry(x, child);
+    x.End("ol").Space("\n").End("li").Space("\n");
 }
+
+namespace {
+
+void OpenNav(XmlWriter& x, std::string_view id, std::string_view type, std::string_view role,
+             const StringT& heading) {
+    x.Open("nav");
+    if (!id.empty())
+        x.Attribute("id", id);
+    x.Attribute("epub:type", type).Attribute("role", role).Close().Space("\n");
+    x.Element("h2", heading.view()).Space("\n").Open("ol").Close().Space("\n");
+}
+
+void CloseNav(XmlWriter& x) {
+    x.End("ol").Space("\n").End("nav").Space("\n");
+}
+
+} // namespace
 
 void FlowingEPubExporter::AddToc() {
     const auto out = AddEntry(*container_, contentRoot_ + navigationName_);
     if (!out)
         return;
     const StringT lang = dominantLanguage_->GetId();
-    *out << kNavHead
-         << StringT::Format("<html xmlns=\"http://www.w3.org/1999/xhtml\" "
-                            "xmlns:epub=\"http://www.idpf.org/2007/ops\" lang=\"%1\" "
-                            "xml:lang=\"%1\">\n",
-                            lang)
-         << "<head>\n<title>" << XmlText(settings_->title) << "</title>\n</head>\n<body>\n";
+    XmlWriter x;
+    x.Declare(XmlWriter::Declaration::StandaloneSingle).Open("html");
+    x.Attribute("xmlns", "http://www.w3.org/1999/xhtml");
+    x.Attribute("xmlns:epub", "http://www.idpf.org/2007/ops");
+    x.Attribute("lang", lang).Attribute("xml:lang", lang).Close().Space("\n");
+    x.Open("head").Close().Space("\n").Element("title", settings_->title.view()).Space("\n");
+    x.End("head").Space("\n").Open("body").Close().Space("\n");
 
     bool anyPage = false;
     for (const auto& pages : pageRegistry_)
         anyPage = anyPage || !pages.empty();
     if (settings_->includePageList && anyPage) {
-        *out << "<nav epub:type=\"page-list\" role=\"doc-pagelist\">\n<h2>"
-             << XmlText(LocaliseDominant("EPUB:Page List", "Page List").view()) << "</h2>\n<ol>\n";
+        OpenNav(x, {}, "page-list", "doc-pagelist",
+                LocaliseDominant("EPUB:Page List", "Page List"));
         for (size_t source = 0; source < pageRegistry_.size(); ++source) {
             for (const auto& [page, document] : pageRegistry_[source]) {
                 const AnchorLocation& location =
                     GetPageAnchor(static_cast<int>(source), document, page, nullptr);
                 if (location.chunk.empty())
                     continue;
-                *out << StringT::Format("<li><a%1>%2</a></li>\n", LocationHref(location),
-                                        XmlText(location.label));
+                x.Open("li").Close().Open("a").Fragment(LocationHref(location).view()).Close();
+                x.Text(location.label).End("a").End("li").Space("\n");
             }
         }
-        *out << "</ol>\n</nav>\n";
+        CloseNav(x);
     }
 
     const LandmarkInfo& tocInfo = GetLandmarkInfo(Landmark::TableOfContents);
-    *out << "<nav id=\"toc\" epub:type=\"toc\" role=\"doc-toc\">\n<h2>"
-         << XmlText(
-                LocaliseDominant(StringT(tocInfo.styleName), StringT(tocInfo.displayName)).view())
-         << "</h2>\n<ol>\n";
+    OpenNav(x, "toc", "toc", "doc-toc",
+            LocaliseDominant(StringT(tocInfo.styleName), StringT(tocInfo.displayName)));
     for (const TocEntry& entry : toc_)
-        WriteTocEntry(*out, entry);
-    if (toc_.empty())
-        *out << "<li><a href=\"" << HrefText(manifest_.FirstDocument()) << "\">"
-             << XmlText(settings_->title) << "</a></li>\n";
-    *out << "</ol>\n</nav>\n";
+        WriteTocEntry(x, entry);
+    if (toc_.empty()) {
+        x.Open("li").Close().Open("a").Path("href", manifest_.FirstDocument().view()).Close();
+        x.Text(settings_->title).End("a").End("li").Space("\n");
+    }
+    CloseNav(x);
 
-    *out << "<nav epub:type=\"landmarks\" role=\"navigation\">\n<h2>"
-         << XmlText(LocaliseDominant("EPUB:Landmarks", "Landmarks").view()) << "</h2>\n<ol>\n";
+    OpenNav(x, {}, "landmarks", "navigation", LocaliseDominant("EPUB:Landmarks", "Landmarks"));
     for (const LandmarkInfo& info : LandmarkTable()) {
         StringT href;
+        const auto path = [](const StringT& document) {
+            XmlWriter link;
+            link.Path("href", document.view());
+            return StringT(link.Take());
+        };
         const AnchorLocation& location = GetLandmark(info.landmark);
         if (!location.chunk.empty()) {
             href = LocationHref(location);
         } else if (info.landmark == Landmark::Cover) {
             if (manifest_.hasCover)
-                href = " href=\"" + HrefText(manifest_.coverDocument) + "\"";
+                href = path(manifest_.coverDocument);
             else if (options_->GetCoverPageType() == CoverPageType::FirstPage)
-                href = " href=\"" + HrefText(manifest_.FirstDocument()) + "\"";
+                href = path(manifest_.FirstDocument());
         } else if (info.landmark == Landmark::BodyMatter) {
             const AnchorLocation& first = toc_.empty() || !toc_.front().anchor
                                               ? AnchorRegistry::EmptyLocation()
                                               : GetAnchor(*toc_.front().anchor);
-            href = !first.chunk.empty() ? LocationHref(first)
-                                        : " href=\"" + HrefText(manifest_.FirstDocument()) + "\"";
+            href = !first.chunk.empty() ? LocationHref(first) : path(manifest_.FirstDocument());
         }
         if (href.empty())
             continue;
-        *out << "<li><a" << href;
+        x.Open("li").Close().Open("a").Fragment(href.view());
         if (!info.shortName.empty())
-            *out << " epub:type=\"" << info.shortName << "\"";
-        *out << ">"
-             << XmlText(LocaliseDominant(StringT(info.styleName), StringT(info.displayName)).view())
-             << "</a></li>\n";
+            x.Attribute("epub:type", info.shortName);
+        x.Close().Text(LocaliseDominant(StringT(info.styleName), StringT(info.displayName)));
+        x.End("a").End("li").Space("\n");
     }
-    *out << "</ol>\n</nav>\n</body>\n</html>\n";
+    CloseNav(x);
+    x.End("body").Space("\n").End("html").Space("\n");
+    *out << x.View();
 }
 
 } // namespace EPub

@@ -16,6 +16,8 @@
 
 namespace EPub {
 
+class XmlWriter;
+
 class FlowingEPubExporter : public HtmlExporter {
 public:
     struct TocEntry {
@@ -76,7 +78,7 @@ private:
     bool AddCover();
     void AddOpf();
     void AddToc();
-    void WriteTocEntry(Foundation::OutStream& out, const TocEntry& entry) const;
+    void WriteTocEntry(XmlWriter& x, const TocEntry& entry) const;
     StringT LocationHref(const AnchorLocation& location) const;
     StringT LocaliseDominant(const StringT& key, const StringT& defaultText) const;
     void Release();

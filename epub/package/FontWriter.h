@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Font files in the container: named under "<content root>/font/", obfuscated, recorded for the
-// manifest and "META-INF/encryption.xml".
+// Font files in the container: named under the content root's "font/" folder, obfuscated,
+// recorded for the manifest and "META-INF/encryption.xml".
 
 #include "epub/package/FontObfuscation.h"
 #include "epub/package/OcfContainer.h"
@@ -19,8 +19,8 @@ struct FontFile {
     std::optional<uint32_t> attributes;            // none: kEntryAttributes
 };
 
-// The first free entry path for `fileName` under "<contentRoot>/font/", ASCII case ignored: the
-// name as EntryName gives it, else "-1", "-2", ... before the extension.
+// The first free entry path for `fileName` in the content root's "font/" folder, ASCII case
+// ignored: the name as EntryName gives it, else "-1", "-2", ... before the extension.
 StringT UniqueFontEntryPath(const ZipArchive& archive, std::string_view contentRoot,
                             std::string_view fileName);
 

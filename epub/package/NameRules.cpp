@@ -109,7 +109,7 @@ bool IsAbsoluteUrl(std::string_view url) {
     for (const char c : url.substr(colon + 1)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte <= 0x20 || byte == 0x7F ||
-            std::string_view("<>\"{}|\\^`").find(c) != std::string_view::npos)
+            std::string_view("{}|\\^`<>\"").find(c) != std::string_view::npos)
             return false;
     }
     return true;

@@ -23,7 +23,8 @@ bool IsLanguageTag(std::string_view tag);
 // "YYYY-MM-DDThh:mm[:ss]Z" (or with an offset such as "+02:00").
 bool IsPublicationDate(std::string_view date);
 // An absolute URL such as "https://example.org/report" or "mailto:a@example.org": a scheme, ":"
-// and the rest, with no white space, controls or characters a URL must escape ("<>\"{}|\\^`).
+// and the rest, with no white space, controls or characters a URL must escape (angle brackets,
+// the double quote and {}|\\^`).
 bool IsAbsoluteUrl(std::string_view url);
 // A link a reader can follow once written: not empty, every "%" starts an escape of two hex
 // digits, no controls, and a web link (http, https, ftp) names a host.

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/package/OcfContainer.h"
 
-#include "epub/content/TextEncoding.h"
-#include "epub/package/PackageText.h"
+#include "epub/xml/XmlWriter.h"
 
 #include <numeric>
 
@@ -10,27 +9,9 @@ namespace EPub {
 
 namespace {
 
-constexpr std::string_view kXmlDeclaration =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
 constexpr std::string_view kContainerNamespace = "urn:oasis:names:tc:opendocument:xmlns:container";
 constexpr std::string_view kEncryptionNamespace = "http://www.w3.org/2001/04/xmlenc#";
 constexpr std::string_view kFontObfuscationAlgorithm = "http://www.idpf.org/2008/embedding";
-
-// Writes piece by piece and remembers whether every piece went through; after the first short
-// write the stream writes nothing more anyway.
-class PieceWriter {
-public:
-    explicit PieceWriter(Foundation::OutStream& out) : out_(out) {}
-    PieceWriter& operator<<(std::string_view piece) {
-        ok_ = ok_ && out_.Write(piece);
-        return *this;
-    }
-    bool Ok() const noexcept { return ok_; }
-
-private:
-    Foundation::OutStream& out_;
-    bool ok_ = true;
-};
 
 } // namespace
 
@@ -54,15 +35,14 @@ bool AddContainer(ZipArchive& archive, std::string_view contentRoot, std::string
     const auto out = AddEntry(archive, "META-INF/container.xml");
     if (!out)
         return false;
-    PieceWriter w(*out);
-    w << kXmlDeclaration
-      << StringT::Format("<container xmlns=\"%1\" version=\"1.0\">\n", kContainerNamespace)
-      << "<rootfiles>\n"
-      << "<rootfile full-path=\"" << XMLEncode(JoinEntryPath(contentRoot, packageName))
-      << "\" media-type=\"application/oebps-package+xml\"/>\n"
-      << "</rootfiles>\n"
-      << "</container>\n";
-    return w.Ok();
+    XmlWriter x;
+    x.Declare(XmlWriter::Declaration::Standalone).Open("container");
+    x.Attribute("xmlns", kContainerNamespace).Attribute("version", "1.0").Close().Space("\n");
+    x.Open("rootfiles").Close().Space("\n");
+    x.Open("rootfile").Attribute("full-path", JoinEntryPath(contentRoot, packageName));
+    x.Attribute("media-type", "application/oebps-package+xml").CloseEmpty().Space("\n");
+    x.End("rootfiles").Space("\n").End("container").Space("\n");
+    return out->Write(x.View());
 }
 
 bool AddEncryption(ZipArchive& archive, const EmbeddedFonts& records,
@@ -82,19 +62,18 @@ bool AddEncryption(ZipArchive& archive, const EmbeddedFonts& records,
     const auto out = AddEntry(archive, "META-INF/encryption.xml");
     if (!out)
         return false;
-    PieceWriter w(*out);
-    w << StringT::Format("<encryption xmlns=\"%1\" xmlns:enc=\"%2\">\n", kContainerNamespace,
-                         kEncryptionNamespace);
+    XmlWriter x;
+    x.Open("encryption").Attribute("xmlns", kContainerNamespace);
+    x.Attribute("xmlns:enc", kEncryptionNamespace).Close().Space("\n");
     for (const StringT& path : paths) {
-        w << "<enc:EncryptedData>\n"
-          << StringT::Format("<enc:EncryptionMethod Algorithm=\"%1\" />", kFontObfuscationAlgorithm)
-          << "<enc:CipherData>\n"
-          << "<enc:CipherReference URI=\"" << HrefText(path) << "\"/>\n"
-          << "</enc:CipherData>\n"
-          << "</enc:EncryptedData>\n";
+        x.Open("enc:EncryptedData").Close().Space("\n");
+        x.Open("enc:EncryptionMethod").Attribute("Algorithm", kFontObfuscationAlgorithm);
+        x.CloseEmpty(true).Open("enc:CipherData").Close().Space("\n");
+        x.Open("enc:CipherReference").Path("URI", path.view()).CloseEmpty().Space("\n");
+        x.End("enc:CipherData").Space("\n").End("enc:EncryptedData").Space("\n");
     }
-    w << "</encryption>\n";
-    return w.Ok();
+    x.End("encryption").Space("\n");
+    return out->Write(x.View());
 }
 
 bool AddEncryption(ZipArchive& archive, const EmbeddedFonts& records) {

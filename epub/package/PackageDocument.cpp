@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "epub/package/PackageDocument.h"
 
-#include "epub/content/TextEncoding.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
+#include "epub/package/MediaType.h"
 #include "epub/package/PackageText.h"
+#include "epub/xml/XmlWriter.h"
 
 #include <map>
 
@@ -15,27 +16,40 @@ namespace {
 
 using Foundation::OutStream;
 
-constexpr std::string_view kHead =
-    "<?xml version='1.0' encoding='utf-8' standalone='yes'?>\n"
-    "<package version=\"3.0\" xmlns=\"http://www.idpf.org/2007/opf\" unique-identifier=\"pub-id\" "
-    "prefix=\"rendition: http://www.idpf.org/vocab/rendition/# "
-    "ibooks: http://vocabulary.itunes.apple.com/rdf/ibooks/vocabulary-extensions-1.0/\" "
-    "xml:lang=\"en\">\n"
-    "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
-    "xmlns:opf=\"http://www.idpf.org/2007/opf\">\n";
-
-void WriteElement(OutStream& out, std::string_view open, std::string_view value,
-                  std::string_view close) {
-    out << open << XmlText(value) << close;
+void Line(XmlWriter& x, std::string_view name, std::string_view text) {
+    x.Element(name, text).Space("\n");
 }
 
-void WriteOptional(OutStream& out, std::string_view open, const StringT& value,
-                   std::string_view close) {
-    if (!value.empty())
-        WriteElement(out, open, value, close);
+void Optional(XmlWriter& x, std::string_view name, const StringT& text) {
+    if (!text.empty())
+        Line(x, name, text.view());
 }
 
-void WritePageBreakSource(OutStream& out, const FlowingEPubOptions& options) {
+// <meta property="..." + more attributes>text</meta>
+void Meta(XmlWriter& x, std::string_view property, std::string_view text) {
+    x.Open("meta").Attribute("property", property).Close().Text(text).End("meta").Space("\n");
+}
+
+// A creator with its role, refined by id.
+void Creator(XmlWriter& x, std::string_view id, const StringT& name, std::string_view role) {
+    x.Open("dc:creator").Attribute("id", id).Close().Text(name).End("dc:creator").Space("\n");
+    x.Open("meta").Attribute("refines", "#" + std::string(id)).Attribute("property", "role");
+    x.Attribute("scheme", "marc:relators").Close().Text(role).End("meta").Space("\n");
+}
+
+void WriteHead(XmlWriter& x) {
+    x.Declare(XmlWriter::Declaration::StandaloneSingle).Open("package");
+    x.Attribute("version", "3.0").Attribute("xmlns", "http://www.idpf.org/2007/opf");
+    x.Attribute("unique-identifier", "pub-id");
+    x.Attribute("prefix",
+                "rendition: http://www.idpf.org/vocab/rendition/# ibooks: "
+                "http://vocabulary.itunes.apple.com/rdf/ibooks/vocabulary-extensions-1.0/");
+    x.Attribute("xml:lang", "en").Close().Space("\n").Open("metadata");
+    x.Attribute("xmlns:dc", "http://purl.org/dc/elements/1.1/");
+    x.Attribute("xmlns:opf", "http://www.idpf.org/2007/opf").Close().Space("\n");
+}
+
+void WritePageBreakSource(XmlWriter& x, const FlowingEPubOptions& options) {
     const StringT& source = options.GetPaginationSource();
     if (options.GetPaginationSourceType() == PaginationSourceType::None || source.empty())
         return;
@@ -49,50 +63,51 @@ void WritePageBreakSource(OutStream& out, const FlowingEPubOptions& options) {
         } else {
             prefixed = StringT(prefix) + source;
         }
-        WriteElement(out, "<meta property=\"pageBreakSource\">", prefixed, "</meta>\n");
+        Meta(x, "pageBreakSource", prefixed.view());
     } else {
-        WriteElement(out, "<meta property=\"pageBreakSource\">", source, "</meta>\n");
+        Meta(x, "pageBreakSource", source.view());
     }
-    WriteElement(out, "<dc:source>", bare, "</dc:source>\n");
+    Line(x, "dc:source", bare.view());
 }
 
-void WriteMetadata(OutStream& out, const PackageDocumentInput& in) {
+void WriteMetadata(XmlWriter& x, const PackageDocumentInput& in) {
     const ExportSettings& s = in.settings;
-    WriteElement(out, "<dc:identifier id=\"pub-id\">", s.identifier, "</dc:identifier>\n");
-    if (s.identifierType == 2)
-        out << "<meta refines=\"#pub-id\" property=\"identifier-type\" "
-               "scheme=\"onix:codelist5\">15</meta>\n";
-    WriteElement(out, "<dc:title>", s.title, "</dc:title>\n");
-    if (s.date.empty())
-        out << "<dc:date>" << in.currentTime() << "</dc:date>\n";
-    else
-        WriteElement(out, "<dc:date>", s.date, "</dc:date>\n");
-    if (s.accessibility)
-        s.accessibility->Describe("", out);
-    out << "<meta property=\"dcterms:modified\">" << in.currentTime() << "</meta>\n";
-    out << "<meta property=\"rendition:layout\">reflowable</meta>\n";
-    out << "<meta property=\"rendition:flow\">paginated</meta>\n";
-    if (!s.author.empty()) {
-        WriteElement(out, "<dc:creator id=\"creator\">", s.author, "</dc:creator>\n");
-        out << "<meta refines=\"#creator\" property=\"role\" scheme=\"marc:relators\">aut</meta>\n";
+    x.Open("dc:identifier").Attribute("id", "pub-id").Close().Text(s.identifier);
+    x.End("dc:identifier").Space("\n");
+    if (s.identifierType == 2) {
+        x.Open("meta").Attribute("refines", "#pub-id").Attribute("property", "identifier-type");
+        x.Attribute("scheme", "onix:codelist5").Close().Text("15").End("meta").Space("\n");
     }
-    WriteOptional(out, "<dc:description>", s.description, "</dc:description>\n");
-    WriteOptional(out, "<dc:rights>", s.rights, "</dc:rights>\n");
-    WriteOptional(out, "<dc:subject>", s.subject, "</dc:subject>\n");
-    WriteOptional(out, "<dc:publisher>", s.publisher, "</dc:publisher>\n");
-    if (!s.illustrator.empty()) {
-        WriteElement(out, "<dc:creator id=\"illustrator\">", s.illustrator, "</dc:creator>\n");
-        out << "<meta refines=\"#illustrator\" property=\"role\" "
-               "scheme=\"marc:relators\">ill</meta>\n";
+    Line(x, "dc:title", s.title.view());
+    Line(x, "dc:date", (s.date.empty() ? in.currentTime() : s.date).view());
+    if (s.accessibility) {
+        Foundation::MemoryOutStream described;
+        s.accessibility->Describe("", described);
+        x.Fragment(described.Data());
     }
-    WriteElement(out, "<meta name=\"generator\" content=\"", in.generator, "\"/>\n");
-    WriteElement(out, "<dc:language>", in.dominantLanguage, "</dc:language>\n");
-    if (!in.manifest.coverImageId.empty())
-        out << "<meta name=\"cover\" content=\"" << in.manifest.coverImageId << "\"/>\n";
-    out << "<meta property=\"ibooks:specified-fonts\">true</meta>\n";
-    WriteOptional(out, "<meta property=\"ibooks:version\">", s.iBooksVersion, "</meta>\n");
-    WritePageBreakSource(out, in.options);
-    out << "</metadata>\n";
+    Meta(x, "dcterms:modified", in.currentTime().view());
+    Meta(x, "rendition:layout", "reflowable");
+    Meta(x, "rendition:flow", "paginated");
+    if (!s.author.empty())
+        Creator(x, "creator", s.author, "aut");
+    Optional(x, "dc:description", s.description);
+    Optional(x, "dc:rights", s.rights);
+    Optional(x, "dc:subject", s.subject);
+    Optional(x, "dc:publisher", s.publisher);
+    if (!s.illustrator.empty())
+        Creator(x, "illustrator", s.illustrator, "ill");
+    x.Open("meta").Attribute("name", "generator").Attribute("content", in.generator);
+    x.CloseEmpty().Space("\n");
+    Line(x, "dc:language", in.dominantLanguage.view());
+    if (!in.manifest.coverImageId.empty()) {
+        x.Open("meta").Attribute("name", "cover").Attribute("content", in.manifest.coverImageId);
+        x.CloseEmpty().Space("\n");
+    }
+    Meta(x, "ibooks:specified-fonts", "true");
+    if (!s.iBooksVersion.empty())
+        Meta(x, "ibooks:version", s.iBooksVersion.view());
+    WritePageBreakSource(x, in.options);
+    x.End("metadata").Space("\n");
 }
 
 // Every item's id, worked out once so that the manifest and the spine agree.
@@ -130,72 +145,77 @@ ItemIds MakeItemIds(const PackageDocumentInput& in) {
     return out;
 }
 
-void WriteItem(OutStream& out, const StringT& id, std::string_view href, std::string_view mediaType,
+void WriteItem(XmlWriter& x, const StringT& id, std::string_view href, std::string_view mediaType,
                std::string_view properties = {}) {
-    out << "<item id=\"" << id << "\" href=\"" << HrefText(href) << "\" media-type=\"" << mediaType
-        << "\"";
+    x.Open("item").Attribute("id", id).Path("href", href).Attribute("media-type", mediaType);
     if (!properties.empty())
-        out << " properties=\"" << properties << "\"";
-    out << "/>\n";
+        x.Attribute("properties", properties);
+    x.CloseEmpty().Space("\n");
 }
 
-void WriteManifest(OutStream& out, const PackageDocumentInput& in, const ItemIds& ids) {
+void WriteManifest(XmlWriter& x, const PackageDocumentInput& in, const ItemIds& ids) {
     const PublicationManifest& m = in.manifest;
-    out << "<manifest>\n";
-    if (m.hasCover)
-        out << "<item id=\"" << ids.cover << "\" href=\"" << HrefText(m.coverDocument.view())
-            << "\" media-type=\"application/xhtml+xml\" />\n";
+    x.Open("manifest").Close().Space("\n");
+    if (m.hasCover) {
+        x.Open("item").Attribute("id", ids.cover).Path("href", m.coverDocument.view());
+        x.Attribute("media-type", MediaTypeName(MediaType::XHTML)).CloseEmpty(true).Space("\n");
+    }
     for (const auto* list : {&m.contentDocuments, &m.furtherDocuments})
         for (const StringT& name : *list)
-            WriteItem(out, ids.documents.at(name), name.view(), "application/xhtml+xml",
+            WriteItem(x, ids.documents.at(name), name.view(), MediaTypeName(MediaType::XHTML),
                       m.mathDocuments.contains(name) ? "mathml" : "");
     for (size_t i = 0; i < m.styleSheets.size(); ++i) {
         const StringT& name = m.styleSheets[i];
         if (name == in.imageCssPath && !in.hasImageStyles)
             continue;
-        WriteItem(out, ids.styleSheets[i], name.view(), "text/css");
+        WriteItem(x, ids.styleSheets[i], name.view(), MediaTypeName(MediaType::CSS));
     }
     for (size_t i = 0; i < in.fontPaths.size(); ++i) {
         const StringT& path = in.fontPaths[i];
         const StringT href =
             path.StartsWith(in.contentRoot) ? path.Substr(in.contentRoot.size()) : path;
-        WriteItem(out, ids.fonts[i], href.view(), "application/font-sfnt");
+        WriteItem(x, ids.fonts[i], href.view(), MediaTypeName(MediaType::TTF));
     }
     for (size_t i = 0; i < m.images.size(); ++i) {
         const ManifestImage& image = m.images[i];
         const bool isCover = !m.coverImageName.empty() && image.name == m.coverImageName;
-        WriteItem(out, ids.images[i], image.name.view(), ImageMediaType(image.type),
+        WriteItem(x, ids.images[i], image.name.view(), ImageMediaType(image.type),
                   isCover ? "cover-image" : "");
     }
-    WriteItem(out, "toc", in.navigationDocument.view(), "application/xhtml+xml", "nav");
-    out << "</manifest>\n";
+    WriteItem(x, "toc", in.navigationDocument.view(), MediaTypeName(MediaType::XHTML), "nav");
+    x.End("manifest").Space("\n");
 }
 
-void WriteSpineAndGuide(OutStream& out, const PackageDocumentInput& in, const ItemIds& ids) {
+void WriteSpineAndGuide(XmlWriter& x, const PackageDocumentInput& in, const ItemIds& ids) {
     const PublicationManifest& m = in.manifest;
-    out << "<spine>\n";
-    if (m.hasCover)
-        out << "<itemref idref=\"" << ids.cover << "\" linear=\"yes\" />\n";
+    x.Open("spine").Close().Space("\n");
+    if (m.hasCover) {
+        x.Open("itemref").Attribute("idref", ids.cover).Attribute("linear", "yes");
+        x.CloseEmpty(true).Space("\n");
+    }
     for (const auto* list : {&m.contentDocuments, &m.furtherDocuments})
         for (const StringT& name : *list)
-            out << "<itemref idref=\"" << ids.documents.at(name) << "\"/>\n";
-    out << "</spine>\n";
+            x.Open("itemref").Attribute("idref", ids.documents.at(name)).CloseEmpty().Space("\n");
+    x.End("spine").Space("\n");
     if (!m.hasCover)
         return;
     const StringT title = in.localise("EPUB:CoverTitle", "Cover");
-    out << "<guide>\n<reference type=\"cover\" href=\"" << HrefText(m.coverDocument.view())
-        << "\" title=\"" << XmlText(title.view()) << "\" />\n</guide>\n";
+    x.Open("guide").Close().Space("\n").Open("reference").Attribute("type", "cover");
+    x.Path("href", m.coverDocument.view()).Attribute("title", title).CloseEmpty(true);
+    x.Space("\n").End("guide").Space("\n");
 }
 
 } // namespace
 
 void WritePackageDocument(OutStream& out, const PackageDocumentInput& in) {
-    out << kHead;
-    WriteMetadata(out, in);
+    XmlWriter x;
+    WriteHead(x);
+    WriteMetadata(x, in);
     const ItemIds ids = MakeItemIds(in);
-    WriteManifest(out, in, ids);
-    WriteSpineAndGuide(out, in, ids);
-    out << "</package>\n";
+    WriteManifest(x, in, ids);
+    WriteSpineAndGuide(x, in, ids);
+    x.End("package").Space("\n");
+    out << x.View();
 }
 
 } // namespace EPub

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "epub/package/PublicationManifest.h"
 
+#include "epub/package/MediaType.h"
+
 namespace EPub {
 
 bool PublicationManifest::Record(const StringT& name, StreamType type) {
@@ -34,18 +36,18 @@ StringT PublicationManifest::FirstDocument() const {
     return furtherDocuments.empty() ? StringT() : furtherDocuments.front();
 }
 
-const char* ImageMediaType(StreamType type) {
+std::string_view ImageMediaType(StreamType type) {
     switch (type) {
     case StreamType::JPEG:
-        return "image/jpeg";
+        return MediaTypeName(MediaType::JPEG);
     case StreamType::PNG:
-        return "image/png";
+        return MediaTypeName(MediaType::PNG);
     case StreamType::GIF:
-        return "image/gif";
+        return MediaTypeName(MediaType::GIF);
     case StreamType::SVG:
-        return "image/svg+xml";
+        return MediaTypeName(MediaType::SVG);
     default:
-        return "";
+        return {};
     }
 }
 

@@ -48,7 +48,7 @@ struct PublicationManifest {
 };
 
 // The media type written in the manifest for an image stream type; empty for other types.
-const char* ImageMediaType(StreamType type);
+std::string_view ImageMediaType(StreamType type);
 
 // The stem of a document name: its last path component without extension ("css/styles.css"
 // gives "styles").

@@ -13,7 +13,10 @@ using Foundation::StringT;
 std::string Write(const EPub::Publication& publication, const EPub::Page& page,
                   std::string_view label) {
     Foundation::MemoryOutStream out;
-    EPub::WritePageDocument(out, publication, page, label);
+    const EPub::PageContext context{
+        publication.GetLanguage(), publication.GetStyleSheets(),
+        [&](uint64_t p, uint32_t n) { return publication.AnchorId(p, n); }};
+    EPub::WritePageDocument(out, context, page, label);
     return out.Data();
 }
 
@@ -103,11 +106,23 @@ TEST(PageWriter, ElementsNestWithIdsClassesLanguagesAndDescriptions) {
     EXPECT_TRUE(html.child("body").find_child_by_attribute("a", "href", "a%20b&c/d"));
 }
 
-TEST(PageWriter, UrlEscaping) {
-    EXPECT_EQ(EPub::EncodeURL("a b&c"), "a%20b&amp;c");
-    EXPECT_EQ(EPub::EncodeURL("dir\\file"), "dir/file");
-    EXPECT_EQ(EPub::EncodeURL("it's{x}\x7f\xc3\xa9"), "it&apos;s%7bx%7d%7f%c3%a9");
-    EXPECT_EQ(EPub::EncodeText("<&>'\"\t\x0b\xEF\xBF\xBE\x7f"), "&lt;&amp;&gt;&apos;&quot;\t\x7f");
+// A language tag is data like any other: it cannot add an attribute.
+TEST(PageWriter, NamesFromTheDocumentCannotBreakTheMarkup) {
+    EPub::Publication publication("OEBPS", "b", "id", "t", "en\" onload=\"x");
+    EPub::Page plain(publication, 1, 10, 10);
+    std::string text = Write(publication, plain, "1");
+    pugi::xml_document xml;
+    ASSERT_TRUE(xml.load_string(text.c_str())) << text;
+    EXPECT_FALSE(xml.child("html").attribute("onload"));
+    EXPECT_STREQ(xml.child("html").attribute("lang").value(), "en\" onload=\"x");
+
+    EPub::Page page(publication, 2, 10, 10);
+    auto& span = page.Add("span");
+    span.language = page.UseLanguage("de\"><b");
+    span.text = "t";
+    text = Write(publication, page, "2");
+    ASSERT_TRUE(xml.load_string(text.c_str())) << text;
+    EXPECT_STREQ(xml.child("html").attribute("lang").value(), "de\"><b");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Names and text as the package writes them: valid XML, resolvable links, unique ids.
+// Manifest ids.
 
 #include "epub/package/PackageText.h"
 
@@ -9,41 +9,7 @@
 
 namespace {
 
-using EPub::HrefText;
 using EPub::ManifestIds;
-using EPub::RelativePath;
-using EPub::XmlText;
-
-TEST(PackageText, CharactersXmlCannotHoldAreDropped) {
-    EXPECT_EQ(XmlText("a\x01"
-                      "b\x1f"
-                      "c\tline\n&<\"'"),
-              "abc\tline\n&amp;&lt;&quot;&apos;");
-    // U+FFFE, U+FFFF and malformed UTF-8 go; other non-ASCII text stays.
-    EXPECT_EQ(XmlText("\xEF\xBF\xBE"
-                      "x\xEF\xBF\xBF"
-                      "\xC3"
-                      "\xC3\xA9"
-                      "\xF0\x9F\x98\x80"),
-              "x\xC3\xA9\xF0\x9F\x98\x80");
-}
-
-TEST(PackageText, HrefsArePercentEncodedAndEscaped) {
-    EXPECT_EQ(HrefText("sub/a&b c.xhtml"), "sub/a&amp;b%20c.xhtml");
-    EXPECT_EQ(HrefText("font/9 Mono & Co.ttf"), "font/9%20Mono%20&amp;%20Co.ttf");
-    EXPECT_EQ(HrefText("\xC3\xA4#?%.xhtml"), "%C3%A4%23%3F%25.xhtml");
-    EXPECT_EQ(HrefText("it's.xhtml"), "it&apos;s.xhtml");
-}
-
-TEST(PackageText, RelativePathsLeadFromOneDocumentToAnother) {
-    EXPECT_EQ(RelativePath("b.xhtml", "css/styles.css"), "css/styles.css");
-    EXPECT_EQ(RelativePath("sub/b.xhtml", "css/styles.css"), "../css/styles.css");
-    EXPECT_EQ(RelativePath("a/b/c.xhtml", "a/d.xhtml"), "../d.xhtml");
-    EXPECT_EQ(RelativePath("sub/b.xhtml", "sub/c.xhtml"), "c.xhtml");
-    EXPECT_EQ(RelativePath("toc.xhtml", "sub/c.xhtml"), "sub/c.xhtml");
-    // A shared prefix that is not a whole folder does not count.
-    EXPECT_EQ(RelativePath("subway/a.xhtml", "sub/c.xhtml"), "../sub/c.xhtml");
-}
 
 TEST(PackageText, ManifestIdsAreUniqueXmlNames) {
     ManifestIds ids;

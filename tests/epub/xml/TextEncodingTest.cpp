@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +27,7 @@ TEST(XMLEncode, DropsWhatXmlCannotHold) {
 TEST(URLEncode, UnsafeBytesAndEntities) {
     EXPECT_EQ(URLEncode("my file.xhtml#a"), "my%20file.xhtml#a");
     EXPECT_EQ(URLEncode("a\\b"), "a/b");
+    EXPECT_EQ(URLEncode("it's{x}\x7f\xc3\xa9"), "it&apos;s%7bx%7d%7f%c3%a9");
     EXPECT_EQ(URLEncode("100%20done"), "100%20done");
     EXPECT_EQ(URLEncode("\xC3\x9C"), "%c3%9c");
     EXPECT_EQ(URLEncode("<x>\"^`{|}"), "%3cx%3e%22%5e%60%7b%7c%7d");
@@ -47,4 +48,21 @@ TEST(URLEncode, InternationalHostNamesTakeTheirAsciiForm) {
                                "b.example"),
               "http://a%ffb.example");
     EXPECT_EQ(EPub::LinkEncode("mailto:\xC3\xBC@x.example"), "mailto:%c3%bc@x.example");
+}
+
+TEST(HrefText, PathsArePercentEncodedAndEscaped) {
+    EXPECT_EQ(EPub::HrefText("sub/a&b c.xhtml"), "sub/a&amp;b%20c.xhtml");
+    EXPECT_EQ(EPub::HrefText("font/9 Mono & Co.ttf"), "font/9%20Mono%20&amp;%20Co.ttf");
+    EXPECT_EQ(EPub::HrefText("\xC3\xA4#?%.xhtml"), "%C3%A4%23%3F%25.xhtml");
+    EXPECT_EQ(EPub::HrefText("it's.xhtml"), "it&apos;s.xhtml");
+}
+
+TEST(RelativePath, LeadsFromOneDocumentToAnother) {
+    EXPECT_EQ(EPub::RelativePath("b.xhtml", "css/styles.css"), "css/styles.css");
+    EXPECT_EQ(EPub::RelativePath("sub/b.xhtml", "css/styles.css"), "../css/styles.css");
+    EXPECT_EQ(EPub::RelativePath("a/b/c.xhtml", "a/d.xhtml"), "../d.xhtml");
+    EXPECT_EQ(EPub::RelativePath("sub/b.xhtml", "sub/c.xhtml"), "c.xhtml");
+    EXPECT_EQ(EPub::RelativePath("toc.xhtml", "sub/c.xhtml"), "sub/c.xhtml");
+    // A shared prefix that is not a whole folder does not count.
+    EXPECT_EQ(EPub::RelativePath("subway/a.xhtml", "sub/c.xhtml"), "../sub/c.xhtml");
 }

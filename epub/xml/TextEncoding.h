@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The two text encoders of all generated markup.
+// The text encoders of all generated markup; XmlWriter applies them.
 
 #include "host/foundation/StringT.h"
 
@@ -22,6 +22,9 @@ constexpr bool IsXmlForbidden(char32_t c) {
 // line feed and carriage return, surrogates, U+FFFE and U+FFFF, and bytes that are not UTF-8.
 StringT XMLEncode(std::string_view text);
 void AppendXMLEncoded(StringT& out, std::string_view text);
+void AppendXMLEncoded(std::string& out, std::string_view text);
+// What XML 1.0 cannot hold dropped, as XMLEncode does, and nothing escaped.
+StringT DropXmlIllegal(std::string_view text);
 // One character of element content, escaped as XMLEncode does.
 void AppendXMLChar(std::string& out, char32_t c);
 // The same into a buffer with room for kMaxXMLChar bytes; returns the end of what it wrote.
@@ -37,5 +40,13 @@ StringT URLEncode(std::string_view text);
 // form ("http://ünï.example/" becomes "http://xn--n-nga1b.example/"); a percent-escaped host is no
 // host name to a reader.
 StringT LinkEncode(std::string_view url);
+// A path inside the publication as a URL: bytes that may not stand in a URL path (spaces,
+// controls, non-ASCII, "#", "?", "%"...) become upper-case percent groups, "&" and "'" entity
+// references.
+StringT HrefText(std::string_view path);
+
+// The path that leads from the document `from` to `to`, both relative to the same root
+// ("sub/b.xhtml" to "css/styles.css" gives "../css/styles.css"; to "sub/c.xhtml", "c.xhtml").
+StringT RelativePath(std::string_view from, std::string_view to);
 
 } // namespace EPub

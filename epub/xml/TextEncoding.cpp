@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "epub/content/TextEncoding.h"
+#include "epub/xml/TextEncoding.h"
 
 #include <idn2.h>
 
@@ -88,7 +88,10 @@ char* WriteXMLChar(char* at, char32_t c) noexcept {
 }
 
 void AppendXMLEncoded(StringT& out, std::string_view text) {
-    std::string& s = out.str();
+    AppendXMLEncoded(out.str(), text);
+}
+
+void AppendXMLEncoded(std::string& s, std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const auto [c, length] = DecodeUtf8(text, i);
         if (length == 0) {
@@ -107,6 +110,18 @@ StringT XMLEncode(std::string_view text) {
     StringT out;
     out.str().reserve(text.size());
     AppendXMLEncoded(out, text);
+    return out;
+}
+
+StringT DropXmlIllegal(std::string_view text) {
+    StringT out;
+    out.str().reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto [c, length] = DecodeUtf8(text, i);
+        if (length != 0 && !IsXmlForbidden(c))
+            out.str().append(text.substr(i, length));
+        i += length == 0 ? 1 : length;
+    }
     return out;
 }
 
@@ -157,6 +172,43 @@ StringT LinkEncode(std::string_view url) {
         return URLEncode(url); // not a host name IDNA takes: escaped as any other byte
     const std::unique_ptr<char, decltype(&idn2_free)> owned(converted, &idn2_free);
     return URLEncode(url.substr(0, start)) + StringT(owned.get()) + URLEncode(url.substr(stop));
+}
+
+StringT HrefText(std::string_view path) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    static constexpr std::string_view keep = "-._~/!$()*+,;=:@";
+    std::string out;
+    out.reserve(path.size());
+    for (const char ch : path) {
+        const auto b = static_cast<unsigned char>(ch);
+        if ((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') ||
+            keep.find(ch) != std::string_view::npos) {
+            out += ch;
+        } else if (ch == '&') {
+            out += "&amp;";
+        } else if (ch == '\'') {
+            out += "&apos;";
+        } else {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        }
+    }
+    return StringT(std::move(out));
+}
+
+StringT RelativePath(std::string_view from, std::string_view to) {
+    // Skip the folders both paths share.
+    size_t common = 0;
+    for (size_t i = 0; i < from.size() && i < to.size() && from[i] == to[i]; ++i)
+        if (from[i] == '/')
+            common = i + 1;
+    std::string out;
+    for (size_t i = common; i < from.size(); ++i)
+        if (from[i] == '/')
+            out += "../";
+    out += to.substr(common);
+    return StringT(std::move(out));
 }
 
 } // namespace EPub

@@ -35,6 +35,7 @@ struct PageElement {
     StringT alt;
     bool blank = false; // the publication's shared blank image
     std::string text;   // character content (spans)
+    bool rightToLeft = false; // text read right to left: dir="rtl"
 };
 
 class Page {

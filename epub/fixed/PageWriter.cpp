@@ -154,6 +154,8 @@ private:
         if (e.tag == "div")
             Description(e);
         Language(e);
+        if (e.rightToLeft)
+            out_ << " dir=\"rtl\"";
     }
 
     Foundation::OutStream& out_;

@@ -226,8 +226,7 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
     std::string pattern = (fs::temp_directory_path() / "epubfidelity-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     const fs::path dir = pattern;
-    const fs::path source =
-        fs::path(EPUB_SOURCE_DIR) / "examples" / (std::string(GetParam()) + ".json");
+    const fs::path source = fs::path(EPUB_SOURCE_DIR) / (std::string(GetParam()) + ".json");
     const Cli::FixedDocument doc = Cli::ReadFixedDocument(source);
     const fs::path epub = dir / "book.epub";
     Cli::ExportFixedEPub(doc, epub);
@@ -316,6 +315,9 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
         fs::remove_all(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, PageFidelity, testing::Values("picturebook", "magazine"));
+// Paths from the source folder; the last is right-to-left text mixed with Latin and numbers.
+INSTANTIATE_TEST_SUITE_P(Examples, PageFidelity,
+                         testing::Values("examples/picturebook", "examples/magazine",
+                                         "tests/epub/fixed/bidi"));
 
 } // namespace

@@ -146,8 +146,20 @@ void FixedReader::ReadMetadata(const Node& node, FixedDocument& doc) const {
 }
 
 void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
-    CheckFields(node, {"pageDPI", "textDPI", "cover", "subsetFonts"});
+    CheckFields(node, {"pageDPI", "textDPI", "cover", "subsetFonts", "pageProgression", "spread"});
     auto& o = *doc.options;
+    if (node.Has("pageProgression")) {
+        const std::string progression = String(node, "pageProgression");
+        if (progression != "ltr" && progression != "rtl")
+            Fail(node.Field("pageProgression"), "expected ltr or rtl");
+        doc.rightToLeft = progression == "rtl";
+    }
+    if (node.Has("spread")) {
+        static constexpr std::string_view spreads[] = {"none", "landscape", "both", "auto"};
+        doc.spread = String(node, "spread");
+        if (std::find(std::begin(spreads), std::end(spreads), doc.spread) == std::end(spreads))
+            Fail(node.Field("spread"), "expected none, landscape, both or auto");
+    }
     doc.settings->subsetFonts = Bool(node, "subsetFonts", doc.settings->subsetFonts);
     if (node.Has("pageDPI")) {
         const double dpi = Number(node, "pageDPI", 72);

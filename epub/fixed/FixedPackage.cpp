@@ -91,7 +91,7 @@ void WriteMetadata(OutStream& out, const Publication& p, const FixedPackageInput
         s.accessibility->Describe("", out);
     out << "<meta property=\"rendition:layout\">pre-paginated</meta>\n";
     out << "<meta property=\"rendition:orientation\">auto</meta>\n";
-    out << "<meta property=\"rendition:spread\">landscape</meta>\n";
+    out << "<meta property=\"rendition:spread\">" << in.spread << "</meta>\n";
     if (p.GetCoverImage())
         out << "<meta name=\"cover\" content=\"cover-image\"/>\n";
     out << "<meta name=\"generator\" content=\"" << XMLEncode(in.generator) << "\"/>\n";
@@ -129,7 +129,8 @@ void WritePackage(OutStream& out, const Publication& p, const FixedPackageInput&
     for (const StringT& font : fontPaths)
         out << "<item id=\"" << StemOf(font) << "\" href=\"" << EncodeURL(font.view())
             << "\" media-type=\"" << MediaTypeName(GetMediaType(font.view())) << "\"/>\n";
-    out << "</manifest>\n<spine>\n";
+    out << "</manifest>\n<spine" << (in.rightToLeft ? " page-progression-direction=\"rtl\"" : "")
+        << ">\n";
     for (const auto& page : p.GetPages())
         out << "<itemref idref=\"" << page.name << "\"" << PageSpreadProperty(page.markedLabel)
             << "/>\n";

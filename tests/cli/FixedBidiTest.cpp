@@ -145,4 +145,34 @@ TEST_F(FixedBidiTool, PagesMarkRightToLeftTextAndRefuseUnknownDirections) {
         << r.err;
 }
 
+// A book read right to left turns its pages that way, and its spreads open on the right page.
+TEST_F(FixedBidiTool, RightToLeftBooksSaySoInTheSpineAndKeepTheirSpreadSettings) {
+    const auto doc = [](const std::string& options) {
+        return R"({"layout": "fixed", "options": {"cover": false, )" + options + R"(},
+          "metadata": {"title": "Manga", "language": "ja",
+                       "identifier": "urn:uuid:11111111-2222-4333-8444-555555555555"},
+          "pages": [{"width": 200, "height": 300, "spread": "right", "items": []},
+                    {"width": 200, "height": 300, "spread": "left", "items": []}]})";
+    };
+    ToolTest::Result r = Export(doc(R"("pageProgression": "rtl", "spread": "both")"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string opf = Entries(dir_ / "out.epub").at("OEBPS/package.opf");
+    EXPECT_NE(opf.find("<spine page-progression-direction=\"rtl\">\n<itemref idref=\"page1\" "
+                       "properties=\"page-spread-right\"/>\n<itemref idref=\"page2\" "
+                       "properties=\"page-spread-left\"/>"),
+              std::string::npos)
+        << opf;
+    EXPECT_NE(opf.find("<meta property=\"rendition:spread\">both</meta>"), std::string::npos);
+    r = Export(doc(R"("pageProgression": "ltr")"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    opf = Entries(dir_ / "out.epub").at("OEBPS/package.opf");
+    EXPECT_NE(opf.find("<spine>"), std::string::npos);
+    EXPECT_NE(opf.find("<meta property=\"rendition:spread\">landscape</meta>"), std::string::npos);
+    r = ExpectRefused(doc(R"("pageProgression": "ttb")"));
+    EXPECT_NE(r.err.find("$.options.pageProgression: expected ltr or rtl"), std::string::npos);
+    r = ExpectRefused(doc(R"("spread": "portrait")"));
+    EXPECT_NE(r.err.find("$.options.spread: expected none, landscape, both or auto"),
+              std::string::npos);
+}
+
 } // namespace

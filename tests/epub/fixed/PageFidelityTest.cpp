@@ -315,9 +315,10 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
         fs::remove_all(dir);
 }
 
-// Paths from the source folder; the last is right-to-left text mixed with Latin and numbers.
+// Paths from the source folder; the last two are right-to-left: a comic with a two-page spread,
+// and text mixed with Latin and numbers.
 INSTANTIATE_TEST_SUITE_P(Examples, PageFidelity,
                          testing::Values("examples/picturebook", "examples/magazine",
-                                         "tests/epub/fixed/bidi"));
+                                         "examples/manga", "tests/epub/fixed/bidi"));
 
 } // namespace

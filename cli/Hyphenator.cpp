@@ -74,10 +74,15 @@ _HyphenDict* Hyphenator::Dictionary(std::string_view language) {
 }
 
 std::pair<size_t, size_t> Hyphenator::WordCore(std::string_view text, size_t begin, size_t end) {
+    // Soft hyphens and no-break spaces (C2 AD, C2 A0) are not letters; other UTF-8 is.
     auto letter = [&](size_t i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        return c >= 0x80 ? !EndsWithSoftHyphen(text, i + 1) && !EndsWithSoftHyphen(text, i + 2)
-                         : std::isalpha(c) != 0;
+        if (c < 0x80)
+            return std::isalpha(c) != 0;
+        const bool lead =
+            c == 0xC2 && i + 1 < end && (text[i + 1] == '\xAD' || text[i + 1] == '\xA0');
+        const bool trail = (c == 0xAD || c == 0xA0) && i > begin && text[i - 1] == '\xC2';
+        return !lead && !trail;
     };
     auto punctuation = [&](size_t i) {
         return std::string_view(" \t\n.,;:!?\"'()[]").find(text[i]) != std::string_view::npos;

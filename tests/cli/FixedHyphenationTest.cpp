@@ -38,6 +38,9 @@ TEST(Hyphenator, BreaksWordsOfLanguagesWithADictionaryWithinTheLimits) {
 
     // Punctuation around a word is not part of it; numbers and compounds are left alone.
     const std::string text = "(hyphenation), x-ray 2026th";
+    const std::string joined = "Unbreakable\xC2\xA0spaces";
+    const auto nbsp = Hyphenator::WordCore(joined, 0, joined.size());
+    EXPECT_EQ(nbsp.first, nbsp.second);
     EXPECT_EQ(Hyphenator::WordCore(text, 0, 14), std::make_pair(size_t(1), size_t(12)));
     const auto compound = Hyphenator::WordCore(text, 15, 20);
     EXPECT_EQ(compound.first, compound.second);
@@ -133,7 +136,10 @@ TEST(FixedHyphenation, SoftHyphensShowOnlyWhereTheLineBreaks) {
     Cli::FixedTextSetter setter;
     Cli::Paragraph p;
     // No dictionary for the language: only the soft hyphens can break the long word.
-    Cli::StyledText s = Dejavu("Some super\xC2\xAD" "cali\xC2\xAD" "fragil\xC2\xAD" "istic words");
+    Cli::StyledText s = Dejavu("Some super\xC2\xAD"
+                               "cali\xC2\xAD"
+                               "fragil\xC2\xAD"
+                               "istic words");
     s.language = "xx";
     p.runs = {s};
     const std::vector<Line> lines = SetLines(setter, p, 75);

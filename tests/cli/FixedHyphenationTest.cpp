@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -35,6 +38,17 @@ TEST(Hyphenator, BreaksWordsOfLanguagesWithADictionaryWithinTheLimits) {
     wide.minSuffix = 5;
     for (const size_t p : h.Points("hyphenation", "en-US", wide))
         EXPECT_TRUE(p >= 3 && p <= 6) << p;
+
+    // Other languages where hyphen-de is installed; points fall between characters, not bytes.
+    if (std::filesystem::exists("/usr/share/hyphen/hyph_de_DE.dic")) {
+        const std::string word = "Gemütlichkeit";
+        const auto german = h.Points(word, "de-AT", rules);
+        ASSERT_FALSE(german.empty());
+        for (const size_t p : german)
+            EXPECT_NE(static_cast<unsigned char>(word[p]) & 0xC0, 0x80) << p;
+        const auto silben = h.Points("Silbentrennung", "de", rules);
+        EXPECT_NE(std::find(silben.begin(), silben.end(), 6u), silben.end());
+    }
 
     // Punctuation around a word is not part of it; numbers and compounds are left alone.
     const std::string text = "(hyphenation), x-ray 2026th";

@@ -91,6 +91,7 @@ private:
                                                           const Foundation::RectT<double>& box);
     AffineTransform ReadTransform(const Node& node) const;
     Foundation::RectT<double> ReadRect(const Node& node) const;
+    TextDirection ReadDirection(const Node& node, TextDirection inherited) const;
     double Opacity(const Node& node) const;
     const LoadedImage& LoadImage(const Node& node);
 
@@ -145,8 +146,20 @@ void FixedReader::ReadMetadata(const Node& node, FixedDocument& doc) const {
 }
 
 void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
-    CheckFields(node, {"pageDPI", "textDPI", "cover", "subsetFonts"});
+    CheckFields(node, {"pageDPI", "textDPI", "cover", "subsetFonts", "pageProgression", "spread"});
     auto& o = *doc.options;
+    if (node.Has("pageProgression")) {
+        const std::string progression = String(node, "pageProgression");
+        if (progression != "ltr" && progression != "rtl")
+            Fail(node.Field("pageProgression"), "expected ltr or rtl");
+        doc.rightToLeft = progression == "rtl";
+    }
+    if (node.Has("spread")) {
+        static constexpr std::string_view spreads[] = {"none", "landscape", "both", "auto"};
+        doc.spread = String(node, "spread");
+        if (std::find(std::begin(spreads), std::end(spreads), doc.spread) == std::end(spreads))
+            Fail(node.Field("spread"), "expected none, landscape, both or auto");
+    }
     doc.settings->subsetFonts = Bool(node, "subsetFonts", doc.settings->subsetFonts);
     if (node.Has("pageDPI")) {
         const double dpi = Number(node, "pageDPI", 72);
@@ -315,6 +328,17 @@ Foundation::RectT<double> FixedReader::ReadRect(const Node& node) const {
     return {x, y, x + width, y + height};
 }
 
+TextDirection FixedReader::ReadDirection(const Node& node, TextDirection inherited) const {
+    if (!node.Has("direction"))
+        return inherited;
+    static constexpr std::string_view names[] = {"auto", "ltr", "rtl"};
+    const std::string name = String(node, "direction");
+    const auto* found = std::find(std::begin(names), std::end(names), name);
+    if (found == std::end(names))
+        Fail(node.Field("direction"), "expected ltr, rtl or auto");
+    return static_cast<TextDirection>(found - std::begin(names));
+}
+
 double FixedReader::Opacity(const Node& node) const {
     const double opacity = Number(node, "opacity", 1);
     if (opacity < 0 || opacity > 1)
@@ -323,7 +347,8 @@ double FixedReader::Opacity(const Node& node) const {
 }
 
 Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
-    CheckFields(node, {"type", "character", "lines"});
+    CheckFields(node, {"type", "character", "direction", "lines"});
+    const TextDirection direction = ReadDirection(node, TextDirection::Auto);
     const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
     const Node lines = Required(node, "lines");
     ExpectArray(lines);
@@ -337,7 +362,8 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
         Required(line, "y");
         double x = Number(line, "x", 0);
         const double y = Number(line, "y", 0);
-        for (const auto& styled : ReadRuns(line, ReadCharacter(line, base))) {
+        for (auto& styled : ReadRuns(line, ReadCharacter(line, base))) {
+            styled.direction = direction;
             std::string error;
             auto run = setter_.SetRun(styled, x, y, error);
             if (!run)
@@ -357,7 +383,8 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
 
 Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     CheckFields(node, {"type", "x", "y", "width", "height", "columns", "gutter", "character",
-                       "paragraphs"});
+                       "direction", "paragraphs"});
+    const TextDirection direction = ReadDirection(node, TextDirection::Auto);
     const auto box = ReadRect(node);
     const int columns = Integer(node, "columns", 1, 1, 12);
     const double gutter = Number(node, "gutter", 12);
@@ -377,8 +404,9 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     std::vector<Paragraph> paragraphs;
     for (size_t i = 0; i < list.value.size(); ++i) {
         const Node item = list.Item(i);
-        CheckFields(item, {"text", "runs", "paragraph", "character"});
+        CheckFields(item, {"text", "runs", "paragraph", "character", "direction"});
         Paragraph p;
+        p.format.direction = ReadDirection(item, direction);
         p.runs = ReadRuns(item, ReadCharacter(item, base));
         if (item.Has("paragraph")) {
             Text::AttributeSet set;
@@ -393,6 +421,11 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
             p.format.spaceBefore = para.GetDouble(Text::ParaDouble::SpaceBefore);
             p.format.spaceAfter = para.GetDouble(Text::ParaDouble::SpaceAfter);
             p.format.leading = para.GetDouble(Text::ParaDouble::Leading);
+            p.format.hyphenation = {para.GetInt(Text::ParaInt::Hyphenate) != 0,
+                                    para.GetInt(Text::ParaInt::HyphenMinWordLength),
+                                    para.GetInt(Text::ParaInt::HyphenMinPrefix),
+                                    para.GetInt(Text::ParaInt::HyphenMinSuffix),
+                                    para.GetInt(Text::ParaInt::HyphenMaxConsecutive)};
         }
         paragraphs.push_back(std::move(p));
     }

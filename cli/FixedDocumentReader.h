@@ -48,7 +48,9 @@ struct FixedDocument {
     Counted<EPub::FileExportOptions> options;
     std::vector<FixedPage> pages;
     std::vector<EPub::ContentsEntry> contents;
-    StringT pageSource; // the print edition the page labels come from
+    StringT pageSource;               // the print edition the page labels come from
+    bool rightToLeft = false;         // page progression
+    std::string spread = "landscape"; // when pages show two at a time
     std::vector<FixedFinding> findings;
 };
 

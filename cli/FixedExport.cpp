@@ -116,7 +116,9 @@ void WritePublication(const FixedDocument& doc, const fs::path& target,
         CssPixels(doc.pages[0].width, scale),
         CssPixels(doc.pages[0].height, scale),
         {},
-        doc.pageSource};
+        doc.pageSource,
+        doc.rightToLeft,
+        doc.spread};
     if (!EPub::WriteFixedPackage(publication, in))
         throw ExportError("the package documents could not be written");
 }

@@ -11,6 +11,22 @@
 
 namespace Cli {
 
+namespace {
+
+// What CSS word-spacing widens: spaces and no-break spaces.
+bool IsWordSeparator(std::string_view text, size_t at) {
+    return text[at] == ' ' || text.substr(at, 2) == "\xC2\xA0";
+}
+
+ptrdiff_t WordSeparators(std::string_view text, size_t begin, size_t end) {
+    ptrdiff_t n = 0;
+    for (size_t i = begin; i < end; ++i)
+        n += IsWordSeparator(text, i);
+    return n;
+}
+
+} // namespace
+
 struct FixedTextSetter::Face {
     StringT path;
     uint32_t index = 0;
@@ -85,11 +101,13 @@ const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& want
 }
 
 double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::string_view text,
-                              std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing) {
+                              std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing,
+                              bool rightToLeft, double pen) {
     const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
     hb_buffer_t* buffer = hb.bufferCreate();
     hb.bufferAddUtf8(buffer, text.data(), static_cast<int>(text.size()), 0,
                      static_cast<int>(text.size()));
+    hb.bufferSetDirection(buffer, rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
     hb.bufferGuessSegmentProperties(buffer);
     hb.shape(face.font, buffer, nullptr, 0);
     unsigned count = 0;
@@ -97,7 +115,7 @@ double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::st
     const hb_glyph_position_t* pos = hb.bufferGetGlyphPositions(buffer, &count);
     const double unit = style.size / face.upem;
     const double tracking = style.tracking * style.size;
-    double pen = 0;
+    const double start = pen;
     for (unsigned i = 0; i < count; ++i) {
         if (glyphs)
             glyphs->push_back(
@@ -106,10 +124,10 @@ double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::st
         // Letter spacing goes after each character, as CSS puts it.
         const bool lastOfCluster = i + 1 == count || info[i + 1].cluster != info[i].cluster;
         if (lastOfCluster)
-            pen += tracking + (text[info[i].cluster] == ' ' ? wordSpacing : 0);
+            pen += tracking + (IsWordSeparator(text, info[i].cluster) ? wordSpacing : 0);
     }
     hb.bufferDestroy(buffer);
-    return pen;
+    return pen - start;
 }
 
 Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, double x, double y,
@@ -132,7 +150,13 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, do
     run->fill = text.fill;
     run->language = text.language;
     run->wordSpacing = wordSpacing;
-    run->advance = Shape(*face, text, text.text, &run->glyphs, wordSpacing);
+    // Glyphs go left to right: each run of one direction shaped on its own, in visual order.
+    const BidiParagraph bidi(text.text, text.direction);
+    run->rightToLeft = bidi.RightToLeft();
+    for (const DirectionalRun& part : bidi.VisualRuns(0, text.text.size()))
+        run->advance += Shape(*face, text,
+                              std::string_view(text.text).substr(part.begin, part.end - part.begin),
+                              &run->glyphs, wordSpacing, part.rightToLeft, run->advance);
     return run;
 }
 
@@ -237,6 +261,10 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
             if (!faces.back())
                 return false;
         }
+        const BidiParagraph bidi(text, f.direction);
+        const bool rtl = bidi.RightToLeft();
+        // Alignment names the side as seen in left-to-right text: mirrored, left is the start.
+        const int alignment = !rtl || f.alignment % 2 == 1 ? f.alignment : 2 - f.alignment;
         const std::vector<char> breaks =
             LineBreaks(text, para.runs.empty() ? StringT() : para.runs[0].language);
         std::vector<Break> opportunities;
@@ -253,15 +281,14 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                 ++r;
             return r;
         };
-        // Width of text[a, b), each run's share shaped on its own.
+        // Width of text[a, b), each run's share of each direction shaped on its own.
         auto measure = [&](size_t a, size_t b) {
             double w = 0;
-            while (a < b) {
-                const size_t r = runOf(a);
-                const size_t end = std::min(b, starts[r + 1]);
-                w += Shape(*faces[r], para.runs[r], std::string_view(text).substr(a, end - a),
-                           nullptr);
-                a = end;
+            for (const DirectionalRun& part : bidi.VisualRuns(a, b, starts)) {
+                const size_t r = runOf(part.begin);
+                w += Shape(*faces[r], para.runs[r],
+                           std::string_view(text).substr(part.begin, part.end - part.begin),
+                           nullptr, 0, part.rightToLeft);
             }
             return w;
         };
@@ -271,8 +298,34 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
             return b;
         };
 
+        // A hyphen in the style of the text before `at`, and the last point in the word
+        // text[begin, end) where the line up to it and that hyphen fit; 0 when none does.
+        auto hyphenWidth = [&](size_t at) {
+            // Measured after the letter it follows: the two may kern.
+            const size_t end = Hyphenator::EndsWithSoftHyphen(text, at) ? at - 2 : at;
+            size_t letter = end > 0 ? end - 1 : 0;
+            while (letter > 0 && (static_cast<unsigned char>(text[letter]) & 0xC0) == 0x80)
+                --letter;
+            const size_t r = runOf(letter);
+            const std::string last = text.substr(letter, end - letter);
+            return Shape(*faces[r], para.runs[r], last + "-", nullptr) -
+                   Shape(*faces[r], para.runs[r], last, nullptr);
+        };
+        auto hyphenPoint = [&](size_t lineStart, size_t begin, size_t end, double available) {
+            const auto [first, last] = Hyphenator::WordCore(text, begin, end);
+            const std::string_view word = std::string_view(text).substr(first, last - first);
+            const auto points =
+                hyphenator_.Points(word, para.runs[runOf(first)].language.view(), f.hyphenation);
+            for (auto it = points.rbegin(); it != points.rend(); ++it)
+                if (first + *it > lineStart &&
+                    measure(lineStart, first + *it) + hyphenWidth(first + *it) <= available)
+                    return first + *it;
+            return size_t(0);
+        };
+
         if (!firstInColumn)
             cursor += f.spaceBefore;
+        int hyphenatedLines = 0; // in a row
         size_t lineStart = 0;
         size_t next = 0; // index into opportunities
         bool firstLine = true;
@@ -280,12 +333,26 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
             const auto& col = columns[column];
             const double indent = f.leftIndent + (firstLine ? f.firstLineIndent : 0);
             const double available = col.Width() - indent - f.rightIndent;
+            const double leftMargin = rtl ? f.rightIndent : indent;
             // Greedy: take opportunities while the line (without its trailing spaces) fits.
             size_t end = lineStart;
             bool forced = false;
+            bool hyphenated = false;
+            const bool mayHyphenate =
+                f.hyphenation.maxConsecutive <= 0 || hyphenatedLines < f.hyphenation.maxConsecutive;
             while (next < opportunities.size()) {
                 const Break& b = opportunities[next];
-                const double w = measure(lineStart, trimmedEnd(lineStart, b.end));
+                double w = measure(lineStart, trimmedEnd(lineStart, b.end));
+                // A soft hyphen shows when the line breaks at it.
+                if (Hyphenator::EndsWithSoftHyphen(text, b.end))
+                    w += hyphenWidth(b.end);
+                if (w > available && mayHyphenate) {
+                    if (const size_t cut = hyphenPoint(lineStart, end, b.end, available)) {
+                        end = cut;
+                        hyphenated = true;
+                        break;
+                    }
+                }
                 if (w > available && end > lineStart)
                     break;
                 end = b.end;
@@ -301,6 +368,8 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                 end = text.size();
             const bool lastLine = end >= text.size() || forced;
             const size_t visibleEnd = trimmedEnd(lineStart, end);
+            hyphenated = hyphenated || (!lastLine && Hyphenator::EndsWithSoftHyphen(text, end));
+            const double hyphen = hyphenated ? hyphenWidth(visibleEnd) : 0;
             double ascent = 0, descent = 0, largest = 0;
             for (size_t r = runOf(lineStart);
                  r < para.runs.size() && starts[r] < std::max(end, lineStart + 1); ++r) {
@@ -319,11 +388,11 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                 continue; // lay the same line out again in the next column
             }
             const double baseline = cursor + (lineHeight - (ascent + descent)) / 2 + ascent;
-            const double width = measure(lineStart, visibleEnd);
-            double x = col.left + indent;
+            const double width = measure(lineStart, visibleEnd) + hyphen;
+            double x = col.left + leftMargin;
             double wordSpacing = 0;
             const double slack = available - width;
-            switch (f.alignment) {
+            switch (alignment) {
             case 1:
                 x += slack / 2;
                 break;
@@ -332,28 +401,45 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                 break;
             case 3:
                 if (!lastLine && slack > 0) {
-                    const auto spaces =
-                        std::count(text.begin() + static_cast<ptrdiff_t>(lineStart),
-                                   text.begin() + static_cast<ptrdiff_t>(visibleEnd), ' ');
+                    const auto spaces = WordSeparators(text, lineStart, visibleEnd);
                     if (spaces > 0)
                         wordSpacing = slack / double(spaces);
+                } else if (rtl) {
+                    x += slack;
                 }
                 break;
             default:
                 break;
             }
-            // One glyph run per run's share of the line.
-            for (size_t a = lineStart; a < visibleEnd;) {
-                const size_t r = runOf(a);
-                const size_t b = std::min(visibleEnd, starts[r + 1]);
-                StyledText piece = para.runs[r];
-                piece.text = text.substr(a, b - a);
-                auto run = SetRun(piece, x, baseline, error, wordSpacing);
+            // One glyph run per run's share of the line in each direction: placed left to
+            // right, listed in reading order.
+            std::vector<std::pair<DirectionalRun, double>> parts;
+            for (const DirectionalRun& part : bidi.VisualRuns(lineStart, visibleEnd, starts)) {
+                parts.emplace_back(part, x);
+                const size_t r = runOf(part.begin);
+                x += Shape(*faces[r], para.runs[r],
+                           std::string_view(text).substr(part.begin, part.end - part.begin),
+                           nullptr, wordSpacing, part.rightToLeft) +
+                     (part.end == visibleEnd ? hyphen : 0);
+            }
+            std::sort(parts.begin(), parts.end(),
+                      [](const auto& a, const auto& b) { return a.first.begin < b.first.begin; });
+            for (const auto& [part, left] : parts) {
+                const size_t a = part.begin;
+                StyledText piece = para.runs[runOf(a)];
+                piece.text = text.substr(a, part.end - a);
+                if (hyphenated && part.end == visibleEnd) {
+                    if (Hyphenator::EndsWithSoftHyphen(piece.text, piece.text.size()))
+                        piece.text.resize(piece.text.size() - 2);
+                    piece.text += '-';
+                }
+                piece.direction =
+                    part.rightToLeft ? TextDirection::RightToLeft : TextDirection::LeftToRight;
+                auto run = SetRun(piece, left, baseline, error, wordSpacing);
                 if (!run)
                     return false;
                 run->story = {firstStory + static_cast<int32_t>(p), static_cast<int64_t>(a),
                               lineNumber};
-                x += run->advance;
                 out.push_back(run);
                 Decorate(piece, *run, out);
                 if (auto area = LinkAreaOf(piece, *run)) {
@@ -361,9 +447,9 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                     if (links)
                         links->push_back({area, piece.link});
                 }
-                a = b;
             }
             ++lineNumber;
+            hyphenatedLines = hyphenated ? hyphenatedLines + 1 : 0;
             cursor += lineHeight;
             firstInColumn = false;
             firstLine = false;

@@ -3,6 +3,8 @@
 // Sets text for fixed-layout pages: finds the faces, shapes runs with HarfBuzz and breaks
 // paragraphs into lines at the opportunities libunibreak finds.
 
+#include "cli/BidiParagraph.h"
+#include "cli/Hyphenator.h"
 #include "host/foundation/StringT.h"
 #include "host/render/RenderTree.h"
 #include "host/text/FontSpec.h"
@@ -31,6 +33,7 @@ struct StyledText {
     double rise = 0;       // of the baseline, in points: superscript, subscript, baseline shift
     int underline = 0;     // lines under the text: 0, 1 or 2
     int strikethrough = 0; // lines through it: 0, 1 or 2
+    TextDirection direction = TextDirection::Auto; // of a run set on its own
 };
 
 // A link area set over a run's share of a line, and the link it copies.
@@ -47,6 +50,9 @@ struct ParagraphFormat {
     double spaceBefore = 0;
     double spaceAfter = 0;
     double leading = 0; // 0: 1.2 times the largest size on the line
+    // Right to left, alignment and indents are mirrored: left is the start side.
+    TextDirection direction = TextDirection::Auto;
+    HyphenationRules hyphenation;
 };
 
 struct Paragraph {
@@ -87,11 +93,13 @@ private:
     struct Face;
     struct Piece;
     const Face* GetFace(const Text::FontSpec& font, std::string& error);
-    // Shapes `text`; glyph positions from 0, the advance returned.
+    // Shapes `text`, all in one direction; glyph positions from `pen`, the advance returned.
     double Shape(const Face& face, const StyledText& style, std::string_view text,
-                 std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing = 0);
+                 std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing = 0,
+                 bool rightToLeft = false, double pen = 0);
 
     std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> faces_;
+    Hyphenator hyphenator_;
 };
 
 } // namespace Cli

@@ -17,6 +17,7 @@ void HarfBuzzLibrary::Bind(Foundation::SharedLibrary& library) {
     library.Bind(bufferDestroy, "hb_buffer_destroy");
     library.Bind(bufferAddUtf8, "hb_buffer_add_utf8");
     library.Bind(bufferGuessSegmentProperties, "hb_buffer_guess_segment_properties");
+    library.Bind(bufferSetDirection, "hb_buffer_set_direction");
     library.Bind(bufferGetGlyphInfos, "hb_buffer_get_glyph_infos");
     library.Bind(bufferGetGlyphPositions, "hb_buffer_get_glyph_positions");
     library.Bind(shape, "hb_shape");

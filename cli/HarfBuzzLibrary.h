@@ -25,6 +25,7 @@ struct HarfBuzzLibrary : Foundation::LibraryFunctions {
     decltype(&hb_buffer_destroy) bufferDestroy = nullptr;
     decltype(&hb_buffer_add_utf8) bufferAddUtf8 = nullptr;
     decltype(&hb_buffer_guess_segment_properties) bufferGuessSegmentProperties = nullptr;
+    decltype(&hb_buffer_set_direction) bufferSetDirection = nullptr;
     decltype(&hb_buffer_get_glyph_infos) bufferGetGlyphInfos = nullptr;
     decltype(&hb_buffer_get_glyph_positions) bufferGetGlyphPositions = nullptr;
     decltype(&hb_shape) shape = nullptr;

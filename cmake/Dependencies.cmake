@@ -28,6 +28,12 @@ pkg_check_modules(GDKPIXBUF REQUIRED gdk-pixbuf-2.0)
 # GLib and graphite2 (about 1 MB resident).
 pkg_check_modules(HARFBUZZ REQUIRED harfbuzz)
 pkg_check_modules(UNIBREAK REQUIRED IMPORTED_TARGET libunibreak)
+# Line order of right-to-left and mixed-direction text (the Unicode bidi algorithm).
+pkg_check_modules(FRIBIDI REQUIRED IMPORTED_TARGET fribidi)
+# Hyphenation of text frames, with the hyphen-* dictionaries. libhyphen has no pkg-config file:
+# found here, linked by name.
+find_path(HYPHEN_INCLUDE_DIR hyphen.h REQUIRED)
+find_library(HYPHEN_LIBRARY hyphen REQUIRED)
 pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
 # Internationalised host names in links are written in their ASCII (punycode) form.
 pkg_check_modules(LIBIDN2 REQUIRED IMPORTED_TARGET libidn2)
@@ -38,5 +44,5 @@ add_library(epub_thirdparty INTERFACE)
 add_library(epub::thirdparty ALIAS epub_thirdparty)
 target_link_libraries(epub_thirdparty INTERFACE
   PkgConfig::MINIZIP ZLIB::ZLIB PNG::PNG JPEG::JPEG GIF::GIF Freetype::Freetype Fontconfig::Fontconfig
-  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::UNIBREAK
+  PkgConfig::CAIRO PkgConfig::LCMS2 PkgConfig::UNIBREAK PkgConfig::FRIBIDI hyphen
   PkgConfig::LIBDEFLATE PkgConfig::LIBIDN2 Threads::Threads ${CMAKE_DL_LIBS})

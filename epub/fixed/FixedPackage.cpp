@@ -105,7 +105,7 @@ void WriteMetadata(XmlWriter& x, const Publication& p, const FixedPackageInput& 
     }
     Meta(x, "rendition:layout", "pre-paginated");
     Meta(x, "rendition:orientation", "auto");
-    Meta(x, "rendition:spread", "landscape");
+    Meta(x, "rendition:spread", in.spread);
     if (p.GetCoverImage()) {
         x.Open("meta").Attribute("name", "cover").Attribute("content", "cover-image");
         x.CloseEmpty().Space("\n");
@@ -149,7 +149,10 @@ void WritePackage(XmlWriter& x, const Publication& p, const FixedPackageInput& i
     }
     for (const StringT& font : fontPaths)
         Item(x, StemOf(font), font.view(), MediaTypeName(GetMediaType(font.view())));
-    x.End("manifest").Space("\n").Open("spine").Close().Space("\n");
+    x.End("manifest").Space("\n").Open("spine");
+    if (in.rightToLeft)
+        x.Attribute("page-progression-direction", "rtl");
+    x.Close().Space("\n");
     for (const auto& page : p.GetPages()) {
         x.Open("itemref").Attribute("idref", page.name);
         const std::string_view spread = PageSpreadProperty(page.markedLabel);

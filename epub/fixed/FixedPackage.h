@@ -34,6 +34,10 @@ struct FixedPackageInput {
     // The print edition whose page numbers the page labels are (an ISBN or any identifier);
     // empty for none.
     StringT pageSource;
+    // Pages turn right to left (manga, Arabic and Hebrew books): spreads pair the other way.
+    bool rightToLeft = false;
+    // When the reading system shows two pages side by side: none, landscape, both or auto.
+    std::string_view spread = "landscape";
 };
 
 // Writes css/styles.css (fonts embedded and obfuscated), package.opf, nav.xhtml,

@@ -35,6 +35,8 @@ struct PageElement {
     StringT alt;
     bool blank = false; // the publication's shared blank image
     std::string text;   // character content (spans)
+    // Text read right to left: dir="rtl".
+    bool rightToLeft = false;
 };
 
 class Page {

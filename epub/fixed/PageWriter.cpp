@@ -144,6 +144,8 @@ private:
         if (e.tag == "div")
             Description(e);
         Language(e);
+        if (e.rightToLeft)
+            out_.Attribute("dir", "rtl");
     }
 
     XmlWriter& out_;

@@ -228,6 +228,9 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
             rule += "; transform-origin: 0 " + Px(baseline) + "; transform: " + transform;
         PageElement& box = page_.Add("span");
         box.id = page_.NextElementNumber();
+        // Right-to-left text has a box of its own in that direction (EPUB style sheets may not
+        // set it): spaces at the end of a line are set in the line's direction, at its left.
+        box.rightToLeft = run.rightToLeft;
         box.classes[0] = page_.AddRule(rule);
         text_ = OpenText{world, run.story.story, run.story.line, run.origin.y, 0, strut, 0};
     }
@@ -240,11 +243,13 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
     page_.Close();
     text_->endX = run.origin.x + run.advance;
     text_->next = page_.ElementCount();
+    if (run.rightToLeft)
+        text_.reset();
 }
 
 bool RenderTarget::ContinuesText(const GlyphRunNode& run, const AffineTransform& world,
                                  double fontPx) const {
-    if (!text_ || text_->next != page_.ElementCount() || run.story.line < 0 ||
+    if (!text_ || run.rightToLeft || text_->next != page_.ElementCount() || run.story.line < 0 ||
         run.story.story != text_->story || run.story.line != text_->line ||
         !(world == text_->world))
         return false;

@@ -132,6 +132,7 @@ public:
     BlendMode blend = BlendMode::Normal;
     StoryPosition story;
     StringT language;
+    bool rightToLeft = false; // the direction its text is read in (glyphs are in visual order)
     double Width() const { return advance; }
 };
 

@@ -159,6 +159,22 @@ void WriteGlyphOnlyPage(const fs::path& page, const fs::path& copy) {
     std::ofstream(copy, std::ios::binary) << xhtml;
 }
 
+// Left and right edges of the ink on a page (pixels darker than mid-grey), or nothing.
+std::optional<std::pair<int, int>> InkExtent(const Raster::DynamicBitmap& b) {
+    int left = int(b.Width()), right = -1;
+    for (uint32_t y = 0; y < b.Height(); ++y)
+        for (uint32_t x = 0; x < b.Width(); ++x) {
+            const uint8_t* p = b.Row(y) + x * 4;
+            if (p[0] + p[1] + p[2] < 3 * 128) {
+                left = std::min(left, int(x));
+                right = std::max(right, int(x));
+            }
+        }
+    if (right < 0)
+        return std::nullopt;
+    return std::make_pair(left, right);
+}
+
 double Darkness(const Raster::DynamicBitmap& b, int x, int y) {
     if (x < 0 || y < 0 || x >= int(b.Width()) || y >= int(b.Height()))
         return 0;
@@ -226,8 +242,7 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
     std::string pattern = (fs::temp_directory_path() / "epubfidelity-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     const fs::path dir = pattern;
-    const fs::path source =
-        fs::path(EPUB_SOURCE_DIR) / "examples" / (std::string(GetParam()) + ".json");
+    const fs::path source = fs::path(EPUB_SOURCE_DIR) / (std::string(GetParam()) + ".json");
     const Cli::FixedDocument doc = Cli::ReadFixedDocument(source);
     const fs::path epub = dir / "book.epub";
     Cli::ExportFixedEPub(doc, epub);
@@ -290,6 +305,16 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
         auto textRendered = Raster::DecodeImage(ReadBytes(textShot));
         ASSERT_TRUE(textRendered) << textShot;
         OnWhite(*textRendered);
+        // No line reaches further out than the drawing sets it: justified lines end at their
+        // frame's edge in the reading system too.
+        const auto drawn = InkExtent(*textReference), shown = InkExtent(*textRendered);
+        if (drawn && shown &&
+            (shown->first < drawn->first - 1 || shown->second > drawn->second + 1)) {
+            allGood = false;
+            ADD_FAILURE() << GetParam() << " page " << i + 1 << ": text ink spans " << shown->first
+                          << " to " << shown->second << " px, drawn " << drawn->first << " to "
+                          << drawn->second;
+        }
         double worst = 0;
         for (size_t r = 0; r < glyphs.bounds.size(); ++r) {
             const auto& b = glyphs.bounds[r];
@@ -316,6 +341,11 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
         fs::remove_all(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, PageFidelity, testing::Values("picturebook", "magazine"));
+// Paths from the source folder; then right-to-left pages (a comic with a two-page spread, text
+// mixed with Latin and numbers) and hyphenated justified columns.
+INSTANTIATE_TEST_SUITE_P(Examples, PageFidelity,
+                         testing::Values("examples/picturebook", "examples/magazine",
+                                         "examples/manga", "tests/epub/fixed/bidi",
+                                         "tests/epub/fixed/hyphenation"));
 
 } // namespace

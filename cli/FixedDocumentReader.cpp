@@ -6,8 +6,8 @@
 #include "cli/AccessibilityReader.h"
 #include "cli/AnchorBook.h"
 #include "cli/AttributeReader.h"
-#include "cli/FixedTextSetter.h"
 #include "cli/SvgCheck.h"
+#include "epub/fixed/FixedTextSetter.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/package/NameRules.h"
 #include "epub/package/PackageText.h"
@@ -30,6 +30,10 @@ using json = JsonValue;
 namespace fs = std::filesystem;
 using Foundation::MakeCounted;
 using Render::AffineTransform;
+using EPub::FixedTextSetter;
+using EPub::LinkArea;
+using EPub::Paragraph;
+using EPub::StyledText;
 
 struct LoadedImage {
     std::string encoded;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace Cli {
+namespace EPub {
 
 using Foundation::Counted;
 using Foundation::StringT;
@@ -94,4 +94,4 @@ private:
     std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> faces_;
 };
 
-} // namespace Cli
+} // namespace EPub

@@ -28,12 +28,12 @@ namespace {
 
 using json = JsonValue;
 namespace fs = std::filesystem;
-using Foundation::MakeCounted;
-using Render::AffineTransform;
 using EPub::FixedTextSetter;
 using EPub::LinkArea;
 using EPub::Paragraph;
 using EPub::StyledText;
+using Foundation::MakeCounted;
+using Render::AffineTransform;
 
 struct LoadedImage {
     std::string encoded;
@@ -885,11 +885,6 @@ void NameUntitled(FixedDocument& doc, const fs::path& file) {
     if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
         std::string_view::npos)
         doc.settings->title = StringT(file.stem().string());
-}
-
-double PageScale(const FixedDocument& doc) {
-    const double dpi = doc.options->GetPageDPI();
-    return dpi > 0 ? dpi / 72.0 : 1.0;
 }
 
 } // namespace Cli

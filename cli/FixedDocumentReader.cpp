@@ -101,7 +101,7 @@ private:
     Counted<const Text::TextDocument> document_;
     AnchorBook anchors_;
     AttributeReader atts_;
-    FixedTextSetter setter_;
+    std::unique_ptr<EPub::TextSetter> setter_ = EPub::MakeDefaultTextSetter();
     size_t groupDepth_ = 0;
     std::vector<AffineTransform> worlds_{AffineTransform()}; // of the groups being read
     std::map<fs::path, LoadedImage> images_;
@@ -342,7 +342,7 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
         const double y = Number(line, "y", 0);
         for (const auto& styled : ReadRuns(line, ReadCharacter(line, base))) {
             std::string error;
-            auto run = setter_.SetRun(styled, x, y, error);
+            auto run = setter_->SetRun(styled, x, y, error);
             if (!run)
                 Fail(line, error);
             run->story = {story, 0, static_cast<int32_t>(i)};
@@ -402,7 +402,7 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     auto group = MakeCounted<Render::GroupNode>();
     group->logical = Render::LogicalGroup::Element;
     std::string error;
-    if (!setter_.SetFrame(paragraphs, rects, group->children, error, stories_, &linkAreas_))
+    if (!setter_->SetFrame(paragraphs, rects, group->children, error, stories_, &linkAreas_))
         Fail(node, error);
     stories_ += static_cast<int32_t>(paragraphs.size());
     return group;

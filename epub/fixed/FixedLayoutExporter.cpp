@@ -67,7 +67,6 @@ bool FixedLayoutExporter::Start(const StringT& path,
     const ExportSettings& s = *settings_;
     publication_.emplace(kRoot, path, s.identifier, s.title, s.language);
     publication_->SetArchive(std::move(archive));
-    publication_->SetSpreadSetting(1);
     publication_->SetSubsetFonts(s.subsetFonts);
     schema_ = std::make_unique<Schema>(options_, abortFlag_);
     if (options_->GetCoverPage() == FileExportOptions::CoverPage::ImageFile)

@@ -22,20 +22,18 @@ using Foundation::OutStream;
 
 static_assert(kLandmarkSlots == kLandmarkCount);
 
-std::string PageSpreadProperty(const StringT& markedLabel) {
-    if (markedLabel.empty())
-        return {};
-    // Markers: '<' + spread with the spread setting, '=' + ... without it.
-    switch (markedLabel[0]) {
-    case '=':
+std::string PageSpreadProperty(PageSpread spread) {
+    switch (spread) {
+    case PageSpread::Left:
         return " properties=\"page-spread-left\"";
-    case '>':
+    case PageSpread::Right:
         return " properties=\"page-spread-right\"";
-    case '?':
+    case PageSpread::Center:
         return " properties=\"rendition:page-spread-center\"";
-    default:
-        return {};
+    case PageSpread::Auto:
+        break;
     }
+    return {};
 }
 
 std::string StemOf(const StringT& path) {
@@ -131,7 +129,7 @@ void WritePackage(OutStream& out, const Publication& p, const FixedPackageInput&
             << "\" media-type=\"" << MediaTypeName(GetMediaType(font.view())) << "\"/>\n";
     out << "</manifest>\n<spine>\n";
     for (const auto& page : p.GetPages())
-        out << "<itemref idref=\"" << page.name << "\"" << PageSpreadProperty(page.markedLabel)
+        out << "<itemref idref=\"" << page.name << "\"" << PageSpreadProperty(page.spread)
             << "/>\n";
     out << "</spine>\n</package>\n";
 }
@@ -189,9 +187,8 @@ void WriteNavigation(OutStream& out, const Publication& p, const FixedPackageInp
         out << "<nav epub:type=\"page-list\" id=\"page-list\" hidden=\"hidden\">\n<h2>"
             << XmlText(NavigationText(TextKey::kPageList, p, in).view()) << "</h2>\n<ol>\n";
         for (size_t i = 0; i < pages.size(); ++i) {
-            const std::string label = pages[i].markedLabel.view().substr(1).empty()
-                                          ? std::to_string(i + 1)
-                                          : EncodeText(pages[i].markedLabel.view().substr(1));
+            const std::string label =
+                pages[i].label.empty() ? std::to_string(i + 1) : EncodeText(pages[i].label.view());
             out << "<li><a href=\"" << href(static_cast<uint32_t>(i + 1)) << "#"
                 << "pg" << pages[i].name.view().substr(4) << "\">" << label << "</a></li>\n";
         }

@@ -12,7 +12,7 @@ namespace EPub {
 
 class Publication;
 
-// `label` is the page label without its spread marker.
+// `label` is the printed page label.
 void WritePageDocument(Foundation::OutStream& out, const Publication& publication, const Page& page,
                        std::string_view label);
 

@@ -172,10 +172,6 @@ StringT Publication::UniquePath(const StringT& folder, const StringT& safeName) 
 
 bool Publication::Add(const Page& page, std::string_view label, PageSpread spread, uint32_t types) {
     const StringT name = "page" + ToStringT(page.GetNumber());
-    const int32_t value = static_cast<int32_t>(spread);
-    const char marker =
-        static_cast<char>(spreadSetting_ != 0 ? 0x3C + value : 0x3C + ((value >> 1) | 1));
-    StringT marked = StringT(std::string(1, marker)) + StringT(label);
     for (const auto& [language, count] : page.GetLanguages()) {
         auto it =
             std::find_if(languages_.begin(), languages_.end(),
@@ -185,7 +181,7 @@ bool Publication::Add(const Page& page, std::string_view label, PageSpread sprea
         else
             it->second += count;
     }
-    pages_.push_back({name, marked});
+    pages_.push_back({name, StringT(label), spread});
     const auto ordinal = static_cast<uint32_t>(pages_.size());
     bool ok = false;
     if (archive_) {
@@ -194,7 +190,7 @@ bool Publication::Add(const Page& page, std::string_view label, PageSpread sprea
         if (out) {
             // The page's text decides which glyphs the embedded fonts keep.
             Foundation::MemoryOutStream xhtml;
-            WritePageDocument(xhtml, *this, page, marked.view().substr(1));
+            WritePageDocument(xhtml, *this, page, label);
             characters_.AddMarkup(xhtml.Data());
             ok = out->Write(xhtml.Data());
         }

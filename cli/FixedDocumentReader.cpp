@@ -6,6 +6,7 @@
 #include "cli/AccessibilityReader.h"
 #include "cli/AnchorBook.h"
 #include "cli/AttributeReader.h"
+#include "cli/MetadataReader.h"
 #include "cli/SvgCheck.h"
 #include "epub/fixed/FixedTextSetter.h"
 #include "epub/options/AccessibilityMetadata.h"
@@ -67,7 +68,6 @@ public:
     FixedDocument Read(const json& root);
 
 private:
-    void ReadMetadata(const Node& node, FixedDocument& doc) const;
     void ReadOptions(const Node& node, FixedDocument& doc) const;
     void ReadContents(const Node& node, FixedDocument& doc) const;
     FixedPage ReadPage(const Node& node);
@@ -122,31 +122,6 @@ private:
     std::vector<FixedFinding> findings_;
     int32_t stories_ = 0; // story numbers handed out to text items and paragraphs
 };
-
-void FixedReader::ReadMetadata(const Node& node, FixedDocument& doc) const {
-    CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
-                       "publisher", "language", "identifier", "pageSource", "date"});
-    EPub::ExportSettings& s = *doc.settings;
-    s.title = String(node, "title");
-    s.author = String(node, "author");
-    s.illustrator = String(node, "illustrator");
-    s.description = String(node, "description");
-    s.rights = String(node, "rights");
-    s.subject = String(node, "subject");
-    s.publisher = String(node, "publisher");
-    // Written into every page's attributes: the same rule as for reflowable documents.
-    s.language = String(node, "language", "en");
-    if (!EPub::IsLanguageTag(s.language.view()))
-        Fail(node.Field("language"),
-             "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
-    s.identifier = String(node, "identifier");
-    s.date = String(node, "date");
-    if (!s.date.empty() && !EPub::IsPublicationDate(s.date.view()))
-        Fail(node.Field("date"), "\"" + s.date.str() +
-                                     "\" is not a date such as \"2024\", \"2024-05-17\" or "
-                                     "\"2024-05-17T09:30:00Z\"");
-    doc.pageSource = StringT(String(node, "pageSource"));
-}
 
 void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
     CheckFields(node, {"pageDPI", "textDPI", "cover", "subsetFonts"});
@@ -813,7 +788,8 @@ FixedDocument FixedReader::Read(const json& root) {
     doc.options =
         MakeCounted<EPub::FileExportOptions>(Render::FileExportOptionsVector::Preset::Standard);
     if (top.Has("metadata"))
-        ReadMetadata(top.Field("metadata"), doc);
+        doc.pageSource = StringT(
+            ReadMetadata(*this, top.Field("metadata"), *doc.settings, MetadataLayout::Fixed));
     if (top.Has("accessibility"))
         doc.settings->accessibility = ReadAccessibility(*this, top.Field("accessibility"));
     if (top.Has("options"))

@@ -2,6 +2,7 @@
 #include "epub/fixed/Publication.h"
 
 #include "epub/fixed/PageWriter.h"
+#include "epub/package/PackageText.h"
 #include "host/foundation/Uuid.h"
 
 #include <algorithm>
@@ -149,7 +150,9 @@ Publication::Publication(std::string_view root, const StringT& documentPath, Str
     : root_(root), identifier_(std::move(identifier)), title_(std::move(title)),
       language_(std::move(language)), layout_(layout), styleSheet_(styleSheet),
       defaultAtts_(defaultAtts) {
-    if (identifier_.empty())
+    // Blank as a reflowable publication's is: nothing XML can hold but spaces.
+    if (DropXmlIllegal(identifier_.view()).view().find_first_not_of(" \t\r\n") ==
+        std::string_view::npos)
         identifier_ = "urn:uuid:" + Foundation::Uuid::Generate().ToString();
     if (title_.empty()) {
         const std::string_view last = FileNamePart(documentPath.view());

@@ -157,3 +157,11 @@ TEST_F(Fixture, DocumentStylesAreSharedAndTheHiddenLayerRuleRegisteredOnce) {
 
 } // namespace
 
+TEST(PublicationIdentifier, BlankIdentifiersAreReplacedAsForReflowableOnes) {
+    for (const char* blank : {"", "  ", "\t\x01 "}) {
+        const EPub::Publication p{"OEBPS", "b.epub", blank, "t", "en"};
+        EXPECT_TRUE(p.GetIdentifier().view().starts_with("urn:uuid:")) << p.GetIdentifier().str();
+    }
+    EXPECT_EQ((EPub::Publication{"OEBPS", "b.epub", " isbn ", "t", "en"}).GetIdentifier(),
+              " isbn ");
+}

@@ -4,6 +4,7 @@
 #include "cli/MappedInput.h"
 
 #include "cli/AccessibilityReader.h"
+#include "cli/MetadataReader.h"
 
 #include "epub/content/Landmark.h"
 #include "epub/options/AccessibilityMetadata.h"
@@ -34,7 +35,6 @@
 namespace Cli {
 
 using EPub::FoldCase;
-using EPub::IsLanguageTag;
 using EPub::IsPlainCssIdentifier;
 namespace {
 
@@ -108,7 +108,6 @@ public:
     void AdjustMetadata(MetadataAdjustment adjust) { adjust_ = std::move(adjust); }
 
 private:
-    void ReadMetadata(const Node& node, EPub::ExportSettings& settings) const;
     void ReadOptions(const Node& node, Document& doc) const;
     void ReadValidation(const Node& node, EPub::ExportSettings& settings) const;
     void ReadProfiles(const Node& node, Raster::ICCProfileSet& profiles) const;
@@ -125,29 +124,6 @@ private:
 
     MetadataAdjustment adjust_;
 };
-
-void Reader::ReadMetadata(const Node& node, EPub::ExportSettings& s) const {
-    CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
-                       "publisher", "language", "identifier", "isbn", "pageSource", "date"});
-    s.title = String(node, "title");
-    s.author = String(node, "author");
-    s.illustrator = String(node, "illustrator");
-    s.description = String(node, "description");
-    s.rights = String(node, "rights");
-    s.subject = String(node, "subject");
-    s.publisher = String(node, "publisher");
-    s.language = String(node, "language", "en");
-    if (!IsLanguageTag(s.language.view()))
-        Fail(node.Field("language"),
-             "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
-    s.identifier = String(node, "identifier");
-    s.identifierType = Bool(node, "isbn", false) ? 2 : 0;
-    s.date = String(node, "date");
-    if (!s.date.empty() && !EPub::IsPublicationDate(s.date.view()))
-        Fail(node.Field("date"), "\"" + s.date.str() +
-                                     "\" is not a date such as \"2024\", \"2024-05-17\" or "
-                                     "\"2024-05-17T09:30:00Z\"");
-}
 
 void Reader::ReadOptions(const Node& node, Document& doc) const {
     CheckFields(node,
@@ -442,8 +418,8 @@ Document Reader::Read(const json& root, const std::function<void(size_t)>& itemD
     doc.options->SetRemoveLineBreaks(false);
     doc.settings->language = "en";
     if (top.Has("metadata")) {
-        ReadMetadata(top.Field("metadata"), *doc.settings);
-        EPub::SetPageSource(*doc.options, String(top.Field("metadata"), "pageSource"));
+        EPub::SetPageSource(*doc.options, ReadMetadata(*this, top.Field("metadata"), *doc.settings,
+                                                       MetadataLayout::Reflowable));
     }
     if (adjust_)
         adjust_(*doc.settings);

@@ -6,8 +6,9 @@
 #include "cli/AccessibilityReader.h"
 #include "cli/AnchorBook.h"
 #include "cli/AttributeReader.h"
-#include "cli/FixedTextSetter.h"
+#include "cli/MetadataReader.h"
 #include "cli/SvgCheck.h"
+#include "epub/fixed/FixedTextSetter.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/package/NameRules.h"
 #include "epub/package/PackageText.h"
@@ -28,6 +29,11 @@ namespace {
 
 using json = JsonValue;
 namespace fs = std::filesystem;
+using EPub::FixedTextSetter;
+using EPub::LinkArea;
+using EPub::Paragraph;
+using EPub::StyledText;
+using EPub::TextDirection;
 using Foundation::MakeCounted;
 using Render::AffineTransform;
 
@@ -63,7 +69,6 @@ public:
     FixedDocument Read(const json& root);
 
 private:
-    void ReadMetadata(const Node& node, FixedDocument& doc) const;
     void ReadOptions(const Node& node, FixedDocument& doc) const;
     void ReadContents(const Node& node, FixedDocument& doc) const;
     FixedPage ReadPage(const Node& node);
@@ -98,7 +103,7 @@ private:
     Counted<const Text::TextDocument> document_;
     AnchorBook anchors_;
     AttributeReader atts_;
-    FixedTextSetter setter_;
+    std::unique_ptr<EPub::TextSetter> setter_ = EPub::MakeDefaultTextSetter();
     size_t groupDepth_ = 0;
     std::vector<AffineTransform> worlds_{AffineTransform()}; // of the groups being read
     std::map<fs::path, LoadedImage> images_;
@@ -119,31 +124,6 @@ private:
     std::vector<FixedFinding> findings_;
     int32_t stories_ = 0; // story numbers handed out to text items and paragraphs
 };
-
-void FixedReader::ReadMetadata(const Node& node, FixedDocument& doc) const {
-    CheckFields(node, {"title", "author", "illustrator", "description", "rights", "subject",
-                       "publisher", "language", "identifier", "pageSource", "date"});
-    EPub::ExportSettings& s = *doc.settings;
-    s.title = String(node, "title");
-    s.author = String(node, "author");
-    s.illustrator = String(node, "illustrator");
-    s.description = String(node, "description");
-    s.rights = String(node, "rights");
-    s.subject = String(node, "subject");
-    s.publisher = String(node, "publisher");
-    // Written into every page's attributes: the same rule as for reflowable documents.
-    s.language = String(node, "language", "en");
-    if (!EPub::IsLanguageTag(s.language.view()))
-        Fail(node.Field("language"),
-             "\"" + s.language.str() + "\" is not a language tag such as \"en\" or \"de-CH\"");
-    s.identifier = String(node, "identifier");
-    s.date = String(node, "date");
-    if (!s.date.empty() && !EPub::IsPublicationDate(s.date.view()))
-        Fail(node.Field("date"), "\"" + s.date.str() +
-                                     "\" is not a date such as \"2024\", \"2024-05-17\" or "
-                                     "\"2024-05-17T09:30:00Z\"");
-    doc.pageSource = StringT(String(node, "pageSource"));
-}
 
 void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
     CheckFields(node, {"pageDPI", "textDPI", "cover", "subsetFonts", "pageProgression", "spread"});
@@ -365,7 +345,7 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
         for (auto& styled : ReadRuns(line, ReadCharacter(line, base))) {
             styled.direction = direction;
             std::string error;
-            auto run = setter_.SetRun(styled, x, y, error);
+            auto run = setter_->SetRun(styled, x, y, error);
             if (!run)
                 Fail(line, error);
             run->story = {story, 0, static_cast<int32_t>(i)};
@@ -412,6 +392,9 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
             Text::AttributeSet set;
             atts_.ReadAttributes(item.Field("paragraph"), Text::AttCategory::Paragraph, set);
             const Text::ParagraphAtts para(set);
+            // The paragraph attribute says the same as the item's field, which wins.
+            if (const int32_t d = para.GetInt(Text::ParaInt::Direction); d && !item.Has("direction"))
+                p.format.direction = static_cast<TextDirection>(d);
             p.format.alignment = para.GetInt(Text::ParaInt::Alignment);
             if (p.format.alignment > 3)
                 Fail(item.Field("paragraph"), "alignment must be left, centre, right or justify");
@@ -432,7 +415,7 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     auto group = MakeCounted<Render::GroupNode>();
     group->logical = Render::LogicalGroup::Element;
     std::string error;
-    if (!setter_.SetFrame(paragraphs, rects, group->children, error, stories_, &linkAreas_))
+    if (!setter_->SetFrame(paragraphs, rects, group->children, error, stories_, &linkAreas_))
         Fail(node, error);
     stories_ += static_cast<int32_t>(paragraphs.size());
     return group;
@@ -843,7 +826,8 @@ FixedDocument FixedReader::Read(const json& root) {
     doc.options =
         MakeCounted<EPub::FileExportOptions>(Render::FileExportOptionsVector::Preset::Standard);
     if (top.Has("metadata"))
-        ReadMetadata(top.Field("metadata"), doc);
+        doc.pageSource = StringT(
+            ReadMetadata(*this, top.Field("metadata"), *doc.settings, MetadataLayout::Fixed));
     if (top.Has("accessibility"))
         doc.settings->accessibility = ReadAccessibility(*this, top.Field("accessibility"));
     if (top.Has("options"))
@@ -915,11 +899,6 @@ void NameUntitled(FixedDocument& doc, const fs::path& file) {
     if (EPub::DropXmlIllegal(doc.settings->title.view()).view().find_first_not_of(" \t\r\n") ==
         std::string_view::npos)
         doc.settings->title = StringT(file.stem().string());
-}
-
-double PageScale(const FixedDocument& doc) {
-    const double dpi = doc.options->GetPageDPI();
-    return dpi > 0 ? dpi / 72.0 : 1.0;
 }
 
 } // namespace Cli

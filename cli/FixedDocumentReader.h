@@ -5,6 +5,7 @@
 
 #include "cli/JsonInput.h"
 #include "cli/JsonValue.h"
+#include "epub/fixed/FixedLayoutExporter.h"
 #include "epub/fixed/FixedPackage.h"
 #include "epub/fixed/Publication.h"
 #include "epub/options/ExportSettings.h"
@@ -20,21 +21,8 @@ namespace Cli {
 using Foundation::Counted;
 using Foundation::StringT;
 
-// A named place on a page that links can point at; numbered through the document from 1.
-struct FixedAnchor {
-    uint32_t number = 0;
-    StringT name;
-};
-
-struct FixedPage {
-    double width = 0; // points
-    double height = 0;
-    StringT label;
-    EPub::PageSpread spread = EPub::PageSpread::Auto;
-    uint32_t landmarks = 0; // bit per landmark slot
-    Counted<Render::GroupNode> root;
-    std::vector<FixedAnchor> anchors;
-};
+using EPub::FixedAnchor;
+using EPub::FixedPage;
 
 // What a page cannot show of what the document asks for, found while reading.
 struct FixedFinding {
@@ -71,6 +59,8 @@ FixedDocument ReadFixedDocument(const JsonDocument& tree, const std::string& sou
 void NameUntitled(FixedDocument& doc, const std::filesystem::path& file);
 
 // CSS pixels per point of the document's pages.
-double PageScale(const FixedDocument& doc);
+inline double PageScale(const FixedDocument& doc) {
+    return EPub::FixedPageScale(*doc.options);
+}
 
 } // namespace Cli

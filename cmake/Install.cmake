@@ -22,6 +22,9 @@ set(EPUB_PUBLIC_HEADERS
     epub/options/FlowingEPubOptions.h
     epub/options/AccessibilityMetadata.h
     epub/options/CSSFile.h
+    epub/fixed/FixedLayoutExporter.h
+    epub/fixed/TextSetter.h
+    epub/fixed/FixedTextSetter.h
     host/foundation/ApplicationVersion.h
     host/foundation/FileStream.h
     host/foundation/FontCache.h
@@ -216,9 +219,9 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME epubexport)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS fonts-dejavu-core)
 # Opened at run time, so dpkg-shlibdeps cannot see them; what it finds is added to these.
-# HarfBuzz only for the tool's text frames; the library opens the other two itself.
-set(epub_library_opened "librsvg2-2, libgdk-pixbuf-2.0-0")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "${epub_library_opened}, libharfbuzz0b")
+# HarfBuzz sets the text of fixed-layout pages (and subsets fonts).
+set(epub_library_opened "librsvg2-2, libgdk-pixbuf-2.0-0, libharfbuzz0b")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "${epub_library_opened}")
 # First line: the package summary.
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
     "command-line tool exporting JSON document descriptions to EPUB 3

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Installs the project into a temporary prefix and uses it as an embedder would: each public
 # header compiles on its own, examples/embed builds with find_package(EPubExport) and links with
-# pkg-config, and its EPUB passes EPUBCheck (only OPF-027 about pageBreakSource is accepted).
+# pkg-config, and its two EPUBs (reflowable notes, fixed-layout postcards) pass EPUBCheck (only
+# OPF-027 about pageBreakSource is accepted).
 # The installed tool exports examples/minimal.json. Usage: scripts/check-install.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -62,10 +63,20 @@ quietly cmake --build "$work/embed" || fail "examples/embed does not build"
 # ...and linked again with pkg-config --libs alone (its --cflags compiled the headers above).
 # shellcheck disable=SC2046
 ${CXX:-c++} -o "$work/harbour-notes-pc" "$work/embed/CMakeFiles/harbour-notes.dir/main.cpp.o" \
-  $(pkg-config --libs epubexport) || fail "examples/embed does not link with pkg-config --libs"
+  "$work/embed/CMakeFiles/harbour-notes.dir/Postcards.cpp.o" $(pkg-config --libs epubexport) ||
+  fail "examples/embed does not link with pkg-config --libs"
 
-"$work/embed/harbour-notes" "$out/notes.epub" >/dev/null || fail "harbour-notes failed"
+"$work/embed/harbour-notes" "$out/notes.epub" "$out/postcards.epub" >/dev/null ||
+  fail "harbour-notes failed"
 epubcheck "$out/notes.epub"
+epubcheck "$out/postcards.epub"
+# The postcards are pages of the application's own layout, one per card, the first the cover.
+unzip -p "$out/postcards.epub" OEBPS/package.opf | grep -q 'rendition:layout">pre-paginated' ||
+  fail "the postcards are not a fixed-layout publication"
+[[ $(unzip -Z1 "$out/postcards.epub" | grep -c '^OEBPS/page[0-9]*\.xhtml$') == 2 ]] ||
+  fail "the postcards publication does not hold one page per card"
+unzip -p "$out/postcards.epub" OEBPS/page1.xhtml | grep -q 'The quay at dawn' ||
+  fail "the first postcard lost its caption"
 # The example's own ApplicationVersion replaced the library's bundled one...
 unzip -p "$out/notes.epub" OEBPS/package.opf | grep -q 'Harbour Notes 1.0.0' ||
   fail "the package does not name the embedding application"

@@ -443,7 +443,7 @@ bool ContentWriter::ExportParagraph(const StoryChunk& chunk, OutStream& out,
     const Text::StoryPos begin = paragraph.begin();
     PageAnchor(chunk, out, fileName, begin, state);
     if (const auto scale = chunk.GetFrameScaleForPos(begin); scale.width != 0 || scale.height != 0)
-        host_.GetSettings()->frameScale = scale;
+        host_.Styles().SetFrameScale(scale);
 
     const Counted<const Text::Language> chunkLanguage =
         chunk.language ? chunk.language : host_.GetPublicationLanguage();
@@ -992,7 +992,7 @@ bool ContentWriter::ExportArticle(const Article& article, const StringT& fileNam
         return out != nullptr;
     };
     for (size_t i = 0; i < entries.size(); ++i) {
-        host_.GetSettings()->frameScale = {0.0, 0.0};
+        host_.Styles().SetFrameScale({0.0, 0.0});
         const int32_t item = i < article.items.size() ? article.items[i] : -1;
         if (item >= 0) {
             if (!switchTo(baseName, publication))

@@ -34,7 +34,7 @@ public:
     virtual ImageStore& Images() = 0;
     virtual HostCallbacks& Callbacks() noexcept = 0;
 
-    virtual const Counted<ExportSettings>& GetSettings() const noexcept = 0;
+    virtual const Counted<const ExportSettings>& GetSettings() const noexcept = 0;
     virtual const Counted<const FlowingEPubOptions>& GetOptions() const noexcept = 0;
 
     // Content documents and the sections within them.

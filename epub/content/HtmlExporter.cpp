@@ -87,7 +87,7 @@ private:
 
 } // namespace
 
-HtmlExporter::HtmlExporter(Counted<ExportSettings> settings,
+HtmlExporter::HtmlExporter(Counted<const ExportSettings> settings,
                            Counted<const FlowingEPubOptions> options)
     : StyleSheet(std::move(settings), std::move(options)),
       defaults_(std::make_unique<DefaultCallbacks>()) {

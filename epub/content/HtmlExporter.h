@@ -45,7 +45,7 @@ class HtmlExporter : public AnchorRegistry,
 public:
     using StreamType = EPub::StreamType;
 
-    HtmlExporter(Counted<ExportSettings> settings, Counted<const FlowingEPubOptions> options);
+    HtmlExporter(Counted<const ExportSettings> settings, Counted<const FlowingEPubOptions> options);
     ~HtmlExporter() override;
 
     StyleSheet& Styles() override { return *this; }
@@ -55,7 +55,7 @@ public:
     const HostCallbacks& Callbacks() const noexcept { return callbacks_; }
     void SetRootFilename(const StringT& path) { rootFilename_ = path; }
 
-    const Counted<ExportSettings>& GetSettings() const noexcept override { return settings_; }
+    const Counted<const ExportSettings>& GetSettings() const noexcept override { return settings_; }
     const Counted<const FlowingEPubOptions>& GetOptions() const noexcept override {
         return options_;
     }

@@ -227,7 +227,8 @@ bool IsValidElementName(const StringT& name) {
     return true;
 }
 
-StyleSheet::StyleSheet(Counted<ExportSettings> settings, Counted<const FlowingEPubOptions> options)
+StyleSheet::StyleSheet(Counted<const ExportSettings> settings,
+                       Counted<const FlowingEPubOptions> options)
     : settings_(std::move(settings)), options_(std::move(options)),
       fontList_(settings_->identifier), fontCache_(Foundation::FontCache::Create()) {}
 
@@ -462,7 +463,7 @@ StringT StyleSheet::ReadableTextColourToCSS(const Text::AttributeSet& atts) cons
 // ---- Paragraphs ----
 
 bool StyleSheet::IsScaled() const {
-    return NeedsScale(settings_->frameScale.width) || NeedsScale(settings_->frameScale.height);
+    return NeedsScale(frameScale_.width) || NeedsScale(frameScale_.height);
 }
 
 StyleSheet::ParaKey StyleSheet::Scaled(const ParaKey& atts) const {
@@ -470,14 +471,14 @@ StyleSheet::ParaKey StyleSheet::Scaled(const ParaKey& atts) const {
         return atts;
     // Consolidated so that identical scaled sets hit the identity caches.
     return settings_->styles->GetDocument()->Consolidate(
-        atts->GetScaled(settings_->frameScale.width, settings_->frameScale.height, true));
+        atts->GetScaled(frameScale_.width, frameScale_.height, true));
 }
 
 Consolidated<GlyphAtts> StyleSheet::Scaled(const Consolidated<GlyphAtts>& atts) const {
     if (!atts || !IsScaled() || !settings_->styles)
         return atts;
     return settings_->styles->GetDocument()->Consolidate(
-        atts->GetScaled(settings_->frameScale.width, settings_->frameScale.height, true));
+        atts->GetScaled(frameScale_.width, frameScale_.height, true));
 }
 
 Counted<ParaParams> StyleSheet::RegisterParagraphAtts(const ParaKey& paragraphAtts,

@@ -128,7 +128,7 @@ bool IsValidElementName(const StringT& name);
 
 class StyleSheet {
 public:
-    StyleSheet(Counted<ExportSettings> settings, Counted<const FlowingEPubOptions> options);
+    StyleSheet(Counted<const ExportSettings> settings, Counted<const FlowingEPubOptions> options);
     virtual ~StyleSheet();
     StyleSheet(const StyleSheet&) = delete;
     StyleSheet& operator=(const StyleSheet&) = delete;
@@ -137,6 +137,9 @@ public:
     virtual StringT AddFont(const Foundation::Font& font);
 
     void SetSecondaryStyleSheet(Counted<const Text::StyleSheet> styles);
+    // Scale of the frame being written (width: horizontal, height: vertical); formatting is
+    // registered scaled by it. Kept here, not in the settings: those are the caller's, shared.
+    void SetFrameScale(Foundation::SizeT<double> scale) noexcept { frameScale_ = scale; }
 
     // `parent` is the paragraph whose element holds this one (the item of an outer list), null
     // when its container sets no text formatting (body, table cell, note, frame).
@@ -225,10 +228,11 @@ protected:
     StringT DescribeCellFormat(const Text::CellFormat& format) const;
     StringT DescribeCellBorderFormat(const Text::BorderFormat& border) const;
 
-    Counted<ExportSettings> settings_;
+    Counted<const ExportSettings> settings_; // the caller's, only read
     Counted<const FlowingEPubOptions> options_;
 
 private:
+    Foundation::SizeT<double> frameScale_{1.0, 1.0};
     struct Override {
         StringT className;
         StringT css;

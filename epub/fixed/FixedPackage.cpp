@@ -23,20 +23,18 @@ using Foundation::OutStream;
 static_assert(kLandmarkSlots == kLandmarkCount);
 
 // The spread a page asked for, as the spine's properties value; empty for none.
-std::string_view PageSpreadProperty(const StringT& markedLabel) {
-    if (markedLabel.empty())
-        return {};
-    // Markers: '<' + spread with the spread setting, '=' + ... without it.
-    switch (markedLabel[0]) {
-    case '=':
+std::string_view PageSpreadProperty(PageSpread spread) {
+    switch (spread) {
+    case PageSpread::Left:
         return "page-spread-left";
-    case '>':
+    case PageSpread::Right:
         return "page-spread-right";
-    case '?':
+    case PageSpread::Center:
         return "rendition:page-spread-center";
-    default:
-        return {};
+    case PageSpread::Auto:
+        break;
     }
+    return {};
 }
 
 std::string StemOf(const StringT& path) {
@@ -155,7 +153,7 @@ void WritePackage(XmlWriter& x, const Publication& p, const FixedPackageInput& i
     x.Close().Space("\n");
     for (const auto& page : p.GetPages()) {
         x.Open("itemref").Attribute("idref", page.name);
-        const std::string_view spread = PageSpreadProperty(page.markedLabel);
+        const std::string_view spread = PageSpreadProperty(page.spread);
         if (!spread.empty())
             x.Attribute("properties", spread);
         x.CloseEmpty().Space("\n");
@@ -234,8 +232,8 @@ void WriteNavigation(XmlWriter& x, const Publication& p, const FixedPackageInput
     if (!pages.empty()) {
         OpenNav(x, "page-list", "h2", NavigationText(TextKey::kPageList, p, in).view(), true);
         for (size_t i = 0; i < pages.size(); ++i) {
-            const std::string_view marked = pages[i].markedLabel.view().substr(1);
-            const std::string label = marked.empty() ? std::to_string(i + 1) : std::string(marked);
+            const std::string label =
+                pages[i].label.empty() ? std::to_string(i + 1) : pages[i].label.str();
             const std::string target = href(static_cast<uint32_t>(i + 1)) + "#pg" +
                                        std::string(pages[i].name.view().substr(4));
             LinkItem(x, target, label);

@@ -22,7 +22,6 @@ struct ContentsEntry {
 struct FixedPackageInput {
     const ExportSettings& settings;
     std::vector<ContentsEntry> contents;
-    // Pages with their spread as the document gave it (the marked labels say so too).
     StringT generator;
     std::function<StringT()> currentTime;
     // Viewport of the publication: the first page's size in CSS pixels.

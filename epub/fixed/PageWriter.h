@@ -21,7 +21,7 @@ struct PageContext {
     std::function<StringT(uint64_t page, uint32_t anchor)> anchorId; // empty when unnamed
 };
 
-// `label` is the page label without its spread marker.
+// `label` is the printed page label.
 void WritePageDocument(Foundation::OutStream& out, const PageContext& publication, const Page& page,
                        std::string_view label);
 

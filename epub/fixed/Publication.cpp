@@ -2,6 +2,7 @@
 #include "epub/fixed/Publication.h"
 
 #include "epub/fixed/PageWriter.h"
+#include "epub/package/PackageText.h"
 #include "host/foundation/Uuid.h"
 
 #include <algorithm>
@@ -83,7 +84,9 @@ Publication::Publication(std::string_view root, const StringT& documentPath, Str
     : root_(root), identifier_(std::move(identifier)), title_(std::move(title)),
       language_(std::move(language)), layout_(layout), styleSheet_(styleSheet),
       defaultAtts_(defaultAtts) {
-    if (identifier_.empty())
+    // Blank as a reflowable publication's is: nothing XML can hold but spaces.
+    if (DropXmlIllegal(identifier_.view()).view().find_first_not_of(" \t\r\n") ==
+        std::string_view::npos)
         identifier_ = "urn:uuid:" + Foundation::Uuid::Generate().ToString();
     if (title_.empty()) {
         const std::string_view last = FileNamePart(documentPath.view());
@@ -106,10 +109,6 @@ StringT Publication::UniquePath(const StringT& folder, const StringT& safeName) 
 
 bool Publication::Add(const Page& page, std::string_view label, PageSpread spread, uint32_t types) {
     const StringT name = "page" + ToStringT(page.GetNumber());
-    const int32_t value = static_cast<int32_t>(spread);
-    const char marker =
-        static_cast<char>(spreadSetting_ != 0 ? 0x3C + value : 0x3C + ((value >> 1) | 1));
-    StringT marked = StringT(std::string(1, marker)) + StringT(label);
     for (const auto& [language, count] : page.GetLanguages()) {
         auto it =
             std::find_if(languages_.begin(), languages_.end(),
@@ -119,7 +118,7 @@ bool Publication::Add(const Page& page, std::string_view label, PageSpread sprea
         else
             it->second += count;
     }
-    pages_.push_back({name, marked});
+    pages_.push_back({name, StringT(label), spread});
     const auto ordinal = static_cast<uint32_t>(pages_.size());
     bool ok = false;
     if (archive_) {
@@ -130,7 +129,7 @@ bool Publication::Add(const Page& page, std::string_view label, PageSpread sprea
             Foundation::MemoryOutStream xhtml;
             const PageContext context{language_, styleSheets_,
                                       [this](uint64_t p, uint32_t n) { return AnchorId(p, n); }};
-            WritePageDocument(xhtml, context, page, marked.view().substr(1));
+            WritePageDocument(xhtml, context, page, label);
             characters_.AddMarkup(xhtml.Data());
             ok = out->Write(xhtml.Data());
         }

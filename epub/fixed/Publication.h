@@ -63,8 +63,9 @@ StringT SafeEntryName(std::string_view name);
 class Publication {
 public:
     struct PageRecord {
-        StringT name;        // "page3"
-        StringT markedLabel; // spread marker followed by the label
+        StringT name;  // "page3"
+        StringT label; // the printed page number, empty for none
+        PageSpread spread = PageSpread::Auto;
     };
     struct ImageRecord {
         StringT path; // relative to the root: "image/1.png"
@@ -98,8 +99,6 @@ public:
     // Attaches the container before the first Add.
     void SetArchive(Counted<Foundation::ZipArchive> archive) { archive_ = std::move(archive); }
     Foundation::ZipArchive& GetArchive() const { return *archive_; }
-    // Non-zero: spread markers take the spread value itself.
-    void SetSpreadSetting(int32_t setting) noexcept { spreadSetting_ = setting; }
 
     // Writes the page document now and records the page. `types` sets landmark slots by bit.
     bool Add(const Page& page, std::string_view label, PageSpread spread, uint32_t types);
@@ -166,7 +165,6 @@ private:
     StringT language_;
     std::vector<std::pair<StringT, uint32_t>> languages_;
     Layout layout_;
-    int32_t spreadSetting_ = 0;
     std::vector<PageRecord> pages_;
     std::optional<size_t> coverImage_;
     std::optional<size_t> blankImage_;

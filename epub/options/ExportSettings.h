@@ -79,8 +79,6 @@ public:
     // subsetting is embedded whole).
     bool subsetFonts = true;
     bool includePageList = true;
-    // Scale of the frame being written (width: horizontal, height: vertical).
-    Foundation::SizeT<double> frameScale{1.0, 1.0};
     StringT title;
     StringT author;
     StringT illustrator;

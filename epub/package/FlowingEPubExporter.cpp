@@ -26,18 +26,20 @@ namespace {
 constexpr int kCoverJPEGQuality = 90;
 
 // The identifier is the font key's source too, so it is settled before the style sheet part
-// computes the key.
-Counted<ExportSettings> WithIdentifier(Counted<ExportSettings> settings) {
-    if (settings &&
-        DropXmlIllegal(settings->identifier.view()).view().find_first_not_of(" \t\r\n") ==
+// computes the key: on a copy, as the caller's settings may be shared with other exports.
+Counted<const ExportSettings> WithIdentifier(Counted<const ExportSettings> settings) {
+    if (!settings ||
+        DropXmlIllegal(settings->identifier.view()).view().find_first_not_of(" \t\r\n") !=
             std::string_view::npos)
-        settings->identifier = "urn:uuid:" + Foundation::Uuid::Generate().ToString();
-    return settings;
+        return settings;
+    Counted<ExportSettings> own = settings->Clone();
+    own->identifier = "urn:uuid:" + Foundation::Uuid::Generate().ToString();
+    return own;
 }
 
 } // namespace
 
-FlowingEPubExporter::FlowingEPubExporter(Counted<ExportSettings> settings,
+FlowingEPubExporter::FlowingEPubExporter(Counted<const ExportSettings> settings,
                                          Counted<const FlowingEPubOptions> options)
     : HtmlExporter(WithIdentifier(std::move(settings)), std::move(options)) {
     if (options_->IsGenerateCSS())

@@ -28,7 +28,7 @@ public:
 
     // A settings object without an identifier gets a new "urn:uuid:" one, so the package is
     // valid and fonts are obfuscated with a real key.
-    FlowingEPubExporter(Counted<ExportSettings> settings,
+    FlowingEPubExporter(Counted<const ExportSettings> settings,
                         Counted<const FlowingEPubOptions> options);
     ~FlowingEPubExporter() override;
 

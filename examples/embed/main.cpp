@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Harbour Notes: a small application with a document model of its own (notebooks of titled
-// notes) that exports a notebook as an EPUB 3 publication through the embedded library.
+// notes) that exports a notebook as an EPUB 3 publication through the embedded library, and
+// its postcards, pages it lays out itself, as a fixed-layout one.
 //
-//   harbour-notes OUTPUT.epub
+//   harbour-notes OUTPUT.epub [POSTCARDS.epub]
 //
-// The publication is written beside OUTPUT.epub and renamed over it only when the export
+// Each publication is written beside its name and renamed over it only when the export
 // succeeded.
+
+#include "Postcards.h"
 
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
@@ -161,18 +164,14 @@ bool Export(const Notebook& notebook, const std::filesystem::path& path) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "Usage: harbour-notes OUTPUT.epub\n";
-        return 2;
-    }
-    const std::filesystem::path target = std::filesystem::absolute(argv[1]);
+// Writes `target` through `write` under a temporary name, renamed over `target` on success.
+template <class Write> bool WriteReplacing(const std::filesystem::path& target, Write write) {
     const std::filesystem::path partial = target.string() + ".part";
     try {
-        if (Export(Notebook{}, partial)) {
+        if (write(partial)) {
             std::filesystem::rename(partial, target);
             std::cout << target.string() << "\n";
-            return 0;
+            return true;
         }
     } catch (const std::exception& e) {
         // End() rethrows what went wrong while writing the container.
@@ -180,5 +179,18 @@ int main(int argc, char** argv) {
     }
     std::error_code ignored;
     std::filesystem::remove(partial, ignored);
-    return 1;
+    return false;
+}
+
+int main(int argc, char** argv) {
+    if (argc != 2 && argc != 3) {
+        std::cerr << "Usage: harbour-notes OUTPUT.epub [POSTCARDS.epub]\n";
+        return 2;
+    }
+    const auto notes = [](const std::filesystem::path& path) { return Export(Notebook{}, path); };
+    if (!WriteReplacing(std::filesystem::absolute(argv[1]), notes))
+        return 1;
+    if (argc == 3 && !WriteReplacing(std::filesystem::absolute(argv[2]), ExportPostcards))
+        return 1;
+    return 0;
 }

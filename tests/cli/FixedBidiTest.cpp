@@ -2,8 +2,8 @@
 // Right-to-left and mixed-direction text on fixed-layout pages: the order runs are seen in, where
 // lines of a right-to-left paragraph sit, and what the page document tells the reading system.
 
-#include "cli/BidiParagraph.h"
-#include "cli/FixedTextSetter.h"
+#include "epub/fixed/BidiParagraph.h"
+#include "epub/fixed/FixedTextSetter.h"
 #include "cli/ToolFixture.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 
 namespace {
 
-using Cli::BidiParagraph;
-using Cli::TextDirection;
+using EPub::BidiParagraph;
+using EPub::TextDirection;
 
 // "abc" + Arabic "سلام" + " 12": the run texts in visual order, with their directions.
 std::string Seen(std::string_view text, TextDirection direction) {
@@ -46,8 +46,8 @@ TEST(BidiParagraph, DirectionComesFromTheFirstStrongCharacterAndRunsAreReordered
     EXPECT_TRUE(BidiParagraph("plain", TextDirection::RightToLeft).RightToLeft());
 }
 
-Cli::StyledText Dejavu(std::string text) {
-    Cli::StyledText s;
+EPub::StyledText Dejavu(std::string text) {
+    EPub::StyledText s;
     s.text = std::move(text);
     s.font.family = "DejaVu Sans";
     s.size = 12;
@@ -65,7 +65,7 @@ Runs(const std::vector<Foundation::Counted<const Render::Node>>& nodes) {
 }
 
 TEST(FixedBidiSetting, RightToLeftLinesReadFromTheRightAndKeepReadingOrder) {
-    Cli::FixedTextSetter setter;
+    EPub::FixedTextSetter setter;
     std::string error;
     // Glyphs of a right-to-left run go left to right: the first letter is drawn last.
     const auto alef = setter.SetRun(Dejavu("א"), 0, 0, error);
@@ -80,7 +80,7 @@ TEST(FixedBidiSetting, RightToLeftLinesReadFromTheRightAndKeepReadingOrder) {
 
     // A paragraph in Hebrew with a Latin word and a number, left-aligned as a word processor
     // means it (towards the start), in a 300-point column.
-    Cli::Paragraph p;
+    EPub::Paragraph p;
     p.runs = {Dejavu("שלום "), Dejavu("Latin 42 עולם")};
     std::vector<Foundation::Counted<const Render::Node>> out;
     ASSERT_TRUE(setter.SetFrame({p}, {{0, 0, 300, 100}}, out, error)) << error;

@@ -90,14 +90,16 @@ TEST_F(Fixture, LandmarksKeepTheFirstPageExceptTheCoverWhichKeepsTheLast) {
     EXPECT_EQ(publication.GetLandmarks()[13], 4u);
 }
 
-TEST_F(Fixture, SpreadMarkersAndPageEntries) {
+TEST_F(Fixture, PagesKeepTheirLabelAndSpreadApart) {
     EPub::Page page(publication, 2, 100, 100);
     publication.Add(page, "iv", EPub::PageSpread::Right, 0);
-    EXPECT_EQ(publication.GetPages().back().markedLabel, "=iv");
-    publication.SetSpreadSetting(1);
+    EXPECT_EQ(publication.GetPages().back().label, "iv");
+    EXPECT_EQ(publication.GetPages().back().spread, EPub::PageSpread::Right);
+    // A label may start with any character, the old spread markers among them.
     EPub::Page next(publication, 3, 100, 100);
-    publication.Add(next, "v", EPub::PageSpread::Right, 0);
-    EXPECT_EQ(publication.GetPages().back().markedLabel, ">v");
+    publication.Add(next, "=v", EPub::PageSpread::Auto, 0);
+    EXPECT_EQ(publication.GetPages().back().label, "=v");
+    EXPECT_EQ(publication.GetPages().back().spread, EPub::PageSpread::Auto);
     EXPECT_NE(zip->Find("OEBPS/page3.xhtml"), nullptr);
     EXPECT_NE(zip->Find("OEBPS/css/page3.css"), nullptr);
 }
@@ -154,3 +156,12 @@ TEST_F(Fixture, DocumentStylesAreSharedAndTheHiddenLayerRuleRegisteredOnce) {
 }
 
 } // namespace
+
+TEST(PublicationIdentifier, BlankIdentifiersAreReplacedAsForReflowableOnes) {
+    for (const char* blank : {"", "  ", "\t\x01 "}) {
+        const EPub::Publication p{"OEBPS", "b.epub", blank, "t", "en"};
+        EXPECT_TRUE(p.GetIdentifier().view().starts_with("urn:uuid:")) << p.GetIdentifier().str();
+    }
+    EXPECT_EQ((EPub::Publication{"OEBPS", "b.epub", " isbn ", "t", "en"}).GetIdentifier(),
+              " isbn ");
+}

@@ -11,7 +11,10 @@
 #include "tests/hostimpl/foundation/ZipTestSupport.h"
 
 #include <gtest/gtest.h>
+
 #include <pugixml.hpp>
+#include <string>
+#include <vector>
 
 #include <algorithm>
 #include <cstdlib>
@@ -111,6 +114,29 @@ TEST(FlowingEPubExporter, EmptyExportIsACompletePublication) {
     EXPECT_FALSE(nav.select_node("//*[@epub:type='page-list']"));
     EXPECT_TRUE(nav.select_node("//*[local-name()='a'][@epub:type='bodymatter']"));
     EXPECT_FALSE(nav.select_node("//*[local-name()='a'][@epub:type='cover']"));
+}
+
+TEST(FlowingEPubExporter, APublicationWithoutIdentifierGetsAUuidOfItsOwn) {
+    // Two exports share one settings object without an identifier: each gets one of its own,
+    // and the caller's object, which the library only reads, is left as it was.
+    Book book;
+    const auto settings = MakeSettings(book);
+    settings->identifier = " \t";
+    std::vector<std::string> identifiers;
+    for (int i = 0; i < 2; ++i) {
+        Exported out;
+        FlowingEPubExporter exporter(settings, MakeOptions());
+        SetCallbacks(exporter);
+        ASSERT_TRUE(exporter.Start(StringT(out.path)));
+        ASSERT_TRUE(exporter.End());
+        const auto opf = Parse(Find(ReadZip(out.path), "OEBPS/package.opf"));
+        identifiers.emplace_back(
+            opf.select_node("//*[local-name()='identifier']").node().child_value());
+        EXPECT_TRUE(identifiers.back().starts_with("urn:uuid:")) << identifiers.back();
+        EXPECT_EQ(identifiers.back().size(), 45u);
+    }
+    EXPECT_NE(identifiers[0], identifiers[1]);
+    EXPECT_EQ(settings->identifier, " \t");
 }
 
 TEST(FlowingEPubExporter, CoverDocumentOnlyWithAlternativeText) {
@@ -320,22 +346,6 @@ TEST(FlowingEPubExporter, DocumentsCannotTakeThePackagesNames) {
     ASSERT_TRUE(exporter.End());
     const auto records = ReadZip(out.path);
     EXPECT_TRUE(Find(records, "OEBPS/toc.xhtml") && Find(records, "OEBPS/package.opf"));
-}
-
-TEST(FlowingEPubExporter, APublicationWithoutIdentifierGetsAUuid) {
-    Book book;
-    Exported out;
-    auto settings = MakeSettings(book);
-    settings->identifier = " \t";
-    FlowingEPubExporter exporter(settings, MakeOptions());
-    SetCallbacks(exporter);
-    EXPECT_EQ(settings->identifier.str().rfind("urn:uuid:", 0), 0u);
-    EXPECT_EQ(settings->identifier.size(), 45u);
-    ASSERT_TRUE(exporter.Start(StringT(out.path)));
-    ASSERT_TRUE(exporter.End());
-    const auto opf = Parse(Find(ReadZip(out.path), "OEBPS/package.opf"));
-    EXPECT_EQ(std::string(opf.select_node("//*[local-name()='identifier']").node().child_value()),
-              settings->identifier.str());
 }
 
 namespace {

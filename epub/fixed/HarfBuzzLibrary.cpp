@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "cli/HarfBuzzLibrary.h"
+#include "epub/fixed/HarfBuzzLibrary.h"
 
-namespace Cli {
+namespace EPub {
 
 void HarfBuzzLibrary::Bind(Foundation::SharedLibrary& library) {
     library.Bind(blobCreateFromFile, "hb_blob_create_from_file");
@@ -23,4 +23,4 @@ void HarfBuzzLibrary::Bind(Foundation::SharedLibrary& library) {
     library.Bind(shape, "hb_shape");
 }
 
-} // namespace Cli
+} // namespace EPub

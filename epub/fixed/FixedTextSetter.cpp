@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "cli/FixedTextSetter.h"
+#include "epub/fixed/FixedTextSetter.h"
 
-#include "cli/HarfBuzzLibrary.h"
+#include "epub/fixed/HarfBuzzLibrary.h"
 #include "host/foundation/FontHandle.h"
 
 #include <linebreak.h>
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace Cli {
+namespace EPub {
 
 namespace {
 
@@ -462,4 +462,4 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
     return true;
 }
 
-} // namespace Cli
+} // namespace EPub

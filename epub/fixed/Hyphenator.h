@@ -11,7 +11,7 @@
 
 struct _HyphenDict;
 
-namespace Cli {
+namespace EPub {
 
 // As a paragraph asks for it; lengths in characters, 0 consecutive lines for no limit.
 struct HyphenationRules {
@@ -53,4 +53,4 @@ private:
     std::map<std::string, std::unique_ptr<_HyphenDict, Free>, std::less<>> dictionaries_;
 };
 
-} // namespace Cli
+} // namespace EPub

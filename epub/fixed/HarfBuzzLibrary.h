@@ -7,7 +7,7 @@
 
 #include <hb.h>
 
-namespace Cli {
+namespace EPub {
 
 struct HarfBuzzLibrary : Foundation::LibraryFunctions {
     static constexpr const char* kSoname = "libharfbuzz.so.0";
@@ -34,4 +34,4 @@ struct HarfBuzzLibrary : Foundation::LibraryFunctions {
     static const HarfBuzzLibrary& Get() { return Foundation::LoadOnce<HarfBuzzLibrary>(); }
 };
 
-} // namespace Cli
+} // namespace EPub

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace Cli {
+namespace EPub {
 
 enum class TextDirection {
     Auto,        // from the first strong character; left to right when there is none
@@ -43,4 +43,4 @@ private:
     bool mixed_ = false;
 };
 
-} // namespace Cli
+} // namespace EPub

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "cli/BidiParagraph.h"
+#include "epub/fixed/BidiParagraph.h"
 
 #include <fribidi.h>
 
 #include <algorithm>
 
-namespace Cli {
+namespace EPub {
 
 namespace {
 
@@ -111,4 +111,4 @@ std::vector<DirectionalRun> BidiParagraph::VisualRuns(size_t begin, size_t end,
     return runs;
 }
 
-} // namespace Cli
+} // namespace EPub

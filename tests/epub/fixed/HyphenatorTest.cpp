@@ -2,8 +2,8 @@
 // Hyphenation and justification of text frames: where words break, the hyphen a reader sees at
 // the end of the line, and lines that fill their column without passing it.
 
-#include "cli/FixedTextSetter.h"
-#include "cli/Hyphenator.h"
+#include "epub/fixed/FixedTextSetter.h"
+#include "epub/fixed/Hyphenator.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 
 namespace {
 
-using Cli::HyphenationRules;
-using Cli::Hyphenator;
+using EPub::HyphenationRules;
+using EPub::Hyphenator;
 
 TEST(Hyphenator, BreaksWordsOfLanguagesWithADictionaryWithinTheLimits) {
     Hyphenator h;
@@ -62,8 +62,8 @@ TEST(Hyphenator, BreaksWordsOfLanguagesWithADictionaryWithinTheLimits) {
     EXPECT_EQ(number.first, number.second);
 }
 
-Cli::StyledText Dejavu(std::string text) {
-    Cli::StyledText s;
+EPub::StyledText Dejavu(std::string text) {
+    EPub::StyledText s;
     s.text = std::move(text);
     s.font.family = "DejaVu Sans";
     s.size = 12;
@@ -78,7 +78,7 @@ struct Line {
 };
 
 // The lines of a frame as a reader sees them: their runs' text joined, and their extent.
-std::vector<Line> SetLines(Cli::FixedTextSetter& setter, const Cli::Paragraph& p, double width) {
+std::vector<Line> SetLines(EPub::FixedTextSetter& setter, const EPub::Paragraph& p, double width) {
     std::vector<Foundation::Counted<const Render::Node>> out;
     std::string error;
     EXPECT_TRUE(setter.SetFrame({p}, {{0, 0, width, 1000}}, out, error)) << error;
@@ -102,8 +102,8 @@ const char* kProse = "Typographers distinguish extraordinarily meticulous justif
                      "more even, characteristically without rivers.";
 
 TEST(FixedHyphenation, JustifiedColumnsHyphenateAndFillWithoutPassingTheirEdge) {
-    Cli::FixedTextSetter setter;
-    Cli::Paragraph p;
+    EPub::FixedTextSetter setter;
+    EPub::Paragraph p;
     p.runs = {Dejavu(kProse)};
     p.format.alignment = 3;
     const double width = 110;
@@ -147,10 +147,10 @@ TEST(FixedHyphenation, JustifiedColumnsHyphenateAndFillWithoutPassingTheirEdge) 
 }
 
 TEST(FixedHyphenation, SoftHyphensShowOnlyWhereTheLineBreaks) {
-    Cli::FixedTextSetter setter;
-    Cli::Paragraph p;
+    EPub::FixedTextSetter setter;
+    EPub::Paragraph p;
     // No dictionary for the language: only the soft hyphens can break the long word.
-    Cli::StyledText s = Dejavu("Some super\xC2\xAD"
+    EPub::StyledText s = Dejavu("Some super\xC2\xAD"
                                "cali\xC2\xAD"
                                "fragil\xC2\xAD"
                                "istic words");

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/Hyphenator.h"
+#include "epub/fixed/Hyphenator.h"
 
 #include <hyphen.h>
 
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-namespace Cli {
+namespace EPub {
 
 namespace {
 
@@ -136,4 +136,4 @@ std::vector<size_t> Hyphenator::Points(std::string_view word, std::string_view l
     return points;
 }
 
-} // namespace Cli
+} // namespace EPub

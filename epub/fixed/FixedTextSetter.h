@@ -3,8 +3,9 @@
 // Sets text for fixed-layout pages: finds the faces, shapes runs with HarfBuzz and breaks
 // paragraphs into lines at the opportunities libunibreak finds.
 
-#include "cli/BidiParagraph.h"
-#include "cli/Hyphenator.h"
+#include "epub/fixed/BidiParagraph.h"
+#include "epub/fixed/Hyphenator.h"
+#include "epub/fixed/TextSetter.h"
 #include "host/foundation/StringT.h"
 #include "host/render/RenderTree.h"
 #include "host/text/FontSpec.h"
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace Cli {
+namespace EPub {
 
 using Foundation::Counted;
 using Foundation::StringT;
@@ -60,10 +61,10 @@ struct Paragraph {
     ParagraphFormat format;
 };
 
-class FixedTextSetter {
+class FixedTextSetter final : public TextSetter {
 public:
     FixedTextSetter();
-    ~FixedTextSetter();
+    ~FixedTextSetter() override;
     FixedTextSetter(const FixedTextSetter&) = delete;
     FixedTextSetter& operator=(const FixedTextSetter&) = delete;
 
@@ -71,7 +72,7 @@ public:
     // (`error` says which).
     // `wordSpacing` is added after every space, as CSS word-spacing does.
     Counted<Render::GlyphRunNode> SetRun(const StyledText& text, double x, double y,
-                                         std::string& error, double wordSpacing = 0);
+                                         std::string& error, double wordSpacing = 0) override;
 
     // Lays out paragraphs into the columns (frame coordinates); the runs are appended to
     // `out`, paragraph P as story `firstStory` + P, each linked run followed by its link area
@@ -80,7 +81,7 @@ public:
     bool SetFrame(const std::vector<Paragraph>& paragraphs,
                   const std::vector<Foundation::RectT<double>>& columns,
                   std::vector<Counted<const Render::Node>>& out, std::string& error,
-                  int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr);
+                  int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr) override;
 
     // Underlines and strikethroughs of a set run of `text`, as rectangles in its colour.
     static void Decorate(const StyledText& text, const Render::GlyphRunNode& run,
@@ -102,4 +103,4 @@ private:
     Hyphenator hyphenator_;
 };
 
-} // namespace Cli
+} // namespace EPub

@@ -353,11 +353,11 @@ TEST_F(FixedTool, CheckNamesCharacterAttributesPagesCannotDrawAndLongArtwork) {
            {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
             "lines": [{"x": 20, "y": 80, "text": "plain"}]})",
         R"({"type": "group", "opacity": 0.5, "items": [
-            {"type": "path", "d": "M0 0 L3 0 L3 2000 Z", "fill": "#ff0000"}]})");
+            {"type": "path", "d": "M0 0 L3 0 L3 10000 Z", "fill": "#ff0000"}]})");
     std::string tall = json;
     const std::string size = R"("width": 200, "height": 300, "items": [{"type": "group")";
     tall.replace(tall.find(size), size.size(),
-                 R"("width": 200, "height": 3000, "items": [{"type": "group")");
+                 R"("width": 200, "height": 14400, "items": [{"type": "group")");
     const std::string input = Write("atts.json", tall);
     const ToolTest::Output out = Capture("--check " + Quote(input));
     EXPECT_EQ(out.status, 3);

@@ -327,7 +327,7 @@ TEST_F(FixedTool, AnyTextGivesWellFormedPages) {
         Frame("Flags \xF0\x9F\x87\xA9\xF0\x9F\x87\xAA\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7 and a "
               "lone \xF0\x9F\x87\xA6, a family \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80"
               "\x8D\xF0\x9F\x91\xA7, e\xCC\x81\xCC\x81 and \xE2\x9D\xA4\xEF\xB8\x8F; "
-              "a\\u0001b"),
+              "a\\u0001b, non\\uFFFFcharacter"),
         R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
             "lines": [{"x": 20, "y": 40, "text": "c\u0001d\uFFFEe"}]})");
     json.replace(json.find(R"("items")"), 7, R"("label": "i\u0001v", "items")");

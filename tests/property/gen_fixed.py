@@ -2,6 +2,8 @@
 """Random valid fixed-layout documents (the "layout": "fixed" part of docs/document-format.md),
 made by gen_document.py --fixed."""
 
+import re
+
 import gen_document as g
 
 # Scripts a page must keep as real text: CJK, right to left, emoji (with modifiers, joiners and
@@ -11,7 +13,10 @@ FIXED_WORDS = g.WORDS + [
     "नमस्ते", "สวัสดี", "e\u0301te\u0301", "n\u0303o", "a\u0308\u0323", "Z\u0335",
     "👍🏽", "👨\u200d👩\u200d👧", "🇩🇪", "🇯🇵", "❤\ufe0f", "x\u00a0y", "soft\u00adhyphen",
     "(1)", "[x]", "A&B", "<tag>", "x=\"1\"", "10×10", "١٢٣",
+    # What XML cannot hold is dropped; line separators are spaces on a page.
+    "bell\u0007", "esc\u001b[0m", "nel\u0085x", "ls\u2028ps\u2029", "\ufffe\uffff",
 ]
+XML_ILLEGAL = re.compile("[\x00-\x08\x0b\x0c\x0e-\x1f\ufffe\uffff]")
 FAMILIES = ["DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono", "Liberation Sans",
             "WenQuanYi Zen Hei"]
 FIXED_LANDMARKS = ["cover", "toc", "bodymatter", "title-page", "copyright-page", "backmatter",
@@ -35,8 +40,8 @@ class FixedGenerator(g.Generator):
 
     def line_text(self, record=True):
         text = self.words()
-        if record:
-            self.expected.append(text)
+        if record and XML_ILLEGAL.sub("", text).strip():
+            self.expected.append(XML_ILLEGAL.sub("", text))
         return text
 
     def make_images(self):
@@ -263,6 +268,9 @@ class FixedGenerator(g.Generator):
     def shape(self):
         item = {"type": "rect", **self.box()} if self.chance(0.6) else \
             {"type": "path", "d": self.pick(PATHS)}
+        # Long thin artwork, longer than a bitmap's side at the text resolution.
+        if self.chance(0.03):
+            item = {"type": "rect", "x": 1, "y": 1, "width": 1, "height": 14000}
         fill = self.shape_fill()
         if fill != "none" or self.chance(0.5):
             item["fill"] = fill
@@ -276,6 +284,11 @@ class FixedGenerator(g.Generator):
         return item
 
     def transform(self):
+        # Now and then as far as the format allows: a scale of 10000 and moves of 1,000,000
+        # points with the groups around it.
+        if self.chance(0.03):
+            return {"scale": self.pick([10000, [0.0001, 10000], 50]),
+                    "translate": [self.pick([0, 999000, -999000]), 0]}
         if self.chance(0.3):
             return [self.number(0.2, 2), self.number(-1, 1), self.number(-1, 1),
                     self.number(0.2, 2), self.number(-50, 50), self.number(-50, 50)]

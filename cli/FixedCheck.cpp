@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "cli/FixedCheck.h"
 
+#include "epub/fixed/RenderTarget.h"
 #include "epub/fixed/Schema.h"
 #include "host/render/Renderer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 #include <vector>
 
@@ -103,8 +105,14 @@ size_t CheckFixedDocument(const FixedDocument& doc, const std::string& sourceNam
     for (size_t i = 0; i < doc.pages.size(); ++i) {
         const FixedPage& page = doc.pages[i];
         CheckTarget target;
-        // Artwork is rasterised at the text resolution, as the export does.
-        target.SetRasteriseScale(doc.options->GetTextDPI() / 72.0);
+        // Artwork is rasterised at the text resolution capped by the page's size, as the export
+        // does.
+        const Foundation::RectT<double> rect{0, 0, page.width, page.height};
+        const auto css = [&](double points) {
+            return static_cast<int32_t>(std::lround(points * PageScale(doc)));
+        };
+        target.SetRasteriseScale(EPub::RenderTarget::CapRasterScale(
+            doc.options->GetTextDPI() / 72.0, rect, {css(page.width), css(page.height)}));
         Render::Renderer renderer(schema, target);
         renderer.Render(*page.root, {0, 0, page.width, page.height});
         // The reader's findings come in page order.

@@ -184,6 +184,11 @@ void FixedReader::ReadContents(const Node& node, FixedDocument& doc) const {
         e.title = StringT(String(entry, "title"));
         e.page = static_cast<uint32_t>(Integer(entry, "page", 1, 1, kIntMax));
         e.level = Integer(entry, "level", 0, 0, 5);
+        // Reading systems expect the table of contents in reading order.
+        if (!doc.contents.empty() && e.page < doc.contents.back().page)
+            Fail(entry.Field("page"), "contents go in page order: page " + std::to_string(e.page) +
+                                          " after page " +
+                                          std::to_string(doc.contents.back().page));
         doc.contents.push_back(std::move(e));
     }
 }

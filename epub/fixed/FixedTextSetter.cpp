@@ -205,12 +205,16 @@ bool IsRegionalIndicator(std::string_view text, size_t at) {
 
 // Line-break opportunities of `text`, one action per byte. The line breaker we link predates
 // regional indicators and aborts on them: they are handed over as ideographs of the same length
-// (breakable around), and the two halves of a flag are kept together here.
+// (breakable around), and the two halves of a flag are kept together here. It also takes U+FFFF
+// for the end of the text and aborts; U+FFFD of the same length stands in.
 std::vector<char> LineBreaks(const std::string& text, const StringT& language) {
     std::string safe = text;
     std::vector<size_t> indicators;
     for (size_t i = 0; i < safe.size(); ++i)
-        if (IsRegionalIndicator(safe, i)) {
+        if (safe.compare(i, 3, "\xEF\xBF\xBF") == 0) {
+            safe[i + 2] = '\xBD';
+            i += 2;
+        } else if (IsRegionalIndicator(safe, i)) {
             safe.replace(i, 4, "\xF0\xA0\x80\x80"); // U+20000
             indicators.push_back(i);
             i += 3;

@@ -52,7 +52,8 @@ RenderTarget::RenderTarget(Page& page, const RectT<double>& pageRect,
     : page_(page), publication_(page.GetPublication()), schema_(schema), images_(images) {
     (void)pageRect;
     PushPageOptions();
-    const double scale = schema.GetRasterScale();
+    const double scale =
+        CapRasterScale(schema.GetRasterScale(), renderRect, {page.GetWidth(), page.GetHeight()});
     SetRasteriseScale(scale);
     const RectT<double> device =
         Snap({0, 0, renderRect.Width() * scale, renderRect.Height() * scale}, 1e-6);
@@ -66,6 +67,16 @@ RenderTarget::RenderTarget(Page& page, const RectT<double>& pageRect,
                      AffineTransform::Translate(-renderRect.left, -renderRect.top);
     SetColourFormatAndProfiles(schema.GetColourFormat(), schema.GetProfiles());
     frames_.push_back({0, {}, 0, 0, false});
+}
+
+double RenderTarget::CapRasterScale(double scale, const RectT<double>& renderRect,
+                                    SizeT<int32_t> viewport) {
+    const double longest = std::max(renderRect.Width(), renderRect.Height());
+    if (longest <= 0)
+        return scale;
+    const double pixels = std::max(
+        kRasterViewportMultiple * std::max(viewport.width, viewport.height), kRasterMinimumSide);
+    return std::min(scale, pixels / longest);
 }
 
 RenderTarget::~RenderTarget() {
@@ -174,10 +185,14 @@ void RenderTarget::AddSolid(uint32_t rgb, const RectT<double>& rect, const Affin
 
 void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransform& world,
                                     bool hidden) {
-    if (run.text.empty() || !run.fill || !run.fill->GetColour())
+    if (run.text.empty())
         return;
-    const Colour& colour = *run.fill->GetColour();
-    double opacity = run.opacity * run.fill->Opacity() * colour.Alpha();
+    // Text without one colour to show (no fill, or a gradient drawn in the artwork's picture)
+    // still goes on the page, invisible, so it can be selected and read aloud.
+    const Colour* colour = run.fill ? run.fill->GetColour().get() : nullptr;
+    if (!colour)
+        hidden = true;
+    double opacity = colour ? run.opacity * run.fill->Opacity() * colour->Alpha() : 0;
     if (Paints(run.stroke.get()))
         opacity *= run.stroke->Opacity();
     if (std::abs(opacity) <= 1e-6)
@@ -208,7 +223,7 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
     if (hidden) {
         declarations += "; color: transparent";
     } else {
-        declarations += "; color: " + Hex(GetRGB(colour));
+        declarations += "; color: " + Hex(GetRGB(*colour));
         if (opacity < 1 - 1e-6)
             declarations += "; opacity: " + FormatNumber(opacity);
     }
@@ -317,9 +332,12 @@ void RenderTarget::AddImage(const BitmapNode& node, const AffineTransform& world
     const StringT path = StoreBitmap(node);
     if (path.empty())
         return;
+    std::string rule =
+        "position: absolute; display: block; margin: 0; " + BoxRule(node.rect, world);
+    if (node.opacity < 1 - 1e-6)
+        rule += "; opacity: " + FormatNumber(std::max(node.opacity, 0.0));
     PageElement& e = page_.Add("img");
-    e.classes[0] = page_.AddRule("position: absolute; display: block; margin: 0; " +
-                                 BoxRule(node.rect, world));
+    e.classes[0] = page_.AddRule(rule);
     e.src = path;
     e.hasAlt = !node.alt.empty();
     e.alt = node.alt;

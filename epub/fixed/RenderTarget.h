@@ -62,6 +62,16 @@ public:
     // Emits whatever is still pending; call before the page is added.
     void Finish();
 
+    // Artwork is rasterised sharp enough for the page shown at kRasterViewportMultiple times its
+    // viewport (a high-density screen, zoomed in), and no sharper whatever the text resolution:
+    // the page's longest side at most that many pixels, or kRasterMinimumSide for small viewports.
+    static constexpr double kRasterViewportMultiple = 4;
+    static constexpr double kRasterMinimumSide = 2048;
+    // The rasterise scale (pixels per document unit) for a page of `renderRect` (document units)
+    // shown in a viewport of `viewport` CSS pixels.
+    static double CapRasterScale(double scale, const RectT<double>& renderRect,
+                                 SizeT<int32_t> viewport);
+
     // Maps document units to the page's CSS pixels.
     const AffineTransform& GetPageTransform() const noexcept { return pageTransform_; }
 

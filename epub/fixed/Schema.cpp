@@ -73,8 +73,8 @@ GraphicSupport::Type Schema::GetVectorSupport(const Node& node) const {
 }
 
 GraphicSupport::Type Schema::GetBitmapSupport(const BitmapNode& node) const {
-    if (!IsOne(node.opacity))
-        return 1;
+    // A translucent picture keeps its own file and alt text, with CSS opacity, rather than being
+    // redrawn at the rasterise resolution.
     const bool storable =
         node.fileType == Raster::FileType::JPEG || node.fileType == Raster::FileType::PNG ||
         node.fileType == Raster::FileType::GIF || node.fileType == Raster::FileType::SVG;

@@ -34,6 +34,7 @@ private:
     bool DrawAsImage(const ShapeNode& shape, const AffineTransform& world);
     void WalkGroup(const GroupNode& group, const AffineTransform& world);
     void RasteriseInPlace(const Node& node, const AffineTransform& world);
+    // The text, links and anchors of rasterised artwork, over its picture.
     void DrawHiddenText(const Node& node, const AffineTransform& parent);
     bool NeedsRaster(const Node& node) const;
 

@@ -5,8 +5,61 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace Render {
+
+namespace {
+
+// Device units per node unit along the transform's sides (the mean of the two).
+double LinearScale(const AffineTransform& t) {
+    return std::sqrt(std::abs(t.Determinant()));
+}
+
+// Pixels per document unit of the sharpest picture in `node` when pictures are all it paints;
+// none when it paints text or vector artwork, which gain from any resolution.
+std::optional<double> PictureDensity(const Node& node, const AffineTransform& parent) {
+    const AffineTransform world = parent * node.transform;
+    const double scale = LinearScale(world);
+    switch (node.Kind()) {
+    case NodeKind::Bitmap: {
+        const auto& image = static_cast<const BitmapNode&>(node);
+        const double area = std::abs(image.rect.Width() * image.rect.Height()) * scale * scale;
+        if (!image.bitmap || area <= 0)
+            return std::nullopt;
+        return std::sqrt(double(image.bitmap->Width()) * image.bitmap->Height() / area);
+    }
+    case NodeKind::Shape: {
+        const auto& shape = static_cast<const ShapeNode&>(node);
+        const BitmapFill* picture = shape.fill ? shape.fill->GetBitmap() : nullptr;
+        const bool stroked = shape.stroke && shape.stroke->Type() != FillType::None;
+        const double placed =
+            LinearScale(world * (picture ? picture->placement : AffineTransform()));
+        if (!picture || !picture->bitmap || stroked || placed <= 0)
+            return std::nullopt;
+        return 1 / placed;
+    }
+    case NodeKind::Group: {
+        const auto& group = static_cast<const GroupNode&>(node);
+        double densest = 0;
+        for (const auto& child : group.children) {
+            if (child->Kind() == NodeKind::Hyperlink)
+                continue;
+            const auto density = PictureDensity(*child, world);
+            if (!density)
+                return std::nullopt;
+            densest = std::max(densest, *density);
+        }
+        return densest > 0 ? std::optional<double>(densest) : std::nullopt;
+    }
+    case NodeKind::GlyphRun:
+    case NodeKind::Hyperlink:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 bool Renderer::Render(const GroupNode& root, const Foundation::RectT<double>& page) {
     page_ = page;
@@ -131,9 +184,16 @@ void Renderer::RasteriseInPlace(const Node& node, const AffineTransform& parent)
     auto area = NodeBounds(node, parent);
     if (schema_.IsClipToDevice())
         area = Intersect(area, page_);
-    if (IsEmptyRect(area))
+    if (IsEmptyRect(area)) {
+        // Nothing of it shows on the page, but its text is kept as plain text off the page is.
+        if (schema_.IsRasterWithHiddenText())
+            DrawHiddenText(node, parent);
         return;
+    }
     double scale = target_.GetRasteriseScale();
+    // Pictures alone are drawn at their own resolution at most: upscaling adds bytes, not detail.
+    if (const auto density = PictureDensity(node, parent))
+        scale = std::min(scale, std::max(*density, 1.0));
     // Whole device pixels, so the bitmap's edges fall on pixel edges.
     area = {std::floor(area.left), std::floor(area.top), std::ceil(area.right),
             std::ceil(area.bottom)};
@@ -161,13 +221,21 @@ void Renderer::DrawHiddenText(const Node& node, const AffineTransform& parent) {
         target_.DrawGlyphMetrics(static_cast<const GlyphRunNode&>(node), world, true);
         return;
     }
+    // Links and named places inside artwork still work over its picture.
+    if (node.Kind() == NodeKind::Hyperlink) {
+        target_.DrawHyperlink(static_cast<const HyperlinkNode&>(node), world);
+        return;
+    }
     if (node.Kind() != NodeKind::Group)
         return;
     const auto& group = static_cast<const GroupNode&>(node);
+    // A hidden layer's text stays in its hidden layer, as it does outside artwork.
     if (group.hidden)
-        return;
+        target_.PushLayer(true);
     for (const auto& child : group.children)
         DrawHiddenText(*child, world);
+    if (group.hidden)
+        target_.PopLayer();
 }
 
 } // namespace Render

@@ -327,7 +327,7 @@ TEST_F(FixedTool, AnyTextGivesWellFormedPages) {
         Frame("Flags \xF0\x9F\x87\xA9\xF0\x9F\x87\xAA\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7 and a "
               "lone \xF0\x9F\x87\xA6, a family \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80"
               "\x8D\xF0\x9F\x91\xA7, e\xCC\x81\xCC\x81 and \xE2\x9D\xA4\xEF\xB8\x8F; "
-              "a\\u0001b"),
+              "a\\u0001b, non\\uFFFFcharacter"),
         R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
             "lines": [{"x": 20, "y": 40, "text": "c\u0001d\uFFFEe"}]})");
     json.replace(json.find(R"("items")"), 7, R"("label": "i\u0001v", "items")");
@@ -353,11 +353,11 @@ TEST_F(FixedTool, CheckNamesCharacterAttributesPagesCannotDrawAndLongArtwork) {
            {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
             "lines": [{"x": 20, "y": 80, "text": "plain"}]})",
         R"({"type": "group", "opacity": 0.5, "items": [
-            {"type": "path", "d": "M0 0 L3 0 L3 2000 Z", "fill": "#ff0000"}]})");
+            {"type": "path", "d": "M0 0 L3 0 L3 10000 Z", "fill": "#ff0000"}]})");
     std::string tall = json;
     const std::string size = R"("width": 200, "height": 300, "items": [{"type": "group")";
     tall.replace(tall.find(size), size.size(),
-                 R"("width": 200, "height": 3000, "items": [{"type": "group")");
+                 R"("width": 200, "height": 14400, "items": [{"type": "group")");
     const std::string input = Write("atts.json", tall);
     const ToolTest::Output out = Capture("--check " + Quote(input));
     EXPECT_EQ(out.status, 3);

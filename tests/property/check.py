@@ -2,11 +2,11 @@
 # SPDX-License-Identifier: MIT
 """Exports random valid documents and checks what a reader would get.
 
-    check.py --tool EPUBEXPORT [--seeds N] [--first S] [--jobs J] [--plain] [--keep DIR]
-             [--no-epubcheck] [--json REPORT]
+    check.py --tool EPUBEXPORT [--seeds N] [--first S] [--jobs J] [--plain] [--fixed]
+             [--keep DIR] [--no-epubcheck] [--json REPORT]
     check.py --tool EPUBEXPORT --documents DIR [--jobs J] ...
 
-For each seed, gen_document.py writes a document; the tool exports it. With --documents, the
+For each seed, gen_document.py writes a document (a fixed-layout one with --fixed); the tool exports it. With --documents, the
 documents DIR/*.json are exported instead (the reproducers in repro/), the texts a reader must
 find taken from each document itself. An export passes when the
 tool exits 0, every XML entry of the EPUB parses, EPUBCheck reports nothing but the accepted
@@ -170,6 +170,8 @@ def check_seed(seed, args, workdir):
     gen = [sys.executable, os.path.join(HERE, "gen_document.py"), str(seed), folder]
     if args.plain:
         gen.append("--plain")
+    if args.fixed:
+        gen.append("--fixed")
     subprocess.run(gen, check=True)
     with open(os.path.join(folder, "expected.json"), encoding="utf-8") as f:
         expected = json.load(f)["texts"]
@@ -234,6 +236,7 @@ def main():
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--timeout", type=int, default=120)
     parser.add_argument("--plain", action="store_true")
+    parser.add_argument("--fixed", action="store_true", help="fixed-layout documents")
     parser.add_argument("--keep", help="copy failing seeds' folders here")
     parser.add_argument("--no-epubcheck", dest="epubcheck", action="store_false")
     parser.add_argument("--json", help="write every seed's result here")

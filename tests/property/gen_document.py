@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 """Writes a random document that docs/document-format.md accepts, and every file it names.
 
-    gen_document.py SEED OUTDIR [--plain]
+    gen_document.py SEED OUTDIR [--plain] [--fixed]
 
+--fixed makes a fixed-layout document (gen_fixed.py) instead of one of flowing stories.
 OUTDIR/document.json is the document; OUTDIR/expected.json lists the texts a reader must find in
 the exported content documents. The same seed always gives the same document. --plain keeps file
 and style names to ASCII letters and digits.
@@ -833,7 +834,11 @@ def main():
         sys.exit(__doc__)
     seed, outdir = int(sys.argv[1]), sys.argv[2]
     os.makedirs(outdir, exist_ok=True)
-    gen = Generator(seed, outdir, "--plain" in sys.argv[3:])
+    kind = Generator
+    if "--fixed" in sys.argv[3:]:
+        import gen_fixed
+        kind = gen_fixed.FixedGenerator
+    gen = kind(seed, outdir, "--plain" in sys.argv[3:])
     doc = gen.document()
     with open(os.path.join(outdir, "document.json"), "w", encoding="utf-8") as f:
         json.dump(doc, f, ensure_ascii=False, indent=1)

@@ -398,7 +398,8 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
             atts_.ReadAttributes(item.Field("paragraph"), Text::AttCategory::Paragraph, set);
             const Text::ParagraphAtts para(set);
             // The paragraph attribute says the same as the item's field, which wins.
-            if (const int32_t d = para.GetInt(Text::ParaInt::Direction); d && !item.Has("direction"))
+            if (const int32_t d = para.GetInt(Text::ParaInt::Direction);
+                d && !item.Has("direction"))
                 p.format.direction = static_cast<TextDirection>(d);
             p.format.alignment = para.GetInt(Text::ParaInt::Alignment);
             if (p.format.alignment > 3)

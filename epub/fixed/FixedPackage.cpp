@@ -45,6 +45,13 @@ std::string StemOf(const StringT& path) {
     return s;
 }
 
+// Nothing a reader would see once what XML cannot hold is dropped: EPUBCheck refuses such
+// metadata and navigation links.
+bool Blank(std::string_view text) {
+    const StringT kept = DropXmlIllegal(text);
+    return kept.view().find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
 void Line(XmlWriter& x, std::string_view name, std::string_view text) {
     x.Element(name, text).Space("\n");
 }
@@ -80,7 +87,7 @@ void WriteMetadata(XmlWriter& x, const Publication& p, const FixedPackageInput& 
     for (size_t i = 1; i < p.GetLanguages().size(); ++i)
         if (!p.GetLanguages()[i].first.empty() && p.GetLanguages()[i].first != p.GetLanguage())
             Line(x, "dc:language", p.GetLanguages()[i].first.view());
-    if (!s.author.empty()) {
+    if (!Blank(s.author.view())) {
         x.Open("dc:creator").Attribute("id", "creator").Close().Text(s.author);
         x.End("dc:creator").Space("\n");
     }
@@ -91,7 +98,7 @@ void WriteMetadata(XmlWriter& x, const Publication& p, const FixedPackageInput& 
         {"dc:rights", &s.rights},
         {"dc:subject", &s.subject}};
     for (const auto& [name, value] : optional)
-        if (!value->empty())
+        if (!Blank(value->view()))
             Line(x, name, value->view());
     Line(x, "dc:date", (s.date.empty() ? now : s.date).view());
     Meta(x, "dcterms:modified", now.view());
@@ -219,7 +226,10 @@ void WriteNavigation(XmlWriter& x, const Publication& p, const FixedPackageInput
         if (openItem)
             x.End("li").Space("\n");
         level = target;
-        LinkItem(x, href(entry.page), entry.title.view());
+        // An entry with no title a reader could see is named by its page.
+        const std::string title =
+            Blank(entry.title.view()) ? std::to_string(entry.page) : entry.title.str();
+        LinkItem(x, href(entry.page), title);
         openItem = true;
     }
     while (level > 0) {
@@ -233,7 +243,7 @@ void WriteNavigation(XmlWriter& x, const Publication& p, const FixedPackageInput
         OpenNav(x, "page-list", "h2", NavigationText(TextKey::kPageList, p, in).view(), true);
         for (size_t i = 0; i < pages.size(); ++i) {
             const std::string label =
-                pages[i].label.empty() ? std::to_string(i + 1) : pages[i].label.str();
+                Blank(pages[i].label.view()) ? std::to_string(i + 1) : pages[i].label.str();
             const std::string target = href(static_cast<uint32_t>(i + 1)) + "#pg" +
                                        std::string(pages[i].name.view().substr(4));
             LinkItem(x, target, label);

@@ -88,6 +88,17 @@ TEST(FixedPackage, HostTextsAreEscapedAndCleaned) {
     EXPECT_EQ(Heading(nav, "toc"), "Über Inhaltsverzeichnis");
 }
 
+// A contents title made only of what XML cannot hold would leave an empty link, which
+// EPUBCheck refuses: the entry is named by its page instead.
+TEST(FixedPackage, AContentsTitleNothingIsLeftOfIsNamedByItsPage) {
+    Navigation nav;
+    Write("en", {}, nav, {{StringT("\xEF\xBF\xBE\xEF\xBF\xBF \x01"), 2, 0}});
+    const auto link =
+        nav.doc.select_node("//*[local-name()='nav'][@epub:type='toc']//*[local-name()='a']");
+    ASSERT_TRUE(link);
+    EXPECT_STREQ(link.node().child_value(), "2");
+}
+
 TEST(FixedPackage, ContentsNestOnlyInsideItemsWhateverLevelTheyStartAt) {
     Navigation nav;
     Write("en", {}, nav, {{"Deep", 1, 2}, {"Top", 1, 0}, {"Jump", 2, 3}, {"Back", 2, 0}});

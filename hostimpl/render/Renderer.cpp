@@ -205,8 +205,12 @@ void Renderer::RasteriseInPlace(const Node& node, const AffineTransform& parent)
     if (longest > double(kMaxRasterSide))
         scale *= double(kMaxRasterSide) / longest;
     auto bitmap = Rasterise(node, parent, area, scale);
-    if (!bitmap)
+    if (!bitmap) {
+        // Too thin to cover a pixel (a clip of no area): its text is still the page's.
+        if (schema_.IsRasterWithHiddenText())
+            DrawHiddenText(node, parent);
         return;
+    }
     BitmapNode placed;
     placed.bitmap = bitmap;
     placed.rect = area;

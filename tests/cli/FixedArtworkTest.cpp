@@ -78,13 +78,15 @@ TEST_F(FixedArtwork, RasterisedItemsKeepTheirTextLinksAndAnchors) {
             Text("Layer") + R"(]}]},
             {"type": "group", "opacity": 0.5, "transform": {"translate": [-1000, 0]},
              "items": [)" +
-            Text("Off the page") + "]}",
+            Text("Off the page") + R"(]},
+            {"type": "group", "clip": "M 10 20 l -5.5 .5 z", "items": [)" +
+            Text("Clipped away") + "]}",
         R"({"type": "link", "x": 0, "y": 0, "width": 50, "height": 20, "anchor": "in faded art"})");
     const Result r = Export(json);
     ASSERT_EQ(r.status, 0) << r.err;
     pugi::xml_document page;
     const std::string text = PageText(page);
-    for (const char* kept : {"No fill", "Gradient", "Faded", "Layer", "Off the page"})
+    for (const char* kept : {"No fill", "Gradient", "Faded", "Layer", "Off the page", "Clipped away"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept << " in " << text;
     // A hidden layer's text stays in a hidden layer, not among what is read aloud.
     EXPECT_TRUE(page.select_node("//div[@class='hidden-layer']//span[.='Layer']"));

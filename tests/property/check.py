@@ -125,8 +125,12 @@ def check_text(epub, expected, failures):
             text += element_text(ET.fromstring(data))
         except ET.ParseError:
             text += loose_text(data)
+    # Fixed-layout pages draw a hyphen where a line breaks inside a word, at a soft hyphen or a
+    # hyphenation point, and end the line there: the word is whole again without them.
+    joined = squash(re.sub(r"(?<=\S)[-\u2010]\n", "", text).replace("\u00ad", ""))
     text = squash(text)
-    lost = [t for t in expected if squash(t) and squash(t) not in text]
+    lost = [t for t in expected
+            if squash(t) and squash(t) not in text and squash(t.replace("\u00ad", "")) not in joined]
     if lost:
         failures.append(("text lost", "%d texts, e.g. %r" % (len(lost), lost[0][:40])))
 

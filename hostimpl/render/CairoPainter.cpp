@@ -153,9 +153,18 @@ struct FontFace {
     }
 };
 
+// Glyphs larger than any bitmap we draw cannot show a thing, and cairo fails to make a scaled
+// font that size, losing what it allocated for it.
+bool TooLargeToDraw(const GlyphRunNode& run, const AffineTransform& world) {
+    constexpr double kLargestPixels = 65536;
+    const auto& m = world.m;
+    const double scale = std::sqrt(std::abs(m[0] * m[4] - m[1] * m[3]));
+    return !(run.size * scale <= kLargestPixels);
+}
+
 void PaintGlyphs(cairo_t* cr, const GlyphRunNode& run, const AffineTransform& world,
                  const Raster::ICCProfileSet& profiles) {
-    if (run.glyphs.empty())
+    if (run.glyphs.empty() || TooLargeToDraw(run, world))
         return;
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FILE, reinterpret_cast<const FcChar8*>(run.fontPath.c_str()));

@@ -6,6 +6,8 @@
 #include "host/raster/ImageEncoder.h"
 #include "host/raster/ImageFile.h"
 
+#include <algorithm>
+
 namespace {
 
 using ToolTest::Result;
@@ -86,7 +88,8 @@ TEST_F(FixedArtwork, RasterisedItemsKeepTheirTextLinksAndAnchors) {
     ASSERT_EQ(r.status, 0) << r.err;
     pugi::xml_document page;
     const std::string text = PageText(page);
-    for (const char* kept : {"No fill", "Gradient", "Faded", "Layer", "Off the page", "Clipped away"})
+    for (const char* kept :
+         {"No fill", "Gradient", "Faded", "Layer", "Off the page", "Clipped away"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept << " in " << text;
     // A hidden layer's text stays in a hidden layer, not among what is read aloud.
     EXPECT_TRUE(page.select_node("//div[@class='hidden-layer']//span[.='Layer']"));
@@ -95,6 +98,20 @@ TEST_F(FixedArtwork, RasterisedItemsKeepTheirTextLinksAndAnchors) {
     const std::string report = EpubCheck(dir_ / "out.epub");
     EXPECT_EQ(report.find("ERROR"), std::string::npos) << report;
     EXPECT_EQ(report.find("WARNING"), std::string::npos) << report;
+}
+
+// Text scaled past anything a bitmap can show is left out of the cover drawing, where cairo
+// would fail to make a font that size (and, under the sanitizers, leak what it made).
+TEST_F(FixedArtwork, TextScaledBeyondAnyBitmapStillExports) {
+    std::string json = Page(R"({"type": "group", "transform": {"scale": 10000, "translate": [0, 0]},
+        "items": [)" + Text("Huge") +
+                            "]}");
+    json.replace(json.find(R"("cover": false)"), 14, R"("cover": 1)");
+    const Result r = Export(json);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto entries = Entries(dir_ / "out.epub");
+    EXPECT_TRUE(
+        std::ranges::any_of(entries, [](const auto& e) { return e.first.ends_with("cover.jpg"); }));
 }
 
 TEST_F(FixedArtwork, ContentsOutOfPageOrderAreRefused) {

@@ -3,5 +3,5 @@
 // libhyphen the replacement strings of a dictionary's non-standard patterns; those are the system
 // libraries', not ours, and would fail every sanitizer run that looks a font up or hyphenates.
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\nleak:hnj_hyphen_load_line\n";
+    return "leak:libfontconfig.so\nleak:libhyphen.so\n";
 }

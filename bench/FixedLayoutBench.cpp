@@ -8,8 +8,8 @@
 // Again after the safe write path and one text box per story line: 50 pages 0.96 s / 0.43 s CPU,
 // peak growth 3.3 MB; 200 pages 4.3 s / 1.5 s CPU, a further 1.9 MB; 0.52 MB EPUB.
 
+#include "bench/FixedExportRun.h"
 #include "cli/FixedDocumentReader.h"
-#include "cli/FixedExport.h"
 #include "host/foundation/FileStream.h"
 #include "host/raster/ImageEncoder.h"
 
@@ -125,13 +125,7 @@ void BM_FixedLayoutExport(benchmark::State& state) {
     WritePicture(dir / "picture.png");
     const auto doc = Cli::ParseFixedDocument(Document(pages), "generated.json", dir);
     const long before = PeakKilobytes();
-    uintmax_t size = 0;
-    for (auto _ : state) {
-        Cli::ExportFixedEPub(doc, dir / "out.epub");
-        size = fs::file_size(dir / "out.epub");
-    }
-    state.counters["pages"] = pages;
-    state.counters["epub_MB"] = double(size) / 1e6;
+    Bench::ExportEachIteration(state, doc, dir, pages);
     state.counters["peak_growth_MB"] = double(PeakKilobytes() - before) / 1024;
     fs::remove_all(dir);
 }

@@ -13,6 +13,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -166,6 +167,25 @@ inline std::string TextOf(const pugi::xml_node& node) {
 }
 
 // Runs the tool on files of the corpus in `corpus`, copied into the scratch folder first.
+// How a stretch of text looks to a reader: its size and whether it is bold or italic.
+struct TextLook {
+    const char* text;
+    double sizePt;
+    bool bold;
+    bool italic;
+};
+
+inline void ExpectLooks(const Book& book, std::initializer_list<TextLook> looks) {
+    for (const TextLook& look : looks) {
+        SCOPED_TRACE(look.text);
+        const Found found = book.Find(look.text);
+        ASSERT_TRUE(found);
+        EXPECT_NEAR(found.page->css.FontSizePt(found.node), look.sizePt, 0.05);
+        EXPECT_EQ(IsBold(found.page->css, found.node), look.bold);
+        EXPECT_EQ(IsItalic(found.page->css, found.node), look.italic);
+    }
+}
+
 class CorpusTool : public ToolTest::Tool {
 protected:
     explicit CorpusTool(fs::path corpus) : corpus_(std::move(corpus)) {}

@@ -38,26 +38,13 @@ protected:
 // What a reader sees of styled text: the size, weight, style and indents the CSS gives it.
 TEST_F(DocxCorpus, StyleChainsAndDirectFormattingReachTheText) {
     const Book book = Export("styles_cascade.docx");
-    struct Expect {
-        const char* text;
-        double sizePt;
-        bool bold;
-        bool italic;
-    };
-    for (const Expect& e : {Expect{"Plain body sample", 12, false, false},
-                            Expect{"Quoted sample in the quote style", 12, false, true},
-                            Expect{"then bigger words", 16, false, true},
-                            Expect{"strong emphasis style", 12, true, false},
-                            Expect{"quote character style", 12, false, true},
-                            Expect{"Normal paragraph with the default size", 11, false, false},
-                            Expect{"Caption sample", 9, true, false}}) {
-        SCOPED_TRACE(e.text);
-        const Found found = book.Find(e.text);
-        ASSERT_TRUE(found);
-        EXPECT_NEAR(found.page->css.FontSizePt(found.node), e.sizePt, 0.05);
-        EXPECT_EQ(IsBold(found.page->css, found.node), e.bold);
-        EXPECT_EQ(IsItalic(found.page->css, found.node), e.italic);
-    }
+    ExpectLooks(book, {TextLook{"Plain body sample", 12, false, false},
+                       TextLook{"Quoted sample in the quote style", 12, false, true},
+                       TextLook{"then bigger words", 16, false, true},
+                       TextLook{"strong emphasis style", 12, true, false},
+                       TextLook{"quote character style", 12, false, true},
+                       TextLook{"Normal paragraph with the default size", 11, false, false},
+                       TextLook{"Caption sample", 9, true, false}});
     // Body Text indents 0.5 in, Quote (based on it) 1 in on both sides; a direct first-line
     // indent of a quarter inch comes on top of the style's.
     const Found body = book.Find("Plain body sample");

@@ -167,6 +167,26 @@ inline std::string TextOf(const pugi::xml_node& node) {
 }
 
 // Runs the tool on files of the corpus in `corpus`, copied into the scratch folder first.
+// The float that a picture's box, or one of its containers, declares; "none" without one.
+inline std::string FloatOf(const Page& page, pugi::xml_node n) {
+    for (; n && std::string(n.name()) != "body"; n = n.parent())
+        if (const auto value = page.css.Cascaded(n, "float"))
+            return *value;
+    return "none";
+}
+
+// A picture's width in points, from the CSS of it or its containers up to its paragraph, else
+// from its width attribute (CSS pixels).
+inline std::optional<double> PictureWidthPt(const Page& page, pugi::xml_node picture) {
+    std::optional<double> width;
+    for (auto n = picture; n && !width && std::string(n.name()) != "p"; n = n.parent())
+        if (const auto value = page.css.Cascaded(n, "width"))
+            width = Points(page.css, n, *value);
+    if (!width && picture.attribute("width"))
+        width = picture.attribute("width").as_double() * 0.75;
+    return width;
+}
+
 // How a stretch of text looks to a reader: its size and whether it is bold or italic.
 struct TextLook {
     const char* text;

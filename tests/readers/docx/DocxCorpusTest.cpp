@@ -441,22 +441,11 @@ TEST_F(DocxCorpus, FloatsAndSizesOfPictures) {
             page = &p;
         }
     ASSERT_TRUE(page && byAlt.count("A floating photograph") && byAlt.count("A right float"));
-    auto floatOf = [&](pugi::xml_node n) {
-        for (; n && std::string(n.name()) != "body"; n = n.parent())
-            if (const auto value = page->css.Cascaded(n, "float"))
-                return *value;
-        return std::string("none");
-    };
+    const auto floatOf = [&](pugi::xml_node n) { return FloatOf(*page, n); };
     EXPECT_EQ(floatOf(byAlt["A floating photograph"]), "left");
     EXPECT_EQ(floatOf(byAlt["A right float"]), "right");
     // 914400 EMUs are one inch: the blue rectangle is 72 x 36 points wide, whatever unit says so.
-    const auto blue = byAlt["A blue rectangle"];
-    std::optional<double> width;
-    for (auto n = blue; n && !width && std::string(n.name()) != "p"; n = n.parent())
-        if (const auto value = page->css.Cascaded(n, "width"))
-            width = Points(page->css, n, *value);
-    if (!width && blue.attribute("width"))
-        width = blue.attribute("width").as_double() * 0.75;
+    const std::optional<double> width = PictureWidthPt(*page, byAlt["A blue rectangle"]);
     ASSERT_TRUE(width) << "no width for a picture sized in the document";
     EXPECT_NEAR(*width, 72, 1);
 }

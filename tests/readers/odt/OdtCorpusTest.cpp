@@ -620,21 +620,10 @@ TEST_F(OdtCorpus, FloatsAndSizesOfFrames) {
         }
     ASSERT_TRUE(page && byAlt.count("A floating square") && byAlt.count("A right float") &&
                 byAlt.count("A blue rectangle"));
-    auto floatOf = [&](pugi::xml_node n) {
-        for (; n && std::string(n.name()) != "body"; n = n.parent())
-            if (const auto value = page->css.Cascaded(n, "float"))
-                return *value;
-        return std::string("none");
-    };
+    const auto floatOf = [&](pugi::xml_node n) { return FloatOf(*page, n); };
     EXPECT_EQ(floatOf(byAlt["A blue rectangle"]), "none");
     // svg:width="1in": 72 points, whatever unit the EPUB says it in.
-    const auto blue = byAlt["A blue rectangle"];
-    std::optional<double> width;
-    for (auto n = blue; n && !width && std::string(n.name()) != "p"; n = n.parent())
-        if (const auto value = page->css.Cascaded(n, "width"))
-            width = Points(page->css, n, *value);
-    if (!width && blue.attribute("width"))
-        width = blue.attribute("width").as_double() * 0.75;
+    const std::optional<double> width = PictureWidthPt(*page, byAlt["A blue rectangle"]);
     ASSERT_TRUE(width) << "no width for a picture sized in the document";
     EXPECT_NEAR(*width, 72, 1);
 }
@@ -1101,11 +1090,7 @@ TEST_F(OdtCorpus, FramesFloatAndKeepTheirDescriptions) {
             byAlt[img.node().attribute("alt").value()] = {&p, img.node()};
     ASSERT_TRUE(byAlt.count("A floating square") && byAlt.count("A right float"));
     auto floatOf = [&](const std::string& alt) {
-        const auto& [page, node] = byAlt[alt];
-        for (auto n = node; n && std::string(n.name()) != "body"; n = n.parent())
-            if (const auto value = page->css.Cascaded(n, "float"))
-                return *value;
-        return std::string("none");
+        return FloatOf(*byAlt[alt].first, byAlt[alt].second);
     };
     EXPECT_EQ(floatOf("A floating square"), "left");
     EXPECT_EQ(floatOf("A right float"), "right");

@@ -193,45 +193,6 @@ TEST_F(DocxCorpus, HeadingsBecomeHeadingElementsOfTheirLevel) {
     EXPECT_EQ(std::string(body.node.name()), "p");
 }
 
-// A list item's number as a reader sees it: text the exporter wrote in front of it, else the
-// list's own numbering (start, value and list-style-type).
-std::string ListNumber(const Found& found) {
-    auto item = found.node;
-    while (item && std::string(item.name()) != "li" && std::string(item.name()) != "body")
-        item = item.parent();
-    const std::string own = Trim(TextOf(std::string(item.name()) == "li" ? item : found.node));
-    static const std::regex label(
-        R"(^([0-9]+(\.[0-9]+)*|[ivxlcdm]+|[IVXLCDM]+|[a-zA-Z])(?:[.)]\s*|\s+))");
-    std::smatch m;
-    if (std::regex_search(own, m, label))
-        return m[1];
-    if (std::string(item.name()) != "li")
-        return "";
-    const auto list = item.parent();
-    int number = list.attribute("start").as_int(1) - 1;
-    for (auto li = list.child("li"); li; li = li.next_sibling("li")) {
-        number = li.attribute("value") ? li.attribute("value").as_int() : number + 1;
-        if (li == item)
-            break;
-    }
-    const std::string type = found.page->css.Inherited(item, "list-style-type").value_or("decimal");
-    if (type == "lower-roman")
-        return Roman(number);
-    if (type == "upper-roman") {
-        std::string upper = Roman(number);
-        for (char& c : upper)
-            c = char(std::toupper(c));
-        return upper;
-    }
-    if (type == "lower-alpha" || type == "lower-latin")
-        return std::string(1, char('a' + number - 1));
-    if (type == "upper-alpha" || type == "upper-latin")
-        return std::string(1, char('A' + number - 1));
-    if (type == "decimal-leading-zero")
-        return (number < 10 ? "0" : "") + std::to_string(number);
-    return std::to_string(number);
-}
-
 TEST_F(DocxCorpus, ListNumbersFollowFormatsLevelsAndRestarts) {
     const Book formats = Export("lists_formats.docx");
     for (const auto& [text, number] :

@@ -332,49 +332,6 @@ TEST_F(OdtCorpus, OutlineNumberingShowsInHeadings) {
         << TextOf(BlockOf(section.node));
 }
 
-// A list item's label as a reader sees it: text the exporter wrote in front of it, else the
-// list's own numbering (start, value and list-style-type). Prefixes and suffixes are left off.
-std::string ListNumber(const Found& found) {
-    auto item = found.node;
-    while (item && std::string(item.name()) != "li" && std::string(item.name()) != "body")
-        item = item.parent();
-    const bool inItem = std::string(item.name()) == "li";
-    const std::string own = Trim(TextOf(inItem ? item : found.node));
-    static const std::regex label(
-        R"(^\(?((?:[0-9]+|[ivxlcdm]+|[IVXLCDM]+|[a-zA-Z])(?:\.(?:[0-9]+|[ivxlcdm]+|[a-z]))*)(?:[.):]\s*|\s+))");
-    std::smatch m;
-    if (std::regex_search(own, m, label))
-        return m[1];
-    if (!inItem)
-        return "";
-    const std::string type = found.page->css.Inherited(item, "list-style-type").value_or("decimal");
-    static const std::set<std::string> numbered{"decimal",     "lower-roman", "upper-roman",
-                                                "lower-alpha", "lower-latin", "upper-alpha",
-                                                "upper-latin"};
-    const auto list = item.parent();
-    if (!numbered.count(type) || std::string(list.name()) != "ol")
-        return "";
-    int number = list.attribute("start").as_int(1) - 1;
-    for (auto li = list.child("li"); li; li = li.next_sibling("li")) {
-        number = li.attribute("value") ? li.attribute("value").as_int() : number + 1;
-        if (li == item)
-            break;
-    }
-    if (type == "lower-roman")
-        return Roman(number);
-    if (type == "upper-roman") {
-        std::string upper = Roman(number);
-        for (char& c : upper)
-            c = char(std::toupper(c));
-        return upper;
-    }
-    if (type == "lower-alpha" || type == "lower-latin")
-        return std::string(1, char('a' + number - 1));
-    if (type == "upper-alpha" || type == "upper-latin")
-        return std::string(1, char('A' + number - 1));
-    return std::to_string(number);
-}
-
 TEST_F(OdtCorpus, ListLabelsFollowFormatsLevelsAndContinuations) {
     const Book formats = Export("lists_numbers.odt");
     for (const auto& [text, number] :

@@ -4,7 +4,7 @@
 
 #include "BookGenerator.h"
 
-#include "epub/package/FlowingEPubExporter.h"
+#include "epub/flowing/FlowingEPubExporter.h"
 #include "host/text/ListAtt.h"
 #include "host/text/NoteAtt.h"
 

@@ -6,10 +6,10 @@
 #include "cli/AccessibilityReader.h"
 #include "cli/MetadataReader.h"
 
-#include "epub/content/Landmark.h"
+#include "epub/flowing/FlowingEPubExporter.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/PageSource.h"
-#include "epub/package/FlowingEPubExporter.h"
+#include "epub/package/Landmark.h"
 #include "epub/package/NameRules.h"
 #include "epub/package/PackageText.h"
 #include "host/foundation/DataSource.h"

@@ -4,7 +4,7 @@
 #include "cli/FolderExporter.h"
 #include "cli/OutputFile.h"
 #include "epub/content/Article.h"
-#include "epub/package/FlowingEPubExporter.h"
+#include "epub/flowing/FlowingEPubExporter.h"
 #include "epub/package/NameRules.h"
 #include "host/foundation/FontCache.h"
 

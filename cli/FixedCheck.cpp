@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/FixedCheck.h"
 
-#include "epub/fixed/RenderTarget.h"
+#include "epub/fixed/PageRenderTarget.h"
 #include "epub/fixed/Schema.h"
 #include "host/render/Renderer.h"
 

@@ -6,7 +6,7 @@
 
 #include "cli/OutputFile.h"
 #include "epub/content/HtmlExporter.h"
-#include "epub/package/FlowingEPubExporter.h"
+#include "epub/flowing/FlowingEPubExporter.h"
 
 #include <filesystem>
 #include <set>

@@ -2,7 +2,7 @@
 #include "cli/JsonInput.h"
 
 #include "cli/SystemFile.h"
-#include "epub/package/FlowingEPubExporter.h"
+#include "epub/flowing/FlowingEPubExporter.h"
 
 #include <algorithm>
 #include <charconv>

@@ -13,10 +13,10 @@ set(EPUB_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/${EPUB_PACKAGE_NAME})
 # The headers an embedder includes. Everything they include in turn is installed with them
 # (see cmake/InstallHeaders.cmake); nothing else is.
 set(EPUB_PUBLIC_HEADERS
-    epub/package/FlowingEPubExporter.h
+    epub/flowing/FlowingEPubExporter.h
     epub/content/Article.h
     epub/content/AccessibilityCheck.h
-    epub/content/GeneratedTexts.h
+    epub/package/GeneratedTexts.h
     epub/package/NameRules.h
     epub/options/ExportSettings.h
     epub/options/FlowingEPubOptions.h

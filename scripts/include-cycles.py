@@ -4,8 +4,9 @@
 
 Headers are graph nodes, edges follow quoted includes. A source file is merged into its header
 (Foo.cpp into Foo.h), so two classes whose sources use each other show up as a cycle even when
-their headers do not include each other; --headers-only looks at headers alone. Exits non-zero
-when a cycle is found.
+their headers do not include each other; --headers-only looks at headers alone. The folders
+directly below each given folder are layers and must depend one way too: a cycle among them is
+reported as well. Exits non-zero when a cycle is found.
 """
 import pathlib
 import re
@@ -66,6 +67,28 @@ def cycles(edges):
     return found
 
 
+def folder_of(node, folders):
+    for f in folders:
+        if node.startswith(f + "/"):
+            rest = node[len(f) + 1 :]
+            return f + "/" + rest.split("/", 1)[0] if "/" in rest else None
+    return None
+
+
+def layer_edges(edges, folders):
+    layers = {}
+    for node, targets in edges.items():
+        source = folder_of(node, folders)
+        if source is None:
+            continue
+        deps = layers.setdefault(source, set())
+        for target in targets:
+            layer = folder_of(target, folders)
+            if layer and layer != source:
+                deps.add(layer)
+    return layers
+
+
 def main():
     root = pathlib.Path(__file__).resolve().parent.parent
     args = sys.argv[1:]
@@ -75,6 +98,13 @@ def main():
     found = cycles(edges)
     for component in found:
         print("cycle: " + " <-> ".join(component))
+    # Folders are compared on every file, headers and sources alike: a layer's sources may not
+    # reach up either.
+    all_edges = edges if not headers_only else graph(root, folders, (".h", ".cpp"))
+    layer_cycles = cycles(layer_edges(all_edges, folders))
+    for component in layer_cycles:
+        print("layers depend both ways: " + " <-> ".join(component))
+    found += layer_cycles
     print(f"{len(edges)} files, {len(found)} cycle(s) in {', '.join(folders)}")
     return 1 if found else 0
 

@@ -3,8 +3,8 @@
 // Everything a link can point at: the text's anchors, the structural landmarks and the pages of
 // each pagination source, each with a stable element id and the content document holding it.
 
-#include "epub/content/Landmark.h"
 #include "epub/content/StoryChunk.h"
+#include "epub/package/Landmark.h"
 #include "host/text/AnchorData.h"
 #include "host/text/Story.h"
 

@@ -4,14 +4,14 @@
 // into, the registries they fill and the settings they follow. Through it they stay independent
 // of HtmlExporter, which implements it.
 
+#include "epub/content/AccessibilityProfile.h"
 #include "epub/content/AnchorRegistry.h"
 #include "epub/content/HostCallbacks.h"
-#include "epub/content/Landmark.h"
 #include "epub/css/StyleSheet.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
-#include "epub/package/AccessibilityProfile.h"
 #include "epub/package/ImageStore.h"
+#include "epub/package/Landmark.h"
 #include "epub/package/PublicationManifest.h"
 #include "host/foundation/Stream.h"
 #include "host/text/Language.h"

@@ -2,8 +2,8 @@
 #pragma once
 // What the writer of one chunk carries from paragraph to paragraph.
 
-#include "epub/content/Landmark.h"
 #include "epub/content/ListWriter.h"
+#include "epub/package/Landmark.h"
 #include "host/foundation/StringT.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/ListAtt.h"

@@ -3,17 +3,17 @@
 // Turns stories into XHTML content documents and style sheets. Used alone it writes plain files
 // next to a root file; FlowingEPubExporter routes every document into an EPUB container.
 
+#include "epub/content/AccessibilityProfile.h"
 #include "epub/content/AnchorRegistry.h"
 #include "epub/content/DocumentHost.h"
 #include "epub/content/HostCallbacks.h"
-#include "epub/content/Landmark.h"
 #include "epub/content/StoryChunk.h"
 #include "epub/content/StoryError.h"
 #include "epub/css/StyleSheet.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
-#include "epub/package/AccessibilityProfile.h"
 #include "epub/package/ImageStore.h"
+#include "epub/package/Landmark.h"
 #include "epub/package/PublicationManifest.h"
 #include "host/foundation/DataSource.h"
 #include "host/foundation/Geometry.h"

@@ -2,7 +2,7 @@
 // Cover images for fixed-layout publications: kept as they are when the format allows, else
 // scaled down or re-encoded.
 
-#include "epub/fixed/RenderTarget.h"
+#include "epub/fixed/PageRenderTarget.h"
 
 #include "epub/package/CoverImage.h"
 #include "host/raster/ImageFile.h"

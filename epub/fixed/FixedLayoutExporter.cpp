@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/FixedLayoutExporter.h"
 
-#include "epub/fixed/RenderTarget.h"
+#include "epub/fixed/PageRenderTarget.h"
 #include "epub/package/CoverImage.h"
 #include "epub/package/OcfContainer.h"
 #include "host/foundation/ApplicationVersion.h"

@@ -4,13 +4,13 @@
 // into its page document as it is added; the cover, package and navigation documents and the
 // shared style sheet follow at End.
 
-#include "epub/content/GeneratedTexts.h"
 #include "epub/fixed/FixedPackage.h"
 #include "epub/fixed/Images.h"
 #include "epub/fixed/Publication.h"
 #include "epub/fixed/Schema.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FileExportOptions.h"
+#include "epub/package/GeneratedTexts.h"
 #include "host/foundation/Stream.h"
 #include "host/foundation/StringT.h"
 #include "host/render/RenderTree.h"

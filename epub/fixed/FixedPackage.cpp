@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/FixedPackage.h"
 
-#include "epub/content/Landmark.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/PageSource.h"
 #include "epub/package/FontWriter.h"
+#include "epub/package/Landmark.h"
 #include "epub/package/OcfContainer.h"
 #include "epub/package/PackageText.h"
 #include "epub/xml/TextEncoding.h"

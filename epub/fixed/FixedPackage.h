@@ -3,8 +3,8 @@
 // What the container needs around the page documents of a fixed-layout publication: the shared
 // style sheet with its embedded fonts, the package and navigation documents and the OCF files.
 
-#include "epub/content/GeneratedTexts.h"
 #include "epub/fixed/Publication.h"
+#include "epub/package/GeneratedTexts.h"
 
 #include <functional>
 #include <vector>

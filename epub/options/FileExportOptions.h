@@ -5,7 +5,7 @@
 
 #include "host/foundation/DataSource.h"
 #include "host/foundation/EnumSerialiser.h"
-#include "host/render/FileExportOptions.h"
+#include "host/render/ExportOptions.h"
 
 #include <cstdint>
 

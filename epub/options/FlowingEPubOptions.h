@@ -3,7 +3,7 @@
 // The user's choices for a reflowable EPUB export, stored with documents and presets.
 
 #include "host/foundation/EnumSerialiser.h"
-#include "host/render/FileExportOptions.h"
+#include "host/render/ExportOptions.h"
 
 #include <cstdint>
 

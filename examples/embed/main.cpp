@@ -10,9 +10,9 @@
 
 #include "Postcards.h"
 
+#include "epub/flowing/FlowingEPubExporter.h"
 #include "epub/options/ExportSettings.h"
 #include "epub/options/FlowingEPubOptions.h"
-#include "epub/package/FlowingEPubExporter.h"
 #include "host/foundation/ApplicationVersion.h"
 #include "hostimpl/text/StoryBuilder.h"
 

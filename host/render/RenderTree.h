@@ -9,7 +9,7 @@
 #include "host/raster/FileType.h"
 #include "host/raster/ICCProfileSet.h"
 #include "host/render/AffineTransform.h"
-#include "host/render/FileExportOptions.h"
+#include "host/render/ExportOptions.h"
 #include "host/render/Fill.h"
 #include "host/render/LineStyle.h"
 #include "host/render/Path.h"

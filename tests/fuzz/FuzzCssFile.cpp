@@ -4,13 +4,13 @@
 
 #include "FuzzTempFolder.h"
 
+#include "epub/flowing/FlowingEPubExporter.h"
 #include "epub/options/CSSFile.h"
-#include "epub/package/FlowingEPubExporter.h"
 #include "host/foundation/DataSource.h"
 #include "host/foundation/FileStore.h"
 #include "host/foundation/Serialiser.h"
 #include "host/foundation/Stream.h"
-#include "host/render/FileExportOptions.h"
+#include "host/render/ExportOptions.h"
 
 #include <cstddef>
 #include <cstdint>

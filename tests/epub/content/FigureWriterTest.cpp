@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/FigureWriter.h"
 #include "epub/content/Article.h"
-#include "epub/package/FlowingEPubExporter.h"
+#include "epub/flowing/FlowingEPubExporter.h"
 #include "host/foundation/DataSource.h"
 #include "host/raster/ImageEncoder.h"
 #include "host/text/AttributeIds.h"

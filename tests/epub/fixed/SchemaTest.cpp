@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/Schema.h"
-#include "epub/fixed/RenderTarget.h"
+#include "epub/fixed/PageRenderTarget.h"
 
 #include "host/raster/ImageFile.h"
 #include "support/FakeZipArchive.h"

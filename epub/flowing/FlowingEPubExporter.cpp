@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "epub/package/FlowingEPubExporter.h"
+#include "epub/flowing/FlowingEPubExporter.h"
 
 #include "epub/content/AccessibilityValidator.h"
 #include "epub/content/ExportState.h"
-#include "epub/content/GeneratedTexts.h"
 #include "epub/package/CoverDocument.h"
 #include "epub/package/CoverImage.h"
 #include "epub/package/EntryName.h"
+#include "epub/package/GeneratedTexts.h"
 #include "epub/package/PackageDocument.h"
 #include "epub/package/PackageText.h"
 #include "epub/xml/TextEncoding.h"

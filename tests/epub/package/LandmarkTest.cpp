@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "epub/content/Landmark.h"
+#include "epub/package/Landmark.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "epub/package/AccessibilityProfile.h"
+#include "epub/content/AccessibilityProfile.h"
 
-#include "epub/content/GeneratedTexts.h"
 #include "epub/css/TextContrast.h"
+#include "epub/package/GeneratedTexts.h"
 
 #include <string>
 

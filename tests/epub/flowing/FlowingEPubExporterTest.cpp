@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "epub/package/FlowingEPubExporter.h"
+#include "epub/flowing/FlowingEPubExporter.h"
 #include "epub/options/AccessibilityMetadata.h"
 #include "epub/package/CoverImage.h"
 #include "host/foundation/DataSource.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The accessibility metadata derived from what the content writer recorded.
 
-#include "epub/package/AccessibilityProfile.h"
-#include "epub/content/GeneratedTexts.h"
+#include "epub/content/AccessibilityProfile.h"
+#include "epub/package/GeneratedTexts.h"
 #include "host/render/Fill.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/TextDocument.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The library's own texts: every language complete, tags matched by their primary subtag.
 
-#include "epub/content/GeneratedTexts.h"
+#include "epub/package/GeneratedTexts.h"
 
-#include "epub/content/Landmark.h"
+#include "epub/package/Landmark.h"
 
 #include <gtest/gtest.h>
 

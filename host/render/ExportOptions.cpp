@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "host/render/FileExportOptions.h"
+#include "host/render/ExportOptions.h"
 
 #include "host/foundation/HashAccumulator.h"
 #include "host/foundation/Serialiser.h"

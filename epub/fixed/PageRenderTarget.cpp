@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "epub/fixed/RenderTarget.h"
+#include "epub/fixed/PageRenderTarget.h"
 
 #include "host/raster/ImageEncoder.h"
 #include "host/render/Renderer.h"

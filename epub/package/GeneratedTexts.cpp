@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "epub/content/GeneratedTexts.h"
+#include "epub/package/GeneratedTexts.h"
 
 #include <algorithm>
 #include <array>

@@ -137,6 +137,8 @@ NavigationList MakeList(std::string_view type, std::string_view heading, StringT
 NavigationModel MakeNavigation(const Publication& p, const FixedPackageInput& in) {
     const auto& pages = p.GetPages();
     auto href = [&](uint32_t ordinal, bool marker = false) {
+        if (pages.empty())
+            return PackageHref();
         ordinal = std::clamp<uint32_t>(ordinal, 1, static_cast<uint32_t>(pages.size()));
         const StringT& name = pages[ordinal - 1].name;
         // The page writer marks each page's start with "pg" and the page's number.

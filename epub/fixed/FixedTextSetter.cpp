@@ -535,9 +535,10 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetVerticalRun(const StyledText& 
         run->advance = ShapeVertical(*face, text, text.text, &run->glyphs);
         break;
     case VerticalForm::Sideways: {
-        // The baseline lies left of the line's centre by half the difference between ascent and
-        // descent: the em box sits centred on the line.
-        const double baseline = (face->ascent - face->descent) / 2 * text.size;
+        // The em box, ascent and descent scaled to one em between them as browsers take it,
+        // sits centred on the line.
+        const double span = std::max(face->ascent + face->descent, 1e-6);
+        const double baseline = (face->ascent - face->descent) / span / 2 * text.size;
         for (auto& g : run->glyphs)
             g.y += baseline;
         break;

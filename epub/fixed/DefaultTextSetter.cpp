@@ -6,7 +6,9 @@
 
 namespace EPub {
 
-std::unique_ptr<TextSetter> MakeDefaultTextSetter() { return std::make_unique<FixedTextSetter>(); }
+std::unique_ptr<TextSetter> MakeDefaultTextSetter() {
+    return std::make_unique<FixedTextSetter>();
+}
 
 } // namespace EPub
 

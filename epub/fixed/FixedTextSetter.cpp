@@ -702,8 +702,8 @@ bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
                 auto run = SetVerticalRun(piece, s.form, centre, y, error);
                 if (!run)
                     return false;
-                run->story = {firstStory + static_cast<int32_t>(p),
-                              static_cast<int64_t>(s.begin), lineNumber};
+                run->story = {firstStory + static_cast<int32_t>(p), static_cast<int64_t>(s.begin),
+                              lineNumber};
                 y += run->advance;
                 out.push_back(run);
                 Decorate(piece, *run, out);

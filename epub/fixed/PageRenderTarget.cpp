@@ -269,8 +269,8 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
 
 bool RenderTarget::ContinuesText(const GlyphRunNode& run, const AffineTransform& world,
                                  double fontPx) const {
-    if (!text_ || text_->vertical || run.rightToLeft || text_->next != page_.ElementCount() || run.story.line < 0 ||
-        run.story.story != text_->story || run.story.line != text_->line ||
+    if (!text_ || text_->vertical || run.rightToLeft || text_->next != page_.ElementCount() ||
+        run.story.line < 0 || run.story.story != text_->story || run.story.line != text_->line ||
         !(world == text_->world))
         return false;
     // Where the previous run ended, on its baseline, and small enough for the box's strut.
@@ -301,10 +301,10 @@ void RenderTarget::OpenVerticalBox(const GlyphRunNode& run, const AffineTransfor
     // central baseline, on which vertical text is centred, is half that height from either side.
     const double strut = 2 * std::ceil(std::max(fontPx, 1.0));
     const double half = strut / 2;
-    std::string rule = "position: absolute; margin: 0; padding: 0; font-size: 0; line-height: " +
-                       Px(strut) +
-                       "; -epub-writing-mode: vertical-rl; writing-mode: vertical-rl; left: " +
-                       Px(css.translateX - half) + "; top: " + Px(css.translateY);
+    std::string rule =
+        "position: absolute; margin: 0; padding: 0; font-size: 0; line-height: " + Px(strut) +
+        "; -epub-writing-mode: vertical-rl; writing-mode: vertical-rl; left: " +
+        Px(css.translateX - half) + "; top: " + Px(css.translateY);
     const std::string transform = TransformValue(css, ratio);
     if (!transform.empty())
         rule += "; transform-origin: " + Px(half) + " 0; transform: " + transform;

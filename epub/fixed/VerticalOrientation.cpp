@@ -40,8 +40,7 @@ bool IsDigit(char c) {
 
 // What keeps digits next to it from standing as a block: they are part of a word or number.
 bool JoinsDigits(char c) {
-    return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
-           c == ',';
+    return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' || c == ',';
 }
 
 } // namespace

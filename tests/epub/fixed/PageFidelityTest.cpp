@@ -322,10 +322,10 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
             (shown->left < drawn->left - 1 || shown->right > drawn->right + 1 ||
              shown->top < drawn->top - 1 || shown->bottom > drawn->bottom + 1)) {
             allGood = false;
-            ADD_FAILURE() << document << " page " << i + 1 << ": text ink spans ("
-                          << shown->left << ", " << shown->top << ") to (" << shown->right << ", "
-                          << shown->bottom << ") px, drawn (" << drawn->left << ", " << drawn->top
-                          << ") to (" << drawn->right << ", " << drawn->bottom << ")";
+            ADD_FAILURE() << document << " page " << i + 1 << ": text ink spans (" << shown->left
+                          << ", " << shown->top << ") to (" << shown->right << ", " << shown->bottom
+                          << ") px, drawn (" << drawn->left << ", " << drawn->top << ") to ("
+                          << drawn->right << ", " << drawn->bottom << ")";
         }
         double worst = 0;
         for (size_t r = 0; r < glyphs.bounds.size(); ++r) {
@@ -346,8 +346,8 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
                               << shift->second << ") px; images kept in " << dir;
             }
         }
-        std::cout << document << " page " << i + 1 << ": glyph runs displaced by at most "
-                  << worst << " px\n";
+        std::cout << document << " page " << i + 1 << ": glyph runs displaced by at most " << worst
+                  << " px\n";
     }
     if (allGood)
         fs::remove_all(dir);

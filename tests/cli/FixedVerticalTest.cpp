@@ -5,6 +5,7 @@
 #include "cli/ToolFixture.h"
 #include "epub/fixed/FixedTextSetter.h"
 #include "epub/fixed/VerticalOrientation.h"
+#include "host/render/BitmapRenderTarget.h"
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,50 @@ TEST(FixedVerticalSetting, CombinedRunsFitOneEmAndAlignmentMovesLinesDown) {
     out.clear();
     ASSERT_TRUE(setter.SetVerticalFrame({p}, {{0, 0, 50, 200}}, out, error)) << error;
     EXPECT_NEAR(Runs(out).front()->origin.y, (200 - length) / 2, 1e-6);
+}
+
+// The box around a drawing's ink (pixels darker than mid-grey).
+Foundation::RectT<int> Ink(const Render::GlyphRunNode& run) {
+    auto root = Foundation::MakeCounted<Render::GroupNode>();
+    root->children.push_back(Foundation::MakeCounted<Render::GlyphRunNode>(run));
+    Render::BitmapRenderTarget target(200, 200, 1);
+    target.DrawTree(*root);
+    const auto bitmap = target.GetBitmap();
+    Foundation::RectT<int> box{200, 200, -1, -1};
+    for (uint32_t y = 0; y < bitmap->Height(); ++y)
+        for (uint32_t x = 0; x < bitmap->Width(); ++x) {
+            const uint8_t* p = bitmap->Row(y) + x * 4;
+            if (p[3] > 0 && p[0] + p[1] + p[2] < 3 * 128)
+                box = {std::min(box.left, int(x)), std::min(box.top, int(y)),
+                       std::max(box.right, int(x) + 1), std::max(box.bottom, int(y) + 1)};
+        }
+    return box;
+}
+
+TEST(FixedVerticalSetting, CairoDrawsRunsOnTheirSideAndAcrossTheLineWhereTheyAreSet) {
+    EPub::FixedTextSetter setter;
+    std::string error;
+    auto word = Styled("Harbour", 20);
+    word.fill = Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(0, 0, 0));
+    const auto sideways = setter.SetVerticalRun(word, VerticalForm::Sideways, 100, 20, error);
+    ASSERT_NE(sideways, nullptr) << error;
+    auto ink = Ink(*sideways);
+    // Down the line from its top, about the line's centre, taller than wide.
+    EXPECT_GT(ink.Height(), 3 * ink.Width());
+    EXPECT_NEAR(ink.top, 20, 3);
+    EXPECT_NEAR(ink.bottom, 20 + sideways->advance, 3);
+    EXPECT_NEAR((ink.left + ink.right) / 2.0, 100, 4);
+    auto number = Styled("2026", 20);
+    number.fill = word.fill;
+    const auto across = setter.SetVerticalRun(number, VerticalForm::Combined, 100, 20, error);
+    ASSERT_NE(across, nullptr) << error;
+    ink = Ink(*across);
+    // Squeezed into one em, centred on the line.
+    EXPECT_LE(ink.Width(), 21);
+    EXPECT_GT(ink.Width(), ink.Height());
+    EXPECT_NEAR((ink.left + ink.right) / 2.0, 100, 2);
+    EXPECT_GE(ink.top, 20);
+    EXPECT_LE(ink.bottom, 41);
 }
 
 class FixedVerticalTool : public ToolTest::Tool {};

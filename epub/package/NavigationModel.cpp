@@ -3,6 +3,8 @@
 
 #include "epub/xml/TextEncoding.h"
 
+#include <algorithm>
+
 namespace EPub {
 
 namespace {
@@ -21,8 +23,9 @@ void WriteHead(XmlWriter& x, const NavigationModel& n) {
 }
 
 void WriteEntryText(XmlWriter& x, const NavigationEntry& entry) {
+    // A list item must begin with a link or a span: text alone is not valid navigation.
     if (entry.href.Empty()) {
-        x.Text(entry.text);
+        x.Element("span", entry.text.view());
         return;
     }
     x.Open("a").Path("href", entry.href.path.view(), entry.href.fragment.view());
@@ -31,12 +34,26 @@ void WriteEntryText(XmlWriter& x, const NavigationEntry& entry) {
     x.Close().Text(entry.text).End("a");
 }
 
+// The entries written: blank texts are left out, and so is an entry without a link that
+// nothing nests under, since a span may only head a list.
+std::vector<const NavigationEntry*> Shown(const std::vector<NavigationEntry>& entries) {
+    std::vector<const NavigationEntry*> shown;
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (BlankText(it->text.view()))
+            continue;
+        if (it->href.Empty() && (shown.empty() || shown.back()->level <= it->level))
+            continue;
+        shown.push_back(&*it);
+    }
+    std::ranges::reverse(shown);
+    return shown;
+}
+
 // Each entry's item stays open until the next entry shows whether something nests in it.
 void WriteEntries(XmlWriter& x, const std::vector<NavigationEntry>& entries) {
     std::vector<int> open; // the source levels of the items still open, outermost first
-    for (const NavigationEntry& entry : entries) {
-        if (BlankText(entry.text.view()))
-            continue;
+    for (const NavigationEntry* shown : Shown(entries)) {
+        const NavigationEntry& entry = *shown;
         if (!open.empty() && entry.level > open.back()) {
             x.Open("ol").Close().Space("\n");
         } else {

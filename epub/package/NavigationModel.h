@@ -14,7 +14,7 @@ namespace EPub {
 
 struct NavigationEntry {
     StringT text;
-    PackageHref href; // empty: the text stands alone, heading the entries nested under it
+    PackageHref href; // empty: a span heading the entries nested under it
     // Nesting depth as the source had it. Only the order of levels counts: the first entry is at
     // the top whatever its level, and an entry deeper than the one before nests one step.
     int level = 0;

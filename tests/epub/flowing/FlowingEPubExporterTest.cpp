@@ -315,7 +315,7 @@ TEST(FlowingEPubExporter, NavigationDocumentHasAllThreeNavs) {
               "<li><a href=\"c.xhtml#PageRef2\">ii</a></li>\n"
               "</ol>\n</nav>\n"
               "<nav id=\"toc\" epub:type=\"toc\" role=\"doc-toc\">\n<h2>Table of Contents</h2>\n"
-              "<ol>\n<li>Part &lt;One&gt;<ol>\n<li><a href=\"c.xhtml#Anchor1\">Two</a></li>\n"
+              "<ol>\n<li><span>Part &lt;One&gt;</span><ol>\n<li><a href=\"c.xhtml#Anchor1\">Two</a></li>\n"
               "</ol>\n</li>\n</ol>\n</nav>\n"
               "<nav epub:type=\"landmarks\" role=\"navigation\">\n<h2>Landmarks</h2>\n<ol>\n"
               "<li><a href=\"cover.xhtml\" epub:type=\"cover\">Cover</a></li>\n"

@@ -75,10 +75,18 @@ TEST(NavigationModel, LeavesOutBlankTextsAndKeepsWhatNestsUnderThem) {
 TEST(NavigationModel, EntriesWithoutLinksHeadWhatNestsUnderThem) {
     Written w;
     Write({{"Part <One>", {}, 0, {}}, {"Two", {"c.xhtml", "x"}, 1, {}}}, w);
-    EXPECT_NE(w.text.find("<li>Part &lt;One&gt;<ol>\n<li><a href=\"c.xhtml#x\">Two</a></li>\n"
-                          "</ol>\n</li>\n"),
+    EXPECT_NE(w.text.find(
+                  "<li><span>Part &lt;One&gt;</span><ol>\n<li><a href=\"c.xhtml#x\">Two</a></li>\n"
+                  "</ol>\n</li>\n"),
               std::string::npos)
         << w.text;
+    // With nothing under it, it has nothing to head.
+    Written alone;
+    Write({{"Heading", {}, 0, {}}, {"One", {"c.xhtml", "x"}, 0, {}}, {"Tail", {}, 2, {}}}, alone);
+    EXPECT_EQ(alone.text.find("Heading"), std::string::npos) << alone.text;
+    EXPECT_EQ(alone.text.find("Tail"), std::string::npos) << alone.text;
+    EXPECT_NE(alone.text.find("<li><a href=\"c.xhtml#x\">One</a></li>"), std::string::npos)
+        << alone.text;
 }
 
 TEST(NavigationModel, EscapesTextsLinksAndAttributes) {

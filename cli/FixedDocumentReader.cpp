@@ -350,16 +350,18 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
         for (auto& styled : ReadRuns(line, ReadCharacter(line, base))) {
             styled.direction = direction;
             std::string error;
-            auto run = setter_->SetRun(styled, x, y, error);
-            if (!run)
+            const auto runs = setter_->SetRuns(styled, x, y, error);
+            if (runs.empty())
                 Fail(line, error);
-            run->story = {story, 0, static_cast<int32_t>(i)};
-            x += run->advance;
-            group->children.push_back(run);
-            FixedTextSetter::Decorate(styled, *run, group->children);
-            if (auto area = FixedTextSetter::LinkAreaOf(styled, *run)) {
-                group->children.push_back(area);
-                linkAreas_.push_back({area, styled.link});
+            for (const auto& run : runs) {
+                run->story = {story, run->story.offset, static_cast<int32_t>(i)};
+                x += run->advance;
+                group->children.push_back(run);
+                FixedTextSetter::Decorate(styled, *run, group->children);
+                if (auto area = FixedTextSetter::LinkAreaOf(styled, *run)) {
+                    group->children.push_back(area);
+                    linkAreas_.push_back({area, styled.link});
+                }
             }
         }
     }

@@ -109,7 +109,7 @@ const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& want
 
 double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::string_view text,
                               std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing,
-                              bool rightToLeft, double pen) {
+                              bool rightToLeft, double pen, bool* lacksGlyph) {
     const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
     hb_buffer_t* buffer = hb.bufferCreate();
     hb.bufferAddUtf8(buffer, text.data(), static_cast<int>(text.size()), 0,
@@ -128,6 +128,8 @@ double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::st
             glyphs->push_back(
                 {info[i].codepoint, pen + pos[i].x_offset * unit, -pos[i].y_offset * unit});
         pen += pos[i].x_advance * unit;
+        if (lacksGlyph && info[i].codepoint == 0)
+            *lacksGlyph = true;
         // Letter spacing goes after each character, as CSS puts it.
         const bool lastOfCluster = i + 1 == count || info[i + 1].cluster != info[i].cluster;
         if (lastOfCluster)
@@ -259,6 +261,12 @@ FixedTextSetter::FaceSpans(const Face& face, const StyledText& style, std::strin
 
 double FixedTextSetter::Advance(const Face& face, const StyledText& style, std::string_view text,
                                 double wordSpacing, bool rightToLeft) {
+    // Most text is all in its font: one shaping tells.
+    bool lacksGlyph = false;
+    const double whole =
+        Shape(face, style, text, nullptr, wordSpacing, rightToLeft, 0, &lacksGlyph);
+    if (!lacksGlyph)
+        return whole;
     double advance = 0;
     for (const FaceSpan& span : FaceSpans(face, style, text))
         advance += Shape(*span.face, style, text.substr(span.begin, span.end - span.begin), nullptr,
@@ -273,9 +281,13 @@ std::vector<Counted<Render::GlyphRunNode>> FixedTextSetter::SetRuns(const Styled
     const Face* face = GetFace(text.font, error);
     if (!face)
         return {};
+    auto whole = SetRunIn(*face, text, x, y, wordSpacing);
+    if (std::none_of(whole->glyphs.begin(), whole->glyphs.end(),
+                     [](const Render::PositionedGlyph& g) { return g.id == 0; }))
+        return {whole};
     const std::vector<FaceSpan> spans = FaceSpans(*face, text, text.text);
     if (spans.size() == 1 && spans[0].face == face)
-        return {SetRunIn(*face, text, x, y, wordSpacing)};
+        return {whole};
     const BidiParagraph bidi(text.text, text.direction);
     std::vector<Counted<Render::GlyphRunNode>> runs;
     double pen = x;

@@ -107,7 +107,7 @@ private:
     // Shapes `text`, all in one direction; glyph positions from `pen`, the advance returned.
     double Shape(const Face& face, const StyledText& style, std::string_view text,
                  std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing = 0,
-                 bool rightToLeft = false, double pen = 0);
+                 bool rightToLeft = false, double pen = 0, bool* lacksGlyph = nullptr);
 
     static std::unique_ptr<Face> OpenFace(const Foundation::FontHandle& handle);
     Counted<Render::GlyphRunNode> SetRunIn(const Face& face, const StyledText& text, double x,

@@ -100,6 +100,8 @@ private:
     AffineTransform ReadTransform(const Node& node) const;
     Foundation::RectT<double> ReadRect(const Node& node) const;
     TextDirection ReadDirection(const Node& node, TextDirection inherited) const;
+    // Whether a text frame is set in vertical lines.
+    bool ReadWritingMode(const Node& node) const;
     double Opacity(const Node& node) const;
     const LoadedImage& LoadImage(const Node& node);
 
@@ -298,9 +300,10 @@ std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::Glyp
     ExpectArray(list);
     for (size_t i = 0; i < list.value.size(); ++i) {
         const Node run = list.Item(i);
-        CheckFields(run, {"text", "character"});
+        CheckFields(run, {"text", "character", "combine"});
         Expect(Required(run, "text"), json::value_t::string, "a string");
         runs.push_back(Styled(ReadCharacter(run, base), String(run, "text"), run));
+        runs.back().combine = Bool(run, "combine", false);
     }
     return runs;
 }
@@ -325,6 +328,13 @@ TextDirection FixedReader::ReadDirection(const Node& node, TextDirection inherit
     if (found == std::end(names))
         Fail(node.Field("direction"), "expected ltr, rtl or auto");
     return static_cast<TextDirection>(found - std::begin(names));
+}
+
+bool FixedReader::ReadWritingMode(const Node& node) const {
+    const std::string mode = String(node, "writingMode", "horizontal-tb");
+    if (mode != "horizontal-tb" && mode != "vertical-rl")
+        Fail(node.Field("writingMode"), "expected horizontal-tb or vertical-rl");
+    return mode == "vertical-rl";
 }
 
 double FixedReader::Opacity(const Node& node) const {
@@ -373,20 +383,27 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
 
 Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     CheckFields(node, {"type", "x", "y", "width", "height", "columns", "gutter", "character",
-                       "direction", "paragraphs"});
+                       "direction", "paragraphs", "writingMode", "combineDigits"});
     const TextDirection direction = ReadDirection(node, TextDirection::Auto);
+    const bool vertical = ReadWritingMode(node);
+    const int combineDigits = Integer(node, "combineDigits", 2, 0, 4);
     const auto box = ReadRect(node);
     const int columns = Integer(node, "columns", 1, 1, 12);
     const double gutter = Number(node, "gutter", 12);
     if (gutter < 0)
         Fail(node.Field("gutter"), "expected a gutter of 0 or more");
-    const double columnWidth = (box.Width() - gutter * (columns - 1)) / columns;
-    if (columnWidth <= 0)
+    // Vertical text has its columns one above the other.
+    const double across = vertical ? box.Height() : box.Width();
+    const double columnSize = (across - gutter * (columns - 1)) / columns;
+    if (columnSize <= 0)
         Fail(node, "the columns leave no room for text");
     std::vector<Foundation::RectT<double>> rects;
     for (int c = 0; c < columns; ++c) {
-        const double left = box.left + c * (columnWidth + gutter);
-        rects.push_back({left, box.top, left + columnWidth, box.bottom});
+        const double start = c * (columnSize + gutter);
+        if (vertical)
+            rects.push_back({box.left, box.top + start, box.right, box.top + start + columnSize});
+        else
+            rects.push_back({box.left + start, box.top, box.left + start + columnSize, box.bottom});
     }
     const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
     const Node list = Required(node, "paragraphs");
@@ -426,7 +443,11 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     auto group = MakeCounted<Render::GroupNode>();
     group->logical = Render::LogicalGroup::Element;
     std::string error;
-    if (!setter_->SetFrame(paragraphs, rects, group->children, error, stories_, &linkAreas_))
+    const bool set = vertical ? setter_->SetVerticalFrame(paragraphs, rects, group->children, error,
+                                                          stories_, &linkAreas_, combineDigits)
+                              : setter_->SetFrame(paragraphs, rects, group->children, error,
+                                                  stories_, &linkAreas_);
+    if (!set)
         Fail(node, error);
     stories_ += static_cast<int32_t>(paragraphs.size());
     return group;

@@ -37,6 +37,7 @@ struct StyledText {
     int underline = 0;     // lines under the text: 0, 1 or 2
     int strikethrough = 0; // lines through it: 0, 1 or 2
     TextDirection direction = TextDirection::Auto; // of a run set on its own
+    bool combine = false; // in vertical text, set across the line within one em
 };
 
 // A link area set over a run's share of a line, and the link it copies.
@@ -84,6 +85,14 @@ public:
                   const std::vector<Foundation::RectT<double>>& columns,
                   std::vector<Counted<const Render::Node>>& out, std::string& error,
                   int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr) override;
+    bool SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
+                          const std::vector<Foundation::RectT<double>>& columns,
+                          std::vector<Counted<const Render::Node>>& out, std::string& error,
+                          int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr,
+                          int combineDigits = 2) override;
+    // A run of `text` in `form` down a vertical line whose centre is at `x`, from `y`.
+    Counted<Render::GlyphRunNode> SetVerticalRun(const StyledText& text, Render::VerticalForm form,
+                                                 double x, double y, std::string& error);
 
     // The runs of `text` from `x`, `y`: one unless the font lacks some of its characters, whose
     // clusters are then set in the installed face that has them, each direction's share of each
@@ -101,6 +110,9 @@ public:
                                                      const Render::GlyphRunNode& run);
 
 private:
+    // Lines beside a vertical run: underlines on its right, as Japanese sets them.
+    static void DecorateVertical(const StyledText& text, const Render::GlyphRunNode& run,
+                                 std::vector<Counted<const Render::Node>>& out);
     struct Face;
     struct Piece;
     const Face* GetFace(const Text::FontSpec& font, std::string& error);
@@ -126,6 +138,13 @@ private:
     // The advance of `text` in one direction, each span in the face that has it.
     double Advance(const Face& face, const StyledText& style, std::string_view text,
                    double wordSpacing = 0, bool rightToLeft = false);
+
+    // Shapes `text` top to bottom; glyph positions from (0, `pen`), the advance down returned.
+    double ShapeVertical(const Face& face, const StyledText& style, std::string_view text,
+                         std::vector<Render::PositionedGlyph>* glyphs, double pen = 0);
+    // How far down a vertical line `text` in `form` reaches.
+    double VerticalAdvance(const Face& face, const StyledText& style, std::string_view text,
+                           Render::VerticalForm form);
 
     std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> faces_;
     std::map<std::pair<std::string, uint32_t>, std::unique_ptr<Face>> fallbackFaces_;

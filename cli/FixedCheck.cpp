@@ -41,8 +41,7 @@ public:
             Add(run.text, "Text is rasterised with the artwork around it (kept as invisible text)");
         for (const Render::PositionedGlyph& glyph : run.glyphs)
             if (glyph.id == 0) {
-                Add(run.text, "The font \"" + run.family.str() +
-                                  "\" has no glyph for some of these characters");
+                Add(run.text, "No installed font has a glyph for some of these characters");
                 break;
             }
     }

@@ -22,7 +22,9 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
+#include <string_view>
 
 namespace Cli {
 namespace {
@@ -82,6 +84,7 @@ private:
     Counted<const Render::Node> ReadLink(const Node& node);
     Counted<const Render::Node> ReadAnchor(const Node& node);
     void ResolveAnchorLinks();
+    void FindUnpairedSpreads(const FixedDocument& doc);
 
     Text::GlyphAtts ReadCharacter(const Node& node, const Text::GlyphAtts& base) const;
     StyledText Styled(const Text::GlyphAtts& atts, std::string text, const Node& where);
@@ -360,16 +363,18 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
         for (auto& styled : ReadRuns(line, ReadCharacter(line, base))) {
             styled.direction = direction;
             std::string error;
-            auto run = setter_->SetRun(styled, x, y, error);
-            if (!run)
+            const auto runs = setter_->SetRuns(styled, x, y, error);
+            if (runs.empty())
                 Fail(line, error);
-            run->story = {story, 0, static_cast<int32_t>(i)};
-            x += run->advance;
-            group->children.push_back(run);
-            FixedTextSetter::Decorate(styled, *run, group->children);
-            if (auto area = FixedTextSetter::LinkAreaOf(styled, *run)) {
-                group->children.push_back(area);
-                linkAreas_.push_back({area, styled.link});
+            for (const auto& run : runs) {
+                run->story = {story, run->story.offset, static_cast<int32_t>(i)};
+                x += run->advance;
+                group->children.push_back(run);
+                FixedTextSetter::Decorate(styled, *run, group->children);
+                if (auto area = FixedTextSetter::LinkAreaOf(styled, *run)) {
+                    group->children.push_back(area);
+                    linkAreas_.push_back({area, styled.link});
+                }
             }
         }
     }
@@ -842,6 +847,37 @@ FixedPage FixedReader::ReadPage(const Node& node) {
     return page;
 }
 
+// Follows where each page falls in its spread: after a page marked with a side, unmarked pages
+// alternate from it. A side the page cannot have there splits a spread, and a reading system
+// shows a page alone (or a blank beside it).
+void FixedReader::FindUnpairedSpreads(const FixedDocument& doc) {
+    using EPub::PageSpread;
+    const PageSpread first = doc.rightToLeft ? PageSpread::Right : PageSpread::Left;
+    const PageSpread second = doc.rightToLeft ? PageSpread::Left : PageSpread::Right;
+    const std::string rule = doc.rightToLeft
+                                 ? "right to left, a spread is a right page and then a left one"
+                                 : "left to right, a spread is a left page and then a right one";
+    std::optional<PageSpread> next; // the side the page falls on unless it says otherwise
+    for (size_t i = 0; i < doc.pages.size(); ++i) {
+        const PageSpread marked = doc.pages[i].spread;
+        if (marked == PageSpread::Auto) {
+            if (next)
+                next = *next == first ? second : first;
+            continue;
+        }
+        const bool pairs =
+            !next || (marked == PageSpread::Center ? *next == first : marked == *next);
+        if (!pairs) {
+            static constexpr std::string_view names[] = {"auto", "left", "right", "center"};
+            findings_.push_back({i + 1, "",
+                                 "Spread side \"" + std::string(names[static_cast<int>(marked)]) +
+                                     "\" cannot pair with the page before it: " + rule,
+                                 true});
+        }
+        next = marked == first ? second : first;
+    }
+}
+
 FixedDocument FixedReader::Read(const json& root) {
     const Node top{root, "$"};
     CheckFields(top, {"layout", "metadata", "accessibility", "options", "contents", "pages"});
@@ -878,6 +914,10 @@ FixedDocument FixedReader::Read(const json& root) {
         if (page > doc.pages.size())
             Fail(where, "no such page");
     ResolveAnchorLinks();
+    FindUnpairedSpreads(doc);
+    // The check lists findings page by page.
+    std::stable_sort(findings_.begin(), findings_.end(),
+                     [](const FixedFinding& a, const FixedFinding& b) { return a.page < b.page; });
     doc.findings = std::move(findings_);
     using CoverPage = EPub::FileExportOptions::CoverPage;
     if (doc.options->GetCoverPage() == CoverPage::DocumentPage &&

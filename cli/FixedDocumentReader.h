@@ -29,6 +29,7 @@ struct FixedFinding {
     size_t page = 0; // from 1
     std::string text;
     std::string message;
+    bool warn = false; // also a warning of the export: the publication is made all the same
 };
 
 struct FixedDocument {

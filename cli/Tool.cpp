@@ -129,6 +129,10 @@ private:
             return Error(kExitUsage, input_.name +
                                          ": a fixed-layout document (\"layout\": \"fixed\") has "
                                          "no plain XHTML form; export it with -o FILE.epub");
+        for (const FixedFinding& finding : doc.findings)
+            if (finding.warn)
+                messages_.Warn(input_.name + ": page " + std::to_string(finding.page) + ": " +
+                               finding.message);
         Say(Count(doc.pages.size(), "fixed-layout page", "fixed-layout pages"));
         ProgressLine progress(err_, "pages", ShowProgress());
         try {

@@ -64,6 +64,28 @@ FixedTextSetter::FixedTextSetter() {
 
 FixedTextSetter::~FixedTextSetter() = default;
 
+std::unique_ptr<FixedTextSetter::Face>
+FixedTextSetter::OpenFace(const Foundation::FontHandle& handle) {
+    const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
+    auto face = std::make_unique<Face>();
+    face->path = handle.GetFilePath();
+    face->index = handle.GetFaceIndex();
+    face->family = handle.GetFont().GetFamilyName();
+    face->weight = handle.GetFont().GetWeight();
+    face->italic = handle.GetFont().IsItalic();
+    face->blob = hb.blobCreateFromFile(face->path.c_str());
+    face->face = hb.faceCreate(face->blob, face->index);
+    face->font = hb.fontCreate(face->face);
+    face->upem = std::max(1u, hb.faceGetUpem(face->face));
+    hb.fontSetScale(face->font, int(face->upem), int(face->upem));
+    hb_font_extents_t extents{};
+    if (hb.fontGetHExtents(face->font, &extents)) {
+        face->ascent = double(extents.ascender) / face->upem;
+        face->descent = -double(extents.descender) / face->upem;
+    }
+    return face;
+}
+
 const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& wanted,
                                                       std::string& error) {
     const StringT family = wanted.family.empty() ? StringT("DejaVu Sans") : wanted.family;
@@ -82,28 +104,13 @@ const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& want
         error = "font \"" + family.str() + "\" is not installed";
         return nullptr;
     }
-    auto face = std::make_unique<Face>();
-    face->path = handle->GetFilePath();
-    face->index = handle->GetFaceIndex();
-    face->family = handle->GetFont().GetFamilyName();
-    face->weight = handle->GetFont().GetWeight();
-    face->italic = handle->GetFont().IsItalic();
-    face->blob = hb.blobCreateFromFile(face->path.c_str());
-    face->face = hb.faceCreate(face->blob, face->index);
-    face->font = hb.fontCreate(face->face);
-    face->upem = std::max(1u, hb.faceGetUpem(face->face));
-    hb.fontSetScale(face->font, int(face->upem), int(face->upem));
-    hb_font_extents_t extents{};
-    if (hb.fontGetHExtents(face->font, &extents)) {
-        face->ascent = double(extents.ascender) / face->upem;
-        face->descent = -double(extents.descender) / face->upem;
-    }
+    auto face = OpenFace(*handle);
     return faces_.emplace(key, std::move(face)).first->second.get();
 }
 
 double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::string_view text,
                               std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing,
-                              bool rightToLeft, double pen) {
+                              bool rightToLeft, double pen, bool* lacksGlyph) {
     const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
     hb_buffer_t* buffer = hb.bufferCreate();
     hb.bufferAddUtf8(buffer, text.data(), static_cast<int>(text.size()), 0,
@@ -122,6 +129,8 @@ double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::st
             glyphs->push_back(
                 {info[i].codepoint, pen + pos[i].x_offset * unit, -pos[i].y_offset * unit});
         pen += pos[i].x_advance * unit;
+        if (lacksGlyph && info[i].codepoint == 0)
+            *lacksGlyph = true;
         // Letter spacing goes after each character, as CSS puts it.
         const bool lastOfCluster = i + 1 == count || info[i + 1].cluster != info[i].cluster;
         if (lastOfCluster)
@@ -136,15 +145,20 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, do
     const Face* face = GetFace(text.font, error);
     if (!face)
         return nullptr;
+    return SetRunIn(*face, text, x, y, wordSpacing);
+}
+
+Counted<Render::GlyphRunNode> FixedTextSetter::SetRunIn(const Face& face, const StyledText& text,
+                                                        double x, double y, double wordSpacing) {
     auto run = Foundation::MakeCounted<Render::GlyphRunNode>();
-    run->fontPath = face->path;
-    run->faceIndex = face->index;
-    run->family = face->family;
-    run->weight = face->weight;
-    run->italic = face->italic;
+    run->fontPath = face.path;
+    run->faceIndex = face.index;
+    run->family = face.family;
+    run->weight = face.weight;
+    run->italic = face.italic;
     run->size = text.size;
-    run->ascent = face->ascent;
-    run->descent = face->descent;
+    run->ascent = face.ascent;
+    run->descent = face.descent;
     run->origin = {x, y - text.rise};
     run->text = text.text;
     run->letterSpacing = text.tracking * text.size;
@@ -155,10 +169,151 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetRun(const StyledText& text, do
     const BidiParagraph bidi(text.text, text.direction);
     run->rightToLeft = bidi.RightToLeft();
     for (const DirectionalRun& part : bidi.VisualRuns(0, text.text.size()))
-        run->advance += Shape(*face, text,
-                              std::string_view(text.text).substr(part.begin, part.end - part.begin),
-                              &run->glyphs, wordSpacing, part.rightToLeft, run->advance);
+        run->advance +=
+            Shape(face, text, std::string_view(text.text).substr(part.begin, part.end - part.begin),
+                  &run->glyphs, wordSpacing, part.rightToLeft, run->advance);
     return run;
+}
+
+namespace {
+
+// The characters a face must have to set a cluster: default ignorables (joiners, variation
+// selectors) are the shaper's business, and faces without them set the cluster all the same.
+std::u32string NeededCharacters(std::string_view utf8) {
+    std::u32string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += length;
+        const bool ignorable = c == 0x200C || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F) ||
+                               (c >= 0xE0100 && c <= 0xE01EF);
+        if (!ignorable)
+            out.push_back(c);
+    }
+    return out;
+}
+
+} // namespace
+
+const FixedTextSetter::Face*
+FixedTextSetter::FallbackFace(const Face& face, const StyledText& style, std::string_view cluster) {
+    const auto key = std::make_tuple(&face, std::string(cluster), style.language.str());
+    if (const auto it = fallbackFor_.find(key); it != fallbackFor_.end())
+        return it->second;
+    const Foundation::Font font(face.family, {}, face.weight,
+                                face.italic ? Foundation::FontSlant::Italic
+                                            : Foundation::FontSlant::Upright);
+    const std::u32string needed = NeededCharacters(cluster);
+    const auto handle = needed.empty()
+                            ? nullptr
+                            : Foundation::FontHandle::MakeFallback(font, needed, style.language);
+    const Face* found = nullptr;
+    if (handle && !handle->GetFilePath().empty() &&
+        !(handle->GetFilePath() == face.path && handle->GetFaceIndex() == face.index)) {
+        auto& slot = fallbackFaces_[{handle->GetFilePath().str(), handle->GetFaceIndex()}];
+        if (!slot)
+            slot = OpenFace(*handle);
+        found = slot.get();
+    }
+    fallbackFor_.emplace(key, found);
+    return found;
+}
+
+std::vector<FixedTextSetter::FaceSpan>
+FixedTextSetter::FaceSpans(const Face& face, const StyledText& style, std::string_view text) {
+    // Shaped once in the run's face: clusters holding a .notdef are what it cannot set. The
+    // shaper's clusters keep marks, joined emoji and flags with their base.
+    const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
+    hb_buffer_t* buffer = hb.bufferCreate();
+    hb.bufferAddUtf8(buffer, text.data(), static_cast<int>(text.size()), 0,
+                     static_cast<int>(text.size()));
+    hb.bufferSetDirection(buffer, HB_DIRECTION_LTR);
+    hb.bufferGuessSegmentProperties(buffer);
+    hb.shape(face.font, buffer, nullptr, 0);
+    unsigned count = 0;
+    const hb_glyph_info_t* info = hb.bufferGetGlyphInfos(buffer, &count);
+    std::vector<std::pair<size_t, bool>> clusters; // start, missing
+    for (unsigned i = 0; i < count; ++i) {
+        if (clusters.empty() || clusters.back().first != info[i].cluster)
+            clusters.emplace_back(info[i].cluster, false);
+        clusters.back().second = clusters.back().second || info[i].codepoint == 0;
+    }
+    hb.bufferDestroy(buffer);
+    std::vector<FaceSpan> spans;
+    for (size_t c = 0; c < clusters.size(); ++c) {
+        const size_t begin = clusters[c].first;
+        const size_t end = c + 1 < clusters.size() ? clusters[c + 1].first : text.size();
+        const Face* chosen = &face;
+        if (clusters[c].second)
+            if (const Face* other = FallbackFace(face, style, text.substr(begin, end - begin)))
+                chosen = other;
+        if (!spans.empty() && spans.back().face == chosen)
+            spans.back().end = end;
+        else
+            spans.push_back({begin, end, chosen});
+    }
+    if (spans.empty())
+        spans.push_back({0, text.size(), &face});
+    return spans;
+}
+
+double FixedTextSetter::Advance(const Face& face, const StyledText& style, std::string_view text,
+                                double wordSpacing, bool rightToLeft) {
+    // Most text is all in its font: one shaping tells.
+    bool lacksGlyph = false;
+    const double whole =
+        Shape(face, style, text, nullptr, wordSpacing, rightToLeft, 0, &lacksGlyph);
+    if (!lacksGlyph)
+        return whole;
+    double advance = 0;
+    for (const FaceSpan& span : FaceSpans(face, style, text))
+        advance += Shape(*span.face, style, text.substr(span.begin, span.end - span.begin), nullptr,
+                         wordSpacing, rightToLeft);
+    return advance;
+}
+
+std::vector<Counted<Render::GlyphRunNode>> FixedTextSetter::SetRuns(const StyledText& text,
+                                                                    double x, double y,
+                                                                    std::string& error,
+                                                                    double wordSpacing) {
+    const Face* face = GetFace(text.font, error);
+    if (!face)
+        return {};
+    auto whole = SetRunIn(*face, text, x, y, wordSpacing);
+    if (std::none_of(whole->glyphs.begin(), whole->glyphs.end(),
+                     [](const Render::PositionedGlyph& g) { return g.id == 0; }))
+        return {whole};
+    const std::vector<FaceSpan> spans = FaceSpans(*face, text, text.text);
+    if (spans.size() == 1 && spans[0].face == face)
+        return {whole};
+    const BidiParagraph bidi(text.text, text.direction);
+    std::vector<Counted<Render::GlyphRunNode>> runs;
+    double pen = x;
+    for (const DirectionalRun& part : bidi.VisualRuns(0, text.text.size())) {
+        std::vector<FaceSpan> pieces;
+        for (const FaceSpan& span : spans)
+            if (const size_t b = std::max(span.begin, part.begin), e = std::min(span.end, part.end);
+                b < e)
+                pieces.push_back({b, e, span.face});
+        if (part.rightToLeft)
+            std::reverse(pieces.begin(), pieces.end());
+        for (const FaceSpan& piece : pieces) {
+            StyledText share = text;
+            share.text = text.text.substr(piece.begin, piece.end - piece.begin);
+            share.direction =
+                part.rightToLeft ? TextDirection::RightToLeft : TextDirection::LeftToRight;
+            auto run = SetRunIn(*piece.face, share, pen, y, wordSpacing);
+            run->story.offset = static_cast<int64_t>(piece.begin);
+            pen += run->advance;
+            runs.push_back(std::move(run));
+        }
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const auto& a, const auto& b) { return a->story.offset < b->story.offset; });
+    return runs;
 }
 
 void FixedTextSetter::Decorate(const StyledText& text, const Render::GlyphRunNode& run,
@@ -297,9 +452,9 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
             double w = 0;
             for (const DirectionalRun& part : bidi.VisualRuns(a, b, starts)) {
                 const size_t r = runOf(part.begin);
-                w += Shape(*faces[r], para.runs[r],
-                           std::string_view(text).substr(part.begin, part.end - part.begin),
-                           nullptr, 0, part.rightToLeft);
+                w += Advance(*faces[r], para.runs[r],
+                             std::string_view(text).substr(part.begin, part.end - part.begin), 0,
+                             part.rightToLeft);
             }
             return w;
         };
@@ -428,9 +583,9 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
             for (const DirectionalRun& part : bidi.VisualRuns(lineStart, visibleEnd, starts)) {
                 parts.emplace_back(part, x);
                 const size_t r = runOf(part.begin);
-                x += Shape(*faces[r], para.runs[r],
-                           std::string_view(text).substr(part.begin, part.end - part.begin),
-                           nullptr, wordSpacing, part.rightToLeft) +
+                x += Advance(*faces[r], para.runs[r],
+                             std::string_view(text).substr(part.begin, part.end - part.begin),
+                             wordSpacing, part.rightToLeft) +
                      (part.end == visibleEnd ? hyphen : 0);
             }
             std::sort(parts.begin(), parts.end(),
@@ -446,17 +601,19 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                 }
                 piece.direction =
                     part.rightToLeft ? TextDirection::RightToLeft : TextDirection::LeftToRight;
-                auto run = SetRun(piece, left, baseline, error, wordSpacing);
-                if (!run)
+                const auto runs = SetRuns(piece, left, baseline, error, wordSpacing);
+                if (runs.empty())
                     return false;
-                run->story = {firstStory + static_cast<int32_t>(p), static_cast<int64_t>(a),
-                              lineNumber};
-                out.push_back(run);
-                Decorate(piece, *run, out);
-                if (auto area = LinkAreaOf(piece, *run)) {
-                    out.push_back(area);
-                    if (links)
-                        links->push_back({area, piece.link});
+                for (const auto& run : runs) {
+                    run->story = {firstStory + static_cast<int32_t>(p),
+                                  static_cast<int64_t>(a) + run->story.offset, lineNumber};
+                    out.push_back(run);
+                    Decorate(piece, *run, out);
+                    if (auto area = LinkAreaOf(piece, *run)) {
+                        out.push_back(area);
+                        if (links)
+                            links->push_back({area, piece.link});
+                    }
                 }
             }
             ++lineNumber;

@@ -6,6 +6,7 @@
 #include "epub/fixed/BidiParagraph.h"
 #include "epub/fixed/Hyphenator.h"
 #include "epub/fixed/TextSetter.h"
+#include "host/foundation/FontHandle.h"
 #include "host/foundation/StringT.h"
 #include "host/render/RenderTree.h"
 #include "host/text/FontSpec.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace EPub {
@@ -92,6 +94,14 @@ public:
     Counted<Render::GlyphRunNode> SetVerticalRun(const StyledText& text, Render::VerticalForm form,
                                                  double x, double y, std::string& error);
 
+    // The runs of `text` from `x`, `y`: one unless the font lacks some of its characters, whose
+    // clusters are then set in the installed face that has them, each direction's share of each
+    // face a run of its own (placed left to right, listed in reading order, `story.offset` the
+    // bytes into `text` where each starts). Empty when the font cannot be found.
+    std::vector<Counted<Render::GlyphRunNode>> SetRuns(const StyledText& text, double x, double y,
+                                                       std::string& error,
+                                                       double wordSpacing = 0) override;
+
     // Underlines and strikethroughs of a set run of `text`, as rectangles in its colour.
     static void Decorate(const StyledText& text, const Render::GlyphRunNode& run,
                          std::vector<Counted<const Render::Node>>& out);
@@ -109,7 +119,25 @@ private:
     // Shapes `text`, all in one direction; glyph positions from `pen`, the advance returned.
     double Shape(const Face& face, const StyledText& style, std::string_view text,
                  std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing = 0,
-                 bool rightToLeft = false, double pen = 0);
+                 bool rightToLeft = false, double pen = 0, bool* lacksGlyph = nullptr);
+
+    static std::unique_ptr<Face> OpenFace(const Foundation::FontHandle& handle);
+    Counted<Render::GlyphRunNode> SetRunIn(const Face& face, const StyledText& text, double x,
+                                           double y, double wordSpacing);
+
+    // Glyph fallback: the stretches of a text each face sets, in logical order.
+    struct FaceSpan {
+        size_t begin = 0;
+        size_t end = 0;
+        const Face* face = nullptr;
+    };
+    std::vector<FaceSpan> FaceSpans(const Face& face, const StyledText& style,
+                                    std::string_view text);
+    // The face for a cluster `face` has no glyph for; null when no installed face has it.
+    const Face* FallbackFace(const Face& face, const StyledText& style, std::string_view cluster);
+    // The advance of `text` in one direction, each span in the face that has it.
+    double Advance(const Face& face, const StyledText& style, std::string_view text,
+                   double wordSpacing = 0, bool rightToLeft = false);
 
     // Shapes `text` top to bottom; glyph positions from (0, `pen`), the advance down returned.
     double ShapeVertical(const Face& face, const StyledText& style, std::string_view text,
@@ -119,6 +147,8 @@ private:
                            Render::VerticalForm form);
 
     std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> faces_;
+    std::map<std::pair<std::string, uint32_t>, std::unique_ptr<Face>> fallbackFaces_;
+    std::map<std::tuple<const Face*, std::string, std::string>, const Face*> fallbackFor_;
     Hyphenator hyphenator_;
 };
 

@@ -525,11 +525,45 @@ void RenderTarget::PopLayer() {
     page_.Close();
 }
 
-void RenderTarget::PushRenderable(const Node&) {
+void RenderTarget::OpenBlend(BlendMode mode) {
+    static constexpr std::string_view names[] = {"normal",  "multiply", "screen",
+                                                 "overlay", "darken",   "lighten"};
+    const auto index = static_cast<size_t>(mode);
+    // Text inside blends with what lies under the group, so no line's box spans its edge.
+    text_.reset();
+    if (!paper_) {
+        // The page's own white, first on the page: blending with an empty stretch of page is
+        // blending with paper, not with whatever the reading system shows behind the page.
+        AddBackground();
+        PageElement& paper = page_.Insert(0, 0, "div");
+        paper.classes[0] = page_.AddRule("position: absolute; left: 0; top: 0; width: 100%; "
+                                         "height: 100%; background-color: #ffffff");
+        paper_ = true;
+    }
+    // Placed at the page's origin, so its content keeps the page's coordinates.
+    PageElement& e = page_.Add("div");
+    e.classes[0] = page_.AddRule("position: absolute; left: 0; top: 0; mix-blend-mode: " +
+                                 std::string(index < std::size(names) ? names[index] : "normal"));
+    page_.Open();
+}
+
+void RenderTarget::PushRenderable(const Node& node) {
     ++renderables_;
+    const bool blends = node.Kind() == NodeKind::Group &&
+                        static_cast<const GroupNode&>(node).blend != BlendMode::Normal;
+    blendElements_.push_back(blends);
+    if (blends)
+        OpenBlend(static_cast<const GroupNode&>(node).blend);
 }
 
 void RenderTarget::PopRenderable() {
+    if (!blendElements_.empty()) {
+        if (blendElements_.back()) {
+            text_.reset();
+            page_.Close();
+        }
+        blendElements_.pop_back();
+    }
     if (renderables_ > 0)
         --renderables_;
     if (renderables_ == 0)

@@ -121,6 +121,7 @@ private:
     // Position, size and transform of a box at `rect` (node units) under `world`.
     std::string BoxRule(const RectT<double>& rect, const AffineTransform& world) const;
     void OpenGroup(const StringT& className, int32_t description);
+    void OpenBlend(Render::BlendMode mode);
 
     Page& page_;
     Publication& publication_;
@@ -147,6 +148,9 @@ private:
     size_t renderables_ = 0;
     std::vector<Counted<const Render::RenderTags>> tagGroups_;
     std::vector<bool> openedGroups_;
+    // Per renderable pushed: whether it opened a blending element.
+    std::vector<bool> blendElements_;
+    bool paper_ = false; // a white box under the page's content, for blending elements
     size_t pushedOptions_ = 0;
 };
 

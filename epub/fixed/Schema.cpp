@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/Schema.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace EPub {
@@ -52,8 +53,31 @@ void Schema::SetExportColourFormatAndProfilesFrom(ColourFormat,
     Render::RenderTree::Schema::SetExportColourFormatAndProfilesFrom(ColourFormat::RGB8, exported);
 }
 
-GraphicSupport::Type Schema::GetBlendModeSupport(BlendMode mode, double) const {
-    return mode == BlendMode::Normal ? 0 : 1;
+GraphicSupport::Type Schema::GetBlendModeSupport(BlendMode, double) const {
+    // Every mode has its CSS mix-blend-mode; whether a group can use it is its content's question.
+    return 0;
+}
+
+bool Schema::IsNative(const Node& node) const {
+    switch (node.Kind()) {
+    case NodeKind::Group: {
+        const auto& group = static_cast<const GroupNode&>(node);
+        return GetCompositeSupport(group) == 0 &&
+               std::all_of(group.children.begin(), group.children.end(),
+                           [this](const auto& child) { return IsNative(*child); });
+    }
+    case NodeKind::Shape: {
+        const auto& shape = static_cast<const ShapeNode&>(node);
+        return GetVectorSupport(shape) == 0 || CanDrawAsImage(shape);
+    }
+    case NodeKind::GlyphRun:
+        return GetVectorSupport(node) == 0;
+    case NodeKind::Bitmap:
+        return GetBitmapSupport(static_cast<const BitmapNode&>(node)) == 0;
+    case NodeKind::Hyperlink:
+        return true;
+    }
+    return false;
 }
 
 GraphicSupport::Type Schema::GetVectorSupport(const Node& node) const {
@@ -85,7 +109,15 @@ GraphicSupport::Type Schema::GetCompositeSupport(const GroupNode& group) const {
     const bool plain = IsOne(group.opacity) && group.blend == BlendMode::Normal && !group.clip;
     if (plain)
         return 0;
-    return group.blend != BlendMode::Normal ? (1 | GraphicSupport::UsesBackdrop) : 1;
+    if (group.blend == BlendMode::Normal)
+        return 1;
+    // A blended group whose content all stays page elements becomes one element with CSS
+    // mix-blend-mode; anything else in it makes the whole group one picture, as a translucent
+    // group is.
+    const bool expressible = IsOne(group.opacity) && !group.clip &&
+                             std::all_of(group.children.begin(), group.children.end(),
+                                         [this](const auto& child) { return IsNative(*child); });
+    return expressible ? 0 : (1 | GraphicSupport::UsesBackdrop);
 }
 
 bool Schema::CanDrawAsImage(const ShapeNode& shape) const {

@@ -48,6 +48,9 @@ public:
     bool IsPreserveDescriptions() const override { return false; }
 
 private:
+    // Whether the page draws the node and all it holds without rasterising any of it.
+    bool IsNative(const Render::Node& node) const;
+
     Counted<const FileExportOptions> current_;
 };
 

@@ -29,6 +29,17 @@ public:
     virtual Foundation::Counted<Render::GlyphRunNode> SetRun(const StyledText& text, double x,
                                                              double y, std::string& error,
                                                              double wordSpacing = 0) = 0;
+    // The runs of `text` from `x`, `y`, when the font lacks characters another face has; this
+    // default sets it as one run. Empty with `error` when it cannot be set.
+    virtual std::vector<Foundation::Counted<Render::GlyphRunNode>> SetRuns(const StyledText& text,
+                                                                           double x, double y,
+                                                                           std::string& error,
+                                                                           double wordSpacing = 0) {
+        auto run = SetRun(text, x, y, error, wordSpacing);
+        if (!run)
+            return {};
+        return {run};
+    }
     // Lays `paragraphs` out into `columns` (frame coordinates), appending the runs to `out`,
     // paragraph P as story `firstStory` + P, each linked run followed by its link area (also
     // listed in `links` when given). False with `error` when the text does not fit or cannot be

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace Foundation {
 
@@ -40,6 +41,11 @@ public:
     // of its family through the system font configuration. Null when neither has the family.
     static Counted<FontHandle> Make(const Font& font,
                                     const MemoryFontRegistry* memoryFonts = nullptr);
+    // The installed face the system would draw `characters` with when `font`'s own face lacks
+    // them: of the faces that have them all (else the first of them), the one closest to
+    // `font`'s family and style, an embeddable one first. Null when no installed face has them.
+    static Counted<FontHandle> MakeFallback(const Font& font, std::u32string_view characters,
+                                            const StringT& language = {});
     // The face at `path`, `faceIndex`; null when it cannot be opened as a font.
     static Counted<FontHandle> MakeFromFile(const StringT& path, uint32_t faceIndex = 0);
 

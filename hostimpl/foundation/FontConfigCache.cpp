@@ -7,10 +7,12 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace Foundation {
 
@@ -133,6 +135,55 @@ std::optional<Match> MatchInstalled(FcConfig* config, const Font& font, bool req
     return Match{std::move(described), std::move(path), uint32_t(index) & 0xFFFF};
 }
 
+struct CharSetDeleter {
+    void operator()(FcCharSet* c) const noexcept { FcCharSetDestroy(c); }
+};
+struct FontSetDeleter {
+    void operator()(FcFontSet* s) const noexcept { FcFontSetDestroy(s); }
+};
+
+bool HasAll(const FcPattern* face, std::u32string_view characters) {
+    FcCharSet* charset = nullptr;
+    if (FcPatternGetCharSet(face, FC_CHARSET, 0, &charset) != FcResultMatch || !charset)
+        return false;
+    return std::all_of(characters.begin(), characters.end(),
+                       [&](char32_t c) { return FcCharSetHasChar(charset, c); });
+}
+
+// Faces with every character, nearest in style first (coverage ranks before family in
+// fontconfig's sort), then those with the first character alone.
+std::vector<Match> FallbackCandidates(FcConfig* config, const Font& font,
+                                      std::u32string_view characters, const StringT& language) {
+    Pattern query = MakeQuery(font);
+    const std::unique_ptr<FcCharSet, CharSetDeleter> wanted(FcCharSetCreate());
+    if (!config || !query || !wanted || characters.empty())
+        return {};
+    for (const char32_t c : characters)
+        FcCharSetAddChar(wanted.get(), c);
+    FcPatternAddCharSet(query.get(), FC_CHARSET, wanted.get());
+    if (!language.empty())
+        FcPatternAddString(query.get(), FC_LANG, Utf8(language));
+    FcConfigSubstitute(config, query.get(), FcMatchPattern);
+    FcDefaultSubstitute(query.get());
+    FcResult result = FcResultNoMatch;
+    const std::unique_ptr<FcFontSet, FontSetDeleter> sorted(
+        FcFontSort(config, query.get(), FcFalse, nullptr, &result));
+    std::vector<Match> candidates;
+    if (!sorted)
+        return candidates;
+    for (const std::u32string_view needed : {characters, characters.substr(0, 1)})
+        for (int i = 0; i < sorted->nfont; ++i) {
+            const FcPattern* face = sorted->fonts[i];
+            StringT path = GetString(face, FC_FILE);
+            if (path.empty() || !HasAll(face, needed))
+                continue;
+            int index = 0;
+            FcPatternGetInteger(face, FC_INDEX, 0, &index);
+            candidates.push_back(Match{Font(), std::move(path), uint32_t(index) & 0xFFFF});
+        }
+    return candidates;
+}
+
 std::optional<TimeStamp> ModifiedTime(const StringT& path) {
     std::error_code error;
     const auto written = std::filesystem::last_write_time(path.str(), error);
@@ -231,6 +282,21 @@ Counted<FontCache> FontCache::Create(Counted<const MemoryFontRegistry> memoryFon
 Counted<FontHandle> FontHandle::Make(const Font& font, const MemoryFontRegistry* memoryFonts) {
     const Config config = CurrentConfig();
     return Foundation::MakeHandle(config.get(), font, memoryFonts);
+}
+
+Counted<FontHandle> FontHandle::MakeFallback(const Font& font, std::u32string_view characters,
+                                             const StringT& language) {
+    const Config config = CurrentConfig();
+    Counted<FontHandle> first;
+    // A face whose licence forbids embedding would leave the page to the reader's own fonts.
+    for (auto& match : FallbackCandidates(config.get(), font, characters, language)) {
+        auto handle = HandleForFile(Font(), match.path, match.faceIndex);
+        if (handle && handle->CanEmbed())
+            return handle;
+        if (!first)
+            first = std::move(handle);
+    }
+    return first;
 }
 
 Counted<FontHandle> FontHandle::MakeFromFile(const StringT& path, uint32_t faceIndex) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "hostimpl/render/CairoPainter.h"
 
+#include "hostimpl/foundation/FontFreeType.h"
 #include "hostimpl/render/RsvgLibrary.h"
 
 #include <cairo-ft.h>
@@ -162,6 +163,47 @@ bool TooLargeToDraw(const GlyphRunNode& run, const AffineTransform& world) {
     return !(run.size * scale <= kLargestPixels);
 }
 
+// What a colour face's cairo face holds on to until cairo lets it go.
+struct OwnedFreeType {
+    Foundation::FreeType::Library library;
+    Foundation::FreeType::Face face;
+};
+
+// A face with colour glyphs (emoji bitmaps) as cairo draws them in colour: cairo's own pattern
+// loading leaves out FreeType's colour flag and draws nothing for them. Null for other faces.
+cairo_font_face_t* ColourFontFace(const GlyphRunNode& run) {
+    auto owned = std::make_unique<OwnedFreeType>();
+    owned->library = Foundation::FreeType::OpenLibrary();
+    if (!owned->library)
+        return nullptr;
+    owned->face = Foundation::FreeType::OpenFileFace(owned->library, run.fontPath.c_str(),
+                                                     static_cast<long>(run.faceIndex));
+    if (!owned->face || !FT_HAS_COLOR(owned->face.get()))
+        return nullptr;
+    cairo_font_face_t* face =
+        cairo_ft_font_face_create_for_ft_face(owned->face.get(), FT_LOAD_COLOR);
+    static const cairo_user_data_key_t key{};
+    const cairo_status_t status = cairo_font_face_set_user_data(
+        face, &key, owned.get(), [](void* p) { delete static_cast<OwnedFreeType*>(p); });
+    if (status != CAIRO_STATUS_SUCCESS) {
+        cairo_font_face_destroy(face);
+        return nullptr;
+    }
+    owned.release(); // cairo's now
+    return face;
+}
+
+cairo_font_face_t* FontFaceOf(const GlyphRunNode& run) {
+    if (cairo_font_face_t* colour = ColourFontFace(run))
+        return colour;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FILE, reinterpret_cast<const FcChar8*>(run.fontPath.c_str()));
+    FcPatternAddInteger(pattern, FC_INDEX, static_cast<int>(run.faceIndex));
+    cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(pattern);
+    FcPatternDestroy(pattern);
+    return face;
+}
+
 // From the run's own coordinates, where its glyphs are placed, to its parent's.
 AffineTransform RunPlacement(const GlyphRunNode& run) {
     const AffineTransform origin = AffineTransform::Translate(run.origin.x, run.origin.y);
@@ -179,11 +221,7 @@ void PaintGlyphs(cairo_t* cr, const GlyphRunNode& run, const AffineTransform& wo
                  const Raster::ICCProfileSet& profiles) {
     if (run.glyphs.empty() || TooLargeToDraw(run, world))
         return;
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FILE, reinterpret_cast<const FcChar8*>(run.fontPath.c_str()));
-    FcPatternAddInteger(pattern, FC_INDEX, static_cast<int>(run.faceIndex));
-    FontFace font{cairo_ft_font_face_create_for_pattern(pattern)};
-    FcPatternDestroy(pattern);
+    FontFace font{FontFaceOf(run)};
     SetMatrix(cr, world * RunPlacement(run));
     cairo_set_font_face(cr, font.face);
     cairo_set_font_size(cr, run.size);

@@ -86,14 +86,15 @@ TEST_F(FixedTool, CheckListsTextLostToRasterisingAndExitsAsForReflowable) {
     EXPECT_TRUE(nothing.lines.empty());
     EXPECT_EQ(nothing.status, 0);
 
-    // Blending makes a picture of the caption; the plain text beside it stays text.
-    const std::string blended = Write(
-        "blended.json",
-        FixedDocument(std::string(kText) + R"(, {"type": "group", "blend": "multiply", "items": [
+    // Blending a faded group makes a picture of the caption; the plain text beside it stays text.
+    const std::string blended =
+        Write("blended.json",
+              FixedDocument(std::string(kText) + R"(, {"type": "group", "blend": "multiply",
+                                                 "opacity": 0.8, "items": [
             {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 12},
              "lines": [{"x": 20, "y": 90, "text": "Under \"the\" sea"},
                        {"x": 20, "y": 110, "text": "second line"}]}]})",
-                      R"({"type": "group", "opacity": 0.5, "items": [
+                            R"({"type": "group", "opacity": 0.5, "items": [
             {"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 12},
              "lines": [{"x": 20, "y": 40, "text": "Faded"}]}]})"));
     const ToolTest::Output found = Capture("--check " + Quote(blended));
@@ -365,7 +366,8 @@ TEST_F(FixedTool, CheckNamesCharacterAttributesPagesCannotDrawAndLongArtwork) {
     ASSERT_EQ(out.lines.size(), 3u);
     EXPECT_EQ(out.lines[0], input + ": page 1, text \"one two three four\": Character attributes "
                                     "have no effect on a fixed-layout page: horizontalScale");
-    EXPECT_EQ(out.lines[1].rfind(input + ": page 1, text \"one two three four\": The font", 0), 0u)
+    EXPECT_EQ(out.lines[1].rfind(input + ": page 1, text \"one two three four\": No installed", 0),
+              0u)
         << out.lines[1];
     EXPECT_EQ(out.lines[2].rfind(input + ": page 2: Artwork too long for a bitmap", 0), 0u)
         << out.lines[2];
@@ -443,4 +445,78 @@ TEST_F(FixedTool, DecorationsAndScriptsAreDrawn) {
     EXPECT_EQ(count("line-height: 24px; left: "), 1u) << css;
     EXPECT_EQ(count("px; top: 21.4px }"), 1u) << css;
     EXPECT_TRUE(Capture("--check " + Quote(dir_ / "in.json")).lines.empty());
+}
+
+// Pages marked with spread sides pair up in the book's direction; a side that cannot is named by
+// --check and warned of by the export, which still makes the publication.
+TEST_F(FixedTool, SpreadSidesThatCannotPairAreFoundAndWarnedOf) {
+    auto book = [](const std::string& progression, const std::vector<std::string>& sides) {
+        std::string pages;
+        for (const std::string& side : sides)
+            pages += std::string(pages.empty() ? "" : ", ") + R"({"width": 100, "height": 100, )" +
+                     (side.empty() ? "" : R"("spread": ")" + side + "\", ") + R"("items": []})";
+        return R"({"layout": "fixed", "options": {"cover": false, "pageProgression": ")" +
+               progression + R"("}, "metadata": {"title": "S", "language": "en"}, "pages": [)" +
+               pages + "]}";
+    };
+    auto pagesFound = [&](const std::string& json) {
+        Write("in.json", json);
+        std::vector<std::string> found;
+        for (const std::string& line : Capture("--check in.json").lines)
+            found.push_back(line.substr(0, line.find(": Spread")));
+        return found;
+    };
+    using Pages = std::vector<std::string>;
+    EXPECT_EQ(pagesFound(book("rtl", {"right", "left", "", "", "center", "right"})), Pages{});
+    EXPECT_EQ(pagesFound(book("rtl", {"left", "right", "", "", "left"})), Pages{});
+    EXPECT_EQ(pagesFound(book("rtl", {"right", "right", "", "left", "center", "left"})),
+              (Pages{"in.json: page 2", "in.json: page 4", "in.json: page 6"}));
+    // The same sides read left to right pair the other way round.
+    EXPECT_EQ(pagesFound(book("ltr", {"left", "left", "right"})), Pages{"in.json: page 2"});
+    EXPECT_EQ(pagesFound(book("ltr", {"right", "left", "", "", "right"})), Pages{});
+
+    const std::string unpaired = book("rtl", {"", "right", "center"});
+    const ToolTest::Output checked = Capture("--check " + Quote(Write("in.json", unpaired)));
+    EXPECT_EQ(checked.status, 3);
+    ASSERT_EQ(checked.lines.size(), 1u);
+    const std::string message = "page 3: Spread side \"center\" cannot pair with the page before "
+                                "it: right to left, a spread is a right page and then a left one";
+    EXPECT_NE(checked.lines[0].find(message), std::string::npos) << checked.lines[0];
+    const Result exported = Export(unpaired);
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_NE(exported.err.find("warning: "), std::string::npos) << exported.err;
+    EXPECT_NE(exported.err.find(message), std::string::npos) << exported.err;
+    EXPECT_EQ(Run("--fail-on-warnings '" + Write("in.json", unpaired) + "' -o '" +
+                  (dir_ / "strict.epub") + "'")
+                  .status,
+              3);
+}
+
+// Characters the font lacks are drawn from other installed faces, which are embedded too; only
+// what no face has is a finding.
+TEST_F(FixedTool, CharactersTheFontLacksComeFromFacesThatHaveThem) {
+    const std::string json = FixedDocument(
+        R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
+            "lines": [{"x": 20, "y": 40, "text": "Tea \u8336 \ud83c\udf75"}]})",
+        R"({"type": "text", "character": {"fontFamily": "DejaVu Sans", "size": 14},
+            "lines": [{"x": 20, "y": 40, "text": "Lost \udbff\udffd"}]})");
+    Write("in.json", json);
+    const ToolTest::Output found = Capture("--check in.json");
+    ASSERT_EQ(found.lines.size(), 1u) << found.err;
+    EXPECT_EQ(found.lines[0], "in.json: page 2, text \"Lost \xF4\x8F\xBF\xBD\": No installed "
+                              "font has a glyph for some of these characters");
+    const Result r = Export(json);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto entries = Entries(dir_ / "out.epub");
+    size_t fonts = 0;
+    for (const auto& [name, data] : entries)
+        if (name.starts_with("OEBPS/font/")) {
+            ++fonts;
+            // Cut to the few glyphs used: the whole emoji face is megabytes.
+            EXPECT_LT(data.size(), 200000u) << name;
+        }
+    EXPECT_EQ(fonts, 3u);
+    const std::string& css = entries.at("OEBPS/css/styles.css");
+    EXPECT_NE(css.find("Noto Color Emoji"), std::string::npos);
+    EXPECT_NE(css.find("WenQuanYi Zen Hei"), std::string::npos);
 }

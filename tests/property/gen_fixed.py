@@ -13,6 +13,9 @@ FIXED_WORDS = g.WORDS + [
     "नमस्ते", "สวัสดี", "e\u0301te\u0301", "n\u0303o", "a\u0308\u0323", "Z\u0335",
     "👍🏽", "👨\u200d👩\u200d👧", "🇩🇪", "🇯🇵", "❤\ufe0f", "x\u00a0y", "soft\u00adhyphen",
     "(1)", "[x]", "A&B", "<tag>", "x=\"1\"", "10×10", "١٢٣",
+    # Set in another installed face than the run's: a mark on an ideograph goes with it, and a
+    # private-use character no face has stays a blank box.
+    "港口🚢", "字\u0301", "☕\ufe0f", "mixed中文😀text", "\U0010fffd",
     # What XML cannot hold is dropped; line separators are spaces on a page.
     "bell\u0007", "esc\u001b[0m", "nel\u0085x", "ls\u2028ps\u2029", "\ufffe\uffff",
 ]
@@ -332,6 +335,15 @@ class FixedGenerator(g.Generator):
             item["hidden"] = self.chance(0.7)
         return item
 
+    def wash(self, depth):
+        """A blended group of what a page draws as elements: it stays one, with mix-blend-mode."""
+        kinds = [lambda: {"type": "rect", **self.box(), "fill": self.colour()},
+                 self.text_item, self.image_item]
+        items = [self.pick(kinds)() for _ in range(self.r.randint(1, 3))]
+        if depth < 5 and self.chance(0.2):
+            items.append(self.wash(depth + 1))
+        return {"type": "group", "blend": self.pick(BLENDS[1:]), "items": items}
+
     def link_item(self):
         # The target dict itself: its page or anchor is filled in once every page is made.
         item = self.link_target()
@@ -366,8 +378,10 @@ class FixedGenerator(g.Generator):
                 items.append(self.image_item())
             elif kind < 68:
                 items.append(self.shape())
-            elif kind < 80 and depth < 6:
+            elif kind < 75 and depth < 6:
                 items.append(self.group(depth))
+            elif kind < 80 and depth < 6:
+                items.append(self.wash(depth))
             elif kind < 90:
                 items.append(self.link_item())
             else:

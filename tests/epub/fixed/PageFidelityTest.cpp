@@ -30,6 +30,7 @@ namespace fs = std::filesystem;
 // Colour difference (largest channel, 0..255) that counts a pixel as different.
 constexpr int kTolerance = 48;
 constexpr double kMaxDifferentShare = 0.02;
+
 // Largest displacement of a glyph run, in pixels along either axis, and how far we look for it.
 constexpr double kMaxGlyphShift = 1.0;
 constexpr int kSearch = 6;
@@ -355,7 +356,9 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
 
 // Paths from the source folder; then right-to-left pages (a comic with a two-page spread, text
 // mixed with Latin and numbers), hyphenated justified columns, and vertical lines with Latin on
-// its side and numbers across, held closer: plain text on a plain ground leaves little to blur.
+// its side and numbers across, colour washes blended over a picture and text, and Latin,
+// ideographs and emoji in runs whose font has Latin alone, the last three held closer: plain
+// text on a plain ground leaves little to blur.
 // Chromium rounds the length of text on its side up to a whole pixel, so what follows it in the
 // line may land a pixel lower.
 INSTANTIATE_TEST_SUITE_P(
@@ -364,6 +367,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FidelityCase{"examples/manga"}, FidelityCase{"tests/epub/fixed/bidi"},
                     FidelityCase{"tests/epub/fixed/hyphenation"},
                     FidelityCase{"tests/epub/fixed/vertical", 0.005},
+                    FidelityCase{"tests/epub/fixed/blend", 0.005},
+                    FidelityCase{"tests/epub/fixed/fallback", 0.005},
                     FidelityCase{"examples/multilingual", kMaxDifferentShare, 1.1}));
 
 } // namespace

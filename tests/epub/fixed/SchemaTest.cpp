@@ -3,6 +3,7 @@
 #include "epub/fixed/PageRenderTarget.h"
 
 #include "host/raster/ImageFile.h"
+#include "host/render/Renderer.h"
 #include "support/FakeZipArchive.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ TEST(Schema, TheInnermostFixedLayoutOptionsCount) {
 TEST(Schema, WhatIsRasterised) {
     EPub::Schema schema(Options(72));
     EXPECT_EQ(schema.GetBlendModeSupport(Render::BlendMode::Normal, 0.5), 0u);
-    EXPECT_NE(schema.GetBlendModeSupport(Render::BlendMode::Multiply, 1), 0u);
+    EXPECT_EQ(schema.GetBlendModeSupport(Render::BlendMode::Multiply, 1), 0u); // the group says
     Render::ShapeNode rect;
     rect.path = Render::Path::Rectangle({0, 0, 10, 10});
     rect.fill = Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(1, 2, 3));
@@ -207,6 +208,57 @@ TEST_F(TargetFixture, RunsOfOneLineShareABoxAndAnythingElseStartsANewOne) {
     for (const auto& e : page.GetElements())
         boxes += e.tag == "img" ? std::string("|img") : e.text.empty() ? "|" : e.text;
     EXPECT_EQ(boxes, "|ab|c|d|ef|img|g|h|i");
+}
+
+// A blended group of what the page draws anyway is one element with mix-blend-mode; clipped,
+// faded, or holding artwork, it is one picture.
+TEST_F(TargetFixture, BlendedGroupsBecomeBlendingElementsWhenAllTheyHoldStaysOnThePage) {
+    auto blended = [&](Render::BlendMode mode) {
+        auto group = MakeCounted<Render::GroupNode>();
+        group->blend = mode;
+        group->children.push_back(Solid(0, 0, 40, 20, 90));
+        auto inner = MakeCounted<Render::GroupNode>();
+        inner->children.push_back(Solid(10, 10, 20, 20, 30));
+        group->children.push_back(inner);
+        return group;
+    };
+    auto wash = blended(Render::BlendMode::Multiply);
+    EXPECT_EQ(schema.GetCompositeSupport(*wash), 0u);
+    auto clipped = blended(Render::BlendMode::Screen);
+    clipped->clip = Render::Path::Rectangle({0, 0, 5, 5});
+    EXPECT_NE(schema.GetCompositeSupport(*clipped), 0u);
+    auto faded = blended(Render::BlendMode::Darken);
+    faded->opacity = 0.5;
+    EXPECT_NE(schema.GetCompositeSupport(*faded), 0u);
+    auto graded = blended(Render::BlendMode::Lighten);
+    auto shaded = Solid(0, 0, 10, 10, 0);
+    shaded->fill = Render::FillDescriptor::MakeGradient(
+        Render::FillType::LinearGradient,
+        {{0, Render::Colour::MakeRGB(0, 0, 0)}, {1, Render::Colour::MakeRGB(9, 9, 9)}});
+    // Deep inside: any artwork the page rasterises makes the whole group a picture.
+    auto deeper = MakeCounted<Render::GroupNode>();
+    deeper->children.push_back(shaded);
+    auto middle = MakeCounted<Render::GroupNode>(
+        *static_cast<const Render::GroupNode*>(graded->children[1].get()));
+    middle->children.push_back(deeper);
+    graded->children[1] = middle;
+    EXPECT_NE(schema.GetCompositeSupport(*graded), 0u);
+
+    Render::GroupNode root;
+    root.children = {Solid(0, 0, 100, 50, 250), wash, graded};
+    EPub::RenderTarget target(page, {0, 0, 100, 50}, {0, 0, 100, 50}, schema, images);
+    Render::Renderer(schema, target).Render(root, {0, 0, 100, 50});
+    target.Finish();
+    EXPECT_NE(page.GetStyleSheet().find("mix-blend-mode: multiply"), std::string::npos);
+    EXPECT_EQ(page.GetStyleSheet().find("mix-blend-mode: lighten"), std::string::npos);
+    // White paper to blend with, the background, then the blending element holding both its
+    // boxes, then the picture.
+    std::string tree;
+    for (const auto& e : page.GetElements())
+        tree += std::to_string(e.depth) + std::string(e.tag) + " ";
+    EXPECT_EQ(tree, "0div 0div 0div 1div 1div 0img ");
+    EXPECT_NE(page.GetStyleSheet().find("height: 100%; background-color: #ffffff"),
+              std::string::npos);
 }
 
 TEST_F(TargetFixture, TextDpiIsTheRasteriseResolutionWhileThePageDraws) {

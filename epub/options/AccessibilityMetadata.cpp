@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/options/AccessibilityMetadata.h"
 
+#include "epub/xml/TextEncoding.h"
 #include "epub/xml/XmlWriter.h"
 #include "host/foundation/EnumSerialiser.h"
 #include "host/foundation/Serialiser.h"
@@ -249,17 +250,17 @@ bool AccessibilityMetadata::Load(const InSerialiser& in, FileStore&, uint32_t) {
 bool AccessibilityMetadata::Describe(std::string_view indent, OutStream& out) const {
     XmlWriter x;
     auto meta = [&](std::string_view property, std::string_view value) {
+        if (BlankText(value))
+            return;
         x.Space(indent).Open("meta").Attribute("property", property).Close().Text(value);
         x.End("meta").Space("\n");
     };
 
     if (conformance_ != AccessibilityConformance::None) {
         meta("dcterms:conformsTo", GetVocabularyText(conformance_));
-        if (!certifiedBy_.empty())
-            meta("a11y:certifiedBy", certifiedBy_.view());
-        if (!credentials_.empty())
-            meta("a11y:certifierCredential", credentials_.view());
-        if (!reportLink_.empty()) {
+        meta("a11y:certifiedBy", certifiedBy_.view());
+        meta("a11y:certifierCredential", credentials_.view());
+        if (!BlankText(reportLink_.view())) {
             x.Space(indent).Open("link").Attribute("rel", "a11y:certifierReport");
             x.Attribute("href", reportLink_).CloseEmpty(true).Space("\n");
         }
@@ -272,8 +273,7 @@ bool AccessibilityMetadata::Describe(std::string_view indent, OutStream& out) co
         meta("schema:accessMode", GetVocabularyText(value));
     for (const AccessModeSufficient value : sufficientModes_)
         meta("schema:accessModeSufficient", GetVocabularyText(value));
-    if (!summary_.empty())
-        meta("schema:accessibilitySummary", summary_.view());
+    meta("schema:accessibilitySummary", summary_.view());
     return x.Empty() || out.Write(x.View());
 }
 

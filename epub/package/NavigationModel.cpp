@@ -94,11 +94,6 @@ void WriteList(XmlWriter& x, const NavigationList& list) {
 
 } // namespace
 
-bool BlankText(std::string_view text) {
-    const StringT kept = DropXmlIllegal(text);
-    return kept.view().find_first_not_of(" \t\r\n") == std::string_view::npos;
-}
-
 std::string WriteNavigation(const NavigationModel& navigation) {
     XmlWriter x;
     WriteHead(x, navigation);

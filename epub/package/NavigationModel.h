@@ -43,9 +43,6 @@ struct NavigationModel {
     std::vector<NavigationList> lists; // in document order
 };
 
-// True when no character a reader could see is left once what XML cannot hold is dropped.
-bool BlankText(std::string_view text);
-
 // The markup of the navigation document. Entries with blank texts are left out (a link must
 // show something); entries nested under them move up to the entry before.
 std::string WriteNavigation(const NavigationModel& navigation);

@@ -211,4 +211,9 @@ StringT RelativePath(std::string_view from, std::string_view to) {
     return StringT(std::move(out));
 }
 
+bool BlankText(std::string_view text) {
+    const StringT kept = DropXmlIllegal(text);
+    return kept.view().find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
 } // namespace EPub

@@ -25,6 +25,9 @@ void AppendXMLEncoded(StringT& out, std::string_view text);
 void AppendXMLEncoded(std::string& out, std::string_view text);
 // What XML 1.0 cannot hold dropped, as XMLEncode does, and nothing escaped.
 StringT DropXmlIllegal(std::string_view text);
+// True when nothing but white space is left once what XML cannot hold is dropped: such a text
+// would make an empty element, which package metadata and navigation links may not be.
+bool BlankText(std::string_view text);
 // One character of element content, escaped as XMLEncode does.
 void AppendXMLChar(std::string& out, char32_t c);
 // The same into a buffer with room for kMaxXMLChar bytes; returns the end of what it wrote.

@@ -78,13 +78,19 @@ TEST(AccessibilityMetadata, CertificationIsWrittenOnlyWithAClaim) {
         EXPECT_EQ(line.find("a11y:"), std::string::npos) << line;
 }
 
-TEST(AccessibilityMetadata, DefaultDescribesNothingAndUnknownValuesAreEmpty) {
+// An empty meta element is not valid package metadata.
+TEST(AccessibilityMetadata, NothingIsWrittenForUnknownOrBlankValues) {
     EXPECT_TRUE(Lines(AccessibilityMetadata(), "\t").empty());
 
     AccessibilityMetadata m;
     m.Set(static_cast<AccessMode>(42), true);
+    m.SetSummary("\x01\x02 \x1f");
+    m.SetConformance(AccessibilityConformance::WCAG21AA);
+    m.SetCertifiedBy(" ");
+    m.SetReportLink("\x01");
     EXPECT_EQ(Lines(m, ""),
-              std::vector<std::string>{"<meta property=\"schema:accessMode\"></meta>"});
+              std::vector<std::string>{"<meta property=\"dcterms:conformsTo\">EPUB "
+                                       "Accessibility 1.1 - WCAG 2.1 Level AA</meta>"});
 }
 
 TEST(AccessibilityMetadata, VocabulariesKeepTheirIrregularSpellings) {

@@ -59,6 +59,7 @@ struct ParagraphFormat {
 struct Paragraph {
     std::vector<StyledText> runs;
     ParagraphFormat format;
+    int heading = 0; // 1 to 6: a heading of that level, set in a story's paragraph groups
 };
 
 class FixedTextSetter final : public TextSetter {
@@ -82,6 +83,11 @@ public:
                   const std::vector<Foundation::RectT<double>>& columns,
                   std::vector<Counted<const Render::Node>>& out, std::string& error,
                   int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr) override;
+    // Through a chain of frames, balancing the columns of the frame the story ends in when it
+    // asks for that.
+    bool SetStory(const std::vector<Paragraph>& paragraphs, const std::vector<StoryColumn>& columns,
+                  ColumnNodes& out, std::string& error, int32_t firstStory = 0,
+                  std::vector<LinkArea>* links = nullptr) override;
 
     // Underlines and strikethroughs of a set run of `text`, as rectangles in its colour.
     static void Decorate(const StyledText& text, const Render::GlyphRunNode& run,
@@ -98,6 +104,23 @@ private:
     double Shape(const Face& face, const StyledText& style, std::string_view text,
                  std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing = 0,
                  bool rightToLeft = false, double pen = 0);
+    // How a story is flowed: with `out` null, only whether it fits is found out.
+    struct Flow {
+        ColumnNodes* out = nullptr;
+        bool grouped = false; // paragraph groups around each paragraph's share of a frame
+        bool strict = false;  // a column's first line must fit in it too
+        int32_t firstStory = 0;
+        std::vector<LinkArea>* links = nullptr;
+    };
+    // Lays the paragraphs out through the columns; the index of the last column used, or
+    // nothing (with `error`) when text is left over or cannot be set.
+    std::optional<size_t> FlowStory(const std::vector<Paragraph>& paragraphs,
+                                    const std::vector<StoryColumn>& columns, const Flow& flow,
+                                    std::string& error);
+    // The columns with those of the frame holding the story's end as short as they can be
+    // while the story still ends there; `columns` unchanged when nothing asks for it.
+    void Balance(const std::vector<Paragraph>& paragraphs, std::vector<StoryColumn>& columns,
+                 size_t lastColumn);
 
     std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> faces_;
     Hyphenator hyphenator_;

@@ -427,6 +427,8 @@ void RenderTarget::PushLogicalGroup(LogicalGroup kind, const RectT<double>&,
         f.kind = 0;
         OpenGroup({}, 0);
         f.opened = true;
+    } else if (kind == LogicalGroup::Paragraph) {
+        f.kind = 3; // opened with the group itself, which says whether it is a heading
     } else {
         f.kind = 1;
     }
@@ -473,8 +475,25 @@ void RenderTarget::PopLayer() {
     page_.Close();
 }
 
-void RenderTarget::PushRenderable(const Node&) {
+void RenderTarget::PushRenderable(const Node& node) {
     ++renderables_;
+    Frame& top = frames_.back();
+    if (top.kind == 3 && !top.opened && node.Kind() == NodeKind::Group) {
+        OpenParagraph(static_cast<const GroupNode&>(node).heading);
+        top.opened = true;
+    }
+}
+
+void RenderTarget::OpenParagraph(int32_t heading) {
+    static constexpr std::string_view tags[] = {"p", "h1", "h2", "h3", "h4", "h5", "h6"};
+    PageElement& e = page_.Add(tags[heading >= 1 && heading <= 6 ? heading : 0]);
+    // The element gives structure only: its lines are placed, sized and weighted on their own.
+    e.classes[0] = publication_
+                       .GetDocStyle(publication_.AddDocStyle(
+                           Section::Builtin, "story-paragraph",
+                           "margin: 0; padding: 0; font-size: inherit; font-weight: inherit"))
+                       .name;
+    page_.Open();
 }
 
 void RenderTarget::PopRenderable() {

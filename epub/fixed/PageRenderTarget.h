@@ -82,7 +82,7 @@ public:
 
 private:
     struct Frame {
-        int kind = 0; // 0 page or element group, 1 ordered group, 2 text
+        int kind = 0; // 0 page or element group, 1 ordered group, 2 text, 3 story paragraph
         AffineTransform transform;
         int64_t order = 0;
         size_t renderables = 0;
@@ -115,6 +115,8 @@ private:
     // Position, size and transform of a box at `rect` (node units) under `world`.
     std::string BoxRule(const RectT<double>& rect, const AffineTransform& world) const;
     void OpenGroup(const StringT& className, int32_t description);
+    // A story paragraph's element: p, or h1 to h6.
+    void OpenParagraph(int32_t heading);
 
     Page& page_;
     Publication& publication_;

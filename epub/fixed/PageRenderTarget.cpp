@@ -4,6 +4,7 @@
 #include "host/raster/ImageEncoder.h"
 #include "host/render/Renderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -179,7 +180,11 @@ void RenderTarget::AddSolid(uint32_t rgb, const RectT<double>& rect, const Affin
                             std::optional<size_t> at, int depth) {
     const StringT rule = page_.AddRule("position: absolute; " + BoxRule(rect, world) +
                                        "; background-color: " + Hex(rgb));
-    PageElement& e = at ? page_.Insert(*at, depth, "div") : page_.Add("div");
+    // Inside a paragraph only phrasing elements may stand; placed absolutely, a span is a box.
+    const bool inParagraph =
+        std::any_of(frames_.begin(), frames_.end(), [](const Frame& f) { return f.kind == 3; });
+    const std::string_view tag = inParagraph ? "span" : "div";
+    PageElement& e = at ? page_.Insert(*at, depth, tag) : page_.Add(tag);
     e.classes[0] = rule;
 }
 

@@ -135,11 +135,11 @@ void Register(EPub::HtmlExporter& exporter, const Document& doc, bool epub, Regi
     const size_t from = state.next;
     for (size_t i = from; i < doc.stories.size(); ++i)
         for (const StoryMarks::Mark& mark : doc.stories[i].marks.anchors)
-            exporter.RegisterAnchor(doc.stories[i].fileName, *mark.anchor, mark.pos);
+            exporter.Anchors().RegisterAnchor(doc.stories[i].fileName, *mark.anchor, mark.pos);
     for (size_t i = from; i < doc.stories.size(); ++i)
         for (const StoryMarks::Page& start : doc.stories[i].marks.pages)
-            exporter.RegisterPage(doc.stories[i].fileName, state.page++, start.label,
-                                  doc.stories[i].marks.PositionOf(*start.anchor), 0);
+            exporter.Anchors().RegisterPage(doc.stories[i].fileName, state.page++, start.label,
+                                            doc.stories[i].marks.PositionOf(*start.anchor), 0);
     // Cut every story before writing any, so a link into a later story that is split into
     // several documents points at the right one.
     const std::vector<Unit> units = Units(doc, from);
@@ -152,7 +152,7 @@ void Register(EPub::HtmlExporter& exporter, const Document& doc, bool epub, Regi
         if (units[u].IsArticle(doc))
             exporter.RegisterArticle(MakeArticle(doc, units[u]), entry.fileName);
         else
-            exporter.RemapFileNames(entry.fileName, chunks[u]);
+            exporter.Anchors().RemapFileNames(entry.fileName, chunks[u]);
     }
     state.next = doc.stories.size();
 }
@@ -249,7 +249,7 @@ void StreamEPub(EPub::FlowingEPubExporter& exporter, Document& doc, Registered& 
 
 void UseFonts(EPub::HtmlExporter& exporter, const Document& doc) {
     if (doc.fonts)
-        exporter.SetFontCache(Foundation::FontCache::Create(doc.fonts));
+        exporter.Styles().SetFontCache(Foundation::FontCache::Create(doc.fonts));
 }
 
 } // namespace

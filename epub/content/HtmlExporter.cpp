@@ -89,7 +89,7 @@ private:
 
 HtmlExporter::HtmlExporter(Counted<const ExportSettings> settings,
                            Counted<const FlowingEPubOptions> options)
-    : StyleSheet(std::move(settings), std::move(options)),
+    : settings_(std::move(settings)), options_(std::move(options)), styles_(settings_, options_),
       defaults_(std::make_unique<DefaultCallbacks>()) {
     defaultCallbacks_ = defaults_->Make(*this);
     callbacks_ = defaultCallbacks_;
@@ -117,7 +117,7 @@ void HtmlExporter::FillEmptyCallbacks() {
 }
 
 void HtmlExporter::ReleaseStory(const Text::Story& story, const StringT& fileName) {
-    ForgetPositions(fileName);
+    anchors_.ForgetPositions(fileName);
     defaults_->Forget(story);
 }
 
@@ -184,11 +184,11 @@ bool HtmlExporter::IsReservedName(std::string_view name, StreamType type) const 
 }
 
 bool HtmlExporter::WriteStyleSheet(const Counted<Foundation::OutStream>& stream) {
-    return stream->Write(DescribeStyles());
+    return stream->Write(styles_.DescribeStyles());
 }
 
 bool HtmlExporter::WriteImageStyleSheet(const Counted<Foundation::OutStream>& stream) {
-    return stream->Write(DescribeImageStyles());
+    return stream->Write(styles_.DescribeImageStyles());
 }
 
 bool HtmlExporter::End() {
@@ -197,7 +197,7 @@ bool HtmlExporter::End() {
     const auto styles = BeginStream(GetInternalCssPath(), StreamType::StyleSheet);
     if (!styles || !WriteStyleSheet(styles))
         return false;
-    if (!HasImages())
+    if (!styles_.HasImages())
         return true;
     const auto images = BeginStream(GetImageCssPath(), StreamType::StyleSheet);
     return images && WriteImageStyleSheet(images);
@@ -211,8 +211,8 @@ HtmlExporter::StartChunk(const StringT& fileName, const StringT& title,
     if (!target)
         return nullptr;
     currentDocument_ = fileName;
-    const auto out =
-        Foundation::MakeCounted<PendingDocument>(std::move(target), GetFontList().Characters());
+    const auto out = Foundation::MakeCounted<PendingDocument>(std::move(target),
+                                                              styles_.GetFontList().Characters());
     const StringT lang = language ? language->GetId() : settings_->language;
     XmlWriter head;
     head.Declare(XmlWriter::Declaration::Standalone).Doctype().Open("html");
@@ -250,7 +250,7 @@ bool HtmlExporter::EndChunk(const Counted<Foundation::OutStream>& stream) {
     XmlWriter end;
     *stream << end.End("body").Space("\n").End("html").View();
     auto* pending = dynamic_cast<PendingDocument*>(stream.get());
-    return !pending || pending->Finish(HasImages());
+    return !pending || pending->Finish(styles_.HasImages());
 }
 
 void HtmlExporter::StartSection(Foundation::OutStream& stream, Landmark landmark) {
@@ -370,7 +370,7 @@ HtmlExporter::RasteriseImageBullet(const Counted<const Text::ImageBulletGlyph>& 
 
 StringT HtmlExporter::RegisterTextStyleClass(const StringT& styleName) {
     StyleParams params;
-    RegisterStyle(styleName, params);
+    styles_.RegisterStyle(styleName, params);
     return params.includeClass ? params.classList : StringT();
 }
 
@@ -404,7 +404,7 @@ bool HtmlExporter::ExportArticle(const Article& article, const StringT& fileName
 
 void HtmlExporter::HandlePageAnchor(Foundation::OutStream& out, int source, const StringT& fileName,
                                     const Text::StoryPos& pos, ExportState& state) {
-    WritePageMarkers(out, *this, source, fileName, pos, state);
+    WritePageMarkers(out, anchors_, source, fileName, pos, state);
 }
 
 } // namespace EPub

@@ -38,19 +38,20 @@ struct Article;
 struct StoryError;
 struct ExportState;
 
-class HtmlExporter : public AnchorRegistry,
-                     public ImageStore,
-                     public StyleSheet,
-                     public DocumentHost {
+// Owns the registries it fills while writing (styles, anchors, pictures); the host reaches them
+// through Styles(), Anchors() and Images().
+class HtmlExporter : public DocumentHost, public ImageOutput {
 public:
     using StreamType = EPub::StreamType;
 
     HtmlExporter(Counted<const ExportSettings> settings, Counted<const FlowingEPubOptions> options);
     ~HtmlExporter() override;
 
-    StyleSheet& Styles() override { return *this; }
-    AnchorRegistry& Anchors() override { return *this; }
-    ImageStore& Images() override { return *this; }
+    StyleSheet& Styles() override { return styles_; }
+    const StyleSheet& Styles() const noexcept { return styles_; }
+    AnchorRegistry& Anchors() override { return anchors_; }
+    const AnchorRegistry& Anchors() const noexcept { return anchors_; }
+    ImageStore& Images() override { return images_; }
     HostCallbacks& Callbacks() noexcept override { return callbacks_; }
     const HostCallbacks& Callbacks() const noexcept { return callbacks_; }
     void SetRootFilename(const StringT& path) { rootFilename_ = path; }
@@ -175,7 +176,6 @@ public:
                        const Counted<const Render::FillDescriptor>& background,
                        const Counted<const Render::FillDescriptor>& strokeFill,
                        const Counted<const Render::LineStyleDescriptor>& stroke);
-    using StyleSheet::ValidateTable;
 
 protected:
     ContentWriter& Writer();
@@ -189,6 +189,9 @@ protected:
     // Puts the default back into every callback the host left empty.
     void FillEmptyCallbacks();
 
+    Counted<const ExportSettings> settings_;
+    Counted<const FlowingEPubOptions> options_;
+
 private:
     struct SectionEntry {
         StringT labelId;
@@ -197,6 +200,9 @@ private:
         Landmark landmark = Landmark::None;
     };
 
+    StyleSheet styles_;
+    AnchorRegistry anchors_;
+    ImageStore images_{*this};
     std::unique_ptr<DefaultCallbacks> defaults_;
     HostCallbacks defaultCallbacks_;
     HostCallbacks callbacks_;

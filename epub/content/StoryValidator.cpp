@@ -163,7 +163,7 @@ private:
     const ValidationMessages& ParagraphMessages(const Consolidated<ParagraphAtts>& atts) {
         auto [it, added] = paragraphMessages_.try_emplace(atts);
         if (added)
-            it->second = exporter_.ValidateParagraphAtts(atts, checkLocal_);
+            it->second = exporter_.Styles().ValidateParagraphAtts(atts, checkLocal_);
         return it->second;
     }
 
@@ -171,7 +171,7 @@ private:
                                             const Counted<const Style>& paragraphStyle) {
         auto [it, added] = glyphMessages_.try_emplace(std::make_pair(atts, paragraphStyle));
         if (added)
-            it->second = exporter_.ValidateGlyphAtts(atts, paragraphStyle, checkLocal_);
+            it->second = exporter_.Styles().ValidateGlyphAtts(atts, paragraphStyle, checkLocal_);
         return it->second;
     }
 
@@ -216,8 +216,8 @@ void HtmlExporter::ValidateStory(const Counted<const Story>& story, std::vector<
                                  bool checkLocal, StyleList& validated) {
     FillEmptyCallbacks();
     StoryValidator validator(
-        *this, [this](const StringT& name) { return GetStyle(name); }, checkLocal, validated,
-        errors);
+        *this, [this](const StringT& name) { return styles_.GetStyle(name); }, checkLocal,
+        validated, errors);
     validator.Run(story);
 }
 
@@ -227,18 +227,18 @@ void HtmlExporter::ValidateStyles(const Counted<const Style>& style,
     // Root first; a base that is missing or names a style already in the chain ends it.
     StyleList chain;
     for (Counted<const Style> s = style; s && !Contains(chain, s->GetName());
-         s = s->GetBaseName().empty() ? nullptr : GetStyle(s->GetBaseName()))
+         s = s->GetBaseName().empty() ? nullptr : styles_.GetStyle(s->GetBaseName()))
         chain.push_back(s);
     std::ranges::reverse(chain);
 
     // The class a style has, or would get if it were registered now.
     const auto classNameOf = [this](const Style& s) {
-        if (const StyleParams& registered = GetStyleParams(s.GetName()); registered.style)
+        if (const StyleParams& registered = styles_.GetStyleParams(s.GetName()); registered.style)
             return registered.className;
         if (const auto& tag = s.GetEPubTag();
             tag && tag->Is(EPubTag::ClassSet) && !tag->GetCSSClassName().empty())
             return tag->GetCSSClassName();
-        return SanitiseElementName(s.GetName());
+        return styles_.SanitiseElementName(s.GetName());
     };
     // Only a class given in the tagging can clash: derived names are made unique.
     const auto clashOf = [&](const Style& s) -> StringT {
@@ -261,7 +261,7 @@ void HtmlExporter::ValidateStyles(const Counted<const Style>& style,
         if (Contains(validated, s->GetName()))
             continue;
         std::vector<StringT> messages;
-        for (const ValidationMessage& m : ValidateStyle(s))
+        for (const ValidationMessage& m : styles_.ValidateStyle(s))
             messages.push_back(inStyle.Format(m.text));
         if (StringT clash = clashOf(*s); !clash.empty())
             messages.push_back(std::move(clash));
@@ -274,7 +274,7 @@ void HtmlExporter::ValidateTable(const TableFrame& table, const StoryPos& pin,
                                  const Counted<const Story>& story,
                                  std::vector<StoryError>& errors) {
     std::vector<StringT> messages;
-    StyleSheet::ValidateTable(*table.GetTable(), table.GetTableSize(), messages);
+    styles_.ValidateTable(*table.GetTable(), table.GetTableSize(), messages);
     AddError(std::move(messages), PinRange(pin, story), errors);
 }
 
@@ -283,7 +283,8 @@ void HtmlExporter::ValidateFrame(const AnchoredFrame&, const StoryPos& pin,
                                  const Counted<const Render::FillDescriptor>& background,
                                  const Counted<const Render::FillDescriptor>& strokeFill,
                                  const Counted<const Render::LineStyleDescriptor>& stroke) {
-    AddError(ValidateFrameFormat(background, strokeFill, stroke), PinRange(pin, story), errors);
+    AddError(styles_.ValidateFrameFormat(background, strokeFill, stroke), PinRange(pin, story),
+             errors);
 }
 
 } // namespace EPub

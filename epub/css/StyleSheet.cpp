@@ -242,7 +242,7 @@ void StyleSheet::SetFontCache(Counted<const Foundation::FontCache> fonts) {
 }
 
 StringT StyleSheet::AddFont(const Foundation::Font& font) {
-    return font.GetFamilyName();
+    return embedFonts_ ? fontList_.RegisterFont(font) : font.GetFamilyName();
 }
 
 void StyleSheet::SetSecondaryStyleSheet(Counted<const Text::StyleSheet> styles) {

@@ -133,8 +133,10 @@ public:
     StyleSheet(const StyleSheet&) = delete;
     StyleSheet& operator=(const StyleSheet&) = delete;
 
-    // Names a font for CSS; the EPUB exporter overrides this to embed it.
-    virtual StringT AddFont(const Foundation::Font& font);
+    // Names a font for CSS, registering it for embedding when embedding is on.
+    StringT AddFont(const Foundation::Font& font);
+    // The EPUB exporter embeds the fonts the CSS names; plain XHTML only names them.
+    void SetEmbedFonts(bool embed) noexcept { embedFonts_ = embed; }
 
     void SetSecondaryStyleSheet(Counted<const Text::StyleSheet> styles);
     // Scale of the frame being written (width: horizontal, height: vertical); formatting is
@@ -213,11 +215,13 @@ public:
     void RegisterImageFormat(const StringT& id, const StringT& declarations,
                              const StringT& comment);
 
-protected:
+    // The named style registry the content writer and the validator consult.
     Counted<const Text::Style> GetStyle(const StringT& name) const;
     void RegisterStyle(const StringT& name, StyleParams& out);
     const StyleParams& GetStyleParams(const StringT& name) const;
     StringT SanitiseElementName(const StringT& name) const;
+
+protected:
     Consolidated<Text::ParagraphAtts>
     CreateSimulatedSpacingAtts(const Consolidated<Text::ParagraphAtts>& cur,
                                const Consolidated<Text::ParagraphAtts>& prev) const;
@@ -278,6 +282,7 @@ private:
     StringT RGBAToCSS(uint8_t r, uint8_t g, uint8_t b, uint8_t a, bool isRGB) const;
 
     FontList fontList_;
+    bool embedFonts_ = false;
     std::vector<StyleParams> registry_;
     std::vector<StringT> registering_; // the base chain being registered, to break loops
     std::set<StringT> reservedNames_;  // class names the styles may take

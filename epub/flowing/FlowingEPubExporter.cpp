@@ -42,6 +42,7 @@ Counted<const ExportSettings> WithIdentifier(Counted<const ExportSettings> setti
 FlowingEPubExporter::FlowingEPubExporter(Counted<const ExportSettings> settings,
                                          Counted<const FlowingEPubOptions> options)
     : HtmlExporter(WithIdentifier(std::move(settings)), std::move(options)) {
+    Styles().SetEmbedFonts(true);
     if (options_->IsGenerateCSS())
         linkedStyleSheets_ = {LastPathComponent(GetInternalCssPath()),
                               LastPathComponent(GetImageCssPath())};
@@ -96,7 +97,7 @@ bool FlowingEPubExporter::AddCssFile(const Counted<const CSSFile>& file) {
     const StringT name = UniqueStyleSheetName(base, linkedStyleSheets_);
     linkedStyleSheets_.push_back(name);
     // Generated content ("content:") of the user's rules is drawn with the embedded fonts too.
-    GetFontList().Characters().AddText(text.view());
+    Styles().GetFontList().Characters().AddText(text.view());
     const auto out = BeginStream(GetCssPath() + name, StreamType::StyleSheet);
     return out && out->Write(text);
 }
@@ -134,17 +135,13 @@ void FlowingEPubExporter::RecordPage(int source, int page, const StringT& docume
 }
 
 bool FlowingEPubExporter::NeedsInferredLandmark(Landmark landmark) const {
-    return GetLandmark(landmark).chunk.empty();
-}
-
-StringT FlowingEPubExporter::AddFont(const Foundation::Font& font) {
-    return GetFontList().RegisterFont(font);
+    return Anchors().GetLandmark(landmark).chunk.empty();
 }
 
 bool FlowingEPubExporter::WriteStyleSheet(const Counted<Foundation::OutStream>& stream) {
-    GetFontList().SetSubsetting(GetSettings()->subsetFonts);
-    GetFontList().WriteFontFaces(*stream, *container_, "OEBPS");
-    return stream->Write(DescribeStyles());
+    Styles().GetFontList().SetSubsetting(GetSettings()->subsetFonts);
+    Styles().GetFontList().WriteFontFaces(*stream, *container_, "OEBPS");
+    return stream->Write(Styles().DescribeStyles());
 }
 
 void FlowingEPubExporter::ChooseDominantLanguage() {
@@ -179,7 +176,8 @@ bool FlowingEPubExporter::End() {
     AddOpf();
     AddContainer(*container_, "OEBPS", packageName_.view());
     AddToc();
-    AddEncryption(*container_, GetFontList().GetEmbeddedFonts(), GetFontList().GetRecordNumbers());
+    AddEncryption(*container_, Styles().GetFontList().GetEmbeddedFonts(),
+                  Styles().GetFontList().GetRecordNumbers());
     Release();
     if (failure_)
         std::rethrow_exception(std::exchange(failure_, nullptr));
@@ -217,10 +215,10 @@ StringT FlowingEPubExporter::StoreCoverImage() {
             return {};
         }
         // Copied bytes go through the image store, so a cover also shown in the text is one file.
-        return cover->copied ? StoreImage(nullptr, s.coverSource, name)
-                             : StoreEncoded(cover->bytes, name);
+        return cover->copied ? Images().StoreImage(nullptr, s.coverSource, name)
+                             : Images().StoreEncoded(cover->bytes, name);
     }
-    return s.coverImage ? StoreBitmap(*s.coverImage, name) : StringT();
+    return s.coverImage ? Images().StoreBitmap(*s.coverImage, name) : StringT();
 }
 
 bool FlowingEPubExporter::AddCover() {
@@ -268,13 +266,13 @@ void FlowingEPubExporter::AddOpf() {
 
     manifest_.mathDocuments = GetMathDocuments();
     PackageDocumentInput in{*settings, *options_, manifest_, {}, {}, {}, {}, false, {}, {}, {}, {}};
-    for (const size_t number : GetFontList().GetRecordNumbers())
+    for (const size_t number : Styles().GetFontList().GetRecordNumbers())
         in.fontPaths.push_back(
-            container_->Path(GetFontList().GetEmbeddedFonts()[number - 1].entryIndex));
+            container_->Path(Styles().GetFontList().GetEmbeddedFonts()[number - 1].entryIndex));
     in.contentRoot = contentRoot_;
     in.navigationDocument = navigationName_;
     in.imageCssPath = GetImageCssPath();
-    in.hasImageStyles = HasImages();
+    in.hasImageStyles = Styles().HasImages();
     in.dominantLanguage = dominantLanguage_->GetId();
     in.generator = Foundation::ApplicationVersion::GetCurrent().ToString();
     in.currentTime = [] {
@@ -287,11 +285,11 @@ void FlowingEPubExporter::AddOpf() {
 }
 
 StringT FlowingEPubExporter::LocationHref(const AnchorLocation& location) const {
-    return AnchorHref(location, navigationName_);
+    return Anchors().AnchorHref(location, navigationName_);
 }
 
 bool FlowingEPubExporter::HasValidLocsRecursive(const TocEntry& entry) const {
-    if (entry.anchor && !GetAnchor(*entry.anchor).chunk.empty())
+    if (entry.anchor && !Anchors().GetAnchor(*entry.anchor).chunk.empty())
         return true;
     for (const TocEntry& child : entry.children)
         if (HasValidLocsRecursive(child))
@@ -301,7 +299,7 @@ bool FlowingEPubExporter::HasValidLocsRecursive(const TocEntry& entry) const {
 
 void FlowingEPubExporter::WriteTocEntry(XmlWriter& x, const TocEntry& entry) const {
     const AnchorLocation& location =
-        entry.anchor ? GetAnchor(*entry.anchor) : AnchorRegistry::EmptyLocation();
+        entry.anchor ? Anchors().GetAnchor(*entry.anchor) : AnchorRegistry::EmptyLocation();
     const bool linked = !location.chunk.empty();
     if (!linked && (entry.children.empty() || !HasValidLocsRecursive(entry)))
         return;
@@ -359,7 +357,7 @@ void FlowingEPubExporter::AddToc() {
         for (size_t source = 0; source < pageRegistry_.size(); ++source) {
             for (const auto& [page, document] : pageRegistry_[source]) {
                 const AnchorLocation& location =
-                    GetPageAnchor(static_cast<int>(source), document, page, nullptr);
+                    Anchors().GetPageAnchor(static_cast<int>(source), document, page, nullptr);
                 if (location.chunk.empty())
                     continue;
                 x.Open("li").Close().Open("a").Fragment(LocationHref(location).view()).Close();
@@ -388,7 +386,7 @@ void FlowingEPubExporter::AddToc() {
             link.Path("href", document.view());
             return StringT(link.Take());
         };
-        const AnchorLocation& location = GetLandmark(info.landmark);
+        const AnchorLocation& location = Anchors().GetLandmark(info.landmark);
         if (!location.chunk.empty()) {
             href = LocationHref(location);
         } else if (info.landmark == Landmark::Cover) {
@@ -399,7 +397,7 @@ void FlowingEPubExporter::AddToc() {
         } else if (info.landmark == Landmark::BodyMatter) {
             const AnchorLocation& first = toc_.empty() || !toc_.front().anchor
                                               ? AnchorRegistry::EmptyLocation()
-                                              : GetAnchor(*toc_.front().anchor);
+                                              : Anchors().GetAnchor(*toc_.front().anchor);
             href = !first.chunk.empty() ? LocationHref(first) : path(manifest_.FirstDocument());
         }
         if (href.empty())

@@ -61,7 +61,6 @@ public:
     StringT GetCssPath() const override { return "css/"; }
     bool NeedsInferredLandmark(Landmark landmark) const override;
     bool WriteStyleSheet(const Counted<Foundation::OutStream>& stream) override;
-    StringT AddFont(const Foundation::Font& font) override;
     // Notes which document each page marker went into, for the page list.
     void HandlePageAnchor(Foundation::OutStream& out, int source, const StringT& fileName,
                           const Text::StoryPos& pos, ExportState& state) override;

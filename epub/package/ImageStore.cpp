@@ -66,7 +66,7 @@ StringT ImageStore::StoreEncoded(std::string_view data, const StringT& name) {
     if (!IsKeptAsIs(type))
         return {};
     const StringT path = MakePath(name, type);
-    const Counted<Foundation::OutStream> out = BeginImage(path, type);
+    const Counted<Foundation::OutStream> out = output_.BeginImage(path, type);
     if (!out || !out->Write(data))
         return {};
     return path;
@@ -74,7 +74,7 @@ StringT ImageStore::StoreEncoded(std::string_view data, const StringT& name) {
 
 StringT ImageStore::StoreBitmap(const Raster::DynamicBitmap& bitmap, const StringT& name) {
     const StringT path = MakePath(name, Raster::FileType::PNG);
-    const Counted<Foundation::OutStream> out = BeginImage(path, Raster::FileType::PNG);
+    const Counted<Foundation::OutStream> out = output_.BeginImage(path, Raster::FileType::PNG);
     if (!out || !Raster::WritePNG(bitmap, *out))
         return {};
     return path;

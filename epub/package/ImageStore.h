@@ -16,12 +16,23 @@ namespace EPub {
 using Foundation::Counted;
 using Foundation::StringT;
 
+// Where stored pictures go: a container entry or a file beside the document.
+class ImageOutput {
+public:
+    virtual Counted<Foundation::OutStream> BeginImage(const StringT& name,
+                                                      Raster::FileType type) = 0;
+    // The folder pictures are linked from, relative to the documents; empty for the default.
+    virtual StringT GetImagePath() const = 0;
+
+protected:
+    ~ImageOutput() = default;
+};
+
 class ImageStore {
 public:
-    ImageStore() = default;
+    explicit ImageStore(ImageOutput& output) : output_(output) {}
     ImageStore(const ImageStore&) = delete;
     ImageStore& operator=(const ImageStore&) = delete;
-    virtual ~ImageStore() = default;
 
     // Stores a picture and returns its path relative to the content root ("images/Cover.jpg"), or
     // an empty path when it could not be written. JPEG, PNG, GIF and SVG data read from `source`
@@ -34,15 +45,14 @@ public:
     // Stores encoded image data (JPEG, PNG, GIF or SVG) as it is.
     StringT StoreEncoded(std::string_view data, const StringT& name);
 
-    virtual Counted<Foundation::OutStream> BeginImage(const StringT& name,
-                                                      Raster::FileType type) = 0;
-    virtual StringT GetImagePath() const = 0;
+    StringT GetImagePath() const { return output_.GetImagePath(); }
 
 private:
     StringT MakePath(const StringT& name, Raster::FileType type);
     // False when the path, ignoring case, is taken.
     bool Claim(const StringT& path);
 
+    ImageOutput& output_;
     std::set<std::string> paths_; // case-folded
     std::map<StringT, StringT> storedSources_;
     int unnamedCounter_ = 1;

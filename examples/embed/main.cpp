@@ -140,7 +140,7 @@ bool Export(const Notebook& notebook, const std::filesystem::path& path) {
     host.Install(exporter);
     // Anchors and contents first, so links into any note resolve whatever the writing order.
     for (const ExportedNote& note : notes) {
-        exporter.RegisterAnchor(note.fileName, *note.anchor, note.story->gbegin());
+        exporter.Anchors().RegisterAnchor(note.fileName, *note.anchor, note.story->gbegin());
         exporter.AddTocEntry(note.anchor, note.anchor->GetName(), nullptr);
     }
     if (!exporter.Start(StringT(path.string()))) {

@@ -331,10 +331,10 @@ TEST_F(ContentWriterTest, PageMarkersAtOnePositionComeInOrder) {
     b.Paragraph().Text("rest");
     const auto story = b.Build();
     const auto second = story->GetPos(11);
-    exporter_.RegisterPage("p.xhtml", 1, "i", story->gbegin(), 0);
-    exporter_.RegisterPage("p.xhtml", 2, "ii", second, 0);
-    exporter_.RegisterPage("p.xhtml", 3, "iii", second, 0);
-    exporter_.RegisterPage("p.xhtml", 4, "iv", second + 2, 0);
+    exporter_.Anchors().RegisterPage("p.xhtml", 1, "i", story->gbegin(), 0);
+    exporter_.Anchors().RegisterPage("p.xhtml", 2, "ii", second, 0);
+    exporter_.Anchors().RegisterPage("p.xhtml", 3, "iii", second, 0);
+    exporter_.Anchors().RegisterPage("p.xhtml", 4, "iv", second + 2, 0);
     ASSERT_TRUE(exporter_.ExportStory(story, story->GetTerminator(), "p.xhtml", "T"));
     const auto doc = Parse("p.xhtml");
     std::vector<std::string> labels;

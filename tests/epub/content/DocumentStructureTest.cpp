@@ -80,8 +80,8 @@ TEST_F(DocumentStructure, LinksNeverNestAndLinkTargetsStayOutsideThem) {
     b.CrossReference(target);
     b.Text(" back", {}, LinkTo(Text::HyperlinkData::MakeAnchor(target)));
     const auto story = b.Build();
-    exporter_.RegisterAnchor("a.xhtml", *target, story->gbegin());
-    exporter_.RegisterAnchor("a.xhtml", *inner, story->gbegin());
+    exporter_.Anchors().RegisterAnchor("a.xhtml", *target, story->gbegin());
+    exporter_.Anchors().RegisterAnchor("a.xhtml", *inner, story->gbegin());
     exporter_.Callbacks().crossReferenceText = [](const Text::CrossReferenceGlyph& glyph,
                                                   const Text::StoryPos&) {
         return glyph.GetAnchorData()->GetName().ToUTF32();
@@ -233,7 +233,7 @@ TEST_F(DocumentStructure, ListsWrittenAsTextKeepNotesAndPages) {
         .Text("item")
         .Note(Text::NoteKind::Endnote, Text("kept"));
     const auto story = b.Build();
-    exporter_.RegisterPage("b.xhtml", 1, "i", story->gbegin(), 0);
+    exporter_.Anchors().RegisterPage("b.xhtml", 1, "i", story->gbegin(), 0);
     ASSERT_TRUE(Export(story, "b.xhtml"));
     const auto doc = Parse("b.xhtml");
     EXPECT_TRUE(doc.select_node("//aside[. = '1 kept' or contains(., 'kept')]"))
@@ -257,14 +257,15 @@ TEST_F(DocumentStructure, TocPageNumbersGoButTheirAnchorsAndNotesStay) {
         .Note(Text::NoteKind::Endnote, Text("kept"))
         .Text("", {}, pageNumber);
     const auto story = b.Build();
-    exporter_.RegisterAnchor("c.xhtml", *anchor, story->gbegin());
+    exporter_.Anchors().RegisterAnchor("c.xhtml", *anchor, story->gbegin());
     ASSERT_TRUE(Export(story, "c.xhtml"));
     const auto doc = Parse("c.xhtml");
     SCOPED_TRACE(exporter_.Text("c.xhtml"));
     EXPECT_EQ(AllText(doc.select_node("//body/p").node()), "Chapter\t1");
     EXPECT_TRUE(doc.select_node("//aside[contains(., 'kept')]"));
     EXPECT_TRUE(doc.select_node(
-        ("//a[@id='" + std::string(exporter_.GetAnchor(*anchor).id.view()) + "']").c_str()));
+        ("//a[@id='" + std::string(exporter_.Anchors().GetAnchor(*anchor).id.view()) + "']")
+            .c_str()));
 }
 
 TEST_F(DocumentStructure, DropCapsAndAutoFormattingCountLettersNotAnchors) {
@@ -282,7 +283,7 @@ TEST_F(DocumentStructure, DropCapsAndAutoFormattingCountLettersNotAnchors) {
         .Anchor(Text::AnchorData::Make("second", "second"))
         .Text("Quayside");
     const auto story = b.Build();
-    exporter_.RegisterAnchor("d.xhtml", *start, story->gbegin());
+    exporter_.Anchors().RegisterAnchor("d.xhtml", *start, story->gbegin());
     ASSERT_TRUE(Export(story, "d.xhtml"));
     const auto doc = Parse("d.xhtml");
     const std::string text = exporter_.Text("d.xhtml");
@@ -291,7 +292,7 @@ TEST_F(DocumentStructure, DropCapsAndAutoFormattingCountLettersNotAnchors) {
     EXPECT_EQ(AllText(cap), "H") << text;
     EXPECT_NE(std::string(cap.attribute("class").value()).find("Cap "), std::string::npos);
     // The paragraph clears its floating capital: one of its classes ends with a clearing box.
-    const std::string css(exporter_.DescribeStyles().view());
+    const std::string css(exporter_.Styles().DescribeStyles().view());
     std::istringstream classes(cap.parent().attribute("class").value());
     bool clears = false;
     for (std::string name; classes >> name;)
@@ -309,7 +310,7 @@ TEST_F(DocumentStructure, LandmarkSectionsHoldWhatTheyName) {
     b.Paragraph({}, ListLevel(Text::ListType::Bullet, 0)).Text("Chapter 1");
     b.Paragraph().Text("Chapter 2");
     const auto story = b.Build();
-    exporter_.RegisterAnchor("toc.xhtml", *toc, story->gbegin());
+    exporter_.Anchors().RegisterAnchor("toc.xhtml", *toc, story->gbegin());
     ASSERT_TRUE(Export(story, "toc.xhtml"));
     const auto doc = Parse("toc.xhtml");
     const auto section = doc.select_node("//section[@role='doc-toc']").node();
@@ -323,7 +324,7 @@ TEST_F(DocumentStructure, LandmarkSectionsHoldWhatTheyName) {
     b.Paragraph({}, Decorated()).Anchor(index).Text("Index");
     b.Paragraph().Text("after");
     const auto boxed = b.Build();
-    exporter_.RegisterAnchor("ix.xhtml", *index, boxed->gbegin());
+    exporter_.Anchors().RegisterAnchor("ix.xhtml", *index, boxed->gbegin());
     ASSERT_TRUE(Export(boxed, "ix.xhtml"));
     const auto ix = Parse("ix.xhtml");
     EXPECT_TRUE(ix.select_node("/html/body/div/section[@role='doc-index']"))

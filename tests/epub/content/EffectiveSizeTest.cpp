@@ -93,7 +93,7 @@ TEST_F(EffectiveSize, EveryTextHasTheSizeItsStylesGiveIt) {
     b.Paragraph("Body").Text("after").Table(table.Build());
     ASSERT_TRUE(Export(b.Build(), "s.xhtml"));
     const auto doc = Parse("s.xhtml");
-    const auto sizes = FontSizes(std::string(exporter_.DescribeStyles().view()));
+    const auto sizes = FontSizes(std::string(exporter_.Styles().DescribeStyles().view()));
     const std::map<std::string, double> expected{
         {"heading text", 20}, {"body text ", 11}, {"big text", 14},
         {"small text", 8},    {"item one", 11},   {"item two", 11},

@@ -109,7 +109,7 @@ protected:
         return Body(doc_);
     }
 
-    std::string ImageStyles() const { return exporter_.DescribeImageStyles().str(); }
+    std::string ImageStyles() const { return exporter_.Styles().DescribeImageStyles().str(); }
 
     bool wrap_ = false;
     ScratchDir dir_;
@@ -275,7 +275,7 @@ TEST_F(FigureWriterTest, NothingIsWrittenForUnusableData) {
     const auto doc = Parse("n.xhtml");
     EXPECT_EQ(ChildNames(Body(doc)), std::vector<std::string>{"p"});
     EXPECT_EQ(AllText(Body(doc)), "ab");
-    EXPECT_FALSE(exporter_.HasImages());
+    EXPECT_FALSE(exporter_.Styles().HasImages());
     EXPECT_FALSE(doc.select_node("//link[@href='images.css']"));
 }
 

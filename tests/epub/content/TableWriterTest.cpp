@@ -136,7 +136,7 @@ TEST_F(TableWriterTest, TablesPlacedAlikeShareTheirClasses) {
     EXPECT_STREQ(merged.attribute("class").value(), "table_1_size2 table_1_1");
 
     // 50 units per column at the default scale; the merged cell spans both columns.
-    const std::string css = exporter_.DescribeStyles().str();
+    const std::string css = exporter_.Styles().DescribeStyles().str();
     EXPECT_NE(css.find(".table_1_size1 {\nwidth:50px;\nheight:20px;\n"), std::string::npos) << css;
     EXPECT_NE(css.find(".table_1_size2 {\nwidth:100px;\nheight:20px;\n"), std::string::npos) << css;
 }
@@ -149,7 +149,7 @@ TEST_F(TableWriterTest, TheParagraphIsClosedAroundTheTableAndGivesItsAlignment) 
     ASSERT_TRUE(table);
     EXPECT_EQ(ChildNames(Body(doc_)), (std::vector<std::string>{"p", "table", "p"}));
     EXPECT_EQ(AllText(Body(doc_)), "before0,0after");
-    const std::string css = exporter_.DescribeStyles().str();
+    const std::string css = exporter_.Styles().DescribeStyles().str();
     EXPECT_NE(css.find(".table_1 {\nborder-collapse: collapse;\nmargin-left: auto;\nmargin-right: "
                        "0;\n"),
               std::string::npos)

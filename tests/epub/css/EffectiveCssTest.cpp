@@ -129,7 +129,7 @@ TEST_F(EffectiveCssTest, EveryTextHasItsStyledSize) {
     ASSERT_TRUE(Export(b.Build(), "a.xhtml"));
 
     CssCascade css;
-    css.AddSheet(exporter_.DescribeStyles().str());
+    css.AddSheet(exporter_.Styles().DescribeStyles().str());
     for (const auto& error : css.Errors())
         ADD_FAILURE() << error;
     ExpectTidy(css);
@@ -183,7 +183,7 @@ TEST_F(EffectiveCssTest, OverridesCarryOnlyWhatDiffers) {
     b.Paragraph("Body", Delta::Make(AttCategory::Paragraph, ParaInt::Widows, 1)).Text("widows");
     ASSERT_TRUE(Export(b.Build(), "a.xhtml"));
 
-    const std::string sheet = exporter_.DescribeStyles().str();
+    const std::string sheet = exporter_.Styles().DescribeStyles().str();
     CssCascade css;
     css.AddSheet(sheet);
     for (const auto& error : css.Errors())

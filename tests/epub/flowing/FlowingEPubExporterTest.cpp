@@ -230,9 +230,9 @@ TEST(FlowingEPubExporter, TableOfContentsHasTwoLevelsAtMost) {
     Counted<const Text::AnchorData> top = doc->MakeAnchor("top");
     Counted<const Text::AnchorData> child = doc->MakeAnchor("child");
     Counted<const Text::AnchorData> grandchild = doc->MakeAnchor("grandchild");
-    exporter.RegisterAnchor("c.xhtml", *top, story->gbegin());
-    exporter.RegisterAnchor("c.xhtml", *child, story->gbegin() + 1);
-    exporter.RegisterAnchor("c.xhtml", *grandchild, story->gbegin() + 2);
+    exporter.Anchors().RegisterAnchor("c.xhtml", *top, story->gbegin());
+    exporter.Anchors().RegisterAnchor("c.xhtml", *child, story->gbegin() + 1);
+    exporter.Anchors().RegisterAnchor("c.xhtml", *grandchild, story->gbegin() + 2);
     exporter.AddTocEntry(top, "Top", nullptr);
     exporter.AddTocEntry(child, "Child", top);
     exporter.AddTocEntry(grandchild, "Grandchild", child);
@@ -293,9 +293,9 @@ TEST(FlowingEPubExporter, NavigationDocumentHasAllThreeNavs) {
     const auto second = story->gbegin() + 4;
     Counted<const Text::AnchorData> missing = doc->MakeAnchor("never written");
     Counted<const Text::AnchorData> child = doc->MakeAnchor("child");
-    exporter.RegisterAnchor("c.xhtml", *child, second);
-    exporter.RegisterPage("c.xhtml", 1, "i", story->gbegin(), 0);
-    exporter.RegisterPage("c.xhtml", 2, "ii", second, 0);
+    exporter.Anchors().RegisterAnchor("c.xhtml", *child, second);
+    exporter.Anchors().RegisterPage("c.xhtml", 1, "i", story->gbegin(), 0);
+    exporter.Anchors().RegisterPage("c.xhtml", 2, "ii", second, 0);
     exporter.AddTocEntry(missing, "Part <One>", nullptr);
     exporter.AddTocEntry(child, "Two", missing);
     ASSERT_TRUE(exporter.Start(StringT(out.path)));

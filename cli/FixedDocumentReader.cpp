@@ -83,7 +83,8 @@ private:
     std::vector<Foundation::RectT<double>> FrameColumns(const Node& node) const;
     void ReadStories(const Node& node);
     void Survey(const Node& pages);
-    void SurveyItems(const Node& items, size_t page, const AffineTransform& world);
+    void SurveyItems(const Node& items, size_t page, const AffineTransform& world,
+                     size_t depth = 0);
     std::vector<StoryColumn> ChainColumns(const std::vector<size_t>& chain) const;
     void SetStory(const std::string& name);
     Counted<const Render::Node> ReadImage(const Node& node);
@@ -498,8 +499,10 @@ std::vector<Foundation::PointT<double>> Outline(const Render::Path& path) {
 } // namespace
 
 // Numbers the items as ReadItem will, noting frames and the areas text wraps around.
-void FixedReader::SurveyItems(const Node& items, size_t page, const AffineTransform& world) {
-    if (!items.value.is_array())
+void FixedReader::SurveyItems(const Node& items, size_t page, const AffineTransform& world,
+                              size_t depth) {
+    // Too deep a nesting is refused when the page is read; the survey must not overflow first.
+    if (!items.value.is_array() || depth > kMaxGroupDepth)
         return;
     for (size_t i = 0; i < items.value.size(); ++i) {
         const Node item = items.Item(i);
@@ -511,7 +514,7 @@ void FixedReader::SurveyItems(const Node& items, size_t page, const AffineTransf
             const AffineTransform inner =
                 item.Has("transform") ? world * ReadTransform(item.Field("transform")) : world;
             if (item.Has("items"))
-                SurveyItems(item.Field("items"), page, inner);
+                SurveyItems(item.Field("items"), page, inner, depth + 1);
         } else if (type == "textFrame") {
             FrameEntry frame{page,
                              number,

@@ -236,8 +236,7 @@ struct Break {
     bool mandatory = false;
 };
 
-// The horizontal stretch of `column` a line between `top` and `bottom` takes: the widest one
-// clear of the wrap areas, when one is at least `narrowest` wide.
+// Where a line goes across its column.
 struct LineSpan {
     double left = 0;
     double right = 0;
@@ -271,6 +270,9 @@ std::optional<std::pair<double, double>> OutlineExtent(const WrapArea& wrap, dou
     return std::make_pair(low - wrap.offset, high + wrap.offset);
 }
 
+// The stretch of `column` a line between `top` and `bottom` takes: the widest one clear of the
+// wrap areas, when one is at least `narrowest` wide; else nothing, with `clearAt` where the
+// areas in the way end.
 std::optional<LineSpan> SpanOf(const StoryColumn& column, double top, double bottom,
                                double narrowest, double& clearAt) {
     std::vector<std::pair<double, double>> blocked;

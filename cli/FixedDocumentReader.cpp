@@ -145,6 +145,7 @@ private:
         std::vector<Foundation::RectT<double>> columns;
         bool balance = false;
         std::string story; // empty: the frame's own paragraphs
+        Node where;        // detached
     };
     struct WrapEntry {
         size_t page = 0;
@@ -464,12 +465,11 @@ std::vector<Paragraph> FixedReader::ReadParagraphs(const Node& list, const Text:
 void FixedReader::ReadStories(const Node& node) {
     Expect(node, json::value_t::object, "an object of stories by name");
     for (const auto& [name, value] : node.value.items()) {
+        // Its text is read where its first frame is, so findings name that page.
         const Node story = node.Member(name, value);
         CheckFields(story, {"character", "direction", "paragraphs"});
-        const Text::GlyphAtts base = ReadCharacter(story, *document_->GetDefaultGlyphAtts());
-        auto paragraphs = ReadParagraphs(Required(story, "paragraphs"), base,
-                                         ReadDirection(story, TextDirection::Auto));
-        storyList_.emplace(name, Story{Detach(story), std::move(paragraphs), {}, false});
+        Required(story, "paragraphs");
+        storyList_.emplace(name, Story{Detach(story), {}, {}, false});
     }
 }
 
@@ -521,7 +521,8 @@ void FixedReader::SurveyItems(const Node& items, size_t page, const AffineTransf
                              world,
                              FrameColumns(item),
                              Bool(item, "balance", false),
-                             String(item, "story")};
+                             String(item, "story"),
+                             Detach(item)};
             if (item.Has("story")) {
                 const auto story = storyList_.find(frame.story);
                 if (story == storyList_.end())
@@ -608,16 +609,20 @@ void FixedReader::SetStory(const std::string& name) {
     if (story.set)
         return;
     story.set = true;
+    const Node& where = story.where;
+    story.paragraphs = ReadParagraphs(where.Field("paragraphs"),
+                                      ReadCharacter(where, *document_->GetDefaultGlyphAtts()),
+                                      ReadDirection(where, TextDirection::Auto));
     const std::vector<StoryColumn> columns = ChainColumns(story.frames);
     EPub::ColumnNodes out;
     std::string error;
     if (!setter_->SetStory(story.paragraphs, columns, out, error, stories_, &linkAreas_)) {
-        const bool leftOver = !error.empty() && error.find("does not fit") != std::string::npos;
-        if (leftOver)
-            error = "text of the story \"" + name +
-                    "\" is left over after its last frame (on "
-                    "page " +
-                    std::to_string(frames_[story.frames.back()].page + 1) + ")";
+        // Text left over is for the last frame to make room for.
+        if (error.find("does not fit") != std::string::npos) {
+            const FrameEntry& last = frames_[story.frames.back()];
+            FailAt(last.where.DetachedOffset(), last.where.Path(),
+                   "text of the story \"" + name + "\" is left over after its last frame");
+        }
         FailAt(story.where.DetachedOffset(), story.where.Path(), error);
     }
     stories_ += static_cast<int32_t>(story.paragraphs.size());

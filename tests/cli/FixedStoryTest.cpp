@@ -79,8 +79,8 @@ TEST_F(FixedStory, ChainsThatCannotBeSetAreRefusedWithTheirPlace) {
         const Result r = ExpectRefused(json);
         EXPECT_NE(r.err.find(where), std::string::npos) << r.err;
     };
-    refused(Document(kStory, kFirst, ""), "$.stories.quay: text of the story \"quay\" is left "
-                                          "over after its last frame (on page 1)");
+    refused(Document(kStory, kFirst, ""),
+            "$.pages[0].items[0]: text of the story \"quay\" is left over after its last frame");
     refused(Document(kStory, "", ""), "$.stories.quay: the story \"quay\" is in no frame");
     std::string unknown = kSecond;
     unknown.replace(unknown.find("quay"), 4, "dock");

@@ -115,6 +115,14 @@ TEST_F(FixedStory, WrapAffectsOnlyFramesBelowThePicture) {
     };
     EXPECT_LT(leftmost(picture + ", " + kSecond), 15);
     EXPECT_GE(leftmost(std::string(kSecond) + ", " + picture), 70);
+    // A frame in a moved group is pushed by where the picture is on the page.
+    const double moved =
+        leftmost(R"({"type": "group", "transform": {"translate": [50, 0]}, "items": [
+                       {"type": "textFrame", "x": 0, "y": 10, "width": 140, "height": 280,
+                        "story": "quay"}]}, )" +
+                 picture);
+    EXPECT_GE(moved, 70);
+    EXPECT_LT(moved, 75);
 }
 
 } // namespace

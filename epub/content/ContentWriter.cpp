@@ -745,7 +745,7 @@ StringT ContentWriter::LinkTarget(const Text::GlyphAtts& atts, const StoryChunk&
 }
 
 // The paragraph being written, as the block that content at `pos` interrupts.
-ContentWriter::BlockContext ContentWriter::BlockAt(OutStream& out, const StringT& fileName,
+BlockContext ContentWriter::BlockAt(OutStream& out, const StringT& fileName,
                                                    const StoryChunk& chunk,
                                                    const Text::StoryPos& pos) const {
     BlockContext context = paragraph_ ? *paragraph_ : BlockContext{};

@@ -4,6 +4,7 @@
 // articles.
 
 #include "epub/content/Article.h"
+#include "epub/content/BlockFlow.h"
 #include "epub/content/ElementStream.h"
 #include "epub/content/ExportState.h"
 #include "epub/content/NoteWriter.h"
@@ -27,7 +28,7 @@ class FigureWriter;
 class DocumentHost;
 class TableWriter;
 
-class ContentWriter {
+class ContentWriter : public BlockFlow {
 public:
     explicit ContentWriter(DocumentHost& host);
     ~ContentWriter();
@@ -43,35 +44,27 @@ public:
     bool ExportArticle(const Article& article, const StringT& fileName, int paginationSource);
 
     bool ExportStoryChunk(const Counted<const Text::Story>& story, const StoryChunk& chunk,
-                          Foundation::OutStream& out, const StringT& fileName, bool nested);
-    // Closes (true) or reopens (false) the paragraph around block content such as figures.
-    void BreakIntoParagraph(bool close);
+                          Foundation::OutStream& out, const StringT& fileName,
+                          bool nested) override;
+    void BreakIntoParagraph(bool close) override;
     // The stream block content goes to: that of the paragraph being written.
     Foundation::OutStream* CurrentStream() const;
     void SetAllNotesInline(bool inlineNotes) noexcept;
     // Writes an anchored text frame at the current glyph as a one-cell table.
     bool ExportFrame(const Text::AnchoredFrame& frame);
 
-    // The paragraph that block content interrupts, with where it is written.
-    struct BlockContext {
-        Foundation::OutStream* out = nullptr;
-        StringT fileName;
-        const StoryChunk* chunk = nullptr;
-        Text::StoryPos pos;
-        StringT paragraphElement;                      // empty outside a paragraph
-        std::vector<ElementStream::Element> suspended; // closed around block content
-    };
+    // The block context of a paragraph at `pos` of `chunk`.
     BlockContext BlockAt(Foundation::OutStream& out, const StringT& fileName,
                          const StoryChunk& chunk, const Text::StoryPos& pos) const;
-    // The innermost block context; null outside block content.
-    const BlockContext* CurrentBlock() const { return blocks_.empty() ? nullptr : &blocks_.back(); }
+    const BlockContext* CurrentBlock() const override {
+        return blocks_.empty() ? nullptr : &blocks_.back();
+    }
     TableWriter& Tables();
     FigureWriter& Figures();
 
     NoteWriter& Notes() { return *notes_; }
-    // Written right after the opening tag of the next paragraph (a note's number).
-    void SetParagraphPrefix(std::string prefix) { paragraphPrefix_ = std::move(prefix); }
-    std::string TakeParagraphPrefix() { return std::exchange(paragraphPrefix_, {}); }
+    void SetParagraphPrefix(std::string prefix) override { paragraphPrefix_ = std::move(prefix); }
+    std::string TakeParagraphPrefix() override { return std::exchange(paragraphPrefix_, {}); }
 
 private:
     using Tally = std::vector<std::pair<Counted<const Text::Language>, int64_t>>;

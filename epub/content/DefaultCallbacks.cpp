@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "epub/content/HtmlExporter.h"
+#include "epub/content/FrameExporter.h"
 #include "epub/package/EntryName.h"
 
 #include "host/foundation/DataSource.h"
@@ -28,10 +28,10 @@ bool IsPicture(Raster::FileType type) {
 
 } // namespace
 
-HostCallbacks DefaultCallbacks::Make(HtmlExporter& exporter) {
+HostCallbacks DefaultCallbacks::Make(FrameExporter& exporter, double resolution) {
     HostCallbacks c;
-    c.writeFrame = [this, &exporter](const Text::PinGlyph& pin, const Text::StoryPos&) {
-        WriteFrame(exporter, pin);
+    c.writeFrame = [this, &exporter, resolution](const Text::PinGlyph& pin, const Text::StoryPos&) {
+        WriteFrame(exporter, resolution, pin);
     };
     c.isFrameImage = [this](const Text::PinnedObject& pinned) {
         const auto* frame = dynamic_cast<const Text::AnchoredFrame*>(&pinned);
@@ -119,7 +119,8 @@ bool DefaultCallbacks::IsPictureFrame(const Text::AnchoredFrame& frame) {
     return !frame.GetStory() && !frame.GetContentPath().empty() && IsPicture(LookAt(frame).type);
 }
 
-void DefaultCallbacks::WriteFrame(HtmlExporter& exporter, const Text::PinGlyph& pin) {
+void DefaultCallbacks::WriteFrame(FrameExporter& exporter, double resolution,
+                                  const Text::PinGlyph& pin) {
     // Tables and notes are the content writer's own.
     const Text::AnchoredFrame* frame = pin.GetFrame();
     if (!frame)
@@ -127,26 +128,20 @@ void DefaultCallbacks::WriteFrame(HtmlExporter& exporter, const Text::PinGlyph& 
     if (frame->GetStory())
         exporter.ExportFrame(*frame);
     else if (IsPictureFrame(*frame))
-        WritePicture(exporter, *frame);
+        WritePicture(exporter, resolution, *frame);
 }
 
-void DefaultCallbacks::WritePicture(HtmlExporter& exporter, const Text::AnchoredFrame& frame) {
+void DefaultCallbacks::WritePicture(FrameExporter& exporter, double resolution,
+                                    const Text::AnchoredFrame& frame) {
     const StringT& path = frame.GetContentPath();
     const Picture& picture = LookAt(frame);
-    const double resolution = exporter.GetSettings()->GetResolution();
     Foundation::SizeT<double> size{frame.GetWidth(), frame.GetHeight()};
     // A frame without a size shows its picture at one point per pixel.
     if (!(size.width > 0 && size.height > 0) && picture.pixels)
         size = {picture.pixels->width * resolution / 72.0,
                 picture.pixels->height * resolution / 72.0};
     const StringT name = frame.GetName().empty() ? FileStem(path.view()) : frame.GetName();
-    const Foundation::Counted<const Foundation::DataSource> source = SourceOf(frame);
-    // Pictures stay inline in their paragraph: a class goes on the picture itself.
-    if (picture.type == Raster::FileType::SVG)
-        exporter.ExportSVG(source, size, static_cast<int>(std::lround(resolution)), name, size, {},
-                           frame.GetTags(), false);
-    else
-        exporter.ExportImage(nullptr, source, name, picture.type, size, frame.GetTags(), false);
+    exporter.ExportPicture(SourceOf(frame), picture.type, name, size, frame.GetTags());
 }
 
 } // namespace EPub

@@ -17,12 +17,13 @@
 
 namespace EPub {
 
-class HtmlExporter;
+class FrameExporter;
 
 class DefaultCallbacks {
 public:
-    // Every callback, answering for `exporter`; this object must outlive their use.
-    HostCallbacks Make(HtmlExporter& exporter);
+    // Every callback, writing frames through `exporter`; this object must outlive their use.
+    // `resolution`: document units per inch, for pictures whose frame has no size.
+    HostCallbacks Make(FrameExporter& exporter, double resolution);
 
     // A picture frame: no text of its own, and a JPEG, PNG, GIF or SVG file as its content.
     bool IsPictureFrame(const Text::AnchoredFrame& frame);
@@ -40,8 +41,8 @@ private:
     // The picture's bytes: held by the frame (a reader's in-memory picture) or a file.
     static Foundation::Counted<const Foundation::DataSource>
     SourceOf(const Text::AnchoredFrame& frame);
-    void WriteFrame(HtmlExporter& exporter, const Text::PinGlyph& pin);
-    void WritePicture(HtmlExporter& exporter, const Text::AnchoredFrame& frame);
+    void WriteFrame(FrameExporter& exporter, double resolution, const Text::PinGlyph& pin);
+    void WritePicture(FrameExporter& exporter, double resolution, const Text::AnchoredFrame& frame);
     Foundation::StringT NoteNumber(const Text::Glyph& glyph, const Text::StoryPos& pos);
     Foundation::Counted<Text::Numberer> NumbererAt(const Text::StoryPos& pos);
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/FigureWriter.h"
 
-#include "epub/content/ContentWriter.h"
+#include "epub/content/BlockFlow.h"
 #include "epub/content/DocumentHost.h"
 #include "epub/xml/TextEncoding.h"
 #include "epub/xml/XmlWriter.h"
@@ -99,7 +99,7 @@ StringT RelativeToDocument(const StringT& document, const StringT& path) {
     return relative + path;
 }
 
-StringT DocumentOf(const ContentWriter::BlockContext& block) {
+StringT DocumentOf(const BlockContext& block) {
     return block.chunk ? block.chunk->name : block.fileName;
 }
 
@@ -156,7 +156,7 @@ bool FigureWriter::ExportImage(const Counted<const Raster::DynamicBitmap>& bitma
                                const StringT& name, Raster::FileType, SizeT<double> size,
                                const Counted<const Render::RenderTags>& tags, bool wrapInClassDiv,
                                const StringT& extraCss) {
-    const ContentWriter::BlockContext* block = writer_.CurrentBlock();
+    const BlockContext* block = writer_.CurrentBlock();
     if (!block || !block->out)
         return false;
     OutStream& out = *block->out;
@@ -279,7 +279,7 @@ bool FigureWriter::ExportSVG(const Counted<const Foundation::DataSource>& svg,
                              SizeT<double> svgSize, int resolution, const StringT& name,
                              SizeT<double> size, RectT<double> clip,
                              const Counted<const Render::RenderTags>& tags, bool wrapInClassDiv) {
-    const ContentWriter::BlockContext* block = writer_.CurrentBlock();
+    const BlockContext* block = writer_.CurrentBlock();
     if (!block || !block->out || !svg || !IsSVG(*svg))
         return false;
     OutStream& out = *block->out;
@@ -320,7 +320,7 @@ bool FigureWriter::ExportSVG(const Counted<const Foundation::DataSource>& svg,
 
 bool FigureWriter::ExportImageBullet(const Counted<const Text::ImageBulletGlyph>& glyph,
                                      const Consolidated<Text::GlyphAtts>& atts) {
-    const ContentWriter::BlockContext* block = writer_.CurrentBlock();
+    const BlockContext* block = writer_.CurrentBlock();
     if (!block || !block->out || !glyph || !atts)
         return false;
     const auto& image = glyph->GetImage();

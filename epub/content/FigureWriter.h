@@ -28,7 +28,7 @@ using Foundation::Consolidated;
 using Foundation::Counted;
 using Foundation::StringT;
 
-class ContentWriter;
+class BlockFlow;
 class DocumentHost;
 
 // The pixel size of a picture bullet drawn for text of that font size; none when the bullet has
@@ -41,8 +41,7 @@ Counted<Raster::DynamicBitmap> RasteriseImageBullet(const Text::ImageBulletGlyph
 
 class FigureWriter {
 public:
-    FigureWriter(DocumentHost& host, ContentWriter& writer) noexcept
-        : host_(host), writer_(writer) {}
+    FigureWriter(DocumentHost& host, BlockFlow& writer) noexcept : host_(host), writer_(writer) {}
 
     // `size` is in document units. False (and nothing written) when there is no block to write
     // into or the picture could not be stored.
@@ -86,7 +85,7 @@ private:
     double PointScale() const;
 
     DocumentHost& host_;
-    ContentWriter& writer_;
+    BlockFlow& writer_;
     // Bullets repeat on every list item: one stored picture per bullet and size.
     std::map<BulletKey, StringT> bulletPaths_;
 };

@@ -13,6 +13,7 @@
 #include "epub/xml/XmlWriter.h"
 #include "host/foundation/FileStream.h"
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -91,7 +92,7 @@ HtmlExporter::HtmlExporter(Counted<const ExportSettings> settings,
                            Counted<const FlowingEPubOptions> options)
     : settings_(std::move(settings)), options_(std::move(options)), styles_(settings_, options_),
       defaults_(std::make_unique<DefaultCallbacks>()) {
-    defaultCallbacks_ = defaults_->Make(*this);
+    defaultCallbacks_ = defaults_->Make(*this, settings_->GetResolution());
     callbacks_ = defaultCallbacks_;
 }
 
@@ -349,6 +350,17 @@ bool HtmlExporter::ExportSVG(const Counted<const Foundation::DataSource>& svg,
 
 bool HtmlExporter::ExportFrame(const Text::AnchoredFrame& frame) {
     return Writer().ExportFrame(frame);
+}
+
+bool HtmlExporter::ExportPicture(const Counted<const Foundation::DataSource>& source,
+                                 Raster::FileType type, const StringT& name,
+                                 Foundation::SizeT<double> size,
+                                 const Counted<const Render::RenderTags>& tags) {
+    // Pictures stay inline in their paragraph: a class goes on the picture itself.
+    if (type != Raster::FileType::SVG)
+        return ExportImage(nullptr, source, name, type, size, tags, false);
+    const int resolution = static_cast<int>(std::lround(settings_->GetResolution()));
+    return ExportSVG(source, size, resolution, name, size, {}, tags, false);
 }
 
 bool HtmlExporter::ExportTable(const Counted<const Text::TableFrame>& frame,

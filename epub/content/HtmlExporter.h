@@ -6,6 +6,7 @@
 #include "epub/content/AccessibilityProfile.h"
 #include "epub/content/AnchorRegistry.h"
 #include "epub/content/DocumentHost.h"
+#include "epub/content/FrameExporter.h"
 #include "epub/content/HostCallbacks.h"
 #include "epub/content/StoryChunk.h"
 #include "epub/content/StoryError.h"
@@ -40,7 +41,7 @@ struct ExportState;
 
 // Owns the registries it fills while writing (styles, anchors, pictures); the host reaches them
 // through Styles(), Anchors() and Images().
-class HtmlExporter : public DocumentHost, public ImageOutput {
+class HtmlExporter : public DocumentHost, public ImageOutput, public FrameExporter {
 public:
     using StreamType = EPub::StreamType;
 
@@ -138,7 +139,10 @@ public:
                    Foundation::SizeT<double> svgSize, int resolution, const StringT& name,
                    Foundation::SizeT<double> size, Foundation::RectT<double> clip,
                    const Counted<const Render::RenderTags>& tags, bool wrapInClassDiv);
-    bool ExportFrame(const Text::AnchoredFrame& frame);
+    bool ExportFrame(const Text::AnchoredFrame& frame) override;
+    bool ExportPicture(const Counted<const Foundation::DataSource>& source, Raster::FileType type,
+                       const StringT& name, Foundation::SizeT<double> size,
+                       const Counted<const Render::RenderTags>& tags) override;
     bool ExportTable(const Counted<const Text::TableFrame>& frame,
                      const Counted<const Text::Story>& story);
     bool ExportTableCell(const Text::StoryRange& cell);
@@ -175,7 +179,7 @@ public:
                        const Counted<const Text::Story>& story, std::vector<StoryError>& errors,
                        const Counted<const Render::FillDescriptor>& background,
                        const Counted<const Render::FillDescriptor>& strokeFill,
-                       const Counted<const Render::LineStyleDescriptor>& stroke);
+                       const Counted<const Render::LineStyleDescriptor>& stroke) override;
 
 protected:
     ContentWriter& Writer();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/NoteWriter.h"
 
-#include "epub/content/ContentWriter.h"
+#include "epub/content/BlockFlow.h"
 #include "epub/content/DocumentHost.h"
 #include "epub/xml/TextEncoding.h"
 #include "epub/xml/XmlWriter.h"
@@ -68,7 +68,7 @@ void Mark(XmlWriter& x, const std::u32string& mark) {
 
 } // namespace
 
-NoteWriter::NoteWriter(DocumentHost& host, ContentWriter& writer) : host_(host), writer_(writer) {}
+NoteWriter::NoteWriter(DocumentHost& host, BlockFlow& writer) : host_(host), writer_(writer) {}
 NoteWriter::~NoteWriter() = default;
 
 void NoteWriter::StartStory(const Text::Story* story, const StringT& document) {

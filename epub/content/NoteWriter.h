@@ -19,12 +19,12 @@ namespace EPub {
 
 using Foundation::Consolidated;
 
-class ContentWriter;
+class BlockFlow;
 class DocumentHost;
 
 class NoteWriter {
 public:
-    NoteWriter(DocumentHost& host, ContentWriter& writer);
+    NoteWriter(DocumentHost& host, BlockFlow& writer);
     ~NoteWriter();
 
     void SetAllNotesInline(bool inlineNotes) noexcept { allInline_ = inlineNotes; }
@@ -81,7 +81,7 @@ private:
                    const StringT& fileName, const StringT& document);
 
     DocumentHost& host_;
-    ContentWriter& writer_;
+    BlockFlow& writer_;
     std::string footnotes_; // asides of the document being written
     int footnoteCounter_ = 1;
     int noteCounter_ = 0; // numbers every kind of note when the host gives none

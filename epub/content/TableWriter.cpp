@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/content/TableWriter.h"
 
-#include "epub/content/ContentWriter.h"
+#include "epub/content/BlockFlow.h"
 #include "epub/content/DocumentHost.h"
 #include "epub/xml/XmlWriter.h"
 #include "host/text/AttributeIds.h"
@@ -43,7 +43,7 @@ TableWriter::Layout TableWriter::MakeLayout(const Text::Table& table) {
 }
 
 bool TableWriter::ExportTable(const Text::TableFrame& frame, const Counted<const Text::Story>&) {
-    const ContentWriter::BlockContext* block = writer_.CurrentBlock();
+    const BlockContext* block = writer_.CurrentBlock();
     if (!block || !block->out)
         return false;
     OutStream& out = *block->out;
@@ -137,7 +137,7 @@ StringT TableWriter::CellClasses(const Text::Table& table, const StringT& tableC
 }
 
 bool TableWriter::ExportTableCell(const Text::StoryRange& cell) {
-    const ContentWriter::BlockContext* block = writer_.CurrentBlock();
+    const BlockContext* block = writer_.CurrentBlock();
     if (!block || !block->out || cell.begin().IsNull())
         return false;
     if (cell.empty())

@@ -16,13 +16,12 @@ namespace EPub {
 using Foundation::Counted;
 using Foundation::StringT;
 
-class ContentWriter;
+class BlockFlow;
 class DocumentHost;
 
 class TableWriter {
 public:
-    TableWriter(DocumentHost& host, ContentWriter& writer) noexcept
-        : host_(host), writer_(writer) {}
+    TableWriter(DocumentHost& host, BlockFlow& writer) noexcept : host_(host), writer_(writer) {}
 
     // Writes the table at the current glyph; the open paragraph is closed around it. False when
     // no block is being written or a cell failed.
@@ -47,7 +46,7 @@ private:
                         int32_t row, Text::CellSpan span) const;
 
     DocumentHost& host_;
-    ContentWriter& writer_;
+    BlockFlow& writer_;
     std::vector<const Text::Table*> open_; // tables being written, outermost first
 };
 

@@ -2,7 +2,6 @@
 #include "epub/css/CssDescriber.h"
 
 #include "epub/css/FontPalettes.h"
-#include "epub/css/StyleSheet.h"
 #include "host/foundation/FontHandle.h"
 #include "host/foundation/Panose.h"
 #include "host/text/ListAtt.h"

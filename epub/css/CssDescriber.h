@@ -6,6 +6,10 @@
 #include "host/foundation/Font.h"
 #include "host/foundation/FontCache.h"
 #include "host/foundation/StringT.h"
+#include "host/raster/ICCProfileSet.h"
+#include "host/render/Colour.h"
+#include "host/render/ColourPalette.h"
+#include "host/render/Fill.h"
 #include "host/render/LineStyle.h"
 #include "host/text/AttributeObjects.h"
 #include "host/text/AttributeSet.h"
@@ -18,7 +22,27 @@
 
 namespace EPub {
 
-class StyleSheet;
+// What a describer needs of the style sheet it describes for: colours and fonts as the sheet
+// writes them, and the fonts and palettes it registers on the way.
+class CssResources {
+public:
+    // Names a font for CSS, registering it for embedding when the sheet embeds fonts.
+    virtual StringT AddFont(const Foundation::Font& font) = 0;
+    virtual StringT
+    RegisterFontColourPalette(const Foundation::Font& font,
+                              Counted<const Render::FontColourPaletteDescriptor> palette) = 0;
+    // Empty when the fill is not a solid colour, or is a default text colour.
+    virtual StringT ColourToCSS(const Render::FillDescriptor* fill, bool isTextFill) const = 0;
+    // The text colour of `atts` made readable against their highlight; empty when it is.
+    virtual StringT ReadableTextColourToCSS(const Text::AttributeSet& atts) const = 0;
+    virtual Raster::RGBA8 ToRGBA8(const Render::Colour& colour) const = 0;
+
+protected:
+    CssResources() = default;
+    CssResources(const CssResources&) = delete;
+    CssResources& operator=(const CssResources&) = delete;
+    ~CssResources() = default;
+};
 
 // Which attributes a class has set, so that an override of it restates them even at their
 // default value.
@@ -36,7 +60,7 @@ struct AffectedParams {
 class CssDescriber {
 public:
     struct Context {
-        StyleSheet& sheet;
+        CssResources& sheet;
         const Foundation::FontCache* fonts = nullptr;
         const FlowingEPubOptions& options;
         double scale = 1;

@@ -126,7 +126,7 @@ struct TableFormatting {
 bool IsValidClassName(const StringT& name);
 bool IsValidElementName(const StringT& name);
 
-class StyleSheet {
+class StyleSheet : public CssResources {
 public:
     StyleSheet(Counted<const ExportSettings> settings, Counted<const FlowingEPubOptions> options);
     virtual ~StyleSheet();
@@ -134,7 +134,7 @@ public:
     StyleSheet& operator=(const StyleSheet&) = delete;
 
     // Names a font for CSS, registering it for embedding when embedding is on.
-    StringT AddFont(const Foundation::Font& font);
+    StringT AddFont(const Foundation::Font& font) override;
     // The EPUB exporter embeds the fonts the CSS names; plain XHTML only names them.
     void SetEmbedFonts(bool embed) noexcept { embedFonts_ = embed; }
 
@@ -167,15 +167,16 @@ public:
     StringT RegisterTableCellFormat(const StringT& tableClass,
                                     const Counted<const Text::TableFormat>& format, int column,
                                     int row, const Text::Table& table, Text::CellSpan span);
-    StringT RegisterFontColourPalette(const Foundation::Font& font,
-                                      Counted<const Render::FontColourPaletteDescriptor> palette);
+    StringT
+    RegisterFontColourPalette(const Foundation::Font& font,
+                              Counted<const Render::FontColourPaletteDescriptor> palette) override;
 
     // Empty when the fill is not a solid colour, or is a default text colour.
-    StringT ColourToCSS(const Render::FillDescriptor* fill, bool isTextFill) const;
+    StringT ColourToCSS(const Render::FillDescriptor* fill, bool isTextFill) const override;
     // The text colour of `atts` made readable against their highlight (or the page) under the
     // options' minimum contrast; empty when it is readable as it is.
-    StringT ReadableTextColourToCSS(const Text::AttributeSet& atts) const;
-    Raster::RGBA8 ToRGBA8(const Render::Colour& colour) const;
+    StringT ReadableTextColourToCSS(const Text::AttributeSet& atts) const override;
+    Raster::RGBA8 ToRGBA8(const Render::Colour& colour) const override;
 
     bool HasImages() const;
     StringT DescribeStyles() const;

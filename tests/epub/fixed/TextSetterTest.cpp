@@ -126,30 +126,6 @@ TEST(TextSetter, StoriesFlowThroughTheirChainOfFrames) {
     EXPECT_NE(error.find("does not fit"), std::string::npos) << error;
 }
 
-// Each paragraph's share of a frame is one group, a heading's with its level; a paragraph that
-// goes on in the next frame gets a second group there.
-TEST(TextSetter, ParagraphsAreGroupedPerFrameWithTheirHeadingLevel) {
-    const auto setter = EPub::MakeDefaultTextSetter();
-    auto paragraphs = Story(30);
-    paragraphs.insert(paragraphs.begin(), EPub::Paragraph{{Styled("Tides")}, {}, 2});
-    EPub::ColumnNodes out;
-    std::string error;
-    ASSERT_TRUE(setter->SetStory(
-        paragraphs, {{{0, 0, 100, 60}, 0, {}, false}, {{0, 0, 100, 200}, 1, {}, false}}, out,
-        error))
-        << error;
-    ASSERT_EQ(out[0].size(), 2u);
-    ASSERT_EQ(out[1].size(), 1u);
-    const auto group = [&](size_t c, size_t i) {
-        return static_cast<const Render::GroupNode&>(*out[c][i]);
-    };
-    EXPECT_EQ(group(0, 0).logical, Render::LogicalGroup::Paragraph);
-    EXPECT_EQ(group(0, 0).heading, 2);
-    EXPECT_EQ(group(0, 1).heading, 0);
-    EXPECT_EQ(RunsIn(group(1, 0).children).front()->story.story,
-              RunsIn(group(0, 1).children).front()->story.story);
-}
-
 // A balanced frame's columns end within a line of each other; unbalanced, the first is full.
 TEST(TextSetter, BalancedColumnsEndLevel) {
     const auto setter = EPub::MakeDefaultTextSetter();

@@ -108,6 +108,8 @@ private:
     AffineTransform ReadTransform(const Node& node) const;
     Foundation::RectT<double> ReadRect(const Node& node) const;
     TextDirection ReadDirection(const Node& node, TextDirection inherited) const;
+    // Whether a text frame is set in vertical lines.
+    bool ReadWritingMode(const Node& node) const;
     double Opacity(const Node& node) const;
     const LoadedImage& LoadImage(const Node& node);
 
@@ -335,9 +337,10 @@ std::vector<StyledText> FixedReader::ReadRuns(const Node& node, const Text::Glyp
     ExpectArray(list);
     for (size_t i = 0; i < list.value.size(); ++i) {
         const Node run = list.Item(i);
-        CheckFields(run, {"text", "character"});
+        CheckFields(run, {"text", "character", "combine"});
         Expect(Required(run, "text"), json::value_t::string, "a string");
         runs.push_back(Styled(ReadCharacter(run, base), String(run, "text"), run));
+        runs.back().combine = Bool(run, "combine", false);
     }
     return runs;
 }
@@ -362,6 +365,13 @@ TextDirection FixedReader::ReadDirection(const Node& node, TextDirection inherit
     if (found == std::end(names))
         Fail(node.Field("direction"), "expected ltr, rtl or auto");
     return static_cast<TextDirection>(found - std::begin(names));
+}
+
+bool FixedReader::ReadWritingMode(const Node& node) const {
+    const std::string mode = String(node, "writingMode", "horizontal-tb");
+    if (mode != "horizontal-tb" && mode != "vertical-rl")
+        Fail(node.Field("writingMode"), "expected horizontal-tb or vertical-rl");
+    return mode == "vertical-rl";
 }
 
 double FixedReader::Opacity(const Node& node) const {
@@ -407,18 +417,24 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
 }
 
 std::vector<Foundation::RectT<double>> FixedReader::FrameColumns(const Node& node) const {
+    const bool vertical = ReadWritingMode(node);
     const auto box = ReadRect(node);
     const int columns = Integer(node, "columns", 1, 1, 12);
     const double gutter = Number(node, "gutter", 12);
     if (gutter < 0)
         Fail(node.Field("gutter"), "expected a gutter of 0 or more");
-    const double columnWidth = (box.Width() - gutter * (columns - 1)) / columns;
-    if (columnWidth <= 0)
+    // Vertical text has its columns one above the other.
+    const double across = vertical ? box.Height() : box.Width();
+    const double columnSize = (across - gutter * (columns - 1)) / columns;
+    if (columnSize <= 0)
         Fail(node, "the columns leave no room for text");
     std::vector<Foundation::RectT<double>> rects;
     for (int c = 0; c < columns; ++c) {
-        const double left = box.left + c * (columnWidth + gutter);
-        rects.push_back({left, box.top, left + columnWidth, box.bottom});
+        const double start = c * (columnSize + gutter);
+        if (vertical)
+            rects.push_back({box.left, box.top + start, box.right, box.top + start + columnSize});
+        else
+            rects.push_back({box.left + start, box.top, box.left + start + columnSize, box.bottom});
     }
     return rects;
 }
@@ -633,9 +649,12 @@ void FixedReader::SetStory(const std::string& name) {
 }
 
 Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
-    CheckFields(node, {"type", "x", "y", "width", "height", "columns", "gutter", "character",
-                       "direction", "paragraphs", "story", "balance"});
+    CheckFields(node,
+                {"type", "x", "y", "width", "height", "columns", "gutter", "character", "direction",
+                 "paragraphs", "story", "balance", "writingMode", "combineDigits"});
     Bool(node, "balance", false);
+    const bool vertical = ReadWritingMode(node);
+    const int combineDigits = Integer(node, "combineDigits", 2, 0, 4);
     const auto found = frameAt_.find(items_ - 1);
     if (found == frameAt_.end())
         Fail(node, "the frame was not found before the pages were read");
@@ -647,6 +666,8 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
             if (node.Has(field))
                 Fail(node.Field(field),
                      "a frame that shows a story takes no \"" + std::string(field) + "\"");
+        if (vertical)
+            Fail(node.Field("writingMode"), "a frame that shows a story is set horizontally");
         SetStory(String(node, "story"));
         group->children = std::move(storyNodes_[found->second]);
         return group;
@@ -654,13 +675,19 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     const TextDirection direction = ReadDirection(node, TextDirection::Auto);
     const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
     const auto paragraphs = ReadParagraphs(Required(node, "paragraphs"), base, direction);
-    EPub::ColumnNodes out;
     std::string error;
-    if (!setter_->SetStory(paragraphs, ChainColumns({found->second}), out, error, stories_,
-                           &linkAreas_))
-        Fail(node, error);
-    for (auto& column : out)
-        group->children.insert(group->children.end(), column.begin(), column.end());
+    if (vertical) {
+        if (!setter_->SetVerticalFrame(paragraphs, FrameColumns(node), group->children, error,
+                                       stories_, &linkAreas_, combineDigits))
+            Fail(node, error);
+    } else {
+        EPub::ColumnNodes out;
+        if (!setter_->SetStory(paragraphs, ChainColumns({found->second}), out, error, stories_,
+                               &linkAreas_))
+            Fail(node, error);
+        for (auto& column : out)
+            group->children.insert(group->children.end(), column.begin(), column.end());
+    }
     stories_ += static_cast<int32_t>(paragraphs.size());
     return group;
 }

@@ -6,7 +6,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
-  zlib1g-dev libminizip-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-zenhei fonts-noto-color-emoji fonts-lohit-deva
+  zlib1g-dev libminizip-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-zenhei fonts-noto-color-emoji fonts-lohit-deva fonts-ipafont-gothic
   libpng-dev libjpeg62-turbo-dev libgif-dev libcairo2-dev liblcms2-dev nlohmann-json3-dev rapidjson-dev libdeflate-dev
   librsvg2-dev libgdk-pixbuf-2.0-dev libharfbuzz-dev libunibreak-dev libfribidi-dev libhyphen-dev hyphen-en-us hyphen-de hyphen-fr libidn2-dev chromium
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev

@@ -6,6 +6,20 @@
 
 namespace EPub {
 
-std::unique_ptr<TextSetter> MakeDefaultTextSetter() { return std::make_unique<FixedTextSetter>(); }
+std::unique_ptr<TextSetter> MakeDefaultTextSetter() {
+    return std::make_unique<FixedTextSetter>();
+}
+
+} // namespace EPub
+
+namespace EPub {
+
+bool TextSetter::SetVerticalFrame(const std::vector<Paragraph>&,
+                                  const std::vector<Foundation::RectT<double>>&,
+                                  std::vector<Foundation::Counted<const Render::Node>>&,
+                                  std::string& error, int32_t, std::vector<LinkArea>*, int) {
+    error = "this text setter cannot set vertical text";
+    return false;
+}
 
 } // namespace EPub

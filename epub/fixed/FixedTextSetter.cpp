@@ -2,6 +2,7 @@
 #include "epub/fixed/FixedTextSetter.h"
 
 #include "epub/fixed/HarfBuzzLibrary.h"
+#include "epub/fixed/VerticalOrientation.h"
 #include "host/foundation/FontHandle.h"
 
 #include <linebreak.h>
@@ -164,6 +165,8 @@ void FixedTextSetter::Decorate(const StyledText& text, const Render::GlyphRunNod
                                std::vector<Counted<const Render::Node>>& out) {
     if (run.advance <= 0 || !text.fill)
         return;
+    if (run.vertical != Render::VerticalForm::None)
+        return DecorateVertical(text, run, out);
     // Offsets below the baseline in ems, as browsers place them for most faces.
     const double thickness = std::max(0.05 * run.size, 0.5);
     auto line = [&](double offset) {
@@ -185,6 +188,10 @@ Counted<Render::HyperlinkNode> FixedTextSetter::LinkAreaOf(const StyledText& tex
     if (!text.link || run.advance <= 0)
         return nullptr;
     auto area = Foundation::MakeCounted<Render::HyperlinkNode>(*text.link);
+    if (run.vertical != Render::VerticalForm::None) {
+        area->rect = Render::NodeBounds(run, {});
+        return area;
+    }
     area->rect = {run.origin.x, run.origin.y - run.ascent * run.size, run.origin.x + run.advance,
                   run.origin.y + run.descent * run.size};
     return area;
@@ -636,6 +643,259 @@ std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& p
         cursor += f.spaceAfter;
     }
     return column;
+}
+
+// Vertical text. Lines go down their column from the top and follow each other leftwards;
+// ideographs stand upright, other scripts lie on their side, short numbers read across.
+
+double FixedTextSetter::ShapeVertical(const Face& face, const StyledText& style,
+                                      std::string_view text,
+                                      std::vector<Render::PositionedGlyph>* glyphs, double pen) {
+    const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
+    hb_buffer_t* buffer = hb.bufferCreate();
+    hb.bufferAddUtf8(buffer, text.data(), static_cast<int>(text.size()), 0,
+                     static_cast<int>(text.size()));
+    hb.bufferSetDirection(buffer, HB_DIRECTION_TTB);
+    hb.bufferGuessSegmentProperties(buffer);
+    hb.shape(face.font, buffer, nullptr, 0);
+    unsigned count = 0;
+    const hb_glyph_info_t* info = hb.bufferGetGlyphInfos(buffer, &count);
+    const hb_glyph_position_t* pos = hb.bufferGetGlyphPositions(buffer, &count);
+    const double unit = style.size / face.upem;
+    const double start = pen;
+    // HarfBuzz's offsets already take each glyph from its vertical origin (the top of its em box,
+    // centred across the line) to where it is drawn from; y grows upwards there.
+    for (unsigned i = 0; i < count; ++i) {
+        if (glyphs)
+            glyphs->push_back(
+                {info[i].codepoint, pos[i].x_offset * unit, pen - pos[i].y_offset * unit});
+        pen -= pos[i].y_advance * unit;
+        if (i + 1 == count || info[i + 1].cluster != info[i].cluster)
+            pen += style.tracking * style.size;
+    }
+    hb.bufferDestroy(buffer);
+    return pen - start;
+}
+
+double FixedTextSetter::VerticalAdvance(const Face& face, const StyledText& style,
+                                        std::string_view text, Render::VerticalForm form) {
+    switch (form) {
+    case Render::VerticalForm::Upright:
+        return ShapeVertical(face, style, text, nullptr);
+    case Render::VerticalForm::Combined:
+        return style.size;
+    default:
+        return Shape(face, style, text, nullptr);
+    }
+}
+
+Counted<Render::GlyphRunNode> FixedTextSetter::SetVerticalRun(const StyledText& text,
+                                                              Render::VerticalForm form, double x,
+                                                              double y, std::string& error) {
+    using Render::VerticalForm;
+    StyledText across = text;
+    across.direction = TextDirection::Auto;
+    auto run = SetRun(across, x, y, error);
+    if (!run)
+        return nullptr;
+    const Face* face = GetFace(text.font, error);
+    run->origin = {x, y};
+    run->vertical = form;
+    switch (form) {
+    case VerticalForm::Upright:
+        run->glyphs.clear();
+        run->advance = ShapeVertical(*face, text, text.text, &run->glyphs);
+        break;
+    case VerticalForm::Sideways: {
+        // The em box, ascent and descent scaled to one em between them as browsers take it,
+        // sits centred on the line.
+        const double span = std::max(face->ascent + face->descent, 1e-6);
+        const double baseline = (face->ascent - face->descent) / span / 2 * text.size;
+        for (auto& g : run->glyphs)
+            g.y += baseline;
+        break;
+    }
+    case VerticalForm::Combined: {
+        // Centred across the line, squeezed into one em when wider; the em box centred in the
+        // em of line it takes.
+        const double width = run->advance;
+        run->squeeze = width > text.size ? text.size / width : 1;
+        const double baseline =
+            (1 - face->ascent - face->descent) / 2 * text.size + face->ascent * text.size;
+        for (auto& g : run->glyphs) {
+            g.x -= width / 2;
+            g.y += baseline;
+        }
+        run->advance = text.size;
+        break;
+    }
+    case VerticalForm::None:
+        break;
+    }
+    return run;
+}
+
+void FixedTextSetter::DecorateVertical(const StyledText& text, const Render::GlyphRunNode& run,
+                                       std::vector<Counted<const Render::Node>>& out) {
+    const double thickness = std::max(0.05 * run.size, 0.5);
+    auto line = [&](double offset) {
+        auto shape = Foundation::MakeCounted<Render::ShapeNode>();
+        const double left = run.origin.x + offset * run.size;
+        shape->path = Render::Path::Rectangle(
+            {left, run.origin.y, left + thickness, run.origin.y + run.advance});
+        shape->fill = text.fill;
+        out.push_back(shape);
+    };
+    for (int i = 0; i < text.underline; ++i)
+        line(0.55 + 0.1 * i);
+    for (int i = 0; i < text.strikethrough; ++i)
+        line(-0.025 + 0.1 * i);
+}
+
+bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
+                                       const std::vector<Foundation::RectT<double>>& columns,
+                                       std::vector<Counted<const Render::Node>>& out,
+                                       std::string& error, int32_t firstStory,
+                                       std::vector<LinkArea>* links, int combineDigits) {
+    if (columns.empty())
+        return true;
+    size_t column = 0;
+    double cursor = columns[0].right; // the right edge of the next line
+    bool firstInColumn = true;
+    int32_t lineNumber = 0;
+    for (size_t p = 0; p < paragraphs.size(); ++p) {
+        const Paragraph& para = paragraphs[p];
+        const ParagraphFormat& f = para.format;
+        std::string text;
+        std::vector<size_t> starts;
+        std::vector<const Face*> faces;
+        for (const auto& run : para.runs) {
+            starts.push_back(text.size());
+            text += run.text;
+            faces.push_back(GetFace(run.font, error));
+            if (!faces.back())
+                return false;
+        }
+        starts.push_back(text.size());
+        // Each run's text in the forms it is set in.
+        std::vector<std::pair<size_t, OrientedSpan>> spans;
+        for (size_t r = 0; r < para.runs.size(); ++r) {
+            if (para.runs[r].combine) {
+                spans.push_back({r, {starts[r], starts[r + 1], Render::VerticalForm::Combined}});
+                continue;
+            }
+            for (const OrientedSpan& s :
+                 VerticalOrientation::Spans(text, starts[r], starts[r + 1], combineDigits))
+                spans.push_back({r, s});
+        }
+        // Each span's share of text[a, b), in order.
+        auto pieces = [&](size_t a, size_t b) {
+            std::vector<std::pair<size_t, OrientedSpan>> out;
+            for (const auto& [r, s] : spans)
+                if (s.end > a && s.begin < b)
+                    out.push_back({r, {std::max(a, s.begin), std::min(b, s.end), s.form}});
+            return out;
+        };
+        auto measure = [&](size_t a, size_t b) {
+            double length = 0;
+            for (const auto& [r, s] : pieces(a, b))
+                length += VerticalAdvance(*faces[r], para.runs[r],
+                                          std::string_view(text).substr(s.begin, s.end - s.begin),
+                                          s.form);
+            return length;
+        };
+        auto trimmedEnd = [&](size_t a, size_t b) {
+            while (b > a && (IsSpace(text[b - 1]) || text[b - 1] == '\n'))
+                --b;
+            return b;
+        };
+        const std::vector<char> breaks =
+            LineBreaks(text, para.runs.empty() ? StringT() : para.runs[0].language);
+        std::vector<Break> opportunities;
+        for (size_t i = 0; i < text.size(); ++i)
+            if (breaks[i] == LINEBREAK_ALLOWBREAK || breaks[i] == LINEBREAK_MUSTBREAK)
+                opportunities.push_back(
+                    {i + 1, breaks[i] == LINEBREAK_MUSTBREAK && i + 1 < text.size()});
+        if (opportunities.empty() || opportunities.back().end != text.size())
+            opportunities.push_back({text.size(), false});
+
+        if (!firstInColumn)
+            cursor -= f.spaceBefore;
+        size_t lineStart = 0;
+        size_t next = 0;
+        bool firstLine = true;
+        while (lineStart < text.size() || (text.empty() && firstLine)) {
+            const auto& col = columns[column];
+            const double indent = f.leftIndent + (firstLine ? f.firstLineIndent : 0);
+            const double available = col.Height() - indent - f.rightIndent;
+            size_t end = lineStart;
+            while (next < opportunities.size()) {
+                const Break& b = opportunities[next];
+                const double length = measure(lineStart, trimmedEnd(lineStart, b.end));
+                if (length > available && end > lineStart)
+                    break;
+                end = b.end;
+                ++next;
+                if (b.mandatory)
+                    break;
+                if (length > available)
+                    break; // one unbreakable stretch longer than the column: it overflows
+            }
+            if (end == lineStart)
+                end = text.size();
+            const size_t visibleEnd = trimmedEnd(lineStart, end);
+            double largest = 0;
+            for (size_t r = 0; r < para.runs.size(); ++r)
+                if (starts[r] < std::max(end, lineStart + 1) && starts[r + 1] > lineStart)
+                    largest = std::max(largest, para.runs[r].size);
+            if (largest <= 0 && !para.runs.empty())
+                largest = para.runs[0].size;
+            const double thickness = f.leading > 0 ? f.leading : largest * 1.2;
+            if (cursor - thickness < col.left - 0.01 && !firstInColumn) {
+                if (++column == columns.size()) {
+                    error = "the text does not fit in the frame";
+                    return false;
+                }
+                cursor = columns[column].right;
+                firstInColumn = true;
+                continue;
+            }
+            const double centre = cursor - thickness / 2;
+            const double slack = available - measure(lineStart, visibleEnd);
+            double y = col.top + indent;
+            // Justified lines have nothing to widen in ideographic text: they start at the top.
+            if (f.alignment == 1)
+                y += slack / 2;
+            else if (f.alignment == 2)
+                y += slack;
+            for (const auto& [r, s] : pieces(lineStart, visibleEnd)) {
+                StyledText piece = para.runs[r];
+                piece.text = text.substr(s.begin, s.end - s.begin);
+                auto run = SetVerticalRun(piece, s.form, centre, y, error);
+                if (!run)
+                    return false;
+                run->story = {firstStory + static_cast<int32_t>(p), static_cast<int64_t>(s.begin),
+                              lineNumber};
+                y += run->advance;
+                out.push_back(run);
+                Decorate(piece, *run, out);
+                if (auto area = LinkAreaOf(piece, *run)) {
+                    out.push_back(area);
+                    if (links)
+                        links->push_back({area, piece.link});
+                }
+            }
+            ++lineNumber;
+            cursor -= thickness;
+            firstInColumn = false;
+            firstLine = false;
+            lineStart = end;
+            if (text.empty())
+                break;
+        }
+        cursor -= f.spaceAfter;
+    }
+    return true;
 }
 
 } // namespace EPub

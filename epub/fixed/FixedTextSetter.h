@@ -35,6 +35,7 @@ struct StyledText {
     int underline = 0;     // lines under the text: 0, 1 or 2
     int strikethrough = 0; // lines through it: 0, 1 or 2
     TextDirection direction = TextDirection::Auto; // of a run set on its own
+    bool combine = false; // in vertical text, set across the line within one em
 };
 
 // A link area set over a run's share of a line, and the link it copies.
@@ -88,6 +89,14 @@ public:
     bool SetStory(const std::vector<Paragraph>& paragraphs, const std::vector<StoryColumn>& columns,
                   ColumnNodes& out, std::string& error, int32_t firstStory = 0,
                   std::vector<LinkArea>* links = nullptr) override;
+    bool SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
+                          const std::vector<Foundation::RectT<double>>& columns,
+                          std::vector<Counted<const Render::Node>>& out, std::string& error,
+                          int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr,
+                          int combineDigits = 2) override;
+    // A run of `text` in `form` down a vertical line whose centre is at `x`, from `y`.
+    Counted<Render::GlyphRunNode> SetVerticalRun(const StyledText& text, Render::VerticalForm form,
+                                                 double x, double y, std::string& error);
 
     // Underlines and strikethroughs of a set run of `text`, as rectangles in its colour.
     static void Decorate(const StyledText& text, const Render::GlyphRunNode& run,
@@ -97,6 +106,9 @@ public:
                                                      const Render::GlyphRunNode& run);
 
 private:
+    // Lines beside a vertical run: underlines on its right, as Japanese sets them.
+    static void DecorateVertical(const StyledText& text, const Render::GlyphRunNode& run,
+                                 std::vector<Counted<const Render::Node>>& out);
     struct Face;
     struct Piece;
     const Face* GetFace(const Text::FontSpec& font, std::string& error);
@@ -121,6 +133,13 @@ private:
     // while the story still ends there; `columns` unchanged when nothing asks for it.
     void Balance(const std::vector<Paragraph>& paragraphs, std::vector<StoryColumn>& columns,
                  size_t lastColumn);
+
+    // Shapes `text` top to bottom; glyph positions from (0, `pen`), the advance down returned.
+    double ShapeVertical(const Face& face, const StyledText& style, std::string_view text,
+                         std::vector<Render::PositionedGlyph>* glyphs, double pen = 0);
+    // How far down a vertical line `text` in `form` reaches.
+    double VerticalAdvance(const Face& face, const StyledText& style, std::string_view text,
+                           Render::VerticalForm form);
 
     std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> faces_;
     Hyphenator hyphenator_;

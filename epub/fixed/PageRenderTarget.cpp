@@ -232,9 +232,13 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
         if (opacity < 1 - 1e-6)
             declarations += "; opacity: " + FormatNumber(opacity);
     }
+    declarations += VerticalDeclarations(run.vertical);
     const uint32_t style = publication_.AddDocStyle(Section::Text, "", declarations);
 
-    if (!ContinuesText(run, world, fontPx)) {
+    if (run.vertical != VerticalForm::None) {
+        if (!ContinuesVertical(run, world, fontPx))
+            OpenVerticalBox(run, world, css, ratio, fontPx);
+    } else if (!ContinuesText(run, world, fontPx)) {
         // The text sits in a box of font size 0 whose line height alone makes the line: the
         // baseline is then half that height below the box's top, whatever ascent and descent the
         // reading system rounds the face's metrics to.
@@ -262,6 +266,7 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
     e.text = run.text;
     page_.Close();
     text_->endX = run.origin.x + run.advance;
+    text_->endY = run.origin.y + run.advance;
     text_->next = page_.ElementCount();
     if (run.rightToLeft)
         text_.reset();
@@ -269,14 +274,61 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
 
 bool RenderTarget::ContinuesText(const GlyphRunNode& run, const AffineTransform& world,
                                  double fontPx) const {
-    if (!text_ || run.rightToLeft || text_->next != page_.ElementCount() || run.story.line < 0 ||
-        run.story.story != text_->story || run.story.line != text_->line ||
+    if (!text_ || text_->vertical || run.rightToLeft || text_->next != page_.ElementCount() ||
+        run.story.line < 0 || run.story.story != text_->story || run.story.line != text_->line ||
         !(world == text_->world))
         return false;
     // Where the previous run ended, on its baseline, and small enough for the box's strut.
     return std::abs(run.origin.y - text_->baselineY) <= 1e-6 &&
            std::abs(run.origin.x - text_->endX) <= kJoinTolerance &&
            (run.ascent - run.descent) * fontPx <= text_->strut / 2 - 1;
+}
+
+std::string RenderTarget::VerticalDeclarations(VerticalForm form) {
+    // The orientation is written out rather than left to the reading system's own idea of which
+    // characters stand upright: the page was set with ours.
+    switch (form) {
+    case VerticalForm::Upright:
+        return "; -epub-text-orientation: upright; text-orientation: upright";
+    case VerticalForm::Sideways:
+        return "; -epub-text-orientation: sideways; text-orientation: sideways";
+    case VerticalForm::Combined:
+        return "; -epub-text-combine: horizontal; text-combine-upright: all";
+    case VerticalForm::None:
+        break;
+    }
+    return {};
+}
+
+void RenderTarget::OpenVerticalBox(const GlyphRunNode& run, const AffineTransform& world,
+                                   const CSSTransform& css, double ratio, double fontPx) {
+    // As for horizontal text, a box of font size 0 whose line height alone makes the line: its
+    // central baseline, on which vertical text is centred, is half that height from either side.
+    const double strut = 2 * std::ceil(std::max(fontPx, 1.0));
+    const double half = strut / 2;
+    std::string rule =
+        "position: absolute; margin: 0; padding: 0; font-size: 0; line-height: " + Px(strut) +
+        "; -epub-writing-mode: vertical-rl; writing-mode: vertical-rl; left: " +
+        Px(css.translateX - half) + "; top: " + Px(css.translateY);
+    const std::string transform = TransformValue(css, ratio);
+    if (!transform.empty())
+        rule += "; transform-origin: " + Px(half) + " 0; transform: " + transform;
+    PageElement& box = page_.Add("span");
+    box.id = page_.NextElementNumber();
+    box.classes[0] = page_.AddRule(rule);
+    text_ = OpenText{world, run.story.story, run.story.line, run.origin.y, 0, strut, 0};
+    text_->vertical = true;
+    text_->centreX = run.origin.x;
+}
+
+bool RenderTarget::ContinuesVertical(const GlyphRunNode& run, const AffineTransform& world,
+                                     double fontPx) const {
+    if (!text_ || !text_->vertical || text_->next != page_.ElementCount() || run.story.line < 0 ||
+        run.story.story != text_->story || run.story.line != text_->line ||
+        !(world == text_->world))
+        return false;
+    return std::abs(run.origin.x - text_->centreX) <= 1e-6 &&
+           std::abs(run.origin.y - text_->endY) <= kJoinTolerance && fontPx <= text_->strut / 2;
 }
 
 void RenderTarget::DrawBitmap(const BitmapNode& bitmap, const AffineTransform& world) {

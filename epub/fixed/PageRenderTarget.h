@@ -104,6 +104,12 @@ private:
     // where the last run ended, and nothing else written in between.
     bool ContinuesText(const Render::GlyphRunNode& run, const AffineTransform& world,
                        double fontPx) const;
+    // Vertical lines: a box in vertical writing per line, its runs spans inside.
+    static std::string VerticalDeclarations(Render::VerticalForm form);
+    void OpenVerticalBox(const Render::GlyphRunNode& run, const AffineTransform& world,
+                         const CSSTransform& css, double ratio, double fontPx);
+    bool ContinuesVertical(const Render::GlyphRunNode& run, const AffineTransform& world,
+                           double fontPx) const;
     void DrawSolid(const Render::ShapeNode& shape, const AffineTransform& world);
     void AddBackground();
     void AddSolid(uint32_t rgb, const RectT<double>& rect, const AffineTransform& world,
@@ -135,6 +141,9 @@ private:
         double endX = 0;
         double strut = 0; // CSS pixels
         size_t next = 0;  // the page's element count after the box's last span
+        bool vertical = false;
+        double centreX = 0; // of a vertical line, run coordinates
+        double endY = 0;
     };
     std::optional<OpenText> text_;
     size_t renderables_ = 0;

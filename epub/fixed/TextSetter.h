@@ -69,6 +69,15 @@ public:
                           std::string& error, int32_t firstStory = 0,
                           std::vector<LinkArea>* links = nullptr) = 0;
 
+    // As SetFrame, in vertical lines from the right of each column to its left, each line set
+    // top to bottom; digit runs of at most `combineDigits` are set across the line. The default
+    // sets nothing and says so.
+    virtual bool SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
+                                  const std::vector<Foundation::RectT<double>>& columns,
+                                  std::vector<Foundation::Counted<const Render::Node>>& out,
+                                  std::string& error, int32_t firstStory = 0,
+                                  std::vector<LinkArea>* links = nullptr, int combineDigits = 2);
+
 protected:
     TextSetter() = default;
     TextSetter(const TextSetter&) = delete;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "host/render/RenderTree.h"
 
+#include <algorithm>
+
 namespace Render {
 
 void RenderTree::Schema::PushOptions(Counted<const FileExportOptions> options) {
@@ -75,6 +77,11 @@ Foundation::RectT<double> NodeBounds(const Node& node, const AffineTransform& pa
     }
     case NodeKind::GlyphRun: {
         const auto& g = static_cast<const GlyphRunNode&>(node);
+        if (g.vertical != VerticalForm::None) {
+            const double half = std::max(0.5, (g.ascent + g.descent) / 2) * g.size;
+            return world.MapRect(
+                {g.origin.x - half, g.origin.y, g.origin.x + half, g.origin.y + g.advance});
+        }
         return world.MapRect({g.origin.x, g.origin.y - g.ascent * g.size, g.origin.x + g.advance,
                               g.origin.y + g.descent * g.size});
     }

@@ -109,6 +109,11 @@ struct StoryPosition {
     int32_t line = -1; // runs of one composed line share it
 };
 
+// How a run sits in a vertical line, which goes down from the run's origin on the line's centre:
+// upright glyphs one below the other, a horizontal run turned a quarter clockwise, or a few
+// characters set across the line within one em.
+enum class VerticalForm : uint8_t { None = 0, Upright, Sideways, Combined };
+
 class GlyphRunNode final : public Node {
 public:
     GlyphRunNode() : Node(NodeKind::GlyphRun) {}
@@ -136,6 +141,10 @@ public:
     StoryPosition story;
     StringT language;
     bool rightToLeft = false; // the direction its text is read in (glyphs are in visual order)
+    // In a vertical line, `advance` runs down it, and glyph positions are in the run's own
+    // orientation: turned for Sideways, across the line (squeezed to fit one em) for Combined.
+    VerticalForm vertical = VerticalForm::None;
+    double squeeze = 1; // horizontal scale of a Combined run
     double Width() const { return advance; }
 };
 

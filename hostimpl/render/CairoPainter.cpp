@@ -162,6 +162,19 @@ bool TooLargeToDraw(const GlyphRunNode& run, const AffineTransform& world) {
     return !(run.size * scale <= kLargestPixels);
 }
 
+// From the run's own coordinates, where its glyphs are placed, to its parent's.
+AffineTransform RunPlacement(const GlyphRunNode& run) {
+    const AffineTransform origin = AffineTransform::Translate(run.origin.x, run.origin.y);
+    switch (run.vertical) {
+    case VerticalForm::Sideways:
+        return origin * AffineTransform{{0, -1, 0, 1, 0, 0}}; // a quarter turn clockwise
+    case VerticalForm::Combined:
+        return origin * AffineTransform::Scale(run.squeeze, 1);
+    default:
+        return origin;
+    }
+}
+
 void PaintGlyphs(cairo_t* cr, const GlyphRunNode& run, const AffineTransform& world,
                  const Raster::ICCProfileSet& profiles) {
     if (run.glyphs.empty() || TooLargeToDraw(run, world))
@@ -171,7 +184,7 @@ void PaintGlyphs(cairo_t* cr, const GlyphRunNode& run, const AffineTransform& wo
     FcPatternAddInteger(pattern, FC_INDEX, static_cast<int>(run.faceIndex));
     FontFace font{cairo_ft_font_face_create_for_pattern(pattern)};
     FcPatternDestroy(pattern);
-    SetMatrix(cr, world * AffineTransform::Translate(run.origin.x, run.origin.y));
+    SetMatrix(cr, world * RunPlacement(run));
     cairo_set_font_face(cr, font.face);
     cairo_set_font_size(cr, run.size);
     cairo_font_options_t* options = cairo_font_options_create();

@@ -205,6 +205,9 @@ class FixedGenerator(g.Generator):
             else:
                 para["runs"] = self.runs(record)
                 characters += sum(len(r["text"]) for r in para["runs"])
+                for run in para["runs"]:
+                    if self.chance(0.1):
+                        run["combine"] = True
             if self.chance(0.3):
                 para["character"] = self.character()
             if self.chance(0.5):
@@ -250,6 +253,14 @@ class FixedGenerator(g.Generator):
         frame["paragraphs"] = paragraphs
         if self.chance(0.5):
             frame["character"] = self.character()
+        if self.chance(0.2):
+            # Vertical lines run down the frame's height: the sides swap, columns stack.
+            frame["writingMode"] = "vertical-rl"
+            frame["width"], frame["height"] = frame["height"], frame["width"]
+            if self.chance(0.3):
+                frame["combineDigits"] = self.r.randint(0, 4)
+        elif self.chance(0.05):
+            frame["writingMode"] = "horizontal-tb"
         return frame
 
     def story_frame(self):

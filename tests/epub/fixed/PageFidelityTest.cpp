@@ -30,12 +30,6 @@ namespace fs = std::filesystem;
 // Colour difference (largest channel, 0..255) that counts a pixel as different.
 constexpr int kTolerance = 48;
 constexpr double kMaxDifferentShare = 0.02;
-// Pages of text on plain backgrounds have no artwork to excuse a difference.
-constexpr double kMaxTextPageShare = 0.005;
-
-double MaxDifferentShare(std::string_view source) {
-    return source == "tests/epub/fixed/story" ? kMaxTextPageShare : kMaxDifferentShare;
-}
 // Largest displacement of a glyph run, in pixels along either axis, and how far we look for it.
 constexpr double kMaxGlyphShift = 1.0;
 constexpr int kSearch = 6;
@@ -165,20 +159,19 @@ void WriteGlyphOnlyPage(const fs::path& page, const fs::path& copy) {
     std::ofstream(copy, std::ios::binary) << xhtml;
 }
 
-// Left and right edges of the ink on a page (pixels darker than mid-grey), or nothing.
-std::optional<std::pair<int, int>> InkExtent(const Raster::DynamicBitmap& b) {
-    int left = int(b.Width()), right = -1;
+// The box around the ink on a page (pixels darker than mid-grey), or nothing.
+std::optional<Foundation::RectT<int>> InkExtent(const Raster::DynamicBitmap& b) {
+    Foundation::RectT<int> box{int(b.Width()), int(b.Height()), -1, -1};
     for (uint32_t y = 0; y < b.Height(); ++y)
         for (uint32_t x = 0; x < b.Width(); ++x) {
             const uint8_t* p = b.Row(y) + x * 4;
-            if (p[0] + p[1] + p[2] < 3 * 128) {
-                left = std::min(left, int(x));
-                right = std::max(right, int(x));
-            }
+            if (p[0] + p[1] + p[2] < 3 * 128)
+                box = {std::min(box.left, int(x)), std::min(box.top, int(y)),
+                       std::max(box.right, int(x)), std::max(box.bottom, int(y))};
         }
-    if (right < 0)
+    if (box.right < 0)
         return std::nullopt;
-    return std::make_pair(left, right);
+    return box;
 }
 
 double Darkness(const Raster::DynamicBitmap& b, int x, int y) {
@@ -240,7 +233,17 @@ std::string Screenshot(const fs::path& dir, const fs::path& page, uint32_t w, ui
     return std::system(command.c_str()) == 0 ? std::string() : command;
 }
 
-class PageFidelity : public testing::TestWithParam<const char*> {};
+struct FidelityCase {
+    const char* path;
+    double maxDifferentShare = kMaxDifferentShare;
+    double maxGlyphShift = kMaxGlyphShift;
+};
+
+std::ostream& operator<<(std::ostream& out, const FidelityCase& c) {
+    return out << c.path;
+}
+
+class PageFidelity : public testing::TestWithParam<FidelityCase> {};
 
 TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
     if (!HaveChromium())
@@ -248,7 +251,8 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
     std::string pattern = (fs::temp_directory_path() / "epubfidelity-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     const fs::path dir = pattern;
-    const fs::path source = fs::path(EPUB_SOURCE_DIR) / (std::string(GetParam()) + ".json");
+    const char* const document = GetParam().path;
+    const fs::path source = fs::path(EPUB_SOURCE_DIR) / (std::string(document) + ".json");
     const Cli::FixedDocument doc = Cli::ReadFixedDocument(source);
     const fs::path epub = dir / "book.epub";
     Cli::ExportFixedEPub(doc, epub);
@@ -282,16 +286,16 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
         OnWhite(*reference);
         OnWhite(*rendered);
         const Comparison c = Compare(*reference, *rendered);
-        std::cout << GetParam() << " page " << i + 1 << ": " << c.share * 100
+        std::cout << document << " page " << i + 1 << ": " << c.share * 100
                   << " % of pixels differ\n";
-        RecordProperty(std::string(GetParam()) + "_page" + std::to_string(i + 1),
+        RecordProperty(std::string(document) + "_page" + std::to_string(i + 1),
                        std::to_string(c.share * 100));
-        if (c.share > MaxDifferentShare(GetParam())) {
+        if (c.share > GetParam().maxDifferentShare) {
             allGood = false;
             WritePng(*reference, dir / ("page" + std::to_string(i + 1) + "-reference.png"));
             if (c.difference)
                 WritePng(*c.difference, dir / ("page" + std::to_string(i + 1) + "-difference.png"));
-            ADD_FAILURE() << GetParam() << " page " << i + 1 << ": " << c.share * 100
+            ADD_FAILURE() << document << " page " << i + 1 << ": " << c.share * 100
                           << " % of pixels differ; images kept in " << dir;
         }
 
@@ -312,14 +316,16 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
         ASSERT_TRUE(textRendered) << textShot;
         OnWhite(*textRendered);
         // No line reaches further out than the drawing sets it: justified lines end at their
-        // frame's edge in the reading system too.
+        // frame's edge in the reading system too, and vertical lines at its foot.
         const auto drawn = InkExtent(*textReference), shown = InkExtent(*textRendered);
         if (drawn && shown &&
-            (shown->first < drawn->first - 1 || shown->second > drawn->second + 1)) {
+            (shown->left < drawn->left - 1 || shown->right > drawn->right + 1 ||
+             shown->top < drawn->top - 1 || shown->bottom > drawn->bottom + 1)) {
             allGood = false;
-            ADD_FAILURE() << GetParam() << " page " << i + 1 << ": text ink spans " << shown->first
-                          << " to " << shown->second << " px, drawn " << drawn->first << " to "
-                          << drawn->second;
+            ADD_FAILURE() << document << " page " << i + 1 << ": text ink spans (" << shown->left
+                          << ", " << shown->top << ") to (" << shown->right << ", " << shown->bottom
+                          << ") px, drawn (" << drawn->left << ", " << drawn->top << ") to ("
+                          << drawn->right << ", " << drawn->bottom << ")";
         }
         double worst = 0;
         for (size_t r = 0; r < glyphs.bounds.size(); ++r) {
@@ -332,27 +338,34 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
                 continue;
             const double off = std::max(std::abs(shift->first), std::abs(shift->second));
             worst = std::max(worst, off);
-            if (off > kMaxGlyphShift) {
+            if (off > GetParam().maxGlyphShift) {
                 allGood = false;
                 WritePng(*textReference, dir / (name + "-glyphs-reference.png"));
-                ADD_FAILURE() << GetParam() << " page " << i + 1 << ": glyph run \""
+                ADD_FAILURE() << document << " page " << i + 1 << ": glyph run \""
                               << glyphs.texts[r] << "\" is displaced by (" << shift->first << ", "
                               << shift->second << ") px; images kept in " << dir;
             }
         }
-        std::cout << GetParam() << " page " << i + 1 << ": glyph runs displaced by at most "
-                  << worst << " px\n";
+        std::cout << document << " page " << i + 1 << ": glyph runs displaced by at most " << worst
+                  << " px\n";
     }
     if (allGood)
         fs::remove_all(dir);
 }
 
 // Paths from the source folder; then right-to-left pages (a comic with a two-page spread, text
-// mixed with Latin and numbers), hyphenated justified columns, and a story through two pages'
-// frames, wrapped around a picture and balanced where it ends.
-INSTANTIATE_TEST_SUITE_P(Examples, PageFidelity,
-                         testing::Values("examples/picturebook", "examples/magazine",
-                                         "examples/manga", "tests/epub/fixed/bidi",
-                                         "tests/epub/fixed/hyphenation", "tests/epub/fixed/story"));
+// mixed with Latin and numbers), hyphenated justified columns, and vertical lines with Latin on
+// its side and numbers across and a story through two pages' frames, wrapped around a picture
+// and balanced where it ends, held closer: plain text on a plain ground leaves little to blur.
+// Chromium rounds the length of text on its side up to a whole pixel, so what follows it in the
+// line may land a pixel lower.
+INSTANTIATE_TEST_SUITE_P(
+    Examples, PageFidelity,
+    testing::Values(FidelityCase{"examples/picturebook"}, FidelityCase{"examples/magazine"},
+                    FidelityCase{"examples/manga"}, FidelityCase{"tests/epub/fixed/bidi"},
+                    FidelityCase{"tests/epub/fixed/hyphenation"},
+                    FidelityCase{"tests/epub/fixed/vertical", 0.005},
+                    FidelityCase{"tests/epub/fixed/story", 0.005},
+                    FidelityCase{"examples/multilingual", kMaxDifferentShare, 1.1}));
 
 } // namespace

@@ -1,0 +1,240 @@
+// SPDX-License-Identifier: MIT
+// Vertical text on fixed-layout pages: which way characters stand, where the lines of a vertical
+// frame go, and what the page document tells the reading system.
+
+#include "cli/ToolFixture.h"
+#include "epub/fixed/FixedTextSetter.h"
+#include "epub/fixed/VerticalOrientation.h"
+#include "host/render/BitmapRenderTarget.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using EPub::VerticalOrientation;
+using Render::VerticalForm;
+
+// The spans of `text` as "U[...]", "S[...]" and "C[...]".
+std::string Forms(std::string_view text, int combineDigits = 2) {
+    std::string out;
+    for (const auto& s : VerticalOrientation::Spans(text, 0, text.size(), combineDigits)) {
+        out += s.form == VerticalForm::Upright ? "U" : s.form == VerticalForm::Sideways ? "S" : "C";
+        out += "[" + std::string(text.substr(s.begin, s.end - s.begin)) + "]";
+    }
+    return out;
+}
+
+TEST(VerticalOrientation, IdeographsStandLatinLiesAndShortNumbersReadAcross) {
+    EXPECT_TRUE(VerticalOrientation::IsUpright(U'猫'));
+    EXPECT_TRUE(VerticalOrientation::IsUpright(U'あ'));
+    EXPECT_TRUE(VerticalOrientation::IsUpright(U'한'));
+    EXPECT_TRUE(VerticalOrientation::IsUpright(U'Ａ')); // full width
+    EXPECT_TRUE(VerticalOrientation::IsUpright(U'\U0001F44B'));
+    EXPECT_TRUE(VerticalOrientation::IsUpright(U'\U00020B9F')); // beyond the basic plane
+    EXPECT_FALSE(VerticalOrientation::IsUpright(U'A'));
+    EXPECT_FALSE(VerticalOrientation::IsUpright(U'ש'));
+    EXPECT_FALSE(VerticalOrientation::IsUpright(U'-'));
+
+    EXPECT_EQ(Forms("12月7日"), "C[12]U[月]C[7]U[日]");
+    // Longer numbers, and digits within a word or a decimal, lie on their side.
+    EXPECT_EQ(Forms("2026年"), "S[2026]U[年]");
+    EXPECT_EQ(Forms("2026年", 4), "C[2026]U[年]");
+    EXPECT_EQ(Forms("A4と3.5"), "S[A4]U[と]S[3.5]");
+    EXPECT_EQ(Forms("第1話", 0), "U[第]S[1]U[話]");
+    EXPECT_EQ(Forms("EPUB 3の"), "S[EPUB ]C[3]U[の]");
+    // A share of the text still sees the digits around it.
+    const std::string text = "第123話";
+    const auto cut = VerticalOrientation::Spans(text, 0, 5, 3);
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_EQ(cut[1].form, VerticalForm::Sideways);
+}
+
+EPub::StyledText Styled(std::string text, double size = 12) {
+    EPub::StyledText s;
+    s.text = std::move(text);
+    s.font.family = "DejaVu Sans";
+    s.size = size;
+    return s;
+}
+
+std::vector<const Render::GlyphRunNode*>
+Runs(const std::vector<Foundation::Counted<const Render::Node>>& nodes) {
+    std::vector<const Render::GlyphRunNode*> runs;
+    for (const auto& node : nodes)
+        if (node->Kind() == Render::NodeKind::GlyphRun)
+            runs.push_back(static_cast<const Render::GlyphRunNode*>(node.get()));
+    return runs;
+}
+
+TEST(FixedVerticalSetting, LinesGoDownTheColumnFromTheRightAndStayInside) {
+    EPub::FixedTextSetter setter;
+    EPub::Paragraph p;
+    p.runs = {Styled("縦書きの文章は上から下へ、右から左へ進む。"), Styled("Latin 12"),
+              Styled("号")};
+    std::vector<Foundation::Counted<const Render::Node>> out;
+    std::string error;
+    ASSERT_TRUE(setter.SetVerticalFrame({p}, {{0, 0, 200, 100}}, out, error, 3)) << error;
+    const auto runs = Runs(out);
+    ASSERT_GE(runs.size(), 3u);
+    double previousLineX = 1e9;
+    int32_t line = -1;
+    for (const auto* run : runs) {
+        EXPECT_NE(run->vertical, VerticalForm::None) << run->text;
+        EXPECT_GE(run->origin.y, -1e-6) << run->text;
+        EXPECT_LE(run->origin.y + run->advance, 100 + 1e-6) << run->text;
+        EXPECT_EQ(run->story.story, 3);
+        if (run->story.line != line) {
+            // A new line sits left of the one before, one line height (12 × 1.2) on.
+            EXPECT_LT(run->origin.x, previousLineX) << run->text;
+            if (line >= 0) {
+                EXPECT_NEAR(previousLineX - run->origin.x, 14.4, 1e-6);
+            }
+            line = run->story.line;
+            previousLineX = run->origin.x;
+        }
+    }
+    EXPECT_NEAR(runs.front()->origin.x, 200 - 7.2, 1e-6);
+    EXPECT_EQ(runs.front()->vertical, VerticalForm::Upright);
+    // Upright glyphs follow each other down the line, centred on it.
+    ASSERT_GE(runs.front()->glyphs.size(), 2u);
+    EXPECT_GT(runs.front()->glyphs[1].y, runs.front()->glyphs[0].y + 6);
+    EXPECT_LT(std::abs(runs.front()->glyphs[0].x), 12);
+    bool sideways = false, combined = false;
+    for (const auto* run : runs) {
+        sideways = sideways || (run->vertical == VerticalForm::Sideways && run->text == "Latin ");
+        if (run->vertical == VerticalForm::Combined) {
+            combined = true;
+            EXPECT_EQ(run->text, "12");
+            EXPECT_NEAR(run->advance, 12, 1e-6); // one em
+        }
+    }
+    EXPECT_TRUE(sideways);
+    EXPECT_TRUE(combined);
+
+    // Too many lines for the frame's width is refused; a second column below takes them.
+    out.clear();
+    EXPECT_FALSE(setter.SetVerticalFrame({p}, {{0, 0, 20, 100}}, out, error));
+    EXPECT_EQ(error, "the text does not fit in the frame");
+    out.clear();
+    ASSERT_TRUE(setter.SetVerticalFrame({p}, {{0, 0, 45, 100}, {0, 120, 45, 220}}, out, error))
+        << error;
+    EXPECT_GT(Runs(out).back()->origin.y, 120 - 1e-6);
+}
+
+TEST(FixedVerticalSetting, CombinedRunsFitOneEmAndAlignmentMovesLinesDown) {
+    EPub::FixedTextSetter setter;
+    EPub::Paragraph p;
+    p.runs = {Styled("第"), Styled("1000"), Styled("号")};
+    p.runs[1].combine = true;
+    std::vector<Foundation::Counted<const Render::Node>> out;
+    std::string error;
+    ASSERT_TRUE(setter.SetVerticalFrame({p}, {{0, 0, 50, 200}}, out, error)) << error;
+    auto runs = Runs(out);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[1]->vertical, VerticalForm::Combined);
+    EXPECT_NEAR(runs[1]->advance, 12, 1e-6);
+    EXPECT_LT(runs[1]->squeeze, 1); // four digits are wider than an em
+    EXPECT_NEAR(runs[2]->origin.y, runs[1]->origin.y + 12, 1e-6);
+    const double length = runs[2]->origin.y + runs[2]->advance;
+    // Right alignment is the foot of the line; centred halves the room left.
+    p.format.alignment = 2;
+    out.clear();
+    ASSERT_TRUE(setter.SetVerticalFrame({p}, {{0, 0, 50, 200}}, out, error)) << error;
+    runs = Runs(out);
+    EXPECT_NEAR(runs.back()->origin.y + runs.back()->advance, 200, 1e-6);
+    p.format.alignment = 1;
+    out.clear();
+    ASSERT_TRUE(setter.SetVerticalFrame({p}, {{0, 0, 50, 200}}, out, error)) << error;
+    EXPECT_NEAR(Runs(out).front()->origin.y, (200 - length) / 2, 1e-6);
+}
+
+// The box around a drawing's ink (pixels darker than mid-grey).
+Foundation::RectT<int> Ink(const Render::GlyphRunNode& run) {
+    auto root = Foundation::MakeCounted<Render::GroupNode>();
+    root->children.push_back(Foundation::MakeCounted<Render::GlyphRunNode>(run));
+    Render::BitmapRenderTarget target(200, 200, 1);
+    target.DrawTree(*root);
+    const auto bitmap = target.GetBitmap();
+    Foundation::RectT<int> box{200, 200, -1, -1};
+    for (uint32_t y = 0; y < bitmap->Height(); ++y)
+        for (uint32_t x = 0; x < bitmap->Width(); ++x) {
+            const uint8_t* p = bitmap->Row(y) + x * 4;
+            if (p[3] > 0 && p[0] + p[1] + p[2] < 3 * 128)
+                box = {std::min(box.left, int(x)), std::min(box.top, int(y)),
+                       std::max(box.right, int(x) + 1), std::max(box.bottom, int(y) + 1)};
+        }
+    return box;
+}
+
+TEST(FixedVerticalSetting, CairoDrawsRunsOnTheirSideAndAcrossTheLineWhereTheyAreSet) {
+    EPub::FixedTextSetter setter;
+    std::string error;
+    auto word = Styled("Harbour", 20);
+    word.fill = Render::FillDescriptor::MakeSolid(Render::Colour::MakeRGB(0, 0, 0));
+    const auto sideways = setter.SetVerticalRun(word, VerticalForm::Sideways, 100, 20, error);
+    ASSERT_NE(sideways, nullptr) << error;
+    auto ink = Ink(*sideways);
+    // Down the line from its top, about the line's centre, taller than wide.
+    EXPECT_GT(ink.Height(), 3 * ink.Width());
+    EXPECT_NEAR(ink.top, 20, 3);
+    EXPECT_NEAR(ink.bottom, 20 + sideways->advance, 3);
+    EXPECT_NEAR((ink.left + ink.right) / 2.0, 100, 4);
+    auto number = Styled("2026", 20);
+    number.fill = word.fill;
+    const auto across = setter.SetVerticalRun(number, VerticalForm::Combined, 100, 20, error);
+    ASSERT_NE(across, nullptr) << error;
+    ink = Ink(*across);
+    // Squeezed into one em, centred on the line.
+    EXPECT_LE(ink.Width(), 21);
+    EXPECT_GT(ink.Width(), ink.Height());
+    EXPECT_NEAR((ink.left + ink.right) / 2.0, 100, 2);
+    EXPECT_GE(ink.top, 20);
+    EXPECT_LE(ink.bottom, 41);
+}
+
+class FixedVerticalTool : public ToolTest::Tool {};
+
+TEST_F(FixedVerticalTool, PagesWriteVerticalLinesAndRefuseUnknownModes) {
+    const auto doc = [](const std::string& frame) {
+        return R"({"layout": "fixed", "options": {"cover": false},
+          "metadata": {"title": "Tate", "language": "ja",
+                       "identifier": "urn:uuid:11111111-2222-4333-8444-666666666666"},
+          "pages": [{"width": 200, "height": 300, "items": [
+            {"type": "textFrame", "x": 10, "y": 10, "width": 180, "height": 200, )" +
+               frame + R"(
+             "character": {"fontFamily": "DejaVu Sans", "size": 12},
+             "paragraphs": [{"runs": [{"text": "東京 Tokyo 12月"},
+                                      {"text": "123", "combine": true}]}]}]}]})";
+    };
+    ToolTest::Result r = Export(doc(R"("writingMode": "vertical-rl",)"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto entries = Entries(dir_ / "out.epub");
+    const std::string page = entries.at("OEBPS/page1.xhtml");
+    const std::string css = entries.at("OEBPS/css/page1.css") + entries.at("OEBPS/css/styles.css");
+    // One box per line in vertical writing, its text in reading order.
+    EXPECT_NE(css.find("writing-mode: vertical-rl"), std::string::npos) << css;
+    EXPECT_NE(css.find("-epub-writing-mode: vertical-rl"), std::string::npos) << css;
+    EXPECT_NE(css.find("text-combine-upright: all"), std::string::npos) << css;
+    EXPECT_NE(css.find("text-orientation: sideways"), std::string::npos) << css;
+    const auto tokyo = page.find("> Tokyo <"), twelve = page.find(">12<"),
+               combined = page.find(">123<");
+    EXPECT_TRUE(page.find(">東京<") < tokyo && tokyo < twelve && twelve < combined &&
+                combined != std::string::npos)
+        << page;
+    // Horizontal frames say nothing of writing modes.
+    r = Export(doc(R"("writingMode": "horizontal-tb",)"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    entries = Entries(dir_ / "out.epub");
+    EXPECT_EQ(entries.at("OEBPS/css/page1.css").find("writing-mode"), std::string::npos);
+    r = ExpectRefused(doc(R"("writingMode": "vertical-lr",)"));
+    EXPECT_NE(r.err.find("$.pages[0].items[0].writingMode: expected horizontal-tb or vertical-rl"),
+              std::string::npos)
+        << r.err;
+    r = ExpectRefused(doc(R"("writingMode": "vertical-rl", "combineDigits": 9,)"));
+    EXPECT_NE(r.err.find("combineDigits"), std::string::npos) << r.err;
+}
+
+} // namespace

@@ -6,10 +6,10 @@
 #include "epub/options/PageSource.h"
 #include "epub/package/FontWriter.h"
 #include "epub/package/Landmark.h"
+#include "epub/package/NavigationModel.h"
 #include "epub/package/OcfContainer.h"
 #include "epub/package/PackageText.h"
 #include "epub/xml/TextEncoding.h"
-#include "epub/xml/XmlWriter.h"
 #include "host/foundation/FontCollection.h"
 #include "host/foundation/FontHandle.h"
 #include "host/foundation/FontSubset.h"
@@ -19,22 +19,22 @@ namespace EPub {
 namespace {
 
 using Foundation::OutStream;
+using Foundation::ToStringT;
 
 static_assert(kLandmarkSlots == kLandmarkCount);
 
-// The spread a page asked for, as the spine's properties value; empty for none.
-std::string_view PageSpreadProperty(PageSpread spread) {
+SpinePageSpread SpineSpread(PageSpread spread) {
     switch (spread) {
     case PageSpread::Left:
-        return "page-spread-left";
+        return SpinePageSpread::Left;
     case PageSpread::Right:
-        return "page-spread-right";
+        return SpinePageSpread::Right;
     case PageSpread::Center:
-        return "rendition:page-spread-center";
+        return SpinePageSpread::Center;
     case PageSpread::Auto:
         break;
     }
-    return {};
+    return SpinePageSpread::Auto;
 }
 
 std::string StemOf(const StringT& path) {
@@ -45,127 +45,78 @@ std::string StemOf(const StringT& path) {
     return s;
 }
 
-// Nothing a reader would see once what XML cannot hold is dropped: EPUBCheck refuses such
-// metadata and navigation links.
-bool Blank(std::string_view text) {
-    const StringT kept = DropXmlIllegal(text);
-    return kept.view().find_first_not_of(" \t\r\n") == std::string_view::npos;
+// EPUBCheck refuses metadata with nothing a reader would see.
+StringT Visible(const StringT& text) {
+    return BlankText(text.view()) ? StringT() : text;
 }
 
-void Line(XmlWriter& x, std::string_view name, std::string_view text) {
-    x.Element(name, text).Space("\n");
-}
-
-void Meta(XmlWriter& x, std::string_view property, std::string_view text) {
-    x.Open("meta").Attribute("property", property).Close().Text(text).End("meta").Space("\n");
-}
-
-// The print edition as reflowable publications name it: an ISBN as a URN in pageBreakSource
-// and bare in dc:source.
-void WritePageSource(XmlWriter& x, const StringT& source) {
-    const PaginationSourceType type = PageSourceType(source.view());
-    if (type == PaginationSourceType::None)
-        return;
-    constexpr std::string_view prefix = "urn:isbn:";
-    StringT bare = source, urn = source;
-    if (type == PaginationSourceType::ISBN && source.FindNoCase(prefix) == 0)
-        bare = source.Substr(prefix.size());
-    else if (type == PaginationSourceType::ISBN)
-        urn = StringT(prefix) + source;
-    Meta(x, "pageBreakSource", urn.view());
-    Line(x, "dc:source", bare.view());
-}
-
-void WriteMetadata(XmlWriter& x, const Publication& p, const FixedPackageInput& in) {
+PackageMetadata MakeMetadata(const Publication& p, const FixedPackageInput& in) {
     const ExportSettings& s = in.settings;
-    const StringT now = in.currentTime();
-    x.Open("metadata").Attribute("xmlns:dc", "http://purl.org/dc/elements/1.1/").Close();
-    x.Space("\n").Open("dc:identifier").Attribute("id", "pub-id").Close();
-    x.Text(p.GetIdentifier()).End("dc:identifier").Space("\n");
-    Line(x, "dc:title", p.GetTitle().view());
-    Line(x, "dc:language", p.GetLanguage().view());
+    PackageMetadata m;
+    m.identifiers.push_back({"pub-id", p.GetIdentifier(), {}});
+    m.titles.push_back(p.GetTitle());
+    m.languages.push_back(p.GetLanguage());
     for (size_t i = 1; i < p.GetLanguages().size(); ++i)
         if (!p.GetLanguages()[i].first.empty() && p.GetLanguages()[i].first != p.GetLanguage())
-            Line(x, "dc:language", p.GetLanguages()[i].first.view());
-    if (!Blank(s.author.view())) {
-        x.Open("dc:creator").Attribute("id", "creator").Close().Text(s.author);
-        x.End("dc:creator").Space("\n");
-    }
-    const std::pair<std::string_view, const StringT*> optional[] = {
-        {"dc:contributor", &s.illustrator},
-        {"dc:description", &s.description},
-        {"dc:publisher", &s.publisher},
-        {"dc:rights", &s.rights},
-        {"dc:subject", &s.subject}};
-    for (const auto& [name, value] : optional)
-        if (!Blank(value->view()))
-            Line(x, name, value->view());
-    Line(x, "dc:date", (s.date.empty() ? now : s.date).view());
-    Meta(x, "dcterms:modified", now.view());
-    WritePageSource(x, in.pageSource);
+            m.languages.push_back(p.GetLanguages()[i].first);
+    if (!BlankText(s.author.view()))
+        m.authors.push_back({s.author, "creator", {}});
+    if (!BlankText(s.illustrator.view()))
+        m.contributors.push_back({s.illustrator, {}, {}, true});
+    m.description = Visible(s.description);
+    m.publisher = Visible(s.publisher);
+    m.rights = Visible(s.rights);
+    m.subject = Visible(s.subject);
+    m.modified = in.currentTime();
+    m.date = s.date.empty() ? m.modified : s.date;
+    m.SetPageSource(PageSourceType(in.pageSource.view()), in.pageSource);
     if (s.accessibility) {
         Foundation::MemoryOutStream described;
         s.accessibility->Describe("", described);
-        x.Fragment(described.Data());
+        m.accessibility = described.Data();
     }
-    Meta(x, "rendition:layout", "pre-paginated");
-    Meta(x, "rendition:orientation", "auto");
-    Meta(x, "rendition:spread", in.spread);
-    if (p.GetCoverImage()) {
-        x.Open("meta").Attribute("name", "cover").Attribute("content", "cover-image");
-        x.CloseEmpty().Space("\n");
-    }
-    x.Open("meta").Attribute("name", "generator").Attribute("content", in.generator);
-    x.CloseEmpty().Space("\n").End("metadata").Space("\n");
+    m.renditionProperties = {{"rendition:layout", "pre-paginated"},
+                             {"rendition:orientation", "auto"},
+                             {"rendition:spread", StringT(in.spread)}};
+    if (p.GetCoverImage())
+        m.coverImageId = "cover-image";
+    m.generator = in.generator;
+    return m;
 }
 
-void Item(XmlWriter& x, std::string_view id, std::string_view href, std::string_view mediaType,
-          std::string_view properties = {}) {
-    x.Open("item").Attribute("id", id).Url("href", href).Attribute("media-type", mediaType);
-    if (!properties.empty())
-        x.Attribute("properties", properties);
-    x.CloseEmpty().Space("\n");
+// Names on disk may already hold percent groups, so every href is only completed.
+void AddItem(PackageModel& package, StringT id, StringT href, std::string_view mediaType,
+             StringT properties = {}) {
+    package.manifest.push_back(
+        {std::move(id), {std::move(href), {}, true}, mediaType, std::move(properties)});
 }
 
-void WritePackage(XmlWriter& x, const Publication& p, const FixedPackageInput& in,
-                  const std::vector<StringT>& fontPaths) {
-    x.Declare(XmlWriter::Declaration::Plain);
-    x.Open("package")
-        .Attribute("version", "3.0")
-        .Attribute("xmlns", "http://www.idpf.org/2007/opf");
-    x.Attribute("unique-identifier", "pub-id");
-    x.Attribute("prefix", "rendition: http://www.idpf.org/vocab/rendition/#");
-    x.Attribute("xml:lang", p.GetLanguage()).Close().Space("\n");
-    WriteMetadata(x, p, in);
-    x.Open("manifest").Close().Space("\n");
-    Item(x, "nav", "nav.xhtml", MediaTypeName(MediaType::XHTML), "nav");
-    Item(x, "styles", "css/styles.css", MediaTypeName(MediaType::CSS));
+PackageModel MakePackage(const Publication& p, const FixedPackageInput& in,
+                         const std::vector<StringT>& fontPaths) {
+    PackageModel package;
+    package.prefix = "rendition: http://www.idpf.org/vocab/rendition/#";
+    package.lang = p.GetLanguage();
+    package.metadata = MakeMetadata(p, in);
+    AddItem(package, "nav", "nav.xhtml", MediaTypeName(MediaType::XHTML), "nav");
+    AddItem(package, "styles", "css/styles.css", MediaTypeName(MediaType::CSS));
     for (const auto& page : p.GetPages()) {
-        Item(x, page.name.view(), page.name.str() + ".xhtml", MediaTypeName(MediaType::XHTML));
-        Item(x, page.name.str() + "-css", "css/" + page.name.str() + ".css",
-             MediaTypeName(MediaType::CSS));
+        AddItem(package, page.name, page.name.str() + ".xhtml", MediaTypeName(MediaType::XHTML));
+        AddItem(package, page.name.str() + "-css", "css/" + page.name.str() + ".css",
+                MediaTypeName(MediaType::CSS));
     }
     for (const StringT& sheet : p.GetStyleSheets())
-        Item(x, StemOf(sheet), sheet.view(), MediaTypeName(MediaType::CSS));
+        AddItem(package, StemOf(sheet), sheet, MediaTypeName(MediaType::CSS));
     for (const auto& image : p.GetImages()) {
         const bool cover = p.GetCoverImage() && *p.GetCoverImage() == image.entry;
-        Item(x, cover ? std::string("cover-image") : StemOf(image.path), image.path.view(),
-             MediaTypeName(image.type), cover ? "cover-image" : "");
+        AddItem(package, cover ? StringT("cover-image") : StringT(StemOf(image.path)), image.path,
+                MediaTypeName(image.type), cover ? "cover-image" : "");
     }
     for (const StringT& font : fontPaths)
-        Item(x, StemOf(font), font.view(), MediaTypeName(GetMediaType(font.view())));
-    x.End("manifest").Space("\n").Open("spine");
-    if (in.rightToLeft)
-        x.Attribute("page-progression-direction", "rtl");
-    x.Close().Space("\n");
-    for (const auto& page : p.GetPages()) {
-        x.Open("itemref").Attribute("idref", page.name);
-        const std::string_view spread = PageSpreadProperty(page.spread);
-        if (!spread.empty())
-            x.Attribute("properties", spread);
-        x.CloseEmpty().Space("\n");
-    }
-    x.End("spine").Space("\n").End("package").Space("\n");
+        AddItem(package, StemOf(font), font, MediaTypeName(GetMediaType(font.view())));
+    package.rightToLeft = in.rightToLeft;
+    for (const auto& page : p.GetPages())
+        package.spine.push_back({page.name, SpineLinear::Unset, SpineSpread(page.spread)});
+    return package;
 }
 
 // A text the library writes, in the publication's language, as the host changes it.
@@ -174,101 +125,67 @@ StringT NavigationText(std::string_view key, const Publication& p, const FixedPa
     return in.localise ? in.localise(key, text) : text;
 }
 
-// <li><a href="...">text</a>, the item left open.
-void LinkItem(XmlWriter& x, std::string_view href, std::string_view text,
-              std::string_view type = {}) {
-    x.Open("li").Close().Open("a");
-    if (!type.empty())
-        x.Attribute("epub:type", type);
-    x.Attribute("href", href).Close().Text(text).End("a");
+// The page list and landmarks are for the reading system's own controls, not the page.
+NavigationList MakeList(std::string_view type, std::string_view heading, StringT text) {
+    NavigationList list{StringT(type), std::move(text)};
+    list.id = StringT(type);
+    list.headingElement = heading;
+    list.hidden = true;
+    return list;
 }
 
-void OpenNav(XmlWriter& x, std::string_view type, std::string_view heading, std::string_view text,
-             bool hidden) {
-    x.Open("nav").Attribute("epub:type", type).Attribute("id", type);
-    if (type == "toc")
-        x.Attribute("role", "doc-toc");
-    if (hidden)
-        x.Attribute("hidden", "hidden");
-    x.Close().Space("\n").Element(heading, text).Space("\n").Open("ol").Close().Space("\n");
-}
-
-void WriteNavigation(XmlWriter& x, const Publication& p, const FixedPackageInput& in) {
+NavigationModel MakeNavigation(const Publication& p, const FixedPackageInput& in) {
     const auto& pages = p.GetPages();
-    auto href = [&](uint32_t ordinal) {
+    auto href = [&](uint32_t ordinal, bool marker = false) {
+        if (pages.empty())
+            return PackageHref();
         ordinal = std::clamp<uint32_t>(ordinal, 1, static_cast<uint32_t>(pages.size()));
-        return pages[ordinal - 1].name.str() + ".xhtml";
+        const StringT& name = pages[ordinal - 1].name;
+        // The page writer marks each page's start with "pg" and the page's number.
+        return PackageHref{name.str() + ".xhtml",
+                           marker ? StringT("pg" + std::string(name.view().substr(4))) : StringT()};
     };
-    x.Declare(XmlWriter::Declaration::Plain).Doctype().Open("html");
-    x.Attribute("xmlns", "http://www.w3.org/1999/xhtml");
-    x.Attribute("xmlns:epub", "http://www.idpf.org/2007/ops");
-    x.Attribute("lang", p.GetLanguage()).Attribute("xml:lang", p.GetLanguage()).Close();
-    x.Space("\n").Open("head").Close().Space("\n").Open("meta").Attribute("charset", "utf-8");
-    x.CloseEmpty(true).Space("\n").Element("title", p.GetTitle().view()).Space("\n");
-    x.End("head").Space("\n").Open("body").Close().Space("\n");
-    OpenNav(x, "toc", "h1", NavigationText(TextKey::kTableOfContents, p, in).view(), false);
+    NavigationModel nav;
+    nav.htmlHead = true;
+    nav.lang = p.GetLanguage();
+    nav.title = p.GetTitle();
+    NavigationList toc = MakeList("toc", "h1", NavigationText(TextKey::kTableOfContents, p, in));
+    toc.role = "doc-toc";
+    toc.hidden = false;
     std::vector<ContentsEntry> contents = in.contents;
     if (contents.empty() && !pages.empty())
         contents.push_back({p.GetTitle(), 1, 0});
-    int level = 0;
-    bool openItem = false;
-    for (const auto& entry : contents) {
-        // A list nests inside an item: before the first item there is none to nest in.
-        const int target = openItem ? std::clamp(entry.level, 0, level + 1) : 0;
-        if (target > level) {
-            x.Space("\n").Open("ol").Close().Space("\n");
-            openItem = false;
-        }
-        while (level > target) {
-            x.End("li").Space("\n").End("ol").Space("\n");
-            --level;
-        }
-        if (openItem)
-            x.End("li").Space("\n");
-        level = target;
+    for (const ContentsEntry& entry : contents) {
         // An entry with no title a reader could see is named by its page.
-        const std::string title =
-            Blank(entry.title.view()) ? std::to_string(entry.page) : entry.title.str();
-        LinkItem(x, href(entry.page), title);
-        openItem = true;
+        const StringT title = BlankText(entry.title.view()) ? ToStringT(entry.page) : entry.title;
+        toc.entries.push_back({title, href(entry.page), entry.level, {}});
     }
-    while (level > 0) {
-        x.End("li").Space("\n").End("ol").Space("\n");
-        --level;
-    }
-    if (openItem)
-        x.End("li").Space("\n");
-    x.End("ol").Space("\n").End("nav").Space("\n");
+    nav.lists.push_back(std::move(toc));
     if (!pages.empty()) {
-        OpenNav(x, "page-list", "h2", NavigationText(TextKey::kPageList, p, in).view(), true);
+        NavigationList list =
+            MakeList("page-list", "h2", NavigationText(TextKey::kPageList, p, in));
         for (size_t i = 0; i < pages.size(); ++i) {
-            const std::string label =
-                Blank(pages[i].label.view()) ? std::to_string(i + 1) : pages[i].label.str();
-            const std::string target = href(static_cast<uint32_t>(i + 1)) + "#pg" +
-                                       std::string(pages[i].name.view().substr(4));
-            LinkItem(x, target, label);
-            x.End("li").Space("\n");
+            const auto ordinal = static_cast<uint32_t>(i + 1);
+            const StringT label =
+                BlankText(pages[i].label.view()) ? ToStringT(ordinal) : pages[i].label;
+            list.entries.push_back({label, href(ordinal, true), 0, {}});
         }
-        x.End("ol").Space("\n").End("nav").Space("\n");
+        nav.lists.push_back(std::move(list));
     }
-    bool any = false;
-    for (size_t slot = 0; slot < kLandmarkSlots; ++slot)
-        any = any || p.GetLandmarks()[slot] != 0;
-    if (any) {
-        OpenNav(x, "landmarks", "h2", NavigationText(TextKey::kLandmarks, p, in).view(), true);
-        for (size_t slot = 0; slot < kLandmarkSlots; ++slot) {
-            const uint32_t ordinal = p.GetLandmarks()[slot] & ~kLandmarkFromTypes;
-            if (ordinal == 0)
-                continue;
-            // Slots follow the landmark enumeration, which starts at 1.
-            const LandmarkInfo& info = GetLandmarkInfo(static_cast<Landmark>(slot + 1));
-            LinkItem(x, href(ordinal), NavigationText(info.styleName, p, in).view(),
-                     LandmarkName(slot));
-            x.End("li").Space("\n");
-        }
-        x.End("ol").Space("\n").End("nav").Space("\n");
+    NavigationList landmarks =
+        MakeList("landmarks", "h2", NavigationText(TextKey::kLandmarks, p, in));
+    for (size_t slot = 0; slot < kLandmarkSlots; ++slot) {
+        const uint32_t ordinal = p.GetLandmarks()[slot] & ~kLandmarkFromTypes;
+        if (ordinal == 0)
+            continue;
+        // Slots follow the landmark enumeration, which starts at 1.
+        const LandmarkInfo& info = GetLandmarkInfo(static_cast<Landmark>(slot + 1));
+        landmarks.entries.push_back(
+            {NavigationText(info.styleName, p, in), href(ordinal), 0, StringT(LandmarkName(slot))});
     }
-    x.End("body").Space("\n").End("html").Space("\n");
+    if (!landmarks.entries.empty())
+        nav.lists.push_back(std::move(landmarks));
+    return nav;
 }
 
 std::string FontFileName(const StringT& path) {
@@ -351,16 +268,9 @@ bool WriteFixedPackage(Publication& p, const FixedPackageInput& in) {
     for (const auto& f : fontPaths)
         if (!f.empty())
             manifestFonts.push_back(f);
-    write("package.opf", [&](OutStream& out) {
-        XmlWriter x;
-        WritePackage(x, p, in, manifestFonts);
-        out << x.View();
-    });
-    write("nav.xhtml", [&](OutStream& out) {
-        XmlWriter x;
-        WriteNavigation(x, p, in);
-        out << x.View();
-    });
+    write("package.opf",
+          [&](OutStream& out) { out << WritePackage(MakePackage(p, in, manifestFonts)); });
+    write("nav.xhtml", [&](OutStream& out) { out << WriteNavigation(MakeNavigation(p, in)); });
     ok = AddContainer(archive, root) && ok;
     ok = AddEncryption(archive, records) && ok;
     return ok;

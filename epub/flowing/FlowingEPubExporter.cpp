@@ -7,6 +7,7 @@
 #include "epub/package/CoverImage.h"
 #include "epub/package/EntryName.h"
 #include "epub/package/GeneratedTexts.h"
+#include "epub/package/NavigationModel.h"
 #include "epub/package/PackageDocument.h"
 #include "epub/package/PackageText.h"
 #include "epub/xml/TextEncoding.h"
@@ -284,8 +285,13 @@ void FlowingEPubExporter::AddOpf() {
     WritePackageDocument(*out, in);
 }
 
-StringT FlowingEPubExporter::LocationHref(const AnchorLocation& location) const {
-    return Anchors().AnchorHref(location, navigationName_);
+PackageHref FlowingEPubExporter::LocationHref(const AnchorLocation& location) const {
+    if (location.id.empty())
+        return {};
+    return {location.chunk == navigationName_
+                ? StringT()
+                : RelativePath(navigationName_.view(), location.chunk.view()),
+            location.id};
 }
 
 bool FlowingEPubExporter::HasValidLocsRecursive(const TocEntry& entry) const {
@@ -297,120 +303,91 @@ bool FlowingEPubExporter::HasValidLocsRecursive(const TocEntry& entry) const {
     return false;
 }
 
-void FlowingEPubExporter::WriteTocEntry(XmlWriter& x, const TocEntry& entry) const {
+void FlowingEPubExporter::AddContentsEntry(std::vector<NavigationEntry>& entries,
+                                           const TocEntry& entry, int level) const {
     const AnchorLocation& location =
         entry.anchor ? Anchors().GetAnchor(*entry.anchor) : AnchorRegistry::EmptyLocation();
     const bool linked = !location.chunk.empty();
+    // A heading without a link stays only for the links under it.
     if (!linked && (entry.children.empty() || !HasValidLocsRecursive(entry)))
         return;
-    x.Open("li").Close();
-    if (linked)
-        x.Open("a").Fragment(LocationHref(location).view()).Close().Text(entry.text).End("a");
-    else
-        x.Text(entry.text);
-    if (entry.children.empty()) {
-        x.End("li").Space("\n");
-        return;
-    }
-    x.Open("ol").Close().Space("\n");
+    entries.push_back({entry.text, linked ? LocationHref(location) : PackageHref(), level, {}});
     for (const TocEntry& child : entry.children)
-        WriteTocEntry(x, child);
-    x.End("ol").Space("\n").End("li").Space("\n");
+        AddContentsEntry(entries, child, level + 1);
 }
 
-namespace {
-
-void OpenNav(XmlWriter& x, std::string_view id, std::string_view type, std::string_view role,
-             const StringT& heading) {
-    x.Open("nav");
-    if (!id.empty())
-        x.Attribute("id", id);
-    x.Attribute("epub:type", type).Attribute("role", role).Close().Space("\n");
-    x.Element("h2", heading.view()).Space("\n").Open("ol").Close().Space("\n");
-}
-
-void CloseNav(XmlWriter& x) {
-    x.End("ol").Space("\n").End("nav").Space("\n");
-}
-
-} // namespace
-
-void FlowingEPubExporter::AddToc() {
-    const auto out = AddEntry(*container_, contentRoot_ + navigationName_);
-    if (!out)
-        return;
-    const StringT lang = dominantLanguage_->GetId();
-    XmlWriter x;
-    x.Declare(XmlWriter::Declaration::StandaloneSingle).Open("html");
-    x.Attribute("xmlns", "http://www.w3.org/1999/xhtml");
-    x.Attribute("xmlns:epub", "http://www.idpf.org/2007/ops");
-    x.Attribute("lang", lang).Attribute("xml:lang", lang).Close().Space("\n");
-    x.Open("head").Close().Space("\n").Element("title", settings_->title.view()).Space("\n");
-    x.End("head").Space("\n").Open("body").Close().Space("\n");
-
-    bool anyPage = false;
-    for (const auto& pages : pageRegistry_)
-        anyPage = anyPage || !pages.empty();
-    if (settings_->includePageList && anyPage) {
-        OpenNav(x, {}, "page-list", "doc-pagelist",
-                LocaliseDominant("EPUB:Page List", "Page List"));
-        for (size_t source = 0; source < pageRegistry_.size(); ++source) {
-            for (const auto& [page, document] : pageRegistry_[source]) {
-                const AnchorLocation& location =
-                    Anchors().GetPageAnchor(static_cast<int>(source), document, page, nullptr);
-                if (location.chunk.empty())
-                    continue;
-                x.Open("li").Close().Open("a").Fragment(LocationHref(location).view()).Close();
-                x.Text(location.label).End("a").End("li").Space("\n");
-            }
+NavigationList FlowingEPubExporter::MakePageList() const {
+    NavigationList list("page-list", LocaliseDominant("EPUB:Page List", "Page List"));
+    list.role = "doc-pagelist";
+    for (size_t source = 0; source < pageRegistry_.size(); ++source) {
+        for (const auto& [page, document] : pageRegistry_[source]) {
+            const AnchorLocation& location =
+                Anchors().GetPageAnchor(static_cast<int>(source), document, page, nullptr);
+            if (!location.chunk.empty())
+                list.entries.push_back({location.label, LocationHref(location), 0, {}});
         }
-        CloseNav(x);
     }
+    return list;
+}
 
-    const LandmarkInfo& tocInfo = GetLandmarkInfo(Landmark::TableOfContents);
-    OpenNav(x, "toc", "toc", "doc-toc",
-            LocaliseDominant(StringT(tocInfo.styleName), StringT(tocInfo.displayName)));
+NavigationList FlowingEPubExporter::MakeContents() const {
+    const LandmarkInfo& info = GetLandmarkInfo(Landmark::TableOfContents);
+    NavigationList list("toc",
+                        LocaliseDominant(StringT(info.styleName), StringT(info.displayName)));
+    list.id = "toc";
+    list.role = "doc-toc";
     for (const TocEntry& entry : toc_)
-        WriteTocEntry(x, entry);
-    if (toc_.empty()) {
-        x.Open("li").Close().Open("a").Path("href", manifest_.FirstDocument().view()).Close();
-        x.Text(settings_->title).End("a").End("li").Space("\n");
-    }
-    CloseNav(x);
+        AddContentsEntry(list.entries, entry, 0);
+    if (toc_.empty())
+        list.entries.push_back({settings_->title, {manifest_.FirstDocument()}, 0, {}});
+    return list;
+}
 
-    OpenNav(x, {}, "landmarks", "navigation", LocaliseDominant("EPUB:Landmarks", "Landmarks"));
+NavigationList FlowingEPubExporter::MakeLandmarks() const {
+    NavigationList list("landmarks", LocaliseDominant("EPUB:Landmarks", "Landmarks"));
+    list.role = "navigation";
     for (const LandmarkInfo& info : LandmarkTable()) {
-        StringT href;
-        const auto path = [](const StringT& document) {
-            XmlWriter link;
-            link.Path("href", document.view());
-            return StringT(link.Take());
-        };
+        PackageHref href;
         const AnchorLocation& location = Anchors().GetLandmark(info.landmark);
         if (!location.chunk.empty()) {
             href = LocationHref(location);
         } else if (info.landmark == Landmark::Cover) {
             if (manifest_.hasCover)
-                href = path(manifest_.coverDocument);
+                href = {manifest_.coverDocument};
             else if (options_->GetCoverPageType() == CoverPageType::FirstPage)
-                href = path(manifest_.FirstDocument());
+                href = {manifest_.FirstDocument()};
         } else if (info.landmark == Landmark::BodyMatter) {
             const AnchorLocation& first = toc_.empty() || !toc_.front().anchor
                                               ? AnchorRegistry::EmptyLocation()
                                               : Anchors().GetAnchor(*toc_.front().anchor);
-            href = !first.chunk.empty() ? LocationHref(first) : path(manifest_.FirstDocument());
+            href =
+                !first.chunk.empty() ? LocationHref(first) : PackageHref{manifest_.FirstDocument()};
         }
-        if (href.empty())
+        if (href.Empty())
             continue;
-        x.Open("li").Close().Open("a").Fragment(href.view());
-        if (!info.shortName.empty())
-            x.Attribute("epub:type", info.shortName);
-        x.Close().Text(LocaliseDominant(StringT(info.styleName), StringT(info.displayName)));
-        x.End("a").End("li").Space("\n");
+        list.entries.push_back(
+            {LocaliseDominant(StringT(info.styleName), StringT(info.displayName)), href, 0,
+             StringT(info.shortName)});
     }
-    CloseNav(x);
-    x.End("body").Space("\n").End("html").Space("\n");
-    *out << x.View();
+    return list;
+}
+
+void FlowingEPubExporter::AddToc() {
+    const auto out = AddEntry(*container_, contentRoot_ + navigationName_);
+    if (!out)
+        return;
+    NavigationModel nav;
+    nav.declaration = XmlWriter::Declaration::StandaloneSingle;
+    nav.lang = dominantLanguage_->GetId();
+    nav.title = settings_->title;
+    bool anyPage = false;
+    for (const auto& pages : pageRegistry_)
+        anyPage = anyPage || !pages.empty();
+    if (settings_->includePageList && anyPage)
+        nav.lists.push_back(MakePageList());
+    nav.lists.push_back(MakeContents());
+    nav.lists.push_back(MakeLandmarks());
+    *out << WriteNavigation(nav);
 }
 
 } // namespace EPub

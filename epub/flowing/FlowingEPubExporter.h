@@ -6,6 +6,7 @@
 #include "epub/content/HtmlExporter.h"
 #include "epub/options/CSSFile.h"
 #include "epub/package/NameRules.h"
+#include "epub/package/NavigationModel.h"
 #include "epub/package/OcfContainer.h"
 
 #include <exception>
@@ -15,8 +16,6 @@
 #include <string>
 
 namespace EPub {
-
-class XmlWriter;
 
 class FlowingEPubExporter : public HtmlExporter {
 public:
@@ -77,8 +76,12 @@ private:
     bool AddCover();
     void AddOpf();
     void AddToc();
-    void WriteTocEntry(XmlWriter& x, const TocEntry& entry) const;
-    StringT LocationHref(const AnchorLocation& location) const;
+    void AddContentsEntry(std::vector<NavigationEntry>& entries, const TocEntry& entry,
+                          int level) const;
+    NavigationList MakePageList() const;
+    NavigationList MakeContents() const;
+    NavigationList MakeLandmarks() const;
+    PackageHref LocationHref(const AnchorLocation& location) const;
     StringT LocaliseDominant(const StringT& key, const StringT& defaultText) const;
     void Release();
 

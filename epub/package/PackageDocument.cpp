@@ -6,7 +6,6 @@
 #include "epub/options/FlowingEPubOptions.h"
 #include "epub/package/MediaType.h"
 #include "epub/package/PackageText.h"
-#include "epub/xml/XmlWriter.h"
 
 #include <map>
 
@@ -14,100 +13,42 @@ namespace EPub {
 
 namespace {
 
-using Foundation::OutStream;
+constexpr std::string_view kPrefix =
+    "rendition: http://www.idpf.org/vocab/rendition/# ibooks: "
+    "http://vocabulary.itunes.apple.com/rdf/ibooks/vocabulary-extensions-1.0/";
 
-void Line(XmlWriter& x, std::string_view name, std::string_view text) {
-    x.Element(name, text).Space("\n");
-}
-
-void Optional(XmlWriter& x, std::string_view name, const StringT& text) {
-    if (!text.empty())
-        Line(x, name, text.view());
-}
-
-// <meta property="..." + more attributes>text</meta>
-void Meta(XmlWriter& x, std::string_view property, std::string_view text) {
-    x.Open("meta").Attribute("property", property).Close().Text(text).End("meta").Space("\n");
-}
-
-// A creator with its role, refined by id.
-void Creator(XmlWriter& x, std::string_view id, const StringT& name, std::string_view role) {
-    x.Open("dc:creator").Attribute("id", id).Close().Text(name).End("dc:creator").Space("\n");
-    x.Open("meta").Attribute("refines", "#" + std::string(id)).Attribute("property", "role");
-    x.Attribute("scheme", "marc:relators").Close().Text(role).End("meta").Space("\n");
-}
-
-void WriteHead(XmlWriter& x) {
-    x.Declare(XmlWriter::Declaration::StandaloneSingle).Open("package");
-    x.Attribute("version", "3.0").Attribute("xmlns", "http://www.idpf.org/2007/opf");
-    x.Attribute("unique-identifier", "pub-id");
-    x.Attribute("prefix",
-                "rendition: http://www.idpf.org/vocab/rendition/# ibooks: "
-                "http://vocabulary.itunes.apple.com/rdf/ibooks/vocabulary-extensions-1.0/");
-    x.Attribute("xml:lang", "en").Close().Space("\n").Open("metadata");
-    x.Attribute("xmlns:dc", "http://purl.org/dc/elements/1.1/");
-    x.Attribute("xmlns:opf", "http://www.idpf.org/2007/opf").Close().Space("\n");
-}
-
-void WritePageBreakSource(XmlWriter& x, const FlowingEPubOptions& options) {
-    const StringT& source = options.GetPaginationSource();
-    if (options.GetPaginationSourceType() == PaginationSourceType::None || source.empty())
-        return;
-    StringT bare = source;
-    if (options.GetPaginationSourceType() == PaginationSourceType::ISBN) {
-        constexpr std::string_view prefix = "urn:isbn:";
-        StringT prefixed;
-        if (source.FindNoCase(prefix) == 0) {
-            prefixed = source;
-            bare = source.Substr(prefix.size());
-        } else {
-            prefixed = StringT(prefix) + source;
-        }
-        Meta(x, "pageBreakSource", prefixed.view());
-    } else {
-        Meta(x, "pageBreakSource", source.view());
-    }
-    Line(x, "dc:source", bare.view());
-}
-
-void WriteMetadata(XmlWriter& x, const PackageDocumentInput& in) {
+PackageMetadata MakeMetadata(const PackageDocumentInput& in) {
     const ExportSettings& s = in.settings;
-    x.Open("dc:identifier").Attribute("id", "pub-id").Close().Text(s.identifier);
-    x.End("dc:identifier").Space("\n");
-    if (s.identifierType == 2) {
-        x.Open("meta").Attribute("refines", "#pub-id").Attribute("property", "identifier-type");
-        x.Attribute("scheme", "onix:codelist5").Close().Text("15").End("meta").Space("\n");
-    }
-    Line(x, "dc:title", s.title.view());
-    Line(x, "dc:date", (s.date.empty() ? in.currentTime() : s.date).view());
+    PackageMetadata m;
+    PackageIdentifier id{"pub-id", s.identifier, {}};
+    if (s.identifierType == 2)
+        id.refinements.push_back({"identifier-type", "onix:codelist5", "15"});
+    m.identifiers.push_back(std::move(id));
+    m.titles.push_back(s.title);
+    m.date = s.date.empty() ? in.currentTime() : s.date;
     if (s.accessibility) {
         Foundation::MemoryOutStream described;
         s.accessibility->Describe("", described);
-        x.Fragment(described.Data());
+        m.accessibility = described.Data();
     }
-    Meta(x, "dcterms:modified", in.currentTime().view());
-    Meta(x, "rendition:layout", "reflowable");
-    Meta(x, "rendition:flow", "paginated");
+    m.modified = in.currentTime();
+    m.renditionProperties = {{"rendition:layout", "reflowable"}, {"rendition:flow", "paginated"}};
     if (!s.author.empty())
-        Creator(x, "creator", s.author, "aut");
-    Optional(x, "dc:description", s.description);
-    Optional(x, "dc:rights", s.rights);
-    Optional(x, "dc:subject", s.subject);
-    Optional(x, "dc:publisher", s.publisher);
+        m.authors.push_back({s.author, "creator", "aut"});
+    m.description = s.description;
+    m.rights = s.rights;
+    m.subject = s.subject;
+    m.publisher = s.publisher;
     if (!s.illustrator.empty())
-        Creator(x, "illustrator", s.illustrator, "ill");
-    x.Open("meta").Attribute("name", "generator").Attribute("content", in.generator);
-    x.CloseEmpty().Space("\n");
-    Line(x, "dc:language", in.dominantLanguage.view());
-    if (!in.manifest.coverImageId.empty()) {
-        x.Open("meta").Attribute("name", "cover").Attribute("content", in.manifest.coverImageId);
-        x.CloseEmpty().Space("\n");
-    }
-    Meta(x, "ibooks:specified-fonts", "true");
+        m.contributors.push_back({s.illustrator, "illustrator", "ill"});
+    m.generator = in.generator;
+    m.languages.push_back(in.dominantLanguage);
+    m.coverImageId = in.manifest.coverImageId;
+    m.readerProperties.push_back({"ibooks:specified-fonts", "true"});
     if (!s.iBooksVersion.empty())
-        Meta(x, "ibooks:version", s.iBooksVersion.view());
-    WritePageBreakSource(x, in.options);
-    x.End("metadata").Space("\n");
+        m.readerProperties.push_back({"ibooks:version", s.iBooksVersion});
+    m.SetPageSource(in.options.GetPaginationSourceType(), in.options.GetPaginationSource());
+    return m;
 }
 
 // Every item's id, worked out once so that the manifest and the spine agree.
@@ -145,77 +86,75 @@ ItemIds MakeItemIds(const PackageDocumentInput& in) {
     return out;
 }
 
-void WriteItem(XmlWriter& x, const StringT& id, std::string_view href, std::string_view mediaType,
-               std::string_view properties = {}) {
-    x.Open("item").Attribute("id", id).Path("href", href).Attribute("media-type", mediaType);
-    if (!properties.empty())
-        x.Attribute("properties", properties);
-    x.CloseEmpty().Space("\n");
-}
-
-void WriteManifest(XmlWriter& x, const PackageDocumentInput& in, const ItemIds& ids) {
+std::vector<ManifestItem> MakeManifest(const PackageDocumentInput& in, const ItemIds& ids) {
     const PublicationManifest& m = in.manifest;
-    x.Open("manifest").Close().Space("\n");
-    if (m.hasCover) {
-        x.Open("item").Attribute("id", ids.cover).Path("href", m.coverDocument.view());
-        x.Attribute("media-type", MediaTypeName(MediaType::XHTML)).CloseEmpty(true).Space("\n");
-    }
+    const std::string_view xhtml = MediaTypeName(MediaType::XHTML);
+    std::vector<ManifestItem> items;
+    if (m.hasCover)
+        items.push_back({ids.cover, {m.coverDocument}, xhtml, {}});
     for (const auto* list : {&m.contentDocuments, &m.furtherDocuments})
         for (const StringT& name : *list)
-            WriteItem(x, ids.documents.at(name), name.view(), MediaTypeName(MediaType::XHTML),
-                      m.mathDocuments.contains(name) ? "mathml" : "");
+            items.push_back({ids.documents.at(name),
+                             {name},
+                             xhtml,
+                             m.mathDocuments.contains(name) ? "mathml" : ""});
     for (size_t i = 0; i < m.styleSheets.size(); ++i) {
         const StringT& name = m.styleSheets[i];
         if (name == in.imageCssPath && !in.hasImageStyles)
             continue;
-        WriteItem(x, ids.styleSheets[i], name.view(), MediaTypeName(MediaType::CSS));
+        items.push_back({ids.styleSheets[i], {name}, MediaTypeName(MediaType::CSS), {}});
     }
     for (size_t i = 0; i < in.fontPaths.size(); ++i) {
         const StringT& path = in.fontPaths[i];
         const StringT href =
             path.StartsWith(in.contentRoot) ? path.Substr(in.contentRoot.size()) : path;
-        WriteItem(x, ids.fonts[i], href.view(), MediaTypeName(MediaType::TTF));
+        items.push_back({ids.fonts[i], {href}, MediaTypeName(MediaType::TTF), {}});
     }
     for (size_t i = 0; i < m.images.size(); ++i) {
         const ManifestImage& image = m.images[i];
         const bool isCover = !m.coverImageName.empty() && image.name == m.coverImageName;
-        WriteItem(x, ids.images[i], image.name.view(), ImageMediaType(image.type),
-                  isCover ? "cover-image" : "");
+        items.push_back({ids.images[i],
+                         {image.name},
+                         ImageMediaType(image.type),
+                         isCover ? "cover-image" : ""});
     }
-    WriteItem(x, "toc", in.navigationDocument.view(), MediaTypeName(MediaType::XHTML), "nav");
-    x.End("manifest").Space("\n");
+    items.push_back({"toc", {in.navigationDocument}, xhtml, "nav"});
+    return items;
 }
 
-void WriteSpineAndGuide(XmlWriter& x, const PackageDocumentInput& in, const ItemIds& ids) {
+std::vector<SpineItem> MakeSpine(const PackageDocumentInput& in, const ItemIds& ids) {
     const PublicationManifest& m = in.manifest;
-    x.Open("spine").Close().Space("\n");
-    if (m.hasCover) {
-        x.Open("itemref").Attribute("idref", ids.cover).Attribute("linear", "yes");
-        x.CloseEmpty(true).Space("\n");
-    }
+    std::vector<SpineItem> spine;
+    if (m.hasCover)
+        spine.push_back({ids.cover, SpineLinear::Yes});
     for (const auto* list : {&m.contentDocuments, &m.furtherDocuments})
         for (const StringT& name : *list)
-            x.Open("itemref").Attribute("idref", ids.documents.at(name)).CloseEmpty().Space("\n");
-    x.End("spine").Space("\n");
-    if (!m.hasCover)
-        return;
-    const StringT title = in.localise("EPUB:CoverTitle", "Cover");
-    x.Open("guide").Close().Space("\n").Open("reference").Attribute("type", "cover");
-    x.Path("href", m.coverDocument.view()).Attribute("title", title).CloseEmpty(true);
-    x.Space("\n").End("guide").Space("\n");
+            spine.push_back({ids.documents.at(name)});
+    return spine;
 }
 
 } // namespace
 
-void WritePackageDocument(OutStream& out, const PackageDocumentInput& in) {
-    XmlWriter x;
-    WriteHead(x);
-    WriteMetadata(x, in);
+PackageModel MakePackageModel(const PackageDocumentInput& in) {
+    PackageModel p;
+    p.declaration = XmlWriter::Declaration::StandaloneSingle;
+    p.prefix = kPrefix;
+    p.lang = "en";
+    p.opfNamespace = true;
+    p.metadata = MakeMetadata(in);
     const ItemIds ids = MakeItemIds(in);
-    WriteManifest(x, in, ids);
-    WriteSpineAndGuide(x, in, ids);
-    x.End("package").Space("\n");
-    out << x.View();
+    p.manifest = MakeManifest(in, ids);
+    p.spine = MakeSpine(in, ids);
+    if (!in.manifest.hasCover)
+        return p;
+    p.coverDocumentId = ids.cover;
+    p.guide.push_back(
+        {"cover", in.localise("EPUB:CoverTitle", "Cover"), {in.manifest.coverDocument}});
+    return p;
+}
+
+void WritePackageDocument(Foundation::OutStream& out, const PackageDocumentInput& in) {
+    out << WritePackage(MakePackageModel(in));
 }
 
 } // namespace EPub

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The EPUB 3 package document (package.opf): metadata, manifest, spine and guide.
+// The package document (package.opf) of a reflowable publication: metadata, manifest, spine and
+// guide.
 
+#include "epub/package/PackageModel.h"
 #include "epub/package/PublicationManifest.h"
 #include "host/foundation/Stream.h"
 
@@ -33,6 +35,7 @@ struct PackageDocumentInput {
     std::function<StringT(std::string_view, std::string_view)> localise;
 };
 
+PackageModel MakePackageModel(const PackageDocumentInput& in);
 void WritePackageDocument(Foundation::OutStream& out, const PackageDocumentInput& in);
 
 } // namespace EPub

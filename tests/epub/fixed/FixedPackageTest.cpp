@@ -111,6 +111,15 @@ TEST(FixedPackage, ContentsNestOnlyInsideItemsWhateverLevelTheyStartAt) {
         shape += name == "li" ? x.node().child("a").child_value() + std::string(" ") : "[";
     }
     EXPECT_EQ(shape, "[Deep Top [Jump Back ") << nav.text;
+
+    // Entries sharing a level below the top are siblings, not nested in each other.
+    Navigation flat;
+    Write("en", {}, flat, {{"One", 1, 2}, {"Two", 2, 2}});
+    EXPECT_EQ(
+        flat.doc.select_nodes("//*[local-name()='nav'][@epub:type='toc']//*[local-name()='ol']")
+            .size(),
+        1u)
+        << flat.text;
 }
 
 TEST(FixedPackage, CopyrightPageIsALandmarkByItsDocumentedName) {

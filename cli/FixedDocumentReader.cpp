@@ -34,8 +34,10 @@ namespace fs = std::filesystem;
 using EPub::FixedTextSetter;
 using EPub::LinkArea;
 using EPub::Paragraph;
+using EPub::StoryColumn;
 using EPub::StyledText;
 using EPub::TextDirection;
+using EPub::WrapArea;
 using Foundation::MakeCounted;
 using Render::AffineTransform;
 
@@ -78,6 +80,15 @@ private:
     Counted<const Render::Node> ReadItem(const Node& node);
     Counted<const Render::Node> ReadText(const Node& node);
     Counted<const Render::Node> ReadTextFrame(const Node& node);
+    std::vector<Paragraph> ReadParagraphs(const Node& list, const Text::GlyphAtts& base,
+                                          TextDirection direction);
+    std::vector<Foundation::RectT<double>> FrameColumns(const Node& node) const;
+    void ReadStories(const Node& node);
+    void Survey(const Node& pages);
+    void SurveyItems(const Node& items, size_t page, const AffineTransform& world,
+                     size_t depth = 0);
+    std::vector<StoryColumn> ChainColumns(const std::vector<size_t>& chain) const;
+    void SetStory(const std::string& name);
     Counted<const Render::Node> ReadImage(const Node& node);
     Counted<const Render::Node> ReadShape(const Node& node, bool isPath);
     Counted<const Render::Node> ReadGroup(const Node& node);
@@ -128,6 +139,35 @@ private:
     size_t pageCount_ = 0;
     std::vector<FixedFinding> findings_;
     int32_t stories_ = 0; // story numbers handed out to text items and paragraphs
+    size_t items_ = 0;    // items read so far, groups' items included: the survey's numbering
+
+    // What the survey finds before the pages are read: a frame is set with every frame of its
+    // story, and with the wrap areas stacked above it, some of which come after it.
+    struct FrameEntry {
+        size_t page = 0;
+        size_t item = 0;
+        AffineTransform world;
+        std::vector<Foundation::RectT<double>> columns;
+        bool balance = false;
+        std::string story; // empty: the frame's own paragraphs
+        Node where;        // detached
+    };
+    struct WrapEntry {
+        size_t page = 0;
+        size_t item = 0;
+        WrapArea area; // page coordinates
+    };
+    struct Story {
+        Node where; // detached
+        std::vector<Paragraph> paragraphs;
+        std::vector<size_t> frames; // into frames_, in reading order
+        bool set = false;
+    };
+    std::vector<FrameEntry> frames_;
+    std::map<size_t, size_t> frameAt_; // item number -> index into frames_
+    std::vector<WrapEntry> wraps_;
+    std::map<std::string, Story> storyList_;
+    std::map<size_t, std::vector<Counted<const Render::Node>>> storyNodes_; // per frame
 };
 
 void FixedReader::ReadOptions(const Node& node, FixedDocument& doc) const {
@@ -381,12 +421,8 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
     return group;
 }
 
-Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
-    CheckFields(node, {"type", "x", "y", "width", "height", "columns", "gutter", "character",
-                       "direction", "paragraphs", "writingMode", "combineDigits"});
-    const TextDirection direction = ReadDirection(node, TextDirection::Auto);
+std::vector<Foundation::RectT<double>> FixedReader::FrameColumns(const Node& node) const {
     const bool vertical = ReadWritingMode(node);
-    const int combineDigits = Integer(node, "combineDigits", 2, 0, 4);
     const auto box = ReadRect(node);
     const int columns = Integer(node, "columns", 1, 1, 12);
     const double gutter = Number(node, "gutter", 12);
@@ -405,16 +441,20 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
         else
             rects.push_back({box.left + start, box.top, box.left + start + columnSize, box.bottom});
     }
-    const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
-    const Node list = Required(node, "paragraphs");
+    return rects;
+}
+
+std::vector<Paragraph> FixedReader::ReadParagraphs(const Node& list, const Text::GlyphAtts& base,
+                                                   TextDirection direction) {
     ExpectArray(list);
     std::vector<Paragraph> paragraphs;
     for (size_t i = 0; i < list.value.size(); ++i) {
         const Node item = list.Item(i);
-        CheckFields(item, {"text", "runs", "paragraph", "character", "direction"});
+        CheckFields(item, {"text", "runs", "paragraph", "character", "direction", "heading"});
         Paragraph p;
         p.format.direction = ReadDirection(item, direction);
         p.runs = ReadRuns(item, ReadCharacter(item, base));
+        p.heading = Integer(item, "heading", 0, 1, 6);
         if (item.Has("paragraph")) {
             Text::AttributeSet set;
             atts_.ReadAttributes(item.Field("paragraph"), Text::AttCategory::Paragraph, set);
@@ -440,15 +480,219 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
         }
         paragraphs.push_back(std::move(p));
     }
+    return paragraphs;
+}
+
+void FixedReader::ReadStories(const Node& node) {
+    Expect(node, json::value_t::object, "an object of stories by name");
+    for (const auto& [name, value] : node.value.items()) {
+        // Its text is read where its first frame is, so findings name that page.
+        const Node story = node.Member(name, value);
+        CheckFields(story, {"character", "direction", "paragraphs"});
+        Required(story, "paragraphs");
+        storyList_.emplace(name, Story{Detach(story), {}, {}, false});
+    }
+}
+
+namespace {
+
+// Points along a path, curves flattened: the outline a wrap follows.
+std::vector<Foundation::PointT<double>> Outline(const Render::Path& path) {
+    std::vector<Foundation::PointT<double>> points;
+    for (const auto& segment : path.Segments()) {
+        using Kind = Render::PathSegment::Kind;
+        if (segment.kind == Kind::Move || segment.kind == Kind::Line) {
+            points.push_back(segment.p[0]);
+        } else if (segment.kind == Kind::Curve && !points.empty()) {
+            const auto a = points.back();
+            for (int i = 1; i <= 8; ++i) {
+                const double t = i / 8.0, u = 1 - t;
+                const double w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
+                points.push_back(
+                    {w0 * a.x + w1 * segment.p[0].x + w2 * segment.p[1].x + w3 * segment.p[2].x,
+                     w0 * a.y + w1 * segment.p[0].y + w2 * segment.p[1].y + w3 * segment.p[2].y});
+            }
+        }
+    }
+    return points;
+}
+
+} // namespace
+
+// Numbers the items as ReadItem will, noting frames and the areas text wraps around.
+void FixedReader::SurveyItems(const Node& items, size_t page, const AffineTransform& world,
+                              size_t depth) {
+    // Too deep a nesting is refused when the page is read; the survey must not overflow first.
+    if (!items.value.is_array() || depth > kMaxGroupDepth)
+        return;
+    for (size_t i = 0; i < items.value.size(); ++i) {
+        const Node item = items.Item(i);
+        const size_t number = items_++;
+        if (!item.value.is_object() || !item.Has("type") || !item.value.at("type").is_string())
+            continue;
+        const std::string type = item.value.at("type").get<std::string>();
+        if (type == "group") {
+            const AffineTransform inner =
+                item.Has("transform") ? world * ReadTransform(item.Field("transform")) : world;
+            if (item.Has("items"))
+                SurveyItems(item.Field("items"), page, inner, depth + 1);
+        } else if (type == "textFrame") {
+            FrameEntry frame{page,
+                             number,
+                             world,
+                             FrameColumns(item),
+                             Bool(item, "balance", false),
+                             String(item, "story"),
+                             Detach(item)};
+            if (item.Has("story")) {
+                const auto story = storyList_.find(frame.story);
+                if (story == storyList_.end())
+                    Fail(item.Field("story"), "no story named \"" + frame.story + "\" in stories");
+                story->second.frames.push_back(frames_.size());
+            }
+            frameAt_[number] = frames_.size();
+            frames_.push_back(std::move(frame));
+        } else if ((type == "image" || type == "rect" || type == "path") && item.Has("wrap")) {
+            const Node wrap = item.Field("wrap");
+            if (wrap.value.is_boolean() && !wrap.value.get<bool>())
+                continue;
+            WrapArea area;
+            bool outline = false;
+            if (!wrap.value.is_boolean()) {
+                Expect(wrap, json::value_t::object, "true or {offset, outline}");
+                CheckFields(wrap, {"offset", "outline"});
+                area.offset = wrap.Has("offset") ? Length(wrap.Field("offset")) : 0;
+                outline = Bool(wrap, "outline", false);
+                if (outline && type != "path")
+                    Fail(wrap.Field("outline"), "only a path has an outline to follow");
+            }
+            Foundation::RectT<double> box;
+            if (type == "path") {
+                std::string error;
+                const Node d = Required(item, "d");
+                Expect(d, json::value_t::string, "SVG path data");
+                const auto path = Render::Path::ParseSvg(d.value.get<std::string>(), error);
+                if (!path)
+                    Fail(d, "bad path data: " + error);
+                box = path->Bounds();
+                if (outline)
+                    for (const auto& point : Outline(*path))
+                        area.outline.push_back(world.Apply(point.x, point.y));
+            } else {
+                box = ReadRect(item);
+            }
+            box = world.MapRect(box);
+            area.box = {box.left - area.offset, box.top - area.offset, box.right + area.offset,
+                        box.bottom + area.offset};
+            wraps_.push_back({page, number, std::move(area)});
+        }
+    }
+}
+
+void FixedReader::Survey(const Node& pages) {
+    for (size_t i = 0; i < pages.value.size(); ++i) {
+        const Node page = pages.Item(i);
+        if (page.Has("items"))
+            SurveyItems(page.Field("items"), i, AffineTransform());
+    }
+    items_ = 0;
+    for (const auto& [name, story] : storyList_)
+        if (story.frames.empty())
+            FailAt(story.where.DetachedOffset(), story.where.Path(),
+                   "the story \"" + name + "\" is in no frame");
+}
+
+// The columns of a chain of frames, each with the wrap areas stacked above its frame on its
+// page, in the frame's coordinates.
+std::vector<StoryColumn> FixedReader::ChainColumns(const std::vector<size_t>& chain) const {
+    std::vector<StoryColumn> columns;
+    for (size_t k = 0; k < chain.size(); ++k) {
+        const FrameEntry& frame = frames_[chain[k]];
+        const AffineTransform toFrame = frame.world.Inverse();
+        std::vector<WrapArea> wraps;
+        for (const WrapEntry& wrap : wraps_) {
+            if (wrap.page != frame.page || wrap.item < frame.item)
+                continue;
+            WrapArea local = wrap.area;
+            local.box = toFrame.MapRect(wrap.area.box);
+            for (auto& point : local.outline)
+                point = toFrame.Apply(point.x, point.y);
+            wraps.push_back(std::move(local));
+        }
+        for (const auto& rect : frame.columns)
+            columns.push_back({rect, k, wraps, frame.balance});
+    }
+    return columns;
+}
+
+void FixedReader::SetStory(const std::string& name) {
+    Story& story = storyList_.at(name);
+    if (story.set)
+        return;
+    story.set = true;
+    const Node& where = story.where;
+    story.paragraphs = ReadParagraphs(where.Field("paragraphs"),
+                                      ReadCharacter(where, *document_->GetDefaultGlyphAtts()),
+                                      ReadDirection(where, TextDirection::Auto));
+    const std::vector<StoryColumn> columns = ChainColumns(story.frames);
+    EPub::ColumnNodes out;
+    std::string error;
+    if (!setter_->SetStory(story.paragraphs, columns, out, error, stories_, &linkAreas_)) {
+        // Text left over is for the last frame to make room for.
+        if (error.find("does not fit") != std::string::npos) {
+            const FrameEntry& last = frames_[story.frames.back()];
+            FailAt(last.where.DetachedOffset(), last.where.Path(),
+                   "text of the story \"" + name + "\" is left over after its last frame");
+        }
+        FailAt(story.where.DetachedOffset(), story.where.Path(), error);
+    }
+    stories_ += static_cast<int32_t>(story.paragraphs.size());
+    for (size_t c = 0; c < columns.size(); ++c) {
+        auto& nodes = storyNodes_[story.frames[columns[c].frame]];
+        nodes.insert(nodes.end(), out[c].begin(), out[c].end());
+    }
+}
+
+Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
+    CheckFields(node,
+                {"type", "x", "y", "width", "height", "columns", "gutter", "character", "direction",
+                 "paragraphs", "story", "balance", "writingMode", "combineDigits"});
+    Bool(node, "balance", false);
+    const bool vertical = ReadWritingMode(node);
+    const int combineDigits = Integer(node, "combineDigits", 2, 0, 4);
+    const auto found = frameAt_.find(items_ - 1);
+    if (found == frameAt_.end())
+        Fail(node, "the frame was not found before the pages were read");
     auto group = MakeCounted<Render::GroupNode>();
     group->logical = Render::LogicalGroup::Element;
+    if (node.Has("story")) {
+        // The story's text and style are its own: a frame only gives it room.
+        for (const char* field : {"paragraphs", "character", "direction"})
+            if (node.Has(field))
+                Fail(node.Field(field),
+                     "a frame that shows a story takes no \"" + std::string(field) + "\"");
+        if (vertical)
+            Fail(node.Field("writingMode"), "a frame that shows a story is set horizontally");
+        SetStory(String(node, "story"));
+        group->children = std::move(storyNodes_[found->second]);
+        return group;
+    }
+    const TextDirection direction = ReadDirection(node, TextDirection::Auto);
+    const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
+    const auto paragraphs = ReadParagraphs(Required(node, "paragraphs"), base, direction);
     std::string error;
-    const bool set = vertical ? setter_->SetVerticalFrame(paragraphs, rects, group->children, error,
-                                                          stories_, &linkAreas_, combineDigits)
-                              : setter_->SetFrame(paragraphs, rects, group->children, error,
-                                                  stories_, &linkAreas_);
-    if (!set)
-        Fail(node, error);
+    if (vertical) {
+        if (!setter_->SetVerticalFrame(paragraphs, FrameColumns(node), group->children, error,
+                                       stories_, &linkAreas_, combineDigits))
+            Fail(node, error);
+    } else {
+        EPub::ColumnNodes out;
+        if (!setter_->SetStory(paragraphs, ChainColumns({found->second}), out, error, stories_,
+                               &linkAreas_))
+            Fail(node, error);
+        for (auto& column : out)
+            group->children.insert(group->children.end(), column.begin(), column.end());
+    }
     stories_ += static_cast<int32_t>(paragraphs.size());
     return group;
 }
@@ -480,7 +724,7 @@ const LoadedImage& FixedReader::LoadImage(const Node& node) {
 }
 
 Counted<const Render::Node> FixedReader::ReadImage(const Node& node) {
-    CheckFields(node, {"type", "file", "x", "y", "width", "height", "alt", "opacity"});
+    CheckFields(node, {"type", "file", "x", "y", "width", "height", "alt", "opacity", "wrap"});
     const Node file = Required(node, "file");
     const LoadedImage& image = LoadImage(file);
     auto bitmap = MakeCounted<Render::BitmapNode>();
@@ -595,9 +839,10 @@ void FixedReader::ReadStroke(const Node& node, Render::ShapeNode& shape) const {
 
 Counted<const Render::Node> FixedReader::ReadShape(const Node& node, bool isPath) {
     if (isPath)
-        CheckFields(node, {"type", "d", "fill", "stroke", "opacity"});
+        CheckFields(node, {"type", "d", "fill", "stroke", "opacity", "wrap"});
     else
-        CheckFields(node, {"type", "x", "y", "width", "height", "fill", "stroke", "opacity"});
+        CheckFields(node,
+                    {"type", "x", "y", "width", "height", "fill", "stroke", "opacity", "wrap"});
     auto shape = MakeCounted<Render::ShapeNode>();
     if (isPath) {
         const Node d = Required(node, "d");
@@ -783,6 +1028,7 @@ void FixedReader::ResolveAnchorLinks() {
 }
 
 Counted<const Render::Node> FixedReader::ReadItem(const Node& node) {
+    ++items_;
     Expect(node, json::value_t::object, "an item object");
     Required(node, "type");
     const std::string type = String(node, "type");
@@ -880,7 +1126,8 @@ void FixedReader::FindUnpairedSpreads(const FixedDocument& doc) {
 
 FixedDocument FixedReader::Read(const json& root) {
     const Node top{root, "$"};
-    CheckFields(top, {"layout", "metadata", "accessibility", "options", "contents", "pages"});
+    CheckFields(top,
+                {"layout", "metadata", "accessibility", "options", "contents", "stories", "pages"});
     if (String(top, "layout") != "fixed")
         Fail(top.Field("layout"), "expected \"fixed\"");
     FixedDocument doc;
@@ -903,6 +1150,9 @@ FixedDocument FixedReader::Read(const json& root) {
         Fail(pages, "a fixed-layout document needs at least one page");
     // Character hyperlinks may lead to any page: the document is one story of them all.
     anchors_.SetPages({static_cast<int>(pages.value.size())});
+    if (top.Has("stories"))
+        ReadStories(top.Field("stories"));
+    Survey(pages);
     for (size_t i = 0; i < pages.value.size(); ++i) {
         doc.pages.push_back(ReadPage(pages.Item(i)));
         ++pageCount_;

@@ -10,9 +10,11 @@ std::unique_ptr<TextSetter> MakeDefaultTextSetter() {
     return std::make_unique<FixedTextSetter>();
 }
 
-} // namespace EPub
-
-namespace EPub {
+bool TextSetter::SetStory(const std::vector<Paragraph>&, const std::vector<StoryColumn>&,
+                          ColumnNodes&, std::string& error, int32_t, std::vector<LinkArea>*) {
+    error = "this text setter cannot flow a story through frames";
+    return false;
+}
 
 bool TextSetter::SetVerticalFrame(const std::vector<Paragraph>&,
                                   const std::vector<Foundation::RectT<double>>&,

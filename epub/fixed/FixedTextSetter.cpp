@@ -398,6 +398,73 @@ struct Break {
     bool mandatory = false;
 };
 
+// Where a line goes across its column.
+struct LineSpan {
+    double left = 0;
+    double right = 0;
+};
+
+// Where an outline's edges cross the band from `top` to `bottom`, left and right; nothing when
+// the outline does not reach into it.
+std::optional<std::pair<double, double>> OutlineExtent(const WrapArea& wrap, double top,
+                                                       double bottom) {
+    if (wrap.outline.empty())
+        return std::make_pair(wrap.box.left, wrap.box.right);
+    top -= wrap.offset;
+    bottom += wrap.offset;
+    double low = INFINITY, high = -INFINITY;
+    const auto& points = wrap.outline;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const auto a = points[i], b = points[(i + 1) % points.size()];
+        const double y0 = std::max(top, std::min(a.y, b.y)),
+                     y1 = std::min(bottom, std::max(a.y, b.y));
+        if (y0 > y1)
+            continue;
+        for (const double y : {y0, y1}) {
+            const double t = b.y == a.y ? 0 : (y - a.y) / (b.y - a.y);
+            const double x = a.x + t * (b.x - a.x);
+            low = std::min(low, b.y == a.y ? std::min(a.x, b.x) : x);
+            high = std::max(high, b.y == a.y ? std::max(a.x, b.x) : x);
+        }
+    }
+    if (low > high)
+        return std::nullopt;
+    return std::make_pair(low - wrap.offset, high + wrap.offset);
+}
+
+// The stretch of `column` a line between `top` and `bottom` takes: the widest one clear of the
+// wrap areas, when one is at least `narrowest` wide; else nothing, with `clearAt` where the
+// areas in the way end.
+std::optional<LineSpan> SpanOf(const StoryColumn& column, double top, double bottom,
+                               double narrowest, double& clearAt) {
+    std::vector<std::pair<double, double>> blocked;
+    clearAt = INFINITY;
+    for (const WrapArea& wrap : column.wraps) {
+        if (wrap.box.bottom <= top || wrap.box.top >= bottom)
+            continue;
+        const auto extent = OutlineExtent(wrap, top, bottom);
+        if (!extent || extent->second <= column.rect.left || extent->first >= column.rect.right)
+            continue;
+        blocked.push_back(*extent);
+        clearAt = std::min(clearAt, wrap.box.bottom);
+    }
+    if (blocked.empty())
+        return LineSpan{column.rect.left, column.rect.right};
+    std::sort(blocked.begin(), blocked.end());
+    LineSpan best{0, 0};
+    double from = column.rect.left;
+    for (const auto& [left, right] : blocked) {
+        if (left - from > best.right - best.left)
+            best = {from, left};
+        from = std::max(from, right);
+    }
+    if (column.rect.right - from > best.right - best.left)
+        best = {from, column.rect.right};
+    if (best.right - best.left < std::min(narrowest, column.rect.Width()))
+        return std::nullopt;
+    return best;
+}
+
 } // namespace
 
 bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
@@ -406,13 +473,99 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                                int32_t firstStory, std::vector<LinkArea>* links) {
     if (columns.empty())
         return true;
+    std::vector<StoryColumn> story;
+    for (const auto& rect : columns)
+        story.push_back({rect, 0, {}, false});
+    ColumnNodes nodes(columns.size());
+    if (!FlowStory(paragraphs, story, {&nodes, false, false, firstStory, links}, error))
+        return false;
+    for (auto& column : nodes)
+        out.insert(out.end(), column.begin(), column.end());
+    return true;
+}
+
+bool FixedTextSetter::SetStory(const std::vector<Paragraph>& paragraphs,
+                               const std::vector<StoryColumn>& columns, ColumnNodes& out,
+                               std::string& error, int32_t firstStory,
+                               std::vector<LinkArea>* links) {
+    const auto last = FlowStory(paragraphs, columns, {}, error);
+    if (!last)
+        return false;
+    std::vector<StoryColumn> balanced = columns;
+    Balance(paragraphs, balanced, *last);
+    out.assign(columns.size(), {});
+    return FlowStory(paragraphs, balanced, {&out, true, false, firstStory, links}, error)
+        .has_value();
+}
+
+void FixedTextSetter::Balance(const std::vector<Paragraph>& paragraphs,
+                              std::vector<StoryColumn>& columns, size_t lastColumn) {
+    const size_t frame = columns[lastColumn].frame;
+    size_t first = lastColumn, end = lastColumn + 1;
+    while (first > 0 && columns[first - 1].frame == frame)
+        --first;
+    while (end < columns.size() && columns[end].frame == frame)
+        ++end;
+    const bool asked = std::any_of(columns.begin() + first, columns.begin() + end,
+                                   [](const StoryColumn& c) { return c.balance; });
+    if (!asked || end - first < 2)
+        return;
+    // The shortest height the frame's columns can be cut to with the story still ending in
+    // them, each column's first line fitting as well; later frames are out of reach.
+    std::vector<StoryColumn> trial(columns.begin(), columns.begin() + end);
+    double low = 0, high = 0;
+    for (size_t c = first; c < end; ++c)
+        high = std::max(high, columns[c].rect.Height());
+    auto cut = [&](double height) {
+        for (size_t c = first; c < end; ++c)
+            trial[c].rect.bottom = std::min(columns[c].rect.bottom, columns[c].rect.top + height);
+    };
+    std::string error;
+    cut(high);
+    if (!FlowStory(paragraphs, trial, {nullptr, false, true}, error))
+        return; // a line taller than its column: left as set
+    while (high - low > 0.25) {
+        const double middle = (low + high) / 2;
+        cut(middle);
+        (FlowStory(paragraphs, trial, {nullptr, false, true}, error) ? high : low) = middle;
+    }
+    for (size_t c = first; c < end; ++c)
+        columns[c].rect.bottom = std::min(columns[c].rect.bottom, columns[c].rect.top + high);
+}
+
+std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& paragraphs,
+                                                 const std::vector<StoryColumn>& columns,
+                                                 const Flow& flow, std::string& error) {
+    if (columns.empty()) {
+        error = "the story has no frame to go in";
+        return std::nullopt;
+    }
     size_t column = 0;
-    double cursor = columns[0].top;
+    double cursor = columns[0].rect.top;
     bool firstInColumn = true;
     int32_t lineNumber = 0;
+    const int32_t firstStory = flow.firstStory;
     for (size_t p = 0; p < paragraphs.size(); ++p) {
         const Paragraph& para = paragraphs[p];
         const ParagraphFormat& f = para.format;
+        // The group this paragraph's share of the current frame is set in.
+        Counted<Render::GroupNode> group;
+        size_t groupFrame = 0;
+        auto sink = [&]() -> std::vector<Counted<const Render::Node>>& {
+            if (!flow.grouped)
+                return (*flow.out)[column];
+            if (!group || groupFrame != columns[column].frame) {
+                group = Foundation::MakeCounted<Render::GroupNode>();
+                group->logical = Render::LogicalGroup::Paragraph;
+                group->heading = para.heading;
+                groupFrame = columns[column].frame;
+                (*flow.out)[column].push_back(group);
+            }
+            return group->children;
+        };
+        double tallest = 0; // of the paragraph's lines: how much room wrap areas must leave
+        for (const auto& run : para.runs)
+            tallest = std::max(tallest, f.leading > 0 ? f.leading : run.size * 1.2);
         // The paragraph's text as one string, with each run's start.
         std::string text;
         std::vector<size_t> starts;
@@ -425,7 +578,7 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
         for (const auto& run : para.runs) {
             faces.push_back(GetFace(run.font, error));
             if (!faces.back())
-                return false;
+                return std::nullopt;
         }
         const BidiParagraph bidi(text, f.direction);
         const bool rtl = bidi.RightToLeft();
@@ -496,9 +649,30 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
         size_t next = 0; // index into opportunities
         bool firstLine = true;
         while (lineStart < text.size() || (text.empty() && firstLine)) {
-            const auto& col = columns[column];
+            const auto& col = columns[column].rect;
+            const size_t lineNext = next; // a line laid out again starts from here
+            // Moves on to the next column; false when there is none.
+            auto nextColumn = [&]() {
+                if (++column == columns.size()) {
+                    error = "the text does not fit in the frame";
+                    return false;
+                }
+                cursor = columns[column].rect.top;
+                firstInColumn = true;
+                return true;
+            };
+            double clearAt = 0;
+            const auto span =
+                SpanOf(columns[column], cursor, cursor + tallest, 4 * tallest / 1.2, clearAt);
+            if (!span) {
+                // Below what is in the way, or in the next column when that is past the bottom.
+                cursor = std::max(clearAt, cursor + 1);
+                if (cursor + tallest > col.bottom + 0.01 && !nextColumn())
+                    return std::nullopt;
+                continue;
+            }
             const double indent = f.leftIndent + (firstLine ? f.firstLineIndent : 0);
-            const double available = col.Width() - indent - f.rightIndent;
+            const double available = span->right - span->left - indent - f.rightIndent;
             const double leftMargin = rtl ? f.rightIndent : indent;
             // Greedy: take opportunities while the line (without its trailing spaces) fits.
             size_t end = lineStart;
@@ -544,18 +718,15 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                 largest = std::max(largest, para.runs[r].size);
             }
             const double lineHeight = f.leading > 0 ? f.leading : largest * 1.2;
-            if (cursor + lineHeight > col.bottom + 0.01 && !firstInColumn) {
-                if (++column == columns.size()) {
-                    error = "the text does not fit in the frame";
-                    return false;
-                }
-                cursor = columns[column].top;
-                firstInColumn = true;
+            if (cursor + lineHeight > col.bottom + 0.01 && (!firstInColumn || flow.strict)) {
+                if (!nextColumn())
+                    return std::nullopt;
+                next = lineNext;
                 continue; // lay the same line out again in the next column
             }
             const double baseline = cursor + (lineHeight - (ascent + descent)) / 2 + ascent;
             const double width = measure(lineStart, visibleEnd) + hyphen;
-            double x = col.left + leftMargin;
+            double x = span->left + leftMargin;
             double wordSpacing = 0;
             const double slack = available - width;
             switch (alignment) {
@@ -590,7 +761,7 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
             }
             std::sort(parts.begin(), parts.end(),
                       [](const auto& a, const auto& b) { return a.first.begin < b.first.begin; });
-            for (const auto& [part, left] : parts) {
+            for (const auto& [part, left] : flow.out ? parts : decltype(parts)()) {
                 const size_t a = part.begin;
                 StyledText piece = para.runs[runOf(a)];
                 piece.text = text.substr(a, part.end - a);
@@ -603,7 +774,8 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                     part.rightToLeft ? TextDirection::RightToLeft : TextDirection::LeftToRight;
                 const auto runs = SetRuns(piece, left, baseline, error, wordSpacing);
                 if (runs.empty())
-                    return false;
+                    return std::nullopt;
+                auto& out = sink();
                 for (const auto& run : runs) {
                     run->story = {firstStory + static_cast<int32_t>(p),
                                   static_cast<int64_t>(a) + run->story.offset, lineNumber};
@@ -611,8 +783,8 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                     Decorate(piece, *run, out);
                     if (auto area = LinkAreaOf(piece, *run)) {
                         out.push_back(area);
-                        if (links)
-                            links->push_back({area, piece.link});
+                        if (flow.links)
+                            flow.links->push_back({area, piece.link});
                     }
                 }
             }
@@ -627,7 +799,7 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
         }
         cursor += f.spaceAfter;
     }
-    return true;
+    return column;
 }
 
 // Vertical text. Lines go down their column from the top and follow each other leftwards;

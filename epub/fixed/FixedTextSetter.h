@@ -62,6 +62,7 @@ struct ParagraphFormat {
 struct Paragraph {
     std::vector<StyledText> runs;
     ParagraphFormat format;
+    int heading = 0; // 1 to 6: a heading of that level, set in a story's paragraph groups
 };
 
 class FixedTextSetter final : public TextSetter {
@@ -85,6 +86,11 @@ public:
                   const std::vector<Foundation::RectT<double>>& columns,
                   std::vector<Counted<const Render::Node>>& out, std::string& error,
                   int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr) override;
+    // Through a chain of frames, balancing the columns of the frame the story ends in when it
+    // asks for that.
+    bool SetStory(const std::vector<Paragraph>& paragraphs, const std::vector<StoryColumn>& columns,
+                  ColumnNodes& out, std::string& error, int32_t firstStory = 0,
+                  std::vector<LinkArea>* links = nullptr) override;
     bool SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
                           const std::vector<Foundation::RectT<double>>& columns,
                           std::vector<Counted<const Render::Node>>& out, std::string& error,
@@ -138,6 +144,23 @@ private:
     // The advance of `text` in one direction, each span in the face that has it.
     double Advance(const Face& face, const StyledText& style, std::string_view text,
                    double wordSpacing = 0, bool rightToLeft = false);
+    // How a story is flowed: with `out` null, only whether it fits is found out.
+    struct Flow {
+        ColumnNodes* out = nullptr;
+        bool grouped = false; // paragraph groups around each paragraph's share of a frame
+        bool strict = false;  // a column's first line must fit in it too
+        int32_t firstStory = 0;
+        std::vector<LinkArea>* links = nullptr;
+    };
+    // Lays the paragraphs out through the columns; the index of the last column used, or
+    // nothing (with `error`) when text is left over or cannot be set.
+    std::optional<size_t> FlowStory(const std::vector<Paragraph>& paragraphs,
+                                    const std::vector<StoryColumn>& columns, const Flow& flow,
+                                    std::string& error);
+    // The columns with those of the frame holding the story's end as short as they can be
+    // while the story still ends there; `columns` unchanged when nothing asks for it.
+    void Balance(const std::vector<Paragraph>& paragraphs, std::vector<StoryColumn>& columns,
+                 size_t lastColumn);
 
     // Shapes `text` top to bottom; glyph positions from (0, `pen`), the advance down returned.
     double ShapeVertical(const Face& face, const StyledText& style, std::string_view text,

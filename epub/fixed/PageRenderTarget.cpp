@@ -4,6 +4,7 @@
 #include "host/raster/ImageEncoder.h"
 #include "host/render/Renderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -179,7 +180,11 @@ void RenderTarget::AddSolid(uint32_t rgb, const RectT<double>& rect, const Affin
                             std::optional<size_t> at, int depth) {
     const StringT rule = page_.AddRule("position: absolute; " + BoxRule(rect, world) +
                                        "; background-color: " + Hex(rgb));
-    PageElement& e = at ? page_.Insert(*at, depth, "div") : page_.Add("div");
+    // Inside a paragraph only phrasing elements may stand; placed absolutely, a span is a box.
+    const bool inParagraph =
+        std::any_of(frames_.begin(), frames_.end(), [](const Frame& f) { return f.kind == 3; });
+    const std::string_view tag = inParagraph ? "span" : "div";
+    PageElement& e = at ? page_.Insert(*at, depth, tag) : page_.Add(tag);
     e.classes[0] = rule;
 }
 
@@ -479,6 +484,8 @@ void RenderTarget::PushLogicalGroup(LogicalGroup kind, const RectT<double>&,
         f.kind = 0;
         OpenGroup({}, 0);
         f.opened = true;
+    } else if (kind == LogicalGroup::Paragraph) {
+        f.kind = 3; // opened with the group itself, which says whether it is a heading
     } else {
         f.kind = 1;
     }
@@ -549,11 +556,28 @@ void RenderTarget::OpenBlend(BlendMode mode) {
 
 void RenderTarget::PushRenderable(const Node& node) {
     ++renderables_;
+    Frame& top = frames_.back();
+    if (top.kind == 3 && !top.opened && node.Kind() == NodeKind::Group) {
+        OpenParagraph(static_cast<const GroupNode&>(node).heading);
+        top.opened = true;
+    }
     const bool blends = node.Kind() == NodeKind::Group &&
                         static_cast<const GroupNode&>(node).blend != BlendMode::Normal;
     blendElements_.push_back(blends);
     if (blends)
         OpenBlend(static_cast<const GroupNode&>(node).blend);
+}
+
+void RenderTarget::OpenParagraph(int32_t heading) {
+    static constexpr std::string_view tags[] = {"p", "h1", "h2", "h3", "h4", "h5", "h6"};
+    PageElement& e = page_.Add(tags[heading >= 1 && heading <= 6 ? heading : 0]);
+    // The element gives structure only: its lines are placed, sized and weighted on their own.
+    e.classes[0] = publication_
+                       .GetDocStyle(publication_.AddDocStyle(
+                           Section::Builtin, "story-paragraph",
+                           "margin: 0; padding: 0; font-size: inherit; font-weight: inherit"))
+                       .name;
+    page_.Open();
 }
 
 void RenderTarget::PopRenderable() {

@@ -82,7 +82,7 @@ public:
 
 private:
     struct Frame {
-        int kind = 0; // 0 page or element group, 1 ordered group, 2 text
+        int kind = 0; // 0 page or element group, 1 ordered group, 2 text, 3 story paragraph
         AffineTransform transform;
         int64_t order = 0;
         size_t renderables = 0;
@@ -122,6 +122,8 @@ private:
     std::string BoxRule(const RectT<double>& rect, const AffineTransform& world) const;
     void OpenGroup(const StringT& className, int32_t description);
     void OpenBlend(Render::BlendMode mode);
+    // A story paragraph's element: p, or h1 to h6.
+    void OpenParagraph(int32_t heading);
 
     Page& page_;
     Publication& publication_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/PageWriter.h"
 
+#include "epub/package/GeneratedTexts.h"
 #include "epub/xml/XmlWriter.h"
 
 #include <string>
@@ -155,6 +156,19 @@ private:
     StringT current_;
 };
 
+// What a reading system shows for the page: its label, or "Page N" in the page's language when
+// the label is no more than a number (or there is none).
+std::string PageTitle(const Page& page, std::string_view label, const StringT& language) {
+    const bool number = label.find_first_not_of("0123456789") == std::string_view::npos;
+    if (!number)
+        return std::string(label);
+    std::string title = GeneratedText(TextKey::kPage, language.view()).str();
+    const size_t at = title.find("%1");
+    if (at != std::string::npos)
+        title.replace(at, 2, label.empty() ? Number(page.GetNumber()) : std::string(label));
+    return title;
+}
+
 void StyleSheetLink(XmlWriter& x, std::string_view href) {
     x.Space("\n\t\t").Open("link").Url("href", href);
     x.Attribute("rel", "stylesheet").Attribute("type", "text/css").CloseEmpty(true);
@@ -179,7 +193,7 @@ void WritePageDocument(Foundation::OutStream& out, const PageContext& publicatio
     x.Space("\n\t\t").Open("meta").Attribute("charset", "utf-8").CloseEmpty(true);
     x.Space("\n\t\t").Open("meta").Attribute("name", "viewport");
     x.Attribute("content", "width=" + w + ", height=" + h).CloseEmpty(true);
-    x.Space("\n\t\t").Element("title", "page-" + n);
+    x.Space("\n\t\t").Element("title", PageTitle(page, label, language));
     StyleSheetLink(x, "css/styles.css");
     StyleSheetLink(x, "css/page" + n + ".css");
     for (const StringT& sheet : publication.styleSheets)

@@ -20,6 +20,29 @@ struct StyledText;
 struct Paragraph;
 struct LinkArea;
 
+// An area a story's lines keep out of (a picture the text wraps around), in the coordinates of
+// the frame it falls on. Lines take the widest stretch left beside it, or pass below it.
+struct WrapArea {
+    Foundation::RectT<double> box; // the outline's bounds, offset included
+    // A closed outline the text follows (offset already added to `box` only); empty: the box.
+    std::vector<Foundation::PointT<double>> outline;
+    double offset = 0; // kept between the outline and the text
+};
+
+// One column of the chain of frames a story flows through, in reading order.
+struct StoryColumn {
+    Foundation::RectT<double> rect; // in its frame's coordinates
+    size_t frame = 0;               // which frame of the chain (0, 1, ...) holds it
+    std::vector<WrapArea> wraps;
+    // When the story ends in this column's frame, that frame's columns are filled evenly.
+    bool balance = false;
+};
+
+// What a story's chain holds once set: for each column, the nodes that go on its frame. Each
+// paragraph's share of a frame is one paragraph group (a heading's, when it is one), listed
+// with the column the share starts in.
+using ColumnNodes = std::vector<std::vector<Foundation::Counted<const Render::Node>>>;
+
 class TextSetter {
 public:
     virtual ~TextSetter() = default;
@@ -49,6 +72,14 @@ public:
                           std::vector<Foundation::Counted<const Render::Node>>& out,
                           std::string& error, int32_t firstStory = 0,
                           std::vector<LinkArea>* links = nullptr) = 0;
+    // Lays `paragraphs` out through the columns of a chain of frames, one after the other;
+    // `out` gets one list per column. Stories and links as SetFrame. False with `error` when
+    // text is left over after the last column or cannot be set. The default sets nothing and
+    // says so, so that a host's setter written before stories still builds.
+    virtual bool SetStory(const std::vector<Paragraph>& paragraphs,
+                          const std::vector<StoryColumn>& columns, ColumnNodes& out,
+                          std::string& error, int32_t firstStory = 0,
+                          std::vector<LinkArea>* links = nullptr);
 
     // As SetFrame, in vertical lines from the right of each column to its left, each line set
     // top to bottom; digit runs of at most `combineDigits` are set across the line. The default

@@ -23,6 +23,7 @@ struct Row {
 constexpr Row kRows[] = {
     {"EPUB:Table of Contents", {"Table of Contents", "Table des matières", "Inhaltsverzeichnis", "Índice", "Indice", "Índice", "Inhoudsopgave", "Innehållsförteckning", "Spis treści", "Содержание", "目次", "目录", "목차", "جدول المحتويات", "תוכן העניינים"}},
     {"EPUB:Page List", {"Page List", "Liste des pages", "Seitenliste", "Lista de páginas", "Elenco delle pagine", "Lista de páginas", "Paginalijst", "Sidlista", "Lista stron", "Список страниц", "ページ一覧", "页码列表", "페이지 목록", "قائمة الصفحات", "רשימת עמודים"}},
+    {"EPUB:Page", {"Page %1", "Page %1", "Seite %1", "Página %1", "Pagina %1", "Página %1", "Pagina %1", "Sida %1", "Strona %1", "Страница %1", "%1ページ", "第%1页", "%1페이지", "صفحة %1", "עמוד %1"}},
     {"EPUB:Landmarks", {"Landmarks", "Repères", "Orientierungspunkte", "Puntos de referencia", "Punti di riferimento", "Pontos de referência", "Oriëntatiepunten", "Orienteringspunkter", "Punkty orientacyjne", "Ориентиры", "ランドマーク", "地标", "랜드마크", "المعالم", "ציוני דרך"}},
     {"EPUB:CoverTitle", {"Cover", "Couverture", "Umschlag", "Portada", "Copertina", "Capa", "Omslag", "Omslag", "Okładka", "Обложка", "表紙", "封面", "표지", "الغلاف", "כריכה"}},
     {"EPUB:CoverAltText", {"Cover", "Couverture", "Umschlag", "Portada", "Copertina", "Capa", "Omslag", "Omslag", "Okładka", "Обложка", "表紙", "封面", "표지", "الغلاف", "כריכה"}},

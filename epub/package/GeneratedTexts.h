@@ -22,6 +22,8 @@ namespace TextKey {
 inline constexpr std::string_view kTableOfContents = "EPUB:Table of Contents";
 inline constexpr std::string_view kPageList = "EPUB:Page List";
 inline constexpr std::string_view kLandmarks = "EPUB:Landmarks";
+// "%1" stands for the page's number: a fixed-layout page's title.
+inline constexpr std::string_view kPage = "EPUB:Page";
 inline constexpr std::string_view kCoverTitle = "EPUB:CoverTitle";
 inline constexpr std::string_view kCoverAltText = "EPUB:CoverAltText";
 inline constexpr std::string_view kDescription = "EPUB:Description";

@@ -27,7 +27,9 @@ using Foundation::StringT;
 enum class BlendMode : int32_t { Normal = 0, Multiply, Screen, Overlay, Darken, Lighten };
 
 // The kinds of logical group a renderer announces to its target.
-enum class LogicalGroup : int32_t { None = 0, Element = 1, Ordered = 2 };
+// A paragraph group is a story's paragraph (or a heading, by the group's `heading`) as set in
+// one frame.
+enum class LogicalGroup : int32_t { None = 0, Element = 1, Ordered = 2, Paragraph = 3 };
 
 // Reading-order position of a logical group; i -1 means "unordered".
 struct OrderTags {
@@ -73,6 +75,7 @@ public:
     // A described group: alt text is the label, description the title.
     Counted<const RenderTags> tags;
     bool hidden = false; // a hidden layer: kept in the document, not shown
+    int32_t heading = 0; // of a paragraph group: 1 to 6 for a heading of that level
 };
 
 // Linear gradients run from `start` to `end`; radial ones from `start` with `radius`.

@@ -128,7 +128,7 @@ TEST_F(FixedBidiTool, PagesMarkRightToLeftTextAndRefuseUnknownDirections) {
     std::string page = Entries(dir_ / "out.epub").at("OEBPS/page1.xhtml");
     // Reading order in the document, direction on each right-to-left part.
     const auto one = page.find(">one<"),
-               two = page.find(" dir=\"rtl\"><span class=\"s1\"> שתיים <"),
+               two = page.find(" dir=\"rtl\"><span class=\"s2\"> שתיים <"),
                three = page.find(">three<");
     EXPECT_TRUE(one < two && two < three) << page;
     r = Export(doc("ltr"));
@@ -136,7 +136,7 @@ TEST_F(FixedBidiTool, PagesMarkRightToLeftTextAndRefuseUnknownDirections) {
     page = Entries(dir_ / "out.epub").at("OEBPS/page1.xhtml");
     // Right-to-left text sits in a box of its own, set in that direction.
     const auto ltrOne = page.find(">one </span>"),
-               ltrTwo = page.find(" dir=\"rtl\"><span class=\"s1\">שתיים<"),
+               ltrTwo = page.find(" dir=\"rtl\"><span class=\"s2\">שתיים<"),
                ltrThree = page.find("> three<");
     EXPECT_TRUE(ltrOne < ltrTwo && ltrTwo < ltrThree && ltrThree != std::string::npos) << page;
     r = ExpectRefused(doc("sideways"));

@@ -37,6 +37,9 @@ class FixedGenerator(g.Generator):
         self.anchor_links = []      # link nodes waiting for a name
         self.page_links = []        # link nodes waiting for a page number
         self.size = (0, 0)
+        self.stories = {}           # name -> its paragraphs' character count and paragraphs
+        self.story_frames = []      # (story name, frame) for every frame that shows a story
+        self.wraps = {}             # page number -> room its wrap areas take from its frames
 
     def words(self, low=1, high=6):
         return " ".join(self.pick(FIXED_WORDS) for _ in range(self.r.randint(low, high)))
@@ -194,11 +197,7 @@ class FixedGenerator(g.Generator):
             item["lines"].append(line)
         return item
 
-    def text_frame(self, record=True):
-        size = 36      # the largest size character() draws
-        columns = self.r.randint(1, 3) if self.chance(0.4) else 1
-        gutter = self.number(0, 24)
-        width = columns * self.number(16 * size, 24 * size) + gutter * (columns - 1)
+    def paragraphs(self, record=True):
         paragraphs = []
         characters = 0
         for _ in range(self.r.randint(1, 4)):
@@ -225,14 +224,36 @@ class FixedGenerator(g.Generator):
                 if self.chance(0.2):
                     paragraph["leading"] = self.pick([0, self.number(12, 48)])
                 para["paragraph"] = paragraph
+            if self.chance(0.15):
+                para["heading"] = self.r.randint(1, 6)
             paragraphs.append(para)
+        return paragraphs, characters
+
+    @staticmethod
+    def frame_height(characters, paragraphs, width):
         # Room for every character a line of its own share, at the largest size and leading.
-        height = 2 * 48 * (characters * size / width + len(paragraphs) * 2 + 2) + 100
+        size = 36      # the largest size character() draws
+        return 2 * 48 * (characters * size / width + paragraphs * 2 + 2) + 100
+
+    def frame_box(self):
+        size = 36
+        columns = self.r.randint(1, 3) if self.chance(0.4) else 1
+        gutter = self.number(0, 24)
+        width = columns * self.number(16 * size, 24 * size) + gutter * (columns - 1)
         frame = {"type": "textFrame", "x": self.number(0, 50), "y": self.number(0, 50),
-                 "width": round(width, 2), "height": round(height, 2), "paragraphs": paragraphs}
+                 "width": round(width, 2)}
         if columns > 1 or self.chance(0.2):
             frame["columns"] = columns
             frame["gutter"] = gutter
+        if self.chance(0.2):
+            frame["balance"] = self.chance(0.8)
+        return frame
+
+    def text_frame(self, record=True):
+        frame = self.frame_box()
+        paragraphs, characters = self.paragraphs(record)
+        frame["height"] = round(self.frame_height(characters, len(paragraphs), frame["width"]), 2)
+        frame["paragraphs"] = paragraphs
         if self.chance(0.5):
             frame["character"] = self.character()
         if self.chance(0.2):
@@ -244,6 +265,39 @@ class FixedGenerator(g.Generator):
         elif self.chance(0.05):
             frame["writingMode"] = "horizontal-tb"
         return frame
+
+    def story_frame(self):
+        # Sized once every frame of the story is known.
+        name = self.pick(sorted(self.stories))
+        frame = self.frame_box()
+        frame["story"] = name
+        self.story_frames.append((name, frame, self.page_count))
+        return frame
+
+    def make_stories(self):
+        for n in range(self.r.randint(1, 3) if self.chance(0.3) else 0):
+            name = self.pick(["story%d" % n, "lead ü %d" % n, "日本 %d" % n])
+            paragraphs, characters = self.paragraphs()
+            story = {"paragraphs": paragraphs}
+            if self.chance(0.5):
+                story["character"] = self.character()
+            if self.chance(0.2):
+                story["direction"] = self.pick(["ltr", "rtl", "auto"])
+            self.stories[name] = (story, characters)
+
+    def wrap_item(self):
+        # On the page itself, above its frames: groups' transforms could make it cover them.
+        item = self.image_item() if self.chance(0.4) else self.shape()
+        wrap = {}
+        if self.chance(0.5):
+            wrap["offset"] = self.number(0, 12)
+        if item["type"] == "path" and self.chance(0.5):
+            wrap["outline"] = True
+        item["wrap"] = wrap if wrap or self.chance(0.5) else True
+        w, h = self.size
+        height = min(item.get("height", 100), 14000) + 2 * wrap.get("offset", 0) + 100
+        self.wraps[self.page_count] = self.wraps.get(self.page_count, 0) + height
+        return item
 
     def box(self):
         w, h = self.size
@@ -373,7 +427,8 @@ class FixedGenerator(g.Generator):
             if kind < 22:
                 items.append(self.text_item())
             elif kind < 34:
-                items.append(self.text_frame())
+                items.append(self.story_frame() if self.stories and depth == 0 and
+                             self.chance(0.5) else self.text_frame())
             elif kind < 50:
                 items.append(self.image_item())
             elif kind < 68:
@@ -392,13 +447,9 @@ class FixedGenerator(g.Generator):
         self.page_count += 1
         self.size = (self.number(100, 1200), self.number(100, 1600))
         items = self.items(0, self.r.randint(1, 8))
-        # The page holds its frames: their size comes from their text.
-        width = max([self.size[0]] + [i["x"] + i["width"] for i in items
-                                      if i["type"] == "textFrame"])
-        height = max([self.size[1]] + [i["y"] + i["height"] for i in items
-                                       if i["type"] == "textFrame"])
-        page = {"width": round(min(width, 14400), 2), "height": round(min(height, 14400), 2),
-                "items": items}
+        if self.chance(0.3) and not self.nested_frames(items):
+            items.append(self.wrap_item())
+        page = {"w": self.size[0], "h": self.size[1], "items": items}
         if self.chance(0.3):
             page["label"] = self.pick([self.label(), str(self.page_count), "ix",
                                        "A-%d" % self.page_count])
@@ -408,9 +459,45 @@ class FixedGenerator(g.Generator):
             page["landmarks"] = self.some(FIXED_LANDMARKS, 2)
         return page
 
+    @classmethod
+    def nested_frames(cls, items):
+        return any(i["type"] == "group" and (
+            any(c["type"] == "textFrame" for c in i["items"]) or cls.nested_frames(i["items"]))
+            for i in items)
+
+    def fit_pages(self, pages):
+        # Each story shares its room among its frames; wrap areas take room from every frame on
+        # their page. The page then holds its frames: their size comes from their text.
+        for name, (story, characters) in self.stories.items():
+            frames = [f for n, f, _ in self.story_frames if n == name]
+            narrowest = min(f["width"] for f in frames)
+            for frame in frames:
+                frame["height"] = self.frame_height(characters, len(story["paragraphs"]),
+                                                    narrowest) / len(frames) + 100
+        for number, page in enumerate(pages, 1):
+            items = page["items"]
+            for frame in items:
+                if frame["type"] == "textFrame":
+                    frame["height"] = round(frame["height"] + self.wraps.get(number, 0), 2)
+            width = max([page.pop("w")] + [i["x"] + i["width"] for i in items
+                                           if i["type"] == "textFrame"])
+            height = max([page.pop("h")] + [i["y"] + i["height"] for i in items
+                                            if i["type"] == "textFrame"])
+            page["width"] = round(min(width, 14400), 2)
+            page["height"] = round(min(height, 14400), 2)
+
     def document(self):
         self.make_images()
+        self.make_stories()
         pages = [self.page() for _ in range(self.r.randint(1, 6))]
+        # A story no page shows gets a frame on the last page.
+        for name in self.stories:
+            if not any(n == name for n, _, _ in self.story_frames):
+                self.page_count = len(pages)
+                self.story_frames.append((name, {**self.frame_box(), "story": name},
+                                          len(pages)))
+                pages[-1]["items"].append(self.story_frames[-1][1])
+        self.fit_pages(pages)
         # Targets are drawn once every page and anchor exists.
         for target in self.page_links:
             target["page"] = self.r.randint(1, len(pages))
@@ -429,5 +516,7 @@ class FixedGenerator(g.Generator):
             doc["options"] = self.fixed_options(len(pages))
         if self.chance(0.5):
             doc["contents"] = self.contents(len(pages))
+        if self.stories:
+            doc["stories"] = {name: story for name, (story, _) in self.stories.items()}
         doc["pages"] = pages
         return doc

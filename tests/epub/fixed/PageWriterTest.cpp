@@ -29,12 +29,29 @@ TEST(PageWriter, HeadAndBodyAreWrittenByteForByte) {
               "xmlns:epub=\"http://www.idpf.org/2007/ops\">\n\t<head>\n"
               "\t\t<meta charset=\"utf-8\" />\n"
               "\t\t<meta name=\"viewport\" content=\"width=600, height=800\" />\n"
-              "\t\t<title>page-7</title>\n"
+              "\t\t<title>iv</title>\n"
               "\t\t<link href=\"css/styles.css\" rel=\"stylesheet\" type=\"text/css\" />\n"
               "\t\t<link href=\"css/page7.css\" rel=\"stylesheet\" type=\"text/css\" />\n"
               "\t</head>\n\t<body id=\"page-7\" style=\"width: 600px; height: 800px\">\n"
               "\t\t<span epub:type=\"pagebreak\" id=\"pg7\" title=\"iv\" role=\"doc-pagebreak\" "
               "aria-label=\"iv\" />\n\t</body>\n</html>\n");
+}
+
+// A title says which page it is: a label that is only a number, or none, becomes "Page N" in
+// the page's language.
+TEST(PageWriter, TitlesNameThePageInItsLanguage) {
+    EPub::Publication publication("OEBPS", "b", "id", "t", "");
+    EPub::Page page(publication, 7, 600, 800);
+    const auto title = [&](std::string_view label) {
+        pugi::xml_document doc;
+        EXPECT_TRUE(doc.load_string(Write(publication, page, label).c_str()));
+        return std::string(doc.child("html").child("head").child_value("title"));
+    };
+    EXPECT_EQ(title("Cover"), "Cover");
+    EXPECT_EQ(title("12"), "Page 12");
+    EXPECT_EQ(title(""), "Page 7");
+    page.UseLanguage("de-AT");
+    EXPECT_EQ(title("12"), "Seite 12");
 }
 
 TEST(PageWriter, ElementsNestWithIdsClassesLanguagesAndDescriptions) {

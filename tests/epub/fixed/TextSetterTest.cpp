@@ -145,4 +145,120 @@ TEST(TextSetter, FallbackRunsKeepTheirDirectionAndFramesMeasureThem) {
     EXPECT_EQ(lines.size(), 2u); // six ideographs of 10 points to a line
 }
 
+// Enough words for several lines of a narrow column.
+std::vector<EPub::Paragraph> Story(int words) {
+    std::string text;
+    for (int i = 0; i < words; ++i)
+        text += (i ? " " : "") + std::string(i % 3 ? "harbour" : "tide");
+    std::vector<EPub::Paragraph> paragraphs(1);
+    paragraphs[0].runs.push_back(Styled(text));
+    return paragraphs;
+}
+
+std::vector<const Render::GlyphRunNode*>
+RunsIn(const std::vector<Foundation::Counted<const Render::Node>>& nodes) {
+    std::vector<const Render::GlyphRunNode*> runs;
+    for (const auto& node : nodes) {
+        if (node->Kind() == Render::NodeKind::Group)
+            for (const auto* run : RunsIn(static_cast<const Render::GroupNode&>(*node).children))
+                runs.push_back(run);
+        else if (node->Kind() == Render::NodeKind::GlyphRun)
+            runs.push_back(static_cast<const Render::GlyphRunNode*>(node.get()));
+    }
+    return runs;
+}
+
+// A story flows on through the next frame's columns where the last left off: in reading order,
+// every line inside its column, and text left over after the last column refused.
+TEST(TextSetter, StoriesFlowThroughTheirChainOfFrames) {
+    const auto setter = EPub::MakeDefaultTextSetter();
+    const std::vector<EPub::StoryColumn> chain = {{{0, 0, 100, 60}, 0, {}, false},
+                                                  {{120, 0, 220, 60}, 0, {}, false},
+                                                  {{0, 300, 150, 400}, 1, {}, false}};
+    EPub::ColumnNodes out;
+    std::string error;
+    ASSERT_TRUE(setter->SetStory(Story(24), chain, out, error, 3)) << error;
+    ASSERT_EQ(out.size(), 3u);
+    // A frame's lines are listed with its first column, in reading order.
+    EXPECT_TRUE(out[1].empty());
+    std::vector<int> linesIn(3);
+    int64_t offset = -1;
+    for (const size_t c : {size_t(0), size_t(2)}) {
+        for (const auto* run : RunsIn(out[c])) {
+            const auto column = std::find_if(chain.begin(), chain.end(), [&](const auto& col) {
+                return col.frame == chain[c].frame && run->origin.x >= col.rect.left - 1e-6 &&
+                       run->origin.x + run->advance <= col.rect.right + 1e-6 &&
+                       run->origin.y <= col.rect.bottom && run->origin.y >= col.rect.top;
+            });
+            ASSERT_NE(column, chain.end()) << run->text << " at " << run->origin.x;
+            ++linesIn[column - chain.begin()];
+            EXPECT_GT(run->story.offset, offset);
+            EXPECT_EQ(run->story.story, 3);
+            offset = run->story.offset;
+        }
+    }
+    for (const int lines : linesIn)
+        EXPECT_GT(lines, 0);
+    EXPECT_FALSE(setter->SetStory(Story(200), chain, out, error));
+    EXPECT_NE(error.find("does not fit"), std::string::npos) << error;
+}
+
+// A balanced frame's columns end within a line of each other; unbalanced, the first is full.
+TEST(TextSetter, BalancedColumnsEndLevel) {
+    const auto setter = EPub::MakeDefaultTextSetter();
+    std::vector<EPub::StoryColumn> frame = {{{0, 0, 100, 400}, 0, {}, false},
+                                            {{120, 0, 220, 400}, 0, {}, false}};
+    // Of the lines in the column from `left`: a frame's lines are all listed with its first.
+    const auto lastBaseline = [](const std::vector<Foundation::Counted<const Render::Node>>& n,
+                                 double left) {
+        double y = 0;
+        for (const auto* run : RunsIn(n))
+            if (run->origin.x >= left && run->origin.x < left + 100)
+                y = std::max(y, run->origin.y);
+        return y;
+    };
+    EPub::ColumnNodes out;
+    std::string error;
+    ASSERT_TRUE(setter->SetStory(Story(60), frame, out, error)) << error;
+    EXPECT_GT(lastBaseline(out[0], 0), 380);
+    EXPECT_GT(lastBaseline(out[0], 120), 0);
+    const double line = 12 * 1.2;
+    EXPECT_GT(lastBaseline(out[0], 0) - lastBaseline(out[0], 120), line);
+
+    frame[1].balance = true;
+    ASSERT_TRUE(setter->SetStory(Story(60), frame, out, error)) << error;
+    const size_t lines = RunsIn(out[0]).size();
+    EXPECT_LE(std::abs(lastBaseline(out[0], 0) - lastBaseline(out[0], 120)), line + 1e-6);
+    EXPECT_LT(lastBaseline(out[0], 0), 380);
+    // Nothing is lost to balancing.
+    ASSERT_TRUE(setter->SetStory(Story(60), {{{0, 0, 100, 1000}, 0, {}, false}}, out, error));
+    EXPECT_EQ(RunsIn(out[0]).size(), lines);
+}
+
+// Lines beside a wrap area take the wider side; where no side leaves room they pass below it.
+TEST(TextSetter, WrapAreasPushLinesAsideOrBelow) {
+    const auto setter = EPub::MakeDefaultTextSetter();
+    EPub::StoryColumn column{{0, 0, 200, 600}, 0, {}, false};
+    column.wraps.push_back({{0, 50, 80, 120}, {}, 0});   // left: lines go right of it
+    column.wraps.push_back({{0, 200, 200, 260}, {}, 0}); // full width: lines skip it
+    // A triangle widening downwards from its top right corner: lines beside it shorten.
+    column.wraps.push_back({{100, 300, 200, 400}, {{200, 300}, {200, 400}, {100, 400}}, 0});
+    EPub::ColumnNodes out;
+    std::string error;
+    ASSERT_TRUE(setter->SetStory(Story(100), {column}, out, error)) << error;
+    double besideTriangle = 0;
+    for (const auto* run : RunsIn(out[0])) {
+        const double top = run->origin.y - 11, bottom = run->origin.y + 3;
+        if (bottom > 50 && top < 120) {
+            EXPECT_GE(run->origin.x, 80 - 1e-6) << run->text;
+        }
+        EXPECT_FALSE(bottom > 200 && top < 260) << run->text << " at " << run->origin.y;
+        if (top > 300 && bottom < 400) {
+            EXPECT_LE(run->origin.x + run->advance, 200 - (bottom - 300) + 1) << run->text;
+            besideTriangle = std::max(besideTriangle, run->origin.x + run->advance);
+        }
+    }
+    EXPECT_GT(besideTriangle, 150);
+}
+
 } // namespace

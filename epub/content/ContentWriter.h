@@ -28,7 +28,7 @@ class FigureWriter;
 class DocumentHost;
 class TableWriter;
 
-class ContentWriter : public BlockFlow {
+class ContentWriter final : public BlockFlow {
 public:
     explicit ContentWriter(DocumentHost& host);
     ~ContentWriter();

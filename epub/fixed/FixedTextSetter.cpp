@@ -26,6 +26,35 @@ ptrdiff_t WordSeparators(std::string_view text, size_t begin, size_t end) {
     return n;
 }
 
+// `text` shaped in one font and direction; the buffer is freed with it.
+class ShapedText {
+public:
+    ShapedText(hb_font_t* font, std::string_view text, hb_direction_t direction)
+        : hb_(HarfBuzzLibrary::Get()), buffer_(hb_.bufferCreate()) {
+        hb_.bufferAddUtf8(buffer_, text.data(), static_cast<int>(text.size()), 0,
+                          static_cast<int>(text.size()));
+        hb_.bufferSetDirection(buffer_, direction);
+        hb_.bufferGuessSegmentProperties(buffer_);
+        hb_.shape(font, buffer_, nullptr, 0);
+        info_ = hb_.bufferGetGlyphInfos(buffer_, &count_);
+        pos_ = hb_.bufferGetGlyphPositions(buffer_, &count_);
+    }
+    ~ShapedText() { hb_.bufferDestroy(buffer_); }
+    ShapedText(const ShapedText&) = delete;
+    ShapedText& operator=(const ShapedText&) = delete;
+
+    unsigned Count() const noexcept { return count_; }
+    const hb_glyph_info_t& Info(unsigned i) const noexcept { return info_[i]; }
+    const hb_glyph_position_t& Position(unsigned i) const noexcept { return pos_[i]; }
+
+private:
+    const HarfBuzzLibrary& hb_;
+    hb_buffer_t* buffer_;
+    unsigned count_ = 0;
+    const hb_glyph_info_t* info_ = nullptr;
+    const hb_glyph_position_t* pos_ = nullptr;
+};
+
 } // namespace
 
 struct FixedTextSetter::Face {
@@ -111,32 +140,24 @@ const FixedTextSetter::Face* FixedTextSetter::GetFace(const Text::FontSpec& want
 double FixedTextSetter::Shape(const Face& face, const StyledText& style, std::string_view text,
                               std::vector<Render::PositionedGlyph>* glyphs, double wordSpacing,
                               bool rightToLeft, double pen, bool* lacksGlyph) {
-    const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
-    hb_buffer_t* buffer = hb.bufferCreate();
-    hb.bufferAddUtf8(buffer, text.data(), static_cast<int>(text.size()), 0,
-                     static_cast<int>(text.size()));
-    hb.bufferSetDirection(buffer, rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
-    hb.bufferGuessSegmentProperties(buffer);
-    hb.shape(face.font, buffer, nullptr, 0);
-    unsigned count = 0;
-    const hb_glyph_info_t* info = hb.bufferGetGlyphInfos(buffer, &count);
-    const hb_glyph_position_t* pos = hb.bufferGetGlyphPositions(buffer, &count);
+    const ShapedText shaped(face.font, text, rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+    const unsigned count = shaped.Count();
     const double unit = style.size / face.upem;
     const double tracking = style.tracking * style.size;
     const double start = pen;
     for (unsigned i = 0; i < count; ++i) {
+        const hb_glyph_info_t& info = shaped.Info(i);
+        const hb_glyph_position_t& pos = shaped.Position(i);
         if (glyphs)
-            glyphs->push_back(
-                {info[i].codepoint, pen + pos[i].x_offset * unit, -pos[i].y_offset * unit});
-        pen += pos[i].x_advance * unit;
-        if (lacksGlyph && info[i].codepoint == 0)
+            glyphs->push_back({info.codepoint, pen + pos.x_offset * unit, -pos.y_offset * unit});
+        pen += pos.x_advance * unit;
+        if (lacksGlyph && info.codepoint == 0)
             *lacksGlyph = true;
         // Letter spacing goes after each character, as CSS puts it.
-        const bool lastOfCluster = i + 1 == count || info[i + 1].cluster != info[i].cluster;
+        const bool lastOfCluster = i + 1 == count || shaped.Info(i + 1).cluster != info.cluster;
         if (lastOfCluster)
-            pen += tracking + (IsWordSeparator(text, info[i].cluster) ? wordSpacing : 0);
+            pen += tracking + (IsWordSeparator(text, info.cluster) ? wordSpacing : 0);
     }
-    hb.bufferDestroy(buffer);
     return pen - start;
 }
 
@@ -226,22 +247,14 @@ std::vector<FixedTextSetter::FaceSpan>
 FixedTextSetter::FaceSpans(const Face& face, const StyledText& style, std::string_view text) {
     // Shaped once in the run's face: clusters holding a .notdef are what it cannot set. The
     // shaper's clusters keep marks, joined emoji and flags with their base.
-    const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
-    hb_buffer_t* buffer = hb.bufferCreate();
-    hb.bufferAddUtf8(buffer, text.data(), static_cast<int>(text.size()), 0,
-                     static_cast<int>(text.size()));
-    hb.bufferSetDirection(buffer, HB_DIRECTION_LTR);
-    hb.bufferGuessSegmentProperties(buffer);
-    hb.shape(face.font, buffer, nullptr, 0);
-    unsigned count = 0;
-    const hb_glyph_info_t* info = hb.bufferGetGlyphInfos(buffer, &count);
+    const ShapedText shaped(face.font, text, HB_DIRECTION_LTR);
     std::vector<std::pair<size_t, bool>> clusters; // start, missing
-    for (unsigned i = 0; i < count; ++i) {
-        if (clusters.empty() || clusters.back().first != info[i].cluster)
-            clusters.emplace_back(info[i].cluster, false);
-        clusters.back().second = clusters.back().second || info[i].codepoint == 0;
+    for (unsigned i = 0; i < shaped.Count(); ++i) {
+        const hb_glyph_info_t& info = shaped.Info(i);
+        if (clusters.empty() || clusters.back().first != info.cluster)
+            clusters.emplace_back(info.cluster, false);
+        clusters.back().second = clusters.back().second || info.codepoint == 0;
     }
-    hb.bufferDestroy(buffer);
     std::vector<FaceSpan> spans;
     for (size_t c = 0; c < clusters.size(); ++c) {
         const size_t begin = clusters[c].first;
@@ -808,29 +821,21 @@ std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& p
 double FixedTextSetter::ShapeVertical(const Face& face, const StyledText& style,
                                       std::string_view text,
                                       std::vector<Render::PositionedGlyph>* glyphs, double pen) {
-    const HarfBuzzLibrary& hb = HarfBuzzLibrary::Get();
-    hb_buffer_t* buffer = hb.bufferCreate();
-    hb.bufferAddUtf8(buffer, text.data(), static_cast<int>(text.size()), 0,
-                     static_cast<int>(text.size()));
-    hb.bufferSetDirection(buffer, HB_DIRECTION_TTB);
-    hb.bufferGuessSegmentProperties(buffer);
-    hb.shape(face.font, buffer, nullptr, 0);
-    unsigned count = 0;
-    const hb_glyph_info_t* info = hb.bufferGetGlyphInfos(buffer, &count);
-    const hb_glyph_position_t* pos = hb.bufferGetGlyphPositions(buffer, &count);
+    const ShapedText shaped(face.font, text, HB_DIRECTION_TTB);
+    const unsigned count = shaped.Count();
     const double unit = style.size / face.upem;
     const double start = pen;
     // HarfBuzz's offsets already take each glyph from its vertical origin (the top of its em box,
     // centred across the line) to where it is drawn from; y grows upwards there.
     for (unsigned i = 0; i < count; ++i) {
+        const hb_glyph_info_t& info = shaped.Info(i);
+        const hb_glyph_position_t& pos = shaped.Position(i);
         if (glyphs)
-            glyphs->push_back(
-                {info[i].codepoint, pos[i].x_offset * unit, pen - pos[i].y_offset * unit});
-        pen -= pos[i].y_advance * unit;
-        if (i + 1 == count || info[i + 1].cluster != info[i].cluster)
+            glyphs->push_back({info.codepoint, pos.x_offset * unit, pen - pos.y_offset * unit});
+        pen -= pos.y_advance * unit;
+        if (i + 1 == count || shaped.Info(i + 1).cluster != info.cluster)
             pen += style.tracking * style.size;
     }
-    hb.bufferDestroy(buffer);
     return pen - start;
 }
 

@@ -6,6 +6,7 @@
 #include "epub/fixed/FixedTextSetter.h"
 #include "epub/fixed/VerticalOrientation.h"
 #include "host/render/BitmapRenderTarget.h"
+#include "tests/epub/fixed/TextSetterSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -52,22 +53,8 @@ TEST(VerticalOrientation, IdeographsStandLatinLiesAndShortNumbersReadAcross) {
     EXPECT_EQ(cut[1].form, VerticalForm::Sideways);
 }
 
-EPub::StyledText Styled(std::string text, double size = 12) {
-    EPub::StyledText s;
-    s.text = std::move(text);
-    s.font.family = "DejaVu Sans";
-    s.size = size;
-    return s;
-}
-
-std::vector<const Render::GlyphRunNode*>
-Runs(const std::vector<Foundation::Counted<const Render::Node>>& nodes) {
-    std::vector<const Render::GlyphRunNode*> runs;
-    for (const auto& node : nodes)
-        if (node->Kind() == Render::NodeKind::GlyphRun)
-            runs.push_back(static_cast<const Render::GlyphRunNode*>(node.get()));
-    return runs;
-}
+using TextSetterTest::Runs;
+using TextSetterTest::Styled;
 
 TEST(FixedVerticalSetting, LinesGoDownTheColumnFromTheRightAndStayInside) {
     EPub::FixedTextSetter setter;

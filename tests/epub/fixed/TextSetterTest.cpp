@@ -2,6 +2,7 @@
 #include "epub/fixed/TextSetter.h"
 
 #include "epub/fixed/FixedTextSetter.h"
+#include "tests/epub/fixed/TextSetterSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,22 +11,8 @@
 
 namespace {
 
-EPub::StyledText Styled(std::string text, double size = 12) {
-    EPub::StyledText s;
-    s.text = std::move(text);
-    s.font.family = "DejaVu Sans";
-    s.size = size;
-    return s;
-}
-
-std::vector<const Render::GlyphRunNode*>
-Runs(const std::vector<Foundation::Counted<const Render::Node>>& nodes) {
-    std::vector<const Render::GlyphRunNode*> runs;
-    for (const auto& node : nodes)
-        if (node->Kind() == Render::NodeKind::GlyphRun)
-            runs.push_back(static_cast<const Render::GlyphRunNode*>(node.get()));
-    return runs;
-}
+using TextSetterTest::Runs;
+using TextSetterTest::Styled;
 
 TEST(TextSetter, TheDefaultSetterShapesRunsAtTheirBaseline) {
     const auto setter = EPub::MakeDefaultTextSetter();

@@ -2,6 +2,7 @@
 #include "epub/fixed/PageWriter.h"
 
 #include "epub/package/GeneratedTexts.h"
+#include "epub/xml/TextEncoding.h"
 #include "epub/xml/XmlWriter.h"
 
 #include <string>
@@ -158,14 +159,14 @@ private:
 
 // What a reading system shows for the page: its label, or "Page N" in the page's language when
 // the label is no more than a number (or there is none).
-std::string PageTitle(const Page& page, std::string_view label, const StringT& language) {
+std::string PageTitle(std::string_view label, const StringT& language) {
     const bool number = label.find_first_not_of("0123456789") == std::string_view::npos;
     if (!number)
         return std::string(label);
     std::string title = GeneratedText(TextKey::kPage, language.view()).str();
     const size_t at = title.find("%1");
     if (at != std::string::npos)
-        title.replace(at, 2, label.empty() ? Number(page.GetNumber()) : std::string(label));
+        title.replace(at, 2, label);
     return title;
 }
 
@@ -177,8 +178,10 @@ void StyleSheetLink(XmlWriter& x, std::string_view href) {
 } // namespace
 
 void WritePageDocument(Foundation::OutStream& out, const PageContext& publication, const Page& page,
-                       std::string_view label) {
+                       std::string_view givenLabel) {
     const std::string n = Number(page.GetNumber());
+    // A label with nothing left once what XML cannot hold is dropped would be an empty title.
+    const std::string_view label = BlankText(givenLabel) ? std::string_view(n) : givenLabel;
     const std::string w = std::to_string(page.GetWidth()), h = std::to_string(page.GetHeight());
     XmlWriter x;
     x.Declare(XmlWriter::Declaration::NotStandalone).Doctype().Open("html");
@@ -193,7 +196,7 @@ void WritePageDocument(Foundation::OutStream& out, const PageContext& publicatio
     x.Space("\n\t\t").Open("meta").Attribute("charset", "utf-8").CloseEmpty(true);
     x.Space("\n\t\t").Open("meta").Attribute("name", "viewport");
     x.Attribute("content", "width=" + w + ", height=" + h).CloseEmpty(true);
-    x.Space("\n\t\t").Element("title", PageTitle(page, label, language));
+    x.Space("\n\t\t").Element("title", PageTitle(label, language));
     StyleSheetLink(x, "css/styles.css");
     StyleSheetLink(x, "css/page" + n + ".css");
     for (const StringT& sheet : publication.styleSheets)

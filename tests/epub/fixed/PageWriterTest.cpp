@@ -50,6 +50,8 @@ TEST(PageWriter, TitlesNameThePageInItsLanguage) {
     EXPECT_EQ(title("Cover"), "Cover");
     EXPECT_EQ(title("12"), "Page 12");
     EXPECT_EQ(title(""), "Page 7");
+    // Nothing a title could show once what XML cannot hold is dropped.
+    EXPECT_EQ(title("\x01\x02"), "Page 7");
     page.UseLanguage("de-AT");
     EXPECT_EQ(title("12"), "Seite 12");
 }

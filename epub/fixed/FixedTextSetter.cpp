@@ -411,6 +411,19 @@ struct Break {
     bool mandatory = false;
 };
 
+// Where a paragraph's lines may end, its last byte always among them.
+std::vector<Break> BreakOpportunities(const std::string& text, const StringT& language) {
+    const std::vector<char> breaks = LineBreaks(text, language);
+    std::vector<Break> opportunities;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (breaks[i] == LINEBREAK_ALLOWBREAK || breaks[i] == LINEBREAK_MUSTBREAK)
+            opportunities.push_back(
+                {i + 1, breaks[i] == LINEBREAK_MUSTBREAK && i + 1 < text.size()});
+    if (opportunities.empty() || opportunities.back().end != text.size())
+        opportunities.push_back({text.size(), false});
+    return opportunities;
+}
+
 // Where a line goes across its column.
 struct LineSpan {
     double left = 0;
@@ -597,15 +610,8 @@ std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& p
         const bool rtl = bidi.RightToLeft();
         // Alignment names the side as seen in left-to-right text: mirrored, left is the start.
         const int alignment = !rtl || f.alignment % 2 == 1 ? f.alignment : 2 - f.alignment;
-        const std::vector<char> breaks =
-            LineBreaks(text, para.runs.empty() ? StringT() : para.runs[0].language);
-        std::vector<Break> opportunities;
-        for (size_t i = 0; i < text.size(); ++i)
-            if (breaks[i] == LINEBREAK_ALLOWBREAK || breaks[i] == LINEBREAK_MUSTBREAK)
-                opportunities.push_back(
-                    {i + 1, breaks[i] == LINEBREAK_MUSTBREAK && i + 1 < text.size()});
-        if (opportunities.empty() || opportunities.back().end != text.size())
-            opportunities.push_back({text.size(), false});
+        const std::vector<Break> opportunities =
+            BreakOpportunities(text, para.runs.empty() ? StringT() : para.runs[0].language);
 
         auto runOf = [&](size_t offset) {
             size_t r = 0;
@@ -971,15 +977,8 @@ bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
                 --b;
             return b;
         };
-        const std::vector<char> breaks =
-            LineBreaks(text, para.runs.empty() ? StringT() : para.runs[0].language);
-        std::vector<Break> opportunities;
-        for (size_t i = 0; i < text.size(); ++i)
-            if (breaks[i] == LINEBREAK_ALLOWBREAK || breaks[i] == LINEBREAK_MUSTBREAK)
-                opportunities.push_back(
-                    {i + 1, breaks[i] == LINEBREAK_MUSTBREAK && i + 1 < text.size()});
-        if (opportunities.empty() || opportunities.back().end != text.size())
-            opportunities.push_back({text.size(), false});
+        const std::vector<Break> opportunities =
+            BreakOpportunities(text, para.runs.empty() ? StringT() : para.runs[0].language);
 
         if (!firstInColumn)
             cursor -= f.spaceBefore;

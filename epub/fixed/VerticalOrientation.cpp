@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "epub/fixed/VerticalOrientation.h"
 
+#include "host/foundation/StringT.h"
+
 #include <algorithm>
 #include <array>
 #include <iterator>
@@ -21,18 +23,6 @@ constexpr std::array<std::pair<char32_t, char32_t>, 24> kUpright{{
     {0xFE10, 0xFE1F},   {0xFE30, 0xFE6F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE7},
     {0x1F000, 0x1F1FF}, {0x1F200, 0x1FAFF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
 }};
-
-// The character at `at` and its length; a stray byte counts as itself.
-std::pair<char32_t, size_t> Decode(std::string_view s, size_t at) {
-    const auto b = static_cast<unsigned char>(s[at]);
-    const size_t n = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-    if (n == 1 || at + n > s.size())
-        return {b, 1};
-    char32_t c = b & (0x7F >> n);
-    for (size_t i = 1; i < n; ++i)
-        c = (c << 6) | (static_cast<unsigned char>(s[at + i]) & 0x3F);
-    return {c, n};
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -79,9 +69,9 @@ std::vector<OrientedSpan> VerticalOrientation::Spans(std::string_view text, size
                 continue;
             }
         }
-        const auto [c, n] = Decode(text, i);
-        add(i, std::min(end, i + n), IsUpright(c) ? VerticalForm::Upright : VerticalForm::Sideways);
-        i += n;
+        const size_t from = i;
+        const char32_t c = Foundation::NextCodePoint(text, i);
+        add(from, std::min(end, i), IsUpright(c) ? VerticalForm::Upright : VerticalForm::Sideways);
     }
     return spans;
 }

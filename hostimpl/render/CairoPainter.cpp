@@ -13,10 +13,16 @@
 namespace Render::Cairo {
 namespace {
 
-void SetMatrix(cairo_t* cr, const AffineTransform& t) {
+// False, leaving the context as it was, for a transform that flattens everything it draws: cairo
+// would put the context in error and draw nothing more on the page.
+bool SetMatrix(cairo_t* cr, const AffineTransform& t) {
     cairo_matrix_t m;
     cairo_matrix_init(&m, t.m[0], t.m[3], t.m[1], t.m[4], t.m[2], t.m[5]);
+    cairo_matrix_t inverse = m;
+    if (cairo_matrix_invert(&inverse) != CAIRO_STATUS_SUCCESS)
+        return false;
     cairo_set_matrix(cr, &m);
+    return true;
 }
 
 void AppendPath(cairo_t* cr, const Path& path) {
@@ -128,7 +134,8 @@ cairo_operator_t Operator(BlendMode mode) {
 
 void PaintShape(cairo_t* cr, const ShapeNode& shape, const AffineTransform& world,
                 const Raster::ICCProfileSet& profiles) {
-    SetMatrix(cr, world);
+    if (!SetMatrix(cr, world))
+        return;
     cairo_new_path(cr);
     AppendPath(cr, shape.path);
     if (SetSource(cr, shape.fill.get(), shape.gradient, shape.opacity, profiles))
@@ -154,13 +161,18 @@ struct FontFace {
     }
 };
 
-// Glyphs larger than any bitmap we draw cannot show a thing, and cairo fails to make a scaled
-// font that size, losing what it allocated for it.
-bool TooLargeToDraw(const GlyphRunNode& run, const AffineTransform& world) {
+// Glyphs stretched past any bitmap we draw, along either axis, cannot show a thing, nor can
+// glyphs squashed under a pixel's width; FreeType refuses such sizes and the cairo context
+// stays in error from then on, losing what it allocated for the rest of the page.
+bool OutsideDrawableSizes(const GlyphRunNode& run, const AffineTransform& world) {
     constexpr double kLargestPixels = 65536;
+    constexpr double kSmallestPixels = 1.0 / 64; // FreeType's 26.6 unit
     const auto& m = world.m;
-    const double scale = std::sqrt(std::abs(m[0] * m[4] - m[1] * m[3]));
-    return !(run.size * scale <= kLargestPixels);
+    // The Frobenius norm bounds the largest stretch from above within a factor of sqrt 2, and
+    // the determinant over it bounds the smallest from below.
+    const double largest = std::sqrt(m[0] * m[0] + m[1] * m[1] + m[3] * m[3] + m[4] * m[4]);
+    const double smallest = largest > 0 ? std::abs(m[0] * m[4] - m[1] * m[3]) / largest : 0;
+    return !(run.size * largest <= kLargestPixels) || !(run.size * smallest >= kSmallestPixels);
 }
 
 // What a colour face's cairo face holds on to until cairo lets it go.
@@ -219,10 +231,12 @@ AffineTransform RunPlacement(const GlyphRunNode& run) {
 
 void PaintGlyphs(cairo_t* cr, const GlyphRunNode& run, const AffineTransform& world,
                  const Raster::ICCProfileSet& profiles) {
-    if (run.glyphs.empty() || TooLargeToDraw(run, world))
+    const AffineTransform placed = world * RunPlacement(run);
+    if (run.glyphs.empty() || OutsideDrawableSizes(run, placed))
+        return;
+    if (!SetMatrix(cr, placed))
         return;
     FontFace font{FontFaceOf(run)};
-    SetMatrix(cr, world * RunPlacement(run));
     cairo_set_font_face(cr, font.face);
     cairo_set_font_size(cr, run.size);
     cairo_font_options_t* options = cairo_font_options_create();
@@ -257,10 +271,11 @@ void PaintBitmap(cairo_t* cr, const BitmapNode& node, const AffineTransform& wor
     }
     if (!node.bitmap || node.bitmap->Width() == 0 || node.bitmap->Height() == 0)
         return;
+    if (!SetMatrix(cr, world * AffineTransform::Translate(r.left, r.top) *
+                           AffineTransform::Scale(r.Width() / node.bitmap->Width(),
+                                                  r.Height() / node.bitmap->Height())))
+        return;
     cairo_surface_t* surface = MakeSurface(*node.bitmap);
-    SetMatrix(cr, world * AffineTransform::Translate(r.left, r.top) *
-                      AffineTransform::Scale(r.Width() / node.bitmap->Width(),
-                                             r.Height() / node.bitmap->Height()));
     cairo_set_source_surface(cr, surface, 0, 0);
     cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
@@ -278,7 +293,10 @@ void PaintGroup(cairo_t* cr, const GroupNode& group, const AffineTransform& worl
         return;
     cairo_save(cr);
     if (group.clip) {
-        SetMatrix(cr, world);
+        if (!SetMatrix(cr, world)) { // a flat clip shows nothing
+            cairo_restore(cr);
+            return;
+        }
         cairo_new_path(cr);
         AppendPath(cr, *group.clip);
         cairo_clip(cr);
@@ -360,7 +378,10 @@ bool PaintSvg(cairo_t* cr, std::string_view svg, const Foundation::RectT<double>
     if (!h.handle)
         return false;
     cairo_save(cr);
-    SetMatrix(cr, parent);
+    if (!SetMatrix(cr, parent)) {
+        cairo_restore(cr);
+        return false;
+    }
     const RsvgRectangle viewport{rect.left, rect.top, rect.Width(), rect.Height()};
     const bool ok = h.rsvg.renderDocument(h.handle, cr, &viewport, nullptr);
     cairo_restore(cr);

@@ -183,3 +183,25 @@ TEST(Renderer, PictureFillsArePaintedPlacedOrTiledAndCanBecomeImages) {
     EXPECT_EQ(target.calls, std::vector<std::string>{"bitmap"});
     EXPECT_EQ(target.bitmaps[0], (Foundation::RectT<double>{0, 0, 10, 10}));
 }
+
+// Content a transform flattens or stretches past what FreeType can size draws nothing, and what
+// follows it on the page still draws: cairo would otherwise stay in error for the rest of it.
+TEST(Renderer, DegenerateTransformsSkipOnlyWhatTheyFlatten) {
+    auto flatShape = Box(0, 0, 40, 10);
+    flatShape->transform = AffineTransform::Scale(0, 1);
+    auto stretchedText = MakeCounted<GlyphRunNode>();
+    stretchedText->fontPath = StringT("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    stretchedText->glyphs = {{36, 0, 0}};
+    stretchedText->fill = FillDescriptor::MakeSolid(Colour::MakeRGB(0, 0, 0));
+    stretchedText->transform = AffineTransform::Scale(0.0002, 20000);
+    auto flatClip = MakeCounted<GroupNode>();
+    flatClip->clip = Path::Rectangle({0, 0, 40, 10});
+    flatClip->transform = AffineTransform::Scale(1, 0);
+    flatClip->children = {Box(0, 0, 40, 10)};
+    auto root = MakeCounted<GroupNode>();
+    root->children = {flatShape, stretchedText, flatClip, PictureBox(40, false)};
+    BitmapRenderTarget target(40, 10, 1);
+    target.DrawTree(*root);
+    EXPECT_EQ(Tone(*target.GetBitmap(), 2), 'r');
+    EXPECT_EQ(Tone(*target.GetBitmap(), 7), 'b');
+}

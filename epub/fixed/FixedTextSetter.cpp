@@ -219,18 +219,20 @@ std::u32string NeededCharacters(std::string_view utf8) {
 
 } // namespace
 
-const FixedTextSetter::Face*
-FixedTextSetter::FallbackFace(const Face& face, const StyledText& style, std::string_view cluster) {
-    const auto key = std::make_tuple(&face, std::string(cluster), style.language.str());
+const FixedTextSetter::Face* FixedTextSetter::FallbackFace(const Face& face,
+                                                           const StyledText& style,
+                                                           std::string_view cluster, bool upright) {
+    const auto key = std::make_tuple(&face, std::string(cluster), style.language.str(), upright);
     if (const auto it = fallbackFor_.find(key); it != fallbackFor_.end())
         return it->second;
     const Foundation::Font font(face.family, {}, face.weight,
                                 face.italic ? Foundation::FontSlant::Italic
                                             : Foundation::FontSlant::Upright);
     const std::u32string needed = NeededCharacters(cluster);
-    const auto handle = needed.empty()
-                            ? nullptr
-                            : Foundation::FontHandle::MakeFallback(font, needed, style.language);
+    const auto handle =
+        needed.empty()
+            ? nullptr
+            : Foundation::FontHandle::MakeFallback(font, needed, style.language, upright);
     const Face* found = nullptr;
     if (handle && !handle->GetFilePath().empty() &&
         !(handle->GetFilePath() == face.path && handle->GetFaceIndex() == face.index)) {
@@ -243,8 +245,10 @@ FixedTextSetter::FallbackFace(const Face& face, const StyledText& style, std::st
     return found;
 }
 
-std::vector<FixedTextSetter::FaceSpan>
-FixedTextSetter::FaceSpans(const Face& face, const StyledText& style, std::string_view text) {
+std::vector<FixedTextSetter::FaceSpan> FixedTextSetter::FaceSpans(const Face& face,
+                                                                  const StyledText& style,
+                                                                  std::string_view text,
+                                                                  bool upright) {
     // Shaped once in the run's face: clusters holding a .notdef are what it cannot set. The
     // shaper's clusters keep marks, joined emoji and flags with their base.
     const ShapedText shaped(face.font, text, HB_DIRECTION_LTR);
@@ -261,7 +265,8 @@ FixedTextSetter::FaceSpans(const Face& face, const StyledText& style, std::strin
         const size_t end = c + 1 < clusters.size() ? clusters[c + 1].first : text.size();
         const Face* chosen = &face;
         if (clusters[c].second)
-            if (const Face* other = FallbackFace(face, style, text.substr(begin, end - begin)))
+            if (const Face* other =
+                    FallbackFace(face, style, text.substr(begin, end - begin), upright))
                 chosen = other;
         if (!spans.empty() && spans.back().face == chosen)
             spans.back().end = end;
@@ -826,7 +831,8 @@ std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& p
 
 double FixedTextSetter::ShapeVertical(const Face& face, const StyledText& style,
                                       std::string_view text,
-                                      std::vector<Render::PositionedGlyph>* glyphs, double pen) {
+                                      std::vector<Render::PositionedGlyph>* glyphs, double pen,
+                                      bool* lacksGlyph) {
     const ShapedText shaped(face.font, text, HB_DIRECTION_TTB);
     const unsigned count = shaped.Count();
     const double unit = style.size / face.upem;
@@ -839,34 +845,80 @@ double FixedTextSetter::ShapeVertical(const Face& face, const StyledText& style,
         if (glyphs)
             glyphs->push_back({info.codepoint, pos.x_offset * unit, pen - pos.y_offset * unit});
         pen -= pos.y_advance * unit;
+        if (lacksGlyph && info.codepoint == 0)
+            *lacksGlyph = true;
         if (i + 1 == count || shaped.Info(i + 1).cluster != info.cluster)
             pen += style.tracking * style.size;
     }
     return pen - start;
 }
 
-double FixedTextSetter::VerticalAdvance(const Face& face, const StyledText& style,
-                                        std::string_view text, Render::VerticalForm form) {
+double FixedTextSetter::VerticalAdvanceIn(const Face& face, const StyledText& style,
+                                          std::string_view text, Render::VerticalForm form,
+                                          bool* lacksGlyph) {
     switch (form) {
     case Render::VerticalForm::Upright:
-        return ShapeVertical(face, style, text, nullptr);
+        return ShapeVertical(face, style, text, nullptr, 0, lacksGlyph);
     case Render::VerticalForm::Combined:
         return style.size;
     default:
-        return Shape(face, style, text, nullptr);
+        return Shape(face, style, text, nullptr, 0, false, 0, lacksGlyph);
     }
+}
+
+double FixedTextSetter::VerticalAdvance(const Face& face, const StyledText& style,
+                                        std::string_view text, Render::VerticalForm form) {
+    bool lacksGlyph = false;
+    const double whole = VerticalAdvanceIn(face, style, text, form, &lacksGlyph);
+    if (!lacksGlyph || form == Render::VerticalForm::Combined)
+        return whole;
+    double advance = 0;
+    for (const FaceSpan& span : FaceSpans(face, style, text, form == Render::VerticalForm::Upright))
+        advance += VerticalAdvanceIn(*span.face, style,
+                                     text.substr(span.begin, span.end - span.begin), form);
+    return advance;
 }
 
 Counted<Render::GlyphRunNode> FixedTextSetter::SetVerticalRun(const StyledText& text,
                                                               Render::VerticalForm form, double x,
                                                               double y, std::string& error) {
+    const Face* face = GetFace(text.font, error);
+    return face ? SetVerticalRunIn(*face, text, form, x, y) : nullptr;
+}
+
+std::vector<Counted<Render::GlyphRunNode>>
+FixedTextSetter::SetVerticalRuns(const StyledText& text, Render::VerticalForm form, double x,
+                                 double y, std::string& error) {
+    const Face* face = GetFace(text.font, error);
+    if (!face)
+        return {};
+    bool lacksGlyph = false;
+    VerticalAdvanceIn(*face, text, text.text, form, &lacksGlyph);
+    // Numbers set across the line stay in one face: they squeeze into one em together.
+    if (!lacksGlyph || form == Render::VerticalForm::Combined)
+        return {SetVerticalRunIn(*face, text, form, x, y)};
+    std::vector<Counted<Render::GlyphRunNode>> runs;
+    for (const FaceSpan& span :
+         FaceSpans(*face, text, text.text, form == Render::VerticalForm::Upright)) {
+        StyledText share = text;
+        share.text = text.text.substr(span.begin, span.end - span.begin);
+        auto run = SetVerticalRunIn(*span.face, share, form, x, y);
+        run->story.offset = static_cast<int64_t>(span.begin);
+        y += run->advance;
+        runs.push_back(std::move(run));
+    }
+    return runs;
+}
+
+Counted<Render::GlyphRunNode> FixedTextSetter::SetVerticalRunIn(const Face& glyphFace,
+                                                                const StyledText& text,
+                                                                Render::VerticalForm form, double x,
+                                                                double y) {
     using Render::VerticalForm;
     StyledText across = text;
     across.direction = TextDirection::Auto;
-    auto run = SetRun(across, x, y, error);
-    if (!run)
-        return nullptr;
-    const Face* face = GetFace(text.font, error);
+    auto run = SetRunIn(glyphFace, across, x, y, 0);
+    const Face* face = &glyphFace;
     run->origin = {x, y};
     run->vertical = form;
     switch (form) {
@@ -1032,18 +1084,20 @@ bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
             for (const auto& [r, s] : pieces(lineStart, visibleEnd)) {
                 StyledText piece = para.runs[r];
                 piece.text = text.substr(s.begin, s.end - s.begin);
-                auto run = SetVerticalRun(piece, s.form, centre, y, error);
-                if (!run)
+                const auto runs = SetVerticalRuns(piece, s.form, centre, y, error);
+                if (runs.empty())
                     return false;
-                run->story = {firstStory + static_cast<int32_t>(p), static_cast<int64_t>(s.begin),
-                              lineNumber};
-                y += run->advance;
-                out.push_back(run);
-                Decorate(piece, *run, out);
-                if (auto area = LinkAreaOf(piece, *run)) {
-                    out.push_back(area);
-                    if (links)
-                        links->push_back({area, piece.link});
+                for (const auto& run : runs) {
+                    run->story = {firstStory + static_cast<int32_t>(p),
+                                  static_cast<int64_t>(s.begin) + run->story.offset, lineNumber};
+                    y += run->advance;
+                    out.push_back(run);
+                    Decorate(piece, *run, out);
+                    if (auto area = LinkAreaOf(piece, *run)) {
+                        out.push_back(area);
+                        if (links)
+                            links->push_back({area, piece.link});
+                    }
                 }
             }
             ++lineNumber;

@@ -99,6 +99,11 @@ public:
     // A run of `text` in `form` down a vertical line whose centre is at `x`, from `y`.
     Counted<Render::GlyphRunNode> SetVerticalRun(const StyledText& text, Render::VerticalForm form,
                                                  double x, double y, std::string& error);
+    // The runs of `text` in `form` down that line, one after the other: one unless the font
+    // lacks some of its characters, as for SetRuns. Empty when the font cannot be found.
+    std::vector<Counted<Render::GlyphRunNode>> SetVerticalRuns(const StyledText& text,
+                                                               Render::VerticalForm form, double x,
+                                                               double y, std::string& error);
 
     // The runs of `text` from `x`, `y`: one unless the font lacks some of its characters, whose
     // clusters are then set in the installed face that has them, each direction's share of each
@@ -137,10 +142,12 @@ private:
         size_t end = 0;
         const Face* face = nullptr;
     };
+    // `upright`: the text stands upright in a vertical line.
     std::vector<FaceSpan> FaceSpans(const Face& face, const StyledText& style,
-                                    std::string_view text);
+                                    std::string_view text, bool upright = false);
     // The face for a cluster `face` has no glyph for; null when no installed face has it.
-    const Face* FallbackFace(const Face& face, const StyledText& style, std::string_view cluster);
+    const Face* FallbackFace(const Face& face, const StyledText& style, std::string_view cluster,
+                             bool upright);
     // The advance of `text` in one direction, each span in the face that has it.
     double Advance(const Face& face, const StyledText& style, std::string_view text,
                    double wordSpacing = 0, bool rightToLeft = false);
@@ -164,14 +171,19 @@ private:
 
     // Shapes `text` top to bottom; glyph positions from (0, `pen`), the advance down returned.
     double ShapeVertical(const Face& face, const StyledText& style, std::string_view text,
-                         std::vector<Render::PositionedGlyph>* glyphs, double pen = 0);
-    // How far down a vertical line `text` in `form` reaches.
+                         std::vector<Render::PositionedGlyph>* glyphs, double pen = 0,
+                         bool* lacksGlyph = nullptr);
+    Counted<Render::GlyphRunNode> SetVerticalRunIn(const Face& face, const StyledText& text,
+                                                   Render::VerticalForm form, double x, double y);
+    // How far down a vertical line `text` in `form` reaches, each span in the face that has it.
     double VerticalAdvance(const Face& face, const StyledText& style, std::string_view text,
                            Render::VerticalForm form);
+    double VerticalAdvanceIn(const Face& face, const StyledText& style, std::string_view text,
+                             Render::VerticalForm form, bool* lacksGlyph = nullptr);
 
     std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> faces_;
     std::map<std::pair<std::string, uint32_t>, std::unique_ptr<Face>> fallbackFaces_;
-    std::map<std::tuple<const Face*, std::string, std::string>, const Face*> fallbackFor_;
+    std::map<std::tuple<const Face*, std::string, std::string, bool>, const Face*> fallbackFor_;
     Hyphenator hyphenator_;
 };
 

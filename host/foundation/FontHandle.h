@@ -44,8 +44,10 @@ public:
     // The installed face the system would draw `characters` with when `font`'s own face lacks
     // them: of the faces that have them all (else the first of them), the one closest to
     // `font`'s family and style, an embeddable one first. Null when no installed face has them.
+    // `upright`: the characters stand upright in a vertical line, so a face whose vertical
+    // metrics leave them without an advance down it is passed over.
     static Counted<FontHandle> MakeFallback(const Font& font, std::u32string_view characters,
-                                            const StringT& language = {});
+                                            const StringT& language = {}, bool upright = false);
     // The face at `path`, `faceIndex`; null when it cannot be opened as a font.
     static Counted<FontHandle> MakeFromFile(const StringT& path, uint32_t faceIndex = 0);
 

@@ -6,6 +6,7 @@
 #include "hostimpl/foundation/FontFreeType.h"
 
 #include <fontconfig/fontconfig.h>
+#include FT_ADVANCES_H
 
 #include <algorithm>
 #include <chrono>
@@ -284,12 +285,40 @@ Counted<FontHandle> FontHandle::Make(const Font& font, const MemoryFontRegistry*
     return Foundation::MakeHandle(config.get(), font, memoryFonts);
 }
 
+namespace {
+
+// Whether each of `characters` advances down a vertical line in the face: one without vertical
+// metrics gets them made up by the shaper, but some faces carry a table that gives most glyphs
+// no advance at all, and their ideographs would pile up on one another.
+bool AdvancesDown(const Match& match, std::u32string_view characters) {
+    const auto lib = FreeType::OpenLibrary();
+    const auto face = FreeType::OpenFileFace(lib, match.path.c_str(), long(match.faceIndex));
+    if (!face)
+        return false;
+    if (!FT_HAS_VERTICAL(face.get()))
+        return true;
+    for (const char32_t c : characters) {
+        const FT_UInt glyph = FT_Get_Char_Index(face.get(), c);
+        FT_Fixed advance = 0;
+        if (glyph != 0 &&
+            FT_Get_Advance(face.get(), glyph, FT_LOAD_NO_SCALE | FT_LOAD_VERTICAL_LAYOUT,
+                           &advance) == 0 &&
+            advance == 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 Counted<FontHandle> FontHandle::MakeFallback(const Font& font, std::u32string_view characters,
-                                             const StringT& language) {
+                                             const StringT& language, bool upright) {
     const Config config = CurrentConfig();
     Counted<FontHandle> first;
     // A face whose licence forbids embedding would leave the page to the reader's own fonts.
     for (auto& match : FallbackCandidates(config.get(), font, characters, language)) {
+        if (upright && !AdvancesDown(match, characters))
+            continue;
         auto handle = HandleForFile(Font(), match.path, match.faceIndex);
         if (handle && handle->CanEmbed())
             return handle;

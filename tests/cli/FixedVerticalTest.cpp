@@ -182,6 +182,37 @@ TEST(FixedVerticalSetting, CairoDrawsRunsOnTheirSideAndAcrossTheLineWhereTheyAre
     EXPECT_LE(ink.bottom, 41);
 }
 
+// Characters the run's font lacks come from an installed face that has them, in runs that
+// follow each other down the line, with the text split between them and nothing lost.
+TEST(FixedVerticalSetting, CharactersTheFontLacksAreSetInAFaceThatHasThem) {
+    EPub::FixedTextSetter setter;
+    std::string error;
+    const auto text = Styled("\xE6\xB8\xAF\xE5\x8F\xA3", 16); // 港口: DejaVu has no ideographs
+    const auto runs = setter.SetVerticalRuns(text, VerticalForm::Upright, 100, 20, error);
+    ASSERT_FALSE(runs.empty()) << error;
+    std::string spelt;
+    double y = 20;
+    for (const auto& run : runs) {
+        EXPECT_NE(run->fontPath.str().find(".tt"), std::string::npos);
+        EXPECT_EQ(run->fontPath.str().find("DejaVuSans.ttf"), std::string::npos) << run->text;
+        EXPECT_DOUBLE_EQ(run->origin.y, y);
+        for (const auto& g : run->glyphs)
+            EXPECT_NE(g.id, 0u) << run->text;
+        y += run->advance;
+        spelt += run->text;
+    }
+    EXPECT_EQ(spelt, text.text);
+    EXPECT_NEAR(y - 20, 32, 2); // an em down the line each
+
+    // Latin on its side in DejaVu, the ideographs after it upright in another face.
+    const auto mixed = setter.SetVerticalRuns(Styled("ab\xE6\xB8\xAF", 16), VerticalForm::Upright,
+                                              100, 20, error);
+    ASSERT_EQ(mixed.size(), 2u);
+    EXPECT_EQ(mixed[0]->text, "ab");
+    EXPECT_EQ(mixed[1]->story.offset, 2);
+    EXPECT_NE(mixed[0]->fontPath, mixed[1]->fontPath);
+}
+
 class FixedVerticalTool : public ToolTest::Tool {};
 
 TEST_F(FixedVerticalTool, PagesWriteVerticalLinesAndRefuseUnknownModes) {

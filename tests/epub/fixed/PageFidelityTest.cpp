@@ -369,7 +369,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FidelityCase{"tests/epub/fixed/hyphenation"},
                     FidelityCase{"tests/epub/fixed/vertical", 0.005},
                     FidelityCase{"tests/epub/fixed/blend", 0.005},
-                    FidelityCase{"tests/epub/fixed/fallback", 0.005},
+                    FidelityCase{"tests/epub/fixed/fallback", 0.005, 1.2},
                     FidelityCase{"tests/epub/fixed/story", 0.005},
                     FidelityCase{"examples/multilingual", kMaxDifferentShare, 1.1}));
 

@@ -2,6 +2,7 @@
 #include "epub/fixed/FixedTextSetter.h"
 
 #include "epub/fixed/HarfBuzzLibrary.h"
+#include "epub/fixed/ScriptLanguage.h"
 #include "epub/fixed/VerticalOrientation.h"
 #include "host/foundation/FontHandle.h"
 
@@ -184,7 +185,7 @@ Counted<Render::GlyphRunNode> FixedTextSetter::SetRunIn(const Face& face, const 
     run->text = text.text;
     run->letterSpacing = text.tracking * text.size;
     run->fill = text.fill;
-    run->language = text.language;
+    run->language = LanguageOfText(text.text, text.language);
     run->wordSpacing = wordSpacing;
     // Glyphs go left to right: each run of one direction shaped on its own, in visual order.
     const BidiParagraph bidi(text.text, text.direction);

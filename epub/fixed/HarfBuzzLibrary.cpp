@@ -21,6 +21,9 @@ void HarfBuzzLibrary::Bind(Foundation::SharedLibrary& library) {
     library.Bind(bufferGetGlyphInfos, "hb_buffer_get_glyph_infos");
     library.Bind(bufferGetGlyphPositions, "hb_buffer_get_glyph_positions");
     library.Bind(shape, "hb_shape");
+    library.Bind(unicodeFuncsGetDefault, "hb_unicode_funcs_get_default");
+    library.Bind(unicodeScript, "hb_unicode_script");
+    library.Bind(unicodeGeneralCategory, "hb_unicode_general_category");
 }
 
 } // namespace EPub

@@ -29,6 +29,9 @@ struct HarfBuzzLibrary : Foundation::LibraryFunctions {
     decltype(&hb_buffer_get_glyph_infos) bufferGetGlyphInfos = nullptr;
     decltype(&hb_buffer_get_glyph_positions) bufferGetGlyphPositions = nullptr;
     decltype(&hb_shape) shape = nullptr;
+    decltype(&hb_unicode_funcs_get_default) unicodeFuncsGetDefault = nullptr;
+    decltype(&hb_unicode_script) unicodeScript = nullptr;
+    decltype(&hb_unicode_general_category) unicodeGeneralCategory = nullptr;
 
     void Bind(Foundation::SharedLibrary& library);
     static const HarfBuzzLibrary& Get() { return Foundation::LoadOnce<HarfBuzzLibrary>(); }

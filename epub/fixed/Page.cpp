@@ -21,14 +21,14 @@ PageElement& Page::Insert(size_t index, int depth, std::string_view tag) {
     return e;
 }
 
-int32_t Page::UseLanguage(const StringT& language) {
+int32_t Page::UseLanguage(const StringT& language, uint32_t characters) {
     for (size_t i = 0; i < languages_.size(); ++i) {
         if (languages_[i].first == language) {
-            ++languages_[i].second;
+            languages_[i].second += characters;
             return static_cast<int32_t>(i);
         }
     }
-    languages_.emplace_back(language, 1);
+    languages_.emplace_back(language, characters);
     return static_cast<int32_t>(languages_.size() - 1);
 }
 

@@ -64,12 +64,12 @@ public:
     // The next element number for ids of the kind ("span12-5"): counted per page.
     uint32_t NextElementNumber() noexcept { return ++elementCounter_; }
 
-    // Registers a use of `language` and returns its index.
-    int32_t UseLanguage(const StringT& language);
+    // Registers `characters` of text in `language` and returns its index.
+    int32_t UseLanguage(const StringT& language, uint32_t characters = 1);
     const std::vector<std::pair<StringT, uint32_t>>& GetLanguages() const noexcept {
         return languages_;
     }
-    // The most used language; the earlier on a tie; empty when none.
+    // The language of most of the text; the earlier on a tie; empty when none.
     StringT GetMainLanguage() const;
 
     // A (label, title) pair for a described group; returns its 1-based index.

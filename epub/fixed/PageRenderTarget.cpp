@@ -14,6 +14,12 @@ using namespace Render;
 
 namespace {
 
+// Characters, not bytes: a page's language is the one most of its text is in, whatever script.
+uint32_t CharacterCount(std::string_view utf8) {
+    return static_cast<uint32_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
 std::string Px(double v) {
     return FormatNumber(v) + "px";
 }
@@ -261,8 +267,10 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
     page_.Open();
     PageElement& e = page_.Add("span");
     e.classes[0] = publication_.GetDocStyle(style).name;
-    if (!run.language.empty())
-        e.language = page_.UseLanguage(run.language);
+    // Unmarked text is in the publication's language, and counts towards the page's as such.
+    const StringT& language = run.language.empty() ? publication_.GetLanguage() : run.language;
+    if (!language.empty())
+        e.language = page_.UseLanguage(language, CharacterCount(run.text));
     e.text = run.text;
     page_.Close();
     text_->endX = run.origin.x + run.advance;

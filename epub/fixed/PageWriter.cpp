@@ -20,8 +20,10 @@ std::string Number(uint64_t n) {
 
 class ElementWriter {
 public:
-    ElementWriter(XmlWriter& out, const PageContext& publication, const Page& page)
-        : out_(out), publication_(publication), page_(page) {}
+    ElementWriter(XmlWriter& out, const PageContext& publication, const Page& page,
+                  StringT pageLanguage)
+        : out_(out), publication_(publication), page_(page),
+          pageLanguage_(std::move(pageLanguage)) {}
 
     void WriteAll() {
         const auto& elements = page_.GetElements();
@@ -31,10 +33,10 @@ public:
             const bool hasChildren = i + 1 < elements.size() && elements[i + 1].depth > e.depth;
             if (!InText())
                 NewLine(e.depth);
-            Open(e);
+            const StringT language = Open(e);
             if (hasChildren) {
                 out_.Close();
-                open_.push_back(&e);
+                open_.push_back({&e, language});
             } else if (!e.text.empty()) {
                 out_.Close().Text(e.text).End(e.tag);
             } else {
@@ -47,15 +49,15 @@ public:
 private:
     // Inside a span, layout whitespace would become part of the text (a space between two runs of
     // one word when read aloud or copied): its children follow each other directly.
-    bool InText() const { return !open_.empty() && open_.back()->tag == "span"; }
+    bool InText() const { return !open_.empty() && open_.back().element->tag == "span"; }
     void NewLine(int depth) {
         if (depth >= kMaxIndentedDepth)
             return;
         out_.Space("\n").Space(std::string(size_t(depth) + 2, '\t'));
     }
     void CloseDownTo(int depth) {
-        while (!open_.empty() && open_.back()->depth >= depth) {
-            const PageElement* closing = open_.back();
+        while (!open_.empty() && open_.back().element->depth >= depth) {
+            const PageElement* closing = open_.back().element;
             if (closing->tag != "span")
                 NewLine(closing->depth);
             out_.End(closing->tag);
@@ -94,16 +96,19 @@ private:
         if (!title.empty())
             out_.Attribute("title", title);
     }
-    void Language(const PageElement& e) {
+    // The element's language is marked where it differs from the one it inherits; the language
+    // in effect inside it is returned.
+    StringT Language(const PageElement& e) {
+        const StringT& inherited = open_.empty() ? pageLanguage_ : open_.back().language;
         if (e.language < 0 || size_t(e.language) >= page_.GetLanguages().size())
-            return;
+            return inherited;
         const StringT& language = page_.GetLanguages()[size_t(e.language)].first;
-        if (language == current_ || language.empty())
-            return;
+        if (language == inherited || language.empty())
+            return inherited;
         out_.Attribute("lang", language).Attribute("xml:lang", language);
-        current_ = language;
+        return language;
     }
-    void Link(const PageElement& e) {
+    StringT Link(const PageElement& e) {
         out_.Open("a");
         if (e.targetPage == 0 && e.anchorNumber == 0) {
             out_.Link("href", e.url.view());
@@ -116,6 +121,7 @@ private:
             out_.Attribute("href", href);
         }
         Classes(e);
+        return open_.empty() ? pageLanguage_ : open_.back().language;
     }
     void Image(const PageElement& e) {
         out_.Open("img");
@@ -135,26 +141,34 @@ private:
                 out_.Attribute("title", title);
         }
     }
-    void Open(const PageElement& e) {
+    // Opens the element; the language in effect inside it.
+    StringT Open(const PageElement& e) {
         if (e.tag == "a")
             return Link(e);
-        if (e.tag == "img")
-            return Image(e);
+        if (e.tag == "img") {
+            Image(e);
+            return {};
+        }
         out_.Open(e.tag);
         Id(e);
         Classes(e);
         if (e.tag == "div")
             Description(e);
-        Language(e);
+        StringT language = Language(e);
         if (e.rightToLeft)
             out_.Attribute("dir", "rtl");
+        return language;
     }
 
     XmlWriter& out_;
     const PageContext& publication_;
     const Page& page_;
-    std::vector<const PageElement*> open_;
-    StringT current_;
+    struct OpenElement {
+        const PageElement* element;
+        StringT language; // in effect inside it
+    };
+    std::vector<OpenElement> open_;
+    StringT pageLanguage_;
 };
 
 // What a reading system shows for the page: its label, or "Page N" in the page's language when
@@ -206,7 +220,7 @@ void WritePageDocument(Foundation::OutStream& out, const PageContext& publicatio
     x.Space("\n\t\t").Open("span").Attribute("epub:type", "pagebreak").Attribute("id", "pg" + n);
     x.Attribute("title", label).Attribute("role", "doc-pagebreak").Attribute("aria-label", label);
     x.CloseEmpty(true);
-    ElementWriter(x, publication, page).WriteAll();
+    ElementWriter(x, publication, page, language).WriteAll();
     x.Space("\n\t").End("body").Space("\n").End("html").Space("\n");
     out << x.View();
 }

@@ -2,9 +2,9 @@
 // Right-to-left and mixed-direction text on fixed-layout pages: the order runs are seen in, where
 // lines of a right-to-left paragraph sit, and what the page document tells the reading system.
 
+#include "cli/ToolFixture.h"
 #include "epub/fixed/BidiParagraph.h"
 #include "epub/fixed/FixedTextSetter.h"
-#include "cli/ToolFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -176,3 +176,29 @@ TEST_F(FixedBidiTool, RightToLeftBooksSaySoInTheSpineAndKeepTheirSpreadSettings)
 }
 
 } // namespace
+
+// A line is in the language its letters are written in when the document's cannot be written in
+// them; the page is in that of most of its text, which a screen reader picks its voice by.
+TEST_F(FixedBidiTool, LinesTakeTheLanguageOfTheirLettersAndPagesThatOfMostText) {
+    ToolTest::Result r = Export(R"({"layout": "fixed", "options": {"cover": false},
+      "metadata": {"title": "Scripts", "language": "en",
+                   "identifier": "urn:uuid:11111111-2222-4333-8444-777777777777"},
+      "pages": [{"width": 300, "height": 300, "items": [
+        {"type": "textFrame", "x": 10, "y": 10, "width": 280, "height": 280,
+         "character": {"fontFamily": "DejaVu Sans", "size": 12},
+         "paragraphs": [{"text": "Hi"}, {"text": "مرحبا بكم يا أصدقائي الأعزاء"},
+                        {"text": "日本語の本"}]}]}]})");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto entries = Entries(dir_ / "out.epub");
+    const std::string& page = entries.at("OEBPS/page1.xhtml");
+    const auto html = page.find("<html");
+    EXPECT_NE(page.find("lang=\"ar\"", html), std::string::npos);
+    EXPECT_LT(page.find("lang=\"ar\"", html), page.find('>', html)) << page;
+    const auto hi = page.find(">Hi<"), japanese = page.find("日本語の本");
+    ASSERT_NE(japanese, std::string::npos) << page;
+    EXPECT_NE(page.rfind("lang=\"en\"", hi), std::string::npos) << page;
+    EXPECT_GT(page.rfind("lang=\"ja\"", japanese), hi) << page;
+    const std::string& opf = entries.at("OEBPS/package.opf");
+    EXPECT_LT(opf.find("<dc:language>en</dc:language>"), opf.find("<dc:language>ar</dc:language>"))
+        << opf;
+}

@@ -24,4 +24,11 @@ bool TextSetter::SetVerticalFrame(const std::vector<Paragraph>&,
     return false;
 }
 
+bool TextSetter::SetVerticalStory(const std::vector<Paragraph>&, const std::vector<StoryColumn>&,
+                                  ColumnNodes&, std::string& error, int32_t,
+                                  std::vector<LinkArea>*) {
+    error = "this text setter cannot set vertical text";
+    return false;
+}
+
 } // namespace EPub

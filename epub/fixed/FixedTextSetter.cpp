@@ -973,6 +973,53 @@ void FixedTextSetter::DecorateVertical(const StyledText& text, const Render::Gly
         line(-0.025 + 0.1 * i);
 }
 
+namespace {
+
+// A wrap area turned a quarter, (x, y) to (y, -x): a vertical line's band becomes a horizontal
+// one, so that OutlineExtent finds where along the line the area blocks it.
+WrapArea Turned(const WrapArea& wrap) {
+    WrapArea turned = wrap;
+    turned.box = {wrap.box.top, -wrap.box.right, wrap.box.bottom, -wrap.box.left};
+    for (auto& point : turned.outline)
+        point = {point.y, -point.x};
+    return turned;
+}
+
+// The stretch of `column` from top to bottom (as LineSpan's left and right) that a vertical line
+// between `left` and `right` takes: the longest one clear of the wrap areas, when one is at
+// least `shortest` long; else nothing, with `clearAt` where the areas in the way end leftwards.
+std::optional<LineSpan> StretchOf(const StoryColumn& column, double left, double right,
+                                  double shortest, double& clearAt) {
+    std::vector<std::pair<double, double>> blocked;
+    clearAt = -INFINITY;
+    for (const WrapArea& wrap : column.wraps) {
+        if (wrap.box.right <= left || wrap.box.left >= right)
+            continue;
+        const auto extent = OutlineExtent(Turned(wrap), -right, -left);
+        if (!extent || extent->second <= column.rect.top || extent->first >= column.rect.bottom)
+            continue;
+        blocked.push_back(*extent);
+        clearAt = std::max(clearAt, wrap.box.left);
+    }
+    if (blocked.empty())
+        return LineSpan{column.rect.top, column.rect.bottom};
+    std::sort(blocked.begin(), blocked.end());
+    LineSpan best{0, 0};
+    double from = column.rect.top;
+    for (const auto& [top, bottom] : blocked) {
+        if (top - from > best.right - best.left)
+            best = {from, top};
+        from = std::max(from, bottom);
+    }
+    if (column.rect.bottom - from > best.right - best.left)
+        best = {from, column.rect.bottom};
+    if (best.right - best.left < std::min(shortest, column.rect.Height()))
+        return std::nullopt;
+    return best;
+}
+
+} // namespace
+
 bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
                                        const std::vector<Foundation::RectT<double>>& columns,
                                        std::vector<Counted<const Render::Node>>& out,
@@ -980,39 +1027,136 @@ bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
                                        std::vector<LinkArea>* links, int combineDigits) {
     if (columns.empty())
         return true;
+    std::vector<StoryColumn> story;
+    for (const auto& rect : columns)
+        story.push_back({rect, 0, {}, false, combineDigits});
+    ColumnNodes nodes(columns.size());
+    if (!FlowVertical(paragraphs, story, {&nodes, false, false, firstStory, links}, error))
+        return false;
+    for (auto& column : nodes)
+        out.insert(out.end(), column.begin(), column.end());
+    return true;
+}
+
+bool FixedTextSetter::SetVerticalStory(const std::vector<Paragraph>& paragraphs,
+                                       const std::vector<StoryColumn>& columns, ColumnNodes& out,
+                                       std::string& error, int32_t firstStory,
+                                       std::vector<LinkArea>* links) {
+    const auto last = FlowVertical(paragraphs, columns, {}, error);
+    if (!last)
+        return false;
+    std::vector<StoryColumn> balanced = columns;
+    BalanceVertical(paragraphs, balanced, *last);
+    out.assign(columns.size(), {});
+    return FlowVertical(paragraphs, balanced, {&out, true, false, firstStory, links}, error)
+        .has_value();
+}
+
+void FixedTextSetter::BalanceVertical(const std::vector<Paragraph>& paragraphs,
+                                      std::vector<StoryColumn>& columns, size_t lastColumn) {
+    const size_t frame = columns[lastColumn].frame;
+    size_t first = lastColumn, end = lastColumn + 1;
+    while (first > 0 && columns[first - 1].frame == frame)
+        --first;
+    while (end < columns.size() && columns[end].frame == frame)
+        ++end;
+    const bool asked = std::any_of(columns.begin() + first, columns.begin() + end,
+                                   [](const StoryColumn& c) { return c.balance; });
+    if (!asked || end - first < 2)
+        return;
+    // Each column in turn is cut from the left as far as it can be with the story still ending
+    // in the frame when the columns after it are cut as far: it takes its share rounded up and
+    // leaves the rest to them, so that no column holds more than a line over another. Each
+    // column's first line must fit as well; later frames are out of reach.
+    std::vector<StoryColumn> trial(columns.begin(), columns.begin() + end);
+    double high = 0;
+    for (size_t c = first; c < end; ++c)
+        high = std::max(high, columns[c].rect.Width());
+    auto cut = [&](size_t from, double width) {
+        for (size_t c = from; c < end; ++c)
+            trial[c].rect.left = std::max(columns[c].rect.left, columns[c].rect.right - width);
+    };
+    std::string error;
+    cut(first, high);
+    if (!FlowVertical(paragraphs, trial, {nullptr, false, true}, error))
+        return; // a line thicker than its column: left as set
+    for (size_t from = first; from + 1 < end; ++from) {
+        double low = 0;
+        while (high - low > 0.25) {
+            const double middle = (low + high) / 2;
+            cut(from, middle);
+            (FlowVertical(paragraphs, trial, {nullptr, false, true}, error) ? high : low) = middle;
+        }
+        cut(from, high);
+    }
+    for (size_t c = first; c < end; ++c)
+        columns[c].rect = trial[c].rect;
+}
+
+std::optional<size_t> FixedTextSetter::FlowVertical(const std::vector<Paragraph>& paragraphs,
+                                                    const std::vector<StoryColumn>& columns,
+                                                    const Flow& flow, std::string& error) {
+    if (columns.empty()) {
+        error = "the story has no frame to go in";
+        return std::nullopt;
+    }
     size_t column = 0;
-    double cursor = columns[0].right; // the right edge of the next line
+    double cursor = columns[0].rect.right; // the right edge of the next line
     bool firstInColumn = true;
     int32_t lineNumber = 0;
     for (size_t p = 0; p < paragraphs.size(); ++p) {
         const Paragraph& para = paragraphs[p];
         const ParagraphFormat& f = para.format;
+        // The group this paragraph's share of the current frame is set in.
+        Counted<Render::GroupNode> group;
+        size_t groupFrame = 0;
+        auto sink = [&]() -> std::vector<Counted<const Render::Node>>& {
+            if (!flow.grouped)
+                return (*flow.out)[column];
+            if (!group || groupFrame != columns[column].frame) {
+                group = Foundation::MakeCounted<Render::GroupNode>();
+                group->logical = Render::LogicalGroup::Paragraph;
+                group->heading = para.heading;
+                groupFrame = columns[column].frame;
+                (*flow.out)[column].push_back(group);
+            }
+            return group->children;
+        };
         std::string text;
         std::vector<size_t> starts;
         std::vector<const Face*> faces;
+        double tallest = 0; // the thickest line: how much room wrap areas must leave
         for (const auto& run : para.runs) {
             starts.push_back(text.size());
             text += run.text;
             faces.push_back(GetFace(run.font, error));
             if (!faces.back())
-                return false;
+                return std::nullopt;
+            tallest = std::max(tallest, f.leading > 0 ? f.leading : run.size * 1.2);
         }
         starts.push_back(text.size());
-        // Each run's text in the forms it is set in.
-        std::vector<std::pair<size_t, OrientedSpan>> spans;
-        for (size_t r = 0; r < para.runs.size(); ++r) {
-            if (para.runs[r].combine) {
-                spans.push_back({r, {starts[r], starts[r + 1], Render::VerticalForm::Combined}});
-                continue;
+        // Each run's text in the forms it is set in, for each frame's setting of digits.
+        std::map<int, std::vector<std::pair<size_t, OrientedSpan>>> spansByDigits;
+        auto spansFor = [&](int combineDigits) -> const auto& {
+            auto [found, added] = spansByDigits.try_emplace(combineDigits);
+            if (!added)
+                return found->second;
+            for (size_t r = 0; r < para.runs.size(); ++r) {
+                if (para.runs[r].combine) {
+                    found->second.push_back(
+                        {r, {starts[r], starts[r + 1], Render::VerticalForm::Combined}});
+                    continue;
+                }
+                for (const OrientedSpan& s :
+                     VerticalOrientation::Spans(text, starts[r], starts[r + 1], combineDigits))
+                    found->second.push_back({r, s});
             }
-            for (const OrientedSpan& s :
-                 VerticalOrientation::Spans(text, starts[r], starts[r + 1], combineDigits))
-                spans.push_back({r, s});
-        }
-        // Each span's share of text[a, b), in order.
+            return found->second;
+        };
+        // Each span's share of text[a, b), in order, as the current column sets digits.
         auto pieces = [&](size_t a, size_t b) {
             std::vector<std::pair<size_t, OrientedSpan>> out;
-            for (const auto& [r, s] : spans)
+            for (const auto& [r, s] : spansFor(columns[column].combineDigits))
                 if (s.end > a && s.begin < b)
                     out.push_back({r, {std::max(a, s.begin), std::min(b, s.end), s.form}});
             return out;
@@ -1039,9 +1183,30 @@ bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
         size_t next = 0;
         bool firstLine = true;
         while (lineStart < text.size() || (text.empty() && firstLine)) {
-            const auto& col = columns[column];
+            const auto& col = columns[column].rect;
+            const size_t lineNext = next; // a line laid out again starts from here
+            // Moves on to the next column; false when there is none.
+            auto nextColumn = [&]() {
+                if (++column == columns.size()) {
+                    error = "the text does not fit in the frame";
+                    return false;
+                }
+                cursor = columns[column].rect.right;
+                firstInColumn = true;
+                return true;
+            };
+            double clearAt = 0;
+            const auto stretch =
+                StretchOf(columns[column], cursor - tallest, cursor, 4 * tallest / 1.2, clearAt);
+            if (!stretch) {
+                // Left of what is in the way, or in the next column when that is past the edge.
+                cursor = std::min(clearAt, cursor - 1);
+                if (cursor - tallest < col.left - 0.01 && !nextColumn())
+                    return std::nullopt;
+                continue;
+            }
             const double indent = f.leftIndent + (firstLine ? f.firstLineIndent : 0);
-            const double available = col.Height() - indent - f.rightIndent;
+            const double available = stretch->right - stretch->left - indent - f.rightIndent;
             size_t end = lineStart;
             while (next < opportunities.size()) {
                 const Break& b = opportunities[next];
@@ -1065,39 +1230,38 @@ bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
             if (largest <= 0 && !para.runs.empty())
                 largest = para.runs[0].size;
             const double thickness = f.leading > 0 ? f.leading : largest * 1.2;
-            if (cursor - thickness < col.left - 0.01 && !firstInColumn) {
-                if (++column == columns.size()) {
-                    error = "the text does not fit in the frame";
-                    return false;
-                }
-                cursor = columns[column].right;
-                firstInColumn = true;
-                continue;
+            if (cursor - thickness < col.left - 0.01 && (!firstInColumn || flow.strict)) {
+                if (!nextColumn())
+                    return std::nullopt;
+                next = lineNext;
+                continue; // lay the same line out again in the next column
             }
             const double centre = cursor - thickness / 2;
             const double slack = available - measure(lineStart, visibleEnd);
-            double y = col.top + indent;
+            double y = stretch->left + indent;
             // Justified lines have nothing to widen in ideographic text: they start at the top.
             if (f.alignment == 1)
                 y += slack / 2;
             else if (f.alignment == 2)
                 y += slack;
-            for (const auto& [r, s] : pieces(lineStart, visibleEnd)) {
+            for (const auto& [r, s] :
+                 flow.out ? pieces(lineStart, visibleEnd) : decltype(pieces(0, 0))()) {
                 StyledText piece = para.runs[r];
                 piece.text = text.substr(s.begin, s.end - s.begin);
                 const auto runs = SetVerticalRuns(piece, s.form, centre, y, error);
                 if (runs.empty())
-                    return false;
+                    return std::nullopt;
+                auto& out = sink();
                 for (const auto& run : runs) {
-                    run->story = {firstStory + static_cast<int32_t>(p),
+                    run->story = {flow.firstStory + static_cast<int32_t>(p),
                                   static_cast<int64_t>(s.begin) + run->story.offset, lineNumber};
                     y += run->advance;
                     out.push_back(run);
                     Decorate(piece, *run, out);
                     if (auto area = LinkAreaOf(piece, *run)) {
                         out.push_back(area);
-                        if (links)
-                            links->push_back({area, piece.link});
+                        if (flow.links)
+                            flow.links->push_back({area, piece.link});
                     }
                 }
             }
@@ -1111,7 +1275,7 @@ bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
         }
         cursor -= f.spaceAfter;
     }
-    return true;
+    return column;
 }
 
 } // namespace EPub

@@ -96,6 +96,10 @@ public:
                           std::vector<Counted<const Render::Node>>& out, std::string& error,
                           int32_t firstStory = 0, std::vector<LinkArea>* links = nullptr,
                           int combineDigits = 2) override;
+    bool SetVerticalStory(const std::vector<Paragraph>& paragraphs,
+                          const std::vector<StoryColumn>& columns, ColumnNodes& out,
+                          std::string& error, int32_t firstStory = 0,
+                          std::vector<LinkArea>* links = nullptr) override;
     // A run of `text` in `form` down a vertical line whose centre is at `x`, from `y`.
     Counted<Render::GlyphRunNode> SetVerticalRun(const StyledText& text, Render::VerticalForm form,
                                                  double x, double y, std::string& error);
@@ -180,6 +184,14 @@ private:
                            Render::VerticalForm form);
     double VerticalAdvanceIn(const Face& face, const StyledText& style, std::string_view text,
                              Render::VerticalForm form, bool* lacksGlyph = nullptr);
+    // As FlowStory, in vertical lines: each column filled from its right edge leftwards.
+    std::optional<size_t> FlowVertical(const std::vector<Paragraph>& paragraphs,
+                                       const std::vector<StoryColumn>& columns, const Flow& flow,
+                                       std::string& error);
+    // As Balance, narrowing the columns from their left edge one after the other, so that
+    // their lines differ by at most one.
+    void BalanceVertical(const std::vector<Paragraph>& paragraphs,
+                         std::vector<StoryColumn>& columns, size_t lastColumn);
 
     std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> faces_;
     std::map<std::pair<std::string, uint32_t>, std::unique_ptr<Face>> fallbackFaces_;

@@ -36,6 +36,7 @@ struct StoryColumn {
     std::vector<WrapArea> wraps;
     // When the story ends in this column's frame, that frame's columns are filled evenly.
     bool balance = false;
+    int combineDigits = 2; // in vertical lines, digit runs up to this long are set across
 };
 
 // What a story's chain holds once set: for each column, the nodes that go on its frame. Each
@@ -89,6 +90,13 @@ public:
                                   std::vector<Foundation::Counted<const Render::Node>>& out,
                                   std::string& error, int32_t firstStory = 0,
                                   std::vector<LinkArea>* links = nullptr, int combineDigits = 2);
+    // As SetStory, in vertical lines: each column's lines from its right to its left, the
+    // columns of a frame one above the other. Wrap areas shorten the lines they cross; balancing
+    // evens out the widths of the frame's columns. The default sets nothing and says so.
+    virtual bool SetVerticalStory(const std::vector<Paragraph>& paragraphs,
+                                  const std::vector<StoryColumn>& columns, ColumnNodes& out,
+                                  std::string& error, int32_t firstStory = 0,
+                                  std::vector<LinkArea>* links = nullptr);
 
 protected:
     TextSetter() = default;

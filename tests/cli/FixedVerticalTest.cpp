@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -205,12 +207,187 @@ TEST(FixedVerticalSetting, CharactersTheFontLacksAreSetInAFaceThatHasThem) {
     EXPECT_NEAR(y - 20, 32, 2); // an em down the line each
 
     // Latin on its side in DejaVu, the ideographs after it upright in another face.
-    const auto mixed = setter.SetVerticalRuns(Styled("ab\xE6\xB8\xAF", 16), VerticalForm::Upright,
-                                              100, 20, error);
+    const auto mixed =
+        setter.SetVerticalRuns(Styled("ab\xE6\xB8\xAF", 16), VerticalForm::Upright, 100, 20, error);
     ASSERT_EQ(mixed.size(), 2u);
     EXPECT_EQ(mixed[0]->text, "ab");
     EXPECT_EQ(mixed[1]->story.offset, 2);
     EXPECT_NE(mixed[0]->fontPath, mixed[1]->fontPath);
+}
+
+// A vertical story's set lines: each glyph run with the column it lies in and the paragraph
+// group (its heading, or -1 when loose) that holds it. A group is listed with the column its
+// share of a frame starts in, and may go on in the frame's next columns.
+struct SetLine {
+    const Render::GlyphRunNode* run;
+    size_t column;
+    int heading;
+};
+
+std::vector<SetLine> Lines(const EPub::ColumnNodes& out,
+                           const std::vector<EPub::StoryColumn>& columns) {
+    std::vector<SetLine> lines;
+    const auto add = [&](const Render::GlyphRunNode* run, size_t c, int heading) {
+        while (c + 1 < columns.size() && columns[c + 1].frame == columns[c].frame &&
+               run->origin.y >= columns[c + 1].rect.top - 1e-6)
+            ++c;
+        lines.push_back({run, c, heading});
+    };
+    for (size_t c = 0; c < out.size(); ++c)
+        for (const auto& node : out[c]) {
+            if (node->Kind() == Render::NodeKind::GlyphRun)
+                add(static_cast<const Render::GlyphRunNode*>(node.get()), c, -1);
+            if (node->Kind() != Render::NodeKind::Group)
+                continue;
+            const auto& group = static_cast<const Render::GroupNode&>(*node);
+            EXPECT_EQ(group.logical, Render::LogicalGroup::Paragraph);
+            for (const auto* run : Runs(group.children))
+                add(run, c, group.heading);
+        }
+    return lines;
+}
+
+EPub::Paragraph Japanese(std::string text, int heading = 0) {
+    EPub::Paragraph p;
+    p.runs = {Styled(std::move(text))};
+    p.heading = heading;
+    return p;
+}
+
+const char* kNeko = "吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。何でも薄暗い"
+                    "じめじめした所でニャーニャー泣いていた事だけは記憶している。";
+
+TEST(FixedVerticalStory, FlowsThroughItsFramesInOrderAsParagraphGroups) {
+    EPub::FixedTextSetter setter;
+    const std::vector<EPub::Paragraph> story = {Japanese("猫の話", 2), Japanese(kNeko),
+                                                Japanese("終わり")};
+    // Two lines in the first frame; the rest in the second, its tiers one above the other.
+    const std::vector<EPub::StoryColumn> columns = {{{0, 0, 30, 120}, 0, {}, false},
+                                                    {{0, 0, 100, 90}, 1, {}, false},
+                                                    {{0, 110, 100, 200}, 1, {}, false}};
+    EPub::ColumnNodes out;
+    std::string error;
+    ASSERT_TRUE(setter.SetVerticalStory(story, columns, out, error, 7)) << error;
+    ASSERT_EQ(out.size(), 3u);
+    const auto lines = Lines(out, columns);
+    std::string spelt;
+    int32_t line = -1;
+    size_t column = 0;
+    double previous = 1e9;
+    for (const auto& [run, c, heading] : lines) {
+        spelt += run->text;
+        EXPECT_EQ(heading, run->story.story == 7 ? 2 : 0) << run->text;
+        const auto& rect = columns[c].rect;
+        EXPECT_GE(run->origin.x - 6, rect.left - 1e-6) << run->text;
+        EXPECT_LE(run->origin.x + 6, rect.right + 1e-6) << run->text;
+        EXPECT_GE(run->origin.y, rect.top - 1e-6) << run->text;
+        EXPECT_LE(run->origin.y + run->advance, rect.bottom + 1e-6) << run->text;
+        if (run->story.line != line) {
+            // Right to left within a column; each column starts again at its right edge.
+            if (c == column) {
+                EXPECT_LT(run->origin.x, previous) << run->text;
+            }
+            EXPECT_GE(c, column);
+            column = c;
+            line = run->story.line;
+            previous = run->origin.x;
+        }
+    }
+    EXPECT_EQ(spelt, std::string("猫の話") + kNeko + "終わり");
+    EXPECT_EQ(column, 2u) << "the second tier is used";
+    // The paragraph that crosses into the second frame is one group in each; a group is listed
+    // with the column it starts in.
+    ASSERT_EQ(out[0].size(), 2u);
+    EXPECT_EQ(out[1].size() + out[2].size(), 2u);
+
+    // Left over after the last column.
+    EXPECT_FALSE(setter.SetVerticalStory(story, {columns[0]}, out, error));
+    EXPECT_EQ(error, "the text does not fit in the frame");
+}
+
+// Lines crossing a picture run in the longest stretch beside it, or pass it on the left when no
+// stretch is long enough; no glyph lands in its box, and an outline is followed.
+TEST(FixedVerticalStory, WrapAreasShortenOrSkipTheLinesTheyCross) {
+    EPub::FixedTextSetter setter;
+    // A triangle, point up: lines away from its point reach further down.
+    const EPub::WrapArea wedge{{260, 60, 300, 120}, {{260, 120}, {300, 120}, {280, 60}}, 0};
+    const EPub::WrapArea foot{{200, 70, 250, 120}, {}, 0}; // leaves 70 of 120 above it
+    const EPub::WrapArea middle{{80, 25, 120, 95}, {}, 0}; // leaves 25 on either side
+    // Where the wedge starts down a line between `left` and `right`.
+    const auto wedgeTop = [](double left, double right) {
+        if (right <= 280)
+            return 120 - 3 * (right - 260);
+        return left >= 280 ? 60 + 3 * (left - 280) : 60.0;
+    };
+    const EPub::StoryColumn column{{0, 0, 300, 120}, 0, {wedge, foot, middle}, false};
+    const std::string text = std::string(kNeko) + "吾輩は猫である。名前はまだ無い。";
+    EPub::ColumnNodes out;
+    std::string error;
+    ASSERT_TRUE(setter.SetVerticalStory({Japanese(text)}, {column}, out, error)) << error;
+    std::string spelt;
+    bool shortened = false, pastMiddle = false, belowWedgeBox = false;
+    for (const auto& [run, c, heading] : Lines(out, {column})) {
+        spelt += run->text;
+        const double left = run->origin.x - 7.2, right = run->origin.x + 7.2;
+        const double top = run->origin.y, bottom = run->origin.y + run->advance;
+        const auto crosses = [&](const EPub::WrapArea& wrap) {
+            return left < wrap.box.right - 1e-6 && right > wrap.box.left + 1e-6;
+        };
+        EXPECT_FALSE(crosses(foot) && bottom > foot.box.top + 1e-6) << run->text;
+        EXPECT_FALSE(crosses(middle)) << "a line runs in a stretch too short at " << left;
+        if (crosses(wedge)) {
+            EXPECT_LE(bottom, wedgeTop(std::max(left, 260.0), right) + 1e-6) << left;
+            belowWedgeBox = belowWedgeBox || bottom > wedge.box.top + 1e-6;
+        }
+        shortened = shortened || crosses(foot);
+        pastMiddle = pastMiddle || right <= middle.box.left + 1e-6;
+        EXPECT_GE(top, 0);
+    }
+    EXPECT_EQ(spelt, text);
+    EXPECT_TRUE(shortened);
+    EXPECT_TRUE(pastMiddle);
+    EXPECT_TRUE(belowWedgeBox);
+}
+
+// The lines of each column of `out`, counted.
+std::vector<int> LinesPerColumn(const EPub::ColumnNodes& out,
+                                const std::vector<EPub::StoryColumn>& columns) {
+    std::vector<std::set<int32_t>> lines(out.size());
+    for (const auto& [run, c, heading] : Lines(out, columns))
+        lines[c].insert(run->story.line);
+    std::vector<int> counts;
+    for (const auto& column : lines)
+        counts.push_back(static_cast<int>(column.size()));
+    return counts;
+}
+
+TEST(FixedVerticalStory, BalancingEvensOutTheTiersOfTheLastFrame) {
+    EPub::FixedTextSetter setter;
+    const std::vector<EPub::Paragraph> story = {Japanese(kNeko)};
+    std::vector<EPub::StoryColumn> tiers = {{{0, 0, 300, 95}, 0, {}, false},
+                                            {{0, 105, 300, 200}, 0, {}, false},
+                                            {{0, 210, 300, 305}, 0, {}, false}};
+    EPub::ColumnNodes out;
+    std::string error;
+    ASSERT_TRUE(setter.SetVerticalStory(story, tiers, out, error)) << error;
+    auto counts = LinesPerColumn(out, tiers);
+    EXPECT_GT(counts[0], 2);
+    EXPECT_EQ(counts[1], 0) << "unbalanced, the first tier takes it all";
+    const int unbalanced = counts[0];
+    tiers[1].balance = true; // one column asking is enough
+    ASSERT_TRUE(setter.SetVerticalStory(story, tiers, out, error)) << error;
+    counts = LinesPerColumn(out, tiers);
+    EXPECT_EQ(counts[0] + counts[1] + counts[2], unbalanced);
+    EXPECT_LE(*std::max_element(counts.begin(), counts.end()) -
+                  *std::min_element(counts.begin(), counts.end()),
+              1);
+    EXPECT_GT(counts[2], 0);
+    // Each tier still starts at the frame's right edge.
+    std::vector<double> rightmost(tiers.size(), 0);
+    for (const auto& [run, c, heading] : Lines(out, tiers))
+        rightmost[c] = std::max(rightmost[c], run->origin.x);
+    for (const double x : rightmost)
+        EXPECT_NEAR(x, 300 - 7.2, 1e-6);
 }
 
 class FixedVerticalTool : public ToolTest::Tool {};

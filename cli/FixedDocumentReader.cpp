@@ -149,6 +149,8 @@ private:
         AffineTransform world;
         std::vector<Foundation::RectT<double>> columns;
         bool balance = false;
+        bool vertical = false;
+        int combineDigits = 2;
         std::string story; // empty: the frame's own paragraphs
         Node where;        // detached
     };
@@ -542,6 +544,8 @@ void FixedReader::SurveyItems(const Node& items, size_t page, const AffineTransf
                              world,
                              FrameColumns(item),
                              Bool(item, "balance", false),
+                             ReadWritingMode(item),
+                             Integer(item, "combineDigits", 2, 0, 4),
                              String(item, "story"),
                              Detach(item)};
             if (item.Has("story")) {
@@ -620,7 +624,7 @@ std::vector<StoryColumn> FixedReader::ChainColumns(const std::vector<size_t>& ch
             wraps.push_back(std::move(local));
         }
         for (const auto& rect : frame.columns)
-            columns.push_back({rect, k, wraps, frame.balance});
+            columns.push_back({rect, k, wraps, frame.balance, frame.combineDigits});
     }
     return columns;
 }
@@ -634,10 +638,26 @@ void FixedReader::SetStory(const std::string& name) {
     story.paragraphs = ReadParagraphs(where.Field("paragraphs"),
                                       ReadCharacter(where, *document_->GetDefaultGlyphAtts()),
                                       ReadDirection(where, TextDirection::Auto));
+    // One way of setting lines through the whole chain: a story does not turn mid-way.
+    const bool vertical = frames_[story.frames.front()].vertical;
+    for (const size_t f : story.frames) {
+        const FrameEntry& frame = frames_[f];
+        if (frame.vertical == vertical)
+            continue;
+        const Node at =
+            frame.where.Has("writingMode") ? frame.where.Field("writingMode") : frame.where;
+        Fail(at, "the story \"" + name + "\" is set " +
+                     (vertical ? "vertical-rl" : "horizontal-tb") +
+                     " in its first frame; all its frames must be set the same way");
+    }
     const std::vector<StoryColumn> columns = ChainColumns(story.frames);
     EPub::ColumnNodes out;
     std::string error;
-    if (!setter_->SetStory(story.paragraphs, columns, out, error, stories_, &linkAreas_)) {
+    const bool set =
+        vertical ? setter_->SetVerticalStory(story.paragraphs, columns, out, error, stories_,
+                                             &linkAreas_)
+                 : setter_->SetStory(story.paragraphs, columns, out, error, stories_, &linkAreas_);
+    if (!set) {
         // Text left over is for the last frame to make room for.
         if (error.find("does not fit") != std::string::npos) {
             const FrameEntry& last = frames_[story.frames.back()];
@@ -659,7 +679,7 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
                  "paragraphs", "story", "balance", "writingMode", "combineDigits"});
     Bool(node, "balance", false);
     const bool vertical = ReadWritingMode(node);
-    const int combineDigits = Integer(node, "combineDigits", 2, 0, 4);
+    Integer(node, "combineDigits", 2, 0, 4);
     const auto found = frameAt_.find(items_ - 1);
     if (found == frameAt_.end())
         Fail(node, "the frame was not found before the pages were read");
@@ -671,8 +691,6 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
             if (node.Has(field))
                 Fail(node.Field(field),
                      "a frame that shows a story takes no \"" + std::string(field) + "\"");
-        if (vertical)
-            Fail(node.Field("writingMode"), "a frame that shows a story is set horizontally");
         SetStory(String(node, "story"));
         group->children = std::move(storyNodes_[found->second]);
         return group;
@@ -681,18 +699,15 @@ Counted<const Render::Node> FixedReader::ReadTextFrame(const Node& node) {
     const Text::GlyphAtts base = ReadCharacter(node, *document_->GetDefaultGlyphAtts());
     const auto paragraphs = ReadParagraphs(Required(node, "paragraphs"), base, direction);
     std::string error;
-    if (vertical) {
-        if (!setter_->SetVerticalFrame(paragraphs, FrameColumns(node), group->children, error,
-                                       stories_, &linkAreas_, combineDigits))
-            Fail(node, error);
-    } else {
-        EPub::ColumnNodes out;
-        if (!setter_->SetStory(paragraphs, ChainColumns({found->second}), out, error, stories_,
-                               &linkAreas_))
-            Fail(node, error);
-        for (auto& column : out)
-            group->children.insert(group->children.end(), column.begin(), column.end());
-    }
+    EPub::ColumnNodes out;
+    const auto columns = ChainColumns({found->second});
+    const bool set =
+        vertical ? setter_->SetVerticalStory(paragraphs, columns, out, error, stories_, &linkAreas_)
+                 : setter_->SetStory(paragraphs, columns, out, error, stories_, &linkAreas_);
+    if (!set)
+        Fail(node, error);
+    for (auto& column : out)
+        group->children.insert(group->children.end(), column.begin(), column.end());
     stories_ += static_cast<int32_t>(paragraphs.size());
     return group;
 }

@@ -9,6 +9,7 @@
 #include "tests/epub/fixed/TextSetterSupport.h"
 
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 #include <algorithm>
 #include <set>
@@ -390,7 +391,79 @@ TEST(FixedVerticalStory, BalancingEvensOutTheTiersOfTheLastFrame) {
         EXPECT_NEAR(x, 300 - 7.2, 1e-6);
 }
 
-class FixedVerticalTool : public ToolTest::Tool {};
+class FixedVerticalTool : public ToolTest::Tool {
+protected:
+    // The text of each p and h element of a page, its tag first.
+    std::vector<std::string> Blocks(const std::string& entry) {
+        pugi::xml_document page;
+        EXPECT_TRUE(page.load_string(Entries(dir_ / "out.epub").at(entry).c_str()));
+        std::vector<std::string> blocks;
+        for (const auto& found :
+             page.select_nodes("//*[local-name()='p' or local-name()='h1' or local-name()='h3']")) {
+            std::string text = std::string(found.node().name()) + ":";
+            for (const auto& span : found.node().select_nodes(".//*[local-name()='span'][not(*)]"))
+                text += span.node().child_value();
+            blocks.push_back(text);
+        }
+        return blocks;
+    }
+};
+
+// A story through two pages' vertical frames.
+std::string VerticalStory(const std::string& first, const std::string& second) {
+    return R"({"layout": "fixed", "options": {"cover": false},
+      "metadata": {"title": "Tate", "language": "ja",
+                   "identifier": "urn:uuid:11111111-2222-4333-8444-777777777777"},
+      "stories": {"neko": {"character": {"fontFamily": "IPAGothic", "size": 12},
+        "paragraphs": [{"text": "吾輩は猫である", "heading": 1},
+                       {"text": ")" +
+           std::string(kNeko) + R"("},
+                       {"text": "第二章", "heading": 3}]}},
+      "pages": [{"width": 200, "height": 300, "items": [)" +
+           first + R"(]}, {"width": 200, "height": 300, "items": [)" + second + "]}]}";
+}
+
+const char* kFirstTate = R"({"type": "textFrame", "x": 120, "y": 30, "width": 60, "height": 120,
+                             "writingMode": "vertical-rl", "story": "neko"})";
+const char* kSecondTate = R"({"type": "textFrame", "x": 30, "y": 30, "width": 150,
+                              "height": 240, "columns": 2, "balance": true,
+                              "writingMode": "vertical-rl", "story": "neko"})";
+
+TEST_F(FixedVerticalTool, StoriesGoOnThroughVerticalFramesAsParagraphsAndHeadings) {
+    ToolTest::Result r = Export(VerticalStory(kFirstTate, kSecondTate));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto first = Blocks("OEBPS/page1.xhtml"), second = Blocks("OEBPS/page2.xhtml");
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[0], "h1:吾輩は猫である");
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(first[1] + second[0].substr(2), std::string("p:") + kNeko);
+    EXPECT_GT(second[0].size(), 2u) << "the paragraph goes on on the second page";
+    EXPECT_EQ(second[1], "h3:第二章");
+    EXPECT_NE(Entries(dir_ / "out.epub").at("OEBPS/css/page2.css").find("writing-mode"),
+              std::string::npos);
+    const std::string report = EpubCheck(dir_ / "out.epub");
+    EXPECT_EQ(report.find("ERROR"), std::string::npos) << report;
+    EXPECT_EQ(report.find("WARNING"), std::string::npos) << report;
+
+    // A story is set one way through all its frames; text left over is the last frame's.
+    std::string flat = kSecondTate;
+    flat.replace(flat.find("vertical-rl"), 11, "horizontal-tb");
+    r = ExpectRefused(VerticalStory(kFirstTate, flat));
+    EXPECT_NE(r.err.find("$.pages[1].items[0].writingMode: the story \"neko\" is set vertical-rl "
+                         "in its first frame"),
+              std::string::npos)
+        << r.err;
+    flat.erase(flat.find("\"writingMode\""),
+               std::string(R"("writingMode": "horizontal-tb",)").size());
+    r = ExpectRefused(VerticalStory(kFirstTate, flat));
+    EXPECT_NE(r.err.find("$.pages[1].items[0]: the story \"neko\" is set vertical-rl"),
+              std::string::npos)
+        << r.err;
+    r = ExpectRefused(VerticalStory(kFirstTate, ""));
+    EXPECT_NE(r.err.find("$.pages[0].items[0]: text of the story \"neko\" is left over"),
+              std::string::npos)
+        << r.err;
+}
 
 TEST_F(FixedVerticalTool, PagesWriteVerticalLinesAndRefuseUnknownModes) {
     const auto doc = [](const std::string& frame) {

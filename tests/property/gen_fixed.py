@@ -40,6 +40,8 @@ class FixedGenerator(g.Generator):
         self.stories = {}           # name -> its paragraphs' character count and paragraphs
         self.story_frames = []      # (story name, frame) for every frame that shows a story
         self.wraps = {}             # page number -> room its wrap areas take from its frames
+        self.wraps_across = {}      # the same, from the lines of its vertical frames
+        self.vertical = set()       # the stories set in vertical lines
 
     def words(self, low=1, high=6):
         return " ".join(self.pick(FIXED_WORDS) for _ in range(self.r.randint(low, high)))
@@ -271,8 +273,17 @@ class FixedGenerator(g.Generator):
         name = self.pick(sorted(self.stories))
         frame = self.frame_box()
         frame["story"] = name
+        self.set_story_mode(name, frame)
         self.story_frames.append((name, frame, self.page_count))
         return frame
+
+    def set_story_mode(self, name, frame):
+        if name in self.vertical:
+            frame["writingMode"] = "vertical-rl"
+            if self.chance(0.3):
+                frame["combineDigits"] = self.r.randint(0, 4)
+        elif self.chance(0.05):
+            frame["writingMode"] = "horizontal-tb"
 
     def make_stories(self):
         for n in range(self.r.randint(1, 3) if self.chance(0.3) else 0):
@@ -284,6 +295,8 @@ class FixedGenerator(g.Generator):
             if self.chance(0.2):
                 story["direction"] = self.pick(["ltr", "rtl", "auto"])
             self.stories[name] = (story, characters)
+            if self.chance(0.3):
+                self.vertical.add(name)
 
     def wrap_item(self):
         # On the page itself, above its frames: groups' transforms could make it cover them.
@@ -297,6 +310,8 @@ class FixedGenerator(g.Generator):
         w, h = self.size
         height = min(item.get("height", 100), 14000) + 2 * wrap.get("offset", 0) + 100
         self.wraps[self.page_count] = self.wraps.get(self.page_count, 0) + height
+        width = min(item.get("width", 100), 14000) + 2 * wrap.get("offset", 0) + 100
+        self.wraps_across[self.page_count] = self.wraps_across.get(self.page_count, 0) + width
         return item
 
     def box(self):
@@ -474,10 +489,17 @@ class FixedGenerator(g.Generator):
             for frame in frames:
                 frame["height"] = self.frame_height(characters, len(story["paragraphs"]),
                                                     narrowest) / len(frames) + 100
+                if name in self.vertical:
+                    frame["width"], frame["height"] = frame["height"], frame["width"]
         for number, page in enumerate(pages, 1):
             items = page["items"]
             for frame in items:
-                if frame["type"] == "textFrame":
+                if frame["type"] != "textFrame":
+                    continue
+                # Vertical lines step leftwards past what is in their way.
+                if frame.get("writingMode") == "vertical-rl":
+                    frame["width"] = round(frame["width"] + self.wraps_across.get(number, 0), 2)
+                else:
                     frame["height"] = round(frame["height"] + self.wraps.get(number, 0), 2)
             width = max([page.pop("w")] + [i["x"] + i["width"] for i in items
                                            if i["type"] == "textFrame"])
@@ -494,8 +516,9 @@ class FixedGenerator(g.Generator):
         for name in self.stories:
             if not any(n == name for n, _, _ in self.story_frames):
                 self.page_count = len(pages)
-                self.story_frames.append((name, {**self.frame_box(), "story": name},
-                                          len(pages)))
+                frame = {**self.frame_box(), "story": name}
+                self.set_story_mode(name, frame)
+                self.story_frames.append((name, frame, len(pages)))
                 pages[-1]["items"].append(self.story_frames[-1][1])
         self.fit_pages(pages)
         # Targets are drawn once every page and anchor exists.

@@ -300,10 +300,6 @@ TEST(FixedVerticalStory, FlowsThroughItsFramesInOrderAsParagraphGroups) {
     // with the column it starts in.
     ASSERT_EQ(out[0].size(), 2u);
     EXPECT_EQ(out[1].size() + out[2].size(), 2u);
-
-    // Left over after the last column.
-    EXPECT_FALSE(setter.SetVerticalStory(story, {columns[0]}, out, error));
-    EXPECT_EQ(error, "the text does not fit in the frame");
 }
 
 // Lines crossing a picture run in the longest stretch beside it, or pass it on the left when no

@@ -373,7 +373,8 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
 // mixed with Latin and numbers), hyphenated justified columns, and vertical lines with Latin on
 // its side and numbers across, colour washes blended over a picture and text, Latin,
 // ideographs and emoji in runs whose font has Latin alone, and a story through two pages'
-// frames, wrapped around a picture and balanced where it ends, the last four held closer: plain
+// frames, wrapped around a picture and balanced where it ends, text on both sides of a picture
+// and on one side of a shape's outline, the last five held closer: plain
 // text on a plain ground leaves little to blur.
 // Chromium rounds the length of text on its side up to a whole pixel, so what follows it in the
 // line may land a pixel lower.
@@ -386,6 +387,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FidelityCase{"tests/epub/fixed/blend", 0.005},
                     FidelityCase{"tests/epub/fixed/fallback", 0.005, 1.2},
                     FidelityCase{"tests/epub/fixed/story", 0.005},
+                    FidelityCase{"tests/epub/fixed/wrap", 0.005},
                     FidelityCase{"examples/multilingual", kMaxDifferentShare, 1.1}));
 
 // What a reader copies from a page: the whole page selected in Chromium, as the selection's text.
@@ -492,6 +494,6 @@ INSTANTIATE_TEST_SUITE_P(Examples, CopiedPages,
                          testing::Values("examples/magazine", "examples/multilingual",
                                          "tests/epub/fixed/story", "tests/epub/fixed/bidi",
                                          "tests/epub/fixed/hyphenation",
-                                         "tests/epub/fixed/vertical"));
+                                         "tests/epub/fixed/vertical", "tests/epub/fixed/wrap"));
 
 } // namespace

@@ -113,6 +113,8 @@ private:
     TextDirection ReadDirection(const Node& node, TextDirection inherited) const;
     // Whether a text frame is set in vertical lines.
     bool ReadWritingMode(const Node& node) const;
+    // Which side of a wrap area lines take.
+    EPub::WrapSide ReadWrapSide(const Node& wrap) const;
     double Opacity(const Node& node) const;
     const LoadedImage& LoadImage(const Node& node);
 
@@ -395,6 +397,8 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
     // Each text item is a story of its own: only runs of one line of it may be joined.
     const int32_t story = stories_++;
     auto group = MakeCounted<Render::GroupNode>();
+    Render::GlyphRunNode* lastOfLine = nullptr; // of the line before
+    std::string lineText;
     for (size_t i = 0; i < lines.value.size(); ++i) {
         const Node line = lines.Item(i);
         CheckFields(line, {"x", "y", "runs", "text", "character"});
@@ -402,7 +406,16 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
         Required(line, "y");
         double x = Number(line, "x", 0);
         const double y = Number(line, "y", 0);
-        for (auto& styled : ReadRuns(line, ReadCharacter(line, base))) {
+        auto styledRuns = ReadRuns(line, ReadCharacter(line, base));
+        std::string text;
+        for (const auto& styled : styledRuns)
+            text += styled.text;
+        if (lastOfLine)
+            lastOfLine->lineEnd = FixedTextSetter::LineEndBetween(
+                lineText, text, styledRuns.empty() ? StringT() : styledRuns[0].language);
+        lastOfLine = nullptr;
+        lineText = std::move(text);
+        for (auto& styled : styledRuns) {
             styled.direction = direction;
             std::string error;
             const auto runs = setter_->SetRuns(styled, x, y, error);
@@ -410,6 +423,7 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
                 Fail(line, error);
             for (const auto& run : runs) {
                 run->story = {story, run->story.offset, static_cast<int32_t>(i)};
+                lastOfLine = run.get();
                 x += run->advance;
                 group->children.push_back(run);
                 FixedTextSetter::Decorate(styled, *run, group->children);
@@ -420,6 +434,9 @@ Counted<const Render::Node> FixedReader::ReadText(const Node& node) {
             }
         }
     }
+    // Whatever text comes next on the page is not part of this item's last word.
+    if (lastOfLine && lastOfLine->lineEnd.empty())
+        lastOfLine->lineEnd = " ";
     return group;
 }
 
@@ -521,6 +538,23 @@ std::vector<Foundation::PointT<double>> Outline(const Render::Path& path) {
 
 } // namespace
 
+EPub::WrapSide FixedReader::ReadWrapSide(const Node& wrap) const {
+    if (!wrap.Has("side"))
+        return EPub::WrapSide::Largest;
+    const Node side = wrap.Field("side");
+    Expect(side, json::value_t::string, "largest, both, left or right");
+    const std::string name = side.value.get<std::string>();
+    if (name == "largest")
+        return EPub::WrapSide::Largest;
+    if (name == "both")
+        return EPub::WrapSide::Both;
+    if (name == "left")
+        return EPub::WrapSide::Left;
+    if (name == "right")
+        return EPub::WrapSide::Right;
+    Fail(side, "expected largest, both, left or right");
+}
+
 // Numbers the items as ReadItem will, noting frames and the areas text wraps around.
 void FixedReader::SurveyItems(const Node& items, size_t page, const AffineTransform& world,
                               size_t depth) {
@@ -563,9 +597,10 @@ void FixedReader::SurveyItems(const Node& items, size_t page, const AffineTransf
             WrapArea area;
             bool outline = false;
             if (!wrap.value.is_boolean()) {
-                Expect(wrap, json::value_t::object, "true or {offset, outline}");
-                CheckFields(wrap, {"offset", "outline"});
+                Expect(wrap, json::value_t::object, "true or {offset, outline, side}");
+                CheckFields(wrap, {"offset", "outline", "side"});
                 area.offset = wrap.Has("offset") ? Length(wrap.Field("offset")) : 0;
+                area.side = ReadWrapSide(wrap);
                 outline = Bool(wrap, "outline", false);
                 if (outline && type != "path")
                     Fail(wrap.Field("outline"), "only a path has an outline to follow");

@@ -417,6 +417,16 @@ struct Break {
     bool mandatory = false;
 };
 
+// What ends a line that breaks at text[visibleEnd, end): a forced break, the spaces it
+// swallowed, or nothing where the words themselves meet (ideographs, a hyphen). The paragraph's
+// last line ends in a space: what follows on the page is other text.
+std::string LineEnd(std::string_view text, size_t visibleEnd, size_t end) {
+    const std::string_view swallowed = text.substr(visibleEnd, end - visibleEnd);
+    if (swallowed.find('\n') != std::string_view::npos)
+        return "\n";
+    return swallowed.empty() && end < text.size() ? std::string() : std::string(" ");
+}
+
 // Where a paragraph's lines may end, its last byte always among them.
 std::vector<Break> BreakOpportunities(const std::string& text, const StringT& language) {
     const std::vector<char> breaks = LineBreaks(text, language);
@@ -464,40 +474,66 @@ std::optional<std::pair<double, double>> OutlineExtent(const WrapArea& wrap, dou
     return std::make_pair(low - wrap.offset, high + wrap.offset);
 }
 
-// The stretch of `column` a line between `top` and `bottom` takes: the widest one clear of the
-// wrap areas, when one is at least `narrowest` wide; else nothing, with `clearAt` where the
-// areas in the way end.
-std::optional<LineSpan> SpanOf(const StoryColumn& column, double top, double bottom,
-                               double narrowest, double& clearAt) {
+// The stretches of `column` a line between `top` and `bottom` takes, left to right: those clear
+// of the wrap areas at least `narrowest` wide (all of them where every area in the way lets the
+// line go on across it, else the widest); none, with `clearAt` where the areas in the way end,
+// when no stretch is wide enough.
+std::vector<LineSpan> SpansOf(const StoryColumn& column, double top, double bottom,
+                              double narrowest, double& clearAt) {
     std::vector<std::pair<double, double>> blocked;
     clearAt = INFINITY;
+    bool across = true;
     for (const WrapArea& wrap : column.wraps) {
         if (wrap.box.bottom <= top || wrap.box.top >= bottom)
             continue;
-        const auto extent = OutlineExtent(wrap, top, bottom);
+        auto extent = OutlineExtent(wrap, top, bottom);
         if (!extent || extent->second <= column.rect.left || extent->first >= column.rect.right)
             continue;
+        // Text kept to one side: the other is blocked to the column's edge.
+        if (wrap.side == WrapSide::Left)
+            extent->second = column.rect.right;
+        else if (wrap.side == WrapSide::Right)
+            extent->first = column.rect.left;
+        across = across && wrap.side != WrapSide::Largest;
         blocked.push_back(*extent);
         clearAt = std::min(clearAt, wrap.box.bottom);
     }
     if (blocked.empty())
-        return LineSpan{column.rect.left, column.rect.right};
+        return {LineSpan{column.rect.left, column.rect.right}};
     std::sort(blocked.begin(), blocked.end());
-    LineSpan best{0, 0};
+    std::vector<LineSpan> free;
     double from = column.rect.left;
     for (const auto& [left, right] : blocked) {
-        if (left - from > best.right - best.left)
-            best = {from, left};
+        if (left > from)
+            free.push_back({from, left});
         from = std::max(from, right);
     }
-    if (column.rect.right - from > best.right - best.left)
-        best = {from, column.rect.right};
-    if (best.right - best.left < std::min(narrowest, column.rect.Width()))
-        return std::nullopt;
-    return best;
+    if (column.rect.right > from)
+        free.push_back({from, column.rect.right});
+    const double least = std::min(narrowest, column.rect.Width());
+    std::erase_if(free, [&](const LineSpan& s) { return s.right - s.left < least; });
+    if (!across && !free.empty()) {
+        const auto widest =
+            std::max_element(free.begin(), free.end(), [](const auto& a, const auto& b) {
+                return a.right - a.left < b.right - b.left;
+            });
+        return {*widest};
+    }
+    return free;
 }
 
 } // namespace
+
+std::string FixedTextSetter::LineEndBetween(std::string_view line, std::string_view next,
+                                            const StringT& language) {
+    if (line.empty() || next.empty())
+        return {};
+    // Joined, the two may break where they meet (ideographs, a hyphen, a space already there):
+    // nothing is missing between them. Otherwise a space was.
+    const std::string joined = std::string(line) + std::string(next);
+    const std::vector<char> breaks = LineBreaks(joined, language);
+    return breaks[line.size() - 1] == LINEBREAK_ALLOWBREAK ? std::string() : std::string(" ");
+}
 
 bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
                                const std::vector<Foundation::RectT<double>>& columns,
@@ -670,6 +706,8 @@ std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& p
         if (!firstInColumn)
             cursor += f.spaceBefore;
         int hyphenatedLines = 0; // in a row
+        size_t segment = 0;      // stretch of the band beside a wrap area the next line takes
+        double band = 0;         // height of the lines set in the band so far
         size_t lineStart = 0;
         size_t next = 0; // index into opportunities
         bool firstLine = true;
@@ -684,18 +722,23 @@ std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& p
                 }
                 cursor = columns[column].rect.top;
                 firstInColumn = true;
+                segment = 0;
+                band = 0;
                 return true;
             };
             double clearAt = 0;
-            const auto span =
-                SpanOf(columns[column], cursor, cursor + tallest, 4 * tallest / 1.2, clearAt);
-            if (!span) {
+            const std::vector<LineSpan> spans =
+                SpansOf(columns[column], cursor, cursor + tallest, 4 * tallest / 1.2, clearAt);
+            if (spans.empty()) {
                 // Below what is in the way, or in the next column when that is past the bottom.
                 cursor = std::max(clearAt, cursor + 1);
                 if (cursor + tallest > col.bottom + 0.01 && !nextColumn())
                     return std::nullopt;
                 continue;
             }
+            // Across a wrap area the text goes on in the band's next stretch, in reading order.
+            segment = segment < spans.size() ? segment : 0;
+            const LineSpan* span = &spans[rtl ? spans.size() - 1 - segment : segment];
             const double indent = f.leftIndent + (firstLine ? f.firstLineIndent : 0);
             const double available = span->right - span->left - indent - f.rightIndent;
             const double leftMargin = rtl ? f.rightIndent : indent;
@@ -786,6 +829,7 @@ std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& p
             }
             std::sort(parts.begin(), parts.end(),
                       [](const auto& a, const auto& b) { return a.first.begin < b.first.begin; });
+            Render::GlyphRunNode* lastOfLine = nullptr;
             for (const auto& [part, left] : flow.out ? parts : decltype(parts)()) {
                 const size_t a = part.begin;
                 StyledText piece = para.runs[runOf(a)];
@@ -800,10 +844,13 @@ std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& p
                 const auto runs = SetRuns(piece, left, baseline, error, wordSpacing);
                 if (runs.empty())
                     return std::nullopt;
+                if (hyphenated && part.end == visibleEnd && runs.back()->text.ends_with('-'))
+                    runs.back()->breakHyphen = true;
                 auto& out = sink();
                 for (const auto& run : runs) {
                     run->story = {firstStory + static_cast<int32_t>(p),
                                   static_cast<int64_t>(a) + run->story.offset, lineNumber};
+                    lastOfLine = run.get();
                     out.push_back(run);
                     Decorate(piece, *run, out);
                     if (auto area = LinkAreaOf(piece, *run)) {
@@ -813,9 +860,16 @@ std::optional<size_t> FixedTextSetter::FlowStory(const std::vector<Paragraph>& p
                     }
                 }
             }
+            if (lastOfLine && !hyphenated)
+                lastOfLine->lineEnd = LineEnd(text, visibleEnd, end);
             ++lineNumber;
             hyphenatedLines = hyphenated ? hyphenatedLines + 1 : 0;
-            cursor += lineHeight;
+            band = std::max(band, lineHeight);
+            if (++segment >= spans.size() || end >= text.size()) {
+                cursor += band;
+                segment = 0;
+                band = 0;
+            }
             firstInColumn = false;
             firstLine = false;
             lineStart = end;
@@ -976,7 +1030,7 @@ void FixedTextSetter::DecorateVertical(const StyledText& text, const Render::Gly
 namespace {
 
 // A wrap area turned a quarter, (x, y) to (y, -x): a vertical line's band becomes a horizontal
-// one, so that OutlineExtent finds where along the line the area blocks it.
+// one, the top of a column its left, so that the horizontal rules find the line's stretches.
 WrapArea Turned(const WrapArea& wrap) {
     WrapArea turned = wrap;
     turned.box = {wrap.box.top, -wrap.box.right, wrap.box.bottom, -wrap.box.left};
@@ -985,37 +1039,21 @@ WrapArea Turned(const WrapArea& wrap) {
     return turned;
 }
 
-// The stretch of `column` from top to bottom (as LineSpan's left and right) that a vertical line
-// between `left` and `right` takes: the longest one clear of the wrap areas, when one is at
-// least `shortest` long; else nothing, with `clearAt` where the areas in the way end leftwards.
-std::optional<LineSpan> StretchOf(const StoryColumn& column, double left, double right,
+// The stretches of `column` from top to bottom (as LineSpans' left and right) that a vertical
+// line between `left` and `right` takes, as SpansOf finds them across a horizontal one: an
+// area's left side is above it, its right side below. None, with `clearAt` where the areas in
+// the way end leftwards, when no stretch is long enough.
+std::vector<LineSpan> StretchesOf(const StoryColumn& column, double left, double right,
                                   double shortest, double& clearAt) {
-    std::vector<std::pair<double, double>> blocked;
-    clearAt = -INFINITY;
-    for (const WrapArea& wrap : column.wraps) {
-        if (wrap.box.right <= left || wrap.box.left >= right)
-            continue;
-        const auto extent = OutlineExtent(Turned(wrap), -right, -left);
-        if (!extent || extent->second <= column.rect.top || extent->first >= column.rect.bottom)
-            continue;
-        blocked.push_back(*extent);
-        clearAt = std::max(clearAt, wrap.box.left);
-    }
-    if (blocked.empty())
-        return LineSpan{column.rect.top, column.rect.bottom};
-    std::sort(blocked.begin(), blocked.end());
-    LineSpan best{0, 0};
-    double from = column.rect.top;
-    for (const auto& [top, bottom] : blocked) {
-        if (top - from > best.right - best.left)
-            best = {from, top};
-        from = std::max(from, bottom);
-    }
-    if (column.rect.bottom - from > best.right - best.left)
-        best = {from, column.rect.bottom};
-    if (best.right - best.left < std::min(shortest, column.rect.Height()))
-        return std::nullopt;
-    return best;
+    StoryColumn turned{{column.rect.top, -column.rect.right, column.rect.bottom, -column.rect.left},
+                       column.frame,
+                       {},
+                       false};
+    for (const WrapArea& wrap : column.wraps)
+        turned.wraps.push_back(Turned(wrap));
+    const auto stretches = SpansOf(turned, -right, -left, shortest, clearAt);
+    clearAt = -clearAt;
+    return stretches;
 }
 
 } // namespace
@@ -1179,6 +1217,8 @@ std::optional<size_t> FixedTextSetter::FlowVertical(const std::vector<Paragraph>
 
         if (!firstInColumn)
             cursor -= f.spaceBefore;
+        size_t segment = 0; // stretch of the band beside a wrap area the next line takes
+        double band = 0;    // thickness of the lines set in the band so far
         size_t lineStart = 0;
         size_t next = 0;
         bool firstLine = true;
@@ -1193,20 +1233,25 @@ std::optional<size_t> FixedTextSetter::FlowVertical(const std::vector<Paragraph>
                 }
                 cursor = columns[column].rect.right;
                 firstInColumn = true;
+                segment = 0;
+                band = 0;
                 return true;
             };
             double clearAt = 0;
-            const auto stretch =
-                StretchOf(columns[column], cursor - tallest, cursor, 4 * tallest / 1.2, clearAt);
-            if (!stretch) {
+            const std::vector<LineSpan> stretches =
+                StretchesOf(columns[column], cursor - tallest, cursor, 4 * tallest / 1.2, clearAt);
+            if (stretches.empty()) {
                 // Left of what is in the way, or in the next column when that is past the edge.
                 cursor = std::min(clearAt, cursor - 1);
                 if (cursor - tallest < col.left - 0.01 && !nextColumn())
                     return std::nullopt;
                 continue;
             }
+            // Across a wrap area the text goes on in the band's next stretch down.
+            segment = segment < stretches.size() ? segment : 0;
+            const LineSpan& stretch = stretches[segment];
             const double indent = f.leftIndent + (firstLine ? f.firstLineIndent : 0);
-            const double available = stretch->right - stretch->left - indent - f.rightIndent;
+            const double available = stretch.right - stretch.left - indent - f.rightIndent;
             size_t end = lineStart;
             while (next < opportunities.size()) {
                 const Break& b = opportunities[next];
@@ -1238,12 +1283,13 @@ std::optional<size_t> FixedTextSetter::FlowVertical(const std::vector<Paragraph>
             }
             const double centre = cursor - thickness / 2;
             const double slack = available - measure(lineStart, visibleEnd);
-            double y = stretch->left + indent;
+            double y = stretch.left + indent;
             // Justified lines have nothing to widen in ideographic text: they start at the top.
             if (f.alignment == 1)
                 y += slack / 2;
             else if (f.alignment == 2)
                 y += slack;
+            Render::GlyphRunNode* lastOfLine = nullptr;
             for (const auto& [r, s] :
                  flow.out ? pieces(lineStart, visibleEnd) : decltype(pieces(0, 0))()) {
                 StyledText piece = para.runs[r];
@@ -1255,6 +1301,7 @@ std::optional<size_t> FixedTextSetter::FlowVertical(const std::vector<Paragraph>
                 for (const auto& run : runs) {
                     run->story = {flow.firstStory + static_cast<int32_t>(p),
                                   static_cast<int64_t>(s.begin) + run->story.offset, lineNumber};
+                    lastOfLine = run.get();
                     y += run->advance;
                     out.push_back(run);
                     Decorate(piece, *run, out);
@@ -1265,8 +1312,15 @@ std::optional<size_t> FixedTextSetter::FlowVertical(const std::vector<Paragraph>
                     }
                 }
             }
+            if (lastOfLine)
+                lastOfLine->lineEnd = LineEnd(text, visibleEnd, end);
             ++lineNumber;
-            cursor -= thickness;
+            band = std::max(band, thickness);
+            if (++segment >= stretches.size() || end >= text.size()) {
+                cursor -= band;
+                segment = 0;
+                band = 0;
+            }
             firstInColumn = false;
             firstLine = false;
             lineStart = end;

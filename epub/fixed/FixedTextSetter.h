@@ -117,6 +117,10 @@ public:
                                                        std::string& error,
                                                        double wordSpacing = 0) override;
 
+    // What goes between two lines of text placed one by one, for copying and speech: a space
+    // unless the text may break where they meet without one.
+    static std::string LineEndBetween(std::string_view line, std::string_view next,
+                                      const StringT& language);
     // Underlines and strikethroughs of a set run of `text`, as rectangles in its colour.
     static void Decorate(const StyledText& text, const Render::GlyphRunNode& run,
                          std::vector<Counted<const Render::Node>>& out);

@@ -272,12 +272,29 @@ void RenderTarget::DrawGlyphMetrics(const GlyphRunNode& run, const AffineTransfo
     if (!language.empty())
         e.language = page_.UseLanguage(language, CharacterCount(run.text));
     e.text = run.text;
+    if (run.breakHyphen && e.text.ends_with('-')) {
+        // Drawn after the text rather than part of it: copied or read aloud, the word is whole.
+        e.text.pop_back();
+        e.classes[1] = publication_.BreakHyphenClass();
+    }
+    if (!run.lineEnd.empty())
+        AddLineEnd(run.lineEnd);
     page_.Close();
     text_->endX = run.origin.x + run.advance;
     text_->endY = run.origin.y + run.advance;
     text_->next = page_.ElementCount();
     if (run.rightToLeft)
         text_.reset();
+}
+
+void RenderTarget::AddLineEnd(const std::string& text) {
+    // Positioned line boxes alone leave the words at the ends of two lines joined when the page
+    // is copied or read aloud. At the end of the box, whose font size is 0, a preserved space
+    // takes no room in either direction.
+    const uint32_t style = publication_.AddDocStyle(Section::Text, "", "white-space: pre");
+    PageElement& gap = page_.Add("span");
+    gap.classes[0] = publication_.GetDocStyle(style).name;
+    gap.text = text;
 }
 
 bool RenderTarget::ContinuesText(const GlyphRunNode& run, const AffineTransform& world,

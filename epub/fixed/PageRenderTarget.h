@@ -100,6 +100,8 @@ private:
     // The schema's options with their rasterise resolution set from TextDPI, pushed for the page.
     void PushPageOptions();
     uint32_t GetRGB(const Render::Colour& colour) const;
+    // The break between two lines of text, written where copying and speech find it.
+    void AddLineEnd(const std::string& text);
     // Whether the run goes on the open text box's line: same story line, same transform, starting
     // where the last run ended, and nothing else written in between.
     bool ContinuesText(const Render::GlyphRunNode& run, const AffineTransform& world,

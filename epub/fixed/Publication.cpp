@@ -206,6 +206,11 @@ uint32_t Publication::AddDocStyle(Section section, std::string_view name,
     return static_cast<uint32_t>(docStyles_.size());
 }
 
+StringT Publication::BreakHyphenClass() {
+    AddDocStyle(Section::Builtin, "break-hyphen::after", "content: \"-\"");
+    return "break-hyphen";
+}
+
 StringT Publication::HiddenLayerClass() {
     if (hiddenLayerClass_.empty()) {
         AddDocStyle(Section::Builtin, "hidden-layer", "display: none");

@@ -109,6 +109,8 @@ public:
     // Registers a shared rule; identical rules share a number. Returns the rule's 1-based number.
     uint32_t AddDocStyle(Section section, std::string_view name, std::string declarations);
     const DocStyle& GetDocStyle(uint32_t number) const { return docStyles_.at(number - 1); }
+    // The class of a line's last span whose hyphen, added by the line break, is drawn after it.
+    StringT BreakHyphenClass();
     // The "hidden-layer" rule, registered on first use; returns its class name.
     StringT HiddenLayerClass();
     // The note anchor id for the note at `pos`: reused when already registered.

@@ -20,13 +20,18 @@ struct StyledText;
 struct Paragraph;
 struct LinkArea;
 
+// Which stretches beside a wrap area a line takes: the widest, each of them in reading order
+// (the line goes on across the area), or only those to its left or right.
+enum class WrapSide : uint8_t { Largest, Both, Left, Right };
+
 // An area a story's lines keep out of (a picture the text wraps around), in the coordinates of
-// the frame it falls on. Lines take the widest stretch left beside it, or pass below it.
+// the frame it falls on. Lines take the stretches its side leaves beside it, or pass below it.
 struct WrapArea {
     Foundation::RectT<double> box; // the outline's bounds, offset included
     // A closed outline the text follows (offset already added to `box` only); empty: the box.
     std::vector<Foundation::PointT<double>> outline;
     double offset = 0; // kept between the outline and the text
+    WrapSide side = WrapSide::Largest;
 };
 
 // One column of the chain of frames a story flows through, in reading order.

@@ -141,6 +141,12 @@ public:
     StoryPosition story;
     StringT language;
     bool rightToLeft = false; // the direction its text is read in (glyphs are in visual order)
+    // What the text has after the run when a line ends with it: the spaces the line break
+    // swallowed (" "), or "\n" for a forced break. Nothing draws it; copied or read aloud, it
+    // keeps the last word of one line from running into the first of the next.
+    std::string lineEnd;
+    // Its text ends in the hyphen a line break added, which is drawn but is no part of the text.
+    bool breakHyphen = false;
     // In a vertical line, `advance` runs down it, and glyph positions are in the run's own
     // orientation: turned for Sideways, across the line (squeezed to fit one em) for Combined.
     VerticalForm vertical = VerticalForm::None;

@@ -37,17 +37,20 @@ protected:
     // The text of each p and h element of a page, its tag first.
     std::vector<std::string> Blocks(const std::string& entry) {
         pugi::xml_document page;
-        EXPECT_TRUE(page.load_string(Entries(dir_ / "out.epub").at(entry).c_str()));
+        EXPECT_TRUE(page.load_string(Entries(dir_ / "out.epub").at(entry).c_str(),
+                                     pugi::parse_default | pugi::parse_ws_pcdata));
         std::vector<std::string> blocks;
         for (const auto& found : page.select_nodes("//*[local-name()='p' or local-name()='h2']"))
             blocks.push_back(std::string(found.node().name()) + ":" + Text(found.node()));
         return blocks;
     }
+    // As copied or read aloud: the lines' text with what ends each line, trimmed.
     static std::string Text(const pugi::xml_node& node) {
         std::string text;
         for (const auto& span : node.select_nodes(".//*[local-name()='span' and not(*)]"))
-            text += (text.empty() ? "" : " ") + std::string(span.node().child_value());
-        return text;
+            text += span.node().child_value();
+        const auto first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
+        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
     }
 };
 

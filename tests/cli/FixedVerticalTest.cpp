@@ -12,8 +12,10 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -344,6 +346,25 @@ TEST(FixedVerticalStory, WrapAreasShortenOrSkipTheLinesTheyCross) {
     EXPECT_TRUE(shortened);
     EXPECT_TRUE(pastMiddle);
     EXPECT_TRUE(belowWedgeBox);
+
+    // Asked for both sides, a line goes on below the area at the same place across the column;
+    // the left side is above it.
+    const auto tops = [&](EPub::WrapSide side) {
+        EPub::WrapArea band{{0, 70, 300, 90}, {}, 0, side};
+        const EPub::StoryColumn tall{{0, 0, 300, 160}, 0, {band}, false};
+        EXPECT_TRUE(setter.SetVerticalStory({Japanese(kNeko)}, {tall}, out, error)) << error;
+        std::map<double, std::vector<double>> starts; // line place -> where its lines start
+        int32_t line = -1;
+        for (const auto& [run, c, heading] : Lines(out, {tall})) {
+            EXPECT_FALSE(run->origin.y < 90 && run->origin.y + run->advance > 70) << run->text;
+            if (std::exchange(line, run->story.line) != run->story.line)
+                starts[run->origin.x].push_back(run->origin.y);
+        }
+        return starts.begin()->second;
+    };
+    EXPECT_EQ(tops(EPub::WrapSide::Both), (std::vector<double>{0, 90}));
+    EXPECT_EQ(tops(EPub::WrapSide::Left), (std::vector<double>{0}));
+    EXPECT_EQ(tops(EPub::WrapSide::Right), (std::vector<double>{90}));
 }
 
 // The lines of each column of `out`, counted.

@@ -306,6 +306,8 @@ class FixedGenerator(g.Generator):
             wrap["offset"] = self.number(0, 12)
         if item["type"] == "path" and self.chance(0.5):
             wrap["outline"] = True
+        if self.chance(0.4):
+            wrap["side"] = self.pick(["largest", "both", "left", "right"])
         item["wrap"] = wrap if wrap or self.chance(0.5) else True
         w, h = self.size
         height = min(item.get("height", 100), 14000) + 2 * wrap.get("offset", 0) + 100

@@ -234,6 +234,36 @@ std::string Screenshot(const fs::path& dir, const fs::path& page, uint32_t w, ui
     return std::system(command.c_str()) == 0 ? std::string() : command;
 }
 
+Cli::FixedDocument ReadExample(const char* document) {
+    return Cli::ReadFixedDocument(fs::path(EPUB_SOURCE_DIR) / (std::string(document) + ".json"));
+}
+
+// The book exported into `dir` and unzipped there, its fonts readable by a browser.
+fs::path ExportAndUnpack(const Cli::FixedDocument& doc, const fs::path& dir) {
+    const fs::path epub = dir / "book.epub";
+    Cli::ExportFixedEPub(doc, epub);
+    const fs::path unpacked = dir / "book";
+    EXPECT_EQ(
+        std::system(("unzip -q -o '" + epub.string() + "' -d '" + unpacked.string() + "'").c_str()),
+        0);
+    // Reading systems undo the font obfuscation; a browser needs it undone beforehand.
+    Foundation::StringT identifier = doc.settings->identifier;
+    const auto key = EPub::MakeFontKey(identifier.view());
+    for (const auto& font : fs::directory_iterator(unpacked / "OEBPS" / "font")) {
+        std::string bytes = ReadBytes(font.path());
+        EPub::ObfuscateFont({reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()}, key);
+        std::ofstream(font.path(), std::ios::binary) << bytes;
+    }
+    return unpacked;
+}
+
+fs::path MakeTempDir() {
+    std::string pattern = (fs::temp_directory_path() / "epubfidelity-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        return {};
+    return pattern;
+}
+
 struct FidelityCase {
     const char* path;
     double maxDifferentShare = kMaxDifferentShare;
@@ -249,26 +279,11 @@ class PageFidelity : public testing::TestWithParam<FidelityCase> {};
 TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
     if (!HaveChromium())
         GTEST_SKIP() << "chromium is not installed";
-    std::string pattern = (fs::temp_directory_path() / "epubfidelity-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const fs::path dir = MakeTempDir();
+    ASSERT_FALSE(dir.empty());
     const char* const document = GetParam().path;
-    const fs::path source = fs::path(EPUB_SOURCE_DIR) / (std::string(document) + ".json");
-    const Cli::FixedDocument doc = Cli::ReadFixedDocument(source);
-    const fs::path epub = dir / "book.epub";
-    Cli::ExportFixedEPub(doc, epub);
-    const fs::path unpacked = dir / "book";
-    ASSERT_EQ(
-        std::system(("unzip -q -o '" + epub.string() + "' -d '" + unpacked.string() + "'").c_str()),
-        0);
-    // Reading systems undo the font obfuscation; a browser needs it undone beforehand.
-    Foundation::StringT identifier = doc.settings->identifier;
-    const auto key = EPub::MakeFontKey(identifier.view());
-    for (const auto& font : fs::directory_iterator(unpacked / "OEBPS" / "font")) {
-        std::string bytes = ReadBytes(font.path());
-        EPub::ObfuscateFont({reinterpret_cast<uint8_t*>(bytes.data()), bytes.size()}, key);
-        std::ofstream(font.path(), std::ios::binary) << bytes;
-    }
+    const Cli::FixedDocument doc = ReadExample(document);
+    const fs::path unpacked = ExportAndUnpack(doc, dir);
     const double scale = Cli::PageScale(doc);
     bool allGood = true;
     for (size_t i = 0; i < doc.pages.size(); ++i) {
@@ -358,8 +373,9 @@ TEST_P(PageFidelity, ExportedPagesLookLikeTheirDrawing) {
 // mixed with Latin and numbers), hyphenated justified columns, and vertical lines with Latin on
 // its side and numbers across, colour washes blended over a picture and text, Latin,
 // ideographs and emoji in runs whose font has Latin alone, and a story through two pages'
-// frames, wrapped around a picture and balanced where it ends, and one in vertical lines, the
-// last five held closer: plain text on a plain ground leaves little to blur.
+// frames, wrapped around a picture and balanced where it ends, text on both sides of a picture
+// and on one side of a shape's outline, and a story in vertical lines, the last six held
+// closer: plain text on a plain ground leaves little to blur.
 // Chromium rounds the length of text on its side up to a whole pixel, so what follows it in the
 // line may land a pixel lower.
 INSTANTIATE_TEST_SUITE_P(
@@ -371,7 +387,115 @@ INSTANTIATE_TEST_SUITE_P(
                     FidelityCase{"tests/epub/fixed/blend", 0.005},
                     FidelityCase{"tests/epub/fixed/fallback", 0.005, 1.2},
                     FidelityCase{"tests/epub/fixed/story", 0.005},
+                    FidelityCase{"tests/epub/fixed/wrap", 0.005},
                     FidelityCase{"tests/epub/fixed/vstory", 0.005},
                     FidelityCase{"examples/multilingual", kMaxDifferentShare, 1.1}));
+
+// What a reader copies from a page: the whole page selected in Chromium, as the selection's text.
+std::string CopiedText(const fs::path& dir, const fs::path& page) {
+    std::string xhtml = ReadBytes(page);
+    xhtml.insert(xhtml.rfind("</body>"),
+                 "<script>window.getSelection().selectAllChildren(document.body);"
+                 "document.body.setAttribute('data-copied', window.getSelection().toString());"
+                 "</script>");
+    const fs::path copy = page.parent_path() / ("copied-" + page.filename().string());
+    std::ofstream(copy, std::ios::binary) << xhtml;
+    const fs::path dom = dir / "dom.html";
+    const std::string command =
+        "chromium --headless --no-sandbox --disable-gpu --no-first-run "
+        "--disable-background-networking --disable-component-update --disable-sync "
+        "--user-data-dir='" +
+        (dir / "profile").string() + "' --dump-dom 'file://" + copy.string() + "' > '" +
+        dom.string() + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    const std::string out = ReadBytes(dom);
+    const std::string marker = "data-copied=\"";
+    const auto start = out.find(marker);
+    if (start == std::string::npos)
+        return {};
+    const auto end = out.find('"', start + marker.size());
+    std::string text = out.substr(start + marker.size(), end - start - marker.size());
+    std::string plain;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '&') {
+            plain += text[i];
+            continue;
+        }
+        const auto semi = text.find(';', i);
+        const std::string entity = text.substr(i + 1, semi - i - 1);
+        plain += entity == "amp"    ? "&"
+                 : entity == "lt"   ? "<"
+                 : entity == "gt"   ? ">"
+                 : entity == "quot" ? "\""
+                                    : " "; // &#10; and the like: white space
+        i = semi;
+    }
+    return plain;
+}
+
+std::vector<std::string> Words(std::string_view text) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : std::string(text) + " ") {
+        if (c == ' ' || c == '\n' || c == '\t' || c == '\r') {
+            if (!word.empty())
+                words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    return words;
+}
+
+// The page's text as its runs spell it: each line with what ends it, paragraphs apart.
+void RunText(const Render::Node& node, std::string& out, int32_t& story) {
+    if (node.Kind() == Render::NodeKind::Group) {
+        const auto& group = static_cast<const Render::GroupNode&>(node);
+        if (!group.hidden)
+            for (const auto& child : group.children)
+                RunText(*child, out, story);
+        return;
+    }
+    if (node.Kind() != Render::NodeKind::GlyphRun)
+        return;
+    const auto& run = static_cast<const Render::GlyphRunNode&>(node);
+    if (run.story.story != story)
+        out += ' ';
+    story = run.story.story;
+    // A hyphen the line break added is drawn, not copied: the word is whole.
+    out += (run.breakHyphen ? run.text.substr(0, run.text.size() - 1) : run.text) + run.lineEnd;
+}
+
+class CopiedPages : public testing::TestWithParam<const char*> {};
+
+// Words at the ends of two lines stay apart, words across a line stay together, and nothing is
+// left out or added, in every script and direction the examples set.
+TEST_P(CopiedPages, HoldTheWordsOfTheirTextInOrder) {
+    if (!HaveChromium())
+        GTEST_SKIP() << "chromium is not installed";
+    const fs::path dir = MakeTempDir();
+    ASSERT_FALSE(dir.empty());
+    const Cli::FixedDocument doc = ReadExample(GetParam());
+    const fs::path unpacked = ExportAndUnpack(doc, dir);
+    for (size_t i = 0; i < doc.pages.size(); ++i) {
+        std::string expected;
+        int32_t story = -1;
+        RunText(*doc.pages[i].root, expected, story);
+        const std::string copied =
+            CopiedText(dir, unpacked / "OEBPS" / ("page" + std::to_string(i + 1) + ".xhtml"));
+        EXPECT_EQ(Words(copied), Words(expected))
+            << GetParam() << " page " << i + 1 << ": " << copied;
+    }
+    fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, CopiedPages,
+                         testing::Values("examples/magazine", "examples/multilingual",
+                                         "tests/epub/fixed/story", "tests/epub/fixed/bidi",
+                                         "tests/epub/fixed/hyphenation",
+                                         "tests/epub/fixed/vertical", "tests/epub/fixed/wrap",
+                                         "tests/epub/fixed/vstory"));
 
 } // namespace

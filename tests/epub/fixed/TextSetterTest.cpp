@@ -248,4 +248,52 @@ TEST(TextSetter, WrapAreasPushLinesAsideOrBelow) {
     EXPECT_GT(besideTriangle, 150);
 }
 
+// A picture in the middle of the column: each side setting puts the lines beside it where it
+// says, and with both sides the text reads on across the picture, in the paragraph's direction.
+TEST(TextSetter, WrapSidesChooseTheStretchesBesideAnArea) {
+    const auto setter = EPub::MakeDefaultTextSetter();
+    // Beside the area: 90 points to its left, 110 to its right.
+    const auto linesBeside = [&](EPub::WrapSide side, EPub::TextDirection direction) {
+        EPub::StoryColumn column{{0, 0, 300, 600}, 0, {}, false};
+        column.wraps.push_back({{90, 0, 190, 100}, {}, 0, side});
+        auto story = Story(80);
+        story[0].format.direction = direction;
+        EPub::ColumnNodes out;
+        std::string error;
+        EXPECT_TRUE(setter->SetStory(story, {column}, out, error)) << error;
+        std::vector<const Render::GlyphRunNode*> beside;
+        for (const auto* run : RunsIn(out[0])) {
+            if (run->origin.y - 11 < 100) {
+                EXPECT_TRUE(run->origin.x + run->advance <= 90 + 1e-6 ||
+                            run->origin.x >= 190 - 1e-6)
+                    << run->text;
+                beside.push_back(run);
+            }
+        }
+        return beside;
+    };
+    using EPub::TextDirection;
+    using EPub::WrapSide;
+    for (const auto* run : linesBeside(WrapSide::Largest, TextDirection::LeftToRight))
+        EXPECT_GE(run->origin.x, 190 - 1e-6);
+    for (const auto* run : linesBeside(WrapSide::Left, TextDirection::LeftToRight))
+        EXPECT_LE(run->origin.x + run->advance, 90 + 1e-6);
+    for (const auto* run : linesBeside(WrapSide::Right, TextDirection::LeftToRight))
+        EXPECT_GE(run->origin.x, 190 - 1e-6);
+    // Both: pairs on one baseline, the left one first in the text.
+    const auto both = linesBeside(WrapSide::Both, TextDirection::LeftToRight);
+    ASSERT_GE(both.size(), 4u);
+    EXPECT_LT(both[0]->origin.x, 90);
+    EXPECT_GE(both[1]->origin.x, 190 - 1e-6);
+    EXPECT_DOUBLE_EQ(both[0]->origin.y, both[1]->origin.y);
+    EXPECT_LT(both[0]->story.offset, both[1]->story.offset);
+    EXPECT_GT(both[2]->origin.y, both[1]->origin.y);
+    // Right to left, the text starts on the right of the picture.
+    const auto rtl = linesBeside(WrapSide::Both, TextDirection::RightToLeft);
+    ASSERT_GE(rtl.size(), 2u);
+    EXPECT_GE(rtl[0]->origin.x, 190 - 1e-6);
+    EXPECT_LT(rtl[1]->origin.x, 90);
+    EXPECT_DOUBLE_EQ(rtl[0]->origin.y, rtl[1]->origin.y);
+}
+
 } // namespace

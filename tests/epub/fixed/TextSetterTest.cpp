@@ -252,6 +252,11 @@ TEST(TextSetter, WrapAreasPushLinesAsideOrBelow) {
 // says, and with both sides the text reads on across the picture, in the paragraph's direction.
 TEST(TextSetter, WrapSidesChooseTheStretchesBesideAnArea) {
     const auto setter = EPub::MakeDefaultTextSetter();
+    // Where each line beside the area sits (copied: the setter's nodes go with its output).
+    struct Line {
+        double left, right, baseline;
+        int64_t offset;
+    };
     // Beside the area: 90 points to its left, 110 to its right.
     const auto linesBeside = [&](EPub::WrapSide side, EPub::TextDirection direction) {
         EPub::StoryColumn column{{0, 0, 300, 600}, 0, {}, false};
@@ -261,39 +266,40 @@ TEST(TextSetter, WrapSidesChooseTheStretchesBesideAnArea) {
         EPub::ColumnNodes out;
         std::string error;
         EXPECT_TRUE(setter->SetStory(story, {column}, out, error)) << error;
-        std::vector<const Render::GlyphRunNode*> beside;
+        std::vector<Line> beside;
         for (const auto* run : RunsIn(out[0])) {
             if (run->origin.y - 11 < 100) {
                 EXPECT_TRUE(run->origin.x + run->advance <= 90 + 1e-6 ||
                             run->origin.x >= 190 - 1e-6)
                     << run->text;
-                beside.push_back(run);
+                beside.push_back({run->origin.x, run->origin.x + run->advance, run->origin.y,
+                                  run->story.offset});
             }
         }
         return beside;
     };
     using EPub::TextDirection;
     using EPub::WrapSide;
-    for (const auto* run : linesBeside(WrapSide::Largest, TextDirection::LeftToRight))
-        EXPECT_GE(run->origin.x, 190 - 1e-6);
-    for (const auto* run : linesBeside(WrapSide::Left, TextDirection::LeftToRight))
-        EXPECT_LE(run->origin.x + run->advance, 90 + 1e-6);
-    for (const auto* run : linesBeside(WrapSide::Right, TextDirection::LeftToRight))
-        EXPECT_GE(run->origin.x, 190 - 1e-6);
+    for (const Line& line : linesBeside(WrapSide::Largest, TextDirection::LeftToRight))
+        EXPECT_GE(line.left, 190 - 1e-6);
+    for (const Line& line : linesBeside(WrapSide::Left, TextDirection::LeftToRight))
+        EXPECT_LE(line.right, 90 + 1e-6);
+    for (const Line& line : linesBeside(WrapSide::Right, TextDirection::LeftToRight))
+        EXPECT_GE(line.left, 190 - 1e-6);
     // Both: pairs on one baseline, the left one first in the text.
     const auto both = linesBeside(WrapSide::Both, TextDirection::LeftToRight);
     ASSERT_GE(both.size(), 4u);
-    EXPECT_LT(both[0]->origin.x, 90);
-    EXPECT_GE(both[1]->origin.x, 190 - 1e-6);
-    EXPECT_DOUBLE_EQ(both[0]->origin.y, both[1]->origin.y);
-    EXPECT_LT(both[0]->story.offset, both[1]->story.offset);
-    EXPECT_GT(both[2]->origin.y, both[1]->origin.y);
+    EXPECT_LT(both[0].left, 90);
+    EXPECT_GE(both[1].left, 190 - 1e-6);
+    EXPECT_DOUBLE_EQ(both[0].baseline, both[1].baseline);
+    EXPECT_LT(both[0].offset, both[1].offset);
+    EXPECT_GT(both[2].baseline, both[1].baseline);
     // Right to left, the text starts on the right of the picture.
     const auto rtl = linesBeside(WrapSide::Both, TextDirection::RightToLeft);
     ASSERT_GE(rtl.size(), 2u);
-    EXPECT_GE(rtl[0]->origin.x, 190 - 1e-6);
-    EXPECT_LT(rtl[1]->origin.x, 90);
-    EXPECT_DOUBLE_EQ(rtl[0]->origin.y, rtl[1]->origin.y);
+    EXPECT_GE(rtl[0].left, 190 - 1e-6);
+    EXPECT_LT(rtl[1].left, 90);
+    EXPECT_DOUBLE_EQ(rtl[0].baseline, rtl[1].baseline);
 }
 
 } // namespace

@@ -544,8 +544,16 @@ bool FixedTextSetter::SetFrame(const std::vector<Paragraph>& paragraphs,
     std::vector<StoryColumn> story;
     for (const auto& rect : columns)
         story.push_back({rect, 0, {}, false});
+    return SetUnlinked(&FixedTextSetter::FlowStory, paragraphs, story, out, error, firstStory,
+                       links);
+}
+
+bool FixedTextSetter::SetUnlinked(FlowFunction flow, const std::vector<Paragraph>& paragraphs,
+                                  const std::vector<StoryColumn>& columns,
+                                  std::vector<Counted<const Render::Node>>& out, std::string& error,
+                                  int32_t firstStory, std::vector<LinkArea>* links) {
     ColumnNodes nodes(columns.size());
-    if (!FlowStory(paragraphs, story, {&nodes, false, false, firstStory, links}, error))
+    if (!(this->*flow)(paragraphs, columns, {&nodes, false, false, firstStory, links}, error))
         return false;
     for (auto& column : nodes)
         out.insert(out.end(), column.begin(), column.end());
@@ -556,18 +564,27 @@ bool FixedTextSetter::SetStory(const std::vector<Paragraph>& paragraphs,
                                const std::vector<StoryColumn>& columns, ColumnNodes& out,
                                std::string& error, int32_t firstStory,
                                std::vector<LinkArea>* links) {
-    const auto last = FlowStory(paragraphs, columns, {}, error);
+    return SetLinked(&FixedTextSetter::FlowStory, &FixedTextSetter::Balance, paragraphs, columns,
+                     out, error, firstStory, links);
+}
+
+bool FixedTextSetter::SetLinked(FlowFunction flow, BalanceFunction balance,
+                                const std::vector<Paragraph>& paragraphs,
+                                const std::vector<StoryColumn>& columns, ColumnNodes& out,
+                                std::string& error, int32_t firstStory,
+                                std::vector<LinkArea>* links) {
+    const auto last = (this->*flow)(paragraphs, columns, {}, error);
     if (!last)
         return false;
     std::vector<StoryColumn> balanced = columns;
-    Balance(paragraphs, balanced, *last);
+    (this->*balance)(paragraphs, balanced, *last);
     out.assign(columns.size(), {});
-    return FlowStory(paragraphs, balanced, {&out, true, false, firstStory, links}, error)
+    return (this->*flow)(paragraphs, balanced, {&out, true, false, firstStory, links}, error)
         .has_value();
 }
 
-void FixedTextSetter::Balance(const std::vector<Paragraph>& paragraphs,
-                              std::vector<StoryColumn>& columns, size_t lastColumn) {
+std::optional<std::pair<size_t, size_t>>
+FixedTextSetter::ColumnsToBalance(const std::vector<StoryColumn>& columns, size_t lastColumn) {
     const size_t frame = columns[lastColumn].frame;
     size_t first = lastColumn, end = lastColumn + 1;
     while (first > 0 && columns[first - 1].frame == frame)
@@ -577,7 +594,16 @@ void FixedTextSetter::Balance(const std::vector<Paragraph>& paragraphs,
     const bool asked = std::any_of(columns.begin() + first, columns.begin() + end,
                                    [](const StoryColumn& c) { return c.balance; });
     if (!asked || end - first < 2)
+        return std::nullopt;
+    return std::make_pair(first, end);
+}
+
+void FixedTextSetter::Balance(const std::vector<Paragraph>& paragraphs,
+                              std::vector<StoryColumn>& columns, size_t lastColumn) {
+    const auto range = ColumnsToBalance(columns, lastColumn);
+    if (!range)
         return;
+    const size_t first = range->first, end = range->second;
     // The shortest height the frame's columns can be cut to with the story still ending in
     // them, each column's first line fitting as well; later frames are out of reach.
     std::vector<StoryColumn> trial(columns.begin(), columns.begin() + end);
@@ -1068,40 +1094,24 @@ bool FixedTextSetter::SetVerticalFrame(const std::vector<Paragraph>& paragraphs,
     std::vector<StoryColumn> story;
     for (const auto& rect : columns)
         story.push_back({rect, 0, {}, false, combineDigits});
-    ColumnNodes nodes(columns.size());
-    if (!FlowVertical(paragraphs, story, {&nodes, false, false, firstStory, links}, error))
-        return false;
-    for (auto& column : nodes)
-        out.insert(out.end(), column.begin(), column.end());
-    return true;
+    return SetUnlinked(&FixedTextSetter::FlowVertical, paragraphs, story, out, error, firstStory,
+                       links);
 }
 
 bool FixedTextSetter::SetVerticalStory(const std::vector<Paragraph>& paragraphs,
                                        const std::vector<StoryColumn>& columns, ColumnNodes& out,
                                        std::string& error, int32_t firstStory,
                                        std::vector<LinkArea>* links) {
-    const auto last = FlowVertical(paragraphs, columns, {}, error);
-    if (!last)
-        return false;
-    std::vector<StoryColumn> balanced = columns;
-    BalanceVertical(paragraphs, balanced, *last);
-    out.assign(columns.size(), {});
-    return FlowVertical(paragraphs, balanced, {&out, true, false, firstStory, links}, error)
-        .has_value();
+    return SetLinked(&FixedTextSetter::FlowVertical, &FixedTextSetter::BalanceVertical, paragraphs,
+                     columns, out, error, firstStory, links);
 }
 
 void FixedTextSetter::BalanceVertical(const std::vector<Paragraph>& paragraphs,
                                       std::vector<StoryColumn>& columns, size_t lastColumn) {
-    const size_t frame = columns[lastColumn].frame;
-    size_t first = lastColumn, end = lastColumn + 1;
-    while (first > 0 && columns[first - 1].frame == frame)
-        --first;
-    while (end < columns.size() && columns[end].frame == frame)
-        ++end;
-    const bool asked = std::any_of(columns.begin() + first, columns.begin() + end,
-                                   [](const StoryColumn& c) { return c.balance; });
-    if (!asked || end - first < 2)
+    const auto range = ColumnsToBalance(columns, lastColumn);
+    if (!range)
         return;
+    const size_t first = range->first, end = range->second;
     // Each column in turn is cut from the left as far as it can be with the story still ending
     // in the frame when the columns after it are cut as far: it takes its share rounded up and
     // leaves the rest to them, so that no column holds more than a line over another. Each

@@ -167,6 +167,27 @@ private:
         int32_t firstStory = 0;
         std::vector<LinkArea>* links = nullptr;
     };
+    // A way of laying paragraphs out through columns (FlowStory, FlowVertical), and of balancing
+    // the frame a story ends in (Balance, BalanceVertical).
+    using FlowFunction = std::optional<size_t> (FixedTextSetter::*)(const std::vector<Paragraph>&,
+                                                                    const std::vector<StoryColumn>&,
+                                                                    const Flow&, std::string&);
+    using BalanceFunction = void (FixedTextSetter::*)(const std::vector<Paragraph>&,
+                                                      std::vector<StoryColumn>&, size_t);
+    // The paragraphs through the columns of one frame, listed in order.
+    bool SetUnlinked(FlowFunction flow, const std::vector<Paragraph>& paragraphs,
+                     const std::vector<StoryColumn>& columns,
+                     std::vector<Counted<const Render::Node>>& out, std::string& error,
+                     int32_t firstStory, std::vector<LinkArea>* links);
+    // A story through its chain: found out where it ends, that frame balanced, then set.
+    bool SetLinked(FlowFunction flow, BalanceFunction balance,
+                   const std::vector<Paragraph>& paragraphs,
+                   const std::vector<StoryColumn>& columns, ColumnNodes& out, std::string& error,
+                   int32_t firstStory, std::vector<LinkArea>* links);
+    // The columns [first, end) of the frame holding `lastColumn` when it asks to be balanced
+    // and has more than one.
+    static std::optional<std::pair<size_t, size_t>>
+    ColumnsToBalance(const std::vector<StoryColumn>& columns, size_t lastColumn);
     // Lays the paragraphs out through the columns; the index of the last column used, or
     // nothing (with `error`) when text is left over or cannot be set.
     std::optional<size_t> FlowStory(const std::vector<Paragraph>& paragraphs,

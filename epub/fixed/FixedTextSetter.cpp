@@ -973,11 +973,12 @@ FixedTextSetter::SetVerticalRuns(const StyledText& text, Render::VerticalForm fo
     const Face* face = GetFace(text.font, error);
     if (!face)
         return {};
-    bool lacksGlyph = false;
-    VerticalAdvanceIn(*face, text, text.text, form, &lacksGlyph);
+    auto whole = SetVerticalRunIn(*face, text, form, x, y);
     // Numbers set across the line stay in one face: they squeeze into one em together.
-    if (!lacksGlyph || form == Render::VerticalForm::Combined)
-        return {SetVerticalRunIn(*face, text, form, x, y)};
+    if (form == Render::VerticalForm::Combined ||
+        std::none_of(whole->glyphs.begin(), whole->glyphs.end(),
+                     [](const Render::PositionedGlyph& g) { return g.id == 0; }))
+        return {whole};
     std::vector<Counted<Render::GlyphRunNode>> runs;
     for (const FaceSpan& span :
          FaceSpans(*face, text, text.text, form == Render::VerticalForm::Upright)) {
